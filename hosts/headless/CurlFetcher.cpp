@@ -1,0 +1,55 @@
+#include "CurlFetcher.h"
+
+#include <curl/curl.h>
+
+namespace zemra::headless {
+
+namespace {
+
+size_t Collect(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+struct CurlGlobal {
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    ~CurlGlobal() { curl_global_cleanup(); }
+};
+
+}  // namespace
+
+FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
+    static CurlGlobal global;
+    FetchResult result;
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        result.error = "The request to " + address + " could not be started.";
+        return result;
+    }
+    std::string body;
+    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+    if (code != CURLE_OK) {
+        result.error = "The request to " + address + " failed: " + curl_easy_strerror(code) + ".";
+        return result;
+    }
+    if (status < 200 || status > 299) {
+        result.error = "The request to " + address + " failed: the server answered with status " +
+                       std::to_string(status) + ".";
+        return result;
+    }
+    result.ok = true;
+    result.body = std::move(body);
+    return result;
+}
+
+}  // namespace zemra::headless

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+#include "toolkit/HostSeam.h"
+
+namespace zemra::headless {
+
+// Fetches an address over HTTP(S) with libcurl: redirects followed, a
+// time-out, and any status other than 2xx or a broken connection reported
+// as a failed fetch whose message names the address and the cause.
+FetchResult CurlFetch(const std::string& address, long timeoutSeconds);
+
+}  // namespace zemra::headless

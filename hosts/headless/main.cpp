@@ -1,0 +1,90 @@
+// zemra-headless: hosts the control without a display, runs scripted user
+// actions and prints the panel's state as JSON.
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "CurlFetcher.h"
+#include "HeadlessHost.h"
+#include "HostSetup.h"
+#include "ScriptRunner.h"
+
+using namespace zemra;
+using namespace zemra::headless;
+
+namespace {
+
+const char* const kUsage =
+    "usage: zemra-headless [--properties FILE] [--replies FILE] [--today YYYY-MM-DD]\n"
+    "                      [--timeout SECONDS] [--modal-only] [--script FILE]\n"
+    "Runs ProcessInitData, then the script (or standard input), one action a line.\n";
+
+Date SystemToday() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string propertiesPath, repliesPath, scriptPath, today;
+    long timeout = 60;
+    bool modalOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                std::cerr << arg << " needs a value\n" << kUsage;
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "--properties") propertiesPath = value();
+        else if (arg == "--replies") repliesPath = value();
+        else if (arg == "--script") scriptPath = value();
+        else if (arg == "--today") today = value();
+        else if (arg == "--timeout") timeout = std::atol(value().c_str());
+        else if (arg == "--modal-only") modalOnly = true;
+        else if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else {
+            std::cerr << "unknown option " << arg << "\n" << kUsage;
+            return 2;
+        }
+    }
+    try {
+        HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today));
+        host.SetModelessAllowed(!modalOnly);
+        if (!repliesPath.empty()) host.SetCannedReplies(ReadRepliesFile(repliesPath));
+        else host.SetFetcher([timeout](const std::string& address) { return CurlFetch(address, timeout); });
+        PropertyBag bag;
+        if (!propertiesPath.empty()) bag = ReadPropertiesFile(propertiesPath);
+
+        MainCtl ctl(host);
+        ctl.ReadProperties(bag);
+        ctl.ProcessInitData();
+
+        ScriptRunner runner(ctl, host, std::cout, std::cerr);
+        if (scriptPath.empty()) {
+            runner.Run(std::cin);
+        } else {
+            std::ifstream script(scriptPath);
+            if (!script) {
+                std::cerr << "cannot read " << scriptPath << "\n";
+                return 2;
+            }
+            runner.Run(script);
+        }
+    } catch (const ScriptError& e) {
+        std::cerr << e.what() << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds and runs every test: the unit tests and golden headless journeys,
+# then the unit tests once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/setup-native.sh
+JOBS=2
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+ctest --test-dir build --output-on-failure -j"$JOBS"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZEMRA_SANITIZE=ON >/dev/null
+cmake --build build-sanitize --target zemra_tests zemra-headless -j"$JOBS"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$JOBS"

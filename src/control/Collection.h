@@ -1,0 +1,44 @@
+#pragma once
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zemra {
+
+// An ordered collection whose positions count from 1, holding shared record
+// objects (one record can stand in two collections at once).
+template <class T>
+class Collection {
+public:
+    explicit Collection(std::string name = "collection") : name_(std::move(name)) {}
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    bool Empty() const { return items_.empty(); }
+    void Add(std::shared_ptr<T> item) { items_.push_back(std::move(item)); }
+    void Remove(int position) {
+        Check(position);
+        items_.erase(items_.begin() + (position - 1));
+    }
+    void Clear() { items_.clear(); }
+    T& Item(int position) const {
+        Check(position);
+        return *items_[position - 1];
+    }
+    const std::shared_ptr<T>& Shared(int position) const {
+        Check(position);
+        return items_[position - 1];
+    }
+    const std::shared_ptr<T>& Last() const { return Shared(Count()); }
+
+private:
+    void Check(int position) const {
+        if (position < 1 || position > Count())
+            throw std::out_of_range("There is no item " + std::to_string(position) + " in " + name_ +
+                                    " (it holds " + std::to_string(Count()) + ").");
+    }
+    std::string name_;
+    std::vector<std::shared_ptr<T>> items_;
+};
+
+}  // namespace zemra

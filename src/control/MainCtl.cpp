@@ -1,0 +1,67 @@
+#include "control/MainCtl.h"
+
+#include "scenarios/DlgScenMatrix.h"
+#include "securities/DlgAddSec.h"
+#include "server/DlgCapital.h"
+#include "server/DlgCarry.h"
+
+namespace zemra {
+
+const char* const ControlProperties::kNames[16] = {
+    "TunerString",     "CurveOptions",    "CallAdjustment",  "RecordString",       "ScenarioString",
+    "QuickSearchPath", "ScenarioDetailPath", "GetScenarioPath", "InsertScenarioPath", "DelScenarioPath",
+    "ModScenarioPath", "StoredScenarios", "CapitalRules",    "CapitalCalcPath",    "CarryCalcPath",
+    "EnableDebug"};
+
+ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
+    ControlProperties p;
+    std::string* const targets[16] = {&p.TunerString,     &p.CurveOptions,       &p.CallAdjustment,
+                                      &p.RecordString,    &p.ScenarioString,     &p.QuickSearchPath,
+                                      &p.ScenarioDetailPath, &p.GetScenarioPath, &p.InsertScenarioPath,
+                                      &p.DelScenarioPath, &p.ModScenarioPath,    &p.StoredScenarios,
+                                      &p.CapitalRules,    &p.CapitalCalcPath,    &p.CarryCalcPath,
+                                      &p.EnableDebug};
+    for (int i = 0; i < 16; ++i) *targets[i] = bag.Read(kNames[i]).value_or("");
+    return p;
+}
+
+MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl") {
+    ui_.onFailure = [this](const std::exception& e) { ReportFailure(e); };
+    BuildPanel();
+    WireAssumptionEvents();
+    WireServerEvents();
+    WireDisplayEvents();
+    WireSecurityEvents();
+    WireScenarioEvents();
+    WireKeyboard();
+}
+
+MainCtl::~MainCtl() = default;
+
+void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
+
+// A failure that ended a user's or the host's action: one OK message that
+// says what failed, and the control leaves the busy state. What was done
+// before the failure is kept.
+void MainCtl::ReportFailure(const std::exception& e) {
+    HideProgress();
+    host_.MessageBox(e.what(), MsgButtons::Ok);
+}
+
+void MainCtl::MsgOk(const std::string& text) { host_.MessageBox(text, MsgButtons::Ok); }
+
+bool MainCtl::AskYesNo(const std::string& text) {
+    return host_.MessageBox(text, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+void MainCtl::SetStaleNotice() {
+    LabelProgress->backColor = kWhite;
+    LabelProgress->caption = "Click Update button to recalculate $Impact!";
+}
+
+void MainCtl::ClearStaleNotice() {
+    LabelProgress->backColor = Frame1->backColor;
+    LabelProgress->caption.clear();
+}
+
+}  // namespace zemra

@@ -1,0 +1,50 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "records/Indexes.h"
+#include "toolkit/Locale.h"
+
+namespace zemra {
+
+// One scenario: the changes it applies, its tuner, description, last impact,
+// list key, database identifier and auto-load flag.
+class CScenario {
+public:
+    const std::string& GetAutoLoad() const { return m_AutoLoad; }
+    void SetAutoLoad(const std::string& v) { m_AutoLoad = v; }
+    int32_t GetUid() const { return m_Uid; }
+    void SetUid(int32_t v) { m_Uid = v; }
+    int32_t Getkey() const { return m_key; }
+    void Setkey(int32_t v) { m_key = v; }
+    double GetScenarioProperties(int index) const;     // RecordError outside 0..5
+    void SetScenarioProperties(int index, double v);
+    const std::string& Getdescription() const { return m_description; }
+    void Setdescription(const std::string& v) { m_description = v; }
+    int16_t Gettuner() const;                          // RecordError when outside 16 bits
+    void Settuner(int32_t v) { m_tuner = v; }
+    double GetImpact() const { return m_Impact; }
+    void SetImpact(double v);                          // rounds to whole, halves away
+    void SetImpactUnrounded(double v) { m_Impact = v; }
+
+    // Scenario text: description;6 properties (or fewer);impact;tuner;flag.
+    void CreateScenario(const std::string& scenariostr, const Locale& locale);
+    // Stored-scenario text: uid;description;properties;impact;tuner;flag.
+    void CreateScenarioFromDataBase(const std::string& scenariostr, const Locale& locale);
+
+private:
+    void Reset();
+    void FillTail(const std::vector<std::string>& fields, size_t firstProperty, const Locale& locale);
+
+    std::string m_description;
+    double m_Impact = 0;
+    std::array<double, kScenarioSlots> m_ScenarioProperties{};
+    int32_t m_tuner = 0;
+    int32_t m_key = -1;
+    int32_t m_Uid = -1;
+    std::string m_AutoLoad = "No";
+};
+
+}  // namespace zemra

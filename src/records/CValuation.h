@@ -1,0 +1,65 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "records/Indexes.h"
+#include "toolkit/Locale.h"
+
+namespace zemra {
+
+// The results for one security under one scenario.
+class CValuation {
+public:
+    using Pair = std::array<double, 2>;
+
+    int16_t Gettuner() const;                   // RecordError when outside 16 bits
+    void Settuner(int32_t v) { m_tuner = v; }
+    double GetTunerValue() const { return m_TunerValue; }
+    void SetTunerValue(double v) { m_TunerValue = v; }
+    double Getvaluation(int index) const;       // RecordError outside 0..30
+    void Setvaluation(int index, double v);
+    int32_t GetoptCarry() const { return m_optCarry; }
+    void SetoptCarry(int32_t v) { m_optCarry = v; }
+    double GetCarry(int index) const;           // RecordError outside 0..11
+    void SetCarry(int index, double v);
+    // The eight two-slot figures; index 0 current, 1 under the scenario;
+    // RecordError outside 0..1.
+    double GetDolDelta(int i) const { return Slot(m_DolDelta, i, "DolDelta"); }
+    void SetDolDelta(int i, double v) { Slot(m_DolDelta, i, "DolDelta") = v; }
+    double GetDolGamma(int i) const { return Slot(m_DolGamma, i, "DolGamma"); }
+    void SetDolGamma(int i, double v) { Slot(m_DolGamma, i, "DolGamma") = v; }
+    double GetDolVega(int i) const { return Slot(m_DolVega, i, "DolVega"); }
+    void SetDolVega(int i, double v) { Slot(m_DolVega, i, "DolVega") = v; }
+    double GetDolRho(int i) const { return Slot(m_DolRho, i, "DolRho"); }
+    void SetDolRho(int i, double v) { Slot(m_DolRho, i, "DolRho") = v; }
+    double GetDelShrs(int i) const { return Slot(m_DelShrs, i, "DelShrs"); }
+    void SetDelShrs(int i, double v) { Slot(m_DelShrs, i, "DelShrs") = v; }
+    double GetDolCSprd(int i) const { return Slot(m_DolCSprd, i, "DolCSprd"); }
+    void SetDolCSprd(int i, double v) { Slot(m_DolCSprd, i, "DolCSprd") = v; }
+    double GetGammaShrs(int i) const { return Slot(m_GammaShrs, i, "GammaShrs"); }
+    void SetGammaShrs(int i, double v) { Slot(m_GammaShrs, i, "GammaShrs") = v; }
+    double GetDolDelShrs(int i) const { return Slot(m_DolDelShrs, i, "DolDelShrs"); }
+    void SetDolDelShrs(int i, double v) { Slot(m_DolDelShrs, i, "DolDelShrs") = v; }
+
+    // Fills the 31 valuation slots from one reply piece and the carry from
+    // its carry piece. A 32nd number throws RecordError (slots 0..30 already
+    // filled, carry not read).
+    void CreateValuation(const std::string& ValuationStr, const std::string& carrystr, const Locale& locale);
+    void CreateCarry(const std::string& carrystr, const Locale& locale);
+    // The number the text reads as, or 0.
+    static double retNumber(const std::string& str, const Locale& locale);
+
+private:
+    static double Slot(const Pair& p, int i, const char* name);
+    static double& Slot(Pair& p, int i, const char* name);
+
+    std::array<double, kValuationSlots> m_valuation{};
+    int32_t m_tuner = 0;
+    double m_TunerValue = 0;
+    std::array<double, kCarrySlots> m_Carry{};
+    int32_t m_optCarry = 0;
+    Pair m_DolDelta{}, m_DolVega{}, m_DolGamma{}, m_DolRho{}, m_DelShrs{}, m_DolCSprd{}, m_GammaShrs{}, m_DolDelShrs{};
+};
+
+}  // namespace zemra

@@ -1,0 +1,174 @@
+#include "toolkit/Form.h"
+
+namespace zemra {
+
+bool UiContext::Dispatch(const std::function<void()>& handler) {
+    if (!handler) return true;
+    ++depth_;
+    if (depth_ > 1) {
+        // Nested: the outermost event reports the failure.
+        try {
+            handler();
+        } catch (...) {
+            --depth_;
+            throw;
+        }
+        --depth_;
+        return true;
+    }
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        depth_ = 0;
+        if (onFailure) onFailure(e);
+        return false;
+    }
+    depth_ = 0;
+    return true;
+}
+
+Form::Form(UiContext& ui, std::string name) : ui_(ui), name_(std::move(name)) {}
+
+Widget* Form::Find(const std::string& name) const {
+    auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+bool Form::SetFocus(Widget& target) {
+    if (&target == focus_) return true;
+    if (!target.CanTakeFocus()) return false;
+    Widget* leaving = focus_;
+    if (leaving && leaving != validating_ && leaving->Validate) {
+        bool cancel = false;
+        validating_ = leaving;
+        bool completed = false;
+        try {
+            completed = ui_.Dispatch([&] { leaving->Validate(cancel); });
+        } catch (...) {
+            validating_ = nullptr;
+            throw;
+        }
+        validating_ = nullptr;
+        if (cancel || !completed) return false;
+        // The handler moved the focus itself: the user's move is abandoned.
+        if (focus_ != leaving) return focus_ == &target;
+    }
+    focus_ = &target;
+    if (target.GotFocus) ui_.Dispatch(target.GotFocus);
+    return focus_ == &target;
+}
+
+bool Form::Reachable(const Widget& target) const {
+    if (unloaded) return false;
+    if (ui_.modalOpen > 0 && !(shown && modal)) return false;
+    return target.IsEnabled() && target.IsVisible();
+}
+
+bool Form::UserFocus(Widget& target) {
+    if (!Reachable(target)) return false;
+    bool moved = false;
+    ui_.Dispatch([&] { moved = SetFocus(target); });
+    return moved;
+}
+
+bool Form::UserClick(Widget& target) {
+    if (!Reachable(target)) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(target)) return;
+        reached = true;
+        switch (target.Kind()) {
+            case WidgetKind::Button: static_cast<Button&>(target).RaiseClick(); break;
+            case WidgetKind::CheckBox: static_cast<CheckBox&>(target).UserToggle(); break;
+            case WidgetKind::OptionButton: static_cast<OptionButton&>(target).SetValue(true); break;
+            default: break;
+        }
+    });
+    return reached;
+}
+
+bool Form::UserType(TextBox& box, const std::string& text) {
+    if (!Reachable(box)) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(box)) return;
+        reached = true;
+        if (!box.locked) {
+            box.SetText(text);
+            box.Select(static_cast<int>(text.size()), 0);
+        }
+    });
+    return reached;
+}
+
+bool Form::UserSelectRow(ListBox& list, int row, bool ctrl, bool shift) {
+    if (!Reachable(list) || row < 0 || row >= list.Count()) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(list)) return;
+        reached = true;
+        if (ctrl) list.UserCtrlClickRow(row);
+        else if (shift) list.UserShiftClickRow(row);
+        else list.UserClickRow(row);
+    });
+    return reached;
+}
+
+bool Form::UserDblClickRow(ListBox& list, int row) {
+    if (!Reachable(list) || row < 0 || row >= list.Count()) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(list)) return;
+        reached = true;
+        list.UserClickRow(row);
+        list.RaiseDblClick();
+    });
+    return reached;
+}
+
+bool Form::UserPick(ComboBox& combo, int entry) {
+    if (!Reachable(combo) || entry < 0 || entry >= combo.Count()) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(combo)) return;
+        combo.UserDropDown();
+        reached = combo.UserPick(entry);
+    });
+    return reached;
+}
+
+bool Form::UserKey(Widget& target, int keyCode, int shift) {
+    if (!Reachable(target)) return false;
+    bool reached = false;
+    ui_.Dispatch([&] {
+        if (!SetFocus(target)) return;
+        reached = true;
+        if (KeyPreview) KeyPreview(keyCode, shift);
+        if (target.KeyDown) target.KeyDown(keyCode, shift);
+    });
+    return reached;
+}
+
+void Form::Show(bool asModal) {
+    shown = true;
+    modal = asModal;
+    unloaded = false;
+    if (asModal && !countedModal_) {
+        countedModal_ = true;
+        ++ui_.modalOpen;
+    }
+    ui_.Host().DialogShown(*this, asModal);
+}
+
+void Form::Unload() {
+    if (unloaded) return;
+    shown = false;
+    unloaded = true;
+    if (countedModal_) {
+        countedModal_ = false;
+        --ui_.modalOpen;
+    }
+    ui_.Host().DialogUnloaded(*this);
+}
+
+}  // namespace zemra

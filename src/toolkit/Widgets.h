@@ -1,0 +1,218 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/Color.h"
+
+namespace zemra {
+
+class Form;
+class Frame;
+
+enum class WidgetKind { Label, TextBox, ListBox, ComboBox, CheckBox, OptionButton, Frame, Button };
+const char* KindName(WidgetKind kind);
+
+// One element of a form. Appearance is plain data; changes that raise events
+// go through methods, so that a change from code raises the same event as the
+// user's action.
+class Widget {
+public:
+    Widget(Form& form, WidgetKind kind, std::string name, Frame* parent);
+    virtual ~Widget() = default;
+    Widget(const Widget&) = delete;
+    Widget& operator=(const Widget&) = delete;
+
+    const std::string& Name() const { return name_; }
+    WidgetKind Kind() const { return kind_; }
+    Frame* Parent() const { return parent_; }
+    Form& Owner() const { return form_; }
+
+    // Own setting; a disabled frame disables what it holds without changing
+    // the children's own setting.
+    bool enabled = true;
+    bool visible = true;
+    Rgb foreColor = kBlack;
+    Rgb backColor = kWhite;
+    std::string toolTip;
+    int tabIndex = -1;
+
+    bool IsEnabled() const;      // own setting and every enclosing frame
+    bool IsVisible() const;      // own setting and every enclosing frame
+    bool CanTakeFocus() const;   // a kind that takes the focus, enabled and visible
+
+    std::function<void()> GotFocus;
+    std::function<void(bool& cancel)> Validate;
+    std::function<void(int keyCode, int shift)> KeyDown;
+
+protected:
+    void Raise(const std::function<void()>& handler);
+
+private:
+    Form& form_;
+    WidgetKind kind_;
+    std::string name_;
+    Frame* parent_;
+};
+
+class Label : public Widget {
+public:
+    Label(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::Label, std::move(n), p) {}
+    std::string caption;
+    bool bold = false;
+    int fontSize = 8;
+};
+
+class Frame : public Widget {
+public:
+    Frame(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::Frame, std::move(n), p) {}
+    std::string caption;
+};
+
+class Button : public Widget {
+public:
+    Button(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::Button, std::move(n), p) {}
+    std::string caption;
+    std::function<void()> Click;
+    void RaiseClick() { Raise(Click); }
+};
+
+class TextBox : public Widget {
+public:
+    TextBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::TextBox, std::move(n), p) {}
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& text);   // raises Change when the text changes
+    bool locked = false;
+    int selStart = 0;
+    int selLength = 0;
+    // Selects from `start` for `length` characters (clipped to the text).
+    void Select(int start, int length);
+    std::function<void()> Change;
+
+private:
+    std::string text_;
+};
+
+class ListBox : public Widget {
+public:
+    struct Row {
+        std::string text;
+        long itemData = 0;
+        bool selected = false;
+    };
+    ListBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::ListBox, std::move(n), p) {}
+
+    bool multiSelect = false;   // extended multiple selection
+    int Count() const { return static_cast<int>(rows_.size()); }
+    int ListIndex() const { return listIndex_; }
+    const std::vector<Row>& Rows() const { return rows_; }
+    const std::string& ItemText(int row) const;
+    long ItemData(int row) const;
+    bool Selected(int row) const;
+    int SelCount() const;
+
+    // Changes without events.
+    void AddItem(const std::string& text);
+    void RemoveItem(int row);     // the current row, if removed, becomes -1
+    void Clear();
+    void SetItemText(int row, const std::string& text);
+    void SetItemData(int row, long data);
+
+    // Changes that raise Click, as the user's action does. Selecting a row
+    // makes it the current row; in a single-selection list it is the only
+    // selected row.
+    void SetSelected(int row, bool selected);
+    void SetListIndex(int row);
+
+    // The user's clicks on a row: a plain click leaves only that row selected;
+    // a Ctrl-click toggles one row; a Shift-click selects the range from the
+    // current row.
+    void UserClickRow(int row);
+    void UserCtrlClickRow(int row);
+    void UserShiftClickRow(int row);
+
+    std::function<void()> Click;
+    std::function<void()> DblClick;
+    void RaiseDblClick() { Raise(DblClick); }
+
+private:
+    void CheckRow(int row) const;
+    std::vector<Row> rows_;
+    int listIndex_ = -1;
+};
+
+class ComboBox : public Widget {
+public:
+    struct Entry {
+        std::string text;
+        long itemData = 0;
+    };
+    ComboBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::ComboBox, std::move(n), p) {}
+
+    bool locked = false;
+    int Count() const { return static_cast<int>(entries_.size()); }
+    int ListIndex() const { return listIndex_; }
+    const std::string& Text() const { return text_; }
+    const std::vector<Entry>& Entries() const { return entries_; }
+    const std::string& ItemText(int entry) const;
+    long ItemData(int entry) const;
+
+    void AddItem(const std::string& text);
+    void RemoveItem(int entry);
+    void Clear();
+    void SetItemText(int entry, const std::string& text);
+    void SetItemData(int entry, long data);
+
+    // Shows `entry` (or nothing for -1) and raises Click.
+    void SetListIndex(int entry);
+    // Shows a text: the first entry with exactly that text becomes the
+    // current entry (raising Click); a text matching none shows the text with
+    // no current entry.
+    void SetText(const std::string& text);
+
+    // The user opens the list (raises DropDown); then picks an entry, which
+    // takes effect only when the drop-down is not locked.
+    void UserDropDown();
+    bool UserPick(int entry);
+
+    std::function<void()> Click;
+    std::function<void()> DropDown;
+
+private:
+    void CheckEntry(int entry) const;
+    std::vector<Entry> entries_;
+    int listIndex_ = -1;
+    std::string text_;
+};
+
+class CheckBox : public Widget {
+public:
+    CheckBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::CheckBox, std::move(n), p) {}
+    std::string caption;
+    int Value() const { return value_; }
+    void SetValue(int value);   // 0 or 1; raises Click when it changes
+    void UserToggle() { SetValue(value_ ? 0 : 1); }
+    std::function<void()> Click;
+
+private:
+    int value_ = 0;
+};
+
+class OptionButton : public Widget {
+public:
+    OptionButton(Form& f, std::string n, Frame* p, std::string group)
+        : Widget(f, WidgetKind::OptionButton, std::move(n), p), group_(std::move(group)) {}
+    std::string caption;
+    bool Value() const { return value_; }
+    // Selecting one clears the others of its group; raises Click when it
+    // becomes selected.
+    void SetValue(bool value);
+    const std::string& Group() const { return group_; }
+    std::function<void()> Click;
+
+private:
+    std::string group_;
+    bool value_ = false;
+};
+
+}  // namespace zemra

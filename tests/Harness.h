@@ -1,0 +1,44 @@
+#pragma once
+#include <map>
+#include <string>
+
+#include "HeadlessHost.h"
+#include "control/MainCtl.h"
+
+namespace zemra::testing {
+
+// A control on a headless host with a fixed today (2026-12-06), canned
+// replies and scripted answers, driven through the same entry points that
+// hosts use.
+struct Harness {
+    headless::HeadlessHost host{Date{2026, 12, 6}};
+    MainCtl ctl{host};
+
+    // Loads the properties and runs ProcessInitData.
+    void Start(const std::map<std::string, std::string>& properties) {
+        PropertyBag bag;
+        for (const auto& [k, v] : properties) bag.Write(k, v);
+        ctl.ReadProperties(bag);
+        ctl.ProcessInitData();
+    }
+    void Replies(std::vector<headless::CannedReply> replies) { host.SetCannedReplies(std::move(replies)); }
+
+    Form& panel() { return ctl.Panel(); }
+    std::vector<std::string> Rows(const ListBox& list) const {
+        std::vector<std::string> rows;
+        for (const auto& r : list.Rows()) rows.push_back(r.text);
+        return rows;
+    }
+    std::vector<std::string> Rows(const ComboBox& combo) const {
+        std::vector<std::string> rows;
+        for (const auto& e : combo.Entries()) rows.push_back(e.text);
+        return rows;
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& m : host.messages) texts.push_back(m.text);
+        return texts;
+    }
+};
+
+}  // namespace zemra::testing

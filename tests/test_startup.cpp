@@ -1,0 +1,182 @@
+// Start-up: the order and keys in which ProcessInitData loads the option
+// lists, securities, stored scenarios and scenarios, and what a malformed
+// start-up text leaves behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Harness.h"
+
+using namespace zemra;
+using zemra::testing::Harness;
+
+namespace {
+
+const char* const kSecurityA = "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
+const char* const kSecurityB = "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0";
+
+bool Contains(const std::vector<std::string>& texts, const std::string& part) {
+    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
+}
+
+TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
+    Harness h;
+    h.Start({{"StoredScenarios", "7;Stored A;1;0;0;0;0;100;0;1;N|8;Stored B;2;0;0;0;0;100;0;1;Y|9;Stored C;3;0;0;0;0;100;0;1;y"},
+             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;-1234.6;1;N"},
+             {"RecordString", kSecurityA}});
+    MainCtl& c = h.ctl;
+    EXPECT_EQ(h.Rows(*c.ComboScenario), (std::vector<std::string>{"Stored A", "Stored B", "Stored C", "Up", "Down"}));
+    EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
+    ASSERT_EQ(c.LstImpact->Count(), 4);
+    std::vector<int> keys;
+    for (int i = 1; i <= c.m_Scenarios.Count(); ++i) keys.push_back(c.m_Scenarios.Item(i).Getkey());
+    EXPECT_EQ(keys, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(c.m_LastScenarioKey, 4);
+    EXPECT_EQ(c.m_StoredScenarios.Count(), 5);
+    // The working list and the stored list hold the same objects.
+    EXPECT_EQ(c.m_Scenarios.Shared(1), c.m_StoredScenarios.Shared(2));
+    EXPECT_EQ(c.m_Scenarios.Shared(4), c.m_StoredScenarios.Shared(5));
+    EXPECT_EQ(c.m_StoredScenarios.Item(1).Getkey(), -1);
+    EXPECT_EQ(c.m_StoredScenarios.Item(1).GetUid(), 7);
+    // The grid: one security, four scenarios, each valuation its own object.
+    ASSERT_EQ(c.m_Valuations.Count(), 1);
+    ASSERT_EQ(c.m_Valuations.Item(1).Count(), 4);
+    EXPECT_NE(c.m_Valuations.Item(1).Shared(1), c.m_Valuations.Item(1).Shared(2));
+    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetTunerValue(), 100);
+    // First rows selected.
+    EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
+    EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
+}
+
+TEST(StartUp, ImpactRowsShowGroupedWholeDollarsWithNegativesInParentheses) {
+    Harness h;
+    h.Start({{"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N"}});
+    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(1,235)", "1,000"}));
+    EXPECT_DOUBLE_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), -1234.6);
+}
+
+TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
+    Harness h;
+    h.Start({{"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y"}});
+    EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), (std::vector<std::string>{"Only"}));
+    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(50)"}));
+    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).Getkey(), 0);
+}
+
+TEST(StartUp, ATrailingBarAddsABlankScenario) {
+    Harness h;
+    h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N|"}});
+    ASSERT_EQ(h.ctl.m_Scenarios.Count(), 2);
+    const CScenario& blank = h.ctl.m_Scenarios.Item(2);
+    EXPECT_EQ(blank.Getdescription(), "");
+    EXPECT_EQ(blank.GetScenarioProperties(m_TunerValIdx), 100);
+    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
+}
+
+TEST(StartUp, ASecurityIdGivenTwiceYieldsOneRowAndTheFirstWins) {
+    Harness h;
+    h.Start({{"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB}});
+    EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
+    EXPECT_EQ(h.ctl.m_Securities.Count(), 2);
+    EXPECT_EQ(h.ctl.m_Securities.Item(1).GetSectype(), "B");
+}
+
+TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
+    Harness h;
+    h.Start({{"RecordString", std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB},
+             {"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}});
+    // The broken record adds neither a row nor a record; the rows still
+    // belong to their records.
+    EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV"}));
+    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_NE(h.host.messages[0].text.find("Broken"), std::string::npos) << h.host.messages[0].text;
+    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+    // Start-up ended at the broken record: no scenario was loaded.
+    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 0);
+}
+
+TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
+    Harness h;
+    h.Start({{"RecordString", std::string(kSecurityA) + "|"}});
+    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_TRUE(Contains(h.Messages(), "needs at least an id and a description"));
+}
+
+TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
+    Harness h;
+    h.Start({{"RecordString", kSecurityA}});
+    EXPECT_EQ(h.ctl.m_Valuations.Count(), 0);
+    EXPECT_EQ(h.ctl.LstSecurity->ListIndex(), 0);
+    EXPECT_EQ(h.ctl.ScenarioLst->ListIndex(), -1);
+}
+
+TEST(StartUp, TheLoaderShowsTheChoicesOfTheLastSecurityAdded) {
+    Harness h;
+    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB}});
+    // Security B: continuous dividends, decay factor, no bankruptcy model.
+    // (Selecting the first row re-shows A's choices once the assumption
+    // panel shows the current security.)
+    EXPECT_EQ(h.ctl.m_Securities.Item(2).GetDivType(), 2);
+}
+
+TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
+    for (const char* on : {"YES", "Yes", "y", "Y", "yes"}) {
+        Harness h;
+        h.Start({{"EnableDebug", on}});
+        EXPECT_TRUE(h.ctl.CmdDebug->visible) << on;
+    }
+    for (const char* off : {"true", "1", " yes", "", "no"}) {
+        Harness h;
+        h.Start({{"EnableDebug", off}});
+        EXPECT_FALSE(h.ctl.CmdDebug->visible) << off;
+    }
+}
+
+TEST(StartUp, PropertiesAreReadOnceAndAbsentOnesAreEmpty) {
+    Harness h;
+    h.Start({{"ScenarioDetailPath", "http://server/ScenarioDetail.asp"}, {"Unknown", "x"}});
+    EXPECT_EQ(h.ctl.Properties().ScenarioDetailPath, "http://server/ScenarioDetail.asp");
+    EXPECT_EQ(h.ctl.Properties().CarryCalcPath, "");
+}
+
+TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
+    Harness h;
+    h.Start({{"TunerString", "3;Standard|7;Aggressive"}});
+    for (ComboBox* combo : {h.ctl.ComboTuner, h.ctl.ComboTuner2}) {
+        EXPECT_EQ(h.Rows(*combo), (std::vector<std::string>{"Standard", "Aggressive"}));
+        EXPECT_EQ(combo->ItemData(1), 7);
+        EXPECT_EQ(combo->Text(), "Standard");
+    }
+}
+
+TEST(OptionLists, CallAdjustmentsShowTheFirstNameEvenWithCodeZero) {
+    Harness h;
+    h.Start({{"CallAdjustment", "0;None|1;Hard Call"}});
+    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");
+    EXPECT_EQ(h.ctl.CallAdjustmentComb->ItemData(1), 1);
+}
+
+TEST(OptionLists, CurvesListTheirNamesAndNoEntryIsSelected) {
+    Harness h;
+    h.Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"}});
+    EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government", "Euro Swap"}));
+}
+
+TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {
+    Harness h;
+    h.Start({{"TunerString", "1;One|x;Two|3;Three"},
+             {"CurveOptions", "USG;US Government|usg;Again"},
+             {"CallAdjustment", "1"},
+             {"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}});
+    EXPECT_EQ(h.Rows(*h.ctl.ComboTuner), (std::vector<std::string>{"One"}));
+    EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government"}));
+    EXPECT_EQ(h.ctl.CallAdjustmentComb->Count(), 0);
+    EXPECT_TRUE(Contains(h.Messages(), "tuner list cannot be loaded"));
+    EXPECT_TRUE(Contains(h.Messages(), "curve code 'usg'"));
+    EXPECT_TRUE(Contains(h.Messages(), "call-adjustment list cannot be loaded"));
+    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 1);
+}
+
+}  // namespace
