@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and runs every test: the unit tests and golden headless journeys,
 # then the unit tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then the web module and the browser tests
+# (headless Chromium against a page server on loopback).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-native.sh
@@ -13,3 +14,7 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZEMRA_SANITIZE=ON >/dev/
 cmake --build build-sanitize --target zemra_tests zemra-headless -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$JOBS"
+sh scripts/setup-web.sh
+emcmake cmake -S . -B build-web -DZEMRA_NATIVE_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$JOBS"
+(cd web && npm test)

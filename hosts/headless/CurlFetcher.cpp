@@ -26,6 +26,9 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
         result.error = "The request to " + address + " could not be started.";
         return result;
     }
+    // A time-out of 0 would let a server that never answers block the
+    // control for good; a non-positive one falls back to the default.
+    if (timeoutSeconds <= 0) timeoutSeconds = kDefaultTimeoutSeconds;
     std::string body;
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);

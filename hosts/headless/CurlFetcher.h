@@ -8,6 +8,8 @@ namespace zemra::headless {
 // Fetches an address over HTTP(S) with libcurl: redirects followed, a
 // time-out, and any status other than 2xx or a broken connection reported
 // as a failed fetch whose message names the address and the cause.
-FetchResult CurlFetch(const std::string& address, long timeoutSeconds);
+// A time-out of 0 or less means the default.
+constexpr long kDefaultTimeoutSeconds = 60;
+FetchResult CurlFetch(const std::string& address, long timeoutSeconds = kDefaultTimeoutSeconds);
 
 }  // namespace zemra::headless

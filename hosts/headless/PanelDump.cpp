@@ -134,7 +134,8 @@ Json DumpState(MainCtl& ctl, const HeadlessHost& host, const std::set<std::strin
         d["focus"] = dfocus ? Json(dfocus->Name()) : Json(nullptr);
         // Filtering uses the dialog's prefix; the dump lists the plain names.
         Json plain = Json::object();
-        for (auto& [k, v] : DumpWidgets(*f, f->Name() + ".", only).items()) plain[k.substr(f->Name().size() + 1)] = v;
+        const Json prefixed = DumpWidgets(*f, f->Name() + ".", only);
+        for (const auto& [k, v] : prefixed.items()) plain[k.substr(f->Name().size() + 1)] = v;
         d["widgets"] = plain;
         dialogs.push_back(d);
     }

@@ -1,12 +1,299 @@
-// Showing, editing and validating the current security's assumptions.
+// Showing, editing and validating the current security's assumptions. Every
+// accepted change goes straight into the security's record; nothing is
+// recomputed until the next Update.
+#include <cmath>
+#include <stdexcept>
+
 #include "control/MainCtl.h"
+#include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
 
 namespace zemra {
 
+namespace {
+
+constexpr const char* kDigitsOnly = "Please enter only digit characters in this field!";
+constexpr const char* kDiscreteYears = "Please enter number for discrete dividend years!";
+constexpr const char* kRecoveryDecay = "Please enter greater than zero value for recovery/decay rate/factor!";
+
+// Positions, the credit spread and the stock position are whole numbers and
+// shown grouped; every other assumption is shown as its plain number.
+bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditSprdIdx || index == StkPosIdx; }
+
+}  // namespace
+
 void MainCtl::WireAssumptionEvents() {
+    auto selectAll = [](TextBox* box) {
+        box->GotFocus = [box] { box->Select(0, 9999); };
+    };
+    for (int i = 0; i < 10; ++i) {
+        selectAll(TxtAssumptions[i]);
+        TxtAssumptions[i]->Validate = [this, i](bool& cancel) { TxtAssumptions_Validate(i, cancel); };
+    }
+    for (TextBox* box : {TxtDelta, TxtDiscrYrs, TxtRecvDecVal}) selectAll(box);
+    TxtDelta->Validate = [this](bool& cancel) { TxtDelta_Validate(cancel); };
+    TxtDiscrYrs->Validate = [this](bool& cancel) { TxtDiscrYrs_Validate(cancel); };
+    TxtRecvDecVal->Validate = [this](bool& cancel) { TxtRecvDecVal_Validate(cancel); };
+
+    // The drop-downs take a change only by a pick from their open list:
+    // opening the list unlocks them, picking an entry locks them again.
+    for (ComboBox* combo : {CallAdjustmentComb, CurveComboBox, ComboDisc, ComboDivType}) {
+        combo->DropDown = [combo] { combo->locked = false; };
+        combo->Click = [combo] { combo->locked = true; };
+    }
+    // Recovery and decay apply only under the bankruptcy model.
+    ComboRecv->DropDown = [this] { ComboRecv->locked = CheckBnkrpcy->Value() != 1; };
+    ComboRecv->Click = [this] { ComboRecv->locked = true; };
+
+    CallAdjustmentComb->Validate = [this](bool& cancel) { CallAdjustmentComb_Validate(cancel); };
+    CurveComboBox->Validate = [this](bool& cancel) { CurveComboBox_Validate(cancel); };
+    ComboDisc->Validate = [this](bool& cancel) { ComboDisc_Validate(cancel); };
+    ComboDivType->Validate = [this](bool& cancel) { ComboDivType_Validate(cancel); };
+    ComboRecv->Validate = [this](bool& cancel) { ComboRecv_Validate(cancel); };
+
     CheckBnkrpcy->Click = [this] { ApplyBankruptcyRule(); };
+    CheckBnkrpcy->Validate = [this](bool& cancel) { CheckBnkrpcy_Validate(cancel); };
 }
 
-void MainCtl::ShowSecurity() {}
+CSecurity* MainCtl::CurrentSecurity() const {
+    const int r = LstSecurity->ListIndex();
+    if (r < 0 || m_Securities.Empty()) return nullptr;
+    return &m_Securities.Item(r + 1);
+}
+
+void MainCtl::ShowSecurity() {
+    CSecurity* current = CurrentSecurity();
+    if (!current) {
+        for (TextBox* box : TxtAssumptions) box->SetText("");
+        TxtDelta->SetText("0");
+        LbCapital->caption.clear();
+        LbFxRateToUSD->caption.clear();
+        if (CallAdjustmentComb->Count() > 0) CallAdjustmentComb->SetListIndex(0);
+        if (CurveComboBox->Count() > 0) CurveComboBox->SetListIndex(0);
+        return;
+    }
+    CSecurity& sec = *current;
+    const int row = LstSecurity->ListIndex();
+
+    TxtAssumptions[StkPosIdx]->locked = false;
+    TxtAssumptions[StkPriceIdx]->locked = false;
+    for (int i = 0; i < 10; ++i) {
+        const double v = sec.GetProperties(i);
+        // Grouped whole numbers keep the minus sign, so that the text reads
+        // back as the stored number when the field is left.
+        TxtAssumptions[i]->SetText(ShownGrouped(i) ? FormatGrouped(v, 0, Loc(), true)
+                                                   : PlainNumber(v, Loc().decimalSeparator));
+    }
+    LbFxRateToUSD->caption = FormatGrouped(sec.FxToUsdValue(), 4, Loc());
+    CallAdjustmentComb->SetText(FindCallAdjustmentName(sec.GetCallAdjustment()));
+    // A curve code missing from the curve list shows no curve.
+    CurveComboBox->SetText(HasCurveName(sec.GetCurve()) ? CurveNameOf(sec.GetCurve()) : "");
+    ShowDiscount(sec.GetDiscount());
+    ShowDivType(sec.GetDivType());
+    TxtDiscrYrs->SetText(PlainNumber(sec.m_DiscrYrs, Loc().decimalSeparator));
+    ShowBankruptcy(sec.Getbankruptcy());
+    ShowRecvDecay(sec.GetRecvDecay());
+    TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
+    ShowDelta(sec);
+    // A stock has no separate swap leg: its swap fields are read-only.
+    if (sec.GetSectype() == "E") {
+        TxtAssumptions[StkPosIdx]->locked = true;
+        TxtAssumptions[StkPriceIdx]->locked = true;
+    }
+    // The capital comes from the server, last: a failed request still
+    // leaves the whole panel showing this security.
+    RequestCapital(row);
+}
+
+// The hedge percentage the positions give, as TxtDelta shows it.
+std::string MainCtl::HedgeText(const CSecurity& sec) const {
+    const double position = sec.GetProperties(ConvertPosIdx);
+    const double ratio = sec.GetRatio();
+    const double shares = position * ratio;
+    if (sec.GetSectype() == "E" || position == 0 || ratio == 0 || shares == 0) return "0";
+    const double hedge = -(sec.GetProperties(StkPosIdx) * 100) / shares;
+    return PlainNumber(RoundHalfEven(hedge), Loc().decimalSeparator);
+}
+
+void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(HedgeText(sec)); }
+
+// The stock position that hedges the convert position by `hedge` percent;
+// shown in the swap position field as stored (rounded to a whole number).
+void MainCtl::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
+    const double stock = -(hedge * sec.GetProperties(ConvertPosIdx) * sec.GetRatio()) / 100;
+    if (!std::isfinite(stock)) {
+        throw std::runtime_error("A hedge of " + PlainNumber(hedge, Loc().decimalSeparator) +
+                                 " gives no swap position for '" + sec.Getdescription() + "': the number is too large.");
+    }
+    sec.SetProperties(StkPosIdx, stock);
+    TxtAssumptions[StkPosIdx]->SetText(PlainNumber(sec.GetProperties(StkPosIdx), Loc().decimalSeparator));
+}
+
+void MainCtl::ApplyDelta(CSecurity& sec) {
+    const std::string text = Trim(TxtDelta->Text());
+    if (text == "0") {
+        sec.SetProperties(StkPosIdx, 0);
+        TxtAssumptions[StkPosIdx]->SetText("0");
+        return;
+    }
+    const auto hedge = ParseNumber(text, Loc());
+    if (!hedge) {
+        throw std::runtime_error("The hedge '" + TxtDelta->Text() + "' is not a number, so the swap position of '" +
+                                 sec.Getdescription() + "' cannot follow the primary position.");
+    }
+    SetStockPositionFromHedge(sec, *hedge);
+}
+
+bool MainCtl::IsRecvDecayValueValid() const {
+    const auto value = ParseNumber(TxtRecvDecVal->Text(), Loc());
+    return value && *value > 0;
+}
+
+// ---- Checks when the focus leaves a field. Without a current security
+// there is nothing to check and the focus may go.
+
+void MainCtl::TxtAssumptions_Validate(int index, bool& cancel) {
+    CSecurity* sec = CurrentSecurity();
+    if (!sec) return;
+    TextBox* box = TxtAssumptions[index];
+    const auto value = ParseNumber(box->Text(), Loc());
+    if (!value) {
+        MsgOk(kDigitsOnly);
+        cancel = true;
+        return;
+    }
+    const double v = *value;
+    if (v == sec->GetProperties(index)) {
+        ClearStaleNotice();
+        return;
+    }
+    sec->SetProperties(index, v);
+    box->SetText(PlainNumber(v, Loc().decimalSeparator));
+    if (index == StkPosIdx) ShowDelta(*sec);
+    // The stock position follows the convert position at an unchanged hedge.
+    if (index == ConvertPosIdx) ApplyDelta(*sec);
+    // A stock's swap price is its primary price.
+    if (sec->GetSectype() == "E" && index == ConvertPriceIdx) {
+        sec->SetProperties(StkPriceIdx, v);
+        TxtAssumptions[StkPriceIdx]->SetText(PlainNumber(v, Loc().decimalSeparator));
+    }
+    SetStaleNotice();
+}
+
+void MainCtl::TxtDelta_Validate(bool& cancel) {
+    CSecurity* sec = CurrentSecurity();
+    if (!sec) return;
+    const auto hedge = ParseNumber(TxtDelta->Text(), Loc());
+    if (!hedge) {
+        MsgOk(kDigitsOnly);
+        cancel = true;
+        return;
+    }
+    // Passing through the field with the hedge the positions give changes
+    // nothing: the shown hedge is rounded, the stock position is not.
+    const auto shown = ParseNumber(HedgeText(*sec), Loc());
+    if (shown && *shown == *hedge) return;
+    SetStockPositionFromHedge(*sec, *hedge);
+}
+
+void MainCtl::TxtDiscrYrs_Validate(bool& cancel) {
+    CSecurity* sec = CurrentSecurity();
+    if (!sec || TxtDiscrYrs->locked) return;
+    if (const auto years = ParseNumber(TxtDiscrYrs->Text(), Loc())) {
+        sec->m_DiscrYrs = *years >= 0 ? *years : 0;
+        return;
+    }
+    if (Trim(TxtDiscrYrs->Text()).empty()) {
+        sec->m_DiscrYrs = 0;
+        return;
+    }
+    MsgOk(kDiscreteYears);
+    cancel = true;
+}
+
+void MainCtl::TxtRecvDecVal_Validate(bool& cancel) {
+    CSecurity* sec = CurrentSecurity();
+    if (!sec || TxtRecvDecVal->locked) return;
+    if (IsRecvDecayValueValid()) {
+        sec->m_RecvDecayVal = *ParseNumber(TxtRecvDecVal->Text(), Loc());
+        return;
+    }
+    MsgOk(kRecoveryDecay);
+    cancel = true;
+}
+
+void MainCtl::CallAdjustmentComb_Validate(bool& /*cancel*/) {
+    CSecurity* sec = CurrentSecurity();
+    const int entry = CallAdjustmentComb->ListIndex();
+    // A code that is not in the list shows no entry and stays as it is.
+    if (!sec || entry < 0) return;
+    const long code = CallAdjustmentComb->ItemData(entry);
+    if (code != sec->GetCallAdjustment()) {
+        sec->SetCallAdjustment(static_cast<int32_t>(code));
+        SetStaleNotice();
+    } else {
+        ClearStaleNotice();
+    }
+}
+
+void MainCtl::CurveComboBox_Validate(bool& /*cancel*/) {
+    CSecurity* sec = CurrentSecurity();
+    // An empty curve (a code missing from the curve list) keeps the code.
+    if (!sec || CurveComboBox->ListIndex() < 0) return;
+    const std::string code = CurveCodeOf(CurveComboBox->Text());
+    if (code.empty()) return;
+    if (code != sec->GetCurve()) {
+        sec->SetCurve(code);
+        SetStaleNotice();
+    } else {
+        ClearStaleNotice();
+    }
+}
+
+void MainCtl::ComboDisc_Validate(bool& /*cancel*/) {
+    CSecurity* sec = CurrentSecurity();
+    const int entry = ComboDisc->ListIndex();
+    if (!sec || entry < 0) return;
+    const auto code = static_cast<int16_t>(ComboDisc->ItemData(entry));
+    if (code != sec->GetDiscount()) {
+        sec->SetDiscount(code);
+        SetStaleNotice();
+    } else {
+        ClearStaleNotice();
+    }
+}
+
+void MainCtl::ComboDivType_Validate(bool& /*cancel*/) {
+    CSecurity* sec = CurrentSecurity();
+    const int entry = ComboDivType->ListIndex();
+    if (!sec || entry < 0) return;
+    const auto code = static_cast<int16_t>(ComboDivType->ItemData(entry));
+    if (code != sec->GetDivType()) {
+        sec->SetDivType(code);
+        ApplyDividendYearsRule(code);
+        SetStaleNotice();
+    } else {
+        ClearStaleNotice();
+    }
+}
+
+void MainCtl::ComboRecv_Validate(bool& /*cancel*/) {
+    CSecurity* sec = CurrentSecurity();
+    if (!sec) return;
+    const std::string code = ComboRecv->ListIndex() == 0 ? "R" : "D";
+    if (code != ToUpper(sec->GetRecvDecay())) {
+        sec->SetRecvDecay(code);
+        // The new rate or factor needs a value above 0 before the focus
+        // may go anywhere else.
+        if (!IsRecvDecayValueValid()) panel_.SetFocus(*TxtRecvDecVal);
+        SetStaleNotice();
+    } else {
+        ClearStaleNotice();
+    }
+}
+
+void MainCtl::CheckBnkrpcy_Validate(bool& /*cancel*/) {
+    if (CSecurity* sec = CurrentSecurity()) sec->Setbankruptcy(static_cast<int16_t>(CheckBnkrpcy->Value()));
+}
 
 }  // namespace zemra

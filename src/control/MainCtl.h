@@ -166,6 +166,18 @@ private:
     void ApplyDividendYearsRule(long code);
     void ApplyBankruptcyRule();
     CSecurity* CurrentSecurity() const;   // nullptr without a current row
+    std::string HedgeText(const CSecurity& sec) const;
+    void SetStockPositionFromHedge(CSecurity& sec, double hedge);
+    void TxtAssumptions_Validate(int index, bool& cancel);
+    void TxtDelta_Validate(bool& cancel);
+    void TxtDiscrYrs_Validate(bool& cancel);
+    void TxtRecvDecVal_Validate(bool& cancel);
+    void CallAdjustmentComb_Validate(bool& cancel);
+    void CurveComboBox_Validate(bool& cancel);
+    void ComboDisc_Validate(bool& cancel);
+    void ComboDivType_Validate(bool& cancel);
+    void ComboRecv_Validate(bool& cancel);
+    void CheckBnkrpcy_Validate(bool& cancel);
 
     // ---- server/: the channel, queries, impact run, carry and capital.
     void WireServerEvents();
@@ -181,6 +193,15 @@ private:
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
+    static double PriceChangeImpact(double updatePrice, double currentPrice, double factor, double convertPosition,
+                                    double stockPrice, double newStockPrice, double stockPosition, long carryOption,
+                                    double fullCarry, double netCarry);
+    static double StockChangeImpact(double newStockPrice, double stockPrice, double factor, double convertPosition,
+                                    long carryOption, double fullCarry, double netCarry);
+    static double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice,
+                                    double currentBondFloor, double convertPosition, double factor,
+                                    double newStockPrice, double stockPrice, double stockPosition, long carryOption,
+                                    double fullCarry, double netCarry);
     void ShowCarryLabel(const CValuation& val);
     void BtnCarry_Click();
     void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
@@ -201,6 +222,10 @@ private:
     void ShowScenarioDetail();
     void LstSecurity_Click();
     void LstImpact_Click();
+    void WireImpactListEvents();
+    // The valuation of the security at a 1-based position under the scenario
+    // at a 1-based position; throws when the grid holds none there.
+    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const;
 
     // ---- securities/: quick search, Add Security, removal.
     void WireSecurityEvents();
@@ -227,6 +252,22 @@ private:
     void ResetScenarioValuations(int position);
     void DisableSingleScenarioEditing();
     void EnableSingleScenarioEditing();
+    void TxtScenario_GotFocus(int index);
+    void DescriptionFld_GotFocus();
+    // Writes DescriptionFld into the working-list record at a 1-based
+    // position, its stored entry and their rows in both lists.
+    void WriteScenarioDescription(int position);
+    void WireTunerEvents();
+    void WireValuationDateEvents();
+    // What a scenario-level tuner update did to the selected scenarios; the
+    // stale notice follows it (any change sets it, no change clears it).
+    enum class TunerUpdate { Nothing, Unchanged, Changed };
+    TunerUpdate ApplyTunerChoiceToSelected();
+    TunerUpdate ApplyTunerValueToSelected();
+    void ShowTunerUpdate(TunerUpdate result);
+    void ComboTuner_DropDown();
+    void ComboTuner_Click();
+    void TxtTunerVal_GotFocus();
     void ApplyTunerToScenario(int32_t tuner, double tunerValue, int position);
     void UpdateSelectedScenariosTuner();
     void UpdateSelectedScenariosTunerValue();
@@ -235,7 +276,11 @@ private:
     void ComboTuner2_Validate(bool& cancel);
     void TxtTunerVal_Validate(bool& cancel);
     void ShowScenarioDate(double days);
+    // The "mm/dd/yyyy" text of today plus a time change; throws when the
+    // date lies outside the calendar.
+    std::string ScenarioDateText(double days) const;
     Date ParseScenarioDate(const std::string& text) const;
+    void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
     void BtnRetrieve_Click();
     void BtnSave_Click();

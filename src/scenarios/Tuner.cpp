@@ -1,8 +1,164 @@
-// The pricing tuner and tuner value, per scenario and per valuation.
+// The pricing tuner and tuner value, per scenario (ComboTuner, TxtScenario(5)
+// and BtnUptTuner for every selected scenario) and per valuation
+// (ComboTuner2 and TxtTunerVal for the current security under the current
+// scenario). Edits only prepare the next impact run.
+#include <optional>
+
 #include "control/MainCtl.h"
+#include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
 
 namespace zemra {
 
-void MainCtl::ApplyTunerToScenario(int32_t /*tuner*/, double /*tunerValue*/, int /*position*/) {}
+namespace {
+
+constexpr int kSelectAllTunerValue = 999;
+
+}  // namespace
+
+void MainCtl::WireTunerEvents() {
+    BtnUptTuner->Click = [this] { BtnUptTuner_Click(); };
+    ComboTuner->DropDown = [this] { ComboTuner_DropDown(); };
+    ComboTuner->Click = [this] { ComboTuner_Click(); };
+    ComboTuner->Validate = [this](bool& cancel) { ComboTuner_Validate(cancel); };
+    ComboTuner2->Validate = [this](bool& cancel) { ComboTuner2_Validate(cancel); };
+    TxtTunerVal->GotFocus = [this] { TxtTunerVal_GotFocus(); };
+    TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
+}
+
+void MainCtl::ApplyTunerToScenario(int32_t tuner, double tunerValue, int position) {
+    if (m_Valuations.Empty()) {
+        ShowValuation();
+        return;
+    }
+    for (int p = 1; p <= m_Valuations.Count(); ++p) {
+        CValuation& val = m_Valuations.Item(p).Item(position);
+        val.Settuner(tuner);
+        val.SetTunerValue(tunerValue);
+    }
+    ShowValuation();
+}
+
+MainCtl::TunerUpdate MainCtl::ApplyTunerChoiceToSelected() {
+    // Without a current entry there is no tuner to apply; the valuations
+    // still receive each scenario's own tuner and value.
+    const int entry = ComboTuner->ListIndex();
+    const bool chosen = entry >= 0 && entry < ComboTuner->Count();
+    const int32_t id = chosen ? static_cast<int32_t>(ComboTuner->ItemData(entry)) : 0;
+    TunerUpdate result = TunerUpdate::Nothing;
+    for (int j = 0; j < ScenarioLst->Count(); ++j) {
+        if (!ScenarioLst->Selected(j)) continue;
+        CScenario& scenario = m_Scenarios.Item(j + 1);
+        if (chosen) {
+            if (scenario.Gettuner() != id) {
+                scenario.Settuner(id);
+                const int stored = FindStoredScenarioPosition(scenario.Getkey());
+                if (stored > 0) m_StoredScenarios.Item(stored).Settuner(id);
+                result = TunerUpdate::Changed;
+            } else if (result == TunerUpdate::Nothing) {
+                result = TunerUpdate::Unchanged;
+            }
+        }
+        ApplyTunerToScenario(scenario.Gettuner(), scenario.GetScenarioProperties(m_TunerValIdx), j + 1);
+    }
+    return result;
+}
+
+MainCtl::TunerUpdate MainCtl::ApplyTunerValueToSelected() {
+    const std::string& text = TxtScenario[m_TunerValIdx]->Text();
+    const auto value = text.empty() ? std::optional<double>(0.0) : ParseNumber(text, Loc());
+    if (!value) {
+        MsgOk("Please enter only digit characters in Tuner Value field!");
+        return TunerUpdate::Nothing;
+    }
+    TunerUpdate result = TunerUpdate::Nothing;
+    for (int j = 0; j < ScenarioLst->Count(); ++j) {
+        if (!ScenarioLst->Selected(j)) continue;
+        CScenario& scenario = m_Scenarios.Item(j + 1);
+        const int stored = FindStoredScenarioPosition(scenario.Getkey());
+        auto setValue = [&](double v) {
+            scenario.SetScenarioProperties(m_TunerValIdx, v);
+            if (stored > 0) m_StoredScenarios.Item(stored).SetScenarioProperties(m_TunerValIdx, v);
+            ApplyTunerToScenario(scenario.Gettuner(), v, j + 1);
+        };
+        // An empty field means 0 and leaves the stale notice as it is.
+        if (text.empty()) {
+            setValue(0);
+        } else if (*value == scenario.GetScenarioProperties(m_TunerValIdx)) {
+            if (result == TunerUpdate::Nothing) result = TunerUpdate::Unchanged;
+        } else {
+            setValue(*value);
+            result = TunerUpdate::Changed;
+        }
+    }
+    return result;
+}
+
+void MainCtl::ShowTunerUpdate(TunerUpdate result) {
+    if (result == TunerUpdate::Changed) SetStaleNotice();
+    else if (result == TunerUpdate::Unchanged) ClearStaleNotice();
+}
+
+void MainCtl::UpdateSelectedScenariosTuner() { ShowTunerUpdate(ApplyTunerChoiceToSelected()); }
+
+void MainCtl::UpdateSelectedScenariosTunerValue() { ShowTunerUpdate(ApplyTunerValueToSelected()); }
+
+void MainCtl::BtnUptTuner_Click() {
+    if (!IsNumeric(TxtScenario[m_TunerValIdx]->Text(), Loc())) {
+        MsgOk("Please enter only digit characters in Tuner Value field!");
+        return;
+    }
+    // One user action: a change of either the tuner or its value anywhere
+    // among the selected scenarios makes the shown impacts stale.
+    const TunerUpdate tuner = ApplyTunerChoiceToSelected();
+    const TunerUpdate value = ApplyTunerValueToSelected();
+    if (tuner == TunerUpdate::Changed || value == TunerUpdate::Changed) ShowTunerUpdate(TunerUpdate::Changed);
+    else if (tuner == TunerUpdate::Unchanged || value == TunerUpdate::Unchanged) ShowTunerUpdate(TunerUpdate::Unchanged);
+}
+
+// The list can be opened and an entry chosen; choosing locks it again, so
+// its text cannot be typed over.
+void MainCtl::ComboTuner_DropDown() { ComboTuner->locked = false; }
+
+void MainCtl::ComboTuner_Click() { ComboTuner->locked = true; }
+
+void MainCtl::ComboTuner_Validate(bool& /*cancel*/) {
+    // With several selected rows the choice waits for BtnUptTuner.
+    if (ScenarioLst->SelCount() == 1) UpdateSelectedScenariosTuner();
+}
+
+void MainCtl::ComboTuner2_Validate(bool& /*cancel*/) {
+    if (m_Valuations.Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
+    const int security = LstSecurity->ListIndex();
+    const int scenario = ScenarioLst->ListIndex();
+    const int entry = ComboTuner2->ListIndex();
+    // Without a current security, scenario or tuner entry there is no cell
+    // and no tuner to set.
+    if (security < 0 || scenario < 0 || entry < 0) return;
+    m_Valuations.Item(security + 1).Item(scenario + 1).Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
+    SetStaleNotice();
+}
+
+void MainCtl::TxtTunerVal_GotFocus() { TxtTunerVal->Select(0, kSelectAllTunerValue); }
+
+void MainCtl::TxtTunerVal_Validate(bool& cancel) {
+    if (m_Valuations.Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
+    const int security = LstSecurity->ListIndex();
+    const int scenario = ScenarioLst->ListIndex();
+    if (security < 0 || scenario < 0) return;
+    CValuation& val = m_Valuations.Item(security + 1).Item(scenario + 1);
+    const std::string text = Trim(TxtTunerVal->Text());
+    if (text.empty()) {
+        val.SetTunerValue(0);
+        return;
+    }
+    const auto value = ParseNumber(text, Loc());
+    if (!value) {
+        MsgOk("Please enter only digit characters in Field!");
+        cancel = true;
+        return;
+    }
+    val.SetTunerValue(*value);
+}
 
 }  // namespace zemra

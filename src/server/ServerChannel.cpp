@@ -1,8 +1,10 @@
 // The one way every server request is made, and the busy state shown while
 // one runs.
 #include <stdexcept>
+#include <utility>
 
 #include "control/MainCtl.h"
+#include "server/PageContract.h"
 
 namespace zemra {
 
@@ -25,7 +27,21 @@ void MainCtl::HideProgress() {
 std::string MainCtl::FetchReply(const std::string& address) {
     FetchResult result = host_.Fetch(address);
     if (!result.ok) throw std::runtime_error(result.error.empty() ? "The request to " + address + " failed." : result.error);
-    return result.body;
+    return std::move(result.body);
+}
+
+// The debug view: the selected security's scenario-detail address, with the
+// debug switch, in a new browser window. No reply is read and nothing
+// changes.
+void MainCtl::CmdDebug_Click() {
+    if (m_Securities.Empty() || m_Scenarios.Empty()) return;
+    const int row = LstSecurity->ListIndex();
+    if (row < 0) return;  // no selected security to build the query for
+    const int position = row + 1;
+    const std::string query = BuildSecurityQuery(position) + BuildScenarioQuery(position);
+    std::string address;
+    if (!props_.ScenarioDetailPath.empty()) address = pages::Address(props_.ScenarioDetailPath, query) + pages::kDebugSwitch;
+    host_.OpenBrowserWindow(address);
 }
 
 }  // namespace zemra

@@ -1,0 +1,103 @@
+#pragma once
+// What every server page is sent and must answer. The control's request
+// builders and reply readers, and any page that stands in for the real
+// ones, share these rules.
+//
+// Requests. The address is the page property's text, "?", and the query:
+// key literals each followed by their value ("Secid=1001&StockPrice=42.5"),
+// values encoded as query components (server/QueryEncoding.h), the values
+// of one per-scenario list joined by ";". Numbers are written with "." and
+// no grouping whatever the host's locale. A page decodes its query once,
+// the standard way, and then reads exactly the values the user typed.
+//
+// Replies are plain text without quoting or escaping: pieces joined by "|",
+// the fields of one piece joined by ";". Numbers in a reply are written as
+// in a query, with "." as the decimal sign (a "," between digits groups
+// thousands), whatever the host's locale: the pages cannot know the locale
+// of each user's browser, so a reply read in a locale whose decimal sign is
+// "," would turn 105.25 into 10525. A field that is not a number counts as
+// 0 (carry) or leaves its slot at 0 (valuation).
+//
+//  ScenarioDetailPath  ?<security half><scenario half>
+//                      one piece per scenario of the query, in its order;
+//                      each piece up to 31 numbers in the order of the
+//                      valuation slots (current figures 0-14, the figures
+//                      under the scenario 15-29, the sub-impact 30).
+//                      With "&enableDebug=y" appended (the debug view) the
+//                      answer is only shown in a browser window.
+//  CarryCalcPath       ?<carry query>&TimeChg=t1;t2;...
+//                      one piece per time change sent; each piece up to 12
+//                      numbers in the order of the carry slots (finance,
+//                      income, payments, carry, capital, net carry, rebate,
+//                      dividends, estimated dividends, points, premium, net
+//                      points).
+//  CapitalCalcPath     ?<capital query>            one number, the capital.
+//  QuickSearchPath     ?QuickSearch=<search text>  security record texts
+//                      joined by "|"; "|" alone or a text shorter than 2
+//                      characters means no match.
+//  GetScenarioPath     (no "?", no query)          stored-scenario texts
+//                      joined by "|"; the empty text when there are none.
+//  InsertScenarioPath  ?<description, detail, auto-load flag>
+//                      the new scenario's identifier as a whole number.
+//  ModScenarioPath     ?<identifier and the same fields>  nothing is read.
+//  DelScenarioPath     ?<identifier>                      nothing is read.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/Indexes.h"
+#include "toolkit/Locale.h"
+#include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
+
+namespace zemra::pages {
+
+constexpr char kQueryStart = '?';
+constexpr char kListSeparator = ';';    // between the values of one list in a query
+constexpr char kPieceSeparator = '|';   // between the pieces of a reply
+constexpr char kFieldSeparator = ';';   // between the fields of one piece
+
+// Numbers a piece may carry: one per valuation slot, one per carry slot.
+constexpr int kValuationFields = kValuationSlots;   // 31
+constexpr int kCarryFields = kCarrySlots;           // 12
+
+// The number format of every reply.
+inline const Locale& ReplyNumberFormat() {
+    static const Locale format = Locale::EnUs();
+    return format;
+}
+
+// Appended to a scenario-detail address by the debug view.
+constexpr const char* kDebugSwitch = "&enableDebug=y";
+// The query of the quick search: this key and the search text.
+constexpr const char* kQuickSearchKey = "?QuickSearch=";
+// A quick-search reply shorter than this, or "|" alone, means no match.
+constexpr std::size_t kQuickSearchMinimumReply = 2;
+
+// The complete address of a request: page & "?" & query.
+inline std::string Address(const std::string& page, const std::string& query) {
+    std::string address;
+    address.reserve(page.size() + 1 + query.size());
+    address += page;
+    address += kQueryStart;
+    address += query;
+    return address;
+}
+
+// The pieces of a reply; an empty reply has none, and "a|" has two ("a" and
+// the empty piece).
+inline std::vector<std::string> ReplyPieces(const std::string& reply) { return SplitItems(reply, kPieceSeparator); }
+
+// The 0-based field of a valuation piece that holds a number beyond the 31
+// slots (the first such field), or nothing when the piece fits. Fields that
+// are not numbers are skipped wherever they stand.
+inline std::optional<std::size_t> NumberBeyondSlots(const std::string& piece, const Locale& locale,
+                                                   int slots = kValuationFields) {
+    const std::vector<std::string> fields = SplitFields(piece, kFieldSeparator);
+    for (std::size_t i = static_cast<std::size_t>(slots); i < fields.size(); ++i) {
+        if (IsNumeric(fields[i], locale)) return i;
+    }
+    return std::nullopt;
+}
+
+}  // namespace zemra::pages

@@ -1,0 +1,108 @@
+// The query strings of the scenario-detail and carry pages: keys in their
+// fixed order, each followed by its value written for the address.
+#include <string>
+
+#include "control/MainCtl.h"
+#include "server/QueryEncoding.h"
+#include "toolkit/TextSplit.h"
+
+namespace zemra {
+
+namespace {
+
+// key=v1;v2;...;vN, one value per scenario in list order.
+template <class ValueOf>
+void AppendList(std::string& query, const char* key, int count, ValueOf valueOf) {
+    query += key;
+    for (int j = 1; j <= count; ++j) {
+        if (j > 1) query += ';';
+        query += valueOf(j);
+    }
+}
+
+}  // namespace
+
+std::string MainCtl::BuildSecurityQuery(int position) const {
+    const CSecurity& sec = m_Securities.Item(position);
+    const bool recovery = ToUpper(sec.GetRecvDecay()) == "R";
+    const std::string recvDecay = QueryNumber(sec.m_RecvDecayVal);
+    std::string q;
+    q.reserve(512);
+    q += "Secid=" + QueryInteger(sec.GetsecId());
+    q += "&StockPrice=" + QueryNumber(sec.GetProperties(StkPriceIdx));
+    q += "&ConvertPrice=" + QueryNumber(sec.GetProperties(ConvertPriceIdx));
+    q += "&CallAdjustment=" + QueryInteger(sec.GetCallAdjustment());
+    q += "&CreditSpread=" + QueryNumber(sec.GetProperties(CreditSprdIdx));
+    q += "&CallAdjValue=" + QueryNumber(sec.GetProperties(CallAdjValIdx));
+    q += "&BorrowCost=" + QueryNumber(sec.GetProperties(BorrowCostIdx));
+    q += "&Volatility=" + QueryNumber(sec.GetProperties(VolatilityIdx));
+    q += "&Curve=" + QueryText(sec.GetCurve());
+    q += "&ConvertPosition=" + QueryNumber(sec.GetProperties(ConvertPosIdx));
+    q += "&StockPosition=" + QueryNumber(sec.GetProperties(StkPosIdx));
+    q += "&Factor=" + QueryNumber(sec.GetFactor());
+    q += "&Maturity=" + QueryText(sec.GetMaturity());
+    q += "&SecType=" + QueryText(sec.GetSectype());
+    q += "&FxRate=" + QueryNumber(sec.GetFxRate());
+    q += "&BankruptcyModel=" + QueryInteger(sec.Getbankruptcy());
+    // One stored number serves as the recovery rate or the spread decay
+    // factor, by the security's choice; the other key gets 0.
+    q += "&BondRecoveryRate=" + (recovery ? recvDecay : std::string("0"));
+    q += "&SpreadDecayFactor=" + (recovery ? std::string("0") : recvDecay);
+    q += "&DiscountingScheme=" + QueryInteger(sec.GetDiscount());
+    q += "&DividendType=" + QueryInteger(sec.GetDivType());
+    q += "&DiscreteDivYrs=" + QueryNumber(sec.m_DiscrYrs);
+    q += "&IAD=" + QueryNumber(sec.GetProperties(IAD));
+    return q;
+}
+
+std::string MainCtl::BuildScenarioQuery(int position) const {
+    const ValuationRow& vals = m_Valuations.Item(position);
+    const int n = m_Scenarios.Count();
+    auto scenario = [this](int j, int index) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(index)); };
+    std::string q;
+    q.reserve(static_cast<std::size_t>(n) * 64 + 128);
+    AppendList(q, "&StkChg=", n, [&](int j) { return scenario(j, m_StkChgIdx); });
+    AppendList(q, "&RateChg=", n, [&](int j) { return scenario(j, m_RateChgIdx); });
+    AppendList(q, "&VolChg=", n, [&](int j) { return scenario(j, m_VolChgIdx); });
+    AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(m_Scenarios.Item(j).GetImpact()); });
+    AppendList(q, "&CreditSprdChg=", n, [&](int j) { return scenario(j, m_CreditSprdChgIdx); });
+    // The tuner and tuner value come from this security's own valuations.
+    AppendList(q, "&TunerVal=", n, [&](int j) { return QueryNumber(vals.Item(j).GetTunerValue()); });
+    AppendList(q, "&Tuner=", n, [&](int j) { return QueryInteger(vals.Item(j).Gettuner()); });
+    AppendList(q, "&TimeChg=", n, [&](int j) { return scenario(j, m_TimeIdx); });
+    return q;
+}
+
+std::string MainCtl::BuildCarryQuery(int position) const {
+    const CSecurity& sec = m_Securities.Item(position);
+    std::string q;
+    q.reserve(256);
+    q += "Secid=" + QueryInteger(sec.GetsecId());
+    q += "&FinRate=" + QueryNumber(sec.GetFinance());
+    q += "&RebRate=" + QueryNumber(sec.GetRebate());
+    q += "&BrwCost=" + QueryNumber(sec.GetBorrow());
+    q += "&TailRate=" + QueryNumber(sec.GetTail());
+    q += "&ConvPosition=" + QueryNumber(sec.GetProperties(ConvertPosIdx));
+    q += "&StkPosition=" + QueryNumber(sec.GetProperties(StkPosIdx));
+    q += "&CapitalRule=" + QueryInteger(sec.GetCapitalRule());
+    q += "&ConvCapital=" + QueryNumber(sec.GetConvCapital());
+    q += "&StockCapital=" + QueryNumber(sec.GetStockCapital());
+    q += "&ConvPrice=" + QueryNumber(sec.GetProperties(ConvertPriceIdx));
+    q += "&StkPrice=" + QueryNumber(sec.GetProperties(StkPriceIdx));
+    q += "&FxRate=" + QueryNumber(sec.GetFxRate());
+    q += "&Maturity=" + QueryText(sec.GetMaturity());
+    return q;
+}
+
+std::string MainCtl::BuildTimeChangeList() const {
+    std::string q;
+    AppendList(q, "&TimeChg=", m_Scenarios.Count(),
+               [this](int j) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(m_TimeIdx)); });
+    return q;
+}
+
+std::string MainCtl::BuildTimeChange(int row) const {
+    return "&TimeChg=" + QueryNumber(m_Scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx));
+}
+
+}  // namespace zemra

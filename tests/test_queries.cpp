@@ -1,0 +1,235 @@
+// The server channel and the queries: the exact addresses an Update sends
+// (security half, scenario half, carry query with the time changes), how
+// values are written into them, the busy state around every request and the
+// debug view.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+
+using namespace zemra;
+using zemra::headless::CannedReply;
+using zemra::headless::HeadlessHost;
+using zemra::testing::Harness;
+
+namespace {
+
+const char* const kDetail = "http://pages.test/ScenarioDetail.asp";
+const char* const kCarry = "http://pages.test/CarryCalc.asp";
+
+// A bond with awkward text values: a curve with & = + # % and a space, an
+// exchange rate written 1E+20, a lower-case recovery choice.
+const char* const kAwkward =
+    "101;Query CV;B;1000;105.25;350;1;25;1;-12500;42.5;32.5;US&G=1+2 #3%;10;0;25;2;17.5;12.5;5.25;1.25;0.5;0.125;"
+    "1E+20;06/15/2031;1.08;2;1;r;40;1;0.5";
+// A security on the spread decay factor, with an empty curve and no
+// maturity (the default, 30 years on, is sent).
+const char* const kDecay = "102;Decay;D S;300;99;200;0;0;0;0;20;25;;10;0;3;1;15;15;4;1;0;0;1;;1;0;2;D;0.25;0;0";
+
+const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5;30;1E+20;95.5;-1234.4;2;N";
+
+std::vector<CannedReply> Zeros(int scenarios) {
+    std::string pieces = "0";
+    for (int j = 1; j < scenarios; ++j) pieces += "|0";
+    return {{kDetail, pieces}, {kCarry, pieces}, {"http://pages.test/", "0"}};
+}
+
+void StartTwo(Harness& h, const std::string& records, const std::string& scenarios = kTwoScenarios) {
+    h.Replies(Zeros(2));
+    h.Start({{"RecordString", records},
+             {"ScenarioString", scenarios},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry},
+             {"CapitalCalcPath", "http://pages.test/CapitalCalc.asp"}});
+}
+
+std::string Query(const std::string& address, const std::string& page) {
+    EXPECT_EQ(address.rfind(page + "?", 0), 0u) << address;
+    return address.substr(page.size() + 1);
+}
+
+const std::string kAwkwardSecurityHalf =
+    "Secid=101&StockPrice=42.5&ConvertPrice=105.25&CallAdjustment=1&CreditSpread=350&CallAdjValue=25"
+    "&BorrowCost=4.5&Volatility=32.5&Curve=US%26G%3D1%2B2%20%233%25&ConvertPosition=1000&StockPosition=-12500"
+    "&Factor=10&Maturity=06%2F15%2F2031&SecType=B&FxRate=1E%2B20&BankruptcyModel=1&BondRecoveryRate=40"
+    "&SpreadDecayFactor=0&DiscountingScheme=2&DividendType=1&DiscreteDivYrs=0&IAD=0.5";
+
+const std::string kTwoScenarioHalf =
+    "&StkChg=10;-10.5&RateChg=0;25&VolChg=0;-5&Impact=0;-1234.4&CreditSprdChg=0;1E%2B20&TunerVal=100;95.5"
+    "&Tuner=1;2&TimeChg=0;30";
+
+}  // namespace
+
+TEST(Queries, TheScenarioDetailAddressHasBothHalvesInTheirOrderWithEncodedValues) {
+    Harness h;
+    StartTwo(h, kAwkward);
+    ASSERT_GE(h.host.requests.size(), 2u);
+    EXPECT_EQ(Query(h.host.requests[0], kDetail), kAwkwardSecurityHalf + kTwoScenarioHalf);
+}
+
+TEST(Queries, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
+    Harness h;
+    StartTwo(h, kDecay);
+    const std::string q = Query(h.host.requests.at(0), kDetail);
+    EXPECT_NE(q.find("&Curve=&ConvertPosition=300&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&Maturity=12%2F6%2F2056&SecType=D%20S&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&BondRecoveryRate=0&SpreadDecayFactor=0.25&"), std::string::npos) << q;
+}
+
+TEST(Queries, EachSecuritySendsTheTunersOfItsOwnValuations) {
+    Harness h;
+    StartTwo(h, std::string(kAwkward) + "|" + kDecay);
+    h.ctl.m_Valuations.Item(2).Item(1).Settuner(7);
+    h.ctl.m_Valuations.Item(2).Item(1).SetTunerValue(120);
+    h.host.requests.clear();
+    ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
+    ASSERT_GE(h.host.requests.size(), 4u);
+    const std::string first = Query(h.host.requests[0], kDetail);
+    const std::string second = Query(h.host.requests[2], kDetail);
+    EXPECT_NE(first.find("&TunerVal=100;95.5&Tuner=1;2&"), std::string::npos) << first;
+    EXPECT_NE(second.find("&TunerVal=120;95.5&Tuner=7;2&"), std::string::npos) << second;
+    // The impacts sent are the totals of the previous run, now rounded.
+    EXPECT_NE(first.find("&Impact=0;0&"), std::string::npos) << first;
+}
+
+TEST(Queries, OneScenarioSendsSingleValuesWithoutSeparators) {
+    Harness h;
+    h.Replies(Zeros(1));
+    h.Start({{"RecordString", kAwkward},
+             {"ScenarioString", "Only;-10;0;0;7;0;100;0;1;N"},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry}});
+    ASSERT_GE(h.host.requests.size(), 2u);
+    EXPECT_EQ(Query(h.host.requests[0], kDetail),
+              kAwkwardSecurityHalf +
+                  "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
+    EXPECT_EQ(Query(h.host.requests[1], kCarry).substr(Query(h.host.requests[1], kCarry).rfind('&')), "&TimeChg=7");
+}
+
+TEST(Queries, TheCarryQueryCarriesTheRatesAndEveryTimeChange) {
+    Harness h;
+    StartTwo(h, kAwkward);
+    ASSERT_GE(h.host.requests.size(), 2u);
+    EXPECT_EQ(Query(h.host.requests[1], kCarry),
+              "Secid=101&FinRate=5.25&RebRate=1.25&BrwCost=0.5&TailRate=0.125&ConvPosition=1000&StkPosition=-12500"
+              "&CapitalRule=2&ConvCapital=17.5&StockCapital=12.5&ConvPrice=105.25&StkPrice=42.5&FxRate=1E%2B20"
+              "&Maturity=06%2F15%2F2031&TimeChg=0;30");
+}
+
+TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
+    Harness h;
+    h.Replies({{kDetail, "0"}, {"?Secid=", "0"}});
+    h.Start({{"RecordString", kDecay},
+             {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"},
+             {"ScenarioDetailPath", kDetail}});
+    ASSERT_GE(h.host.requests.size(), 2u);
+    EXPECT_EQ(h.host.requests[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << h.host.requests[1];
+    EXPECT_TRUE(h.host.messages.empty());
+}
+
+TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
+    Locale de;
+    de.decimalSeparator = ',';
+    de.groupSeparator = '.';
+    de.dateSeparator = '.';
+    de.dateOrder = DateOrder::DayMonthYear;
+    de.shortDatePattern = "dd.MM.yyyy";
+    HeadlessHost host(Date{2026, 12, 6}, de);
+    host.SetCannedReplies({{kDetail, "0;1,234.5|0"}, {kCarry, "0|0"}});
+    MainCtl ctl(host);
+    PropertyBag bag;
+    bag.Write("RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
+                              "15.06.2031;1,08;0;1;R;40;0;0,5");
+    bag.Write("ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N");
+    bag.Write("ScenarioDetailPath", kDetail);
+    bag.Write("CarryCalcPath", kCarry);
+    ctl.ReadProperties(bag);
+    ctl.ProcessInitData();
+    ASSERT_GE(host.requests.size(), 1u);
+    const std::string q = Query(host.requests[0], kDetail);
+    EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
+    EXPECT_NE(q.find("&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&Maturity=06.15.2031&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&StkChg=12.5;0&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&TunerVal=100;99.5&"), std::string::npos) << q;
+    EXPECT_NE(q.find("&IAD=0.5"), std::string::npos) << q;
+    // The reply is read with the pages' "." whatever the host's locale.
+    EXPECT_EQ(ctl.m_Valuations.Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
+}
+
+TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
+    Harness h;
+    struct Seen {
+        int pointer;
+        std::string caption;
+        Rgb labelBack;
+        bool frame3, frame1, totals;
+    };
+    std::vector<Seen> seen;
+    MainCtl& c = h.ctl;
+    h.host.SetFetcher([&](const std::string& address) {
+        seen.push_back({h.host.MousePointer(), c.LabelProgress->caption, c.LabelProgress->backColor,
+                        c.Frame3->IsEnabled(), c.Frame1->IsEnabled(), c.Frame5->IsEnabled()});
+        return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
+    });
+    h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
+             {"ScenarioString", kTwoScenarios},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry}});
+    ASSERT_GE(seen.size(), 4u);
+    for (const Seen& s : seen) {
+        EXPECT_EQ(s.pointer, kPointerHourglass);
+        EXPECT_EQ(s.caption, "Calculation in progress,please wait ..");
+        EXPECT_EQ(s.labelBack, kWhite);
+        EXPECT_FALSE(s.frame3);
+        EXPECT_FALSE(s.frame1);
+        EXPECT_TRUE(s.totals);
+    }
+    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+    EXPECT_EQ(c.LabelProgress->caption, "");
+    EXPECT_EQ(c.LabelProgress->backColor, c.Frame1->backColor);
+    EXPECT_TRUE(c.Frame3->IsEnabled());
+    EXPECT_TRUE(c.Frame1->IsEnabled());
+    EXPECT_TRUE(h.host.messages.empty());
+}
+
+TEST(ServerChannel, TheDebugViewOpensTheSelectedSecuritysAddressWithTheDebugSwitch) {
+    Harness h;
+    h.Replies(Zeros(2));
+    h.Start({{"RecordString", std::string(kDecay) + "|" + kAwkward},
+             {"ScenarioString", kTwoScenarios},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry},
+             {"EnableDebug", "Y"}});
+    ASSERT_TRUE(h.panel().UserSelectRow(*h.ctl.LstSecurity, 1));
+    const auto requests = h.host.requests.size();
+    ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
+    ASSERT_EQ(h.host.browserWindows.size(), 1u);
+    // The impacts are the totals of the start-up run by now.
+    std::string scenarioHalf = kTwoScenarioHalf;
+    scenarioHalf.replace(scenarioHalf.find("&Impact=0;-1234.4"), 17, "&Impact=0;0");
+    EXPECT_EQ(h.host.browserWindows[0], std::string(kDetail) + "?" + kAwkwardSecurityHalf + scenarioHalf + "&enableDebug=y");
+    // The debug view reads nothing and shows no busy state.
+    EXPECT_EQ(h.host.requests.size(), requests);
+    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+    EXPECT_TRUE(h.host.messages.empty());
+}
+
+TEST(ServerChannel, TheDebugViewWithoutAPageOpensAnEmptyAddressAndWithoutScenariosNothing) {
+    {
+        Harness h;
+        h.Start({{"RecordString", kDecay}, {"ScenarioString", kTwoScenarios}, {"EnableDebug", "yes"}});
+        h.host.messages.clear();
+        ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
+        EXPECT_EQ(h.host.browserWindows, (std::vector<std::string>{""}));
+        EXPECT_TRUE(h.host.messages.empty());
+    }
+    {
+        Harness h;
+        h.Start({{"RecordString", kDecay}, {"ScenarioDetailPath", kDetail}, {"EnableDebug", "yes"}});
+        ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
+        EXPECT_TRUE(h.host.browserWindows.empty());
+    }
+}

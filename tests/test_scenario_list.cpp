@@ -1,0 +1,304 @@
+// The working list of scenarios: adding, the single and multiple modes,
+// deleting several rows, renaming and editing the six changes, with
+// ScenarioLst, LstImpact, ComboScenario and the valuation grid kept in step.
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+
+using namespace zemra;
+using zemra::testing::Harness;
+
+namespace {
+
+const char* const kTwoSecurities =
+    "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5|"
+    "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0";
+const char* const kStale = "Click Update button to recalculate $Impact!";
+// Five scenarios told apart by their tuner values (101 to 105) and impacts.
+const char* const kFive =
+    "S1;1;0;0;0;0;101;1000;3;N|S2;2;0;0;0;0;102;2000;3;N|S3;3;0;0;0;0;103;3000;3;N|"
+    "S4;4;0;0;0;0;104;4000;3;N|S5;5;0;0;0;0;105;5000;3;N";
+
+// Starts the control and forgets what start-up said.
+void Begin(Harness& h, const std::map<std::string, std::string>& properties) {
+    h.Start(properties);
+    h.host.messages.clear();
+}
+
+std::vector<double> TunerValues(const ValuationRow& row) {
+    std::vector<double> values;
+    for (int c = 1; c <= row.Count(); ++c) values.push_back(row.Item(c).GetTunerValue());
+    return values;
+}
+
+std::vector<bool> Selection(const ListBox& list) {
+    std::vector<bool> selected;
+    for (const auto& r : list.Rows()) selected.push_back(r.selected);
+    return selected;
+}
+
+bool SingleMode(const MainCtl& c) {
+    for (TextBox* box : c.TxtScenario)
+        if (!box->enabled) return false;
+    return c.TxtDate->enabled && c.DescriptionFld->enabled && c.ScenarioAddBtn->enabled && c.UpdateBtn->enabled &&
+           c.AssumptionFrame->enabled && c.Frame1->enabled && !c.BtnUptTuner->enabled;
+}
+
+// Types into a field and leaves it for another, so that it is validated.
+bool Edit(Harness& h, TextBox& box, const std::string& text, Widget& next) {
+    h.panel().UserType(box, text);
+    return h.panel().UserFocus(next);
+}
+
+TEST(ScenarioAdd, ABlankScenarioJoinsAnEmptyListWithTheFirstTunerAndTunerValue100) {
+    Harness h;
+    Begin(h, {{"TunerString", "3;Standard|7;Aggressive"}, {"RecordString", kTwoSecurities},
+              {"StoredScenarios", "9;Kept;0;0;0;0;0;100;0;7;N"}});
+    MainCtl& c = h.ctl;
+    const int lastKey = c.m_LastScenarioKey;
+    // Neither the tuner shown nor the figures typed are taken over.
+    c.ComboTuner->SetListIndex(1);
+    h.panel().UserType(*c.TxtScenario[0], "12");
+    h.panel().UserType(*c.DescriptionFld, "A");
+    h.panel().UserClick(*c.ScenarioAddBtn);
+
+    EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(h.Rows(*c.LstImpact), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(h.Rows(*c.ComboScenario), (std::vector<std::string>{"Kept", "A"}));
+    const CScenario& a = c.m_Scenarios.Item(1);
+    EXPECT_EQ(a.Getkey(), lastKey + 1);
+    EXPECT_EQ(c.m_LastScenarioKey, lastKey + 1);
+    EXPECT_EQ(a.Gettuner(), 3);
+    EXPECT_EQ(a.GetScenarioProperties(m_TunerValIdx), 100);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(a.GetScenarioProperties(i), 0) << i;
+    EXPECT_EQ(c.m_StoredScenarios.Shared(2), c.m_Scenarios.Shared(1));
+    for (int s = 1; s <= 2; ++s) {
+        ASSERT_EQ(c.m_Valuations.Item(s).Count(), 1);
+        EXPECT_EQ(c.m_Valuations.Item(s).Item(1).Gettuner(), 3);
+        EXPECT_EQ(c.m_Valuations.Item(s).Item(1).GetTunerValue(), 100);
+    }
+    // The new row is selected and shown; the notice is left alone.
+    EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
+    EXPECT_EQ(c.TxtScenario[0]->Text(), "0");
+    EXPECT_EQ(c.TxtDate->Text(), "12/06/2026");
+    EXPECT_EQ(c.ComboTuner->Text(), "Standard");
+    EXPECT_TRUE(SingleMode(c));
+    EXPECT_EQ(c.LabelProgress->caption, "");
+    EXPECT_TRUE(h.host.messages.empty());
+}
+
+TEST(ScenarioAdd, EmptyDescriptionsAndTunerListsAndGridsStartUpNeverBuilt) {
+    Harness h;
+    Begin(h, {});
+    h.panel().UserClick(*h.ctl.ScenarioAddBtn);
+    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Input scenario you wish to add!"}));
+    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 0);
+    h.panel().UserType(*h.ctl.DescriptionFld, "Lonely");
+    h.panel().UserClick(*h.ctl.ScenarioAddBtn);
+    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).Gettuner(), 0);
+
+    // Start-up ends at the malformed second scenario, before the grid: the
+    // grid built on the next add covers the scenario listed before.
+    Harness g;
+    Begin(g, {{"RecordString", kTwoSecurities}, {"ScenarioString", "Up;10;0;0;0;0;120;0;1;N|Bad;x;0;0;0;0;100;0;1;N"}});
+    ASSERT_EQ(g.ctl.m_Valuations.Count(), 0);
+    g.panel().UserType(*g.ctl.DescriptionFld, "New");
+    g.panel().UserClick(*g.ctl.ScenarioAddBtn);
+    ASSERT_EQ(g.ctl.m_Valuations.Count(), 2);
+    for (int s = 1; s <= 2; ++s) EXPECT_EQ(TunerValues(g.ctl.m_Valuations.Item(s)), (std::vector<double>{120, 100}));
+}
+
+TEST(ScenarioAdd, AddingBesideASelectedRowSwitchesToTheMultipleMode) {
+    Harness h;
+    Begin(h, {{"RecordString", kTwoSecurities}, {"ScenarioString", "Up;10;0;0;0;0;100;-1234.6;3;N"}});
+    MainCtl& c = h.ctl;
+    EXPECT_EQ(c.LabelImpact->caption, "-1,235");
+    EXPECT_EQ(Selection(*c.LstImpact), (std::vector<bool>{true}));
+    h.panel().UserType(*c.DescriptionFld, "Second");
+    h.panel().UserClick(*c.ScenarioAddBtn);
+    EXPECT_EQ(Selection(*c.ScenarioLst), (std::vector<bool>{true, true}));
+    EXPECT_EQ(h.Rows(*c.LstImpact), (std::vector<std::string>{"(1,235)", "0"}));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(c.TxtScenario[i]->enabled) << i;
+    EXPECT_TRUE(c.TxtScenario[5]->enabled);
+    EXPECT_TRUE(c.BtnUptTuner->enabled);
+    for (Widget* w : std::initializer_list<Widget*>{c.TxtDate, c.DescriptionFld, c.ComboScenario, c.ComboAutoLoad,
+                                                    c.ScenarioAddBtn, c.BtnModify, c.BtnSave, c.BtnDelScenario,
+                                                    c.BtnRetrieve, c.UpdateBtn, c.AssumptionFrame, c.FrameDetail,
+                                                    c.Frame1, c.Frame5})
+        EXPECT_FALSE(w->enabled) << w->Name();
+    // With two rows selected the tuner value field changes no record.
+    EXPECT_TRUE(Edit(h, *c.TxtScenario[5], "150", *c.ComboTuner));
+    EXPECT_EQ(TunerValues(c.m_Valuations.Item(1)), (std::vector<double>{100, 100}));
+    h.panel().UserSelectRow(*c.ScenarioLst, 0);
+    EXPECT_TRUE(SingleMode(c));
+    EXPECT_EQ(c.DescriptionFld->Text(), "Up");
+}
+
+TEST(ScenarioDelete, RowsOneAndThreeOfFiveGoFromBothListsAndTheGrid) {
+    Harness h;
+    Begin(h, {{"RecordString", kTwoSecurities}, {"ScenarioString", kFive}});
+    MainCtl& c = h.ctl;
+    const auto s2 = c.m_Scenarios.Shared(2), s4 = c.m_Scenarios.Shared(4);
+    h.panel().UserSelectRow(*c.ScenarioLst, 1);
+    h.panel().UserSelectRow(*c.ScenarioLst, 3, true);
+    h.host.QueueAnswer(MsgAnswer::Yes);
+    h.panel().UserClick(*c.DeleteBtn);
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_EQ(h.host.messages[0].text, "Are you sure you want to delete the selected scenarios from list:?");
+    EXPECT_EQ(h.host.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"S1", "S3", "S5"}));
+    EXPECT_EQ(h.Rows(*c.LstImpact), (std::vector<std::string>{"1,000", "3,000", "5,000"}));
+    EXPECT_EQ(c.m_Scenarios.Item(2).Getdescription(), "S3");
+    for (int s = 1; s <= 2; ++s) EXPECT_EQ(TunerValues(c.m_Valuations.Item(s)), (std::vector<double>{101, 103, 105}));
+    // The stored entries stay, the deleted ones without their impact.
+    EXPECT_EQ(c.ComboScenario->Count(), 5);
+    EXPECT_EQ(c.m_StoredScenarios.Shared(2), s2);
+    EXPECT_EQ(s2->GetImpact(), 0);
+    EXPECT_EQ(s4->GetImpact(), 0);
+    EXPECT_EQ(c.m_StoredScenarios.Item(3).GetImpact(), 3000);
+    EXPECT_EQ(Selection(*c.ScenarioLst), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(c.DescriptionFld->Text(), "S1");
+
+    // Adjacent rows up to the last one.
+    h.panel().UserSelectRow(*c.ScenarioLst, 1);
+    h.panel().UserSelectRow(*c.ScenarioLst, 2, false, true);
+    h.host.QueueAnswer(MsgAnswer::Yes);
+    h.panel().UserClick(*c.DeleteBtn);
+    EXPECT_EQ(h.Rows(*c.LstImpact), (std::vector<std::string>{"1,000"}));
+    EXPECT_EQ(TunerValues(c.m_Valuations.Item(2)), (std::vector<double>{101}));
+}
+
+TEST(ScenarioDelete, EveryRowLeavesBothListsEmptyInTheSingleMode) {
+    Harness h;
+    Begin(h, {{"RecordString", kTwoSecurities}, {"ScenarioString", kFive}});
+    MainCtl& c = h.ctl;
+    h.panel().UserSelectRow(*c.ScenarioLst, 4, false, true);
+    h.host.QueueAnswer(MsgAnswer::Yes);
+    h.panel().UserClick(*c.DeleteBtn);
+    EXPECT_EQ(c.ScenarioLst->Count(), 0);
+    EXPECT_EQ(c.LstImpact->Count(), 0);
+    EXPECT_EQ(c.m_Valuations.Item(1).Count(), 0);
+    EXPECT_EQ(c.ComboScenario->Count(), 5);
+    EXPECT_TRUE(SingleMode(c));
+    // A scenario added afterwards gets its valuations again.
+    h.panel().UserType(*c.DescriptionFld, "Again");
+    h.panel().UserClick(*c.ScenarioAddBtn);
+    EXPECT_EQ(c.m_Valuations.Item(2).Count(), 1);
+}
+
+TEST(ScenarioDelete, NothingSelectedOrAnsweredNoDeletesNothing) {
+    Harness h;
+    Begin(h, {{"ScenarioString", kFive}});
+    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0, true);  // clears the only selected row
+    h.panel().UserClick(*h.ctl.DeleteBtn);
+    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Choose scenario you wish to delete!"}));
+    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 2);
+    h.panel().UserClick(*h.ctl.DeleteBtn);  // answered No
+    EXPECT_EQ(h.ctl.m_Scenarios.Count(), 5);
+    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 5);
+}
+
+TEST(ScenarioModify, RenamesTheCurrentScenarioAndAnEmptyListOrNoCurrentRowChangesNothing) {
+    Harness h;
+    Begin(h, {{"StoredScenarios", "4;Old;0;0;0;0;0;100;0;1;N"}, {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N"}});
+    h.panel().UserType(*h.ctl.DescriptionFld, "Up more");
+    h.panel().UserClick(*h.ctl.BtnModify);
+    EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), (std::vector<std::string>{"Up more"}));
+    EXPECT_EQ(h.Rows(*h.ctl.ComboScenario), (std::vector<std::string>{"Old", "Up more"}));
+
+    Harness e;
+    Begin(e, {});
+    e.panel().UserClick(*e.ctl.BtnModify);
+    EXPECT_EQ(e.Messages(), (std::vector<std::string>{"Choose scenario you wish to update!"}));
+
+    // Rows but none current: start-up ended after listing one scenario.
+    Harness g;
+    Begin(g, {{"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N"}});
+    ASSERT_EQ(g.ctl.ScenarioLst->ListIndex(), -1);
+    g.panel().UserType(*g.ctl.DescriptionFld, "Renamed");
+    g.panel().UserClick(*g.ctl.BtnModify);
+    Edit(g, *g.ctl.TxtScenario[0], "99", *g.ctl.TxtDate);
+    Edit(g, *g.ctl.TxtDate, "1/1/2027", *g.ctl.DescriptionFld);
+    EXPECT_EQ(g.ctl.m_Scenarios.Item(1).Getdescription(), "Up");
+    EXPECT_EQ(g.ctl.m_Scenarios.Item(1).GetScenarioProperties(m_StkChgIdx), 10);
+    EXPECT_EQ(g.ctl.m_Scenarios.Item(1).GetScenarioProperties(m_TimeIdx), 0);
+    EXPECT_TRUE(g.host.messages.empty());
+}
+
+TEST(ScenarioEdit, TheSameValueClearsTheNoticeAndANewOneSetsItAndIsStored) {
+    Harness h;
+    Begin(h, {{"ScenarioString", "Up;5;0;0;0;0;100;0;1;N"}});
+    MainCtl& c = h.ctl;
+    Edit(h, *c.TxtScenario[0], "6", *c.TxtScenario[1]);
+    EXPECT_EQ(c.m_StoredScenarios.Item(1).GetScenarioProperties(m_StkChgIdx), 6);
+    EXPECT_EQ(c.LabelProgress->caption, kStale);
+    EXPECT_EQ(c.LabelProgress->backColor, kWhite);
+    Edit(h, *c.TxtScenario[0], "6", *c.TxtScenario[1]);
+    EXPECT_EQ(c.LabelProgress->caption, "");
+    EXPECT_EQ(c.LabelProgress->backColor, c.Frame1->backColor);
+}
+
+TEST(ScenarioEdit, LettersAndAnEmptyDescriptionAreRefused) {
+    Harness h;
+    Begin(h, {{"ScenarioString", "Up;5;0;0;0;0;100;0;1;N"}});
+    MainCtl& c = h.ctl;
+    h.panel().UserType(*c.DescriptionFld, "Up five");
+    EXPECT_FALSE(Edit(h, *c.TxtScenario[1], "abc", *c.TxtScenario[2]));
+    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only digit characters in Field!"}));
+    EXPECT_EQ(h.panel().Focused(), c.TxtScenario[1]);
+    EXPECT_EQ(c.m_Scenarios.Item(1).GetScenarioProperties(m_RateChgIdx), 0);
+    // The description was written before the value was read.
+    EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Up five"}));
+    EXPECT_EQ(h.Rows(*c.ComboScenario), (std::vector<std::string>{"Up five"}));
+
+    h.host.messages.clear();
+    h.panel().UserType(*c.TxtScenario[1], "7");
+    h.panel().UserFocus(*c.DescriptionFld);
+    h.panel().UserType(*c.DescriptionFld, "");
+    EXPECT_FALSE(Edit(h, *c.TxtScenario[0], "8", *c.TxtScenario[1]));
+    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter description for the current scenario!"}));
+    EXPECT_EQ(c.m_Scenarios.Item(1).GetScenarioProperties(m_StkChgIdx), 5);
+    EXPECT_EQ(c.m_Scenarios.Item(1).Getdescription(), "Up five");
+}
+
+TEST(ScenarioEdit, TunerValuesAndTimeChangesReachTheValuationsAndTheDate) {
+    Harness h;
+    Begin(h, {{"RecordString", kTwoSecurities},
+              {"ScenarioString", "Up;5;0;0;30;0;120;0;1;N|Down;-5;0;0;0;0;130;0;1;N"}});
+    MainCtl& c = h.ctl;
+    Edit(h, *c.TxtScenario[5], "80", *c.DescriptionFld);
+    for (int s = 1; s <= 2; ++s) EXPECT_EQ(TunerValues(c.m_Valuations.Item(s)), (std::vector<double>{80, 130}));
+    EXPECT_EQ(c.LabelProgress->caption, kStale);
+    // An empty field stores 0 and leaves the notice as it is.
+    Edit(h, *c.TxtScenario[5], "80", *c.DescriptionFld);
+    ASSERT_EQ(c.LabelProgress->caption, "");
+    Edit(h, *c.TxtScenario[5], "", *c.DescriptionFld);
+    EXPECT_EQ(c.m_Scenarios.Item(1).GetScenarioProperties(m_TunerValIdx), 0);
+    EXPECT_EQ(TunerValues(c.m_Valuations.Item(2)), (std::vector<double>{0, 130}));
+    EXPECT_EQ(c.LabelProgress->caption, "");
+    Edit(h, *c.TxtScenario[3], "", *c.DescriptionFld);
+    EXPECT_EQ(c.TxtDate->Text(), "12/06/2026");
+    Edit(h, *c.TxtScenario[3], "-1", *c.DescriptionFld);
+    EXPECT_EQ(c.TxtDate->Text(), "12/05/2026");
+    // A time change beyond the calendar is refused before anything is written.
+    h.host.messages.clear();
+    EXPECT_FALSE(Edit(h, *c.TxtScenario[3], "1E+9", *c.DescriptionFld));
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_NE(h.host.messages[0].text.find("outside the calendar"), std::string::npos) << h.host.messages[0].text;
+    EXPECT_EQ(c.m_Scenarios.Item(1).GetScenarioProperties(m_TimeIdx), -1);
+}
+
+TEST(ScenarioEdit, EnteringAFieldSelectsItsWholeText) {
+    Harness h;
+    Begin(h, {{"ScenarioString", "Upward move;12.5;0;0;0;0;100;0;1;N"}});
+    MainCtl& c = h.ctl;
+    h.panel().UserType(*c.TxtTunerVal, "123.25");
+    for (TextBox* box : {c.TxtScenario[1], c.TxtScenario[0], c.DescriptionFld, c.TxtDate, c.TxtTunerVal}) {
+        box->selLength = 0;
+        h.panel().UserFocus(*box);
+        EXPECT_EQ(box->selStart, 0) << box->Name();
+        EXPECT_EQ(box->selLength, static_cast<int>(box->Text().size())) << box->Name();
+    }
+}
+
+}  // namespace
