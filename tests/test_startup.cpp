@@ -96,6 +96,27 @@ TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
     EXPECT_EQ(h.ctl.ScenarioLst->Count(), 0);
 }
 
+TEST(StartUp, AfterAMalformedScenarioTheLoadedListsAndTheGridStayInStep) {
+    Harness h;
+    h.Replies({{"http://pages/", "0"}});
+    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
+             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N"},
+             {"ScenarioDetailPath", "http://pages/ScenarioDetail.asp"},
+             {"CarryCalcPath", "http://pages/CarryCalc.asp"}});
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_TRUE(Contains(h.Messages(), "Bad"));
+    // Up was loaded before the bad scenario: both securities have its
+    // valuation, so the panel shows it and an Update values it.
+    ASSERT_EQ(h.ctl.ScenarioLst->Count(), 1);
+    ASSERT_EQ(h.ctl.m_Valuations.Count(), 2);
+    EXPECT_EQ(h.ctl.m_Valuations.Item(2).Count(), 1);
+    h.panel().UserSelectRow(*h.ctl.LstSecurity, 1);
+    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0);
+    EXPECT_EQ(h.ctl.LabelValuation[m_CurEstPrice]->caption, "0.000");
+    h.panel().UserClick(*h.ctl.UpdateBtn);
+    EXPECT_EQ(h.host.messages.size(), 1u) << h.host.messages.back().text;
+}
+
 TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
     Harness h;
     h.Start({{"RecordString", std::string(kSecurityA) + "|"}});
@@ -141,6 +162,34 @@ TEST(StartUp, PropertiesAreReadOnceAndAbsentOnesAreEmpty) {
     EXPECT_EQ(h.ctl.Properties().CarryCalcPath, "");
 }
 
+// The host may call ProcessInitData again: the lists get a second copy of
+// the scenarios, and the valuation grid still holds one row per security
+// with one valuation per scenario row, so the next run applies.
+TEST(StartUp, ASecondStartUpKeepsTheValuationGridInStepWithBothLists) {
+    Harness h;
+    h.Replies({{"http://t/ScenarioDetail.asp", "1;101|2;102|3;103|4;104"},
+               {"http://t/CarryCalc.asp", "0|0|0|0"},
+               {"http://t/CapitalCalc.asp", "0"}});
+    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
+             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;0;1;N"},
+             {"ScenarioDetailPath", "http://t/ScenarioDetail.asp"},
+             {"CarryCalcPath", "http://t/CarryCalc.asp"},
+             {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
+    ASSERT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
+    MainCtl& c = h.ctl;
+    c.m_Valuations.Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
+
+    c.ProcessInitData();
+    EXPECT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
+    EXPECT_EQ(h.Rows(*c.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
+    ASSERT_EQ(c.ScenarioLst->Count(), 4);
+    ASSERT_EQ(c.m_Valuations.Count(), c.LstSecurity->Count());
+    for (int p = 1; p <= c.m_Valuations.Count(); ++p) EXPECT_EQ(c.m_Valuations.Item(p).Count(), 4) << p;
+    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetoptCarry(), 7);
+    EXPECT_EQ(c.m_Valuations.Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
+    EXPECT_EQ(c.LstImpact->Count(), 4);
+}
+
 TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
     Harness h;
     h.Start({{"TunerString", "3;Standard|7;Aggressive"}});
@@ -162,6 +211,17 @@ TEST(OptionLists, CurvesListTheirNamesAndNoEntryIsSelected) {
     Harness h;
     h.Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"}});
     EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government", "Euro Swap"}));
+}
+
+TEST(OptionLists, ACodeOutsideTheSmallWholeNumbersIsReportedAsOutOfRange) {
+    for (const char* code : {"40000", "-40000"}) {
+        Harness h;
+        h.Start({{"TunerString", std::string("1;One|") + code + ";Wide"}});
+        EXPECT_EQ(h.Rows(*h.ctl.ComboTuner), (std::vector<std::string>{"One"}));
+        EXPECT_TRUE(Contains(h.Messages(), std::string("the code of item 2 ('") + code +
+                                               "') is outside the range -32768 to 32767"))
+            << h.Messages().front();
+    }
 }
 
 TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {

@@ -26,7 +26,7 @@ int16_t CodeOf(const std::string& list, const std::string& code, size_t i, const
         return ToInt16(*v);
     } catch (const std::exception&) {
         throw RecordError("The " + list + " list cannot be loaded: the code of item " + std::to_string(i + 1) +
-                          " ('" + code + "') is too large.");
+                          " ('" + code + "') is outside the range -32768 to 32767.");
     }
 }
 

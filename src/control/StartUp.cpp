@@ -25,9 +25,17 @@ void MainCtl::ProcessInitData() {
         loadList(props_.TunerString, &MainCtl::LoadTuners);
         loadList(props_.CurveOptions, &MainCtl::LoadCurveOptions);
         loadList(props_.CallAdjustment, &MainCtl::LoadCallAdjustments);
-        if (!props_.RecordString.empty()) LoadSecurities(props_.RecordString);
-        if (!props_.StoredScenarios.empty()) LoadStoredScenarios(props_.StoredScenarios);
-        if (!props_.ScenarioString.empty()) LoadScenarios(props_.ScenarioString);
+        try {
+            if (!props_.RecordString.empty()) LoadSecurities(props_.RecordString);
+            if (!props_.StoredScenarios.empty()) LoadStoredScenarios(props_.StoredScenarios);
+            if (!props_.ScenarioString.empty()) LoadScenarios(props_.ScenarioString);
+        } catch (...) {
+            // Start-up ends at the item that cannot be converted; what was
+            // loaded before it stays, with its valuations, so that the lists
+            // and the grid are in step for whatever the user does next.
+            if (LstSecurity->Count() > 0 && ScenarioLst->Count() > 0) BuildValuationGrid();
+            throw;
+        }
         if (LstSecurity->Count() > 0 && ScenarioLst->Count() > 0) BuildValuationGrid();
         if (!m_Securities.Empty()) LstSecurity->SetSelected(0, true);
         if (!m_Scenarios.Empty()) ScenarioLst->SetSelected(0, true);
@@ -101,9 +109,19 @@ std::shared_ptr<CValuation> MainCtl::FreshValuation(const CScenario& scenario) c
     return val;
 }
 
+// One row of valuations per security, one valuation per scenario. A
+// repeated start-up finds the rows of the securities it already holds: they
+// keep their valuations and get fresh ones for the scenarios listed since,
+// so that row r still belongs to security r and to every scenario row.
 void MainCtl::BuildValuationGrid() {
     const int securities = LstSecurity->Count();
     for (int r = 0; r < securities; ++r) {
+        if (r < m_Valuations.Count()) {
+            ValuationRow& inner = m_Valuations.Item(r + 1);
+            for (int s = inner.Count(); s < ScenarioLst->Count(); ++s)
+                inner.Add(FreshValuation(m_Scenarios.Item(s + 1)));
+            continue;
+        }
         auto inner = std::make_shared<ValuationRow>("the valuations of a security");
         for (int s = 0; s < ScenarioLst->Count(); ++s) inner->Add(FreshValuation(m_Scenarios.Item(s + 1)));
         m_Valuations.Add(inner);
