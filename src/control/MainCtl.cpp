@@ -41,10 +41,11 @@ MainCtl::~MainCtl() = default;
 void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
 
 // A failure that ended a user's or the host's action: one OK message that
-// says what failed, and the control leaves the busy state. What was done
-// before the failure is kept.
+// says what failed, and the control leaves the busy state if a request was
+// running (a failure outside a request leaves the panel's mode and notice
+// as they were). What was done before the failure is kept.
 void MainCtl::ReportFailure(const std::exception& e) {
-    HideProgress();
+    if (busy_) HideProgress();
     host_.MessageBox(e.what(), MsgButtons::Ok);
 }
 

@@ -183,6 +183,7 @@ private:
     void WireServerEvents();
     void ShowProgress();
     void HideProgress();
+    bool busy_ = false;   // between ShowProgress and HideProgress
     std::string FetchReply(const std::string& address);   // throws on a failed fetch
     void CmdDebug_Click();
     std::string BuildSecurityQuery(int position) const;

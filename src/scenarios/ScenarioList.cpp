@@ -97,8 +97,13 @@ void MainCtl::DeleteBtn_Click() {
     if (!m_Scenarios.Empty()) {
         ScenarioLst->SetSelected(0, true);
     } else {
-        // No scenario is left: the single mode, and nothing to apply a
-        // common tuner to.
+        // No scenario is left, so no valuation either: the grid goes back
+        // to empty, as before the first scenario. Rows left without
+        // valuations would not grow with a security added now (it needs a
+        // row only once there are scenarios), and the next scenario would
+        // then leave that security without its valuation.
+        m_Valuations.Clear();
+        // The single mode, and nothing to apply a common tuner to.
         EnableSingleScenarioEditing();
         BtnUptTuner->enabled = false;
     }

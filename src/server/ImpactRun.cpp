@@ -70,6 +70,10 @@ void MainCtl::UpdateBtn_Click() {
                 const std::string carryReply = FetchReply(pages::Address(props_.CarryCalcPath, carryQuery));
                 ApplyValuationReplies(i, detailReply, carryReply);
             } catch (const std::exception& e) {
+                // The impacts shown no longer match every security's
+                // figures: leave the busy state and say that they are stale.
+                HideProgress();
+                SetStaleNotice();
                 throw std::runtime_error("The $Impact update stopped at security " +
                                          Quoted(m_Securities.Item(i).Getdescription()) + ": " + e.what());
             }

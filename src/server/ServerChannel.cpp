@@ -9,6 +9,7 @@
 namespace zemra {
 
 void MainCtl::ShowProgress() {
+    busy_ = true;
     host_.SetMousePointer(kPointerHourglass);
     LabelProgress->backColor = kWhite;
     LabelProgress->caption = "Calculation in progress,please wait ..";
@@ -17,6 +18,7 @@ void MainCtl::ShowProgress() {
 }
 
 void MainCtl::HideProgress() {
+    busy_ = false;
     host_.SetMousePointer(kPointerDefault);
     LabelProgress->backColor = Frame1->backColor;
     LabelProgress->caption.clear();
