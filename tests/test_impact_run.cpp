@@ -484,9 +484,9 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         EXPECT_EQ(Val(h, 2, 2).Getvaluation(m_CurDelta), 0);
         EXPECT_EQ(Val(h, 3, 1).Getvaluation(m_CurEstPrice), 0);
         EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
-        // The busy state is left.
+        // The busy state is left, and the notice says the impacts are stale.
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-        EXPECT_EQ(h.ctl.LabelProgress->caption, "");
+        EXPECT_EQ(h.ctl.LabelProgress->caption, "Click Update button to recalculate $Impact!");
         EXPECT_TRUE(h.ctl.Frame1->IsEnabled());
         EXPECT_TRUE(h.ctl.Frame3->IsEnabled());
 
