@@ -1,0 +1,135 @@
+#include "WebHost.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+// ---- The page's side of the seam. Each call finds the script object that
+// the element registered under its id.
+
+// Waits for the browser's fetch while the page goes on (the control's call
+// is suspended and resumed). The result is a buffer the caller frees: a
+// 32-bit byte count, then "O" and the reply body, or "E" and what failed.
+EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address), {
+    const url = UTF8ToString(address);
+    let text;
+    try {
+        const result = await Module.zemraHosts[id].fetch(url);
+        text = result.ok ? "O" + result.body : "E" + result.error;
+    } catch (e) {
+        text = "EThe request to " + url + " failed: " + e + ".";
+    }
+    const size = lengthBytesUTF8(text);
+    const buffer = _malloc(size + 5);
+    stringToUTF8(text, buffer + 4, size + 1);
+    HEAPU32[buffer >> 2] = size;
+    return buffer;
+});
+
+EM_JS(void, zemra_web_render, (int id, const char* json), {
+    Module.zemraHosts[id].render(UTF8ToString(json));
+});
+
+EM_JS(int, zemra_web_message, (int id, const char* text, int yesNo), {
+    return Module.zemraHosts[id].message(UTF8ToString(text), yesNo !== 0) ? 1 : 0;
+});
+
+EM_JS(void, zemra_web_open_window, (int id, const char* address), {
+    Module.zemraHosts[id].openWindow(UTF8ToString(address));
+});
+
+EM_JS(void, zemra_web_set_pointer, (int id, int code), {
+    Module.zemraHosts[id].setPointer(code);
+});
+
+EM_JS(int, zemra_web_today, (int id), {
+    return Module.zemraHosts[id].today();
+});
+
+// The locale as lines: decimal separator, group separator, date separator,
+// date order (0 month first, 1 day first, 2 year first), short date
+// pattern, minus sign. The caller frees the buffer.
+EM_JS(char*, zemra_web_locale, (int id), {
+    const l = Module.zemraHosts[id].locale();
+    const text = [l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus].join("\n");
+    const size = lengthBytesUTF8(text) + 1;
+    const buffer = _malloc(size);
+    stringToUTF8(text, buffer, size);
+    return buffer;
+});
+
+namespace zemra::web {
+
+namespace {
+
+// A locale field of one character; anything else keeps the default.
+char OneChar(const std::string& text, char fallback) { return text.size() == 1 ? text[0] : fallback; }
+
+Locale ReadLocale(int id) {
+    Locale locale = Locale::EnUs();
+    char* raw = zemra_web_locale(id);
+    std::vector<std::string> lines;
+    std::istringstream in(raw);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::free(raw);
+    if (lines.size() < 6) return locale;
+    locale.decimalSeparator = OneChar(lines[0], locale.decimalSeparator);
+    locale.groupSeparator = OneChar(lines[1], locale.groupSeparator);
+    // Numbers cannot be read when both separators are the same character.
+    if (locale.groupSeparator == locale.decimalSeparator) locale.groupSeparator = locale.decimalSeparator == ',' ? '.' : ',';
+    locale.dateSeparator = OneChar(lines[2], locale.dateSeparator);
+    if (lines[3] == "1") locale.dateOrder = DateOrder::DayMonthYear;
+    else if (lines[3] == "2") locale.dateOrder = DateOrder::YearMonthDay;
+    if (!lines[4].empty()) locale.shortDatePattern = lines[4];
+    if (!lines[5].empty()) locale.minusSign = lines[5];
+    return locale;
+}
+
+}  // namespace
+
+WebHost::WebHost(int elementId) : id_(elementId), locale_(ReadLocale(elementId)) {}
+
+void WebHost::RenderNow() {
+    if (snapshot) zemra_web_render(id_, snapshot().c_str());
+}
+
+FetchResult WebHost::Fetch(const std::string& address) {
+    RenderNow();
+    char* raw = zemra_web_fetch(id_, address.c_str());
+    uint32_t size = 0;
+    std::memcpy(&size, raw, sizeof size);
+    std::string text(raw + 4, size);
+    std::free(raw);
+    FetchResult result;
+    result.ok = !text.empty() && text[0] == 'O';
+    if (result.ok) result.body = text.substr(1);
+    else result.error = text.empty() ? "The request to " + address + " failed." : text.substr(1);
+    return result;
+}
+
+void WebHost::OpenBrowserWindow(const std::string& address) { zemra_web_open_window(id_, address.c_str()); }
+
+void WebHost::SetMousePointer(int code) {
+    pointer_ = code;
+    zemra_web_set_pointer(id_, code);
+}
+
+Date WebHost::Today() const {
+    const int ymd = zemra_web_today(id_);
+    Date d{ymd / 10000, ymd / 100 % 100, ymd % 100};
+    return IsValidDate(d.year, d.month, d.day) ? d : Date{};
+}
+
+MsgAnswer WebHost::MessageBox(const std::string& text, MsgButtons buttons) {
+    RenderNow();
+    const bool yesNo = buttons == MsgButtons::YesNo;
+    const bool positive = zemra_web_message(id_, text.c_str(), yesNo ? 1 : 0) != 0;
+    if (!yesNo) return MsgAnswer::Ok;
+    return positive ? MsgAnswer::Yes : MsgAnswer::No;
+}
+
+}  // namespace zemra::web

@@ -1,0 +1,38 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "toolkit/HostSeam.h"
+
+namespace zemra::web {
+
+// The host seam of a browser page. Every call goes to the page's script
+// object registered for one element (Module.zemraHosts[id]): the fetch waits
+// for the browser's fetch without blocking the page, message boxes are the
+// browser's own alert and confirm, and the debug view is a new window.
+class WebHost : public HostSeam {
+public:
+    explicit WebHost(int elementId);
+
+    // Called before every wait on the page (a fetch, a message box) so that
+    // the page shows the control's state while it waits.
+    std::function<std::string()> snapshot;
+
+    FetchResult Fetch(const std::string& address) override;
+    void OpenBrowserWindow(const std::string& address) override;
+    bool ModelessAllowed() const override { return true; }
+    void SetMousePointer(int code) override;
+    int MousePointer() const override { return pointer_; }
+    Date Today() const override;
+    const Locale& GetLocale() const override { return locale_; }
+    MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override;
+
+private:
+    void RenderNow();
+
+    int id_;
+    int pointer_ = kPointerDefault;
+    Locale locale_;
+};
+
+}  // namespace zemra::web

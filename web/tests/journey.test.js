@@ -1,0 +1,131 @@
+// The same script of user actions gives the same control state in the
+// headless host and in the page: the page's actions are real mouse and
+// keyboard input on the rendered elements.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const s = require('./support.js');
+
+const SCRIPT = path.join(__dirname, 'journeys', 'shared.script');
+const KEYS = { 13: 'Enter', 27: 'Escape', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight', 40: 'ArrowDown', 46: 'Delete' };
+
+const stripOrigin = (address) => address.replace(/^https?:\/\/[^/]+/, '');
+
+// The page's state in the form of the headless host's dump.
+function asDump(diag) {
+  const widgets = (form) => Object.fromEntries(form.widgets.map((w) => {
+    const { name, parent, tabIndex, group, ...fields } = w;
+    return [name, fields];
+  }));
+  const [panel, ...dialogs] = diag.state.forms;
+  return {
+    widgets: widgets(panel),
+    focus: panel.focus,
+    pointer: diag.state.pointer,
+    messages: diag.log.messages,
+    requests: diag.log.requests.map(stripOrigin),
+    browserWindows: diag.log.browserWindows.map(stripOrigin),
+    dialogs: dialogs.map((d) => ({ name: d.name, caption: d.caption, modal: d.modal, focus: d.focus, widgets: widgets(d) })),
+  };
+}
+
+function normalised(dump) {
+  return { ...dump, requests: dump.requests.map(stripOrigin), browserWindows: dump.browserWindows.map(stripOrigin) };
+}
+
+function parse(line) {
+  const [action, name = '', ...rest] = line.split(' ');
+  return { action, name, rest: rest.join(' ') };
+}
+
+function target(name) {
+  const dot = name.indexOf('.');
+  return dot < 0 ? { form: 'MainCtl', widget: name } : { form: name.slice(0, dot), widget: name.slice(dot + 1) };
+}
+
+async function idle(page) {
+  await page.waitForFunction(() => !customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')).busy);
+}
+
+// The page moves the focus as a script or assistive technology does.
+async function focusByScript(page, el) {
+  await page.$eval(`${el} >> nth=0`, (node) => (node.matches('input, button, [tabindex]') ? node : node.querySelector('input')).focus());
+}
+
+// One action of the script, done as a person does it in the page.
+async function perform(session, { action, name, rest }) {
+  const { page } = session;
+  const { form, widget } = target(name);
+  const el = s.sel(widget, form);
+  switch (action) {
+    case 'focus': await focusByScript(page, el); break;
+    case 'type':
+      // The field is entered, its text selected and replaced by the typed
+      // text in one input.
+      await focusByScript(page, el);
+      await idle(page);
+      await page.$eval(el, (input) => input.select());
+      if (rest === '') await page.keyboard.press('Delete');
+      else await page.keyboard.insertText(rest);
+      break;
+    case 'click': await page.click(el); break;
+    case 'select': await page.click(`${el} .zemra-row >> nth=${Number(rest)}`); break;
+    case 'ctrlselect': await page.click(`${el} .zemra-row >> nth=${Number(rest)}`, { modifiers: ['Control'] }); break;
+    case 'shiftselect': await page.click(`${el} .zemra-row >> nth=${Number(rest)}`, { modifiers: ['Shift'] }); break;
+    case 'dblclick': await page.dblclick(`${el} .zemra-row >> nth=${Number(rest)}`); break;
+    case 'pick':
+      await page.click(el);
+      await page.click(`zemra-impact-analysis .zemra-popup-entry:text-is(${JSON.stringify(rest)})`);
+      break;
+    case 'check': {
+      const checked = await page.$eval(`${el} input`, (i) => i.checked);
+      if (checked !== (rest === '1')) await page.click(el);
+      break;
+    }
+    case 'key': {
+      const key = KEYS[Number(rest)];
+      if (!key) throw new Error(`no key for code ${rest}`);
+      await focusByScript(page, el);
+      await idle(page);
+      await page.keyboard.press(key);
+      break;
+    }
+    case 'answer': session.answers.push(name === 'yes'); break;
+    default: throw new Error(`the journey has an unknown action: ${action}`);
+  }
+  await idle(page);
+}
+
+test('the browser and the headless host agree on a shared journey', async (t) => {
+  const script = fs.readFileSync(SCRIPT, 'utf8');
+  const expected = s.runHeadless(script).map(normalised);
+  const server = await s.startServer();
+  const browser = await s.launch();
+  t.after(async () => { await browser.close(); await server.close(); });
+  await s.openPage(browser.page, server.origin, '/');
+
+  let dumpIndex = 0;
+  const lines = script.split('\n').map((l) => l.trim()).filter((l) => l !== '' && !l.startsWith('#'));
+  for (const line of lines) {
+    const step = parse(line);
+    if (step.action !== 'dump') {
+      await perform(browser, step);
+      continue;
+    }
+    const got = asDump(await s.diagnostics(browser.page));
+    const want = expected[dumpIndex];
+    assert.ok(want, `the headless host printed no dump ${dumpIndex + 1}`);
+    for (const [name, fields] of Object.entries(want.widgets)) {
+      assert.deepEqual(got.widgets[name], fields, `dump ${dumpIndex + 1}: ${name}`);
+      // The page shows what the model holds.
+      assert.deepEqual(await s.shownAsDump(browser.page, name), s.visibleFields(fields), `dump ${dumpIndex + 1}: ${name} as shown`);
+    }
+    assert.deepEqual(got, want, `dump ${dumpIndex + 1}`);
+    dumpIndex++;
+  }
+  assert.equal(dumpIndex, expected.length);
+  assert.deepEqual(browser.errors, []);
+});

@@ -1,0 +1,181 @@
+// What the browser tests share: a page server on loopback, Debian's
+// Chromium driven by playwright-core with a fresh profile, and readers of
+// the control's rendered elements.
+'use strict';
+
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { spawnSync } = require('node:child_process');
+const { chromium } = require('playwright-core');
+const { createServer, listen } = require('../server/page-server.js');
+
+const repo = path.resolve(__dirname, '..', '..');
+const controlDir = process.env.ZEMRA_WEB_DIST || path.join(repo, 'build-web', 'dist');
+const screenshotDir = path.join(repo, 'build-web', 'screenshots');
+const TODAY = '2026-12-06';
+
+function requireBuild() {
+  const wasm = path.join(controlDir, 'zemra-module.wasm');
+  if (!fs.existsSync(wasm)) throw new Error(`${wasm} is missing: build the web module first (scripts/test.sh does)`);
+}
+
+// A page server on a free loopback port, in this process.
+async function startServer(options = {}) {
+  requireBuild();
+  const server = createServer({
+    host: '127.0.0.1',
+    port: 0,
+    control: controlDir,
+    properties: options.properties || path.join(repo, 'samples', 'portfolio.json'),
+    replies: options.replies || path.join(repo, 'samples', 'replies.json'),
+    delay: options.delay || 0,
+  });
+  const port = await listen(server, { host: '127.0.0.1', port: 0 });
+  const origin = `http://127.0.0.1:${port}`;
+  return {
+    origin,
+    async setDelay(ms) {
+      const res = await fetch(`${origin}/stand-in/settings?delay=${ms}`);
+      if (!res.ok) throw new Error(`cannot set the stand-in delay: ${res.status}`);
+    },
+    close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(() => resolve()); }),
+  };
+}
+
+// Chromium from Debian, headless, with a profile of its own that is removed
+// afterwards. Message boxes are answered from `answers` (Yes for confirm
+// unless a test queued No) and recorded in `dialogs`.
+async function launch() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zemra-chromium-'));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.ZEMRA_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    viewport: { width: 1280, height: 800 },
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run'],
+  });
+  const page = context.pages()[0] || await context.newPage();
+  const session = { context, page, dialogs: [], answers: [], errors: [] };
+  page.on('pageerror', (e) => session.errors.push(e.message));
+  page.on('dialog', async (d) => {
+    session.dialogs.push({ type: d.type(), message: d.message() });
+    if (d.type() === 'confirm') {
+      const answer = session.answers.length ? session.answers.shift() : true;
+      if (answer) await d.accept(); else await d.dismiss();
+    } else {
+      await d.accept();
+    }
+  });
+  session.close = async () => {
+    await context.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return session;
+}
+
+// Opens a host page and waits until its start-up has finished.
+async function openPage(page, origin, pagePath = '/') {
+  await page.goto(`${origin}${pagePath}?today=${TODAY}`);
+  await page.waitForFunction(() => window.controlStarted !== undefined);
+  await page.evaluate(() => window.controlStarted);
+}
+
+// The rendered element of a widget.
+function sel(name, form = 'MainCtl') {
+  return `zemra-impact-analysis .zemra-w[data-form="${form}"][data-widget="${name}"]`;
+}
+
+// What the element shows of a widget: the text a person reads.
+async function shown(page, name, form = 'MainCtl') {
+  return page.$eval(sel(name, form), (el) => {
+    if (el.matches('input')) return el.value;
+    if (el.classList.contains('zemra-list')) return [...el.children].map((r) => r.textContent);
+    if (el.classList.contains('zemra-combo')) return el.querySelector('.zemra-combo-text').textContent;
+    return el.textContent;
+  });
+}
+
+// The name of the widget that has the page's focus inside the control.
+async function focusedWidget(page) {
+  return page.evaluate(() => {
+    const host = document.querySelector('zemra-impact-analysis');
+    const el = host && host.shadowRoot.activeElement;
+    return el && el.dataset ? el.dataset.widget || null : null;
+  });
+}
+
+// The control's model and host log, for comparing with the headless host.
+async function diagnostics(page) {
+  return page.evaluate(() => customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')));
+}
+
+async function screenshot(page, name) {
+  fs.mkdirSync(screenshotDir, { recursive: true });
+  const file = path.join(screenshotDir, name);
+  await page.screenshot({ path: file });
+  return file;
+}
+
+// Runs a script of user actions in the headless host on the same sample
+// portfolio and canned replies; returns the state of every dump line.
+function runHeadless(script, options = {}) {
+  const headless = process.env.ZEMRA_HEADLESS || path.join(repo, 'build', 'zemra-headless');
+  if (!fs.existsSync(headless)) throw new Error(`${headless} is missing: build the native parts first (scripts/test.sh does)`);
+  const result = spawnSync(headless, [
+    '--properties', options.properties || path.join(repo, 'samples', 'portfolio.json'),
+    '--replies', options.replies || path.join(repo, 'samples', 'replies.json'),
+    '--today', TODAY,
+  ], { input: script, encoding: 'utf8' });
+  if (result.status !== 0) throw new Error(`zemra-headless failed (${result.status}): ${result.stderr}`);
+  return result.stdout.split('\n').filter((l) => l.trim() !== '').map((l) => JSON.parse(l));
+}
+
+// What the page shows of one widget, in the fields of a headless dump, so
+// that the rendering can be compared with the model.
+async function shownAsDump(page, name, form = 'MainCtl') {
+  return page.$eval(sel(name, form), (el) => {
+    const out = { visible: getComputedStyle(el).visibility !== 'hidden' };
+    if (el.matches('input')) {
+      Object.assign(out, { text: el.value, locked: el.readOnly, enabled: !el.disabled });
+    } else if (el.classList.contains('zemra-list')) {
+      const rows = [...el.children];
+      Object.assign(out, {
+        rows: rows.map((r) => (r.textContent === '\u00a0' ? '' : r.textContent)),
+        selected: rows.map((r) => r.classList.contains('zemra-selected')),
+        enabled: el.getAttribute('aria-disabled') !== 'true',
+      });
+    } else if (el.classList.contains('zemra-combo')) {
+      Object.assign(out, { text: el.querySelector('.zemra-combo-text').textContent, enabled: el.getAttribute('aria-disabled') !== 'true' });
+    } else if (el.classList.contains('zemra-check') || el.classList.contains('zemra-option')) {
+      const input = el.querySelector('input');
+      Object.assign(out, { caption: el.querySelector('span').textContent, checked: input.checked, enabled: !input.disabled });
+    } else if (el.matches('button')) {
+      Object.assign(out, { caption: el.textContent, enabled: !el.disabled });
+    } else if (el.matches('fieldset')) {
+      Object.assign(out, { caption: el.querySelector('legend').textContent, enabled: !el.classList.contains('zemra-disabled') });
+    } else {
+      Object.assign(out, { caption: el.textContent, enabled: !el.classList.contains('zemra-disabled') });
+    }
+    return out;
+  });
+}
+
+// The fields of a dumped widget that the page shows.
+function visibleFields(w) {
+  const out = { visible: w.visible, enabled: w.enabled };
+  switch (w.kind) {
+    case 'textbox': Object.assign(out, { text: w.text, locked: w.locked }); break;
+    case 'listbox': Object.assign(out, { rows: w.rows, selected: w.selected }); break;
+    case 'combobox': Object.assign(out, { text: w.text }); break;
+    case 'checkbox': Object.assign(out, { caption: w.caption, checked: w.value === 1 }); break;
+    case 'option': Object.assign(out, { caption: w.caption, checked: !!w.value }); break;
+    default: Object.assign(out, { caption: w.caption });
+  }
+  return out;
+}
+
+module.exports = {
+  repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, screenshot,
+  runHeadless, shownAsDump, visibleFields,
+};
