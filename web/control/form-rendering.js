@@ -1,0 +1,135 @@
+// Rendering: the whole model after every event. Each form of the model (the
+// panel and its open dialogs) is built once per instance and then updated
+// where its widgets changed. A mixin of the element's class.
+import { LAYOUTS, PANEL } from './layout-tables.js';
+import { createDialogFrame } from './dialogs.js';
+import { createWidget, updateWidget } from './widget-rendering.js';
+
+export const withFormRendering = (Base) => class extends Base {
+  _formState(name) {
+    if (!this._state) return null;
+    return this._state.forms.find((f) => f.name === name) || null;
+  }
+
+  _widgetState(form, name) {
+    const f = this._formState(form);
+    return f ? f.widgets.find((w) => w.name === name) || null : null;
+  }
+
+  _render(json) {
+    const state = JSON.parse(json);
+    this._rendering = true;
+    try {
+      this._state = state;
+      this._setPointer(state.pointer);
+      const open = new Set();
+      for (const form of state.forms) {
+        open.add(form.name);
+        let rendered = this._forms.get(form.name);
+        if (rendered && rendered.instance !== form.instance) {
+          rendered.node.remove();
+          this._forms.delete(form.name);
+          rendered = null;
+        }
+        if (!rendered) {
+          rendered = this._buildForm(form);
+          this._forms.set(form.name, rendered);
+          // A dialog that has just opened is where the user works now.
+          if (form.dialog) this._activeForm = form.name;
+        }
+        this._updateForm(rendered, form);
+      }
+      for (const [name, rendered] of [...this._forms]) {
+        if (open.has(name)) continue;
+        rendered.node.remove();
+        this._forms.delete(name);
+        if (this._activeForm === name) this._activeForm = PANEL;
+      }
+      if (this._popup) {
+        const w = this._widgetState(this._popup.form, this._popup.name);
+        const owner = this._formState(this._popup.form);
+        if (!w || !w.enabled || !w.visible || owner.focus !== w.name) this._closePopup();
+      }
+      const modal = state.forms.some((f) => f.dialog && f.modal);
+      this._root.classList.toggle('zemra-modal-open', modal);
+      this._applyFocus();
+    } finally {
+      this._rendering = false;
+      this._skipSelection = false;
+    }
+  }
+
+  _buildForm(form) {
+    const rendered = { name: form.name, instance: form.instance, widgets: new Map(), containers: new Map(), last: new Map() };
+    let node, body;
+    if (form.dialog) {
+      const frame = createDialogFrame(form.name, this._forms.size, ++this._dialogOrder + 10, () => this._act(form.name, '', 'close'));
+      node = frame.node;
+      body = frame.body;
+      rendered.caption = frame.caption;
+    } else {
+      node = document.createElement('div');
+      node.className = 'zemra-panel';
+      body = node;
+    }
+    node.dataset.form = form.name;
+    const layouts = LAYOUTS[form.name] || {};
+    const container = (frameName) => {
+      if (rendered.containers.has(frameName)) return rendered.containers.get(frameName);
+      const grid = frameName === '' ? body : rendered.widgets.get(frameName).body;
+      grid.classList.add('zemra-grid');
+      const layout = layouts[frameName];
+      if (layout) grid.style.gridTemplateColumns = layout.columns;
+      else grid.classList.add('zemra-auto');
+      const c = { grid, layout, extra: null };
+      rendered.containers.set(frameName, c);
+      return c;
+    };
+    let autoRow = 0;
+    for (const w of form.widgets) {
+      const entry = createWidget(form.name, w);
+      rendered.widgets.set(w.name, entry);
+      const c = container(w.parent || '');
+      const cell = c.layout && c.layout.cells[w.name];
+      if (cell) {
+        const [row, col, rowSpan = 1, colSpan = 1] = cell;
+        entry.node.style.gridRow = `${row} / span ${rowSpan}`;
+        entry.node.style.gridColumn = `${col} / span ${colSpan}`;
+        c.grid.appendChild(entry.node);
+      } else if (c.layout) {
+        if (!c.extra) {
+          c.extra = document.createElement('div');
+          c.extra.className = 'zemra-extra';
+          c.extra.style.gridColumn = '1 / -1';
+        }
+        c.extra.appendChild(entry.node);
+      } else {
+        // No layout for this form: a caption label and its element share
+        // a row; everything else takes a row of its own.
+        const pairedCaption = w.kind === 'label' && w.name.startsWith('Caption');
+        entry.node.style.gridColumn = pairedCaption ? '1' : (c.lastWasCaption ? '2' : '1 / -1');
+        if (pairedCaption || !c.lastWasCaption) autoRow++;
+        entry.node.style.gridRow = String(autoRow);
+        c.lastWasCaption = pairedCaption;
+        c.grid.appendChild(entry.node);
+      }
+    }
+    for (const c of rendered.containers.values()) if (c.extra) c.grid.appendChild(c.extra);
+    this._root.appendChild(node);
+    rendered.node = node;
+    return rendered;
+  }
+
+  _updateForm(rendered, form) {
+    if (rendered.caption) rendered.caption.textContent = form.caption;
+    rendered.node.classList.toggle('zemra-dialog-modal', !!form.modal);
+    for (const w of form.widgets) {
+      const entry = rendered.widgets.get(w.name);
+      if (!entry) continue;
+      const key = JSON.stringify(w);
+      if (rendered.last.get(w.name) === key) continue;
+      rendered.last.set(w.name, key);
+      updateWidget(entry, w);
+    }
+  }
+};

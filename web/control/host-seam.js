@@ -1,0 +1,78 @@
+// The host seam's page side: what the control asks of the page (showing
+// its state, fetching server pages, message boxes, browser windows, the
+// pointer, today's date and the locale). A mixin of the element's class.
+import { readLocale } from './page-locale.js';
+
+// The control's pointer code of the hourglass.
+const POINTER_HOURGLASS = 11;
+// A server page that has not answered by then fails as a request.
+const FETCH_TIMEOUT_MS = 60000;
+// How many of the control's requests, messages and windows the element
+// remembers for its diagnostics.
+const LOG_LIMIT = 500;
+
+export const withHostSeam = (Base) => class extends Base {
+  _hostObject() {
+    return {
+      render: (json) => this._render(json),
+      fetch: (address) => this._fetch(address),
+      message: (text, yesNo) => {
+        let answer = true;
+        if (yesNo) answer = window.confirm(text);
+        else window.alert(text);
+        this._remember('messages', { text, buttons: yesNo ? 'yesno' : 'ok', answer: yesNo ? (answer ? 'yes' : 'no') : 'ok' });
+        return answer;
+      },
+      openWindow: (address) => {
+        this._remember('browserWindows', address);
+        window.open(address, '_blank', 'noopener');
+      },
+      setPointer: (code) => this._setPointer(code),
+      today: () => {
+        const given = /^(\d{4})-(\d{2})-(\d{2})$/.exec(this.getAttribute('today') || '');
+        if (given) return Number(given[1]) * 10000 + Number(given[2]) * 100 + Number(given[3]);
+        const d = new Date();
+        return d.getFullYear() * 10000 + (d.getMonth() + 1) * 100 + d.getDate();
+      },
+      locale: () => readLocale(this),
+    };
+  }
+
+  _remember(list, entry) {
+    const log = this._log[list];
+    log.push(entry);
+    if (log.length > LOG_LIMIT) log.splice(0, log.length - LOG_LIMIT);
+  }
+
+  async _fetch(address) {
+    this._remember('requests', address);
+    const failed = (cause) => ({ ok: false, error: `The request to ${address} failed: ${cause}.` });
+    let url;
+    try {
+      // An address without a page (only a query) names no server page.
+      if (address.trim() === '' || address.startsWith('?')) return failed('the address names no server page');
+      url = new URL(address, document.baseURI);
+    } catch (e) {
+      return failed('it is not a valid address');
+    }
+    const abort = new AbortController();
+    const timer = setTimeout(() => abort.abort(), FETCH_TIMEOUT_MS);
+    try {
+      const response = await fetch(url.href, { cache: 'no-store', credentials: 'same-origin', signal: abort.signal });
+      const body = await response.text();
+      if (!response.ok) return failed(`the server answered ${response.status}${response.statusText ? ' ' + response.statusText : ''}`);
+      return { ok: true, body };
+    } catch (e) {
+      if (e && e.name === 'AbortError') return failed(`no answer within ${FETCH_TIMEOUT_MS / 1000} seconds`);
+      return failed(`the server could not be reached (${e && e.message ? e.message : e})`);
+    } finally {
+      clearTimeout(timer);
+    }
+  }
+
+  _setPointer(code) {
+    const wait = code === POINTER_HOURGLASS;
+    this._root.classList.toggle('zemra-wait', wait);
+    document.documentElement.style.cursor = wait ? 'wait' : '';
+  }
+};

@@ -1,0 +1,134 @@
+// The element that hosts the control: it reads the sixteen properties once,
+// loads the control and starts it when the page asks.
+import { PANEL } from './layout-tables.js';
+import { controlFolder, loadModule } from './module-loader.js';
+import { scheduler, withCallRunning } from './call-scheduler.js';
+import { withHostSeam } from './host-seam.js';
+import { withFormRendering } from './form-rendering.js';
+import { withFocusFollowing } from './focus-following.js';
+import { withDropDownLists } from './drop-down-lists.js';
+import { withEventRouting } from './event-routing.js';
+
+const PROPERTY_NAMES = [
+  'TunerString', 'CurveOptions', 'CallAdjustment', 'RecordString', 'ScenarioString',
+  'QuickSearchPath', 'ScenarioDetailPath', 'GetScenarioPath', 'InsertScenarioPath', 'DelScenarioPath',
+  'ModScenarioPath', 'StoredScenarios', 'CapitalRules', 'CapitalCalcPath', 'CarryCalcPath', 'EnableDebug',
+];
+
+let nextElementId = 1;
+
+// The element's other jobs, each in a file of its own; they share the state
+// the constructor sets up.
+const ElementBase = [withHostSeam, withCallRunning, withFormRendering, withFocusFollowing, withDropDownLists, withEventRouting]
+  .reduce((base, mixin) => mixin(base), HTMLElement);
+
+export class ZemraImpactAnalysis extends ElementBase {
+  constructor() {
+    super();
+    this._given = null;        // properties given from script
+    this._ctl = null;
+    this._forms = new Map();   // form name -> rendered form
+    this._state = null;        // last snapshot
+    this._activeForm = PANEL;
+    this._appliedSel = new Map();
+    this._skipSelection = false;
+    this._userActed = false;
+    this._rendering = false;
+    this._popup = null;
+    this._dialogOrder = 0;
+    this._log = { messages: [], requests: [], browserWindows: [] };
+    this._shadow = this.attachShadow({ mode: 'open' });
+    const sheet = document.createElement('link');
+    sheet.rel = 'stylesheet';
+    sheet.href = controlFolder + 'zemra-impact-analysis.css';
+    this._root = document.createElement('div');
+    this._root.className = 'zemra-root';
+    this._shadow.append(sheet, this._root);
+    this._ready = new Promise((resolve, reject) => { this._resolveReady = resolve; this._rejectReady = reject; });
+    this._ready.catch(() => {});
+    this._wireEvents();
+    // Properties a page gave before this module defined the element sit on
+    // the element itself; they go through the setter like any others.
+    if (Object.prototype.hasOwnProperty.call(this, 'properties')) {
+      const given = this.properties;
+      delete this.properties;
+      this.properties = given;
+    }
+  }
+
+  // Properties from script: an object of the sixteen texts, read once
+  // when the element loads (in place of its <param> children).
+  set properties(values) {
+    if (this._ctl) return;
+    this._given = Object.assign({}, values || {});
+  }
+  get properties() { return Object.assign({}, this._given || {}); }
+
+  connectedCallback() {
+    if (this._started) return;
+    this._started = true;
+    const start = () => this._load().then(this._resolveReady, (e) => { this._showLoadFailure(e); this._rejectReady(e); });
+    // Parsed from the page: the <param> children follow the start tag.
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start, { once: true });
+    else start();
+  }
+
+  // The control's one public method. Returns a promise that settles when
+  // the start-up (with its first impact run) has finished.
+  ProcessInitData() {
+    const call = async () => {
+      await this._ready;
+      // The page's call waits for a request of another element to end.
+      while (scheduler.busy) await scheduler.whenIdle();
+      await this._run(() => this._ctl.processInitData(), false);
+    };
+    return call();
+  }
+
+  // A read-only view for tests and troubleshooting: the state last shown
+  // (the module itself takes no call while a request runs) and what the
+  // control asked of the page.
+  static diagnostics(element) {
+    return {
+      state: element._state ? JSON.parse(JSON.stringify(element._state)) : null,
+      log: JSON.parse(JSON.stringify(element._log)),
+      busy: scheduler.busy,
+    };
+  }
+
+  // Loading.
+  _readProperties() {
+    const values = {};
+    if (this._given) {
+      for (const name of PROPERTY_NAMES) if (this._given[name] !== undefined && this._given[name] !== null) values[name] = String(this._given[name]);
+      return values;
+    }
+    for (const param of this.querySelectorAll(':scope > param')) {
+      const name = param.getAttribute('name');
+      if (PROPERTY_NAMES.includes(name) && !(name in values)) values[name] = param.getAttribute('value') || '';
+    }
+    return values;
+  }
+
+  async _load() {
+    const values = this._readProperties();
+    const module = await loadModule();
+    // The module takes no call while another element's request runs.
+    while (scheduler.busy) await scheduler.whenIdle();
+    this._id = nextElementId++;
+    module.zemraHosts[this._id] = this._hostObject();
+    this._ctl = new module.WebControl(this._id);
+    for (const [name, value] of Object.entries(values)) this._ctl.setProperty(name, value);
+    this._ctl.load();
+    this._render(this._ctl.snapshot());
+  }
+
+  _showLoadFailure(error) {
+    const box = document.createElement('div');
+    box.className = 'zemra-failure';
+    box.textContent = this._ctl
+      ? `The control cannot go on: ${error && error.message ? error.message : error}.`
+      : `The control could not start: ${error && error.message ? error.message : error}`;
+    this._root.replaceChildren(box);
+  }
+}
