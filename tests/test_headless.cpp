@@ -1,5 +1,5 @@
-// The headless host's script language and its dump, which other tests and
-// integrators' batch runs rely on.
+// The headless host: its script language, its dump, its input files and its
+// canned replies, which the golden journeys and batch runs rely on.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -12,63 +12,67 @@
 using namespace zemra;
 using namespace zemra::headless;
 using zemra::testing::Harness;
+using Json = nlohmann::json;
 
 namespace {
 
 struct ScriptFixture : ::testing::Test {
     Harness h;
     std::ostringstream out, notes;
-    ScriptRunner runner{h.ctl, h.host, out, notes};
+    ScriptRunner runner{h.ctl.Ui(), h.host, out, notes};
 
-    nlohmann::json Run(const std::string& script) {
+    // Runs a script; returns its last dump.
+    Json Run(const std::string& script) {
         std::istringstream in(script);
         runner.Run(in);
-        std::istringstream lines(out.str());
-        std::string last;
-        for (std::string line; std::getline(lines, line);) last = line;
-        return nlohmann::json::parse(last);
+        const std::string text = out.str();
+        return Json::parse(text.substr(text.rfind("\n{") == std::string::npos ? 0 : text.rfind("\n{")));
     }
 };
 
-TEST_F(ScriptFixture, UnknownActionsAndElementsAreScriptErrors) {
+TEST_F(ScriptFixture, LinesThatNameNothingAreScriptErrorsWithTheirLineNumber) {
     h.Start({});
-    std::istringstream badAction("frobnicate UpdateBtn\n");
-    EXPECT_THROW(runner.Run(badAction), ScriptError);
-    std::istringstream badElement("click NoSuchButton\n");
-    EXPECT_THROW(runner.Run(badElement), ScriptError);
-    std::istringstream closedDialog("click DlgCarry.OKButton\n");
-    EXPECT_THROW(runner.Run(closedDialog), ScriptError);
-    std::istringstream wrongKind("type UpdateBtn hello\n");
-    EXPECT_THROW(runner.Run(wrongKind), ScriptError);
+    for (const char* line : {"frobnicate UpdateBtn", "click NoSuchButton", "click DlgCarry.OKButton",
+                             "type UpdateBtn hello", "select LstSecurity 0", "select ScenarioLst x",
+                             "pick ComboAutoLoad Maybe", "check CheckBnkrpcy 2", "answer perhaps", "click"}) {
+        std::istringstream in(std::string("# comment\n") + line + "\n");
+        try {
+            runner.Run(in);
+            ADD_FAILURE() << line;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("line 2: ", 0), 0u) << e.what();
+        }
+    }
 }
 
-TEST_F(ScriptFixture, DumpListsWidgetsFocusMessagesRequestsAndDialogs) {
+TEST_F(ScriptFixture, ADumpIsTheSnapshotOfTheNamedElementsWithTheHostsLog) {
     h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}, {"TunerString", "1;Standard"}});
-    const auto state = Run("# a comment\n\ntype DescriptionFld Up & away\ndump\n");
-    for (const char* key : {"widgets", "focus", "pointer", "messages", "requests", "browserWindows", "dialogs"})
-        EXPECT_TRUE(state.contains(key)) << key;
-    EXPECT_EQ(state["widgets"]["DescriptionFld"]["text"], "Up & away");
-    EXPECT_EQ(state["focus"], "DescriptionFld");
-    EXPECT_EQ(state["widgets"]["TxtAssumptions(7)"]["kind"], "textbox");
-    EXPECT_EQ(state["widgets"]["LabelValuation(30)"]["kind"], "label");
-    EXPECT_EQ(state["widgets"]["ScenarioLst"]["rows"], nlohmann::json::array({"A"}));
-    EXPECT_EQ(state["widgets"]["ComboTuner"]["itemData"], nlohmann::json::array({1}));
-    EXPECT_EQ(state["widgets"]["UpdateBtn"]["toolTip"], "Recalculate $Impact");
-    EXPECT_EQ(state["widgets"]["LabelProgress"]["backColor"], "#F0F0F0");
+    const auto state = Run("\ntype DescriptionFld Up & away\ndump DescriptionFld ScenarioLst UpdateBtn\n");
+    EXPECT_EQ(state["forms"].size(), 1u);
+    const auto& panel = state["forms"][0];
+    EXPECT_EQ(panel["focus"], "DescriptionFld");
+    EXPECT_EQ(panel["widgets"].size(), 3u);
+    EXPECT_EQ(panel["widgets"]["DescriptionFld"]["text"], "Up & away");
+    EXPECT_EQ(panel["widgets"]["ScenarioLst"]["rows"], Json::array({"A"}));
+    EXPECT_EQ(panel["widgets"]["UpdateBtn"]["toolTip"], "Recalculate $Impact");
+    for (const char* key : {"pointer", "messages", "requests", "browserWindows"}) EXPECT_TRUE(state.contains(key)) << key;
+    // Pretty-printed: one member a line.
+    EXPECT_NE(out.str().find("\n        \"DescriptionFld\": {\n"), std::string::npos);
 }
 
-TEST_F(ScriptFixture, AFilteredDumpListsOnlyTheNamedElements) {
+TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {
     h.Start({});
-    const auto state = Run("dump UpdateBtn CmdDebug\n");
-    EXPECT_EQ(state["widgets"].size(), 2u);
-    EXPECT_EQ(state["widgets"]["CmdDebug"]["visible"], false);
+    const auto state = Run("focus TxtScenario(4)\nkey TxtScenario(4) 9\nkey ComboTuner 9 1\nclick BtnUptTuner\ndump\n");
+    EXPECT_EQ(state["forms"][0]["focus"], "TxtScenario(4)");
+    EXPECT_NE(notes.str().find("line 4: 'click BtnUptTuner' did not reach"), std::string::npos) << notes.str();
 }
 
 TEST(HostSetup, InputFilesAreCheckedWithClearMessages) {
-    EXPECT_THROW(ParseProperties("[1]", "p.json"), std::runtime_error);
-    EXPECT_THROW(ParseProperties("{\"RecordString\": 5}", "p.json"), std::runtime_error);
-    EXPECT_THROW(ParseReplies("{}", "r.json"), std::runtime_error);
-    EXPECT_THROW(ParseReplies("[{\"reply\": \"x\"}]", "r.json"), std::runtime_error);
+    for (const auto& [text, isReplies] : std::vector<std::pair<const char*, bool>>{
+             {"[1]", false}, {"{\"RecordString\": 5}", false}, {"{}", true}, {"[{\"reply\": \"x\"}]", true}})
+        EXPECT_THROW(isReplies ? (void)ParseReplies(text, "r.json") : (void)ParseProperties(text, "p.json"),
+                     std::runtime_error)
+            << text;
     const auto replies = ParseReplies(R"([{"match": "http://a/", "reply": "1|2"}, {"match": "http://b/", "fail": true}])", "r.json");
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_TRUE(replies[1].fail);

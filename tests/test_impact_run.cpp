@@ -641,10 +641,13 @@ nlohmann::json Properties(const std::string& base, const std::string& records) {
             {"CapitalCalcPath", base + "pages/CapitalCalc.asp"}};
 }
 
+// The last dump printed, with the panel's widgets at its top.
 nlohmann::json LastDump(const std::string& out) {
-    const auto start = out.rfind("{\"widgets\"");
+    const auto start = out.rfind("{\n  \"pointer\"");
     if (start == std::string::npos) return nlohmann::json::object();
-    return nlohmann::json::parse(out.substr(start, out.find('\n', start) - start));
+    nlohmann::json dump = nlohmann::json::parse(out.substr(start, out.find("\n}", start) + 2 - start));
+    dump["widgets"] = dump["forms"][0]["widgets"];
+    return dump;
 }
 
 }  // namespace

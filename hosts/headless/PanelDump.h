@@ -1,17 +1,16 @@
 #pragma once
-#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 
 #include "HeadlessHost.h"
-#include "control/MainCtl.h"
+#include "toolkit/Form.h"
+#include "toolkit/JsonValue.h"
 
 namespace zemra::headless {
 
-// The panel's state as one JSON object: widgets, focus, pointer, messages,
-// requests, browser windows and open dialogs. With `only` non-empty, just
-// those widgets are listed.
-nlohmann::ordered_json DumpState(MainCtl& ctl, const HeadlessHost& host, const std::set<std::string>& only = {});
-nlohmann::ordered_json DumpWidget(const Widget& w);
+// What a script's dump prints: the model's snapshot (with `only` non-empty,
+// just those elements) and what the control asked of its host: messages,
+// requests and browser windows.
+JsonValue DumpState(const UiContext& ui, const HeadlessHost& host, const std::set<std::string>& only = {});
 
 }  // namespace zemra::headless

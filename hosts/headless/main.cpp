@@ -9,6 +9,7 @@
 #include "HeadlessHost.h"
 #include "HostSetup.h"
 #include "ScriptRunner.h"
+#include "control/MainCtl.h"
 
 using namespace zemra;
 using namespace zemra::headless;
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
         ctl.ReadProperties(bag);
         ctl.ProcessInitData();
 
-        ScriptRunner runner(ctl, host, std::cout, std::cerr);
+        ScriptRunner runner(ctl.Ui(), host, std::cout, std::cerr);
         if (scriptPath.empty()) {
             runner.Run(std::cin);
         } else {

@@ -1,6 +1,35 @@
 #include "toolkit/Form.h"
 
+#include <algorithm>
+
 namespace zemra {
+
+namespace {
+
+// Elements without a tab index follow those with one, in creation order.
+constexpr int kUnorderedTabBase = 100000;
+
+}  // namespace
+
+Form* UiContext::FindOpenForm(const std::string& name) const {
+    if (name.empty()) return hasMain_ && !open_.empty() ? open_.front() : nullptr;
+    for (Form* f : open_)
+        if (f->Name() == name) return f;
+    return nullptr;
+}
+
+void UiContext::Register(Form& form) {
+    if (std::find(open_.begin(), open_.end(), &form) != open_.end()) return;
+    form.instance_ = ++opened_;
+    open_.push_back(&form);
+}
+
+void UiContext::Deregister(Form& form) {
+    auto it = std::find(open_.begin(), open_.end(), &form);
+    if (it == open_.end()) return;
+    if (it == open_.begin() && hasMain_) hasMain_ = false;
+    open_.erase(it);
+}
 
 bool UiContext::Dispatch(const std::function<void()>& handler) {
     if (!handler) return true;
@@ -27,7 +56,14 @@ bool UiContext::Dispatch(const std::function<void()>& handler) {
     return true;
 }
 
-Form::Form(UiContext& ui, std::string name) : ui_(ui), name_(std::move(name)) {}
+Form::Form(UiContext& ui, std::string name) : ui_(ui), name_(std::move(name)) {
+    if (!ui_.hasMain_ && ui_.open_.empty()) {
+        ui_.Register(*this);
+        ui_.hasMain_ = true;
+    }
+}
+
+Form::~Form() { ui_.Deregister(*this); }
 
 Widget* Form::Find(const std::string& name) const {
     auto it = byName_.find(name);
@@ -56,6 +92,29 @@ bool Form::SetFocus(Widget& target) {
     focus_ = &target;
     if (target.GotFocus) ui_.Dispatch(target.GotFocus);
     return focus_ == &target;
+}
+
+Widget* Form::NextTabStop(const Widget* from, bool backwards) const {
+    std::vector<std::pair<int, Widget*>> stops;
+    for (size_t i = 0; i < widgets_.size(); ++i) {
+        Widget* w = widgets_[i].get();
+        if (!w->CanTakeFocus()) continue;
+        stops.emplace_back(w->tabIndex >= 0 ? w->tabIndex : kUnorderedTabBase + static_cast<int>(i), w);
+    }
+    if (stops.empty()) return nullptr;
+    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (!from) from = focus_;
+    const int n = static_cast<int>(stops.size());
+    int at = -1;
+    for (int i = 0; i < n; ++i)
+        if (stops[i].second == from) at = i;
+    if (at < 0) return backwards ? stops.back().second : stops.front().second;
+    return stops[(at + (backwards ? n - 1 : 1)) % n].second;
+}
+
+bool Form::UserTab(const Widget* from, bool backwards) {
+    Widget* next = NextTabStop(from, backwards);
+    return next && UserFocus(*next);
 }
 
 bool Form::Reachable(const Widget& target) const {
@@ -153,6 +212,7 @@ void Form::Show(bool asModal) {
     shown = true;
     modal = asModal;
     unloaded = false;
+    ui_.Register(*this);
     if (asModal && !countedModal_) {
         countedModal_ = true;
         ++ui_.modalOpen;
@@ -164,6 +224,7 @@ void Form::Unload() {
     if (unloaded) return;
     shown = false;
     unloaded = true;
+    ui_.Deregister(*this);
     if (countedModal_) {
         countedModal_ = false;
         --ui_.modalOpen;

@@ -10,6 +10,8 @@
 
 namespace zemra {
 
+class Form;
+
 // What the control's forms share: the host seam and the one place where a
 // failure that escapes an event handler is caught. Events nest (a handler
 // that selects a row raises the list's Click); only the outermost event
@@ -17,7 +19,7 @@ namespace zemra {
 class UiContext {
 public:
     explicit UiContext(HostSeam& host) : host_(host) {}
-    HostSeam& Host() { return host_; }
+    HostSeam& Host() const { return host_; }
 
     // Runs one event handler. A std::exception that escapes the outermost
     // handler goes to the failure handler (which reports it and leaves the
@@ -30,9 +32,24 @@ public:
     // action.
     int modalOpen = 0;
 
+    // The registry of open forms: the main form (the first form made on
+    // this context, the control's panel, open for its whole life), then the
+    // dialogs shown, in the order they were shown. A dialog is listed from
+    // Show until Unload.
+    const std::vector<Form*>& OpenForms() const { return open_; }
+    // An open form by name; the empty name is the main form.
+    Form* FindOpenForm(const std::string& name) const;
+
 private:
+    friend class Form;
+    void Register(Form& form);
+    void Deregister(Form& form);
+
     HostSeam& host_;
     int depth_ = 0;
+    std::vector<Form*> open_;
+    bool hasMain_ = false;
+    int opened_ = 0;
 };
 
 // A form: the control's panel or one of its dialogs. It owns its elements,
@@ -40,12 +57,22 @@ private:
 class Form {
 public:
     Form(UiContext& ui, std::string name);
+    ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     UiContext& Ui() { return ui_; }
     const std::string& Name() const { return name_; }
     std::string caption;
+    // Layout of the elements that stand in no frame: the widths of its grid
+    // columns (as a frame's), and where a dialog first stands beside the
+    // control (left and top in pixels; -1 lets the host choose).
+    std::vector<int> columns;
+    int left = -1;
+    int top = -1;
+    // Counts the openings of forms on the context: a dialog shown again
+    // after it was unloaded is a new instance.
+    int Instance() const { return instance_; }
 
     template <class W, class... Args>
     W& Add(const std::string& name, Frame* parent, Args&&... args) {
@@ -65,6 +92,14 @@ public:
     bool SetFocus(Widget& target);
     Widget* Focused() const { return focus_; }
     Widget* ActiveControl() const { return focus_; }
+
+    // The element the Tab key moves the focus to from `from` (from the
+    // focus when nullptr): the next one by tab index (elements without one
+    // follow in creation order) that can take the focus, going round;
+    // backwards for Shift+Tab. nullptr when no element can take the focus.
+    Widget* NextTabStop(const Widget* from, bool backwards) const;
+    // The user's Tab from an element: the focus moves to its next tab stop.
+    bool UserTab(const Widget* from, bool backwards);
 
     // The control sees every key press before the element does.
     std::function<void(int keyCode, int shift)> KeyPreview;
@@ -88,11 +123,13 @@ public:
     void Unload();
 
 private:
+    friend class UiContext;
     bool Reachable(const Widget& target) const;
     bool countedModal_ = false;
 
     UiContext& ui_;
     std::string name_;
+    int instance_ = 0;
     std::vector<std::unique_ptr<Widget>> widgets_;
     std::map<std::string, Widget*> byName_;
     Widget* focus_ = nullptr;

@@ -27,6 +27,16 @@ const char* KindName(WidgetKind kind) {
     return "widget";
 }
 
+const char* RoleName(WidgetRole role) {
+    switch (role) {
+        case WidgetRole::None: return "";
+        case WidgetRole::Caption: return "caption";
+        case WidgetRole::Header: return "header";
+        case WidgetRole::Value: return "value";
+    }
+    return "";
+}
+
 Widget::Widget(Form& form, WidgetKind kind, std::string name, Frame* parent)
     : form_(form), kind_(kind), name_(std::move(name)), parent_(parent) {
     if (kind == WidgetKind::Label || kind == WidgetKind::Frame || kind == WidgetKind::Button ||

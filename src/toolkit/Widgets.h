@@ -13,6 +13,21 @@ class Frame;
 enum class WidgetKind { Label, TextBox, ListBox, ComboBox, CheckBox, OptionButton, Frame, Button };
 const char* KindName(WidgetKind kind);
 
+// Where an element stands in the grid of its frame (or of its form, when it
+// stands in no frame): 1-based row and column, and how many rows and columns
+// it spans. Row 0 means the form's construction gave it no place.
+struct GridCell {
+    int row = 0;
+    int column = 0;
+    int rowSpan = 1;
+    int columnSpan = 1;
+};
+
+// What a label is for: the caption of the element beside it, a column
+// header, or a value the control shows.
+enum class WidgetRole { None, Caption, Header, Value };
+const char* RoleName(WidgetRole role);
+
 // One element of a form. Appearance is plain data; changes that raise events
 // go through methods, so that a change from code raises the same event as the
 // user's action.
@@ -36,6 +51,9 @@ public:
     Rgb backColor = kWhite;
     std::string toolTip;
     int tabIndex = -1;
+    // Layout, recorded when the form is built.
+    GridCell cell;
+    WidgetRole role = WidgetRole::None;
 
     bool IsEnabled() const;      // own setting and every enclosing frame
     bool IsVisible() const;      // own setting and every enclosing frame
@@ -67,6 +85,9 @@ class Frame : public Widget {
 public:
     Frame(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::Frame, std::move(n), p) {}
     std::string caption;
+    // The widths in pixels of the grid columns its elements stand in; a
+    // width of 0 takes an equal share of the room left.
+    std::vector<int> columns;
 };
 
 class Button : public Widget {
