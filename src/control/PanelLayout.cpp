@@ -1,6 +1,10 @@
 // Builds every element of the control's panel, in its frame, with its
-// caption, tool tip and fixed entries. Behaviour is wired by each subsystem.
+// caption, tool tip and fixed entries, and records the panel's layout: each
+// frame's grid columns, each element's grid cell and each label's role.
+// Hosts place the elements from that record. Behaviour is wired by each
+// subsystem.
 #include <string>
+#include <vector>
 
 #include "control/MainCtl.h"
 
@@ -14,47 +18,64 @@ std::string Indexed(const std::string& name, int index) { return name + "(" + st
 
 void MainCtl::BuildPanel() {
     Form& f = panel_;
-    auto frame = [&](const std::string& name, Frame* parent, const std::string& caption) {
-        Frame& fr = f.Add<Frame>(name, parent);
-        fr.caption = caption;
-        return &fr;
+    // Every element is added with its grid cell: row, column, and the rows
+    // and columns it spans.
+    auto add = [&]<class W>(W& w, GridCell cell) {
+        w.cell = cell;
+        return &w;
     };
-    auto label = [&](const std::string& name, Frame* parent, const std::string& caption) {
-        Label& lb = f.Add<Label>(name, parent);
-        lb.caption = caption;
-        return &lb;
+    auto frame = [&](const std::string& name, Frame* parent, const std::string& caption, GridCell cell,
+                     std::vector<int> columns) {
+        Frame* fr = add(f.Add<Frame>(name, parent), cell);
+        fr->caption = caption;
+        fr->columns = std::move(columns);
+        return fr;
+    };
+    auto label = [&](const std::string& name, Frame* parent, const std::string& caption, GridCell cell,
+                     WidgetRole role = WidgetRole::None) {
+        Label* lb = add(f.Add<Label>(name, parent), cell);
+        lb->caption = caption;
+        lb->role = role;
+        return lb;
     };
     // A caption label beside an element, named after it.
-    auto captionFor = [&](const std::string& element, Frame* parent, const std::string& caption) {
-        return label("Caption" + element, parent, caption);
+    auto captionFor = [&](const std::string& element, Frame* parent, const std::string& caption, GridCell cell) {
+        return label("Caption" + element, parent, caption, cell, WidgetRole::Caption);
     };
-    auto valueLabel = [&](const std::string& name, Frame* parent) {
-        Label* lb = label(name, parent, "");
+    auto header = [&](const std::string& name, Frame* parent, const std::string& caption, GridCell cell) {
+        return label(name, parent, caption, cell, WidgetRole::Header);
+    };
+    auto valueLabel = [&](const std::string& name, Frame* parent, GridCell cell) {
+        Label* lb = label(name, parent, "", cell, WidgetRole::Value);
         lb->foreColor = kBlue;
         return lb;
     };
-    auto button = [&](const std::string& name, Frame* parent, const std::string& caption, const std::string& tip) {
-        Button& b = f.Add<Button>(name, parent);
-        b.caption = caption;
-        b.toolTip = tip;
-        return &b;
+    auto button = [&](const std::string& name, Frame* parent, const std::string& caption, const std::string& tip,
+                      GridCell cell) {
+        Button* b = add(f.Add<Button>(name, parent), cell);
+        b->caption = caption;
+        b->toolTip = tip;
+        return b;
     };
-    auto text = [&](const std::string& name, Frame* parent, const std::string& tip) {
-        TextBox& t = f.Add<TextBox>(name, parent);
-        t.toolTip = tip;
-        return &t;
+    auto text = [&](const std::string& name, Frame* parent, const std::string& tip, GridCell cell) {
+        TextBox* t = add(f.Add<TextBox>(name, parent), cell);
+        t->toolTip = tip;
+        return t;
     };
-    auto combo = [&](const std::string& name, Frame* parent, const std::string& tip) {
-        ComboBox& c = f.Add<ComboBox>(name, parent);
-        c.toolTip = tip;
-        return &c;
+    auto combo = [&](const std::string& name, Frame* parent, const std::string& tip, GridCell cell) {
+        ComboBox* c = add(f.Add<ComboBox>(name, parent), cell);
+        c->toolTip = tip;
+        return c;
     };
+    auto list = [&](const std::string& name, Frame* parent, GridCell cell) { return add(f.Add<ListBox>(name, parent), cell); };
 
     panel_.caption = "ZemraImpactAnalysis";
+    // Column widths in pixels; 0 shares the room left.
+    panel_.columns = {940, 314};
 
     // ---- Left: Frame3 holds the scenario, assumption and valuation frames.
-    Frame3 = frame("Frame3", nullptr, "");
-    ScenarioFrame = frame("ScenarioFrame", Frame3, "Scenario Detail");
+    Frame3 = frame("Frame3", nullptr, "", {1, 1, 2, 1}, {488, 0});
+    ScenarioFrame = frame("ScenarioFrame", Frame3, "Scenario Detail", {1, 1, 1, 2}, {134, 104, 56, 0, 96, 92, 92});
 
     static const char* const kScenarioCaptions[6] = {"Stk Change(%):", "Rate Change(bp):", "Vol Change(%):",
                                                      "Time Change(d):", "Credit Spread Change(%):", "Tuner:"};
@@ -62,99 +83,108 @@ void MainCtl::BuildPanel() {
         "Change in stock price in percentage terms", "Change in interest rates in basis points",
         "Relative change in volatility", "Change in valuation date in days", "Relative change in credit spread",
         "Tuner value"};
+    // The time change and the tuner value stand in rows 1 to 4, 6 and 7; the
+    // valuation date in row 5, right under the time change.
+    static const int kScenarioRows[6] = {1, 2, 3, 4, 6, 7};
     for (int i = 0; i < 6; ++i) {
         const std::string name = Indexed("TxtScenario", i);
-        if (i < 5) captionFor(name, ScenarioFrame, kScenarioCaptions[i]);
+        const int row = kScenarioRows[i];
+        if (i < 5) captionFor(name, ScenarioFrame, kScenarioCaptions[i], {row, 1});
         if (i == 3) {
-            // The valuation date stands right under the time change.
-            TxtScenario[i] = text(name, ScenarioFrame, kScenarioTips[i]);
-            captionFor("TxtDate", ScenarioFrame, "Valuation Date:");
-            TxtDate = text("TxtDate", ScenarioFrame, "");
+            TxtScenario[i] = text(name, ScenarioFrame, kScenarioTips[i], {row, 2});
+            captionFor("TxtDate", ScenarioFrame, "Valuation Date:", {5, 1});
+            TxtDate = text("TxtDate", ScenarioFrame, "", {5, 2});
             continue;
         }
         if (i == 5) {
-            captionFor("ComboTuner", ScenarioFrame, kScenarioCaptions[5]);
-            ComboTuner = combo("ComboTuner", ScenarioFrame, "Tuner to use for estimating the price");
+            captionFor("ComboTuner", ScenarioFrame, kScenarioCaptions[5], {row, 1});
+            ComboTuner = combo("ComboTuner", ScenarioFrame, "Tuner to use for estimating the price", {row, 2});
         }
-        TxtScenario[i] = text(name, ScenarioFrame, kScenarioTips[i]);
+        TxtScenario[i] = text(name, ScenarioFrame, kScenarioTips[i], {row, i == 5 ? 3 : 2});
     }
-    captionFor("DescriptionFld", ScenarioFrame, "Description:");
-    DescriptionFld = text("DescriptionFld", ScenarioFrame, "Scenario description");
-    captionFor("ComboScenario", ScenarioFrame, "Saved Scenarios:");
-    ComboScenario = combo("ComboScenario", ScenarioFrame, "Choose saved scenario to load");
-    captionFor("ComboAutoLoad", ScenarioFrame, "AutoLoad:");
-    ComboAutoLoad = combo("ComboAutoLoad", ScenarioFrame, "");
+    captionFor("DescriptionFld", ScenarioFrame, "Description:", {8, 1});
+    DescriptionFld = text("DescriptionFld", ScenarioFrame, "Scenario description", {8, 2, 1, 2});
+    captionFor("ComboScenario", ScenarioFrame, "Saved Scenarios:", {9, 1});
+    ComboScenario = combo("ComboScenario", ScenarioFrame, "Choose saved scenario to load", {9, 2, 1, 2});
+    captionFor("ComboAutoLoad", ScenarioFrame, "AutoLoad:", {10, 1});
+    ComboAutoLoad = combo("ComboAutoLoad", ScenarioFrame, "", {10, 2});
     ComboAutoLoad->AddItem("Yes");
     ComboAutoLoad->AddItem("No");
 
-    captionFor("ScenarioLst", ScenarioFrame, "Scenario");
-    ScenarioLst = &f.Add<ListBox>("ScenarioLst", ScenarioFrame);
+    captionFor("ScenarioLst", ScenarioFrame, "Scenario", {1, 4});
+    ScenarioLst = list("ScenarioLst", ScenarioFrame, {2, 4, 7, 1});
     ScenarioLst->multiSelect = true;
-    captionFor("LstImpact", ScenarioFrame, "$Impact:");
-    LstImpact = &f.Add<ListBox>("LstImpact", ScenarioFrame);
-    captionFor("LabelImpact", ScenarioFrame, "$Impact:");
-    LabelImpact = valueLabel("LabelImpact", ScenarioFrame);
+    captionFor("LstImpact", ScenarioFrame, "$Impact:", {1, 5});
+    LstImpact = list("LstImpact", ScenarioFrame, {2, 5, 7, 1});
+    captionFor("LabelImpact", ScenarioFrame, "$Impact:", {9, 4});
+    LabelImpact = valueLabel("LabelImpact", ScenarioFrame, {9, 5, 2, 1});
     LabelImpact->fontSize = 12;
 
-    ScenarioAddBtn = button("ScenarioAddBtn", ScenarioFrame, "Add", "Add Scenario to the list");
-    DeleteBtn = button("DeleteBtn", ScenarioFrame, "Delete", "Delete Scenario from the list");
-    BtnModify = button("BtnModify", ScenarioFrame, "Modify", "Modify selected Scenario Description");
+    ScenarioAddBtn = button("ScenarioAddBtn", ScenarioFrame, "Add", "Add Scenario to the list", {1, 6});
+    DeleteBtn = button("DeleteBtn", ScenarioFrame, "Delete", "Delete Scenario from the list", {1, 7});
+    BtnModify = button("BtnModify", ScenarioFrame, "Modify", "Modify selected Scenario Description", {2, 6});
     BtnUptTuner = button("BtnUptTuner", ScenarioFrame, "Update Tuner",
-                         "Apply Tuner and Tuner Value to all selected scenarios");
+                         "Apply Tuner and Tuner Value to all selected scenarios", {2, 7});
     BtnUptTuner->enabled = false;
-    BtnRetrieve = button("BtnRetrieve", ScenarioFrame, "Retrieve", "Extract all scenarios from database");
-    BtnSave = button("BtnSave", ScenarioFrame, "Save", "Save the selected scenario to database.");
-    BtnDelScenario = button("BtnDelScenario", ScenarioFrame, "Delete", "Delete the selected scenario in database");
-    BtnScenMatrix = button("BtnScenMatrix", ScenarioFrame, "Matrix Setup", "");
-    UpdateBtn = button("UpdateBtn", ScenarioFrame, "Update", "Recalculate $Impact");
-    CmdDebug = button("CmdDebug", ScenarioFrame, "Enable Debug", "");
+    BtnRetrieve = button("BtnRetrieve", ScenarioFrame, "Retrieve", "Extract all scenarios from database", {3, 6});
+    BtnSave = button("BtnSave", ScenarioFrame, "Save", "Save the selected scenario to database.", {3, 7});
+    BtnDelScenario =
+        button("BtnDelScenario", ScenarioFrame, "Delete", "Delete the selected scenario in database", {4, 6});
+    BtnScenMatrix = button("BtnScenMatrix", ScenarioFrame, "Matrix Setup", "", {4, 7});
+    UpdateBtn = button("UpdateBtn", ScenarioFrame, "Update", "Recalculate $Impact", {6, 6, 1, 2});
+    CmdDebug = button("CmdDebug", ScenarioFrame, "Enable Debug", "", {8, 6, 1, 2});
     CmdDebug->visible = false;
 
     // ---- Assumptions of the current security.
-    AssumptionFrame = frame("AssumptionFrame", Frame3, "Assumptions");
+    AssumptionFrame = frame("AssumptionFrame", Frame3, "Assumptions", {2, 1}, {88, 72, 76, 38, 78, 0});
     static const char* const kAssumptionCaptions[10] = {
         "Primary Position:", "Primary Price:", "Credit Spread:", "Call Adj Value:", "Borrow Cost:",
         "Swap Position:",    "Swap Price:",    "Volatility:",    "Delta Adj:",      "IAD:"};
+    // Row and caption column of each field; the field stands right of its
+    // caption.
+    static const int kAssumptionCells[10][2] = {{1, 1}, {2, 1}, {3, 1}, {4, 3}, {5, 1},
+                                                {1, 5}, {2, 5}, {3, 5}, {5, 3}, {5, 5}};
     for (int i = 0; i < 10; ++i) {
         const std::string name = Indexed("TxtAssumptions", i);
-        captionFor(name, AssumptionFrame, kAssumptionCaptions[i]);
-        TxtAssumptions[i] = text(name, AssumptionFrame, "");
+        const int row = kAssumptionCells[i][0], column = kAssumptionCells[i][1];
+        captionFor(name, AssumptionFrame, kAssumptionCaptions[i], {row, column});
+        TxtAssumptions[i] = text(name, AssumptionFrame, "", {row, column + 1});
         if (i == 0) {
-            captionFor("TxtDelta", AssumptionFrame, "Hedge:");
-            TxtDelta = text("TxtDelta", AssumptionFrame, "");
+            captionFor("TxtDelta", AssumptionFrame, "Hedge:", {1, 3});
+            TxtDelta = text("TxtDelta", AssumptionFrame, "", {1, 4});
         }
     }
-    LabelRatioAdj = label("LabelRatioAdj", AssumptionFrame, "RatioAdj:");
-    captionFor("CallAdjustmentComb", AssumptionFrame, "Call Adjustment:");
-    CallAdjustmentComb = combo("CallAdjustmentComb", AssumptionFrame, "");
-    captionFor("CurveComboBox", AssumptionFrame, "Curve:");
-    CurveComboBox = combo("CurveComboBox", AssumptionFrame, "");
-    captionFor("ComboDisc", AssumptionFrame, "Discounting:");
-    ComboDisc = combo("ComboDisc", AssumptionFrame, "");
+    LabelRatioAdj = label("LabelRatioAdj", AssumptionFrame, "RatioAdj:", {6, 3, 1, 2});
+    captionFor("CallAdjustmentComb", AssumptionFrame, "Call Adjustment:", {4, 1});
+    CallAdjustmentComb = combo("CallAdjustmentComb", AssumptionFrame, "", {4, 2});
+    captionFor("CurveComboBox", AssumptionFrame, "Curve:", {4, 5});
+    CurveComboBox = combo("CurveComboBox", AssumptionFrame, "", {4, 6});
+    captionFor("ComboDisc", AssumptionFrame, "Discounting:", {6, 1});
+    ComboDisc = combo("ComboDisc", AssumptionFrame, "", {6, 2});
     ComboDisc->AddItem("Risky");
     ComboDisc->SetItemData(0, 0);
     ComboDisc->AddItem("Blended");
     ComboDisc->SetItemData(1, 2);
     ComboDisc->AddItem("Bond+Option");
     ComboDisc->SetItemData(2, 1);
-    captionFor("ComboDivType", AssumptionFrame, "Div Type:");
-    ComboDivType = combo("ComboDivType", AssumptionFrame, "");
+    captionFor("ComboDivType", AssumptionFrame, "Div Type:", {6, 5});
+    ComboDivType = combo("ComboDivType", AssumptionFrame, "", {6, 6});
     ComboDivType->AddItem("Discrete");
     ComboDivType->SetItemData(0, 1);
     ComboDivType->AddItem("Continuous");
     ComboDivType->SetItemData(1, 2);
-    captionFor("TxtDiscrYrs", AssumptionFrame, "Discr Yrs:");
-    TxtDiscrYrs = text("TxtDiscrYrs", AssumptionFrame, "");
-    CheckBnkrpcy = &f.Add<CheckBox>("CheckBnkrpcy", AssumptionFrame);
+    captionFor("TxtDiscrYrs", AssumptionFrame, "Discr Yrs:", {7, 1});
+    TxtDiscrYrs = text("TxtDiscrYrs", AssumptionFrame, "", {7, 2});
+    CheckBnkrpcy = add(f.Add<CheckBox>("CheckBnkrpcy", AssumptionFrame), {8, 1});
     CheckBnkrpcy->caption = "Bnk rptcy:";
-    ComboRecv = combo("ComboRecv", AssumptionFrame, "");
+    ComboRecv = combo("ComboRecv", AssumptionFrame, "", {8, 2, 1, 2});
     ComboRecv->AddItem("Recov Rate");
     ComboRecv->AddItem("Decay Factor");
-    TxtRecvDecVal = text("TxtRecvDecVal", AssumptionFrame, "");
-    captionFor("LbFxRateToUSD", AssumptionFrame, "FxRate to USD:");
-    LbFxRateToUSD = label("LbFxRateToUSD", AssumptionFrame, "");
-    BtnCapital = button("BtnCapital", AssumptionFrame, "Capital", "");
-    LbCapital = valueLabel("LbCapital", AssumptionFrame);
+    TxtRecvDecVal = text("TxtRecvDecVal", AssumptionFrame, "", {8, 4, 1, 2});
+    captionFor("LbFxRateToUSD", AssumptionFrame, "FxRate to USD:", {9, 1});
+    LbFxRateToUSD = label("LbFxRateToUSD", AssumptionFrame, "", {9, 2}, WidgetRole::Value);
+    BtnCapital = button("BtnCapital", AssumptionFrame, "Capital", "", {9, 3, 1, 2});
+    LbCapital = valueLabel("LbCapital", AssumptionFrame, {9, 5, 1, 2});
 
     // Drop-downs whose entries come from a list take a change only by
     // picking from the open list.
@@ -162,27 +192,36 @@ void MainCtl::BuildPanel() {
         c->locked = true;
 
     // ---- Valuation panel of one security under one scenario.
-    FrameDetail = frame("FrameDetail", Frame3, "Valuation");
-    label("HeaderCurrentLeft", FrameDetail, "Current");
-    label("HeaderEstimatedLeft", FrameDetail, "Estimated");
-    label("HeaderCurrentRight", FrameDetail, "Current");
-    label("HeaderEstimatedRight", FrameDetail, "Estimated");
+    // Two blocks of three columns (caption, current, estimated) under
+    // column headers.
+    FrameDetail = frame("FrameDetail", Frame3, "Valuation", {2, 2}, {90, 54, 54, 92, 54, 54});
+    header("HeaderCurrentLeft", FrameDetail, "Current", {1, 2});
+    header("HeaderEstimatedLeft", FrameDetail, "Estimated", {1, 3});
+    header("HeaderCurrentRight", FrameDetail, "Current", {1, 5});
+    header("HeaderEstimatedRight", FrameDetail, "Estimated", {1, 6});
     struct ValuationRowCaption {
         const char* caption;
         int current;
         int estimated;
+        int row;
+        int column;   // of the caption
     };
     static const ValuationRowCaption kRows[] = {
-        {"Stock Price:", 0, 15}, {"Est Price:", 1, 16},  {"Fair Value:", 2, 17},       {"Imp Vol:", 8, 23},
-        {"Imp Spread:", 9, 24},  {"Delta:", 4, 19},      {"Gamma(1%):", 5, 20},        {"Rho(100bp):", 6, 21},
-        {"Vega(1p):", 7, 22},    {"Crd Sprd(100bp):", 14, 29}, {"Bond Floor:", 3, 18}, {"Pct Cheap:", 10, 25},
-        {"YTM:", 11, 26},        {"YTP:", 12, 27},       {"YTC:", 13, 28},             {"$Impact:", 30, -1},
+        {"Stock Price:", 0, 15, 2, 1},       {"Est Price:", 1, 16, 3, 1},   {"Fair Value:", 2, 17, 4, 1},
+        {"Imp Vol:", 8, 23, 5, 1},           {"Imp Spread:", 9, 24, 6, 1},  {"Delta:", 4, 19, 7, 1},
+        {"Gamma(1%):", 5, 20, 8, 1},         {"Rho(100bp):", 6, 21, 9, 1},  {"Vega(1p):", 7, 22, 10, 1},
+        {"Crd Sprd(100bp):", 14, 29, 11, 1}, {"Bond Floor:", 3, 18, 2, 4},  {"Pct Cheap:", 10, 25, 3, 4},
+        {"YTM:", 11, 26, 4, 4},              {"YTP:", 12, 27, 5, 4},        {"YTC:", 13, 28, 6, 4},
+        {"$Impact:", 30, -1, 7, 4},
     };
     for (const auto& row : kRows) {
-        captionFor(Indexed("LabelValuation", row.current), FrameDetail, row.caption);
-        LabelValuation[row.current] = valueLabel(Indexed("LabelValuation", row.current), FrameDetail);
+        captionFor(Indexed("LabelValuation", row.current), FrameDetail, row.caption, {row.row, row.column});
+        // $Impact has no estimated member: its value spans both columns.
+        LabelValuation[row.current] = valueLabel(Indexed("LabelValuation", row.current), FrameDetail,
+                                                 {row.row, row.column + 1, 1, row.estimated >= 0 ? 1 : 2});
         if (row.estimated >= 0)
-            LabelValuation[row.estimated] = valueLabel(Indexed("LabelValuation", row.estimated), FrameDetail);
+            LabelValuation[row.estimated] =
+                valueLabel(Indexed("LabelValuation", row.estimated), FrameDetail, {row.row, row.column + 2});
     }
     LabelValuation[30]->bold = true;
 
@@ -190,51 +229,55 @@ void MainCtl::BuildPanel() {
         std::array<Label*, 2>* pair;
         const char* name;
         const char* caption;
+        int row;
+        int column;   // of the caption; the pair stands in the next two
     };
     const PairCaption kPairs[] = {
-        {&LbDolDelta, "LbDolDelta", "$Delta:"},       {&LbDolGamma, "LbDolGamma", "$Gamma(1%):"},
-        {&LbDolRho, "LbDolRho", "$Rho(10bp):"},       {&LbDolVega, "LbDolVega", "$Vega(1p):"},
-        {&LbDolCSprd01, "LbDolCSprd01", "$Crd Sprd(10bp):"}, {&LbGamShrs, "LbGamShrs", "$Gamma Shares:"},
-        {&LbDolDelShrs, "LbDolDelShrs", "$Delta Shares:"},   {&LbDelShrs, "LbDelShrs", "Delta Shares:"},
-        {&LbEffDelta, "LbEffDelta", "Eff Delta:"},
+        {&LbDolDelta, "LbDolDelta", "$Delta:", 12, 1},
+        {&LbDolGamma, "LbDolGamma", "$Gamma(1%):", 13, 1},
+        {&LbDolRho, "LbDolRho", "$Rho(10bp):", 14, 1},
+        {&LbDolVega, "LbDolVega", "$Vega(1p):", 15, 1},
+        {&LbDolCSprd01, "LbDolCSprd01", "$Crd Sprd(10bp):", 16, 1},
+        {&LbGamShrs, "LbGamShrs", "$Gamma Shares:", 8, 4},
+        {&LbDolDelShrs, "LbDolDelShrs", "$Delta Shares:", 9, 4},
+        {&LbDelShrs, "LbDelShrs", "Delta Shares:", 10, 4},
+        {&LbEffDelta, "LbEffDelta", "Eff Delta:", 11, 4},
     };
-    for (const auto& p : kPairs) {
-        captionFor(Indexed(p.name, 0), FrameDetail, p.caption);
-        for (int k = 0; k < 2; ++k) (*p.pair)[k] = valueLabel(Indexed(p.name, k), FrameDetail);
-    }
-    BtnCarry = button("BtnCarry", FrameDetail, "Carry", "");
-    LbCarry = valueLabel("LbCarry", FrameDetail);
-    captionFor("ComboTuner2", FrameDetail, "Tuner:");
-    ComboTuner2 = combo("ComboTuner2", FrameDetail, "Tuner for each selected scenario and security");
-    TxtTunerVal = text("TxtTunerVal", FrameDetail, "Tuner value");
+    auto pairs = [&](const PairCaption& p, Frame* parent) {
+        captionFor(Indexed(p.name, 0), parent, p.caption, {p.row, p.column});
+        for (int k = 0; k < 2; ++k) (*p.pair)[k] = valueLabel(Indexed(p.name, k), parent, {p.row, p.column + 1 + k});
+    };
+    for (const auto& p : kPairs) pairs(p, FrameDetail);
+    BtnCarry = button("BtnCarry", FrameDetail, "Carry", "", {13, 4});
+    LbCarry = valueLabel("LbCarry", FrameDetail, {13, 5, 1, 2});
+    captionFor("ComboTuner2", FrameDetail, "Tuner:", {15, 4});
+    ComboTuner2 = combo("ComboTuner2", FrameDetail, "Tuner for each selected scenario and security", {16, 4, 1, 2});
+    TxtTunerVal = text("TxtTunerVal", FrameDetail, "Tuner value", {16, 6});
 
     // ---- Upper right: Frame1 holds the security list and LabelProgress.
-    Frame1 = frame("Frame1", nullptr, "");
-    FrameSecurity = frame("FrameSecurity", Frame1, "Securities");
-    QuickSearchFld = text("QuickSearchFld", FrameSecurity, "Input search string");
-    AddBtn = button("AddBtn", FrameSecurity, "Search", "Search Securities");
-    RemoveBtn = button("RemoveBtn", FrameSecurity, "Remove", "Remove Security");
-    LstSecurity = &f.Add<ListBox>("LstSecurity", FrameSecurity);
-    LabelProgress = label("LabelProgress", Frame1, "");
+    Frame1 = frame("Frame1", nullptr, "", {1, 2}, {0});
+    FrameSecurity = frame("FrameSecurity", Frame1, "Securities", {1, 1}, {0, 76, 76});
+    QuickSearchFld = text("QuickSearchFld", FrameSecurity, "Input search string", {1, 1});
+    AddBtn = button("AddBtn", FrameSecurity, "Search", "Search Securities", {1, 2});
+    RemoveBtn = button("RemoveBtn", FrameSecurity, "Remove", "Remove Security", {1, 3});
+    LstSecurity = list("LstSecurity", FrameSecurity, {2, 1, 1, 3});
+    LabelProgress = label("LabelProgress", Frame1, "", {2, 1});
     LabelProgress->backColor = Frame1->backColor;
 
     // ---- Totals, in neither main frame.
-    Frame5 = frame("Frame5", nullptr, "Totals");
-    label("HeaderTotalsCurrent", Frame5, "Current:");
-    label("HeaderTotalsEstimate", Frame5, "Estimate:");
+    Frame5 = frame("Frame5", nullptr, "Totals", {2, 2}, {112, 0, 0});
+    header("HeaderTotalsCurrent", Frame5, "Current:", {1, 2});
+    header("HeaderTotalsEstimate", Frame5, "Estimate:", {1, 3});
     const PairCaption kTotals[] = {
-        {&LbDolDeltaTol, "LbDolDeltaTol", "$Delta:"},
-        {&LbDolGamTol, "LbDolGamTol", "$Gamma(1%):"},
-        {&LbDolRhoTol, "LbDolRhoTol", "$Rho(10bp):"},
-        {&LbDolVegaTol, "LbDolVegaTol", "$Vega(1p):"},
-        {&LbDolCSprd01Tot, "LbDolCSprd01Tot", "$Crd Sprd(10bp):"},
-        {&LbGamShrsTot, "LbGamShrsTot", "$Gamma Shares:"},
-        {&LbDolDelShrsTot, "LbDolDelShrsTot", "$Delta Shares:"},
+        {&LbDolDeltaTol, "LbDolDeltaTol", "$Delta:", 2, 1},
+        {&LbDolGamTol, "LbDolGamTol", "$Gamma(1%):", 3, 1},
+        {&LbDolRhoTol, "LbDolRhoTol", "$Rho(10bp):", 4, 1},
+        {&LbDolVegaTol, "LbDolVegaTol", "$Vega(1p):", 5, 1},
+        {&LbDolCSprd01Tot, "LbDolCSprd01Tot", "$Crd Sprd(10bp):", 6, 1},
+        {&LbGamShrsTot, "LbGamShrsTot", "$Gamma Shares:", 7, 1},
+        {&LbDolDelShrsTot, "LbDolDelShrsTot", "$Delta Shares:", 8, 1},
     };
-    for (const auto& p : kTotals) {
-        captionFor(Indexed(p.name, 0), Frame5, p.caption);
-        for (int k = 0; k < 2; ++k) (*p.pair)[k] = valueLabel(Indexed(p.name, k), Frame5);
-    }
+    for (const auto& p : kTotals) pairs(p, Frame5);
 
     // ---- The tab order of the navigable input grid.
     Widget* const kTabOrder[19] = {TxtScenario[0],     TxtScenario[1],    TxtScenario[2],     TxtScenario[3],
