@@ -47,12 +47,18 @@ Form& OpenForm(UiContext& ui, const std::string& name) {
 
 }  // namespace
 
-UserAction ParseUserAction(const std::string& line) {
+std::optional<ActionVerb> ActionVerbNamed(const std::string& name) {
     static const std::map<std::string, ActionVerb> kVerbs = {
         {"focus", ActionVerb::Focus}, {"type", ActionVerb::Type},         {"click", ActionVerb::Click},
         {"select", ActionVerb::Select}, {"ctrlselect", ActionVerb::Select}, {"shiftselect", ActionVerb::Select},
         {"dblclick", ActionVerb::DblClick}, {"pick", ActionVerb::Pick},   {"check", ActionVerb::Check},
         {"key", ActionVerb::Key},     {"close", ActionVerb::Close}};
+    const auto found = kVerbs.find(name);
+    if (found == kVerbs.end()) return std::nullopt;
+    return found->second;
+}
+
+UserAction ParseUserAction(const std::string& line) {
     // verb, NAME, and the rest of the line (which may hold blanks).
     const auto sp1 = line.find(' ');
     const std::string verb = line.substr(0, sp1);
@@ -62,12 +68,12 @@ UserAction ParseUserAction(const std::string& line) {
         name = line.substr(sp1 + 1, sp2 == std::string::npos ? std::string::npos : sp2 - sp1 - 1);
         if (sp2 != std::string::npos) rest = line.substr(sp2 + 1);
     }
-    const auto found = kVerbs.find(verb);
-    if (found == kVerbs.end()) throw ActionError("unknown action '" + verb + "'");
+    const auto found = ActionVerbNamed(verb);
+    if (!found) throw ActionError("unknown action '" + verb + "'");
     if (name.empty()) throw ActionError("'" + verb + "' needs an element name");
 
     UserAction a;
-    a.verb = found->second;
+    a.verb = *found;
     if (a.verb == ActionVerb::Close) {
         a.form = name;
         return a;
@@ -146,7 +152,8 @@ bool ApplyUserAction(UiContext& ui, const UserAction& a) {
             return box.Value() == a.number || form.UserClick(box);
         }
         case ActionVerb::Key:
-            if (tab) return form.UserTab(&w, a.modifiers & kShiftMask);
+            // Tab, as any key, is pressed in the element that has the focus.
+            if (tab) return form.UserFocus(w) && form.UserTab(&w, a.modifiers & kShiftMask);
             return form.UserKey(w, a.number, a.modifiers & (kShiftMask | kCtrlMask | kAltMask));
         case ActionVerb::Close: break;
     }

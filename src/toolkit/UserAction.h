@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +35,10 @@ class ActionError : public std::runtime_error {
 public:
     explicit ActionError(const std::string& m) : std::runtime_error(m) {}
 };
+
+// The verb of an action's name: focus, type, click, select (also
+// ctrlselect, shiftselect), dblclick, pick, check, key, close.
+std::optional<ActionVerb> ActionVerbNamed(const std::string& name);
 
 // Reads an action in the text form of the headless host's scripts:
 //   focus NAME | type NAME TEXT | click NAME | select NAME ROW |

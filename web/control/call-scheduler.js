@@ -59,7 +59,7 @@ export const withCallRunning = (Base) => class extends Base {
   _stop(error) {
     if (this._stoppedWith) return;
     this._stoppedWith = error;
-    this._setPointer(0);
+    this._setPointer(this._constants.pointerDefault);
     this._closePopup();
     this._showLoadFailure(new Error(`the control stopped after an internal failure (${error && error.message ? error.message : error})`));
   }

@@ -1,16 +1,15 @@
 // A dialog is an in-page window beside the panel: a title bar with its
 // caption and a close button, moved by its title bar, over a body that
 // holds the dialog's widgets.
-import { DIALOG_PLACES } from './layout-tables.js';
 
-// The frame of a dialog at its first place: its own from the table, else
+// The frame of a dialog at its first place: the one its form records, else
 // one that steps with the number of forms the element already shows. zIndex
 // stacks it above the other dialogs; onClose runs when the user clicks the
 // close button.
-export function createDialogFrame(formName, formsShown, zIndex, onClose) {
+export function createDialogFrame(form, formsShown, zIndex, onClose) {
   const node = document.createElement('div');
   node.className = 'zemra-dialog';
-  node.dataset.dialog = formName;
+  node.dataset.dialog = form.name;
   node.setAttribute('role', 'dialog');
   node.tabIndex = -1;
   const title = document.createElement('div');
@@ -28,7 +27,7 @@ export function createDialogFrame(formName, formsShown, zIndex, onClose) {
   const body = document.createElement('div');
   body.className = 'zemra-dialog-body';
   node.append(title, body);
-  const place = DIALOG_PLACES[formName] || [200 + 24 * (formsShown % 5), 40 + 24 * (formsShown % 5)];
+  const place = form.place || [200 + 24 * (formsShown % 5), 40 + 24 * (formsShown % 5)];
   node.style.left = `${place[0]}px`;
   node.style.top = `${place[1]}px`;
   node.style.zIndex = String(zIndex);

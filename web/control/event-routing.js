@@ -4,6 +4,8 @@ import { scheduler } from './call-scheduler.js';
 
 // Modifier keys as the model counts them.
 const SHIFT = 1, CTRL = 2, ALT = 4;
+// The key code of Tab, which moves the focus along the model's tab order.
+const TAB = 9;
 // While a call runs, these reach neither the element nor the control.
 const BLOCKED_EVENTS = ['mousedown', 'mouseup', 'click', 'dblclick', 'keydown', 'keypress', 'keyup',
   'beforeinput', 'input', 'paste', 'cut', 'drop', 'contextmenu'];
@@ -133,7 +135,7 @@ export const withEventRouting = (Base) => class extends Base {
     const hit = this._widgetOf(e.target);
     if (e.key === 'Tab') {
       e.preventDefault();
-      this._tabFrom(hit ? hit.form : this._activeForm, hit ? hit.name : null, e.shiftKey);
+      this._act(hit ? hit.form : this._activeForm, hit ? hit.name : '', 'key', TAB, this._flags(e));
       return;
     }
     if (!hit) return;
@@ -166,21 +168,5 @@ export const withEventRouting = (Base) => class extends Base {
       // Neither changes by the arrow keys of the browser's own controls.
       e.preventDefault();
     }
-  }
-
-  _tabFrom(form, name, backwards) {
-    const state = this._formState(form);
-    if (!state) return;
-    const focusable = state.widgets
-      .map((w, i) => ({ w, order: w.tabIndex >= 0 ? w.tabIndex : 100000 + i }))
-      .filter(({ w }) => w.enabled && w.visible && !['label', 'frame'].includes(w.kind))
-      .sort((a, b) => a.order - b.order)
-      .map(({ w }) => w.name);
-    if (focusable.length === 0) return;
-    const from = focusable.indexOf(name || state.focus);
-    let next;
-    if (from < 0) next = backwards ? focusable.length - 1 : 0;
-    else next = (from + (backwards ? -1 : 1) + focusable.length) % focusable.length;
-    this._act(form, focusable[next], 'focus');
   }
 };

@@ -17,7 +17,7 @@ export const withFocusFollowing = (Base) => class extends Base {
       return;
     }
     const entry = rendered.widgets.get(form.focus);
-    const widget = form.widgets.find((w) => w.name === form.focus);
+    const widget = form.widgets[form.focus];
     if (!entry || !entry.focus || !widget) return;
     let entered = false;
     if (this._shadow.activeElement !== entry.focus) {
@@ -25,7 +25,7 @@ export const withFocusFollowing = (Base) => class extends Base {
       entered = this._shadow.activeElement === entry.focus;
     }
     if (widget.kind !== 'textbox' || this._shadow.activeElement !== entry.focus) return;
-    const selKey = `${this._activeForm}.${widget.name}`;
+    const selKey = `${this._activeForm}.${form.focus}`;
     const wanted = JSON.stringify([widget.text, widget.selStart, widget.selLength]);
     if (!entered && (this._skipSelection || this._appliedSel.get(selKey) === wanted)) {
       this._appliedSel.set(selKey, wanted);

@@ -1,9 +1,13 @@
 // Rendering: the whole model after every event. Each form of the model (the
-// panel and its open dialogs) is built once per instance and then updated
-// where its widgets changed. A mixin of the element's class.
-import { LAYOUTS, PANEL } from './layout-tables.js';
+// main form and its open dialogs) is built once per instance and then
+// updated where its widgets changed. Elements stand where the model's
+// layout puts them: the grid columns of each form and frame, and each
+// element's grid cell. A mixin of the element's class.
 import { createDialogFrame } from './dialogs.js';
 import { createWidget, updateWidget } from './widget-rendering.js';
+
+// The model's column widths in pixels; 0 shares the room left.
+const gridColumns = (widths) => widths.map((w) => (w > 0 ? `${w}px` : '1fr')).join(' ');
 
 export const withFormRendering = (Base) => class extends Base {
   _formState(name) {
@@ -13,7 +17,7 @@ export const withFormRendering = (Base) => class extends Base {
 
   _widgetState(form, name) {
     const f = this._formState(form);
-    return f ? f.widgets.find((w) => w.name === name) || null : null;
+    return (f && f.widgets[name]) || null;
   }
 
   _render(json) {
@@ -21,6 +25,8 @@ export const withFormRendering = (Base) => class extends Base {
     this._rendering = true;
     try {
       this._state = state;
+      this._mainForm = state.forms.find((f) => !f.dialog).name;
+      if (!this._activeForm) this._activeForm = this._mainForm;
       this._setPointer(state.pointer);
       const open = new Set();
       for (const form of state.forms) {
@@ -43,12 +49,12 @@ export const withFormRendering = (Base) => class extends Base {
         if (open.has(name)) continue;
         rendered.node.remove();
         this._forms.delete(name);
-        if (this._activeForm === name) this._activeForm = PANEL;
+        if (this._activeForm === name) this._activeForm = this._mainForm;
       }
       if (this._popup) {
         const w = this._widgetState(this._popup.form, this._popup.name);
         const owner = this._formState(this._popup.form);
-        if (!w || !w.enabled || !w.visible || owner.focus !== w.name) this._closePopup();
+        if (!w || !w.enabled || !w.visible || owner.focus !== this._popup.name) this._closePopup();
       }
       const modal = state.forms.some((f) => f.dialog && f.modal);
       this._root.classList.toggle('zemra-modal-open', modal);
@@ -63,7 +69,7 @@ export const withFormRendering = (Base) => class extends Base {
     const rendered = { name: form.name, instance: form.instance, widgets: new Map(), containers: new Map(), last: new Map() };
     let node, body;
     if (form.dialog) {
-      const frame = createDialogFrame(form.name, this._forms.size, ++this._dialogOrder + 10, () => this._act(form.name, '', 'close'));
+      const frame = createDialogFrame(form, this._forms.size, ++this._dialogOrder + 10, () => this._act(form.name, '', 'close'));
       node = frame.node;
       body = frame.body;
       rendered.caption = frame.caption;
@@ -73,30 +79,29 @@ export const withFormRendering = (Base) => class extends Base {
       body = node;
     }
     node.dataset.form = form.name;
-    const layouts = LAYOUTS[form.name] || {};
     const container = (frameName) => {
       if (rendered.containers.has(frameName)) return rendered.containers.get(frameName);
       const grid = frameName === '' ? body : rendered.widgets.get(frameName).body;
       grid.classList.add('zemra-grid');
-      const layout = layouts[frameName];
-      if (layout) grid.style.gridTemplateColumns = layout.columns;
+      const columns = frameName === '' ? form.columns : form.widgets[frameName].columns;
+      if (columns) grid.style.gridTemplateColumns = gridColumns(columns);
       else grid.classList.add('zemra-auto');
-      const c = { grid, layout, extra: null };
+      const c = { grid, placed: !!columns, extra: null };
       rendered.containers.set(frameName, c);
       return c;
     };
     let autoRow = 0;
-    for (const w of form.widgets) {
-      const entry = createWidget(form.name, w);
-      rendered.widgets.set(w.name, entry);
+    for (const [name, w] of Object.entries(form.widgets)) {
+      const entry = createWidget(form.name, name, w);
+      rendered.widgets.set(name, entry);
       const c = container(w.parent || '');
-      const cell = c.layout && c.layout.cells[w.name];
-      if (cell) {
-        const [row, col, rowSpan = 1, colSpan = 1] = cell;
+      if (c.placed && w.cell) {
+        const [row, col, rowSpan, colSpan] = w.cell;
         entry.node.style.gridRow = `${row} / span ${rowSpan}`;
         entry.node.style.gridColumn = `${col} / span ${colSpan}`;
         c.grid.appendChild(entry.node);
-      } else if (c.layout) {
+      } else if (c.placed) {
+        // Elements without a place follow the placed ones.
         if (!c.extra) {
           c.extra = document.createElement('div');
           c.extra.className = 'zemra-extra';
@@ -104,9 +109,9 @@ export const withFormRendering = (Base) => class extends Base {
         }
         c.extra.appendChild(entry.node);
       } else {
-        // No layout for this form: a caption label and its element share
-        // a row; everything else takes a row of its own.
-        const pairedCaption = w.kind === 'label' && w.name.startsWith('Caption');
+        // No grid for this frame: a caption and its element share a row;
+        // everything else takes a row of its own.
+        const pairedCaption = w.role === 'caption';
         entry.node.style.gridColumn = pairedCaption ? '1' : (c.lastWasCaption ? '2' : '1 / -1');
         if (pairedCaption || !c.lastWasCaption) autoRow++;
         entry.node.style.gridRow = String(autoRow);
@@ -123,12 +128,12 @@ export const withFormRendering = (Base) => class extends Base {
   _updateForm(rendered, form) {
     if (rendered.caption) rendered.caption.textContent = form.caption;
     rendered.node.classList.toggle('zemra-dialog-modal', !!form.modal);
-    for (const w of form.widgets) {
-      const entry = rendered.widgets.get(w.name);
+    for (const [name, w] of Object.entries(form.widgets)) {
+      const entry = rendered.widgets.get(name);
       if (!entry) continue;
       const key = JSON.stringify(w);
-      if (rendered.last.get(w.name) === key) continue;
-      rendered.last.set(w.name, key);
+      if (rendered.last.get(name) === key) continue;
+      rendered.last.set(name, key);
       updateWidget(entry, w);
     }
   }

@@ -3,8 +3,6 @@
 // pointer, today's date and the locale). A mixin of the element's class.
 import { readLocale } from './page-locale.js';
 
-// The control's pointer code of the hourglass.
-const POINTER_HOURGLASS = 11;
 // A server page that has not answered by then fails as a request.
 const FETCH_TIMEOUT_MS = 60000;
 // How many of the control's requests, messages and windows the element
@@ -71,7 +69,7 @@ export const withHostSeam = (Base) => class extends Base {
   }
 
   _setPointer(code) {
-    const wait = code === POINTER_HOURGLASS;
+    const wait = !!this._constants && code === this._constants.pointerHourglass;
     this._root.classList.toggle('zemra-wait', wait);
     document.documentElement.style.cursor = wait ? 'wait' : '';
   }

@@ -1,6 +1,5 @@
 // The element that hosts the control: it reads the sixteen properties once,
 // loads the control and starts it when the page asks.
-import { PANEL } from './layout-tables.js';
 import { controlFolder, loadModule } from './module-loader.js';
 import { scheduler, withCallRunning } from './call-scheduler.js';
 import { withHostSeam } from './host-seam.js';
@@ -8,12 +7,6 @@ import { withFormRendering } from './form-rendering.js';
 import { withFocusFollowing } from './focus-following.js';
 import { withDropDownLists } from './drop-down-lists.js';
 import { withEventRouting } from './event-routing.js';
-
-const PROPERTY_NAMES = [
-  'TunerString', 'CurveOptions', 'CallAdjustment', 'RecordString', 'ScenarioString',
-  'QuickSearchPath', 'ScenarioDetailPath', 'GetScenarioPath', 'InsertScenarioPath', 'DelScenarioPath',
-  'ModScenarioPath', 'StoredScenarios', 'CapitalRules', 'CapitalCalcPath', 'CarryCalcPath', 'EnableDebug',
-];
 
 let nextElementId = 1;
 
@@ -29,7 +22,9 @@ export class ZemraImpactAnalysis extends ElementBase {
     this._ctl = null;
     this._forms = new Map();   // form name -> rendered form
     this._state = null;        // last snapshot
-    this._activeForm = PANEL;
+    this._constants = null;    // what the module tells: property names, pointer codes
+    this._mainForm = null;     // the model's main form, by name
+    this._activeForm = null;   // the form the user works in
     this._appliedSel = new Map();
     this._skipSelection = false;
     this._userActed = false;
@@ -96,29 +91,32 @@ export class ZemraImpactAnalysis extends ElementBase {
     };
   }
 
-  // Loading.
+  // Loading: the texts given, by name (the first <param> of a name wins);
+  // the control's own property names choose among them.
   _readProperties() {
     const values = {};
     if (this._given) {
-      for (const name of PROPERTY_NAMES) if (this._given[name] !== undefined && this._given[name] !== null) values[name] = String(this._given[name]);
+      for (const [name, value] of Object.entries(this._given)) if (value !== undefined && value !== null) values[name] = String(value);
       return values;
     }
     for (const param of this.querySelectorAll(':scope > param')) {
       const name = param.getAttribute('name');
-      if (PROPERTY_NAMES.includes(name) && !(name in values)) values[name] = param.getAttribute('value') || '';
+      if (name !== null && !(name in values)) values[name] = param.getAttribute('value') || '';
     }
     return values;
   }
 
   async _load() {
-    const values = this._readProperties();
+    const given = this._readProperties();
     const module = await loadModule();
+    this._constants = JSON.parse(module.controlConstants());
+    const values = this._constants.propertyNames.filter((name) => name in given).map((name) => [name, given[name]]);
     // The module takes no call while another element's request runs.
     while (scheduler.busy) await scheduler.whenIdle();
     this._id = nextElementId++;
     module.zemraHosts[this._id] = this._hostObject();
     this._ctl = new module.WebControl(this._id);
-    for (const [name, value] of Object.entries(values)) this._ctl.setProperty(name, value);
+    for (const [name, value] of values) this._ctl.setProperty(name, value);
     this._ctl.load();
     this._render(this._ctl.snapshot());
   }

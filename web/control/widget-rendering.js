@@ -4,15 +4,15 @@ import { pointSize, rgbOrNull } from './value-conversions.js';
 
 // The nodes of one widget; the entry also names the node that takes the
 // focus and the parts that show its texts.
-export function createWidget(formName, w) {
+export function createWidget(formName, name, w) {
   const entry = { kind: w.kind, node: null, focus: null };
-  const tag = (el) => { el.dataset.form = formName; el.dataset.widget = w.name; return el; };
+  const tag = (el) => { el.dataset.form = formName; el.dataset.widget = name; return el; };
   switch (w.kind) {
     case 'label': {
       entry.node = document.createElement('div');
       entry.node.className = 'zemra-label';
-      if (/^(Caption|Header)/.test(w.name)) entry.node.classList.add('zemra-caption');
-      if (/^Header/.test(w.name)) entry.node.classList.add('zemra-header');
+      if (w.role === 'caption' || w.role === 'header') entry.node.classList.add('zemra-caption');
+      if (w.role === 'header') entry.node.classList.add('zemra-header');
       break;
     }
     case 'textbox': {
@@ -94,7 +94,7 @@ export function createWidget(formName, w) {
   }
   tag(entry.node);
   entry.node.classList.add('zemra-w');
-  entry.node.dataset.name = w.name;
+  entry.node.dataset.name = name;
   return entry;
 }
 

@@ -10,25 +10,24 @@ const path = require('node:path');
 const s = require('./support.js');
 
 const SCRIPT = path.join(__dirname, 'journeys', 'shared.script');
-const KEYS = { 13: 'Enter', 27: 'Escape', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight', 40: 'ArrowDown', 46: 'Delete' };
+const KEYS = { 9: 'Tab', 13: 'Enter', 27: 'Escape', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight', 40: 'ArrowDown', 46: 'Delete' };
 
 const stripOrigin = (address) => address.replace(/^https?:\/\/[^/]+/, '');
 
-// The page's state in the form of the headless host's dump.
-function asDump(diag) {
-  const widgets = (form) => Object.fromEntries(form.widgets.map((w) => {
-    const { name, parent, tabIndex, group, ...fields } = w;
-    return [name, fields];
-  }));
-  const [panel, ...dialogs] = diag.state.forms;
+// The page's state in the form of the headless host's dump: the same
+// snapshot, restricted to the elements the dump names, with what the
+// control asked of the page.
+function asDump(diag, want) {
+  const forms = diag.state.forms.map((form, i) => {
+    const names = want.forms[i] ? Object.keys(want.forms[i].widgets) : [];
+    return { ...form, widgets: Object.fromEntries(names.filter((n) => n in form.widgets).map((n) => [n, form.widgets[n]])) };
+  });
   return {
-    widgets: widgets(panel),
-    focus: panel.focus,
-    pointer: diag.state.pointer,
+    ...diag.state,
+    forms,
     messages: diag.log.messages,
     requests: diag.log.requests.map(stripOrigin),
     browserWindows: diag.log.browserWindows.map(stripOrigin),
-    dialogs: dialogs.map((d) => ({ name: d.name, caption: d.caption, modal: d.modal, focus: d.focus, widgets: widgets(d) })),
   };
 }
 
@@ -86,11 +85,12 @@ async function perform(session, { action, name, rest }) {
       break;
     }
     case 'key': {
-      const key = KEYS[Number(rest)];
-      if (!key) throw new Error(`no key for code ${rest}`);
+      const [code, modifiers = '0'] = rest.split(' ');
+      const key = KEYS[Number(code)];
+      if (!key) throw new Error(`no key for code ${code}`);
       await focusByScript(page, el);
       await idle(page);
-      await page.keyboard.press(key);
+      await page.keyboard.press(Number(modifiers) & 1 ? `Shift+${key}` : key);
       break;
     }
     case 'answer': session.answers.push(name === 'yes'); break;
@@ -115,11 +115,11 @@ test('the browser and the headless host agree on a shared journey', async (t) =>
       await perform(browser, step);
       continue;
     }
-    const got = asDump(await s.diagnostics(browser.page));
     const want = expected[dumpIndex];
     assert.ok(want, `the headless host printed no dump ${dumpIndex + 1}`);
-    for (const [name, fields] of Object.entries(want.widgets)) {
-      assert.deepEqual(got.widgets[name], fields, `dump ${dumpIndex + 1}: ${name}`);
+    const got = asDump(await s.diagnostics(browser.page), want);
+    for (const [name, fields] of Object.entries(s.panelWidgets(want))) {
+      assert.deepEqual(s.panelWidgets(got)[name], fields, `dump ${dumpIndex + 1}: ${name}`);
       // The page shows what the model holds.
       assert.deepEqual(await s.shownAsDump(browser.page, name), s.visibleFields(fields), `dump ${dumpIndex + 1}: ${name} as shown`);
     }

@@ -23,24 +23,24 @@ test('a multiple selection switches the panel\'s mode', async (t) => {
     'select ScenarioLst 3', `dump ${MODE.join(' ')}`,
   ].join('\n') + '\n');
   const expectShown = async (dump, step) => {
-    for (const name of MODE) assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(dump.widgets[name]), `${name} ${step}`);
+    for (const name of MODE) assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(s.panelWidgets(dump)[name]), `${name} ${step}`);
   };
 
   await s.openPage(page, server.origin, '/');
   await page.click(row(2), { modifiers: ['Control'] });
   await expectShown(dumps[0], 'after a Ctrl-click');
   // Several scenarios: single editing is off, the common tuner is on.
-  assert.equal(dumps[0].widgets['TxtScenario(0)'].enabled, false);
-  assert.equal(dumps[0].widgets.BtnUptTuner.enabled, true);
-  assert.deepEqual(dumps[0].widgets.ScenarioLst.selected, [true, false, true, false, false]);
+  assert.equal(s.panelWidgets(dumps[0])['TxtScenario(0)'].enabled, false);
+  assert.equal(s.panelWidgets(dumps[0]).BtnUptTuner.enabled, true);
+  assert.deepEqual(s.panelWidgets(dumps[0]).ScenarioLst.selected, [true, false, true, false, false]);
 
   await page.click(row(4), { modifiers: ['Shift'] });
   await expectShown(dumps[1], 'after a Shift-click');
-  assert.deepEqual(dumps[1].widgets.ScenarioLst.selected, [false, false, true, true, true]);
+  assert.deepEqual(s.panelWidgets(dumps[1]).ScenarioLst.selected, [false, false, true, true, true]);
 
   await page.click(row(3));
   await expectShown(dumps[2], 'after a plain click');
-  assert.equal(dumps[2].widgets['TxtScenario(0)'].enabled, true);
+  assert.equal(s.panelWidgets(dumps[2])['TxtScenario(0)'].enabled, true);
   assert.equal(await s.focusedWidget(page), 'ScenarioLst');
   assert.deepEqual(browser.dialogs, []);
   assert.deepEqual(browser.errors, []);

@@ -23,7 +23,7 @@ test('start-up shows the sample portfolio', async (t) => {
     await s.openPage(page, server.origin, '/');
     assert.deepEqual(await s.shown(page, 'LstSecurity'), SECURITIES);
     for (const name of CHECKED) {
-      assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(headless.widgets[name]), `${name} as the model holds it`);
+      assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(s.panelWidgets(headless)[name]), `${name} as the model holds it`);
     }
     // The start-up's first impact run went to the stand-in pages.
     const { log } = await s.diagnostics(page);
@@ -39,7 +39,7 @@ test('start-up shows the sample portfolio', async (t) => {
   await t.test('created from script with a property object', async () => {
     await s.openPage(page, server.origin, '/script.html');
     assert.deepEqual(await s.shown(page, 'LstSecurity'), SECURITIES);
-    assert.deepEqual(await s.shown(page, 'LstImpact'), headless.widgets.LstImpact.rows);
+    assert.deepEqual(await s.shown(page, 'LstImpact'), s.panelWidgets(headless).LstImpact.rows);
     assert.deepEqual(browser.dialogs, []);
   });
 });

@@ -128,8 +128,12 @@ function runHeadless(script, options = {}) {
     '--today', TODAY,
   ], { input: script, encoding: 'utf8' });
   if (result.status !== 0) throw new Error(`zemra-headless failed (${result.status}): ${result.stderr}`);
-  return result.stdout.split('\n').filter((l) => l.trim() !== '').map((l) => JSON.parse(l));
+  // One pretty-printed object a dump: each closes with a "}" line of its own.
+  return result.stdout.split(/^}$/m).filter((t) => t.trim() !== '').map((t) => JSON.parse(`${t}}`));
 }
+
+// The panel's widgets in a dump or snapshot, by name.
+const panelWidgets = (state) => state.forms[0].widgets;
 
 // What the page shows of one widget, in the fields of a headless dump, so
 // that the rendering can be compared with the model.
@@ -177,5 +181,5 @@ function visibleFields(w) {
 
 module.exports = {
   repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, screenshot,
-  runHeadless, shownAsDump, visibleFields,
+  runHeadless, panelWidgets, shownAsDump, visibleFields,
 };

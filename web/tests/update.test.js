@@ -64,9 +64,9 @@ test('Update shows the busy state while the replies are slowed, then the impact 
   await page.waitForFunction(() => !customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')).busy);
   await server.setDelay(0);
   for (const name of RESULTS) {
-    assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(after.widgets[name]), `${name} after the run`);
+    assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(s.panelWidgets(after)[name]), `${name} after the run`);
   }
-  assert.notDeepEqual(after.widgets.LstImpact.rows, before.widgets.LstImpact.rows, 'the run changed the impacts');
+  assert.notDeepEqual(s.panelWidgets(after).LstImpact.rows, s.panelWidgets(before).LstImpact.rows, 'the run changed the impacts');
   assert.notEqual((await busyView(page)).cursor, 'wait');
   const { log } = await s.diagnostics(page);
   const strip = (a) => a.replace(/^https?:\/\/[^/]+/, '');
@@ -99,7 +99,7 @@ test('a failed request is reported once and leaves the busy state', async (t) =>
   // The busy caption is gone; the label shows what the model holds.
   const [headless] = s.runHeadless('dump LabelProgress\n', { replies: path.join(dir, 'replies.json') });
   assert.notEqual(view.caption, BUSY);
-  assert.equal(view.caption, headless.widgets.LabelProgress.caption);
+  assert.equal(view.caption, s.panelWidgets(headless).LabelProgress.caption);
   assert.equal(view.updateDisabled, false);
   assert.notEqual(view.cursor, 'wait');
   // The control takes the next action as usual: the same failure again.
