@@ -32,9 +32,8 @@ struct ScriptFixture : ::testing::Test {
 
 TEST_F(ScriptFixture, LinesThatNameNothingAreScriptErrorsWithTheirLineNumber) {
     h.Start({});
-    for (const char* line : {"frobnicate UpdateBtn", "click NoSuchButton", "click DlgCarry.OKButton",
-                             "type UpdateBtn hello", "select LstSecurity 0", "select ScenarioLst x",
-                             "pick ComboAutoLoad Maybe", "check CheckBnkrpcy 2", "answer perhaps", "click"}) {
+    // The toolkit's tests cover every way an action can name nothing.
+    for (const char* line : {"frobnicate UpdateBtn", "click DlgCarry.OKButton", "answer perhaps"}) {
         std::istringstream in(std::string("# comment\n") + line + "\n");
         try {
             runner.Run(in);

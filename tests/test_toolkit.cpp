@@ -1,12 +1,15 @@
-// The widget layer's behaviours that the control relies on: focus and
-// validation, events raised by code, frames, drop-down locking, key preview,
-// modal dialogs and failure reporting.
+// The widget layer's behaviours that the control and its hosts rely on:
+// focus and validation, events raised by code, frames, drop-down locking,
+// key preview, modal dialogs, failure reporting, the registry of open forms,
+// the tab order, the snapshot and the user actions hosts pass on.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "HeadlessHost.h"
 #include "toolkit/Form.h"
+#include "toolkit/Snapshot.h"
+#include "toolkit/UserAction.h"
 
 using namespace zemra;
 
@@ -178,6 +181,177 @@ TEST_F(FormFixture, AModalDialogKeepsThePanelFromTheUser) {
     dialog.Unload();
     EXPECT_TRUE(form.UserClick(button));
     EXPECT_FALSE(dialog.UserClick(ok));
+}
+
+TEST_F(FormFixture, TabGoesByTabIndexThenCreationOrderSkippingWhatCannotTakeTheFocus) {
+    second.tabIndex = 0;
+    list.tabIndex = 1;
+    button.enabled = false;
+    // Stops: second, list (by tab index), then first (creation order).
+    struct Case {
+        Widget* from;
+        bool backwards;
+        Widget* next;
+    };
+    const Case cases[] = {{&second, false, &list}, {&list, false, &first},  {&first, false, &second},
+                          {&second, true, &first}, {&button, false, &second}, {&button, true, &first},
+                          {nullptr, false, &second}};
+    for (const auto& c : cases)
+        EXPECT_EQ(form.NextTabStop(c.from, c.backwards), c.next)
+            << (c.from ? c.from->Name() : "focus") << (c.backwards ? " backwards" : "");
+    frame.visible = false;
+    EXPECT_EQ(form.NextTabStop(&list, false), &list);
+}
+
+TEST_F(FormFixture, TheRegistryListsTheMainFormThenTheDialogsShownUntilUnloaded) {
+    auto names = [this] {
+        std::string out;
+        for (const Form* f : ui.OpenForms()) out += f->Name() + "#" + std::to_string(f->Instance()) + " ";
+        return out;
+    };
+    auto dialogA = std::make_unique<Form>(ui, "A");
+    Form dialogB(ui, "B");
+    EXPECT_EQ(names(), "Panel#1 ");
+    dialogB.Show(false);
+    dialogA->Show(false);
+    EXPECT_EQ(names(), "Panel#1 B#2 A#3 ");
+    EXPECT_EQ(ui.FindOpenForm(""), &form);
+    EXPECT_EQ(ui.FindOpenForm("A"), dialogA.get());
+    dialogB.Unload();
+    dialogB.Show(true);   // shown again: a new instance
+    dialogA.reset();      // a dialog that goes away leaves the registry
+    EXPECT_EQ(names(), "Panel#1 B#4 ");
+    EXPECT_EQ(ui.FindOpenForm("A"), nullptr);
+}
+
+TEST_F(FormFixture, TheSnapshotCarriesLayoutAndStateAndLeavesDefaultsOut) {
+    frame.columns = {120, 0};
+    first.cell = {1, 2, 1, 2};
+    second.SetText("a\"b");
+    Label& caption = form.Add<Label>("CaptionFirst", &frame);
+    caption.role = WidgetRole::Caption;
+    caption.caption = "First:";
+    OptionButton& option = form.Add<OptionButton>("Opt", nullptr, "g");
+    option.SetValue(true);
+    button.toolTip = "Press";
+    frame.enabled = false;
+    struct Case {
+        const Widget* widget;
+        const char* json;
+    };
+    const Case cases[] = {
+        {&frame, R"({"kind":"frame","columns":[120,0],"caption":"","enabled":false,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&first, R"({"kind":"textbox","parent":"Frame","cell":[1,2,1,2],"text":"","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+        {&second, R"({"kind":"textbox","parent":"Frame","text":"a\"b","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+        {&caption, R"({"kind":"label","parent":"Frame","role":"caption","caption":"First:","fontSize":8,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&option, R"({"kind":"option","caption":"","value":true,"group":"g","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&button, R"({"kind":"button","caption":"","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0","toolTip":"Press"})"},
+        {&list, R"({"kind":"listbox","rows":["a","b","c"],"itemData":[0,0,0],"selected":[false,false,false],"listIndex":-1,"multiSelect":false,"enabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WidgetSnapshot(*c.widget).Write(), c.json) << c.widget->Name();
+}
+
+TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidgets) {
+    form.UserFocus(first);
+    Form dialog(ui, "Dlg");
+    dialog.caption = "Rates";
+    dialog.left = 10;
+    dialog.top = 20;
+    dialog.Add<Button>("OK", nullptr);
+    dialog.Add<Button>("Cancel", nullptr);
+    dialog.Show(true);
+    const JsonValue snap = TakeSnapshot(ui, {"Button", "Dlg.OK"});
+    EXPECT_EQ(snap.Find("pointer")->Write(), "0");
+    EXPECT_EQ(snap.Find("modalOpen")->Write(), "1");
+    const auto& forms = snap.Find("forms")->Items();
+    ASSERT_EQ(forms.size(), 2u);
+    EXPECT_EQ(forms[0].Find("widgets")->Keys(), std::vector<std::string>{"Button"});
+    EXPECT_EQ(forms[0].Find("focus")->Write(), R"("First")");
+    EXPECT_EQ(forms[1].Find("widgets")->Keys(), std::vector<std::string>{"OK"});
+    for (const auto& [key, json] : std::vector<std::pair<std::string, std::string>>{
+             {"name", R"("Dlg")"}, {"caption", R"("Rates")"}, {"instance", "2"}, {"dialog", "true"},
+             {"modal", "true"}, {"focus", "null"}, {"place", "[10,20]"}})
+        EXPECT_EQ(forms[1].Find(key)->Write(), json) << key;
+    EXPECT_EQ(TakeSnapshot(ui).Find("forms")->Items()[0].Find("widgets")->Size(), form.Widgets().size());
+}
+
+TEST(JsonValue, PrettyPrintingKeepsShortArraysOfPlainValuesOnOneLine) {
+    JsonValue v;
+    v["rows"] = JsonValue::Array();
+    v["rows"].Push("a\n");
+    v["rows"].Push(2);
+    v["none"] = JsonValue::Object();
+    v["nested"]["flag"] = false;
+    v["nested"]["nothing"] = JsonValue();
+    JsonValue longRow = JsonValue::Array();
+    for (int i = 0; i < 40; ++i) longRow.Push(1000);
+    v["long"] = longRow;
+    EXPECT_EQ(v.Write().substr(0, 66), R"({"rows":["a\n",2],"none":{},"nested":{"flag":false,"nothing":null})");
+    const std::string pretty = v.WritePretty();
+    EXPECT_EQ(pretty.substr(0, 95), "{\n  \"rows\": [\"a\\n\", 2],\n  \"none\": {},\n  \"nested\": {\n    \"flag\": false,\n    \"nothing\": null\n  },");
+    EXPECT_NE(pretty.find("\"long\": [\n    1000,\n"), std::string::npos);
+}
+
+// The actions hosts pass on, in the text form of the headless host's
+// scripts, each on a fresh form.
+TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
+    struct Case {
+        const char* line;
+        const char* outcome;   // "reached", "not reached", or the start of the error
+        const char* focus;     // the main form's focus afterwards
+    };
+    const Case cases[] = {
+        {"type Text hello", "reached", "Text"},
+        {"type Off hello", "not reached", ""},
+        {"click Check", "reached", "Check"},
+        {"check Check 0", "reached", ""},
+        {"select List 1", "reached", "List"},
+        {"ctrlselect List 0", "reached", "List"},
+        {"dblclick List 1", "reached", "List"},
+        {"pick Combo two", "reached", "Combo"},
+        {"key Text 13", "reached", "Text"},
+        {"key Text 9", "reached", "List"},
+        {"key Text 9 1", "reached", "Combo"},
+        {"close Dlg", "reached", ""},
+        {"close Main", "not reached", ""},
+        {"focus Dlg.OK", "reached", ""},
+        {"wave Text", "unknown action 'wave'", ""},
+        {"click", "'click' needs an element name", ""},
+        {"click Nothing", "unknown element 'Nothing'", ""},
+        {"click Text", "'click' needs a button, check box or option button", ""},
+        {"type Check x", "'type' needs a textbox, and 'Check' is a checkbox", ""},
+        {"select List 3", "'List' has no row 3", ""},
+        {"select List one", "row 'one' is not a whole number", ""},
+        {"pick Combo three", "'Combo' has no entry 'three'", ""},
+        {"check Check 2", "check takes 0 or 1", ""},
+        {"focus Gone.OK", "the dialog 'Gone' is not open", ""},
+    };
+    for (const auto& c : cases) {
+        headless::HeadlessHost host{Date{2026, 12, 6}};
+        UiContext ui{host};
+        Form main(ui, "Main");
+        main.Add<TextBox>("Text", nullptr).tabIndex = 0;
+        main.Add<TextBox>("Off", nullptr).enabled = false;
+        main.Add<CheckBox>("Check", nullptr);
+        auto& list = main.Add<ListBox>("List", nullptr);
+        list.tabIndex = 1;
+        list.AddItem("a");
+        list.AddItem("b");
+        auto& combo = main.Add<ComboBox>("Combo", nullptr);
+        combo.AddItem("one");
+        combo.AddItem("two");
+        Form dialog(ui, "Dlg");
+        dialog.Add<Button>("OK", nullptr);
+        dialog.Show(false);
+        std::string outcome;
+        try {
+            outcome = ApplyUserAction(ui, ParseUserAction(c.line)) ? "reached" : "not reached";
+        } catch (const ActionError& e) {
+            outcome = e.what();
+        }
+        EXPECT_EQ(outcome.substr(0, std::string(c.outcome).size()), c.outcome) << c.line << ": " << outcome;
+        EXPECT_EQ(main.Focused() ? main.Focused()->Name() : "", c.focus) << c.line;
+    }
 }
 
 }  // namespace
