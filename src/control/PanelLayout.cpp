@@ -67,7 +67,9 @@ void MainCtl::BuildPanel() {
         c->toolTip = tip;
         return c;
     };
-    auto list = [&](const std::string& name, Frame* parent, GridCell cell) { return add(f.Add<ListBox>(name, parent), cell); };
+    auto list = [&](const std::string& name, Frame* parent, GridCell cell) {
+        return add(f.Add<ListBox>(name, parent), cell);
+    };
 
     panel_.caption = "ZemraImpactAnalysis";
     // Column widths in pixels; 0 shares the room left.
@@ -243,11 +245,11 @@ void MainCtl::BuildPanel() {
         {&LbDelShrs, "LbDelShrs", "Delta Shares:", 10, 4},
         {&LbEffDelta, "LbEffDelta", "Eff Delta:", 11, 4},
     };
-    auto pairs = [&](const PairCaption& p, Frame* parent) {
+    auto pairRow = [&](const PairCaption& p, Frame* parent) {
         captionFor(Indexed(p.name, 0), parent, p.caption, {p.row, p.column});
         for (int k = 0; k < 2; ++k) (*p.pair)[k] = valueLabel(Indexed(p.name, k), parent, {p.row, p.column + 1 + k});
     };
-    for (const auto& p : kPairs) pairs(p, FrameDetail);
+    for (const auto& p : kPairs) pairRow(p, FrameDetail);
     BtnCarry = button("BtnCarry", FrameDetail, "Carry", "", {13, 4});
     LbCarry = valueLabel("LbCarry", FrameDetail, {13, 5, 1, 2});
     captionFor("ComboTuner2", FrameDetail, "Tuner:", {15, 4});
@@ -277,7 +279,7 @@ void MainCtl::BuildPanel() {
         {&LbGamShrsTot, "LbGamShrsTot", "$Gamma Shares:", 7, 1},
         {&LbDolDelShrsTot, "LbDolDelShrsTot", "$Delta Shares:", 8, 1},
     };
-    for (const auto& p : kTotals) pairs(p, Frame5);
+    for (const auto& p : kTotals) pairRow(p, Frame5);
 
     // ---- The tab order of the navigable input grid.
     Widget* const kTabOrder[19] = {TxtScenario[0],     TxtScenario[1],    TxtScenario[2],     TxtScenario[3],
