@@ -118,6 +118,7 @@ void MainCtl::BuildPanel() {
     ScenarioLst->multiSelect = true;
     captionFor("LstImpact", ScenarioFrame, "$Impact:", {1, 5});
     LstImpact = list("LstImpact", ScenarioFrame, {2, 5, 7, 1});
+    LstImpact->role = WidgetRole::Value;
     captionFor("LabelImpact", ScenarioFrame, "$Impact:", {9, 4});
     LabelImpact = valueLabel("LabelImpact", ScenarioFrame, {9, 5, 2, 1});
     LabelImpact->fontSize = 12;
@@ -263,7 +264,8 @@ void MainCtl::BuildPanel() {
     AddBtn = button("AddBtn", FrameSecurity, "Search", "Search Securities", {1, 2});
     RemoveBtn = button("RemoveBtn", FrameSecurity, "Remove", "Remove Security", {1, 3});
     LstSecurity = list("LstSecurity", FrameSecurity, {2, 1, 1, 3});
-    LabelProgress = label("LabelProgress", Frame1, "", {2, 1});
+    LstSecurity->height = 440;
+    LabelProgress = label("LabelProgress", Frame1, "", {2, 1}, WidgetRole::Notice);
     LabelProgress->backColor = Frame1->backColor;
 
     // ---- Totals, in neither main frame.

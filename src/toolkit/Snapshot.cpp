@@ -14,6 +14,7 @@ void AddLayout(JsonValue& j, const Widget& w) {
     if (w.Parent()) j["parent"] = w.Parent()->Name();
     if (w.cell.row > 0) j["cell"] = Numbers({w.cell.row, w.cell.column, w.cell.rowSpan, w.cell.columnSpan});
     if (w.role != WidgetRole::None) j["role"] = RoleName(w.role);
+    if (w.height > 0) j["height"] = w.height;
     if (w.tabIndex >= 0) j["tabIndex"] = w.tabIndex;
     if (w.Kind() == WidgetKind::Frame) {
         const auto& columns = static_cast<const Frame&>(w).columns;

@@ -13,11 +13,11 @@ namespace zemra {
 //   instance, whether it is a dialog and modal, its focus, its layout
 //   (columns, and a dialog's left and top when recorded) and its widgets,
 //   an object by name in creation order.
-// A widget carries its kind, its layout (parent frame, grid cell, role, tab
-// index, a frame's columns), then its state: texts, values, rows, entries,
+// A widget carries its kind, its layout (parent frame, grid cell, role,
+// height, tab index, a frame's columns), then its state: texts, values, rows, entries,
 // selection, locking, enabled (with ownEnabled when an enclosing frame
 // disables it), visible, colours and tool tip. Fields at their default
-// (no parent, no cell, no role, no tab index, no tool tip) are left out.
+// (no parent, cell, role, height, tab index or tool tip) are left out.
 //
 // With names in `only`, a form lists just those widgets: an element of the
 // main form by its name, one of a dialog as "Dialog.Element".

@@ -33,6 +33,7 @@ const char* RoleName(WidgetRole role) {
         case WidgetRole::Caption: return "caption";
         case WidgetRole::Header: return "header";
         case WidgetRole::Value: return "value";
+        case WidgetRole::Notice: return "notice";
     }
     return "";
 }

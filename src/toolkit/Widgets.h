@@ -23,9 +23,10 @@ struct GridCell {
     int columnSpan = 1;
 };
 
-// What a label is for: the caption of the element beside it, a column
-// header, or a value the control shows.
-enum class WidgetRole { None, Caption, Header, Value };
+// What an element is for: a label that is the caption of the element
+// beside it or a column header; a label or list of values the control
+// shows; a notice, a message label over the whole width of its frame.
+enum class WidgetRole { None, Caption, Header, Value, Notice };
 const char* RoleName(WidgetRole role);
 
 // One element of a form. Appearance is plain data; changes that raise events
@@ -54,6 +55,7 @@ public:
     // Layout, recorded when the form is built.
     GridCell cell;
     WidgetRole role = WidgetRole::None;
+    int height = 0;   // in pixels, where the construction fixes it; 0 leaves it to the host
 
     bool IsEnabled() const;      // own setting and every enclosing frame
     bool IsVisible() const;      // own setting and every enclosing frame

@@ -99,6 +99,7 @@ export const withFormRendering = (Base) => class extends Base {
         const [row, col, rowSpan, colSpan] = w.cell;
         entry.node.style.gridRow = `${row} / span ${rowSpan}`;
         entry.node.style.gridColumn = `${col} / span ${colSpan}`;
+        entry.node.classList.toggle('zemra-spans-rows', rowSpan > 1);
         c.grid.appendChild(entry.node);
       } else if (c.placed) {
         // Elements without a place follow the placed ones.

@@ -13,6 +13,7 @@ export function createWidget(formName, name, w) {
       entry.node.className = 'zemra-label';
       if (w.role === 'caption' || w.role === 'header') entry.node.classList.add('zemra-caption');
       if (w.role === 'header') entry.node.classList.add('zemra-header');
+      if (w.role === 'notice') entry.node.classList.add('zemra-notice');
       break;
     }
     case 'textbox': {
@@ -30,6 +31,7 @@ export function createWidget(formName, name, w) {
       list.className = 'zemra-list';
       list.tabIndex = 0;
       list.setAttribute('role', 'listbox');
+      if (w.role === 'value') list.classList.add('zemra-values');
       entry.node = list;
       entry.focus = list;
       entry.rowsKey = null;
@@ -95,6 +97,7 @@ export function createWidget(formName, name, w) {
   tag(entry.node);
   entry.node.classList.add('zemra-w');
   entry.node.dataset.name = name;
+  if (w.height) entry.node.style.height = `${w.height}px`;
   return entry;
 }
 
