@@ -66,7 +66,11 @@ public:
     std::string caption;
     // Layout of the elements that stand in no frame: the widths of its grid
     // columns (as a frame's), and where a dialog first stands beside the
-    // control (left and top in pixels; -1 lets the host choose).
+    // control (left and top in pixels; -1 lets the host choose). A dialog
+    // records its layout as the panel does, while it builds its elements:
+    //   form.columns = {120, 84};  field->cell = {1, 2};
+    //   caption->role = WidgetRole::Caption;  form.left = 500; form.top = 300;
+    // Without columns, a host sets each caption beside the element after it.
     std::vector<int> columns;
     int left = -1;
     int top = -1;
