@@ -275,23 +275,6 @@ TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidget
     EXPECT_EQ(TakeSnapshot(ui).Find("forms")->Items()[0].Find("widgets")->Size(), form.Widgets().size());
 }
 
-TEST(JsonValue, PrettyPrintingKeepsShortArraysOfPlainValuesOnOneLine) {
-    JsonValue v;
-    v["rows"] = JsonValue::Array();
-    v["rows"].Push("a\n");
-    v["rows"].Push(2);
-    v["none"] = JsonValue::Object();
-    v["nested"]["flag"] = false;
-    v["nested"]["nothing"] = JsonValue();
-    JsonValue longRow = JsonValue::Array();
-    for (int i = 0; i < 40; ++i) longRow.Push(1000);
-    v["long"] = longRow;
-    EXPECT_EQ(v.Write().substr(0, 66), R"({"rows":["a\n",2],"none":{},"nested":{"flag":false,"nothing":null})");
-    const std::string pretty = v.WritePretty();
-    EXPECT_EQ(pretty.substr(0, 95), "{\n  \"rows\": [\"a\\n\", 2],\n  \"none\": {},\n  \"nested\": {\n    \"flag\": false,\n    \"nothing\": null\n  },");
-    EXPECT_NE(pretty.find("\"long\": [\n    1000,\n"), std::string::npos);
-}
-
 // The actions hosts pass on, in the text form of the headless host's
 // scripts, each on a fresh form.
 TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
