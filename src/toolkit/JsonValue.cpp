@@ -78,18 +78,19 @@ void JsonValue::WriteTo(std::string& out, int indent) const {
     }
     if (indent >= 0 && !object) {
         // Plain values that fit stay on one line.
-        bool plain = true;
-        for (const auto& item : items_) plain = plain && item.IsPlain();
-        if (plain) {
-            std::string line;
-            for (size_t i = 0; i < items_.size(); ++i) {
-                if (i) line += ", ";
-                items_[i].WriteTo(line, -1);
-            }
-            if (line.size() <= kInlineArrayWidth) {
-                out += '[' + line + ']';
-                return;
-            }
+        std::string line;
+        if (WriteInline(line) && line.size() <= kInlineArrayWidth + 2) {
+            out += line;
+            return;
+        }
+    }
+    if (indent >= 0 && object) {
+        // An object of plain values and short plain lists (one widget, say)
+        // is one line, so that a change to one element is one line of a diff.
+        std::string line;
+        if (WriteInline(line)) {
+            out += line;
+            return;
         }
     }
     out += open;
@@ -105,6 +106,33 @@ void JsonValue::WriteTo(std::string& out, int indent) const {
     }
     if (indent >= 0) out += "\n" + std::string(static_cast<size_t>(indent), ' ');
     out += close;
+}
+
+bool JsonValue::WriteInline(std::string& out) const {
+    const bool object = type_ == Type::Object;
+    std::string line(1, object ? '{' : '[');
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const JsonValue& item = items_[i];
+        if (!item.IsPlain()) {
+            // Inside an object, a list of plain values that fits may stay.
+            if (!object || item.type_ != Type::Array) return false;
+            std::string list;
+            if (!item.WriteInline(list) || list.size() > kInlineArrayWidth + 2) return false;
+        }
+        if (i) line += ", ";
+        if (object) {
+            WriteText(line, keys_[i]);
+            line += ": ";
+        }
+        if (item.IsPlain()) {
+            item.WriteTo(line, -1);
+        } else {
+            item.WriteInline(line);
+        }
+    }
+    line += object ? '}' : ']';
+    out += line;
+    return true;
 }
 
 }  // namespace zemra

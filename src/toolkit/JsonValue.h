@@ -35,12 +35,16 @@ public:
     // On one line, without blanks.
     std::string Write() const;
     // Two blanks of indent a level, one member or item a line; an array of
-    // plain values that fits stays on one line.
+    // plain values that fits stays on one line, and so does an object of
+    // plain values and such arrays.
     std::string WritePretty() const;
 
 private:
     explicit JsonValue(Type t) : type_(t) {}
     void WriteTo(std::string& out, int indent) const;   // indent < 0: compact
+    // Writes the value on one line with blanks after separators, when it
+    // holds nothing deeper than a list of plain values; false otherwise.
+    bool WriteInline(std::string& out) const;
     bool IsPlain() const { return type_ != Type::Array && type_ != Type::Object; }
 
     Type type_ = Type::Null;
