@@ -46,7 +46,7 @@ struct Desk : Harness {
         host.messages.clear();
     }
     MainCtl& c() { return ctl; }
-    CSecurity& Sec1(int position = 1) { return ctl.m_Securities.Item(position); }
+    CSecurity& Sec1(int position = 1) { return ctl.Model().Securities().Item(position); }
     TextBox& Field(int i) { return *ctl.TxtAssumptions[static_cast<size_t>(i)]; }
     void Select(int row) { ASSERT_TRUE(panel().UserSelectRow(*ctl.LstSecurity, row)); }
     // Types into a field and moves the focus on; returns whether it left.
@@ -170,7 +170,7 @@ TEST(AssumptionPanel, WithoutSecuritiesTheFieldsAreEmptyAndAcceptAnything) {
     MainCtl& c = d.c();
     d.host.QueueAnswer(MsgAnswer::Yes);
     ASSERT_TRUE(d.panel().UserClick(*c.RemoveBtn));
-    if (!c.m_Securities.Empty()) GTEST_SKIP() << "removing a security is not available yet";
+    if (!c.Model().Securities().Empty()) GTEST_SKIP() << "removing a security is not available yet";
     for (TextBox* box : c.TxtAssumptions) EXPECT_EQ(box->Text(), "");
     EXPECT_EQ(c.TxtDelta->Text(), "0");
     EXPECT_EQ(c.CallAdjustmentComb->Text(), "None");

@@ -67,7 +67,7 @@ struct Holding {
 };
 
 // A portfolio of every type the run tells apart, and one it does not know.
-std::vector<Holding> Portfolio() {
+std::vector<Holding> MixedPortfolio() {
     return {
         {11, Record(11, "Bond CV", "B", 1000, 40, -2000, 10, 25, "1"),
          Piece({{m_CurStkPrice, 40}, {m_CurEstPrice, 100}, {m_CurBondFlr, 80}, {m_CurDelta, 60}, {m_CurGamma, 1.5},
@@ -147,7 +147,7 @@ void Start(Harness& h, const std::vector<Holding>& holdings, const std::string& 
              {"CapitalCalcPath", kPages + "CapitalCalc.asp"}});
 }
 
-const CValuation& Val(Harness& h, int security, int scenario) { return h.ctl.m_Valuations.Item(security).Item(scenario); }
+const CValuation& Val(Harness& h, int security, int scenario) { return h.ctl.Model().Valuations().Item(security).Item(scenario); }
 
 struct Greeks {
     double dolDelta[2], dolGamma[2], dolVega[2], dolRho[2], dolCSprd[2], delShrs[2], gammaShrs[2], dolDelShrs[2];
@@ -175,7 +175,7 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 TEST(ImpactFigures, TheRecordsHoldTheRepliesAndTheGeneralCaseGreeks) {
     Harness h;
-    Start(h, Portfolio());
+    Start(h, MixedPortfolio());
     ASSERT_TRUE(h.host.messages.empty()) << h.host.messages[0].text;
     const CValuation& up = Val(h, 1, 1);
     EXPECT_EQ(up.Getvaluation(m_UpdateEstPrice), 130);
@@ -192,7 +192,7 @@ TEST(ImpactFigures, TheRecordsHoldTheRepliesAndTheGeneralCaseGreeks) {
 
 TEST(ImpactFigures, AStockTakesItsDollarDeltaFromThePositionAlone) {
     Harness h;
-    Start(h, Portfolio());
+    Start(h, MixedPortfolio());
     // CP x price / FX; delta shares as in the general case.
     ExpectGreeks(Val(h, 2, 1), {{20000, 30000}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {500, 500}, {0, 0}, {500, 500}});
     EXPECT_DOUBLE_EQ(Val(h, 2, 2).GetDolDelta(1), 15000);
@@ -203,7 +203,7 @@ TEST(ImpactFigures, AStockTakesItsDollarDeltaFromThePositionAlone) {
 
 TEST(ImpactFigures, DollarFiguresAreDividedByTheExchangeRateAndSomeTypesHaveNoDeltaShares) {
     Harness h;
-    Start(h, Portfolio());
+    Start(h, MixedPortfolio());
     // AS at 1.25 to the dollar.
     ExpectGreeks(Val(h, 3, 1), {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550},
                                 {20, 18}, {-600, -450}});
@@ -219,7 +219,7 @@ TEST(ImpactFigures, DollarFiguresAreDividedByTheExchangeRateAndSomeTypesHaveNoDe
 
 TEST(ImpactFigures, SubImpactsByTypeAndTheScenarioTotals) {
     Harness h;
-    Start(h, Portfolio());
+    Start(h, MixedPortfolio());
     const double expected[7][2] = {
         {260250, -129750},   // B: estimated prices and the stock leg, plus the full carry
         {10250, -4750},      // E
@@ -232,8 +232,8 @@ TEST(ImpactFigures, SubImpactsByTypeAndTheScenarioTotals) {
     for (int k = 1; k <= 7; ++k)
         for (int s = 1; s <= 2; ++s)
             EXPECT_DOUBLE_EQ(Val(h, k, s).Getvaluation(m_SubImpact), expected[k - 1][s - 1]) << k << "/" << s;
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), 351475);
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(2).GetImpact(), -165875);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), 351475);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(2).GetImpact(), -165875);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"351,475", "(165,875)"}));
 }
 
@@ -244,7 +244,7 @@ TEST(ImpactFigures, TotalsAreRoundedToWholeDollars) {
           "Up 50;50;0;0;0;0;100;0;1;N",
           {{DetailPrefix(21), Piece({{m_CurDelta, 100}})}, {CarryPrefix(21), "0;0;0;0.5"}, {kPages, "0"}});
     EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 16.25);
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), 16);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), 16);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"16"}));
 }
 
@@ -264,7 +264,7 @@ TEST(ImpactFigures, RepliesAreReadWithAPointWhateverTheHostsLocale) {
     bag.Write("CarryCalcPath", kCarry);
     ctl.ReadProperties(bag);
     ctl.ProcessInitData();
-    const CValuation& v = ctl.m_Valuations.Item(1).Item(1);
+    const CValuation& v = ctl.Model().Valuations().Item(1).Item(1);
     EXPECT_DOUBLE_EQ(v.Getvaluation(m_CurEstPrice), 105.25);
     EXPECT_DOUBLE_EQ(v.Getvaluation(m_CurFairValue), 106.5);
     EXPECT_DOUBLE_EQ(v.GetCarry(m_CarryIdx), 1234.5);
@@ -285,14 +285,14 @@ TEST(ImpactFigures, SecurityTypesCompareWithLetterCase) {
 
 TEST(ImpactCarry, TheCarryOptionChoosesFullNetOrNoCarry) {
     Harness h;
-    const std::vector<Holding> bond = {Portfolio()[0]};
+    const std::vector<Holding> bond = {MixedPortfolio()[0]};
     Start(h, bond);
     EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 260250);   // option 0: full carry 250
     EXPECT_EQ(h.ctl.LbCarry->caption, "250");
     EXPECT_EQ(h.ctl.LbCarry->foreColor, kBlue);
 
-    h.ctl.m_Valuations.Item(1).Item(1).SetoptCarry(1);
-    h.ctl.m_Valuations.Item(1).Item(2).SetoptCarry(2);
+    h.ctl.Model().Valuations().Item(1).Item(1).SetoptCarry(1);
+    h.ctl.Model().Valuations().Item(1).Item(2).SetoptCarry(2);
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
     EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 259925);    // net carry -75
     EXPECT_DOUBLE_EQ(Val(h, 1, 2).Getvaluation(m_SubImpact), -130000);   // no carry
@@ -301,7 +301,7 @@ TEST(ImpactCarry, TheCarryOptionChoosesFullNetOrNoCarry) {
     EXPECT_EQ(h.ctl.LbCarry->foreColor, kRed);
 
     // No valuation with a carry option of 0 or 1: the label stays as it was.
-    h.ctl.m_Valuations.Item(1).Item(1).SetoptCarry(2);
+    h.ctl.Model().Valuations().Item(1).Item(1).SetoptCarry(2);
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
     EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 260000);
     EXPECT_EQ(h.ctl.LbCarry->caption, "(75)");
@@ -312,7 +312,7 @@ TEST(ImpactCarry, TheCarryOptionChoosesFullNetOrNoCarry) {
 
 TEST(ImpactSkips, ASecurityWithoutItsPriceOrBondFloorAddsNothingAndKeepsItsSubImpact) {
     Harness h;
-    std::vector<Holding> holdings = Portfolio();
+    std::vector<Holding> holdings = MixedPortfolio();
     Start(h, holdings);
     ASSERT_DOUBLE_EQ(Val(h, 6, 1).Getvaluation(m_SubImpact), 50250);
     ASSERT_DOUBLE_EQ(Val(h, 4, 2).Getvaluation(m_SubImpact), -2000);
@@ -330,8 +330,8 @@ TEST(ImpactSkips, ASecurityWithoutItsPriceOrBondFloorAddsNothingAndKeepsItsSubIm
     // Their other scenario is valued as before.
     EXPECT_DOUBLE_EQ(Val(h, 6, 2).Getvaluation(m_SubImpact), -26750);
     EXPECT_DOUBLE_EQ(Val(h, 4, 1).Getvaluation(m_SubImpact), 7750);
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), 351475 - 50250);
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(2).GetImpact(), -165875 + 2000);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), 351475 - 50250);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(2).GetImpact(), -165875 + 2000);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"301,225", "(163,875)"}));
 }
 
@@ -347,7 +347,7 @@ TEST(ImpactRequests, TwoRequestsPerSecurityWhateverTheNumberOfScenarios) {
             carry += "|0";
         }
         replies = {{kDetail, detail}, {kCarry, carry}, {kPages, "0"}};
-        std::vector<Holding> holdings = Portfolio();
+        std::vector<Holding> holdings = MixedPortfolio();
         holdings.resize(3);
         Start(h, holdings, scenarios, replies);
         EXPECT_TRUE(h.host.messages.empty());
@@ -376,7 +376,7 @@ TEST(ImpactRequests, AnUpdateWithoutSecuritiesOrScenariosAsksForThemAndRequestsN
     };
     const std::vector<Case> cases = {
         {{{"ScenarioDetailPath", kDetail}}, "Choose the scenario you wish to update!"},
-        {{{"ScenarioDetailPath", kDetail}, {"RecordString", Portfolio()[0].record}},
+        {{{"ScenarioDetailPath", kDetail}, {"RecordString", MixedPortfolio()[0].record}},
          "Choose the scenario you wish to update!"},
         {{{"ScenarioDetailPath", kDetail}, {"ScenarioString", kScenarios}}, "Choose the security you wish to update!"},
     };
@@ -392,8 +392,8 @@ TEST(ImpactRequests, AnUpdateWithoutSecuritiesOrScenariosAsksForThemAndRequestsN
 
 TEST(ImpactRequests, WithoutAScenarioDetailPageTheRunEndsAtOnce) {
     Harness h;
-    h.Replies(Replies(Portfolio()));
-    h.Start({{"RecordString", Records(Portfolio())}, {"ScenarioString", kScenarios}, {"CarryCalcPath", kCarry}});
+    h.Replies(Replies(MixedPortfolio()));
+    h.Start({{"RecordString", Records(MixedPortfolio())}, {"ScenarioString", kScenarios}, {"CarryCalcPath", kCarry}});
     ASSERT_EQ(h.Messages(), (std::vector<std::string>{"Please give ScenarioDetail.asp file path!"}));
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
     EXPECT_EQ(h.Messages().size(), 2u);
@@ -406,7 +406,7 @@ TEST(ImpactRequests, WithoutAScenarioDetailPageTheRunEndsAtOnce) {
 
 TEST(ImpactRequests, AFinishedRunGivesTheFocusToTheFirstScenarioField) {
     Harness h;
-    Start(h, Portfolio());
+    Start(h, MixedPortfolio());
     EXPECT_EQ(h.panel().Focused(), h.ctl.TxtScenario[0]);
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
     EXPECT_EQ(h.panel().Focused(), h.ctl.TxtScenario[0]);
@@ -424,7 +424,7 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         std::vector<std::string> causes;
         std::string failing = "'Stock'";   // the security the message names
     };
-    const std::vector<Holding> holdings = {Portfolio()[0], Portfolio()[1], Portfolio()[2]};
+    const std::vector<Holding> holdings = {MixedPortfolio()[0], MixedPortfolio()[1], MixedPortfolio()[2]};
     // Security 2 ("Stock") is the one that fails.
     auto replace = [](std::vector<CannedReply>& r, const std::string& match, CannedReply with) {
         for (auto& c : r)
@@ -650,7 +650,7 @@ nlohmann::json LastDump(const std::string& out) {
 }  // namespace
 
 TEST(HeadlessFetch, APortfolioIsValuedOverHttpAndThePagesReadWhatWasTyped) {
-    std::vector<Holding> holdings = Portfolio();
+    std::vector<Holding> holdings = MixedPortfolio();
     // A curve with & = + # % and a space.
     holdings[0].record = "11;Bond CV;B;1000;105;300;0;0;0;-2000;40;30;US&G=1+2 #3%;10;0;25;1;15;15;5;1;0.5;0;1;"
                          "06/15/2031;1;0;1;R;40;0;0";
@@ -687,7 +687,7 @@ TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetc
             if (target.rfind("/pages/ScenarioDetail.asp?Secid=12&", 0) == 0) return {500, "oops", "", false};
             return {200, "0;1|0;1", "", false};
         });
-        const std::string out = RunHeadless(Properties(server.Base(), Records(Portfolio())).dump(), "dump LstImpact\n", "");
+        const std::string out = RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump LstImpact\n", "");
         const nlohmann::json dump = LastDump(out);
         ASSERT_EQ(dump["messages"].size(), 1u) << out;
         const std::string text = dump["messages"][0]["text"];
@@ -700,7 +700,7 @@ TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetc
         PageServer server([](const std::string&) -> PageServer::Answer { return {200, "", "", true}; });
         const auto began = std::chrono::steady_clock::now();
         const std::string out =
-            RunHeadless(Properties(server.Base(), Records(Portfolio())).dump(), "dump LstImpact\n", "--timeout 1");
+            RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump LstImpact\n", "--timeout 1");
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
         const nlohmann::json dump = LastDump(out);
         ASSERT_EQ(dump["messages"].size(), 1u) << out;
@@ -715,7 +715,7 @@ TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetc
             if (target.rfind("/pages/CarryCalc.asp?", 0) == 0) return {200, "", "", false, true};
             return {200, "0;1|0;1", "", false, false};
         });
-        const std::string out = RunHeadless(Properties(server.Base(), Records(Portfolio())).dump(), "dump\n", "");
+        const std::string out = RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump\n", "");
         const nlohmann::json dump = LastDump(out);
         ASSERT_EQ(dump["messages"].size(), 1u) << out;
         const std::string text = dump["messages"][0]["text"];

@@ -81,8 +81,8 @@ TEST(Queries, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) 
 TEST(Queries, EachSecuritySendsTheTunersOfItsOwnValuations) {
     Harness h;
     StartTwo(h, std::string(kAwkward) + "|" + kDecay);
-    h.ctl.m_Valuations.Item(2).Item(1).Settuner(7);
-    h.ctl.m_Valuations.Item(2).Item(1).SetTunerValue(120);
+    h.ctl.Model().Valuations().Item(2).Item(1).Settuner(7);
+    h.ctl.Model().Valuations().Item(2).Item(1).SetTunerValue(120);
     h.host.requests.clear();
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
     ASSERT_GE(h.host.requests.size(), 4u);
@@ -156,7 +156,7 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     EXPECT_NE(q.find("&TunerVal=100;99.5&"), std::string::npos) << q;
     EXPECT_NE(q.find("&IAD=0.5"), std::string::npos) << q;
     // The reply is read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(ctl.m_Valuations.Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
+    EXPECT_EQ(ctl.Model().Valuations().Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
 }
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {

@@ -29,20 +29,20 @@ TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
     ASSERT_EQ(c.LstImpact->Count(), 4);
     std::vector<int> keys;
-    for (int i = 1; i <= c.m_Scenarios.Count(); ++i) keys.push_back(c.m_Scenarios.Item(i).Getkey());
+    for (int i = 1; i <= c.Model().Scenarios().Count(); ++i) keys.push_back(c.Model().Scenarios().Item(i).Getkey());
     EXPECT_EQ(keys, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(c.m_LastScenarioKey, 4);
-    EXPECT_EQ(c.m_StoredScenarios.Count(), 5);
+    EXPECT_EQ(c.Model().LastScenarioKey(), 4);
+    EXPECT_EQ(c.Model().StoredScenarios().Count(), 5);
     // The working list and the stored list hold the same objects.
-    EXPECT_EQ(c.m_Scenarios.Shared(1), c.m_StoredScenarios.Shared(2));
-    EXPECT_EQ(c.m_Scenarios.Shared(4), c.m_StoredScenarios.Shared(5));
-    EXPECT_EQ(c.m_StoredScenarios.Item(1).Getkey(), -1);
-    EXPECT_EQ(c.m_StoredScenarios.Item(1).GetUid(), 7);
+    EXPECT_EQ(c.Model().Scenarios().Shared(1), c.Model().StoredScenarios().Shared(2));
+    EXPECT_EQ(c.Model().Scenarios().Shared(4), c.Model().StoredScenarios().Shared(5));
+    EXPECT_EQ(c.Model().StoredScenarios().Item(1).Getkey(), -1);
+    EXPECT_EQ(c.Model().StoredScenarios().Item(1).GetUid(), 7);
     // The grid: one security, four scenarios, each valuation its own object.
-    ASSERT_EQ(c.m_Valuations.Count(), 1);
-    ASSERT_EQ(c.m_Valuations.Item(1).Count(), 4);
-    EXPECT_NE(c.m_Valuations.Item(1).Shared(1), c.m_Valuations.Item(1).Shared(2));
-    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetTunerValue(), 100);
+    ASSERT_EQ(c.Model().Valuations().Count(), 1);
+    ASSERT_EQ(c.Model().Valuations().Item(1).Count(), 4);
+    EXPECT_NE(c.Model().Valuations().Item(1).Shared(1), c.Model().Valuations().Item(1).Shared(2));
+    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetTunerValue(), 100);
     // First rows selected.
     EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
     EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
@@ -52,7 +52,7 @@ TEST(StartUp, ImpactRowsShowGroupedWholeDollarsWithNegativesInParentheses) {
     Harness h;
     h.Start({{"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N"}});
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(1,235)", "1,000"}));
-    EXPECT_DOUBLE_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), -1234.6);
+    EXPECT_DOUBLE_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), -1234.6);
 }
 
 TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
@@ -60,14 +60,14 @@ TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
     h.Start({{"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y"}});
     EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), (std::vector<std::string>{"Only"}));
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(50)"}));
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).Getkey(), 0);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).Getkey(), 0);
 }
 
 TEST(StartUp, ATrailingBarAddsABlankScenario) {
     Harness h;
     h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N|"}});
-    ASSERT_EQ(h.ctl.m_Scenarios.Count(), 2);
-    const CScenario& blank = h.ctl.m_Scenarios.Item(2);
+    ASSERT_EQ(h.ctl.Model().Scenarios().Count(), 2);
+    const CScenario& blank = h.ctl.Model().Scenarios().Item(2);
     EXPECT_EQ(blank.Getdescription(), "");
     EXPECT_EQ(blank.GetScenarioProperties(m_TunerValIdx), 100);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
@@ -77,8 +77,8 @@ TEST(StartUp, ASecurityIdGivenTwiceYieldsOneRowAndTheFirstWins) {
     Harness h;
     h.Start({{"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB}});
     EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 2);
-    EXPECT_EQ(h.ctl.m_Securities.Item(1).GetSectype(), "B");
+    EXPECT_EQ(h.ctl.Model().Securities().Count(), 2);
+    EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetSectype(), "B");
 }
 
 TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
@@ -88,7 +88,7 @@ TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
     // The broken record adds neither a row nor a record; the rows still
     // belong to their records.
     EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV"}));
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
+    EXPECT_EQ(h.ctl.Model().Securities().Count(), 1);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_NE(h.host.messages[0].text.find("Broken"), std::string::npos) << h.host.messages[0].text;
     EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
@@ -108,8 +108,8 @@ TEST(StartUp, AfterAMalformedScenarioTheLoadedListsAndTheGridStayInStep) {
     // Up was loaded before the bad scenario: both securities have its
     // valuation, so the panel shows it and an Update values it.
     ASSERT_EQ(h.ctl.ScenarioLst->Count(), 1);
-    ASSERT_EQ(h.ctl.m_Valuations.Count(), 2);
-    EXPECT_EQ(h.ctl.m_Valuations.Item(2).Count(), 1);
+    ASSERT_EQ(h.ctl.Model().Valuations().Count(), 2);
+    EXPECT_EQ(h.ctl.Model().Valuations().Item(2).Count(), 1);
     h.panel().UserSelectRow(*h.ctl.LstSecurity, 1);
     h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0);
     EXPECT_EQ(h.ctl.LabelValuation[m_CurEstPrice]->caption, "0.000");
@@ -120,7 +120,7 @@ TEST(StartUp, AfterAMalformedScenarioTheLoadedListsAndTheGridStayInStep) {
 TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
     Harness h;
     h.Start({{"RecordString", std::string(kSecurityA) + "|"}});
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
+    EXPECT_EQ(h.ctl.Model().Securities().Count(), 1);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_TRUE(Contains(h.Messages(), "needs at least an id and a description"));
 }
@@ -128,7 +128,7 @@ TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
 TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
     Harness h;
     h.Start({{"RecordString", kSecurityA}});
-    EXPECT_EQ(h.ctl.m_Valuations.Count(), 0);
+    EXPECT_EQ(h.ctl.Model().Valuations().Count(), 0);
     EXPECT_EQ(h.ctl.LstSecurity->ListIndex(), 0);
     EXPECT_EQ(h.ctl.ScenarioLst->ListIndex(), -1);
 }
@@ -139,7 +139,7 @@ TEST(StartUp, TheLoaderShowsTheChoicesOfTheLastSecurityAdded) {
     // Security B: continuous dividends, decay factor, no bankruptcy model.
     // (Selecting the first row re-shows A's choices once the assumption
     // panel shows the current security.)
-    EXPECT_EQ(h.ctl.m_Securities.Item(2).GetDivType(), 2);
+    EXPECT_EQ(h.ctl.Model().Securities().Item(2).GetDivType(), 2);
 }
 
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
@@ -177,16 +177,16 @@ TEST(StartUp, ASecondStartUpKeepsTheValuationGridInStepWithBothLists) {
              {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
     ASSERT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
     MainCtl& c = h.ctl;
-    c.m_Valuations.Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
+    c.Model().Valuations().Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
 
     c.ProcessInitData();
     EXPECT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
     EXPECT_EQ(h.Rows(*c.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
     ASSERT_EQ(c.ScenarioLst->Count(), 4);
-    ASSERT_EQ(c.m_Valuations.Count(), c.LstSecurity->Count());
-    for (int p = 1; p <= c.m_Valuations.Count(); ++p) EXPECT_EQ(c.m_Valuations.Item(p).Count(), 4) << p;
-    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetoptCarry(), 7);
-    EXPECT_EQ(c.m_Valuations.Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
+    ASSERT_EQ(c.Model().Valuations().Count(), c.LstSecurity->Count());
+    for (int p = 1; p <= c.Model().Valuations().Count(); ++p) EXPECT_EQ(c.Model().Valuations().Item(p).Count(), 4) << p;
+    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetoptCarry(), 7);
+    EXPECT_EQ(c.Model().Valuations().Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
     EXPECT_EQ(c.LstImpact->Count(), 4);
 }
 

@@ -61,8 +61,8 @@ struct Portfolio : Harness {
                {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
         host.messages.clear();
         // The figures of each test are written into the records by hand.
-        for (int p = 1; p <= ctl.m_Valuations.Count(); ++p)
-            for (int c = 1; c <= ctl.m_Valuations.Item(p).Count(); ++c) {
+        for (int p = 1; p <= ctl.Model().Valuations().Count(); ++p)
+            for (int c = 1; c <= ctl.Model().Valuations().Item(p).Count(); ++c) {
                 CValuation& v = Val(p, c);
                 for (int k = 0; k < 2; ++k) {
                     v.SetDolDelta(k, 0);
@@ -73,7 +73,7 @@ struct Portfolio : Harness {
                 }
             }
     }
-    CValuation& Val(int security, int scenario) { return ctl.m_Valuations.Item(security).Item(scenario); }
+    CValuation& Val(int security, int scenario) { return ctl.Model().Valuations().Item(security).Item(scenario); }
     void ShowScenario(int row) { ASSERT_TRUE(panel().UserSelectRow(*ctl.ScenarioLst, row)); }
     void SelectSecurity(int row) { ASSERT_TRUE(panel().UserSelectRow(*ctl.LstSecurity, row)); }
     static std::vector<std::string> Captions(const std::array<Label*, 2>& pair) {
@@ -217,7 +217,7 @@ TEST(ScenarioSummary, TheImpactShowsWithAMinusSignBesideItsParenthesesInTheList)
 
 TEST(ScenarioSummary, ShowsTheCurrentScenarioAsItsRecordHoldsIt) {
     Portfolio p({Sec{}}, "First;0;0;0;0;0;100;0;1;N|Second;0;0;0;0;0;100;0;1;N");
-    CScenario& second = p.ctl.m_Scenarios.Item(2);
+    CScenario& second = p.ctl.Model().Scenarios().Item(2);
     p.ShowScenario(1);
     second.Setdescription("Second, renamed");
     for (int i = 0; i < kScenarioSlots; ++i) second.SetScenarioProperties(i, 1.25 * (i + 1));
@@ -250,7 +250,7 @@ TEST(ScenarioSummary, WithoutScenariosTheSummaryAndTheImpactListAreEmpty) {
     ASSERT_TRUE(p.panel().UserSelectRow(*c.ScenarioLst, 3, false, true));
     p.host.QueueAnswer(MsgAnswer::Yes);
     ASSERT_TRUE(p.panel().UserClick(*c.DeleteBtn));
-    ASSERT_EQ(c.m_Scenarios.Count(), 0);
+    ASSERT_EQ(c.Model().Scenarios().Count(), 0);
     for (TextBox* box : c.TxtScenario) EXPECT_EQ(box->Text(), "") << box->Name();
     EXPECT_EQ(c.LabelImpact->caption, "");
     EXPECT_EQ(c.DescriptionFld->Text(), "");

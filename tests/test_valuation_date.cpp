@@ -32,7 +32,7 @@ struct DatePanel : Harness {
         panel().UserSelectRow(*ctl.ScenarioLst, row);
         return LeaveDate(text);
     }
-    double TimeChange(int row) { return ctl.m_Scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx); }
+    double TimeChange(int row) { return ctl.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx); }
 };
 
 TEST(ValuationDateShown, TheTimeChangeCountsDaysFromToday) {
@@ -60,7 +60,7 @@ TEST(ValuationDateTyped, DatesReadMonthFirstWithYearsBefore1970InThisCentury) {
         ASSERT_TRUE(p.TypeDate(0, k.typed)) << k.typed;
         EXPECT_EQ(p.ctl.TxtDate->Text(), k.shown) << k.typed;
         EXPECT_EQ(p.TimeChange(0), k.days) << k.typed;
-        EXPECT_EQ(p.ctl.m_StoredScenarios.Item(1).GetScenarioProperties(m_TimeIdx), k.days);
+        EXPECT_EQ(p.ctl.Model().StoredScenarios().Item(1).GetScenarioProperties(m_TimeIdx), k.days);
         EXPECT_EQ(p.ctl.TxtScenario[3]->Text(), PlainNumber(k.days)) << k.typed;
         EXPECT_EQ(p.ctl.LabelProgress->caption, kStale) << k.typed;
         EXPECT_TRUE(p.host.messages.empty()) << k.typed;
@@ -126,7 +126,7 @@ TEST(ValuationDateTyped, ADayFirstHostStillReadsTheFieldMonthFirst) {
     ctl.ProcessInitData();
     ctl.Panel().UserType(*ctl.TxtDate, "03/07/2027");
     ctl.Panel().UserFocus(*ctl.DescriptionFld);
-    EXPECT_EQ(ctl.m_Scenarios.Item(1).GetScenarioProperties(m_TimeIdx), 91);
+    EXPECT_EQ(ctl.Model().Scenarios().Item(1).GetScenarioProperties(m_TimeIdx), 91);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ struct Panel : Harness {
                {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
         host.messages.clear();
     }
-    CValuation& Val(int security, int scenario) { return ctl.m_Valuations.Item(security).Item(scenario); }
+    CValuation& Val(int security, int scenario) { return ctl.Model().Valuations().Item(security).Item(scenario); }
     void ShowScenario(int row) { ASSERT_TRUE(panel().UserSelectRow(*ctl.ScenarioLst, row)); }
     const std::string& Value(int i) const { return ctl.LabelValuation[static_cast<size_t>(i)]->caption; }
 };
@@ -196,7 +196,7 @@ TEST(ValuationPanel, ThePanelAndTheTotalsAreBlankedWhenTheLastScenarioGoes) {
     ASSERT_TRUE(p.panel().UserSelectRow(*c.ScenarioLst, 1, false, true));
     p.host.QueueAnswer(MsgAnswer::Yes);
     ASSERT_TRUE(p.panel().UserClick(*c.DeleteBtn));
-    ASSERT_EQ(c.m_Scenarios.Count(), 0);
+    ASSERT_EQ(c.Model().Scenarios().Count(), 0);
     for (Label* label : c.LabelValuation) EXPECT_EQ(label->caption, "") << label->Name();
     EXPECT_EQ(c.LbCarry->caption, "");
     EXPECT_EQ(c.TxtTunerVal->Text(), "");

@@ -57,8 +57,8 @@ void MainCtl::WireAssumptionEvents() {
 
 CSecurity* MainCtl::CurrentSecurity() const {
     const int r = LstSecurity->ListIndex();
-    if (r < 0 || m_Securities.Empty()) return nullptr;
-    return &m_Securities.Item(r + 1);
+    if (r < 0 || portfolio_.Securities().Empty()) return nullptr;
+    return &portfolio_.Securities().Item(r + 1);
 }
 
 void MainCtl::ShowSecurity() {

@@ -4,11 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "control/Collection.h"
 #include "control/PropertyBag.h"
-#include "records/CScenario.h"
-#include "records/CSecurity.h"
-#include "records/CValuation.h"
+#include "portfolio/Portfolio.h"
 #include "toolkit/Form.h"
 
 namespace zemra {
@@ -17,8 +14,6 @@ class DlgAddSec;
 class DlgCapital;
 class DlgCarry;
 class DlgScenMatrix;
-
-using ValuationRow = Collection<CValuation>;
 
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
@@ -46,13 +41,8 @@ public:
     DlgCapital* CapitalDialog() const { return frmCapital.get(); }
     DlgScenMatrix* ScenMatrixDialog() const { return frmScenMatrix.get(); }
 
-    // ---- Records and state (read by hosts and tests).
-    Collection<CSecurity> m_Securities{"the security list"};
-    Collection<CScenario> m_Scenarios{"the scenario list"};
-    Collection<CScenario> m_StoredScenarios{"the saved scenarios"};
-    Collection<CSecurity> m_SearchResults{"the search results"};
-    Collection<ValuationRow> m_Valuations{"the valuation grid"};
-    int32_t m_LastScenarioKey = 0;
+    // ---- The records and the valuation grid (read by hosts and tests).
+    const Portfolio& Model() const { return portfolio_; }
 
     // ---- Panel elements.
     Frame* Frame3;           // left: scenario, assumptions, valuation
@@ -134,8 +124,6 @@ private:
     void LoadSecurities(const std::string& text);
     void LoadStoredScenarios(const std::string& text);
     void LoadScenarios(const std::string& text);
-    void BuildValuationGrid();
-    std::shared_ptr<CValuation> FreshValuation(const CScenario& scenario) const;
 
     void LoadTuners(const std::string& text);
     void LoadCurveOptions(const std::string& text);
@@ -224,9 +212,6 @@ private:
     void LstSecurity_Click();
     void LstImpact_Click();
     void WireImpactListEvents();
-    // The valuation of the security at a 1-based position under the scenario
-    // at a 1-based position; throws when the grid holds none there.
-    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const;
 
     // ---- securities/: quick search, Add Security, removal.
     void WireSecurityEvents();
@@ -246,11 +231,6 @@ private:
     void BtnModify_Click();
     void ScenarioLst_Click();
     void TxtScenario_Validate(int index, bool& cancel);
-    int FindScenarioListIndex(int32_t key) const;
-    int FindStoredScenarioPosition(int32_t key) const;
-    void AddScenarioValuations(const CScenario& scenario);
-    void AddSecurityValuations();
-    void ResetScenarioValuations(int position);
     void DisableSingleScenarioEditing();
     void EnableSingleScenarioEditing();
     void TxtScenario_GotFocus(int index);
@@ -301,6 +281,7 @@ private:
     UiContext ui_;
     Form panel_;
     ControlProperties props_;
+    Portfolio portfolio_;
 
     std::shared_ptr<DlgAddSec> frmAddSec;
     std::shared_ptr<DlgCarry> frmCarry;

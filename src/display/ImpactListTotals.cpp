@@ -39,13 +39,13 @@ void MainCtl::WireImpactListEvents() {
 // scenario, their share equivalents in the current security and its
 // effective delta.
 void MainCtl::ShowTotals() {
-    if (m_Valuations.Empty()) return;
+    if (portfolio_.Valuations().Empty()) return;
     const int c = ScenarioLst->ListIndex();
     if (c < 0) return;
 
     std::array<double, 2> delta{}, gamma{}, vega{}, rho{}, spread{};
-    for (int p = 1; p <= m_Securities.Count(); ++p) {
-        const CValuation& val = ValuationAt(p, c + 1);
+    for (int p = 1; p <= portfolio_.Securities().Count(); ++p) {
+        const CValuation& val = portfolio_.ValuationAt(p, c + 1);
         for (int k = 0; k < 2; ++k) {
             delta[k] += val.GetDolDelta(k);
             gamma[k] += val.GetDolGamma(k);
@@ -57,8 +57,8 @@ void MainCtl::ShowTotals() {
 
     const int s = LstSecurity->ListIndex();
     if (s < 0) return;
-    const CSecurity& security = m_Securities.Item(s + 1);
-    const CValuation& valuation = ValuationAt(s + 1, c + 1);
+    const CSecurity& security = portfolio_.Securities().Item(s + 1);
+    const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
     const double ratio = security.GetRatio();
     const double position = security.GetProperties(ConvertPosIdx);
     const std::string& type = security.GetSectype();
@@ -109,15 +109,15 @@ void MainCtl::ShowTotals() {
 // list when there are no scenarios.
 void MainCtl::ShowScenarioDetail() {
     const int r = ScenarioLst->ListIndex();
-    if (m_Scenarios.Empty() || r < 0) {
+    if (portfolio_.Scenarios().Empty() || r < 0) {
         for (TextBox* field : TxtScenario) field->SetText("");
         LabelImpact->caption.clear();
         DescriptionFld->SetText("");
         // Rows without a current one still belong to their scenarios.
-        if (m_Scenarios.Empty()) LstImpact->Clear();
+        if (portfolio_.Scenarios().Empty()) LstImpact->Clear();
         return;
     }
-    const CScenario& scenario = m_Scenarios.Item(r + 1);
+    const CScenario& scenario = portfolio_.Scenarios().Item(r + 1);
     for (int i = 0; i < kScenarioSlots; ++i)
         TxtScenario[i]->SetText(PlainNumber(scenario.GetScenarioProperties(i), Loc().decimalSeparator));
     DescriptionFld->SetText(scenario.Getdescription());

@@ -39,31 +39,15 @@ void MainCtl::WireDisplayEvents() {
     WireImpactListEvents();
 }
 
-CValuation& MainCtl::ValuationAt(int securityPosition, int scenarioPosition) const {
-    if (securityPosition < 1 || securityPosition > m_Valuations.Count()) {
-        throw std::runtime_error("The valuation grid holds no valuations for security " +
-                                 std::to_string(securityPosition) + " of the list (it holds " +
-                                 std::to_string(m_Valuations.Count()) + " securities).");
-    }
-    const ValuationRow& row = m_Valuations.Item(securityPosition);
-    if (scenarioPosition < 1 || scenarioPosition > row.Count()) {
-        throw std::runtime_error("The valuation grid holds no valuation of security " +
-                                 std::to_string(securityPosition) + " under scenario " +
-                                 std::to_string(scenarioPosition) + " (it holds " + std::to_string(row.Count()) +
-                                 " scenarios for that security).");
-    }
-    return row.Item(scenarioPosition);
-}
-
 void MainCtl::ShowValuation() {
     const int s = LstSecurity->ListIndex();
     const int c = ScenarioLst->ListIndex();
-    if (s < 0 || c < 0 || m_Securities.Empty() || m_Scenarios.Empty()) {
+    if (s < 0 || c < 0 || portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) {
         BlankValuationPanel();
         return;
     }
-    const CSecurity& security = m_Securities.Item(s + 1);
-    const CValuation& valuation = ValuationAt(s + 1, c + 1);
+    const CSecurity& security = portfolio_.Securities().Item(s + 1);
+    const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
 
     const double fxRate = security.GetFxRate();
     for (int i = 0; i < kValuationSlots; ++i) {

@@ -67,9 +67,9 @@ void MainCtl::TxtDate_Validate(bool& cancel) {
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: no scenario to date
     const int position = r + 1;
-    CScenario& record = m_Scenarios.Item(position);
-    const int storedPosition = FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &m_StoredScenarios.Item(storedPosition) : nullptr;
+    CScenario& record = portfolio_.Scenarios().Item(position);
+    const int storedPosition = portfolio_.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &portfolio_.StoredScenarios().Item(storedPosition) : nullptr;
     auto setTimeChange = [&](double days) {
         record.SetScenarioProperties(m_TimeIdx, days);
         if (stored) stored->SetScenarioProperties(m_TimeIdx, days);

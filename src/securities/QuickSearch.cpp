@@ -20,8 +20,8 @@ void MainCtl::SecurityExists(const std::string& idText, bool& found) const {
     } catch (const std::exception&) {
         return;
     }
-    for (int r = 0; r < LstSecurity->Count() && r < m_Securities.Count(); ++r) {
-        if (m_Securities.Item(r + 1).GetsecId() == id) {
+    for (int r = 0; r < LstSecurity->Count() && r < portfolio_.Securities().Count(); ++r) {
+        if (portfolio_.Securities().Item(r + 1).GetsecId() == id) {
             found = true;
             return;
         }

@@ -51,10 +51,10 @@ void MainCtl::WireServerEvents() {
 }
 
 void MainCtl::UpdateBtn_Click() {
-    if (m_Securities.Empty() || m_Scenarios.Empty()) {
-        MsgOk(m_Scenarios.Empty() ? "Choose the scenario you wish to update!" : "Choose the security you wish to update!");
+    if (portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) {
+        MsgOk(portfolio_.Scenarios().Empty() ? "Choose the scenario you wish to update!" : "Choose the security you wish to update!");
     } else {
-        const int securities = m_Securities.Count();
+        const int securities = portfolio_.Securities().Count();
         for (int i = 1; i <= securities; ++i) {
             // A failure ends the run here, naming the security; the ones
             // before it keep their new values.
@@ -75,7 +75,7 @@ void MainCtl::UpdateBtn_Click() {
                 HideProgress();
                 SetStaleNotice();
                 throw std::runtime_error("The $Impact update stopped at security " +
-                                         Quoted(m_Securities.Item(i).Getdescription()) + ": " + e.what());
+                                         Quoted(portfolio_.Securities().Item(i).Getdescription()) + ": " + e.what());
             }
         }
         CalculateImpacts();
@@ -92,8 +92,8 @@ void MainCtl::UpdateBtn_Click() {
 // computed before any record changes, so a security whose replies cannot be
 // applied keeps all its previous values.
 void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply) {
-    ValuationRow& vals = m_Valuations.Item(position);
-    const CSecurity& sec = m_Securities.Item(position);
+    ValuationRow& vals = portfolio_.Valuations().Item(position);
+    const CSecurity& sec = portfolio_.Securities().Item(position);
     const int count = vals.Count();
     const std::vector<std::string> detail = pages::ReplyPieces(detailReply);
     const std::vector<std::string> carry = pages::ReplyPieces(carryReply);
@@ -119,7 +119,7 @@ void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply
     std::vector<CValuation> staged;
     staged.reserve(needed);
     for (int j = 1; j <= count; ++j) {
-        const CScenario& scen = m_Scenarios.Item(j);
+        const CScenario& scen = portfolio_.Scenarios().Item(j);
         const double NSP = NewStockPrice(scen.GetScenarioProperties(m_StkChgIdx), SP);
         if (NSP / FX == 0)
             throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
@@ -192,12 +192,12 @@ void MainCtl::ShowCarryLabel(const CValuation& val) {
 // Every security's sub-impact under every scenario and each scenario's total
 // $Impact, written to the scenarios and to LstImpact.
 void MainCtl::CalculateImpacts() {
-    if (m_Valuations.Empty()) {
+    if (portfolio_.Valuations().Empty()) {
         // No security is valued: every total is 0, and the impact list says
         // so rather than keep totals of securities that are gone.
-        for (int s = 1; s <= m_Scenarios.Count(); ++s) m_Scenarios.Item(s).SetImpact(0);
-        const int rows = LstImpact->Count() < m_Scenarios.Count() ? LstImpact->Count() : m_Scenarios.Count();
-        for (int r = 0; r < rows; ++r) LstImpact->SetItemText(r, FormatGrouped(m_Scenarios.Item(r + 1).GetImpact(), 0, Loc()));
+        for (int s = 1; s <= portfolio_.Scenarios().Count(); ++s) portfolio_.Scenarios().Item(s).SetImpact(0);
+        const int rows = LstImpact->Count() < portfolio_.Scenarios().Count() ? LstImpact->Count() : portfolio_.Scenarios().Count();
+        for (int r = 0; r < rows; ++r) LstImpact->SetItemText(r, FormatGrouped(portfolio_.Scenarios().Item(r + 1).GetImpact(), 0, Loc()));
         return;
     }
     const int scenarios = ScenarioLst->Count();
@@ -212,7 +212,7 @@ void MainCtl::CalculateImpacts() {
     std::vector<Holding> holdings;
     holdings.reserve(static_cast<std::size_t>(securities));
     for (int k = 1; k <= securities; ++k) {
-        const CSecurity& sec = m_Securities.Item(k);
+        const CSecurity& sec = portfolio_.Securities().Item(k);
         const std::string& type = sec.GetSectype();
         Holding h{&sec, Holding::General, sec.GetFactor(), sec.GetProperties(ConvertPosIdx),
                   sec.GetProperties(StkPriceIdx), sec.GetProperties(StkPosIdx), FxOf(sec)};
@@ -222,12 +222,12 @@ void MainCtl::CalculateImpacts() {
         holdings.push_back(h);
     }
     for (int s = 1; s <= scenarios; ++s) {
-        CScenario& scen = m_Scenarios.Item(s);
+        CScenario& scen = portfolio_.Scenarios().Item(s);
         const double S = scen.GetScenarioProperties(m_StkChgIdx);
         double total = 0;
         for (int k = 1; k <= securities; ++k) {
             const Holding& h = holdings[static_cast<std::size_t>(k - 1)];
-            CValuation& val = m_Valuations.Item(k).Item(s);
+            CValuation& val = portfolio_.Valuations().Item(k).Item(s);
             const double E1 = val.Getvaluation(m_CurEstPrice);
             const double U1 = val.Getvaluation(m_UpdateEstPrice);
             const double BF = val.Getvaluation(m_CurBondFlr);

@@ -23,7 +23,7 @@ void AppendList(std::string& query, const char* key, int count, ValueOf valueOf)
 }  // namespace
 
 std::string MainCtl::BuildSecurityQuery(int position) const {
-    const CSecurity& sec = m_Securities.Item(position);
+    const CSecurity& sec = portfolio_.Securities().Item(position);
     const bool recovery = ToUpper(sec.GetRecvDecay()) == "R";
     const std::string recvDecay = QueryNumber(sec.m_RecvDecayVal);
     std::string q;
@@ -56,15 +56,15 @@ std::string MainCtl::BuildSecurityQuery(int position) const {
 }
 
 std::string MainCtl::BuildScenarioQuery(int position) const {
-    const ValuationRow& vals = m_Valuations.Item(position);
-    const int n = m_Scenarios.Count();
-    auto scenario = [this](int j, int index) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(index)); };
+    const ValuationRow& vals = portfolio_.Valuations().Item(position);
+    const int n = portfolio_.Scenarios().Count();
+    auto scenario = [this](int j, int index) { return QueryNumber(portfolio_.Scenarios().Item(j).GetScenarioProperties(index)); };
     std::string q;
     q.reserve(static_cast<std::size_t>(n) * 64 + 128);
     AppendList(q, "&StkChg=", n, [&](int j) { return scenario(j, m_StkChgIdx); });
     AppendList(q, "&RateChg=", n, [&](int j) { return scenario(j, m_RateChgIdx); });
     AppendList(q, "&VolChg=", n, [&](int j) { return scenario(j, m_VolChgIdx); });
-    AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(m_Scenarios.Item(j).GetImpact()); });
+    AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(portfolio_.Scenarios().Item(j).GetImpact()); });
     AppendList(q, "&CreditSprdChg=", n, [&](int j) { return scenario(j, m_CreditSprdChgIdx); });
     // The tuner and tuner value come from this security's own valuations.
     AppendList(q, "&TunerVal=", n, [&](int j) { return QueryNumber(vals.Item(j).GetTunerValue()); });
@@ -74,7 +74,7 @@ std::string MainCtl::BuildScenarioQuery(int position) const {
 }
 
 std::string MainCtl::BuildCarryQuery(int position) const {
-    const CSecurity& sec = m_Securities.Item(position);
+    const CSecurity& sec = portfolio_.Securities().Item(position);
     std::string q;
     q.reserve(256);
     q += "Secid=" + QueryInteger(sec.GetsecId());
@@ -96,13 +96,13 @@ std::string MainCtl::BuildCarryQuery(int position) const {
 
 std::string MainCtl::BuildTimeChangeList() const {
     std::string q;
-    AppendList(q, "&TimeChg=", m_Scenarios.Count(),
-               [this](int j) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(m_TimeIdx)); });
+    AppendList(q, "&TimeChg=", portfolio_.Scenarios().Count(),
+               [this](int j) { return QueryNumber(portfolio_.Scenarios().Item(j).GetScenarioProperties(m_TimeIdx)); });
     return q;
 }
 
 std::string MainCtl::BuildTimeChange(int row) const {
-    return "&TimeChg=" + QueryNumber(m_Scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx));
+    return "&TimeChg=" + QueryNumber(portfolio_.Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx));
 }
 
 }  // namespace zemra

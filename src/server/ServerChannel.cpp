@@ -36,7 +36,7 @@ std::string MainCtl::FetchReply(const std::string& address) {
 // debug switch, in a new browser window. No reply is read and nothing
 // changes.
 void MainCtl::CmdDebug_Click() {
-    if (m_Securities.Empty() || m_Scenarios.Empty()) return;
+    if (portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) return;
     const int row = LstSecurity->ListIndex();
     if (row < 0) return;  // no selected security to build the query for
     const int position = row + 1;
