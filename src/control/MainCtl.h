@@ -174,23 +174,9 @@ private:
     bool busy_ = false;   // between ShowProgress and HideProgress
     std::string FetchReply(const std::string& address);   // throws on a failed fetch
     void CmdDebug_Click();
-    std::string BuildSecurityQuery(int position) const;
-    std::string BuildScenarioQuery(int position) const;
-    std::string BuildCarryQuery(int position) const;
-    std::string BuildTimeChangeList() const;
-    std::string BuildTimeChange(int row) const;
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
-    static double PriceChangeImpact(double updatePrice, double currentPrice, double factor, double convertPosition,
-                                    double stockPrice, double newStockPrice, double stockPosition, long carryOption,
-                                    double fullCarry, double netCarry);
-    static double StockChangeImpact(double newStockPrice, double stockPrice, double factor, double convertPosition,
-                                    long carryOption, double fullCarry, double netCarry);
-    static double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice,
-                                    double currentBondFloor, double convertPosition, double factor,
-                                    double newStockPrice, double stockPrice, double stockPosition, long carryOption,
-                                    double fullCarry, double netCarry);
     void ShowCarryLabel(const CValuation& val);
     void BtnCarry_Click();
     void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);

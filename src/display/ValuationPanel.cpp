@@ -1,38 +1,12 @@
 // The valuation panel of one security under one scenario: the server's
 // figures in a current and an estimated column, the dollar Greeks and share
 // figures of the position, the carry and the tuner the valuation used.
-#include <limits>
-#include <stdexcept>
-
 #include "control/MainCtl.h"
+#include "display/ValuationFigures.h"
+#include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
-
-namespace {
-
-// Decimals of LabelValuation(i); the stock prices (0 and 15) are also
-// divided by the security's FX rate.
-int ValuationDecimals(int i) {
-    switch (i) {
-        case m_SubImpact:
-        case m_CurImpSprd:
-        case m_UpdateImpSprd: return 0;
-        case m_CurDelta:
-        case m_UpdateDelta:
-        case m_CurYTM:
-        case m_UpdateYTM:
-        case m_CurYTC:
-        case m_UpdateYTC:
-        case m_CurYTP:
-        case m_UpdateYTP: return 2;
-        case m_CurImpVol:
-        case m_UpdateImpVol: return 1;
-        default: return 3;
-    }
-}
-
-}  // namespace
 
 void MainCtl::WireDisplayEvents() {
     LstSecurity->Click = [this] { LstSecurity_Click(); };
@@ -49,30 +23,15 @@ void MainCtl::ShowValuation() {
     const CSecurity& security = portfolio_.Securities().Item(s + 1);
     const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
 
-    const double fxRate = security.GetFxRate();
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
-        double shown = v;
-        if (i == m_CurStkPrice || i == m_UpdateStkPrice) {
-            // Without an FX rate the price in the security's currency has no
-            // value: the label shows the empty text.
-            shown = fxRate != 0 ? v / fxRate : std::numeric_limits<double>::quiet_NaN();
-        }
-        LabelValuation[i]->caption = FormatGrouped(shown, ValuationDecimals(i), Loc());
+        LabelValuation[i]->caption = FormatGrouped(ShownValuation(i, v, security.GetFxRate()), ValuationDecimals(i), Loc());
         LabelValuation[i]->foreColor = SignColor(v);
     }
 
     ShowTuner2(valuation.Gettuner());
     TxtTunerVal->SetText(PlainNumber(valuation.GetTunerValue(), Loc().decimalSeparator));
-
-    // optCarry 0 shows the full carry, 1 the net carry; any other value
-    // leaves the label as it was.
-    const int32_t option = valuation.GetoptCarry();
-    if (option == 0 || option == 1) {
-        const double carry = valuation.GetCarry(option == 0 ? m_CarryIdx : m_NetCarryIdx);
-        LbCarry->caption = FormatGrouped(carry, 0, Loc());
-        LbCarry->foreColor = SignColor(carry);
-    }
+    ShowCarryLabel(valuation);
 
     for (int k = 0; k < 2; ++k) {
         const std::pair<Label*, double> figures[] = {

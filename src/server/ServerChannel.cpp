@@ -5,6 +5,7 @@
 
 #include "control/MainCtl.h"
 #include "server/PageContract.h"
+#include "server/Queries.h"
 
 namespace zemra {
 
@@ -40,7 +41,7 @@ void MainCtl::CmdDebug_Click() {
     const int row = LstSecurity->ListIndex();
     if (row < 0) return;  // no selected security to build the query for
     const int position = row + 1;
-    const std::string query = BuildSecurityQuery(position) + BuildScenarioQuery(position);
+    const std::string query = SecurityAndScenarioQuery(portfolio_, position);
     std::string address;
     if (!props_.ScenarioDetailPath.empty()) address = pages::Address(props_.ScenarioDetailPath, query) + pages::kDebugSwitch;
     host_.OpenBrowserWindow(address);
