@@ -5,6 +5,9 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
+#include "records/RecovDecay.h"
+#include "records/SecurityType.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
@@ -24,7 +27,7 @@ bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditS
 
 void MainCtl::WireAssumptionEvents() {
     auto selectAll = [](TextBox* box) {
-        box->GotFocus = [box] { box->Select(0, 9999); };
+        box->GotFocus = [box] { SelectWholeText(*box); };
     };
     for (int i = 0; i < 10; ++i) {
         selectAll(TxtAssumptions[i]);
@@ -96,7 +99,7 @@ void MainCtl::ShowSecurity() {
     TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
     ShowDelta(sec);
     // A stock has no separate swap leg: its swap fields are read-only.
-    if (sec.GetSectype() == "E") {
+    if (IsStock(sec.GetSectype())) {
         TxtAssumptions[StkPosIdx]->locked = true;
         TxtAssumptions[StkPriceIdx]->locked = true;
     }
@@ -110,7 +113,7 @@ std::string MainCtl::HedgeText(const CSecurity& sec) const {
     const double position = sec.GetProperties(ConvertPosIdx);
     const double ratio = sec.GetRatio();
     const double shares = position * ratio;
-    if (sec.GetSectype() == "E" || position == 0 || ratio == 0 || shares == 0) return "0";
+    if (IsStock(sec.GetSectype()) || position == 0 || ratio == 0 || shares == 0) return "0";
     const double hedge = -(sec.GetProperties(StkPosIdx) * 100) / shares;
     return PlainNumber(RoundHalfEven(hedge), Loc().decimalSeparator);
 }
@@ -173,7 +176,7 @@ void MainCtl::TxtAssumptions_Validate(int index, bool& cancel) {
     // The stock position follows the convert position at an unchanged hedge.
     if (index == ConvertPosIdx) ApplyDelta(*sec);
     // A stock's swap price is its primary price.
-    if (sec->GetSectype() == "E" && index == ConvertPriceIdx) {
+    if (IsStock(sec->GetSectype()) && index == ConvertPriceIdx) {
         sec->SetProperties(StkPriceIdx, v);
         TxtAssumptions[StkPriceIdx]->SetText(PlainNumber(v, Loc().decimalSeparator));
     }
@@ -280,7 +283,7 @@ void MainCtl::ComboDivType_Validate(bool& /*cancel*/) {
 void MainCtl::ComboRecv_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     if (!sec) return;
-    const std::string code = ComboRecv->ListIndex() == 0 ? "R" : "D";
+    const std::string code = ComboRecv->ListIndex() == 0 ? kRecoveryRate : kDecayFactor;
     if (code != ToUpper(sec->GetRecvDecay())) {
         sec->SetRecvDecay(code);
         // The new rate or factor needs a value above 0 before the focus

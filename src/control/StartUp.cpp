@@ -69,7 +69,7 @@ void MainCtl::LoadStoredScenarios(const std::string& text) {
         portfolio_.AddStoredScenario(scen);
         // An auto-loaded scenario is keyed by its place in the stored list
         // and gets its rows in ScenarioLst and LstImpact.
-        if (ToUpper(scen->GetAutoLoad()) == "YES") portfolio_.AddScenario(scen, static_cast<int32_t>(i));
+        if (scen->AutoLoads()) portfolio_.AddScenario(scen, static_cast<int32_t>(i));
     }
 }
 

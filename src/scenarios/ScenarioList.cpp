@@ -5,14 +5,12 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
 
 namespace {
-
-// Entering an editable field selects its whole text.
-constexpr int kSelectAll = 9999;
 
 // The controls that act on one scenario (or start a request) and the frames
 // that are usable only in the single mode.
@@ -131,9 +129,9 @@ void MainCtl::ScenarioLst_Click() {
     BtnUptTuner->enabled = false;
 }
 
-void MainCtl::TxtScenario_GotFocus(int index) { TxtScenario.at(static_cast<size_t>(index))->Select(0, kSelectAll); }
+void MainCtl::TxtScenario_GotFocus(int index) { SelectWholeText(*TxtScenario.at(static_cast<size_t>(index))); }
 
-void MainCtl::DescriptionFld_GotFocus() { DescriptionFld->Select(0, kSelectAll); }
+void MainCtl::DescriptionFld_GotFocus() { SelectWholeText(*DescriptionFld); }
 
 void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     // With several rows selected only BtnUptTuner applies a value.

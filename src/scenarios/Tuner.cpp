@@ -5,16 +5,11 @@
 #include <optional>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
-
-namespace {
-
-constexpr int kSelectAllTunerValue = 999;
-
-}  // namespace
 
 void MainCtl::WireTunerEvents() {
     BtnUptTuner->Click = [this] { BtnUptTuner_Click(); };
@@ -139,7 +134,7 @@ void MainCtl::ComboTuner2_Validate(bool& /*cancel*/) {
     SetStaleNotice();
 }
 
-void MainCtl::TxtTunerVal_GotFocus() { TxtTunerVal->Select(0, kSelectAllTunerValue); }
+void MainCtl::TxtTunerVal_GotFocus() { SelectWholeText(*TxtTunerVal); }
 
 void MainCtl::TxtTunerVal_Validate(bool& cancel) {
     if (portfolio_.Valuations().Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;

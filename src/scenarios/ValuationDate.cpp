@@ -4,14 +4,13 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
 namespace {
-
-constexpr int kSelectAllDate = 9999;
 
 // Days beyond this reach past the calendar (years 1 to 9999) from any today.
 constexpr double kMaxDays = 3660000;
@@ -60,7 +59,7 @@ Date MainCtl::ParseScenarioDate(const std::string& text) const {
     return Date{year, parsed->month, parsed->day};
 }
 
-void MainCtl::TxtDate_GotFocus() { TxtDate->Select(0, kSelectAllDate); }
+void MainCtl::TxtDate_GotFocus() { SelectWholeText(*TxtDate); }
 
 void MainCtl::TxtDate_Validate(bool& cancel) {
     if (ScenarioLst->Count() == 0) return;
