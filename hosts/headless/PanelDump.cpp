@@ -1,9 +1,5 @@
 #include "PanelDump.h"
 
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
 
 namespace zemra::headless {
 
@@ -118,12 +114,7 @@ Json DumpState(MainCtl& ctl, const HeadlessHost& host, const std::set<std::strin
     state["requests"] = host.requests;
     state["browserWindows"] = host.browserWindows;
     Json dialogs = Json::array();
-    const Form* forms[4] = {
-        ctl.AddSecDialog() ? &ctl.AddSecDialog()->form : nullptr,
-        ctl.CarryDialog() ? &ctl.CarryDialog()->form : nullptr,
-        ctl.CapitalDialog() ? &ctl.CapitalDialog()->form : nullptr,
-        ctl.ScenMatrixDialog() ? &ctl.ScenMatrixDialog()->form : nullptr,
-    };
+    const std::vector<const Form*> forms;
     for (const Form* f : forms) {
         if (!f || !f->shown || f->unloaded) continue;
         Json d;

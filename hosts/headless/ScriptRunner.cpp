@@ -6,10 +6,6 @@
 #include <sstream>
 
 #include "PanelDump.h"
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
 
 namespace zemra::headless {
 
@@ -40,10 +36,6 @@ Widget& ScriptRunner::Resolve(const std::string& name, int lineNumber) {
     const std::string dialog = name.substr(0, dot);
     const std::string element = name.substr(dot + 1);
     Form* form = nullptr;
-    if (dialog == "DlgAddSec" && ctl_.AddSecDialog()) form = &ctl_.AddSecDialog()->form;
-    else if (dialog == "DlgCarry" && ctl_.CarryDialog()) form = &ctl_.CarryDialog()->form;
-    else if (dialog == "DlgCapital" && ctl_.CapitalDialog()) form = &ctl_.CapitalDialog()->form;
-    else if (dialog == "DlgScenMatrix" && ctl_.ScenMatrixDialog()) form = &ctl_.ScenMatrixDialog()->form;
     if (!form || !form->shown || form->unloaded)
         throw ScriptError(Where(lineNumber) + "the dialog '" + dialog + "' is not open");
     if (Widget* w = form->Find(element)) return *w;

@@ -3,10 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
 
 namespace zemra::web {
 
@@ -175,15 +171,7 @@ void WriteForm(Json& j, const Form& f, bool dialog) {
     j.Close('}');
 }
 
-Form* DialogForms(MainCtl& ctl, int i) {
-    switch (i) {
-        case 0: return ctl.AddSecDialog() ? &ctl.AddSecDialog()->form : nullptr;
-        case 1: return ctl.CarryDialog() ? &ctl.CarryDialog()->form : nullptr;
-        case 2: return ctl.CapitalDialog() ? &ctl.CapitalDialog()->form : nullptr;
-        case 3: return ctl.ScenMatrixDialog() ? &ctl.ScenMatrixDialog()->form : nullptr;
-        default: return nullptr;
-    }
-}
+Form* DialogForms(MainCtl&, int) { return nullptr; }
 
 bool IsOpen(const Form* f) { return f && f->shown && !f->unloaded; }
 

@@ -76,7 +76,6 @@ void MainCtl::ShowSecurity() {
         return;
     }
     CSecurity& sec = *current;
-    const int row = LstSecurity->ListIndex();
 
     TxtAssumptions[StkPosIdx]->locked = false;
     TxtAssumptions[StkPriceIdx]->locked = false;
@@ -103,9 +102,6 @@ void MainCtl::ShowSecurity() {
         TxtAssumptions[StkPosIdx]->locked = true;
         TxtAssumptions[StkPriceIdx]->locked = true;
     }
-    // The capital comes from the server, last: a failed request still
-    // leaves the whole panel showing this security.
-    RequestCapital(row);
 }
 
 // The hedge percentage the positions give, as TxtDelta shows it.

@@ -1,9 +1,5 @@
 #include "control/MainCtl.h"
 
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -34,9 +30,7 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireAssumptionEvents();
     WireServerEvents();
     WireDisplayEvents();
-    WireSecurityEvents();
     WireScenarioEvents();
-    WireKeyboard();
 }
 
 MainCtl::~MainCtl() = default;

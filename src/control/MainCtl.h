@@ -10,11 +10,6 @@
 
 namespace zemra {
 
-class DlgAddSec;
-class DlgCapital;
-class DlgCarry;
-class DlgScenMatrix;
-
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
 // ProcessInitData; from then on every behaviour is driven by the user's
@@ -31,15 +26,11 @@ public:
     // The control's one public method.
     void ProcessInitData();
 
-    // ---- For hosts: the panel and the dialogs that are open.
+    // ---- For hosts: the panel.
     Form& Panel() { return panel_; }
     UiContext& Ui() { return ui_; }
     HostSeam& Host() { return host_; }
     const ControlProperties& Properties() const { return props_; }
-    DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
-    DlgCarry* CarryDialog() const { return frmCarry.get(); }
-    DlgCapital* CapitalDialog() const { return frmCapital.get(); }
-    DlgScenMatrix* ScenMatrixDialog() const { return frmScenMatrix.get(); }
 
     // ---- The records and the valuation grid (read by hosts and tests).
     const Portfolio& Model() const { return portfolio_; }
@@ -167,7 +158,7 @@ private:
     void ComboRecv_Validate(bool& cancel);
     void CheckBnkrpcy_Validate(bool& cancel);
 
-    // ---- server/: the channel, queries, impact run, carry and capital.
+    // ---- server/: the channel and the impact run.
     void WireServerEvents();
     void ShowProgress();
     void HideProgress();
@@ -178,16 +169,6 @@ private:
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
     void ShowCarryLabel(const CValuation& val);
-    void BtnCarry_Click();
-    void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
-    void frmCarry_UnloadCarry();
-    void RecalculateCarry();
-    void BtnCapital_Click();
-    void FillCapitalRules(const std::string& rules);
-    void SelectCapitalRule(long rule);
-    void frmCapital_ChgCapital(int32_t& rule, double& convRate, double& stkRate);
-    void frmCapital_UnLoadCapital();
-    void RequestCapital(int row);
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();
@@ -199,18 +180,7 @@ private:
     void LstImpact_Click();
     void WireImpactListEvents();
 
-    // ---- securities/: quick search, Add Security, removal.
-    void WireSecurityEvents();
-    void AddBtn_Click();
-    void QuickSearchFld_KeyDown(int keyCode, int shift);
-    void ProcessSearchReply(const std::string& reply);
-    void AddSearchResults(const std::string& piece);
-    void SecurityExists(const std::string& idText, bool& found) const;
-    void frmAddSec_AddSecurity(int16_t index);
-    void frmAddSec_UnLoadAddSec();
-    void RemoveBtn_Click();
-
-    // ---- scenarios/: working list, tuner, date, stored scenarios, matrix.
+    // ---- scenarios/: the working list, the tuner and the valuation date.
     void WireScenarioEvents();
     void ScenarioAddBtn_Click();
     void DeleteBtn_Click();
@@ -249,30 +219,12 @@ private:
     Date ParseScenarioDate(const std::string& text) const;
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
-    void BtnRetrieve_Click();
-    void BtnSave_Click();
-    void BtnDelScenario_Click();
-    void ComboScenario_Click();
-    void ComboAutoLoad_Validate(bool& cancel);
-    std::string BuildScenarioDetailField(int position) const;
-    void RemoveCurrentScenario();
-    void BtnScenMatrix_Click();
-    void frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios);
-
-    // ---- Keyboard navigation across the panel's input grid.
-    void WireKeyboard();
-    void UserControl_KeyDown(int keyCode, int shift);
 
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
     ControlProperties props_;
     Portfolio portfolio_;
-
-    std::shared_ptr<DlgAddSec> frmAddSec;
-    std::shared_ptr<DlgCarry> frmCarry;
-    std::shared_ptr<DlgCapital> frmCapital;
-    std::shared_ptr<DlgScenMatrix> frmScenMatrix;
 };
 
 }  // namespace zemra

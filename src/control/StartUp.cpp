@@ -1,12 +1,29 @@
 // ProcessInitData: turns the start-up texts into records and list entries,
 // builds the valuation grid, selects the first rows and runs the first
 // impact calculation.
+#include <optional>
+
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
+
+namespace {
+
+// The identifier field 0 of a security record gives, if it is a whole number.
+std::optional<int32_t> SecurityId(const std::string& idText, const Locale& locale) {
+    const auto v = ParseNumber(Trim(idText), locale);
+    if (!v) return std::nullopt;
+    try {
+        return ToInt32(*v);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
 
 void MainCtl::ProcessInitData() {
     ui_.Dispatch([this] {
@@ -45,9 +62,8 @@ void MainCtl::LoadSecurities(const std::string& text) {
         if (fields.size() < 2)
             throw RecordError("Security record " + std::to_string(n + 1) + " of the portfolio ('" + item +
                               "') needs at least an id and a description.");
-        bool found = false;
-        SecurityExists(fields[0], found);
-        if (found) continue;
+        // A security already listed is recognised by its identifier only.
+        if (const auto id = SecurityId(fields[0], Loc()); id && portfolio_.HoldsSecurity(*id)) continue;
         // The record is filled before it is listed, so that a record that
         // cannot be converted is not listed at all.
         auto sec = std::make_shared<CSecurity>();

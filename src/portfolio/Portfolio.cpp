@@ -87,6 +87,12 @@ void Portfolio::ShowImpactRow(int position) const {
     if (lists_.impacts) lists_.impacts->SetItemText(position - 1, lists_.impactText(scenarios_.Item(position).GetImpact()));
 }
 
+bool Portfolio::HoldsSecurity(int32_t id) const {
+    for (int p = 1; p <= securities_.Count(); ++p)
+        if (securities_.Item(p).GetsecId() == id) return true;
+    return false;
+}
+
 int Portfolio::FindStoredScenarioPosition(int32_t key) const {
     for (int p = 1; p <= stored_.Count(); ++p)
         if (stored_.Item(p).Getkey() == key) return p;

@@ -66,6 +66,8 @@ public:
     // Writes the impact of the scenario at a 1-based position to its row.
     void ShowImpactRow(int position) const;
 
+    // Whether a listed security has the identifier `id`.
+    bool HoldsSecurity(int32_t id) const;
     // The stored-list position (from 1) of the scenario with `key`, or 0.
     int FindStoredScenarioPosition(int32_t key) const;
     // The stored entry of the scenario with `key`, or nullptr.
