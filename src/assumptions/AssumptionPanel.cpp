@@ -4,7 +4,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "assumptions/Hedge.h"
 #include "control/MainCtl.h"
+#include "control/OptionLists.h"
 #include "control/WholeText.h"
 #include "records/RecovDecay.h"
 #include "records/SecurityType.h"
@@ -87,9 +89,9 @@ void MainCtl::ShowSecurity() {
                                                    : PlainNumber(v, Loc().decimalSeparator));
     }
     LbFxRateToUSD->caption = FormatGrouped(sec.FxToUsdValue(), 4, Loc());
-    CallAdjustmentComb->SetText(FindCallAdjustmentName(sec.GetCallAdjustment()));
+    CallAdjustmentComb->SetText(EntryText(*CallAdjustmentComb, sec.GetCallAdjustment()));
     // A curve code missing from the curve list shows no curve.
-    CurveComboBox->SetText(HasCurveName(sec.GetCurve()) ? CurveNameOf(sec.GetCurve()) : "");
+    CurveComboBox->SetText(curves_.NameOf(sec.GetCurve()).value_or(""));
     ShowDiscount(sec.GetDiscount());
     ShowDivType(sec.GetDivType());
     TxtDiscrYrs->SetText(PlainNumber(sec.m_DiscrYrs, Loc().decimalSeparator));
@@ -104,22 +106,12 @@ void MainCtl::ShowSecurity() {
     }
 }
 
-// The hedge percentage the positions give, as TxtDelta shows it.
-std::string MainCtl::HedgeText(const CSecurity& sec) const {
-    const double position = sec.GetProperties(ConvertPosIdx);
-    const double ratio = sec.GetRatio();
-    const double shares = position * ratio;
-    if (IsStock(sec.GetSectype()) || position == 0 || ratio == 0 || shares == 0) return "0";
-    const double hedge = -(sec.GetProperties(StkPosIdx) * 100) / shares;
-    return PlainNumber(RoundHalfEven(hedge), Loc().decimalSeparator);
-}
-
-void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(HedgeText(sec)); }
+void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator)); }
 
 // The stock position that hedges the convert position by `hedge` percent;
 // shown in the swap position field as stored (rounded to a whole number).
 void MainCtl::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
-    const double stock = -(hedge * sec.GetProperties(ConvertPosIdx) * sec.GetRatio()) / 100;
+    const double stock = HedgedStockPosition(sec, hedge);
     if (!std::isfinite(stock)) {
         throw std::runtime_error("A hedge of " + PlainNumber(hedge, Loc().decimalSeparator) +
                                  " gives no swap position for '" + sec.Getdescription() + "': the number is too large.");
@@ -190,7 +182,7 @@ void MainCtl::TxtDelta_Validate(bool& cancel) {
     }
     // Passing through the field with the hedge the positions give changes
     // nothing: the shown hedge is rounded, the stock position is not.
-    const auto shown = ParseNumber(HedgeText(*sec), Loc());
+    const auto shown = ParseNumber(PlainNumber(HedgePercent(*sec), Loc().decimalSeparator), Loc());
     if (shown && *shown == *hedge) return;
     SetStockPositionFromHedge(*sec, *hedge);
 }
@@ -239,7 +231,7 @@ void MainCtl::CurveComboBox_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     // An empty curve (a code missing from the curve list) keeps the code.
     if (!sec || CurveComboBox->ListIndex() < 0) return;
-    const std::string code = CurveCodeOf(CurveComboBox->Text());
+    const std::string code = curves_.CodeOf(CurveComboBox->Text()).value_or("");
     if (code.empty()) return;
     if (code != sec->GetCurve()) {
         sec->SetCurve(code);

@@ -2,28 +2,17 @@
 // recovery/decay and the bankruptcy model, with the enabling rules of the
 // fields that depend on them.
 #include "control/MainCtl.h"
+#include "control/OptionLists.h"
 #include "records/AssumptionCodes.h"
 #include "records/RecovDecay.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
-std::string MainCtl::FindDiscountName(long code) const {
-    for (int i = 0; i < ComboDisc->Count(); ++i)
-        if (ComboDisc->ItemData(i) == code) return ComboDisc->ItemText(i);
-    return "";
-}
-
-std::string MainCtl::FindDivTypeName(long code) const {
-    for (int i = 0; i < ComboDivType->Count(); ++i)
-        if (ComboDivType->ItemData(i) == code) return ComboDivType->ItemText(i);
-    return "";
-}
-
-void MainCtl::ShowDiscount(int16_t code) { ComboDisc->SetText(FindDiscountName(code)); }
+void MainCtl::ShowDiscount(int16_t code) { ComboDisc->SetText(EntryText(*ComboDisc, code)); }
 
 void MainCtl::ShowDivType(int16_t code) {
-    ComboDivType->SetText(FindDivTypeName(code));
+    ComboDivType->SetText(EntryText(*ComboDivType, code));
     ApplyDividendYearsRule(code);
 }
 

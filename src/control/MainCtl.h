@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "control/OptionLists.h"
 #include "control/PropertyBag.h"
 #include "portfolio/Portfolio.h"
 #include "toolkit/Form.h"
@@ -119,16 +120,9 @@ private:
     void LoadTuners(const std::string& text);
     void LoadCurveOptions(const std::string& text);
     void LoadCallAdjustments(const std::string& text);
-    std::string FindTunerName(long code) const;
     void ShowTuner(long code);
     void ShowTuner2(long code);
-    std::string FindCallAdjustmentName(long code) const;
-    // Curve look-ups, keys compared without regard to case.
-    std::string CurveCodeOf(const std::string& name) const;   // m_CurveCodes
-    bool HasCurveName(const std::string& code) const;
-    std::string CurveNameOf(const std::string& code) const;   // m_CurveNames
-    std::vector<std::pair<std::string, std::string>> m_CurveCodes;  // key name -> code
-    std::vector<std::pair<std::string, std::string>> m_CurveNames;  // key code -> name
+    CurveList curves_;
 
     // ---- assumptions/: the assumption panel.
     void WireAssumptionEvents();
@@ -139,13 +133,10 @@ private:
     void ShowDivType(int16_t code);
     void ShowRecvDecay(const std::string& code);
     void ShowBankruptcy(int16_t value);
-    std::string FindDiscountName(long code) const;
-    std::string FindDivTypeName(long code) const;
     bool IsRecvDecayValueValid() const;
     void ApplyDividendYearsRule(long code);
     void ApplyBankruptcyRule();
     CSecurity* CurrentSecurity() const;   // nullptr without a current row
-    std::string HedgeText(const CSecurity& sec) const;
     void SetStockPositionFromHedge(CSecurity& sec, double hedge);
     void TxtAssumptions_Validate(int index, bool& cancel);
     void TxtDelta_Validate(bool& cancel);
@@ -213,10 +204,6 @@ private:
     void ComboTuner2_Validate(bool& cancel);
     void TxtTunerVal_Validate(bool& cancel);
     void ShowScenarioDate(double days);
-    // The "mm/dd/yyyy" text of today plus a time change; throws when the
-    // date lies outside the calendar.
-    std::string ScenarioDateText(double days) const;
-    Date ParseScenarioDate(const std::string& text) const;
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
 

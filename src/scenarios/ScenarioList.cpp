@@ -6,6 +6,7 @@
 
 #include "control/MainCtl.h"
 #include "control/WholeText.h"
+#include "scenarios/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -176,7 +177,7 @@ void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     }
     // A time change must give a calendar date; this is checked before
     // anything is written.
-    const std::string dateText = index == m_TimeIdx ? ScenarioDateText(v) : std::string();
+    const std::string dateText = index == m_TimeIdx ? ScenarioDateText(Today(), v, Loc()) : std::string();
     setProperty(v);
     if (index == m_TunerValIdx) ApplyTunerToScenario(record.Gettuner(), v, position);
     if (index == m_TimeIdx) TxtDate->SetText(dateText);
