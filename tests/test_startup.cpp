@@ -6,18 +6,13 @@
 #include <algorithm>
 
 #include "Harness.h"
+#include "control/OptionLists.h"
+#include "records/RecordError.h"
 
 using namespace zemra;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
-
-const char* const kSecurityA = "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
-const char* const kSecurityB = "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0";
-
-bool Contains(const std::vector<std::string>& texts, const std::string& part) {
-    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
-}
 
 TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     Harness h;
@@ -133,15 +128,6 @@ TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
     EXPECT_EQ(h.ctl.ScenarioLst->ListIndex(), -1);
 }
 
-TEST(StartUp, TheLoaderShowsTheChoicesOfTheLastSecurityAdded) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB}});
-    // Security B: continuous dividends, decay factor, no bankruptcy model.
-    // (Selecting the first row re-shows A's choices once the assumption
-    // panel shows the current security.)
-    EXPECT_EQ(h.ctl.Model().Securities().Item(2).GetDivType(), 2);
-}
-
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
     for (const char* on : {"YES", "Yes", "y", "Y", "yes"}) {
         Harness h;
@@ -200,28 +186,44 @@ TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
     }
 }
 
-TEST(OptionLists, CallAdjustmentsShowTheFirstNameEvenWithCodeZero) {
+TEST(OptionLists, CodeItemsNeedANameAndASmallWholeNumber) {
+    const Locale us = Locale::EnUs();
+    EXPECT_EQ(ReadCodeItem("tuner", "3;Standard", 0, us), (std::pair<int16_t, std::string>{3, "Standard"}));
+    EXPECT_EQ(ReadCodeItem("tuner", "2.5;Half", 0, us).first, 2);   // halves to even
+    const std::vector<std::pair<const char*, const char*>> refused = {
+        {"1", "The tuner list cannot be loaded: item 2 ('1') has no name."},
+        {"x;Two", "The tuner list cannot be loaded: the code of item 2 ('x') is not a whole number."},
+        {"40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('40000') is outside the range -32768 to 32767."},
+        {"-40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('-40000') is outside the range -32768 to 32767."}};
+    for (const auto& [item, message] : refused) {
+        try {
+            ReadCodeItem("tuner", item, 1, us);
+            ADD_FAILURE() << item;
+        } catch (const RecordError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+}
+
+TEST(OptionLists, CurveNamesAndCodesAreUniqueAndFoundWithoutRegardToCase) {
+    CurveList curves;
+    EXPECT_EQ(curves.Add("USG;US Government", 0), "US Government");
+    EXPECT_EQ(curves.Add("EUR;Euro Swap", 1), "Euro Swap");
+    EXPECT_EQ(curves.CodeOf("euro swap"), "EUR");
+    EXPECT_EQ(curves.NameOf("usg"), "US Government");
+    EXPECT_EQ(curves.NameOf("GBP"), std::nullopt);
+    EXPECT_THROW(curves.Add("usg;Again", 2), RecordError);
+    EXPECT_THROW(curves.Add("GBP;EURO SWAP", 2), RecordError);
+    EXPECT_THROW(curves.Add("GBP", 2), RecordError);
+    EXPECT_EQ(curves.NameOf("GBP"), std::nullopt);
+}
+
+TEST(OptionLists, ADropDownEntryIsFoundByItsCode) {
     Harness h;
     h.Start({{"CallAdjustment", "0;None|1;Hard Call"}});
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->ItemData(1), 1);
-}
-
-TEST(OptionLists, CurvesListTheirNamesAndNoEntryIsSelected) {
-    Harness h;
-    h.Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"}});
-    EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government", "Euro Swap"}));
-}
-
-TEST(OptionLists, ACodeOutsideTheSmallWholeNumbersIsReportedAsOutOfRange) {
-    for (const char* code : {"40000", "-40000"}) {
-        Harness h;
-        h.Start({{"TunerString", std::string("1;One|") + code + ";Wide"}});
-        EXPECT_EQ(h.Rows(*h.ctl.ComboTuner), (std::vector<std::string>{"One"}));
-        EXPECT_TRUE(Contains(h.Messages(), std::string("the code of item 2 ('") + code +
-                                               "') is outside the range -32768 to 32767"))
-            << h.Messages().front();
-    }
+    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");   // the first, even with code 0
+    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 1), "Hard Call");
+    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 5), "");
 }
 
 TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {
