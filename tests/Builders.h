@@ -28,8 +28,8 @@ inline const char* const kSecurityB =
 
 // A security record text whose 32 fields can be changed by name.
 struct SecurityFields {
-    std::string id = "3001", desc = "Alder CV", type = "C", cp = "1000", convPrice = "100", spread = "300",
-                callAdj = "0", callAdjVal = "0", useBorrow = "0", stkPos = "0", stkPrice = "40", vol = "30",
+    std::string id = "4001", desc = "Maple CV", type = "C", cp = "1000", convPrice = "105.25", spread = "350",
+                callAdj = "0", callAdjVal = "0", useBorrow = "0", stkPos = "-12500", stkPrice = "42.5", vol = "32.5",
                 curve = "USG", factor = "10", deltaAdj = "0", ratio = "25", capRule = "1", convCap = "15",
                 stkCap = "15", fin = "0", reb = "0", brw = "0", tail = "0", fx = "1", maturity = "", fxToUsd = "1",
                 disc = "0", divType = "1", recv = "R", recvVal = "40", bnk = "1", iad = "0";
