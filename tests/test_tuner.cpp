@@ -6,11 +6,10 @@
 #include "Harness.h"
 
 using namespace zemra;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
 
-const char* const kStale = "Click Update button to recalculate $Impact!";
 // Three scenarios, each with tuner 3 (Standard) and tuner value 100.
 const char* const kThree = "One;1;0;0;0;0;100;0;3;N|Two;2;0;0;0;0;100;0;3;N|Three;3;0;0;0;0;100;0;3;N";
 
@@ -18,9 +17,7 @@ const char* const kThree = "One;1;0;0;0;0;100;0;3;N|Two;2;0;0;0;0;100;0;3;N|Thre
 struct Panel : Harness {
     explicit Panel(const char* scenarios = kThree) {
         Start({{"TunerString", "3;Standard|7;Aggressive|9;Calm"},
-               {"RecordString",
-                "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5|"
-                "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0"},
+               {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
                {"ScenarioString", scenarios}});
         host.messages.clear();
     }
@@ -28,7 +25,6 @@ struct Panel : Harness {
         panel().UserSelectRow(*ctl.ScenarioLst, 0);
         panel().UserSelectRow(*ctl.ScenarioLst, 2, true);
     }
-    const CValuation& Val(int security, int scenario) { return ctl.Model().Valuations().Item(security).Item(scenario); }
     const std::string& Notice() { return ctl.LabelProgress->caption; }
 };
 
