@@ -159,11 +159,12 @@ private:
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
-    void ShowCarryLabel(const CValuation& val);
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();
     void ShowValuation();
+    // The carry a valuation's option chooses, in LbCarry.
+    void ShowCarryLabel(const CValuation& val);
     void BlankValuationPanel();
     void ShowTotals();
     void ShowScenarioDetail();

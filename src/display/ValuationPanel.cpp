@@ -64,6 +64,15 @@ void MainCtl::BlankValuationPanel() {
     }
 }
 
+// The carry a valuation's option chooses in LbCarry; any other option
+// leaves the label as it is.
+void MainCtl::ShowCarryLabel(const CValuation& val) {
+    const std::optional<double> carry = ChosenCarry(val);
+    if (!carry) return;
+    LbCarry->caption = FormatGrouped(*carry, 0, Loc());
+    LbCarry->foreColor = SignColor(*carry);
+}
+
 // A new current security: its assumptions, then its valuation and the
 // totals.
 void MainCtl::LstSecurity_Click() {

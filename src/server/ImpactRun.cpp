@@ -73,15 +73,6 @@ void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply
     if (carryShown > 0) ShowCarryLabel(row.Item(carryShown));
 }
 
-// The carry a valuation's option chooses in LbCarry; any other option
-// leaves the label as it is.
-void MainCtl::ShowCarryLabel(const CValuation& val) {
-    const std::optional<double> carry = ChosenCarry(val);
-    if (!carry) return;
-    LbCarry->caption = FormatGrouped(*carry, 0, Loc());
-    LbCarry->foreColor = SignColor(*carry);
-}
-
 // Every security's sub-impact under every scenario and each scenario's total
 // $Impact, written to the scenarios and their impact rows. Without valued
 // securities every total is 0.
