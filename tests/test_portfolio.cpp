@@ -102,31 +102,49 @@ TEST(PortfolioModel, RemovingKeepsTheStoredEntryWithoutAnImpactAndRenamingRename
     EXPECT_EQ(model.FindStoredScenarioPosition(7), 0);
 }
 
-TEST(StartUpMend, AScenarioWhoseTunerDoesNotFitIsNotListedAndTheRestIsValued) {
-    Harness h;
-    h.Replies({{kDetail, "0"}, {kCarry, "0"}, {kPages, "0"}});
-    h.Start({{"RecordString", kSecurityA},
-             {"ScenarioString", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N"},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry}});
-    EXPECT_TRUE(Contains(h.Messages(), "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"));
-    EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), std::vector<std::string>{"A"});
-    EXPECT_EQ(h.Rows(*h.ctl.ComboScenario), std::vector<std::string>{"A"});
-    EXPECT_EQ(OutOfStep(h.ctl.Model(), &h.ctl), "");
-    // Update now runs: the valuations of what was loaded are there.
-    h.host.messages.clear();
-    h.panel().UserSelectRow(*h.ctl.LstSecurity, 0);
-    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0);
-    h.panel().UserClick(*h.ctl.UpdateBtn);
-    EXPECT_EQ(h.Messages(), std::vector<std::string>{});
-}
-
-TEST(StartUpMend, AnAutoLoadedStoredScenarioWhoseTunerDoesNotFitIsNotListed) {
-    Harness h;
-    h.Start({{"RecordString", kSecurityA}, {"StoredScenarios", "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y"}});
-    EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), std::vector<std::string>{"Fine"});
-    EXPECT_EQ(h.Rows(*h.ctl.ComboScenario), std::vector<std::string>{"Fine"});
-    EXPECT_EQ(OutOfStep(h.ctl.Model(), &h.ctl), "");
+// A start-up item that cannot be taken whole is reported and not listed;
+// start-up ends there, and what was listed before it has its valuations, so
+// that an Update values it.
+TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValued) {
+    struct Case {
+        std::string records, stored, scenarios;
+        std::vector<std::string> securityRows, scenarioRows;
+        std::string message;
+    };
+    const std::string ab = std::string(kSecurityA) + "|" + kSecurityB;
+    const std::vector<Case> table = {
+        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N", {"ACME CV"}, {"A"},
+         "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"},
+        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y", "", {"ACME CV"}, {"Fine"},
+         "Scenario 'Wide' tuner 40000"},
+        {ab, "", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N", {"ACME CV", "Beta Corp"}, {"Up"}, "Bad"},
+        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB, "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+         "Broken"},
+        {std::string(kSecurityA) + "|", "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+         "needs at least an id and a description"},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.message);
+        Harness h;
+        h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
+        h.Start({{"RecordString", c.records},
+                 {"StoredScenarios", c.stored},
+                 {"ScenarioString", c.scenarios},
+                 {"ScenarioDetailPath", kDetail},
+                 {"CarryCalcPath", kCarry}});
+        ASSERT_EQ(h.Messages().size(), 1u);
+        EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
+        EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securityRows);
+        EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), c.scenarioRows);
+        EXPECT_EQ(OutOfStep(h.ctl.Model(), &h.ctl), "");
+        EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+        h.SelectRow(*h.ctl.LstSecurity, 0);
+        if (!c.scenarioRows.empty()) h.SelectRow(*h.ctl.ScenarioLst, 0);
+        h.panel().UserClick(*h.ctl.UpdateBtn);
+        if (!c.scenarioRows.empty()) {
+            EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
+        }
+    }
 }
 
 // Random journeys: start-up data with malformed pieces mixed in, then user

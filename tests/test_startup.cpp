@@ -76,50 +76,6 @@ TEST(StartUp, ASecurityIdGivenTwiceYieldsOneRowAndTheFirstWins) {
     EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetSectype(), "B");
 }
 
-TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB},
-             {"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}});
-    // The broken record adds neither a row nor a record; the rows still
-    // belong to their records.
-    EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV"}));
-    EXPECT_EQ(h.ctl.Model().Securities().Count(), 1);
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_NE(h.host.messages[0].text.find("Broken"), std::string::npos) << h.host.messages[0].text;
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-    // Start-up ended at the broken record: no scenario was loaded.
-    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 0);
-}
-
-TEST(StartUp, AfterAMalformedScenarioTheLoadedListsAndTheGridStayInStep) {
-    Harness h;
-    h.Replies({{"http://pages/", "0"}});
-    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N"},
-             {"ScenarioDetailPath", "http://pages/ScenarioDetail.asp"},
-             {"CarryCalcPath", "http://pages/CarryCalc.asp"}});
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_TRUE(Contains(h.Messages(), "Bad"));
-    // Up was loaded before the bad scenario: both securities have its
-    // valuation, so the panel shows it and an Update values it.
-    ASSERT_EQ(h.ctl.ScenarioLst->Count(), 1);
-    ASSERT_EQ(h.ctl.Model().Valuations().Count(), 2);
-    EXPECT_EQ(h.ctl.Model().Valuations().Item(2).Count(), 1);
-    h.panel().UserSelectRow(*h.ctl.LstSecurity, 1);
-    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0);
-    EXPECT_EQ(h.ctl.LabelValuation[m_CurEstPrice]->caption, "0.000");
-    h.panel().UserClick(*h.ctl.UpdateBtn);
-    EXPECT_EQ(h.host.messages.size(), 1u) << h.host.messages.back().text;
-}
-
-TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|"}});
-    EXPECT_EQ(h.ctl.Model().Securities().Count(), 1);
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_TRUE(Contains(h.Messages(), "needs at least an id and a description"));
-}
-
 TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
     Harness h;
     h.Start({{"RecordString", kSecurityA}});
