@@ -461,45 +461,35 @@ TEST(HeadlessFetch, APortfolioIsValuedOverHttpAndThePagesReadWhatWasTyped) {
 }
 
 TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetchNamingAddressAndCause) {
-    {
-        PageServer server([](const std::string& target) -> PageServer::Answer {
-            if (target.rfind("/pages/ScenarioDetail.asp?Secid=12&", 0) == 0) return {500, "oops", "", false};
-            return {200, "0;1|0;1", "", false};
-        });
-        const std::string out = RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump LstImpact\n", "");
-        const nlohmann::json dump = LastDump(out);
-        ASSERT_EQ(dump["messages"].size(), 1u) << out;
-        const std::string text = dump["messages"][0]["text"];
-        EXPECT_TRUE(Contains(text, "'Stock'")) << text;
-        EXPECT_TRUE(Contains(text, server.Base() + "pages/ScenarioDetail.asp?Secid=12&")) << text;
-        EXPECT_TRUE(Contains(text, "status 500")) << text;
-        EXPECT_EQ(dump["pointer"], 0);
-    }
-    {
-        PageServer server([](const std::string&) -> PageServer::Answer { return {200, "", "", true}; });
+    struct Case {
+        PageServer::Handler handler;
+        std::string options, security, page, cause;
+    };
+    const std::vector<Case> table = {
+        {[](const std::string& target) -> PageServer::Answer {
+             if (target.rfind("/pages/ScenarioDetail.asp?Secid=12&", 0) == 0) return {500, "oops", "", false};
+             return {200, "0;1|0;1", "", false};
+         },
+         "", "'Stock'", "pages/ScenarioDetail.asp?Secid=12&", "status 500"},
+        {[](const std::string&) -> PageServer::Answer { return {200, "", "", true}; }, "--timeout 1", "'Bond CV'",
+         "pages/ScenarioDetail.asp?Secid=11&", "Timeout"},
+        {[](const std::string& target) -> PageServer::Answer {
+             if (target.rfind("/pages/CarryCalc.asp?", 0) == 0) return {200, "", "", false, true};
+             return {200, "0;1|0;1", "", false, false};
+         },
+         "", "'Bond CV'", "pages/CarryCalc.asp?Secid=11&", "Server returned nothing"},
+    };
+    for (const Case& c : table) {
+        PageServer server(c.handler);
         const auto began = std::chrono::steady_clock::now();
         const std::string out =
-            RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump LstImpact\n", "--timeout 1");
+            RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump LstImpact\n", c.options);
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
         const nlohmann::json dump = LastDump(out);
         ASSERT_EQ(dump["messages"].size(), 1u) << out;
         const std::string text = dump["messages"][0]["text"];
-        EXPECT_TRUE(Contains(text, "'Bond CV'")) << text;
-        EXPECT_TRUE(Contains(text, server.Base() + "pages/ScenarioDetail.asp?Secid=11&")) << text;
-        EXPECT_TRUE(Contains(text, "Timeout")) << text;
-    }
-    {
-        // The carry page drops the connection.
-        PageServer server([](const std::string& target) -> PageServer::Answer {
-            if (target.rfind("/pages/CarryCalc.asp?", 0) == 0) return {200, "", "", false, true};
-            return {200, "0;1|0;1", "", false, false};
-        });
-        const std::string out = RunHeadless(Properties(server.Base(), Records(MixedPortfolio())).dump(), "dump\n", "");
-        const nlohmann::json dump = LastDump(out);
-        ASSERT_EQ(dump["messages"].size(), 1u) << out;
-        const std::string text = dump["messages"][0]["text"];
-        EXPECT_TRUE(Contains(text, "'Bond CV'")) << text;
-        EXPECT_TRUE(Contains(text, server.Base() + "pages/CarryCalc.asp?Secid=11&")) << text;
-        EXPECT_TRUE(Contains(text, "Server returned nothing")) << text;
+        for (const std::string& part : {c.security, server.Base() + c.page, c.cause})
+            EXPECT_TRUE(Contains(text, part)) << text;
+        EXPECT_EQ(dump["pointer"], 0);
     }
 }
