@@ -1,5 +1,6 @@
 #include "PanelDump.h"
 
+#include <vector>
 
 namespace zemra::headless {
 

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-
 namespace zemra::web {
 
 namespace {
