@@ -1,8 +1,8 @@
-// The impact run: valuation records, dollar Greeks and share figures from
-// known replies for every security type, sub-impacts and totals with each
-// carry option, skipped securities, the messages of an Update that cannot
-// start, every failure that stops a run, and a real fetch of a portfolio
-// from a stand-in page server on loopback.
+// The impact run through the panel: what it shows of the figures (their
+// arithmetic is tested in test_impact_math), the carry option and the carry
+// label, the requests of an Update, the messages of one that cannot start,
+// the failures that stop a run, and a real fetch of a portfolio from a
+// stand-in page server on loopback.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -57,8 +57,6 @@ void Start(Harness& h, const std::vector<Holding>& holdings, const std::string& 
              {"CapitalCalcPath", kCapital}});
 }
 
-const CValuation& Val(Harness& h, int security, int scenario) { return h.Val(security, scenario); }
-
 }  // namespace
 
 // ---- What the run shows of the figures (their arithmetic: test_impact_math).
@@ -69,7 +67,7 @@ TEST(ImpactFigures, TotalsAreRoundedToWholeDollars) {
     Start(h, {{21, SecurityRecord(21, "Odd", "E", 3, 10.5, 0, 1, 1, "1"), Piece({{m_CurDelta, 100}}), Piece({})}},
           "Up 50;50;0;0;0;0;100;0;1;N",
           {{DetailPrefix(21), Piece({{m_CurDelta, 100}})}, {CarryPrefix(21), "0;0;0;0.5"}, {kPages, "0"}});
-    EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 16.25);
+    EXPECT_DOUBLE_EQ(h.Val(1, 1).Getvaluation(m_SubImpact), 16.25);
     EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), 16);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"16"}));
 }
@@ -103,15 +101,15 @@ TEST(ImpactCarry, TheCarryOptionChoosesFullNetOrNoCarry) {
     Harness h;
     const std::vector<Holding> bond = {MixedPortfolio()[0]};
     Start(h, bond);
-    EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 260250);   // option 0: full carry 250
+    EXPECT_DOUBLE_EQ(h.Val(1, 1).Getvaluation(m_SubImpact), 260250);   // option 0: full carry 250
     EXPECT_EQ(h.ctl.LbCarry->caption, "250");
     EXPECT_EQ(h.ctl.LbCarry->foreColor, kBlue);
 
     h.ctl.Model().Valuations().Item(1).Item(1).SetoptCarry(1);
     h.ctl.Model().Valuations().Item(1).Item(2).SetoptCarry(2);
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
-    EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 259925);    // net carry -75
-    EXPECT_DOUBLE_EQ(Val(h, 1, 2).Getvaluation(m_SubImpact), -130000);   // no carry
+    EXPECT_DOUBLE_EQ(h.Val(1, 1).Getvaluation(m_SubImpact), 259925);    // net carry -75
+    EXPECT_DOUBLE_EQ(h.Val(1, 2).Getvaluation(m_SubImpact), -130000);   // no carry
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"259,925", "(130,000)"}));
     EXPECT_EQ(h.ctl.LbCarry->caption, "(75)");
     EXPECT_EQ(h.ctl.LbCarry->foreColor, kRed);
@@ -119,7 +117,7 @@ TEST(ImpactCarry, TheCarryOptionChoosesFullNetOrNoCarry) {
     // No valuation with a carry option of 0 or 1: the label stays as it was.
     h.ctl.Model().Valuations().Item(1).Item(1).SetoptCarry(2);
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
-    EXPECT_DOUBLE_EQ(Val(h, 1, 1).Getvaluation(m_SubImpact), 260000);
+    EXPECT_DOUBLE_EQ(h.Val(1, 1).Getvaluation(m_SubImpact), 260000);
     EXPECT_EQ(h.ctl.LbCarry->caption, "(75)");
     EXPECT_TRUE(h.host.messages.empty());
 }
@@ -257,11 +255,11 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         // The first security keeps its new figures; the failing one and the
         // ones after it keep their old (fresh) records.
         if (c.failing == "'Stock'") {
-            EXPECT_DOUBLE_EQ(Val(h, 1, 1).GetDolDelta(0), 520000);
+            EXPECT_DOUBLE_EQ(h.Val(1, 1).GetDolDelta(0), 520000);
         }
-        EXPECT_EQ(Val(h, 2, 1).Getvaluation(m_CurDelta), 0);
-        EXPECT_EQ(Val(h, 2, 2).Getvaluation(m_CurDelta), 0);
-        EXPECT_EQ(Val(h, 3, 1).Getvaluation(m_CurEstPrice), 0);
+        EXPECT_EQ(h.Val(2, 1).Getvaluation(m_CurDelta), 0);
+        EXPECT_EQ(h.Val(2, 2).Getvaluation(m_CurDelta), 0);
+        EXPECT_EQ(h.Val(3, 1).Getvaluation(m_CurEstPrice), 0);
         EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
         // The busy state is left, and the notice says the impacts are stale.
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
@@ -277,7 +275,7 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
             h.Replies(Replies(holdings));
             ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
             EXPECT_EQ(h.host.messages.size(), 2u);
-            EXPECT_DOUBLE_EQ(Val(h, 2, 1).Getvaluation(m_SubImpact), 10250);
+            EXPECT_DOUBLE_EQ(h.Val(2, 1).Getvaluation(m_SubImpact), 10250);
             EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"285,100", "(133,500)"}));
             EXPECT_EQ(h.panel().Focused(), h.ctl.TxtScenario[0]);
         }
