@@ -36,24 +36,6 @@ struct Figures {
 
 }  // namespace
 
-TEST(ValuationFigures, EachSlotShowsItsDecimals) {
-    const std::vector<std::pair<std::vector<int>, int>> table = {
-        {{m_SubImpact, m_CurImpSprd, m_UpdateImpSprd}, 0},
-        {{m_CurImpVol, m_UpdateImpVol}, 1},
-        {{m_CurDelta, m_UpdateDelta, m_CurYTM, m_UpdateYTM, m_CurYTC, m_UpdateYTC, m_CurYTP, m_UpdateYTP}, 2},
-        {{m_CurStkPrice, m_CurEstPrice, m_CurFairValue, m_CurBondFlr, m_CurGamma, m_CurRho, m_CurVega, m_CurPctCheap,
-          m_CurCrdSprd01, m_UpdateStkPrice, m_UpdateEstPrice, m_UpdateFairValue, m_UpdateBondFlr, m_UpdateGamma,
-          m_UpdateRho, m_UpdateVega, m_UpdatePctCheap, m_UpdateCrdSprd01},
-         3}};
-    int slots = 0;
-    for (const auto& [group, decimals] : table)
-        for (int slot : group) {
-            EXPECT_EQ(ValuationDecimals(slot), decimals) << slot;
-            ++slots;
-        }
-    EXPECT_EQ(slots, kValuationSlots);
-}
-
 TEST(ValuationFigures, OnlyTheStockPricesAreDividedByTheFxRateAndWithoutOneHaveNoValue) {
     EXPECT_EQ(ShownValuation(m_CurStkPrice, 50, 0.5), 100);
     EXPECT_EQ(ShownValuation(m_UpdateStkPrice, -10, 0.5), -20);
@@ -143,9 +125,11 @@ TEST(ValuationPanel, LabelsShowTheirFiguresGroupedWithTheSignColours) {
     v.Settuner(2);
     v.SetTunerValue(1.5);
     ASSERT_TRUE(h.SelectRow(*c.ScenarioLst, 0));
+    // One slot of each number of decimals, and a stock price divided by
+    // the FX rate of 0.5.
     const std::vector<std::pair<int, const char*>> slots = {
-        {m_CurStkPrice, "2,469.136"}, {m_CurEstPrice, "1,234.568"}, {m_CurImpVol, "1,234.6"},
-        {m_CurDelta, "1,234.57"},     {m_SubImpact, "1,235"},       {m_CurImpSprd, "(13)"}};
+        {m_CurStkPrice, "2,469.136"}, {m_UpdateEstPrice, "1,234.568"}, {m_CurImpVol, "1,234.6"},
+        {m_UpdateYTC, "1,234.57"},    {m_SubImpact, "1,235"},          {m_CurImpSprd, "(13)"}};
     for (const auto& [slot, text] : slots) EXPECT_EQ(c.LabelValuation[slot]->caption, text) << slot;
     EXPECT_EQ(c.LabelValuation[m_CurImpSprd]->foreColor, kRed);
     EXPECT_EQ(c.LabelValuation[m_CurEstPrice]->foreColor, kBlue);
