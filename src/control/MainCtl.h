@@ -14,7 +14,7 @@ namespace zemra {
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
 // ProcessInitData; from then on every behaviour is driven by the user's
-// actions on its panel and dialogs.
+// actions on its panel.
 class MainCtl {
 public:
     explicit MainCtl(HostSeam& host);
