@@ -198,21 +198,28 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         ComboBox* const combos[] = {c.ComboTuner, c.ComboTuner2, c.ComboDisc, c.ComboDivType};
         for (int step = 0; step < 30; ++step) {
             h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
-            switch (pick(5)) {
-                case 0: {
+            switch (pick(12)) {
+                case 5:   // the host starts the control again: the lists get a second copy
+                    trail += " | ProcessInitData";
+                    c.ProcessInitData();
+                    break;
+                case 0:
+                case 6: {
                     TextBox* box = fields[pick(8)];
                     const std::string& text = texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
                     trail += " | type " + box->Name() + " '" + text + "'";
                     h.panel().UserType(*box, text);
                     break;
                 }
-                case 1: {
+                case 1:
+                case 7: {
                     Button* button = buttons[pick(5)];
                     trail += " | click " + button->Name();
                     h.panel().UserClick(*button);
                     break;
                 }
-                case 2: {
+                case 2:
+                case 8: {
                     ListBox* list = lists[pick(3)];
                     if (list->Count() == 0) break;
                     const int row = pick(list->Count());
@@ -221,7 +228,8 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                     h.panel().UserSelectRow(*list, row, ctrl);
                     break;
                 }
-                case 3: {
+                case 3:
+                case 9: {
                     ComboBox* combo = combos[pick(4)];
                     if (combo->Count() == 0) break;
                     const int entry = pick(combo->Count());
