@@ -20,6 +20,17 @@ inline const std::string kCarry = kPages + "CarryCalc.asp";
 inline const std::string kCapital = kPages + "CapitalCalc.asp";
 inline const char* const kStale = "Click Update button to recalculate $Impact!";
 
+// A host whose numbers and dates are written the German way.
+inline Locale GermanLike() {
+    Locale locale;
+    locale.decimalSeparator = ',';
+    locale.groupSeparator = '.';
+    locale.dateSeparator = '.';
+    locale.dateOrder = DateOrder::DayMonthYear;
+    locale.shortDatePattern = "dd.MM.yyyy";
+    return locale;
+}
+
 // Two complete security records: a convertible bond and a stock.
 inline const char* const kSecurityA =
     "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";

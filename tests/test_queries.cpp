@@ -130,13 +130,7 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
 }
 
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    Locale de;
-    de.decimalSeparator = ',';
-    de.groupSeparator = '.';
-    de.dateSeparator = '.';
-    de.dateOrder = DateOrder::DayMonthYear;
-    de.shortDatePattern = "dd.MM.yyyy";
-    HeadlessHost host(Date{2026, 12, 6}, de);
+    HeadlessHost host(Date{2026, 12, 6}, GermanLike());
     host.SetCannedReplies({{kDetail, "0;1,234.5|0"}, {kCarry, "0|0"}});
     MainCtl ctl(host);
     PropertyBag bag;

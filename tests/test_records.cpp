@@ -5,27 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "Builders.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
 #include "records/RecordError.h"
 
 using namespace zemra;
+using zemra::testing::GermanLike;
 
 namespace {
 
 const Date kToday{2026, 12, 6};
 const Locale kUs;
-
-Locale GermanLike() {
-    Locale locale;
-    locale.decimalSeparator = ',';
-    locale.groupSeparator = '.';
-    locale.dateSeparator = '.';
-    locale.dateOrder = DateOrder::DayMonthYear;
-    locale.shortDatePattern = "dd.MM.yyyy";
-    return locale;
-}
 
 // A complete 32-field security record text, with some fields replaced.
 std::string SecurityText(const std::map<int, std::string>& changes = {}) {
