@@ -140,51 +140,65 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
     return staged;
 }
 
-double CalculateScenarioImpact(const Portfolio& portfolio, int scenarioPosition) {
-    const CScenario& scen = portfolio.Scenarios().Item(scenarioPosition);
-    const double S = scen.GetScenarioProperties(m_StkChgIdx);
-    double total = 0;
+void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int, double)>& done) {
+    // The figures of each security that do not depend on the scenario.
+    struct Holding {
+        const CSecurity* sec;
+        ImpactBasis basis;
+        double F, CP, SP, STP;
+        std::optional<double> FX;
+    };
+    std::vector<Holding> holdings;
     for (int k = 1; k <= portfolio.Valuations().Count(); ++k) {
         const CSecurity& sec = portfolio.Securities().Item(k);
-        CValuation& val = portfolio.ValuationAt(k, scenarioPosition);
-        const double F = sec.GetFactor(), CP = sec.GetProperties(ConvertPosIdx);
-        const double SP = sec.GetProperties(StkPriceIdx), STP = sec.GetProperties(StkPosIdx);
-        const double E1 = val.Getvaluation(m_CurEstPrice);
-        const double U1 = val.Getvaluation(m_UpdateEstPrice);
-        const double BF = val.Getvaluation(m_CurBondFlr);
-        const double UBF = val.Getvaluation(m_UpdateBondFlr);
-        const double NSP = NewStockPrice(S, SP);
-        const long opt = val.GetoptCarry();
-        const double fullCarry = val.GetCarry(m_CarryIdx);
-        const double netCarry = val.GetCarry(m_NetCarryIdx);
-        double impact = 0;
-        switch (ImpactBasisOf(sec.GetSectype())) {
-            case ImpactBasis::StockPrice:
-                impact = StockChangeImpact(NSP, SP, F, CP, opt, fullCarry, netCarry);
-                break;
-            case ImpactBasis::OptionValue:
-                impact = OptionValueImpact(U1, UBF, E1, BF, CP, F, NSP, SP, STP, opt, fullCarry, netCarry);
-                break;
-            case ImpactBasis::BondFloor:
-                if (BF == 0) continue;  // no bond floor: keeps its previous sub-impact
-                impact = PriceChangeImpact(UBF, BF, F, CP, SP, NSP, STP, opt, fullCarry, netCarry);
-                break;
-            case ImpactBasis::EstimatedPrice:
-                if (E1 == 0) continue;  // no estimated price: keeps its previous sub-impact
-                impact = PriceChangeImpact(U1, E1, F, CP, SP, NSP, STP, opt, fullCarry, netCarry);
-                break;
-        }
-        double FX = 0;
-        try {
-            FX = DivisorFx(sec, "sub-impacts");
-        } catch (const std::exception& e) {
-            throw std::runtime_error("The $Impact calculation stopped at security " + Quoted(sec.Getdescription()) +
-                                     ": " + e.what());
-        }
-        total = total + impact / FX;
-        val.Setvaluation(m_SubImpact, impact / FX);
+        holdings.push_back({&sec, ImpactBasisOf(sec.GetSectype()), sec.GetFactor(), sec.GetProperties(ConvertPosIdx),
+                            sec.GetProperties(StkPriceIdx), sec.GetProperties(StkPosIdx),
+                            ParseNumber(sec.GetFxToUsd(), Locale{})});
     }
-    return total;
+    for (int s = 1; s <= portfolio.Scenarios().Count(); ++s) {
+        const double S = portfolio.Scenarios().Item(s).GetScenarioProperties(m_StkChgIdx);
+        double total = 0;
+        for (std::size_t k = 0; k < holdings.size(); ++k) {
+            const Holding& h = holdings[k];
+            CValuation& val = portfolio.ValuationAt(static_cast<int>(k) + 1, s);
+            const double E1 = val.Getvaluation(m_CurEstPrice);
+            const double U1 = val.Getvaluation(m_UpdateEstPrice);
+            const double BF = val.Getvaluation(m_CurBondFlr);
+            const double UBF = val.Getvaluation(m_UpdateBondFlr);
+            const double NSP = NewStockPrice(S, h.SP);
+            const long opt = val.GetoptCarry();
+            const double fullCarry = val.GetCarry(m_CarryIdx);
+            const double netCarry = val.GetCarry(m_NetCarryIdx);
+            double impact = 0;
+            switch (h.basis) {
+                case ImpactBasis::StockPrice:
+                    impact = StockChangeImpact(NSP, h.SP, h.F, h.CP, opt, fullCarry, netCarry);
+                    break;
+                case ImpactBasis::OptionValue:
+                    impact = OptionValueImpact(U1, UBF, E1, BF, h.CP, h.F, NSP, h.SP, h.STP, opt, fullCarry, netCarry);
+                    break;
+                case ImpactBasis::BondFloor:
+                    if (BF == 0) continue;  // no bond floor: keeps its previous sub-impact
+                    impact = PriceChangeImpact(UBF, BF, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
+                    break;
+                case ImpactBasis::EstimatedPrice:
+                    if (E1 == 0) continue;  // no estimated price: keeps its previous sub-impact
+                    impact = PriceChangeImpact(U1, E1, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
+                    break;
+            }
+            if (!h.FX || *h.FX == 0) {
+                try {
+                    DivisorFx(*h.sec, "sub-impacts");
+                } catch (const std::exception& e) {
+                    throw std::runtime_error("The $Impact calculation stopped at security " +
+                                             Quoted(h.sec->Getdescription()) + ": " + e.what());
+                }
+            }
+            total = total + impact / *h.FX;
+            val.Setvaluation(m_SubImpact, impact / *h.FX);
+        }
+        done(s, total);
+    }
 }
 
 }  // namespace zemra

@@ -2,6 +2,7 @@
 // What the impact run computes from the records: the dollar Greeks and
 // share figures of a valuation, the three impact functions, each security's
 // sub-impact and each scenario's total $Impact. No panel is involved.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,12 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
                                         const ValuationRow& row, const std::string& detailReply,
                                         const std::string& carryReply);
 
-// Writes every security's sub-impact under the scenario at a 1-based
-// position into its valuation and returns the scenario's total $Impact. A
-// security without the price its type needs (an estimated price or bond
-// floor of 0) is skipped and keeps its previous sub-impact. Throws, naming
-// the security, when its FxToUsd is not a number or is 0.
-double CalculateScenarioImpact(const Portfolio& portfolio, int scenarioPosition);
+// Writes every security's sub-impact under every scenario into its
+// valuation and hands each scenario's position and total $Impact to `done`,
+// scenario by scenario in list order. A security without the price its type
+// needs (an estimated price or bond floor of 0) is skipped and keeps its
+// previous sub-impact. Throws, naming the security, when its FxToUsd is not
+// a number or is 0; the scenarios before it have been handed on.
+void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int scenario, double total)>& done);
 
 }  // namespace zemra

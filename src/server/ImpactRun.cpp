@@ -77,10 +77,10 @@ void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply
 // $Impact, written to the scenarios and their impact rows. Without valued
 // securities every total is 0.
 void MainCtl::CalculateImpacts() {
-    for (int s = 1; s <= portfolio_.Scenarios().Count(); ++s) {
-        portfolio_.Scenarios().Item(s).SetImpact(CalculateScenarioImpact(portfolio_, s));
-        portfolio_.ShowImpactRow(s);
-    }
+    zemra::CalculateImpacts(portfolio_, [this](int scenario, double total) {
+        portfolio_.Scenarios().Item(scenario).SetImpact(total);
+        portfolio_.ShowImpactRow(scenario);
+    });
 }
 
 }  // namespace zemra
