@@ -125,11 +125,11 @@ void BM_Update(benchmark::State& state) {
     MainCtl ctl(host);
     ctl.ReadProperties(bag);
     ctl.ProcessInitData();  // loads the portfolio and runs the first Update
-    if (ctl.m_Valuations.Count() != securities) state.SkipWithError("the portfolio did not load");
+    if (ctl.Model().Valuations().Count() != securities) state.SkipWithError("the portfolio did not load");
 
     for (auto _ : state) {
         ctl.Panel().UserClick(*ctl.UpdateBtn);
-        benchmark::DoNotOptimize(ctl.m_Scenarios.Item(1).GetImpact());
+        benchmark::DoNotOptimize(ctl.Model().Scenarios().Item(1).GetImpact());
     }
     const double pairs = static_cast<double>(securities) * scenarios;
     state.counters["per_pair"] =

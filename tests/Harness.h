@@ -2,6 +2,7 @@
 #include <map>
 #include <string>
 
+#include "Builders.h"
 #include "HeadlessHost.h"
 #include "control/MainCtl.h"
 
@@ -22,6 +23,23 @@ struct Harness {
         ctl.ProcessInitData();
     }
     void Replies(std::vector<headless::CannedReply> replies) { host.SetCannedReplies(std::move(replies)); }
+    // Starts with two tuners, the given securities and scenarios, and pages
+    // that answer every request with zeros; the start-up's messages are
+    // cleared.
+    void StartWithZeros(const std::string& records, const std::string& scenarios) {
+        Replies({{kDetail, "0|0|0|0|0|0|0|0"}, {kCarry, "0|0|0|0|0|0|0|0"}, {kPages, "0"}});
+        Start({{"TunerString", "1;Standard|2;Aggressive"},
+               {"RecordString", records},
+               {"ScenarioString", scenarios},
+               {"ScenarioDetailPath", kDetail},
+               {"CarryCalcPath", kCarry},
+               {"CapitalCalcPath", kCapital}});
+        host.messages.clear();
+    }
+    CValuation& Val(int security, int scenario) { return ctl.Model().ValuationAt(security, scenario); }
+    bool SelectRow(ListBox& list, int row, bool ctrl = false, bool shift = false) {
+        return panel().UserSelectRow(list, row, ctrl, shift);
+    }
 
     Form& panel() { return ctl.Panel(); }
     std::vector<std::string> Rows(const ListBox& list) const {

@@ -4,26 +4,18 @@
 #include <limits>
 #include <stdexcept>
 
+#include "Builders.h"
 #include "toolkit/DateText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 using namespace zemra;
+using zemra::testing::GermanLike;
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-Locale GermanLike() {
-    Locale locale;
-    locale.decimalSeparator = ',';
-    locale.groupSeparator = '.';
-    locale.dateSeparator = '.';
-    locale.dateOrder = DateOrder::DayMonthYear;
-    locale.shortDatePattern = "dd.MM.yyyy";
-    return locale;
-}
 
 }  // namespace
 

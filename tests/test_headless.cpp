@@ -55,8 +55,8 @@ TEST_F(ScriptFixture, ADumpIsTheSnapshotOfTheNamedElementsWithTheHostsLog) {
     EXPECT_EQ(panel["widgets"]["ScenarioLst"]["rows"], Json::array({"A"}));
     EXPECT_EQ(panel["widgets"]["UpdateBtn"]["toolTip"], "Recalculate $Impact");
     for (const char* key : {"pointer", "messages", "requests", "browserWindows"}) EXPECT_TRUE(state.contains(key)) << key;
-    // Pretty-printed: one member a line.
-    EXPECT_NE(out.str().find("\n        \"DescriptionFld\": {\n"), std::string::npos);
+    // Pretty-printed: one element a line.
+    EXPECT_NE(out.str().find("\n        \"DescriptionFld\": {\"kind\": \"textbox\""), std::string::npos);
 }
 
 TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {

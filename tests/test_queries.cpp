@@ -8,16 +8,15 @@
 #include <vector>
 
 #include "Harness.h"
+#include "server/Queries.h"
+#include "toolkit/TextSplit.h"
 
 using namespace zemra;
 using zemra::headless::CannedReply;
 using zemra::headless::HeadlessHost;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
-
-const char* const kDetail = "http://pages.test/ScenarioDetail.asp";
-const char* const kCarry = "http://pages.test/CarryCalc.asp";
 
 // A bond with awkward text values: a curve with & = + # % and a space, an
 // exchange rate written 1E+20, a lower-case recovery choice.
@@ -33,7 +32,7 @@ const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5
 std::vector<CannedReply> Zeros(int scenarios) {
     std::string pieces = "0";
     for (int j = 1; j < scenarios; ++j) pieces += "|0";
-    return {{kDetail, pieces}, {kCarry, pieces}, {"http://pages.test/", "0"}};
+    return {{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}};
 }
 
 void StartTwo(Harness& h, const std::string& records, const std::string& scenarios = kTwoScenarios) {
@@ -42,7 +41,7 @@ void StartTwo(Harness& h, const std::string& records, const std::string& scenari
              {"ScenarioString", scenarios},
              {"ScenarioDetailPath", kDetail},
              {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", "http://pages.test/CapitalCalc.asp"}});
+             {"CapitalCalcPath", kCapital}});
 }
 
 std::string Query(const std::string& address, const std::string& page) {
@@ -60,62 +59,63 @@ const std::string kTwoScenarioHalf =
     "&StkChg=10;-10.5&RateChg=0;25&VolChg=0;-5&Impact=0;-1234.4&CreditSprdChg=0;1E%2B20&TunerVal=100;95.5"
     "&Tuner=1;2&TimeChg=0;30";
 
-}  // namespace
-
-TEST(Queries, TheScenarioDetailAddressHasBothHalvesInTheirOrderWithEncodedValues) {
-    Harness h;
-    StartTwo(h, kAwkward);
-    ASSERT_GE(h.host.requests.size(), 2u);
-    EXPECT_EQ(Query(h.host.requests[0], kDetail), kAwkwardSecurityHalf + kTwoScenarioHalf);
+// The scenarios of kTwoScenarios in a portfolio model with one security,
+// whose valuations give the tuners sent.
+Portfolio TwoScenarios(const std::string& record = kAwkward, const std::string& scenarios = kTwoScenarios) {
+    Portfolio model;
+    model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(record)));
+    int key = 0;
+    for (const std::string& text : SplitItems(scenarios, '|'))
+        model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
+    return model;
 }
 
-TEST(Queries, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
-    Harness h;
-    StartTwo(h, kDecay);
-    const std::string q = Query(h.host.requests.at(0), kDetail);
+}  // namespace
+
+TEST(QueryBuilders, EachQueryHasItsKeysInOrderWithEncodedValues) {
+    const Portfolio model = TwoScenarios();
+    const CSecurity& sec = model.Securities().Item(1);
+    EXPECT_EQ(BuildSecurityQuery(sec), kAwkwardSecurityHalf);
+    EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)), kTwoScenarioHalf);
+    EXPECT_EQ(SecurityAndScenarioQuery(model, 1), kAwkwardSecurityHalf + kTwoScenarioHalf);
+    EXPECT_EQ(BuildCarryQuery(sec),
+              "Secid=101&FinRate=5.25&RebRate=1.25&BrwCost=0.5&TailRate=0.125&ConvPosition=1000&StkPosition=-12500"
+              "&CapitalRule=2&ConvCapital=17.5&StockCapital=12.5&ConvPrice=105.25&StkPrice=42.5&FxRate=1E%2B20"
+              "&Maturity=06%2F15%2F2031");
+    EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=0;30");
+}
+
+TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
+    const std::string q = BuildSecurityQuery(SecurityOf(kDecay));
     EXPECT_NE(q.find("&Curve=&ConvertPosition=300&"), std::string::npos) << q;
     EXPECT_NE(q.find("&Maturity=12%2F6%2F2056&SecType=D%20S&"), std::string::npos) << q;
     EXPECT_NE(q.find("&BondRecoveryRate=0&SpreadDecayFactor=0.25&"), std::string::npos) << q;
 }
 
-TEST(Queries, EachSecuritySendsTheTunersOfItsOwnValuations) {
+TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
+    Portfolio model = TwoScenarios(kAwkward, "Only;-10;0;0;7;0;100;0;1;N");
+    EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)),
+              "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
+    EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=7");
+    model.ValuationAt(1, 1).Settuner(7);
+    model.ValuationAt(1, 1).SetTunerValue(120);
+    EXPECT_NE(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)).find("&TunerVal=120&Tuner=7&"),
+              std::string::npos);
+}
+
+// ---- The requests of an Update.
+
+TEST(Queries, AnUpdateSendsBothHalvesThenTheCarryQueryWithEveryTimeChange) {
     Harness h;
     StartTwo(h, std::string(kAwkward) + "|" + kDecay);
-    h.ctl.m_Valuations.Item(2).Item(1).Settuner(7);
-    h.ctl.m_Valuations.Item(2).Item(1).SetTunerValue(120);
+    ASSERT_GE(h.host.requests.size(), 4u);
+    EXPECT_EQ(Query(h.host.requests[0], kDetail), kAwkwardSecurityHalf + kTwoScenarioHalf);
+    EXPECT_EQ(Query(h.host.requests[1], kCarry), BuildCarryQuery(h.ctl.Model().Securities().Item(1)) + "&TimeChg=0;30");
+    EXPECT_EQ(h.host.requests[2].rfind(std::string(kDetail) + "?Secid=102&", 0), 0u);
+    // The impacts sent next are the totals of the previous run, now rounded.
     h.host.requests.clear();
     ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
-    ASSERT_GE(h.host.requests.size(), 4u);
-    const std::string first = Query(h.host.requests[0], kDetail);
-    const std::string second = Query(h.host.requests[2], kDetail);
-    EXPECT_NE(first.find("&TunerVal=100;95.5&Tuner=1;2&"), std::string::npos) << first;
-    EXPECT_NE(second.find("&TunerVal=120;95.5&Tuner=7;2&"), std::string::npos) << second;
-    // The impacts sent are the totals of the previous run, now rounded.
-    EXPECT_NE(first.find("&Impact=0;0&"), std::string::npos) << first;
-}
-
-TEST(Queries, OneScenarioSendsSingleValuesWithoutSeparators) {
-    Harness h;
-    h.Replies(Zeros(1));
-    h.Start({{"RecordString", kAwkward},
-             {"ScenarioString", "Only;-10;0;0;7;0;100;0;1;N"},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry}});
-    ASSERT_GE(h.host.requests.size(), 2u);
-    EXPECT_EQ(Query(h.host.requests[0], kDetail),
-              kAwkwardSecurityHalf +
-                  "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
-    EXPECT_EQ(Query(h.host.requests[1], kCarry).substr(Query(h.host.requests[1], kCarry).rfind('&')), "&TimeChg=7");
-}
-
-TEST(Queries, TheCarryQueryCarriesTheRatesAndEveryTimeChange) {
-    Harness h;
-    StartTwo(h, kAwkward);
-    ASSERT_GE(h.host.requests.size(), 2u);
-    EXPECT_EQ(Query(h.host.requests[1], kCarry),
-              "Secid=101&FinRate=5.25&RebRate=1.25&BrwCost=0.5&TailRate=0.125&ConvPosition=1000&StkPosition=-12500"
-              "&CapitalRule=2&ConvCapital=17.5&StockCapital=12.5&ConvPrice=105.25&StkPrice=42.5&FxRate=1E%2B20"
-              "&Maturity=06%2F15%2F2031&TimeChg=0;30");
+    EXPECT_NE(h.host.requests.at(0).find("&Impact=0;0&"), std::string::npos);
 }
 
 TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
@@ -130,13 +130,7 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
 }
 
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    Locale de;
-    de.decimalSeparator = ',';
-    de.groupSeparator = '.';
-    de.dateSeparator = '.';
-    de.dateOrder = DateOrder::DayMonthYear;
-    de.shortDatePattern = "dd.MM.yyyy";
-    HeadlessHost host(Date{2026, 12, 6}, de);
+    HeadlessHost host(Date{2026, 12, 6}, GermanLike());
     host.SetCannedReplies({{kDetail, "0;1,234.5|0"}, {kCarry, "0|0"}});
     MainCtl ctl(host);
     PropertyBag bag;
@@ -156,7 +150,7 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     EXPECT_NE(q.find("&TunerVal=100;99.5&"), std::string::npos) << q;
     EXPECT_NE(q.find("&IAD=0.5"), std::string::npos) << q;
     // The reply is read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(ctl.m_Valuations.Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
+    EXPECT_EQ(ctl.Model().Valuations().Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
 }
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {

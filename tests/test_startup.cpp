@@ -6,18 +6,13 @@
 #include <algorithm>
 
 #include "Harness.h"
+#include "control/OptionLists.h"
+#include "records/RecordError.h"
 
 using namespace zemra;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
-
-const char* const kSecurityA = "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
-const char* const kSecurityB = "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0";
-
-bool Contains(const std::vector<std::string>& texts, const std::string& part) {
-    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
-}
 
 TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     Harness h;
@@ -29,20 +24,20 @@ TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
     ASSERT_EQ(c.LstImpact->Count(), 4);
     std::vector<int> keys;
-    for (int i = 1; i <= c.m_Scenarios.Count(); ++i) keys.push_back(c.m_Scenarios.Item(i).Getkey());
+    for (int i = 1; i <= c.Model().Scenarios().Count(); ++i) keys.push_back(c.Model().Scenarios().Item(i).Getkey());
     EXPECT_EQ(keys, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(c.m_LastScenarioKey, 4);
-    EXPECT_EQ(c.m_StoredScenarios.Count(), 5);
+    EXPECT_EQ(c.Model().LastScenarioKey(), 4);
+    EXPECT_EQ(c.Model().StoredScenarios().Count(), 5);
     // The working list and the stored list hold the same objects.
-    EXPECT_EQ(c.m_Scenarios.Shared(1), c.m_StoredScenarios.Shared(2));
-    EXPECT_EQ(c.m_Scenarios.Shared(4), c.m_StoredScenarios.Shared(5));
-    EXPECT_EQ(c.m_StoredScenarios.Item(1).Getkey(), -1);
-    EXPECT_EQ(c.m_StoredScenarios.Item(1).GetUid(), 7);
+    EXPECT_EQ(c.Model().Scenarios().Shared(1), c.Model().StoredScenarios().Shared(2));
+    EXPECT_EQ(c.Model().Scenarios().Shared(4), c.Model().StoredScenarios().Shared(5));
+    EXPECT_EQ(c.Model().StoredScenarios().Item(1).Getkey(), -1);
+    EXPECT_EQ(c.Model().StoredScenarios().Item(1).GetUid(), 7);
     // The grid: one security, four scenarios, each valuation its own object.
-    ASSERT_EQ(c.m_Valuations.Count(), 1);
-    ASSERT_EQ(c.m_Valuations.Item(1).Count(), 4);
-    EXPECT_NE(c.m_Valuations.Item(1).Shared(1), c.m_Valuations.Item(1).Shared(2));
-    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetTunerValue(), 100);
+    ASSERT_EQ(c.Model().Valuations().Count(), 1);
+    ASSERT_EQ(c.Model().Valuations().Item(1).Count(), 4);
+    EXPECT_NE(c.Model().Valuations().Item(1).Shared(1), c.Model().Valuations().Item(1).Shared(2));
+    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetTunerValue(), 100);
     // First rows selected.
     EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
     EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
@@ -52,7 +47,7 @@ TEST(StartUp, ImpactRowsShowGroupedWholeDollarsWithNegativesInParentheses) {
     Harness h;
     h.Start({{"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N"}});
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(1,235)", "1,000"}));
-    EXPECT_DOUBLE_EQ(h.ctl.m_Scenarios.Item(1).GetImpact(), -1234.6);
+    EXPECT_DOUBLE_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), -1234.6);
 }
 
 TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
@@ -60,14 +55,14 @@ TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
     h.Start({{"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y"}});
     EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), (std::vector<std::string>{"Only"}));
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(50)"}));
-    EXPECT_EQ(h.ctl.m_Scenarios.Item(1).Getkey(), 0);
+    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).Getkey(), 0);
 }
 
 TEST(StartUp, ATrailingBarAddsABlankScenario) {
     Harness h;
     h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N|"}});
-    ASSERT_EQ(h.ctl.m_Scenarios.Count(), 2);
-    const CScenario& blank = h.ctl.m_Scenarios.Item(2);
+    ASSERT_EQ(h.ctl.Model().Scenarios().Count(), 2);
+    const CScenario& blank = h.ctl.Model().Scenarios().Item(2);
     EXPECT_EQ(blank.Getdescription(), "");
     EXPECT_EQ(blank.GetScenarioProperties(m_TunerValIdx), 100);
     EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
@@ -77,69 +72,16 @@ TEST(StartUp, ASecurityIdGivenTwiceYieldsOneRowAndTheFirstWins) {
     Harness h;
     h.Start({{"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB}});
     EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 2);
-    EXPECT_EQ(h.ctl.m_Securities.Item(1).GetSectype(), "B");
-}
-
-TEST(StartUp, AMalformedSecurityIsReportedAndWhatWasLoadedBeforeItStays) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB},
-             {"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}});
-    // The broken record adds neither a row nor a record; the rows still
-    // belong to their records.
-    EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV"}));
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_NE(h.host.messages[0].text.find("Broken"), std::string::npos) << h.host.messages[0].text;
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-    // Start-up ended at the broken record: no scenario was loaded.
-    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 0);
-}
-
-TEST(StartUp, AfterAMalformedScenarioTheLoadedListsAndTheGridStayInStep) {
-    Harness h;
-    h.Replies({{"http://pages/", "0"}});
-    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N"},
-             {"ScenarioDetailPath", "http://pages/ScenarioDetail.asp"},
-             {"CarryCalcPath", "http://pages/CarryCalc.asp"}});
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_TRUE(Contains(h.Messages(), "Bad"));
-    // Up was loaded before the bad scenario: both securities have its
-    // valuation, so the panel shows it and an Update values it.
-    ASSERT_EQ(h.ctl.ScenarioLst->Count(), 1);
-    ASSERT_EQ(h.ctl.m_Valuations.Count(), 2);
-    EXPECT_EQ(h.ctl.m_Valuations.Item(2).Count(), 1);
-    h.panel().UserSelectRow(*h.ctl.LstSecurity, 1);
-    h.panel().UserSelectRow(*h.ctl.ScenarioLst, 0);
-    EXPECT_EQ(h.ctl.LabelValuation[m_CurEstPrice]->caption, "0.000");
-    h.panel().UserClick(*h.ctl.UpdateBtn);
-    EXPECT_EQ(h.host.messages.size(), 1u) << h.host.messages.back().text;
-}
-
-TEST(StartUp, ATrailingBarInTheSecuritiesIsReported) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|"}});
-    EXPECT_EQ(h.ctl.m_Securities.Count(), 1);
-    ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_TRUE(Contains(h.Messages(), "needs at least an id and a description"));
+    EXPECT_EQ(h.ctl.Model().Securities().Count(), 2);
+    EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetSectype(), "B");
 }
 
 TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
     Harness h;
     h.Start({{"RecordString", kSecurityA}});
-    EXPECT_EQ(h.ctl.m_Valuations.Count(), 0);
+    EXPECT_EQ(h.ctl.Model().Valuations().Count(), 0);
     EXPECT_EQ(h.ctl.LstSecurity->ListIndex(), 0);
     EXPECT_EQ(h.ctl.ScenarioLst->ListIndex(), -1);
-}
-
-TEST(StartUp, TheLoaderShowsTheChoicesOfTheLastSecurityAdded) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB}});
-    // Security B: continuous dividends, decay factor, no bankruptcy model.
-    // (Selecting the first row re-shows A's choices once the assumption
-    // panel shows the current security.)
-    EXPECT_EQ(h.ctl.m_Securities.Item(2).GetDivType(), 2);
 }
 
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
@@ -177,16 +119,16 @@ TEST(StartUp, ASecondStartUpKeepsTheValuationGridInStepWithBothLists) {
              {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
     ASSERT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
     MainCtl& c = h.ctl;
-    c.m_Valuations.Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
+    c.Model().Valuations().Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
 
     c.ProcessInitData();
     EXPECT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
     EXPECT_EQ(h.Rows(*c.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
     ASSERT_EQ(c.ScenarioLst->Count(), 4);
-    ASSERT_EQ(c.m_Valuations.Count(), c.LstSecurity->Count());
-    for (int p = 1; p <= c.m_Valuations.Count(); ++p) EXPECT_EQ(c.m_Valuations.Item(p).Count(), 4) << p;
-    EXPECT_EQ(c.m_Valuations.Item(1).Item(1).GetoptCarry(), 7);
-    EXPECT_EQ(c.m_Valuations.Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
+    ASSERT_EQ(c.Model().Valuations().Count(), c.LstSecurity->Count());
+    for (int p = 1; p <= c.Model().Valuations().Count(); ++p) EXPECT_EQ(c.Model().Valuations().Item(p).Count(), 4) << p;
+    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetoptCarry(), 7);
+    EXPECT_EQ(c.Model().Valuations().Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
     EXPECT_EQ(c.LstImpact->Count(), 4);
 }
 
@@ -200,28 +142,44 @@ TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
     }
 }
 
-TEST(OptionLists, CallAdjustmentsShowTheFirstNameEvenWithCodeZero) {
+TEST(OptionLists, CodeItemsNeedANameAndASmallWholeNumber) {
+    const Locale us = Locale::EnUs();
+    EXPECT_EQ(ReadCodeItem("tuner", "3;Standard", 0, us), (std::pair<int16_t, std::string>{3, "Standard"}));
+    EXPECT_EQ(ReadCodeItem("tuner", "2.5;Half", 0, us).first, 2);   // halves to even
+    const std::vector<std::pair<const char*, const char*>> refused = {
+        {"1", "The tuner list cannot be loaded: item 2 ('1') has no name."},
+        {"x;Two", "The tuner list cannot be loaded: the code of item 2 ('x') is not a whole number."},
+        {"40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('40000') is outside the range -32768 to 32767."},
+        {"-40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('-40000') is outside the range -32768 to 32767."}};
+    for (const auto& [item, message] : refused) {
+        try {
+            ReadCodeItem("tuner", item, 1, us);
+            ADD_FAILURE() << item;
+        } catch (const RecordError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+}
+
+TEST(OptionLists, CurveNamesAndCodesAreUniqueAndFoundWithoutRegardToCase) {
+    CurveList curves;
+    EXPECT_EQ(curves.Add("USG;US Government", 0), "US Government");
+    EXPECT_EQ(curves.Add("EUR;Euro Swap", 1), "Euro Swap");
+    EXPECT_EQ(curves.CodeOf("euro swap"), "EUR");
+    EXPECT_EQ(curves.NameOf("usg"), "US Government");
+    EXPECT_EQ(curves.NameOf("GBP"), std::nullopt);
+    EXPECT_THROW(curves.Add("usg;Again", 2), RecordError);
+    EXPECT_THROW(curves.Add("GBP;EURO SWAP", 2), RecordError);
+    EXPECT_THROW(curves.Add("GBP", 2), RecordError);
+    EXPECT_EQ(curves.NameOf("GBP"), std::nullopt);
+}
+
+TEST(OptionLists, ADropDownEntryIsFoundByItsCode) {
     Harness h;
     h.Start({{"CallAdjustment", "0;None|1;Hard Call"}});
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->ItemData(1), 1);
-}
-
-TEST(OptionLists, CurvesListTheirNamesAndNoEntryIsSelected) {
-    Harness h;
-    h.Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"}});
-    EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government", "Euro Swap"}));
-}
-
-TEST(OptionLists, ACodeOutsideTheSmallWholeNumbersIsReportedAsOutOfRange) {
-    for (const char* code : {"40000", "-40000"}) {
-        Harness h;
-        h.Start({{"TunerString", std::string("1;One|") + code + ";Wide"}});
-        EXPECT_EQ(h.Rows(*h.ctl.ComboTuner), (std::vector<std::string>{"One"}));
-        EXPECT_TRUE(Contains(h.Messages(), std::string("the code of item 2 ('") + code +
-                                               "') is outside the range -32768 to 32767"))
-            << h.Messages().front();
-    }
+    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");   // the first, even with code 0
+    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 1), "Hard Call");
+    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 5), "");
 }
 
 TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {

@@ -6,11 +6,10 @@
 #include "Harness.h"
 
 using namespace zemra;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
 
-const char* const kStale = "Click Update button to recalculate $Impact!";
 // Three scenarios, each with tuner 3 (Standard) and tuner value 100.
 const char* const kThree = "One;1;0;0;0;0;100;0;3;N|Two;2;0;0;0;0;100;0;3;N|Three;3;0;0;0;0;100;0;3;N";
 
@@ -18,9 +17,7 @@ const char* const kThree = "One;1;0;0;0;0;100;0;3;N|Two;2;0;0;0;0;100;0;3;N|Thre
 struct Panel : Harness {
     explicit Panel(const char* scenarios = kThree) {
         Start({{"TunerString", "3;Standard|7;Aggressive|9;Calm"},
-               {"RecordString",
-                "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5|"
-                "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0"},
+               {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
                {"ScenarioString", scenarios}});
         host.messages.clear();
     }
@@ -28,7 +25,6 @@ struct Panel : Harness {
         panel().UserSelectRow(*ctl.ScenarioLst, 0);
         panel().UserSelectRow(*ctl.ScenarioLst, 2, true);
     }
-    const CValuation& Val(int security, int scenario) { return ctl.m_Valuations.Item(security).Item(scenario); }
     const std::string& Notice() { return ctl.LabelProgress->caption; }
 };
 
@@ -39,18 +35,18 @@ TEST(TunerUpdate, TunerAndValueGoToScenariosOneAndThreeAndAllTheirValuations) {
     p.panel().UserPick(*c.ComboTuner, 1);  // Aggressive, 7
     // Leaving the tuner with several rows selected waits for the button.
     p.panel().UserType(*c.TxtScenario[5], "125.5");
-    EXPECT_EQ(c.m_Scenarios.Item(1).Gettuner(), 3);
+    EXPECT_EQ(c.Model().Scenarios().Item(1).Gettuner(), 3);
     ASSERT_TRUE(p.panel().UserClick(*c.BtnUptTuner));
     for (int s : {1, 3}) {
-        EXPECT_EQ(c.m_Scenarios.Item(s).Gettuner(), 7);
-        EXPECT_EQ(c.m_StoredScenarios.Item(s).Gettuner(), 7);
-        EXPECT_EQ(c.m_StoredScenarios.Item(s).GetScenarioProperties(m_TunerValIdx), 125.5);
+        EXPECT_EQ(c.Model().Scenarios().Item(s).Gettuner(), 7);
+        EXPECT_EQ(c.Model().StoredScenarios().Item(s).Gettuner(), 7);
+        EXPECT_EQ(c.Model().StoredScenarios().Item(s).GetScenarioProperties(m_TunerValIdx), 125.5);
         for (int sec = 1; sec <= 2; ++sec) {
             EXPECT_EQ(p.Val(sec, s).Gettuner(), 7) << sec << "," << s;
             EXPECT_EQ(p.Val(sec, s).GetTunerValue(), 125.5) << sec << "," << s;
         }
     }
-    EXPECT_EQ(c.m_Scenarios.Item(2).Gettuner(), 3);
+    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 2).GetTunerValue(), 100);
     EXPECT_EQ(p.Notice(), kStale);
@@ -63,7 +59,7 @@ TEST(TunerUpdate, TheNoticeShowsWhenAnySelectedScenarioChangesAndClearsWhenNoneD
     p.SelectFirstAndThird();
     p.panel().UserPick(*p.ctl.ComboTuner, 1);
     p.panel().UserClick(*p.ctl.BtnUptTuner);
-    EXPECT_EQ(p.ctl.m_Scenarios.Item(1).Gettuner(), 7);
+    EXPECT_EQ(p.ctl.Model().Scenarios().Item(1).Gettuner(), 7);
     EXPECT_EQ(p.Notice(), kStale);
     p.panel().UserClick(*p.ctl.BtnUptTuner);
     EXPECT_EQ(p.Notice(), "");
@@ -77,7 +73,7 @@ TEST(TunerUpdate, ATunerValueThatIsNotANumberChangesNothing) {
         p.panel().UserType(*p.ctl.TxtScenario[5], text);
         p.panel().UserClick(*p.ctl.BtnUptTuner);
         EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only digit characters in Tuner Value field!"}));
-        EXPECT_EQ(p.ctl.m_Scenarios.Item(1).Gettuner(), 3);
+        EXPECT_EQ(p.ctl.Model().Scenarios().Item(1).Gettuner(), 3);
         EXPECT_EQ(p.Val(1, 1).Gettuner(), 3);
         EXPECT_EQ(p.Notice(), "");
     }
@@ -91,7 +87,7 @@ TEST(TunerUpdate, WithOneRowSelectedLeavingTheTunerAppliesItAtOnce) {
     p.panel().UserPick(*c.ComboTuner, 2);  // Calm, 9
     EXPECT_TRUE(c.ComboTuner->locked);
     p.panel().UserFocus(*c.TxtScenario[5]);
-    EXPECT_EQ(c.m_Scenarios.Item(2).Gettuner(), 9);
+    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 9);
     EXPECT_EQ(p.Val(1, 2).Gettuner(), 9);
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 9);
     EXPECT_EQ(p.Val(1, 1).Gettuner(), 3);
@@ -112,7 +108,7 @@ TEST(ValuationTuner, ATunerChangeTouchesOnlyTheCurrentSecurityUnderTheCurrentSce
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 7);
     EXPECT_EQ(p.Val(1, 2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 1).Gettuner(), 3);
-    EXPECT_EQ(c.m_Scenarios.Item(2).Gettuner(), 3);
+    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 3);
     EXPECT_EQ(p.Notice(), kStale);
 }
 
@@ -124,7 +120,7 @@ TEST(ValuationTuner, TheTunerValueFieldReadsANumberWithBlanksRefusesLettersAndTa
     EXPECT_TRUE(p.panel().UserFocus(*c.ComboTuner2));
     EXPECT_EQ(p.Val(1, 3).GetTunerValue(), 2.5);
     EXPECT_EQ(p.Val(2, 3).GetTunerValue(), 100);
-    EXPECT_EQ(c.m_Scenarios.Item(3).GetScenarioProperties(m_TunerValIdx), 100);
+    EXPECT_EQ(c.Model().Scenarios().Item(3).GetScenarioProperties(m_TunerValIdx), 100);
     EXPECT_EQ(p.Notice(), "");  // not touched by this field
 
     p.panel().UserType(*c.TxtTunerVal, "x");

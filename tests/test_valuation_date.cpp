@@ -1,25 +1,21 @@
-// The valuation date: a scenario's time change shown as a date from today
-// (2026-12-06 on the test host), and a typed date read back into days.
+// The valuation date: a scenario's time change as a date from today and a
+// typed date read back into days, through scenarios/ScenarioDate.h; then
+// TxtDate on the panel (today is 2026-12-06 on the test host).
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "toolkit/NumberText.h"
+#include "scenarios/ScenarioDate.h"
 
 using namespace zemra;
-using zemra::testing::Harness;
+using namespace zemra::testing;
 
 namespace {
 
-const char* const kStale = "Click Update button to recalculate $Impact!";
-
-// Scenarios with time changes 0, 30, -1, 2.5 and 3.5 days.
-const char* const kTimes =
-    "Now;0;0;0;0;0;100;0;1;N|Month;0;0;0;30;0;100;0;1;N|Yesterday;0;0;0;-1;0;100;0;1;N|"
-    "Half;0;0;0;2.5;0;100;0;1;N|Other half;0;0;0;3.5;0;100;0;1;N";
+const Date kToday{2026, 12, 6};
 
 struct DatePanel : Harness {
     DatePanel() {
-        Start({{"ScenarioString", kTimes}});
+        Start({{"ScenarioString", "Now;0;0;0;0;0;100;0;1;N|Month;0;0;0;30;0;100;0;1;N|Yesterday;0;0;0;-1;0;100;0;1;N"}});
         host.messages.clear();
     }
     // Types a date and leaves the field; TypeDate selects scenario row
@@ -29,104 +25,76 @@ struct DatePanel : Harness {
         return panel().UserFocus(*ctl.DescriptionFld);
     }
     bool TypeDate(int row, const std::string& text) {
-        panel().UserSelectRow(*ctl.ScenarioLst, row);
+        SelectRow(*ctl.ScenarioLst, row);
         return LeaveDate(text);
     }
-    double TimeChange(int row) { return ctl.m_Scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx); }
+    double TimeChange(int row) { return ctl.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx); }
 };
 
-TEST(ValuationDateShown, TheTimeChangeCountsDaysFromToday) {
+}  // namespace
+
+TEST(ScenarioDate, TheTimeChangeCountsDaysFromTodayRoundedHalfToEven) {
+    const std::vector<std::pair<double, const char*>> table = {
+        {0, "12/06/2026"}, {30, "01/05/2027"}, {-1, "12/05/2026"}, {2.5, "12/08/2026"}, {3.5, "12/10/2026"}};
+    for (const auto& [days, text] : table) EXPECT_EQ(ScenarioDateText(kToday, days, Locale::EnUs()), text) << days;
+    for (double days : {1e300, -800000.0, 3000000.0})
+        EXPECT_THROW(ScenarioDateText(kToday, days, Locale::EnUs()), std::runtime_error) << days;
+}
+
+TEST(ScenarioDate, TypedDatesReadMonthFirstWithYearsBefore1970InThisCentury) {
+    Locale dayFirst = Locale::EnUs();
+    dayFirst.dateOrder = DateOrder::DayMonthYear;
+    const std::vector<std::pair<const char*, Date>> table = {
+        {"1/5/30", {2030, 1, 5}},     {"12/31/1969", {2069, 12, 31}},  {"07/04/1985", {1985, 7, 4}},
+        {"2-28-70", {1970, 2, 28}},   {"  3/7/2027", {2027, 3, 7}},    {"12/7/2026 10:30", {2026, 12, 7}}};
+    for (const auto& [typed, date] : table)
+        for (const Locale& host : {Locale::EnUs(), dayFirst}) {
+            const Date read = ParseScenarioDate(typed, kToday, host);
+            EXPECT_EQ(FormatMmDdYyyy(read), FormatMmDdYyyy(date)) << typed;
+        }
+    for (const char* text : {"13/45/2020", "tomorrow", "2/30/2027", "12.06.2026", "Dec 6, 2026"})
+        EXPECT_FALSE(ReadScenarioDate(text, Locale::EnUs())) << text;
+}
+
+TEST(ValuationDateTyped, ADateIsWrittenAsDaysToTheScenarioAndItsStoredEntry) {
     DatePanel p;
-    const char* const expected[] = {"12/06/2026", "01/05/2027", "12/05/2026", "12/08/2026", "12/10/2026"};
-    for (int row = 0; row < 5; ++row) {
-        p.panel().UserSelectRow(*p.ctl.ScenarioLst, row);
-        EXPECT_EQ(p.ctl.TxtDate->Text(), expected[row]) << row;
-    }
+    ASSERT_TRUE(p.TypeDate(0, "1/5/30"));
+    EXPECT_EQ(p.ctl.TxtDate->Text(), "01/05/2030");
+    EXPECT_EQ(p.TimeChange(0), 1126);
+    EXPECT_EQ(p.ctl.Model().StoredScenarios().Item(1).GetScenarioProperties(m_TimeIdx), 1126);
+    EXPECT_EQ(p.ctl.TxtScenario[m_TimeIdx]->Text(), "1126");
+    EXPECT_EQ(p.ctl.LabelProgress->caption, kStale);
+    EXPECT_TRUE(p.host.messages.empty());
 }
 
-TEST(ValuationDateTyped, DatesReadMonthFirstWithYearsBefore1970InThisCentury) {
-    struct Case {
-        const char* typed;
-        const char* shown;
-        double days;
-    };
-    const Case cases[] = {
-        {"1/5/30", "01/05/2030", 1126},       {"12/31/1969", "12/31/2069", 15731},
-        {"07/04/1985", "07/04/1985", -15130}, {"2-28-70", "02/28/1970", -20735},
-        {"  3/7/2027", "03/07/2027", 91},     {"12/7/2026 10:30", "12/07/2026", 1},
-    };
-    for (const Case& k : cases) {
-        DatePanel p;
-        ASSERT_TRUE(p.TypeDate(0, k.typed)) << k.typed;
-        EXPECT_EQ(p.ctl.TxtDate->Text(), k.shown) << k.typed;
-        EXPECT_EQ(p.TimeChange(0), k.days) << k.typed;
-        EXPECT_EQ(p.ctl.m_StoredScenarios.Item(1).GetScenarioProperties(m_TimeIdx), k.days);
-        EXPECT_EQ(p.ctl.TxtScenario[3]->Text(), PlainNumber(k.days)) << k.typed;
-        EXPECT_EQ(p.ctl.LabelProgress->caption, kStale) << k.typed;
-        EXPECT_TRUE(p.host.messages.empty()) << k.typed;
-    }
-}
-
-TEST(ValuationDateTyped, EmptyMeansTodayAndTodaySetsTheTimeChangeToZero) {
+TEST(ValuationDateTyped, EmptyMeansTodayAndTheDateTheScenarioHasClearsTheNotice) {
     DatePanel p;
     ASSERT_TRUE(p.TypeDate(1, ""));
     EXPECT_EQ(p.TimeChange(1), 0);
     EXPECT_EQ(p.ctl.TxtDate->Text(), "12/06/2026");
-    EXPECT_EQ(p.ctl.TxtScenario[3]->Text(), "0");
-    EXPECT_EQ(p.ctl.LabelProgress->caption, "");  // not touched by an empty field
-
-    ASSERT_TRUE(p.TypeDate(2, "12/6/2026"));
-    EXPECT_EQ(p.TimeChange(2), 0);
-    EXPECT_EQ(p.ctl.TxtScenario[3]->Text(), "0");
-    // The time change went from -1 to 0: the impacts are stale.
+    EXPECT_EQ(p.ctl.TxtScenario[m_TimeIdx]->Text(), "0");
+    EXPECT_EQ(p.ctl.LabelProgress->caption, "");   // not touched by an empty field
+    ASSERT_TRUE(p.TypeDate(2, "12/6/2026"));         // -1 to 0: stale
     EXPECT_EQ(p.ctl.LabelProgress->caption, kStale);
-    // The date the scenario already has changes nothing.
-    ASSERT_TRUE(p.TypeDate(1, "12/06/26"));
+    ASSERT_TRUE(p.TypeDate(1, "12/06/26"));          // the date it has
     EXPECT_EQ(p.ctl.LabelProgress->caption, "");
 }
 
-TEST(ValuationDateTyped, WhatIsNotADateIsRefusedAndKeepsTheTimeChange) {
-    for (const char* text : {"13/45/2020", "tomorrow", "2/30/2027", "12.06.2026", "Dec 6, 2026"}) {
-        DatePanel p;
-        p.panel().UserSelectRow(*p.ctl.ScenarioLst, 1);
-        p.panel().UserType(*p.ctl.DescriptionFld, "Month ahead");
-        EXPECT_FALSE(p.LeaveDate(text)) << text;
-        EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only valid date in Field!"})) << text;
-        EXPECT_EQ(p.panel().Focused(), p.ctl.TxtDate);
-        EXPECT_EQ(p.TimeChange(1), 30);
-        // The description was written before the date was read.
-        EXPECT_EQ(p.Rows(*p.ctl.ComboScenario)[1], "Month ahead");
-    }
-}
-
-TEST(ValuationDateTyped, AnEmptyDescriptionRefusesTheDateAndAnEmptyListAcceptsAnything) {
+TEST(ValuationDateTyped, WhatIsNotADateOrAnEmptyDescriptionIsRefusedAndKeepsTheTimeChange) {
     DatePanel p;
-    p.panel().UserSelectRow(*p.ctl.ScenarioLst, 1);
-    p.panel().UserType(*p.ctl.DescriptionFld, "");
-    EXPECT_FALSE(p.LeaveDate("1/1/2027"));
-    EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter description for the current scenario!"}));
+    p.SelectRow(*p.ctl.ScenarioLst, 1);
+    p.panel().UserType(*p.ctl.DescriptionFld, "Month ahead");
+    EXPECT_FALSE(p.LeaveDate("2/30/2027"));
+    EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only valid date in Field!"}));
+    EXPECT_EQ(p.panel().Focused(), p.ctl.TxtDate);
     EXPECT_EQ(p.TimeChange(1), 30);
+    // The description was written before the date was read.
+    EXPECT_EQ(p.Rows(*p.ctl.ComboScenario)[1], "Month ahead");
 
-    Harness h;
-    h.Start({});
-    h.host.messages.clear();
-    h.panel().UserType(*h.ctl.TxtDate, "not a date");
-    EXPECT_TRUE(h.panel().UserFocus(*h.ctl.DescriptionFld));
-    EXPECT_TRUE(h.host.messages.empty());
+    DatePanel q;
+    q.SelectRow(*q.ctl.ScenarioLst, 1);
+    q.panel().UserType(*q.ctl.DescriptionFld, "");
+    EXPECT_FALSE(q.LeaveDate("1/1/2027"));
+    EXPECT_EQ(q.Messages(), (std::vector<std::string>{"Please enter description for the current scenario!"}));
+    EXPECT_EQ(q.TimeChange(1), 30);
 }
-
-TEST(ValuationDateTyped, ADayFirstHostStillReadsTheFieldMonthFirst) {
-    Locale dayFirst;
-    dayFirst.dateOrder = DateOrder::DayMonthYear;
-    headless::HeadlessHost host{Date{2026, 12, 6}, dayFirst};
-    MainCtl ctl{host};
-    PropertyBag bag;
-    bag.Write("ScenarioString", "Later;0;0;0;0;0;100;0;1;N");
-    ctl.ReadProperties(bag);
-    ctl.ProcessInitData();
-    ctl.Panel().UserType(*ctl.TxtDate, "03/07/2027");
-    ctl.Panel().UserFocus(*ctl.DescriptionFld);
-    EXPECT_EQ(ctl.m_Scenarios.Item(1).GetScenarioProperties(m_TimeIdx), 91);
-}
-
-}  // namespace

@@ -4,7 +4,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "assumptions/Hedge.h"
 #include "control/MainCtl.h"
+#include "control/OptionLists.h"
+#include "control/WholeText.h"
+#include "records/RecovDecay.h"
+#include "records/SecurityType.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
@@ -24,7 +29,7 @@ bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditS
 
 void MainCtl::WireAssumptionEvents() {
     auto selectAll = [](TextBox* box) {
-        box->GotFocus = [box] { box->Select(0, 9999); };
+        box->GotFocus = [box] { SelectWholeText(*box); };
     };
     for (int i = 0; i < 10; ++i) {
         selectAll(TxtAssumptions[i]);
@@ -57,8 +62,8 @@ void MainCtl::WireAssumptionEvents() {
 
 CSecurity* MainCtl::CurrentSecurity() const {
     const int r = LstSecurity->ListIndex();
-    if (r < 0 || m_Securities.Empty()) return nullptr;
-    return &m_Securities.Item(r + 1);
+    if (r < 0 || portfolio_.Securities().Empty()) return nullptr;
+    return &portfolio_.Securities().Item(r + 1);
 }
 
 void MainCtl::ShowSecurity() {
@@ -73,7 +78,6 @@ void MainCtl::ShowSecurity() {
         return;
     }
     CSecurity& sec = *current;
-    const int row = LstSecurity->ListIndex();
 
     TxtAssumptions[StkPosIdx]->locked = false;
     TxtAssumptions[StkPriceIdx]->locked = false;
@@ -85,9 +89,9 @@ void MainCtl::ShowSecurity() {
                                                    : PlainNumber(v, Loc().decimalSeparator));
     }
     LbFxRateToUSD->caption = FormatGrouped(sec.FxToUsdValue(), 4, Loc());
-    CallAdjustmentComb->SetText(FindCallAdjustmentName(sec.GetCallAdjustment()));
+    CallAdjustmentComb->SetText(EntryText(*CallAdjustmentComb, sec.GetCallAdjustment()));
     // A curve code missing from the curve list shows no curve.
-    CurveComboBox->SetText(HasCurveName(sec.GetCurve()) ? CurveNameOf(sec.GetCurve()) : "");
+    CurveComboBox->SetText(curves_.NameOf(sec.GetCurve()).value_or(""));
     ShowDiscount(sec.GetDiscount());
     ShowDivType(sec.GetDivType());
     TxtDiscrYrs->SetText(PlainNumber(sec.m_DiscrYrs, Loc().decimalSeparator));
@@ -96,31 +100,18 @@ void MainCtl::ShowSecurity() {
     TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
     ShowDelta(sec);
     // A stock has no separate swap leg: its swap fields are read-only.
-    if (sec.GetSectype() == "E") {
+    if (IsStock(sec.GetSectype())) {
         TxtAssumptions[StkPosIdx]->locked = true;
         TxtAssumptions[StkPriceIdx]->locked = true;
     }
-    // The capital comes from the server, last: a failed request still
-    // leaves the whole panel showing this security.
-    RequestCapital(row);
 }
 
-// The hedge percentage the positions give, as TxtDelta shows it.
-std::string MainCtl::HedgeText(const CSecurity& sec) const {
-    const double position = sec.GetProperties(ConvertPosIdx);
-    const double ratio = sec.GetRatio();
-    const double shares = position * ratio;
-    if (sec.GetSectype() == "E" || position == 0 || ratio == 0 || shares == 0) return "0";
-    const double hedge = -(sec.GetProperties(StkPosIdx) * 100) / shares;
-    return PlainNumber(RoundHalfEven(hedge), Loc().decimalSeparator);
-}
-
-void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(HedgeText(sec)); }
+void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator)); }
 
 // The stock position that hedges the convert position by `hedge` percent;
 // shown in the swap position field as stored (rounded to a whole number).
 void MainCtl::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
-    const double stock = -(hedge * sec.GetProperties(ConvertPosIdx) * sec.GetRatio()) / 100;
+    const double stock = HedgedStockPosition(sec, hedge);
     if (!std::isfinite(stock)) {
         throw std::runtime_error("A hedge of " + PlainNumber(hedge, Loc().decimalSeparator) +
                                  " gives no swap position for '" + sec.Getdescription() + "': the number is too large.");
@@ -173,7 +164,7 @@ void MainCtl::TxtAssumptions_Validate(int index, bool& cancel) {
     // The stock position follows the convert position at an unchanged hedge.
     if (index == ConvertPosIdx) ApplyDelta(*sec);
     // A stock's swap price is its primary price.
-    if (sec->GetSectype() == "E" && index == ConvertPriceIdx) {
+    if (IsStock(sec->GetSectype()) && index == ConvertPriceIdx) {
         sec->SetProperties(StkPriceIdx, v);
         TxtAssumptions[StkPriceIdx]->SetText(PlainNumber(v, Loc().decimalSeparator));
     }
@@ -191,7 +182,7 @@ void MainCtl::TxtDelta_Validate(bool& cancel) {
     }
     // Passing through the field with the hedge the positions give changes
     // nothing: the shown hedge is rounded, the stock position is not.
-    const auto shown = ParseNumber(HedgeText(*sec), Loc());
+    const auto shown = ParseNumber(PlainNumber(HedgePercent(*sec), Loc().decimalSeparator), Loc());
     if (shown && *shown == *hedge) return;
     SetStockPositionFromHedge(*sec, *hedge);
 }
@@ -240,7 +231,7 @@ void MainCtl::CurveComboBox_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     // An empty curve (a code missing from the curve list) keeps the code.
     if (!sec || CurveComboBox->ListIndex() < 0) return;
-    const std::string code = CurveCodeOf(CurveComboBox->Text());
+    const std::string code = curves_.CodeOf(CurveComboBox->Text()).value_or("");
     if (code.empty()) return;
     if (code != sec->GetCurve()) {
         sec->SetCurve(code);
@@ -280,7 +271,7 @@ void MainCtl::ComboDivType_Validate(bool& /*cancel*/) {
 void MainCtl::ComboRecv_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     if (!sec) return;
-    const std::string code = ComboRecv->ListIndex() == 0 ? "R" : "D";
+    const std::string code = ComboRecv->ListIndex() == 0 ? kRecoveryRate : kDecayFactor;
     if (code != ToUpper(sec->GetRecvDecay())) {
         sec->SetRecvDecay(code);
         // The new rate or factor needs a value above 0 before the focus

@@ -2,36 +2,28 @@
 // recovery/decay and the bankruptcy model, with the enabling rules of the
 // fields that depend on them.
 #include "control/MainCtl.h"
+#include "control/OptionLists.h"
+#include "records/AssumptionCodes.h"
+#include "records/RecovDecay.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
-std::string MainCtl::FindDiscountName(long code) const {
-    for (int i = 0; i < ComboDisc->Count(); ++i)
-        if (ComboDisc->ItemData(i) == code) return ComboDisc->ItemText(i);
-    return "";
-}
-
-std::string MainCtl::FindDivTypeName(long code) const {
-    for (int i = 0; i < ComboDivType->Count(); ++i)
-        if (ComboDivType->ItemData(i) == code) return ComboDivType->ItemText(i);
-    return "";
-}
-
-void MainCtl::ShowDiscount(int16_t code) { ComboDisc->SetText(FindDiscountName(code)); }
+void MainCtl::ShowDiscount(int16_t code) { ComboDisc->SetText(EntryText(*ComboDisc, code)); }
 
 void MainCtl::ShowDivType(int16_t code) {
-    ComboDivType->SetText(FindDivTypeName(code));
+    ComboDivType->SetText(EntryText(*ComboDivType, code));
     ApplyDividendYearsRule(code);
 }
 
-// Continuous dividends (code 2) have no discrete dividend years.
+// Continuous dividends have no discrete dividend years.
 void MainCtl::ApplyDividendYearsRule(long code) {
-    TxtDiscrYrs->locked = (code == 2);
-    TxtDiscrYrs->backColor = code == 2 ? kButtonFace : kWhite;
+    const bool continuous = code == kContinuousDividends;
+    TxtDiscrYrs->locked = continuous;
+    TxtDiscrYrs->backColor = continuous ? kButtonFace : kWhite;
 }
 
-void MainCtl::ShowRecvDecay(const std::string& code) { ComboRecv->SetListIndex(ToUpper(code) == "R" ? 0 : 1); }
+void MainCtl::ShowRecvDecay(const std::string& code) { ComboRecv->SetListIndex(IsRecoveryRate(code) ? 0 : 1); }
 
 void MainCtl::ShowBankruptcy(int16_t value) {
     CheckBnkrpcy->SetValue(value ? 1 : 0);

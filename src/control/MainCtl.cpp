@@ -1,9 +1,6 @@
 #include "control/MainCtl.h"
 
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
+#include "toolkit/NumberText.h"
 
 namespace zemra {
 
@@ -28,12 +25,12 @@ ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
 MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl") {
     ui_.onFailure = [this](const std::exception& e) { ReportFailure(e); };
     BuildPanel();
+    portfolio_.Attach({LstSecurity, ScenarioLst, LstImpact, ComboScenario,
+                       [this](double impact) { return FormatGrouped(impact, 0, Loc()); }});
     WireAssumptionEvents();
     WireServerEvents();
     WireDisplayEvents();
-    WireSecurityEvents();
     WireScenarioEvents();
-    WireKeyboard();
 }
 
 MainCtl::~MainCtl() = default;

@@ -4,26 +4,17 @@
 #include <memory>
 #include <string>
 
-#include "control/Collection.h"
+#include "control/OptionLists.h"
 #include "control/PropertyBag.h"
-#include "records/CScenario.h"
-#include "records/CSecurity.h"
-#include "records/CValuation.h"
+#include "portfolio/Portfolio.h"
 #include "toolkit/Form.h"
 
 namespace zemra {
 
-class DlgAddSec;
-class DlgCapital;
-class DlgCarry;
-class DlgScenMatrix;
-
-using ValuationRow = Collection<CValuation>;
-
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
 // ProcessInitData; from then on every behaviour is driven by the user's
-// actions on its panel and dialogs.
+// actions on its panel.
 class MainCtl {
 public:
     explicit MainCtl(HostSeam& host);
@@ -36,23 +27,14 @@ public:
     // The control's one public method.
     void ProcessInitData();
 
-    // ---- For hosts: the panel and the dialogs that are open.
+    // ---- For hosts: the panel.
     Form& Panel() { return panel_; }
     UiContext& Ui() { return ui_; }
     HostSeam& Host() { return host_; }
     const ControlProperties& Properties() const { return props_; }
-    DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
-    DlgCarry* CarryDialog() const { return frmCarry.get(); }
-    DlgCapital* CapitalDialog() const { return frmCapital.get(); }
-    DlgScenMatrix* ScenMatrixDialog() const { return frmScenMatrix.get(); }
 
-    // ---- Records and state (read by hosts and tests).
-    Collection<CSecurity> m_Securities{"the security list"};
-    Collection<CScenario> m_Scenarios{"the scenario list"};
-    Collection<CScenario> m_StoredScenarios{"the saved scenarios"};
-    Collection<CSecurity> m_SearchResults{"the search results"};
-    Collection<ValuationRow> m_Valuations{"the valuation grid"};
-    int32_t m_LastScenarioKey = 0;
+    // ---- The records and the valuation grid (read by hosts and tests).
+    const Portfolio& Model() const { return portfolio_; }
 
     // ---- Panel elements.
     Frame* Frame3;           // left: scenario, assumptions, valuation
@@ -134,22 +116,13 @@ private:
     void LoadSecurities(const std::string& text);
     void LoadStoredScenarios(const std::string& text);
     void LoadScenarios(const std::string& text);
-    void BuildValuationGrid();
-    std::shared_ptr<CValuation> FreshValuation(const CScenario& scenario) const;
 
     void LoadTuners(const std::string& text);
     void LoadCurveOptions(const std::string& text);
     void LoadCallAdjustments(const std::string& text);
-    std::string FindTunerName(long code) const;
     void ShowTuner(long code);
     void ShowTuner2(long code);
-    std::string FindCallAdjustmentName(long code) const;
-    // Curve look-ups, keys compared without regard to case.
-    std::string CurveCodeOf(const std::string& name) const;   // m_CurveCodes
-    bool HasCurveName(const std::string& code) const;
-    std::string CurveNameOf(const std::string& code) const;   // m_CurveNames
-    std::vector<std::pair<std::string, std::string>> m_CurveCodes;  // key name -> code
-    std::vector<std::pair<std::string, std::string>> m_CurveNames;  // key code -> name
+    CurveList curves_;
 
     // ---- assumptions/: the assumption panel.
     void WireAssumptionEvents();
@@ -160,13 +133,10 @@ private:
     void ShowDivType(int16_t code);
     void ShowRecvDecay(const std::string& code);
     void ShowBankruptcy(int16_t value);
-    std::string FindDiscountName(long code) const;
-    std::string FindDivTypeName(long code) const;
     bool IsRecvDecayValueValid() const;
     void ApplyDividendYearsRule(long code);
     void ApplyBankruptcyRule();
     CSecurity* CurrentSecurity() const;   // nullptr without a current row
-    std::string HedgeText(const CSecurity& sec) const;
     void SetStockPositionFromHedge(CSecurity& sec, double hedge);
     void TxtAssumptions_Validate(int index, bool& cancel);
     void TxtDelta_Validate(bool& cancel);
@@ -179,78 +149,36 @@ private:
     void ComboRecv_Validate(bool& cancel);
     void CheckBnkrpcy_Validate(bool& cancel);
 
-    // ---- server/: the channel, queries, impact run, carry and capital.
+    // ---- server/: the channel and the impact run.
     void WireServerEvents();
     void ShowProgress();
     void HideProgress();
     bool busy_ = false;   // between ShowProgress and HideProgress
     std::string FetchReply(const std::string& address);   // throws on a failed fetch
     void CmdDebug_Click();
-    std::string BuildSecurityQuery(int position) const;
-    std::string BuildScenarioQuery(int position) const;
-    std::string BuildCarryQuery(int position) const;
-    std::string BuildTimeChangeList() const;
-    std::string BuildTimeChange(int row) const;
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
-    static double PriceChangeImpact(double updatePrice, double currentPrice, double factor, double convertPosition,
-                                    double stockPrice, double newStockPrice, double stockPosition, long carryOption,
-                                    double fullCarry, double netCarry);
-    static double StockChangeImpact(double newStockPrice, double stockPrice, double factor, double convertPosition,
-                                    long carryOption, double fullCarry, double netCarry);
-    static double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice,
-                                    double currentBondFloor, double convertPosition, double factor,
-                                    double newStockPrice, double stockPrice, double stockPosition, long carryOption,
-                                    double fullCarry, double netCarry);
-    void ShowCarryLabel(const CValuation& val);
-    void BtnCarry_Click();
-    void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
-    void frmCarry_UnloadCarry();
-    void RecalculateCarry();
-    void BtnCapital_Click();
-    void FillCapitalRules(const std::string& rules);
-    void SelectCapitalRule(long rule);
-    void frmCapital_ChgCapital(int32_t& rule, double& convRate, double& stkRate);
-    void frmCapital_UnLoadCapital();
-    void RequestCapital(int row);
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();
     void ShowValuation();
+    // The carry a valuation's option chooses, in LbCarry.
+    void ShowCarryLabel(const CValuation& val);
     void BlankValuationPanel();
     void ShowTotals();
     void ShowScenarioDetail();
     void LstSecurity_Click();
     void LstImpact_Click();
     void WireImpactListEvents();
-    // The valuation of the security at a 1-based position under the scenario
-    // at a 1-based position; throws when the grid holds none there.
-    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const;
 
-    // ---- securities/: quick search, Add Security, removal.
-    void WireSecurityEvents();
-    void AddBtn_Click();
-    void QuickSearchFld_KeyDown(int keyCode, int shift);
-    void ProcessSearchReply(const std::string& reply);
-    void AddSearchResults(const std::string& piece);
-    void SecurityExists(const std::string& idText, bool& found) const;
-    void frmAddSec_AddSecurity(int16_t index);
-    void frmAddSec_UnLoadAddSec();
-    void RemoveBtn_Click();
-
-    // ---- scenarios/: working list, tuner, date, stored scenarios, matrix.
+    // ---- scenarios/: the working list, the tuner and the valuation date.
     void WireScenarioEvents();
     void ScenarioAddBtn_Click();
     void DeleteBtn_Click();
     void BtnModify_Click();
     void ScenarioLst_Click();
     void TxtScenario_Validate(int index, bool& cancel);
-    int FindScenarioListIndex(int32_t key) const;
-    int FindStoredScenarioPosition(int32_t key) const;
-    void AddScenarioValuations(const CScenario& scenario);
-    void AddSecurityValuations();
-    void ResetScenarioValuations(int position);
     void DisableSingleScenarioEditing();
     void EnableSingleScenarioEditing();
     void TxtScenario_GotFocus(int index);
@@ -277,35 +205,14 @@ private:
     void ComboTuner2_Validate(bool& cancel);
     void TxtTunerVal_Validate(bool& cancel);
     void ShowScenarioDate(double days);
-    // The "mm/dd/yyyy" text of today plus a time change; throws when the
-    // date lies outside the calendar.
-    std::string ScenarioDateText(double days) const;
-    Date ParseScenarioDate(const std::string& text) const;
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
-    void BtnRetrieve_Click();
-    void BtnSave_Click();
-    void BtnDelScenario_Click();
-    void ComboScenario_Click();
-    void ComboAutoLoad_Validate(bool& cancel);
-    std::string BuildScenarioDetailField(int position) const;
-    void RemoveCurrentScenario();
-    void BtnScenMatrix_Click();
-    void frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios);
-
-    // ---- Keyboard navigation across the panel's input grid.
-    void WireKeyboard();
-    void UserControl_KeyDown(int keyCode, int shift);
 
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
     ControlProperties props_;
-
-    std::shared_ptr<DlgAddSec> frmAddSec;
-    std::shared_ptr<DlgCarry> frmCarry;
-    std::shared_ptr<DlgCapital> frmCapital;
-    std::shared_ptr<DlgScenMatrix> frmScenMatrix;
+    Portfolio portfolio_;
 };
 
 }  // namespace zemra

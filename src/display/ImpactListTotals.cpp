@@ -1,35 +1,11 @@
 // The impact list, the portfolio totals and the scenario summary.
-#include <array>
-#include <cmath>
-#include <limits>
 #include <stdexcept>
 
 #include "control/MainCtl.h"
-#include "toolkit/DateText.h"
+#include "display/ValuationFigures.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
-
-namespace {
-
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
-
-// a / b, or no value when b is 0 or has no value itself.
-double Quotient(double a, double b) { return b == 0 || std::isnan(b) ? kNoValue : a / b; }
-
-// Today plus a time change in days (rounded, halves to even) as
-// "mm/dd/yyyy"; the empty text when that day lies outside the calendar.
-std::string ValuationDateText(const Date& today, double days) {
-    static const long kFirstDay = DaySerial(Date{1, 1, 1});
-    static const long kLastDay = DaySerial(Date{9999, 12, 31});
-    const double whole = RoundHalfEven(days);
-    if (!std::isfinite(whole)) return "";
-    const double serial = static_cast<double>(DaySerial(today)) + whole;
-    if (serial < static_cast<double>(kFirstDay) || serial > static_cast<double>(kLastDay)) return "";
-    return FormatMmDdYyyy(FromDaySerial(static_cast<long>(serial)));
-}
-
-}  // namespace
 
 void MainCtl::WireImpactListEvents() {
     LstImpact->Click = [this] { LstImpact_Click(); };
@@ -39,69 +15,42 @@ void MainCtl::WireImpactListEvents() {
 // scenario, their share equivalents in the current security and its
 // effective delta.
 void MainCtl::ShowTotals() {
-    if (m_Valuations.Empty()) return;
+    if (portfolio_.Valuations().Empty()) return;
     const int c = ScenarioLst->ListIndex();
     if (c < 0) return;
-
-    std::array<double, 2> delta{}, gamma{}, vega{}, rho{}, spread{};
-    for (int p = 1; p <= m_Securities.Count(); ++p) {
-        const CValuation& val = ValuationAt(p, c + 1);
-        for (int k = 0; k < 2; ++k) {
-            delta[k] += val.GetDolDelta(k);
-            gamma[k] += val.GetDolGamma(k);
-            vega[k] += val.GetDolVega(k);
-            rho[k] += val.GetDolRho(k);
-            spread[k] += val.GetDolCSprd(k);
-        }
-    }
-
+    const DollarTotals totals = SumDollarGreeks(portfolio_, c + 1);
     const int s = LstSecurity->ListIndex();
     if (s < 0) return;
-    const CSecurity& security = m_Securities.Item(s + 1);
-    const CValuation& valuation = ValuationAt(s + 1, c + 1);
-    const double ratio = security.GetRatio();
-    const double position = security.GetProperties(ConvertPosIdx);
-    const std::string& type = security.GetSectype();
-    const bool noDeltaShares = type == "P" || type == "B" || type == "DS";
+    const CSecurity& security = portfolio_.Securities().Item(s + 1);
+    const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
 
+    auto show = [this](Label* label, double value, int decimals = 0) {
+        label->caption = FormatGrouped(value, decimals, Loc());
+    };
     for (int k = 0; k < 2; ++k) {
-        LbDolDeltaTol[k]->caption = FormatGrouped(delta[k], 0, Loc());
-
-        // The portfolio's net delta and gamma in shares of the current
-        // security: the totals divided by its stock price in dollars. A price
-        // of 0 keeps the share captions; FX rates of 0 leave no figure.
-        const double price = valuation.Getvaluation(k == 0 ? m_CurStkPrice : m_UpdateStkPrice);
-        double deltaShares = 0;
-        if (price != 0) {
-            const double usd = Quotient(Quotient(price, security.GetFxRate()), security.FxToUsdValue());
-            deltaShares = Quotient(delta[k], usd);
-            LbDolDelShrsTot[k]->caption = FormatGrouped(deltaShares, 0, Loc());
-            LbGamShrsTot[k]->caption = FormatGrouped(Quotient(gamma[k], usd), 0, Loc());
-        }
-
-        LbDolGamTol[k]->caption = FormatGrouped(gamma[k], 0, Loc());
-        LbDolVegaTol[k]->caption = FormatGrouped(vega[k], 0, Loc());
-        LbDolRhoTol[k]->caption = FormatGrouped(rho[k], 0, Loc());
-        LbDolCSprd01Tot[k]->caption = FormatGrouped(spread[k], 0, Loc());
-
-        // Effective delta: the net delta in shares as points of the current
-        // security's delta (the factor that turns its delta into shares).
-        if (ratio == 0 || position == 0 || noDeltaShares || price == 0) {
+        const ShareTotals shares = ShareTotalsOf(totals, k, security, valuation);
+        show(LbDolDeltaTol[k], totals.delta[k]);
+        // A stock price of 0 keeps the share captions.
+        if (shares.deltaShares) show(LbDolDelShrsTot[k], *shares.deltaShares);
+        if (shares.gammaShares) show(LbGamShrsTot[k], *shares.gammaShares);
+        show(LbDolGamTol[k], totals.gamma[k]);
+        show(LbDolVegaTol[k], totals.vega[k]);
+        show(LbDolRhoTol[k], totals.rho[k]);
+        show(LbDolCSprd01Tot[k], totals.spread[k]);
+        if (shares.effectiveDelta) {
+            show(LbEffDelta[k], *shares.effectiveDelta, 2);
+            LbEffDelta[k]->foreColor = SignColor(*shares.effectiveDelta);
+        } else {
             LbEffDelta[k]->caption = "0";
             LbEffDelta[k]->foreColor = kBlue;
-        } else {
-            const double effective = Quotient(deltaShares, ratio * 0.01 * position);
-            LbEffDelta[k]->caption = FormatGrouped(effective, 2, Loc());
-            LbEffDelta[k]->foreColor = SignColor(effective);
         }
-
-        LbDolDeltaTol[k]->foreColor = SignColor(delta[k]);
-        LbDolDelShrsTot[k]->foreColor = SignColor(delta[k]);
-        LbDolGamTol[k]->foreColor = SignColor(gamma[k]);
-        LbGamShrsTot[k]->foreColor = SignColor(gamma[k]);
-        LbDolVegaTol[k]->foreColor = SignColor(vega[k]);
-        LbDolRhoTol[k]->foreColor = SignColor(rho[k]);
-        LbDolCSprd01Tot[k]->foreColor = SignColor(spread[k]);
+        LbDolDeltaTol[k]->foreColor = SignColor(totals.delta[k]);
+        LbDolDelShrsTot[k]->foreColor = SignColor(totals.delta[k]);
+        LbDolGamTol[k]->foreColor = SignColor(totals.gamma[k]);
+        LbGamShrsTot[k]->foreColor = SignColor(totals.gamma[k]);
+        LbDolVegaTol[k]->foreColor = SignColor(totals.vega[k]);
+        LbDolRhoTol[k]->foreColor = SignColor(totals.rho[k]);
+        LbDolCSprd01Tot[k]->foreColor = SignColor(totals.spread[k]);
     }
 }
 
@@ -109,15 +58,15 @@ void MainCtl::ShowTotals() {
 // list when there are no scenarios.
 void MainCtl::ShowScenarioDetail() {
     const int r = ScenarioLst->ListIndex();
-    if (m_Scenarios.Empty() || r < 0) {
+    if (portfolio_.Scenarios().Empty() || r < 0) {
         for (TextBox* field : TxtScenario) field->SetText("");
         LabelImpact->caption.clear();
         DescriptionFld->SetText("");
         // Rows without a current one still belong to their scenarios.
-        if (m_Scenarios.Empty()) LstImpact->Clear();
+        if (portfolio_.Scenarios().Empty()) LstImpact->Clear();
         return;
     }
-    const CScenario& scenario = m_Scenarios.Item(r + 1);
+    const CScenario& scenario = portfolio_.Scenarios().Item(r + 1);
     for (int i = 0; i < kScenarioSlots; ++i)
         TxtScenario[i]->SetText(PlainNumber(scenario.GetScenarioProperties(i), Loc().decimalSeparator));
     DescriptionFld->SetText(scenario.Getdescription());

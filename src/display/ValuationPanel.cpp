@@ -1,94 +1,37 @@
 // The valuation panel of one security under one scenario: the server's
 // figures in a current and an estimated column, the dollar Greeks and share
 // figures of the position, the carry and the tuner the valuation used.
-#include <limits>
-#include <stdexcept>
-
 #include "control/MainCtl.h"
+#include "display/ValuationFigures.h"
+#include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
-
-namespace {
-
-// Decimals of LabelValuation(i); the stock prices (0 and 15) are also
-// divided by the security's FX rate.
-int ValuationDecimals(int i) {
-    switch (i) {
-        case m_SubImpact:
-        case m_CurImpSprd:
-        case m_UpdateImpSprd: return 0;
-        case m_CurDelta:
-        case m_UpdateDelta:
-        case m_CurYTM:
-        case m_UpdateYTM:
-        case m_CurYTC:
-        case m_UpdateYTC:
-        case m_CurYTP:
-        case m_UpdateYTP: return 2;
-        case m_CurImpVol:
-        case m_UpdateImpVol: return 1;
-        default: return 3;
-    }
-}
-
-}  // namespace
 
 void MainCtl::WireDisplayEvents() {
     LstSecurity->Click = [this] { LstSecurity_Click(); };
     WireImpactListEvents();
 }
 
-CValuation& MainCtl::ValuationAt(int securityPosition, int scenarioPosition) const {
-    if (securityPosition < 1 || securityPosition > m_Valuations.Count()) {
-        throw std::runtime_error("The valuation grid holds no valuations for security " +
-                                 std::to_string(securityPosition) + " of the list (it holds " +
-                                 std::to_string(m_Valuations.Count()) + " securities).");
-    }
-    const ValuationRow& row = m_Valuations.Item(securityPosition);
-    if (scenarioPosition < 1 || scenarioPosition > row.Count()) {
-        throw std::runtime_error("The valuation grid holds no valuation of security " +
-                                 std::to_string(securityPosition) + " under scenario " +
-                                 std::to_string(scenarioPosition) + " (it holds " + std::to_string(row.Count()) +
-                                 " scenarios for that security).");
-    }
-    return row.Item(scenarioPosition);
-}
-
 void MainCtl::ShowValuation() {
     const int s = LstSecurity->ListIndex();
     const int c = ScenarioLst->ListIndex();
-    if (s < 0 || c < 0 || m_Securities.Empty() || m_Scenarios.Empty()) {
+    if (s < 0 || c < 0 || portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) {
         BlankValuationPanel();
         return;
     }
-    const CSecurity& security = m_Securities.Item(s + 1);
-    const CValuation& valuation = ValuationAt(s + 1, c + 1);
+    const CSecurity& security = portfolio_.Securities().Item(s + 1);
+    const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
 
-    const double fxRate = security.GetFxRate();
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
-        double shown = v;
-        if (i == m_CurStkPrice || i == m_UpdateStkPrice) {
-            // Without an FX rate the price in the security's currency has no
-            // value: the label shows the empty text.
-            shown = fxRate != 0 ? v / fxRate : std::numeric_limits<double>::quiet_NaN();
-        }
-        LabelValuation[i]->caption = FormatGrouped(shown, ValuationDecimals(i), Loc());
+        LabelValuation[i]->caption = FormatGrouped(ShownValuation(i, v, security.GetFxRate()), ValuationDecimals(i), Loc());
         LabelValuation[i]->foreColor = SignColor(v);
     }
 
     ShowTuner2(valuation.Gettuner());
     TxtTunerVal->SetText(PlainNumber(valuation.GetTunerValue(), Loc().decimalSeparator));
-
-    // optCarry 0 shows the full carry, 1 the net carry; any other value
-    // leaves the label as it was.
-    const int32_t option = valuation.GetoptCarry();
-    if (option == 0 || option == 1) {
-        const double carry = valuation.GetCarry(option == 0 ? m_CarryIdx : m_NetCarryIdx);
-        LbCarry->caption = FormatGrouped(carry, 0, Loc());
-        LbCarry->foreColor = SignColor(carry);
-    }
+    ShowCarryLabel(valuation);
 
     for (int k = 0; k < 2; ++k) {
         const std::pair<Label*, double> figures[] = {
@@ -119,6 +62,15 @@ void MainCtl::BlankValuationPanel() {
             (*pair)[k]->caption.clear();
         }
     }
+}
+
+// The carry a valuation's option chooses in LbCarry; any other option
+// leaves the label as it is.
+void MainCtl::ShowCarryLabel(const CValuation& val) {
+    const std::optional<double> carry = ChosenCarry(val);
+    if (!carry) return;
+    LbCarry->caption = FormatGrouped(*carry, 0, Loc());
+    LbCarry->foreColor = SignColor(*carry);
 }
 
 // A new current security: its assumptions, then its valuation and the

@@ -43,6 +43,8 @@ int16_t CScenario::Gettuner() const {
     return TunerAs16Bits(m_tuner, m_description.empty() ? std::string("Scenario") : "Scenario '" + m_description + "'");
 }
 
+bool CScenario::AutoLoads() const { return ToUpper(m_AutoLoad) == ToUpper(kAutoLoadYes); }
+
 void CScenario::SetImpact(double v) { m_Impact = RoundHalfAway(v, 0); }
 
 // Description and tuner are left as they were.
@@ -51,7 +53,7 @@ void CScenario::Reset() {
     m_Impact = 0;
     m_key = -1;
     m_Uid = -1;
-    m_AutoLoad = "No";
+    m_AutoLoad = kAutoLoadNo;
     m_ScenarioProperties[m_TunerValIdx] = 100;
 }
 
@@ -89,7 +91,7 @@ void CScenario::FillTail(const std::vector<std::string>& fields, size_t firstPro
     }
     m_Impact = ReadNumberField(fields[last - 2], locale, Where(record, last - 2));
     m_tuner = ReadInt32Field(fields[last - 1], locale, Where(record, last - 1));
-    m_AutoLoad = ToUpper(fields[last]) == "Y" ? "Yes" : "No";
+    m_AutoLoad = ToUpper(fields[last]) == "Y" ? kAutoLoadYes : kAutoLoadNo;
 }
 
 }  // namespace zemra

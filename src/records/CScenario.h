@@ -9,11 +9,17 @@
 
 namespace zemra {
 
+// The auto-load flag as a scenario keeps it and the panel shows it; a
+// scenario text marks it with "Y" (in any case).
+inline constexpr const char* kAutoLoadYes = "Yes";
+inline constexpr const char* kAutoLoadNo = "No";
+
 // One scenario: the changes it applies, its tuner, description, last impact,
 // list key, database identifier and auto-load flag.
 class CScenario {
 public:
     const std::string& GetAutoLoad() const { return m_AutoLoad; }
+    bool AutoLoads() const;   // the flag reads "Yes" in any case
     void SetAutoLoad(const std::string& v) { m_AutoLoad = v; }
     int32_t GetUid() const { return m_Uid; }
     void SetUid(int32_t v) { m_Uid = v; }
@@ -44,7 +50,7 @@ private:
     int32_t m_tuner = 0;
     int32_t m_key = -1;
     int32_t m_Uid = -1;
-    std::string m_AutoLoad = "No";
+    std::string m_AutoLoad = kAutoLoadNo;
 };
 
 }  // namespace zemra

@@ -5,14 +5,13 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
+#include "scenarios/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
 
 namespace {
-
-// Entering an editable field selects its whole text.
-constexpr int kSelectAll = 9999;
 
 // The controls that act on one scenario (or start a request) and the frames
 // that are usable only in the single mode.
@@ -46,7 +45,7 @@ void MainCtl::ScenarioAddBtn_Click() {
         MsgOk("Input scenario you wish to add!");
         return;
     }
-    if (m_LastScenarioKey == std::numeric_limits<int32_t>::max())
+    if (portfolio_.LastScenarioKey() == std::numeric_limits<int32_t>::max())
         throw std::runtime_error("Adding scenario '" + description +
                                  "': every scenario key has been handed out; no new scenario can be listed.");
     // A blank scenario: all changes 0, tuner value 100. The figures standing
@@ -55,15 +54,8 @@ void MainCtl::ScenarioAddBtn_Click() {
     record->CreateScenario("", Loc());
     record->Setdescription(description);
     record->Settuner(ComboTuner->Count() > 0 ? static_cast<int32_t>(ComboTuner->ItemData(0)) : 0);
-    ++m_LastScenarioKey;
-    record->Setkey(m_LastScenarioKey);
-
-    ScenarioLst->AddItem(description);
-    LstImpact->AddItem(FormatGrouped(record->GetImpact(), 0, Loc()));
-    m_Scenarios.Add(record);
-    m_StoredScenarios.Add(record);
-    ComboScenario->AddItem(description);
-    if (!m_Securities.Empty()) AddScenarioValuations(*record);
+    portfolio_.AddScenario(record, portfolio_.LastScenarioKey() + 1);
+    portfolio_.AddStoredScenario(record);
     // Rows already selected stay selected, so adding beside a selected row
     // switches the panel to the multiple mode.
     ScenarioLst->SetSelected(ScenarioLst->Count() - 1, true);
@@ -84,25 +76,12 @@ void MainCtl::DeleteBtn_Click() {
             ++i;
             continue;
         }
-        const int position = i + 1;
-        const int stored = FindStoredScenarioPosition(m_Scenarios.Item(position).Getkey());
-        // The stored entry stays to be loaded again, without an impact.
-        if (stored > 0) m_StoredScenarios.Item(stored).SetImpact(0);
-        m_Scenarios.Remove(position);
-        ScenarioLst->RemoveItem(i);
-        LstImpact->RemoveItem(i);
-        for (int s = 1; s <= m_Valuations.Count(); ++s) m_Valuations.Item(s).Remove(position);
+        portfolio_.RemoveScenario(i + 1);
     }
 
-    if (!m_Scenarios.Empty()) {
+    if (!portfolio_.Scenarios().Empty()) {
         ScenarioLst->SetSelected(0, true);
     } else {
-        // No scenario is left, so no valuation either: the grid goes back
-        // to empty, as before the first scenario. Rows left without
-        // valuations would not grow with a security added now (it needs a
-        // row only once there are scenarios), and the next scenario would
-        // then leave that security without its valuation.
-        m_Valuations.Clear();
         // The single mode, and nothing to apply a common tuner to.
         EnableSingleScenarioEditing();
         BtnUptTuner->enabled = false;
@@ -112,7 +91,7 @@ void MainCtl::DeleteBtn_Click() {
 }
 
 void MainCtl::BtnModify_Click() {
-    if (m_Scenarios.Empty()) {
+    if (portfolio_.Scenarios().Empty()) {
         MsgOk("Choose scenario you wish to update!");
         return;
     }
@@ -122,17 +101,7 @@ void MainCtl::BtnModify_Click() {
     WriteScenarioDescription(r + 1);
 }
 
-void MainCtl::WriteScenarioDescription(int position) {
-    const std::string description = DescriptionFld->Text();
-    CScenario& record = m_Scenarios.Item(position);
-    record.Setdescription(description);
-    ScenarioLst->SetItemText(position - 1, description);
-    const int stored = FindStoredScenarioPosition(record.Getkey());
-    if (stored > 0) {
-        m_StoredScenarios.Item(stored).Setdescription(description);
-        ComboScenario->SetItemText(stored - 1, description);
-    }
-}
+void MainCtl::WriteScenarioDescription(int position) { portfolio_.RenameScenario(position, DescriptionFld->Text()); }
 
 void MainCtl::ScenarioLst_Click() {
     if (ScenarioLst->SelCount() > 1) {
@@ -142,8 +111,8 @@ void MainCtl::ScenarioLst_Click() {
     }
     EnableSingleScenarioEditing();
     const int r = ScenarioLst->ListIndex();
-    if (r >= 0 && r < m_Scenarios.Count()) {
-        const CScenario& record = m_Scenarios.Item(r + 1);
+    if (r >= 0 && r < portfolio_.Scenarios().Count()) {
+        const CScenario& record = portfolio_.Scenarios().Item(r + 1);
         DescriptionFld->SetText(record.Getdescription());
         for (int i = 0; i < static_cast<int>(TxtScenario.size()); ++i)
             TxtScenario[i]->SetText(PlainNumber(record.GetScenarioProperties(i), Loc().decimalSeparator));
@@ -161,9 +130,9 @@ void MainCtl::ScenarioLst_Click() {
     BtnUptTuner->enabled = false;
 }
 
-void MainCtl::TxtScenario_GotFocus(int index) { TxtScenario.at(static_cast<size_t>(index))->Select(0, kSelectAll); }
+void MainCtl::TxtScenario_GotFocus(int index) { SelectWholeText(*TxtScenario.at(static_cast<size_t>(index))); }
 
-void MainCtl::DescriptionFld_GotFocus() { DescriptionFld->Select(0, kSelectAll); }
+void MainCtl::DescriptionFld_GotFocus() { SelectWholeText(*DescriptionFld); }
 
 void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     // With several rows selected only BtnUptTuner applies a value.
@@ -171,9 +140,9 @@ void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: nothing to edit
     const int position = r + 1;
-    CScenario& record = m_Scenarios.Item(position);
-    const int storedPosition = FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &m_StoredScenarios.Item(storedPosition) : nullptr;
+    CScenario& record = portfolio_.Scenarios().Item(position);
+    const int storedPosition = portfolio_.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &portfolio_.StoredScenarios().Item(storedPosition) : nullptr;
     auto setProperty = [&](double v) {
         record.SetScenarioProperties(index, v);
         if (stored) stored->SetScenarioProperties(index, v);
@@ -208,58 +177,11 @@ void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     }
     // A time change must give a calendar date; this is checked before
     // anything is written.
-    const std::string dateText = index == m_TimeIdx ? ScenarioDateText(v) : std::string();
+    const std::string dateText = index == m_TimeIdx ? ScenarioDateText(Today(), v, Loc()) : std::string();
     setProperty(v);
     if (index == m_TunerValIdx) ApplyTunerToScenario(record.Gettuner(), v, position);
     if (index == m_TimeIdx) TxtDate->SetText(dateText);
     SetStaleNotice();
-}
-
-int MainCtl::FindScenarioListIndex(int32_t key) const {
-    for (int p = 1; p <= m_Scenarios.Count(); ++p)
-        if (m_Scenarios.Item(p).Getkey() == key) return p - 1;
-    return -999;
-}
-
-int MainCtl::FindStoredScenarioPosition(int32_t key) const {
-    for (int p = 1; p <= m_StoredScenarios.Count(); ++p)
-        if (m_StoredScenarios.Item(p).Getkey() == key) return p;
-    return 0;
-}
-
-void MainCtl::AddScenarioValuations(const CScenario& scenario) {
-    if (m_Valuations.Empty()) {
-        // No grid yet. Normally the scenario is the only one listed; when
-        // start-up ended before it built the grid, scenarios listed before
-        // this one get their valuations too, so the grid matches the list.
-        const bool listedLast = !m_Scenarios.Empty() && &m_Scenarios.Item(m_Scenarios.Count()) == &scenario;
-        for (int s = 1; s <= m_Securities.Count(); ++s) {
-            auto inner = std::make_shared<ValuationRow>("the valuations of a security");
-            for (int p = 1; p <= m_Scenarios.Count(); ++p) inner->Add(FreshValuation(m_Scenarios.Item(p)));
-            if (!listedLast) inner->Add(FreshValuation(scenario));
-            m_Valuations.Add(inner);
-        }
-        return;
-    }
-    for (int s = 1; s <= m_Valuations.Count(); ++s) m_Valuations.Item(s).Add(FreshValuation(scenario));
-}
-
-void MainCtl::AddSecurityValuations() {
-    if (m_Scenarios.Empty()) return;
-    auto inner = std::make_shared<ValuationRow>("the valuations of a security");
-    for (int p = 1; p <= m_Scenarios.Count(); ++p) inner->Add(FreshValuation(m_Scenarios.Item(p)));
-    m_Valuations.Add(inner);
-}
-
-void MainCtl::ResetScenarioValuations(int position) {
-    const CScenario& scenario = m_Scenarios.Item(position);
-    for (int s = 1; s <= m_Valuations.Count(); ++s) {
-        // Renewed in place as a fresh record: no figures, dollar Greeks or
-        // carry option of the scenario's earlier contents are left behind.
-        CValuation& val = m_Valuations.Item(s).Item(position);
-        val = *FreshValuation(scenario);
-        val.SetoptCarry(0);
-    }
 }
 
 void MainCtl::DisableSingleScenarioEditing() {

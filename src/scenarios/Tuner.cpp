@@ -5,16 +5,11 @@
 #include <optional>
 
 #include "control/MainCtl.h"
+#include "control/WholeText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
-
-namespace {
-
-constexpr int kSelectAllTunerValue = 999;
-
-}  // namespace
 
 void MainCtl::WireTunerEvents() {
     BtnUptTuner->Click = [this] { BtnUptTuner_Click(); };
@@ -27,12 +22,12 @@ void MainCtl::WireTunerEvents() {
 }
 
 void MainCtl::ApplyTunerToScenario(int32_t tuner, double tunerValue, int position) {
-    if (m_Valuations.Empty()) {
+    if (portfolio_.Valuations().Empty()) {
         ShowValuation();
         return;
     }
-    for (int p = 1; p <= m_Valuations.Count(); ++p) {
-        CValuation& val = m_Valuations.Item(p).Item(position);
+    for (int p = 1; p <= portfolio_.Valuations().Count(); ++p) {
+        CValuation& val = portfolio_.Valuations().Item(p).Item(position);
         val.Settuner(tuner);
         val.SetTunerValue(tunerValue);
     }
@@ -48,12 +43,12 @@ MainCtl::TunerUpdate MainCtl::ApplyTunerChoiceToSelected() {
     TunerUpdate result = TunerUpdate::Nothing;
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
-        CScenario& scenario = m_Scenarios.Item(j + 1);
+        CScenario& scenario = portfolio_.Scenarios().Item(j + 1);
         if (chosen) {
             if (scenario.Gettuner() != id) {
                 scenario.Settuner(id);
-                const int stored = FindStoredScenarioPosition(scenario.Getkey());
-                if (stored > 0) m_StoredScenarios.Item(stored).Settuner(id);
+                const int stored = portfolio_.FindStoredScenarioPosition(scenario.Getkey());
+                if (stored > 0) portfolio_.StoredScenarios().Item(stored).Settuner(id);
                 result = TunerUpdate::Changed;
             } else if (result == TunerUpdate::Nothing) {
                 result = TunerUpdate::Unchanged;
@@ -74,11 +69,11 @@ MainCtl::TunerUpdate MainCtl::ApplyTunerValueToSelected() {
     TunerUpdate result = TunerUpdate::Nothing;
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
-        CScenario& scenario = m_Scenarios.Item(j + 1);
-        const int stored = FindStoredScenarioPosition(scenario.Getkey());
+        CScenario& scenario = portfolio_.Scenarios().Item(j + 1);
+        const int stored = portfolio_.FindStoredScenarioPosition(scenario.Getkey());
         auto setValue = [&](double v) {
             scenario.SetScenarioProperties(m_TunerValIdx, v);
-            if (stored > 0) m_StoredScenarios.Item(stored).SetScenarioProperties(m_TunerValIdx, v);
+            if (stored > 0) portfolio_.StoredScenarios().Item(stored).SetScenarioProperties(m_TunerValIdx, v);
             ApplyTunerToScenario(scenario.Gettuner(), v, j + 1);
         };
         // An empty field means 0 and leaves the stale notice as it is.
@@ -128,25 +123,25 @@ void MainCtl::ComboTuner_Validate(bool& /*cancel*/) {
 }
 
 void MainCtl::ComboTuner2_Validate(bool& /*cancel*/) {
-    if (m_Valuations.Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
+    if (portfolio_.Valuations().Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
     const int security = LstSecurity->ListIndex();
     const int scenario = ScenarioLst->ListIndex();
     const int entry = ComboTuner2->ListIndex();
     // Without a current security, scenario or tuner entry there is no cell
     // and no tuner to set.
     if (security < 0 || scenario < 0 || entry < 0) return;
-    m_Valuations.Item(security + 1).Item(scenario + 1).Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
+    portfolio_.Valuations().Item(security + 1).Item(scenario + 1).Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
     SetStaleNotice();
 }
 
-void MainCtl::TxtTunerVal_GotFocus() { TxtTunerVal->Select(0, kSelectAllTunerValue); }
+void MainCtl::TxtTunerVal_GotFocus() { SelectWholeText(*TxtTunerVal); }
 
 void MainCtl::TxtTunerVal_Validate(bool& cancel) {
-    if (m_Valuations.Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
+    if (portfolio_.Valuations().Empty() || LstSecurity->Count() == 0 || ScenarioLst->Count() == 0) return;
     const int security = LstSecurity->ListIndex();
     const int scenario = ScenarioLst->ListIndex();
     if (security < 0 || scenario < 0) return;
-    CValuation& val = m_Valuations.Item(security + 1).Item(scenario + 1);
+    CValuation& val = portfolio_.Valuations().Item(security + 1).Item(scenario + 1);
     const std::string text = Trim(TxtTunerVal->Text());
     if (text.empty()) {
         val.SetTunerValue(0);

@@ -1,8 +1,8 @@
 // The query strings of the scenario-detail and carry pages: keys in their
 // fixed order, each followed by its value written for the address.
-#include <string>
+#include "server/Queries.h"
 
-#include "control/MainCtl.h"
+#include "records/RecovDecay.h"
 #include "server/QueryEncoding.h"
 #include "toolkit/TextSplit.h"
 
@@ -22,9 +22,8 @@ void AppendList(std::string& query, const char* key, int count, ValueOf valueOf)
 
 }  // namespace
 
-std::string MainCtl::BuildSecurityQuery(int position) const {
-    const CSecurity& sec = m_Securities.Item(position);
-    const bool recovery = ToUpper(sec.GetRecvDecay()) == "R";
+std::string BuildSecurityQuery(const CSecurity& sec) {
+    const bool recovery = IsRecoveryRate(sec.GetRecvDecay());
     const std::string recvDecay = QueryNumber(sec.m_RecvDecayVal);
     std::string q;
     q.reserve(512);
@@ -55,16 +54,15 @@ std::string MainCtl::BuildSecurityQuery(int position) const {
     return q;
 }
 
-std::string MainCtl::BuildScenarioQuery(int position) const {
-    const ValuationRow& vals = m_Valuations.Item(position);
-    const int n = m_Scenarios.Count();
-    auto scenario = [this](int j, int index) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(index)); };
+std::string BuildScenarioQuery(const Collection<CScenario>& scenarios, const ValuationRow& vals) {
+    const int n = scenarios.Count();
+    auto scenario = [&](int j, int index) { return QueryNumber(scenarios.Item(j).GetScenarioProperties(index)); };
     std::string q;
     q.reserve(static_cast<std::size_t>(n) * 64 + 128);
     AppendList(q, "&StkChg=", n, [&](int j) { return scenario(j, m_StkChgIdx); });
     AppendList(q, "&RateChg=", n, [&](int j) { return scenario(j, m_RateChgIdx); });
     AppendList(q, "&VolChg=", n, [&](int j) { return scenario(j, m_VolChgIdx); });
-    AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(m_Scenarios.Item(j).GetImpact()); });
+    AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(scenarios.Item(j).GetImpact()); });
     AppendList(q, "&CreditSprdChg=", n, [&](int j) { return scenario(j, m_CreditSprdChgIdx); });
     // The tuner and tuner value come from this security's own valuations.
     AppendList(q, "&TunerVal=", n, [&](int j) { return QueryNumber(vals.Item(j).GetTunerValue()); });
@@ -73,8 +71,12 @@ std::string MainCtl::BuildScenarioQuery(int position) const {
     return q;
 }
 
-std::string MainCtl::BuildCarryQuery(int position) const {
-    const CSecurity& sec = m_Securities.Item(position);
+std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position) {
+    return BuildSecurityQuery(portfolio.Securities().Item(position)) +
+           BuildScenarioQuery(portfolio.Scenarios(), portfolio.Valuations().Item(position));
+}
+
+std::string BuildCarryQuery(const CSecurity& sec) {
     std::string q;
     q.reserve(256);
     q += "Secid=" + QueryInteger(sec.GetsecId());
@@ -94,15 +96,11 @@ std::string MainCtl::BuildCarryQuery(int position) const {
     return q;
 }
 
-std::string MainCtl::BuildTimeChangeList() const {
+std::string BuildTimeChangeList(const Collection<CScenario>& scenarios) {
     std::string q;
-    AppendList(q, "&TimeChg=", m_Scenarios.Count(),
-               [this](int j) { return QueryNumber(m_Scenarios.Item(j).GetScenarioProperties(m_TimeIdx)); });
+    AppendList(q, "&TimeChg=", scenarios.Count(),
+               [&](int j) { return QueryNumber(scenarios.Item(j).GetScenarioProperties(m_TimeIdx)); });
     return q;
-}
-
-std::string MainCtl::BuildTimeChange(int row) const {
-    return "&TimeChg=" + QueryNumber(m_Scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx));
 }
 
 }  // namespace zemra

@@ -5,6 +5,7 @@
 
 #include "control/MainCtl.h"
 #include "server/PageContract.h"
+#include "server/Queries.h"
 
 namespace zemra {
 
@@ -36,11 +37,11 @@ std::string MainCtl::FetchReply(const std::string& address) {
 // debug switch, in a new browser window. No reply is read and nothing
 // changes.
 void MainCtl::CmdDebug_Click() {
-    if (m_Securities.Empty() || m_Scenarios.Empty()) return;
+    if (portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) return;
     const int row = LstSecurity->ListIndex();
     if (row < 0) return;  // no selected security to build the query for
     const int position = row + 1;
-    const std::string query = BuildSecurityQuery(position) + BuildScenarioQuery(position);
+    const std::string query = SecurityAndScenarioQuery(portfolio_, position);
     std::string address;
     if (!props_.ScenarioDetailPath.empty()) address = pages::Address(props_.ScenarioDetailPath, query) + pages::kDebugSwitch;
     host_.OpenBrowserWindow(address);

@@ -1,0 +1,123 @@
+#include "portfolio/Portfolio.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "toolkit/Widgets.h"
+
+namespace zemra {
+
+void Portfolio::CheckWhole(const CScenario& scenario) {
+    // Throws RecordError naming the scenario when the tuner is outside 16 bits.
+    scenario.Gettuner();
+}
+
+// A fresh valuation: filled from two empty texts, with the scenario's tuner
+// and tuner value.
+std::shared_ptr<CValuation> Portfolio::FreshValuation(const CScenario& scenario) {
+    auto val = std::make_shared<CValuation>();
+    val->CreateValuation("", "", Locale{});
+    val->Settuner(scenario.Gettuner());
+    val->SetTunerValue(scenario.GetScenarioProperties(m_TunerValIdx));
+    return val;
+}
+
+std::shared_ptr<ValuationRow> Portfolio::FreshRow() const {
+    auto row = std::make_shared<ValuationRow>("the valuations of a security");
+    for (int p = 1; p <= scenarios_.Count(); ++p) row->Add(FreshValuation(scenarios_.Item(p)));
+    return row;
+}
+
+void Portfolio::AddSecurity(std::shared_ptr<CSecurity> security) {
+    std::shared_ptr<ValuationRow> row = scenarios_.Empty() ? nullptr : FreshRow();
+    if (lists_.securities) lists_.securities->AddItem(security->Getdescription());
+    securities_.Add(std::move(security));
+    if (row) valuations_.Add(std::move(row));
+}
+
+void Portfolio::AddScenario(const std::shared_ptr<CScenario>& scenario, int32_t key) {
+    CheckWhole(*scenario);
+    // Every valuation is made before anything is listed.
+    std::vector<std::shared_ptr<CValuation>> column;
+    for (int s = 1; s <= securities_.Count(); ++s) column.push_back(FreshValuation(*scenario));
+    lastScenarioKey_ = key;
+    scenario->Setkey(key);
+    if (lists_.scenarios) lists_.scenarios->AddItem(scenario->Getdescription());
+    if (lists_.impacts) lists_.impacts->AddItem(lists_.impactText(scenario->GetImpact()));
+    scenarios_.Add(scenario);
+    if (valuations_.Empty()) {
+        // The first scenario: one row per security.
+        for (int s = 1; s <= securities_.Count(); ++s) valuations_.Add(FreshRow());
+        return;
+    }
+    for (int s = 1; s <= valuations_.Count(); ++s)
+        valuations_.Item(s).Add(std::move(column[static_cast<std::size_t>(s - 1)]));
+}
+
+void Portfolio::AddStoredScenario(const std::shared_ptr<CScenario>& scenario) {
+    CheckWhole(*scenario);
+    if (lists_.stored) lists_.stored->AddItem(scenario->Getdescription());
+    stored_.Add(scenario);
+}
+
+void Portfolio::RemoveScenario(int position) {
+    // The stored entry stays to be loaded again, without an impact.
+    if (CScenario* stored = StoredEntry(scenarios_.Item(position).Getkey())) stored->SetImpact(0);
+    scenarios_.Remove(position);
+    if (lists_.scenarios) lists_.scenarios->RemoveItem(position - 1);
+    if (lists_.impacts) lists_.impacts->RemoveItem(position - 1);
+    for (int s = 1; s <= valuations_.Count(); ++s) valuations_.Item(s).Remove(position);
+    // No scenario is left, so no valuation either: the grid goes back to
+    // empty, as before the first scenario, and grows again with the next.
+    if (scenarios_.Empty()) valuations_.Clear();
+}
+
+void Portfolio::RenameScenario(int position, const std::string& description) {
+    CScenario& record = scenarios_.Item(position);
+    record.Setdescription(description);
+    if (lists_.scenarios) lists_.scenarios->SetItemText(position - 1, description);
+    const int stored = FindStoredScenarioPosition(record.Getkey());
+    if (stored > 0) {
+        stored_.Item(stored).Setdescription(description);
+        if (lists_.stored) lists_.stored->SetItemText(stored - 1, description);
+    }
+}
+
+void Portfolio::ShowImpactRow(int position) const {
+    if (lists_.impacts) lists_.impacts->SetItemText(position - 1, lists_.impactText(scenarios_.Item(position).GetImpact()));
+}
+
+bool Portfolio::HoldsSecurity(int32_t id) const {
+    for (int p = 1; p <= securities_.Count(); ++p)
+        if (securities_.Item(p).GetsecId() == id) return true;
+    return false;
+}
+
+int Portfolio::FindStoredScenarioPosition(int32_t key) const {
+    for (int p = 1; p <= stored_.Count(); ++p)
+        if (stored_.Item(p).Getkey() == key) return p;
+    return 0;
+}
+
+CScenario* Portfolio::StoredEntry(int32_t key) const {
+    const int position = FindStoredScenarioPosition(key);
+    return position > 0 ? &stored_.Item(position) : nullptr;
+}
+
+CValuation& Portfolio::ValuationAt(int securityPosition, int scenarioPosition) const {
+    if (securityPosition < 1 || securityPosition > valuations_.Count()) {
+        throw std::runtime_error("The valuation grid holds no valuations for security " +
+                                 std::to_string(securityPosition) + " of the list (it holds " +
+                                 std::to_string(valuations_.Count()) + " securities).");
+    }
+    const ValuationRow& row = valuations_.Item(securityPosition);
+    if (scenarioPosition < 1 || scenarioPosition > row.Count()) {
+        throw std::runtime_error("The valuation grid holds no valuation of security " +
+                                 std::to_string(securityPosition) + " under scenario " +
+                                 std::to_string(scenarioPosition) + " (it holds " + std::to_string(row.Count()) +
+                                 " scenarios for that security).");
+    }
+    return row.Item(scenarioPosition);
+}
+
+}  // namespace zemra

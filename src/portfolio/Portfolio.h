@@ -1,0 +1,93 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "control/Collection.h"
+#include "records/CScenario.h"
+#include "records/CSecurity.h"
+#include "records/CValuation.h"
+
+namespace zemra {
+
+class ComboBox;
+class ListBox;
+
+using ValuationRow = Collection<CValuation>;
+
+// The list rows that stand for the records. Row r of each list belongs to
+// item r + 1 of its collection: LstSecurity to the securities, ScenarioLst
+// and LstImpact to the working list, ComboScenario to the stored scenarios.
+// A portfolio without lists (a unit test's) keeps only its records.
+struct PortfolioLists {
+    ListBox* securities = nullptr;
+    ListBox* scenarios = nullptr;
+    ListBox* impacts = nullptr;
+    ComboBox* stored = nullptr;
+    // The text of an impact row.
+    std::function<std::string(double impact)> impactText;
+};
+
+// The records of the control and the valuation grid. Every add and remove
+// changes the records, their list rows and the grid in one step, so that
+// they are always in step: the grid holds one row per security in list
+// order, each with one valuation per scenario of the working list, or no
+// rows at all while there are no scenarios. A record that cannot be taken
+// whole is refused before anything changes.
+class Portfolio {
+public:
+    void Attach(PortfolioLists lists) { lists_ = std::move(lists); }
+
+    const Collection<CSecurity>& Securities() const { return securities_; }
+    const Collection<CScenario>& Scenarios() const { return scenarios_; }
+    const Collection<CScenario>& StoredScenarios() const { return stored_; }
+    const Collection<ValuationRow>& Valuations() const { return valuations_; }
+    // The counter from which scenario keys are handed out.
+    int32_t LastScenarioKey() const { return lastScenarioKey_; }
+
+    // A security at the end of the list, with a fresh valuation for every
+    // scenario.
+    void AddSecurity(std::shared_ptr<CSecurity> security);
+    // A scenario at the end of the working list under `key` (which becomes
+    // the last key handed out), with a fresh valuation for every security.
+    // RecordError, and nothing changes, when its tuner does not fit a tuner
+    // identifier.
+    void AddScenario(const std::shared_ptr<CScenario>& scenario, int32_t key);
+    // A scenario at the end of the stored list; the same checks.
+    void AddStoredScenario(const std::shared_ptr<CScenario>& scenario);
+    // Takes the scenario at a 1-based position off the working list with
+    // its valuations; its stored entry stays, without an impact. The last
+    // scenario leaves the grid empty.
+    void RemoveScenario(int position);
+    // Renames the scenario at a 1-based position, its stored entry and
+    // their rows.
+    void RenameScenario(int position, const std::string& description);
+    // Writes the impact of the scenario at a 1-based position to its row.
+    void ShowImpactRow(int position) const;
+
+    // Whether a listed security has the identifier `id`.
+    bool HoldsSecurity(int32_t id) const;
+    // The stored-list position (from 1) of the scenario with `key`, or 0.
+    int FindStoredScenarioPosition(int32_t key) const;
+    // The stored entry of the scenario with `key`, or nullptr.
+    CScenario* StoredEntry(int32_t key) const;
+
+    // The valuation of the security at a 1-based position under the
+    // scenario at a 1-based position; throws when the grid holds none there.
+    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const;
+
+private:
+    static void CheckWhole(const CScenario& scenario);
+    static std::shared_ptr<CValuation> FreshValuation(const CScenario& scenario);
+    std::shared_ptr<ValuationRow> FreshRow() const;
+
+    Collection<CSecurity> securities_{"the security list"};
+    Collection<CScenario> scenarios_{"the scenario list"};
+    Collection<CScenario> stored_{"the saved scenarios"};
+    Collection<ValuationRow> valuations_{"the valuation grid"};
+    int32_t lastScenarioKey_ = 0;
+    PortfolioLists lists_;
+};
+
+}  // namespace zemra

@@ -1,0 +1,23 @@
+#pragma once
+// The query strings of the scenario-detail and carry pages: keys in their
+// fixed order, each followed by its value written for the address
+// (server/QueryEncoding.h).
+#include <string>
+
+#include "portfolio/Portfolio.h"
+
+namespace zemra {
+
+// The security half of the scenario-detail query.
+std::string BuildSecurityQuery(const CSecurity& sec);
+// The scenario half: one value per scenario in list order for each key; the
+// tuner and tuner value come from the security's own valuations `row`.
+std::string BuildScenarioQuery(const Collection<CScenario>& scenarios, const ValuationRow& row);
+// Both halves for the security at a 1-based position.
+std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position);
+// The carry query of a security, without its time changes.
+std::string BuildCarryQuery(const CSecurity& sec);
+// "&TimeChg=" and every scenario's time change.
+std::string BuildTimeChangeList(const Collection<CScenario>& scenarios);
+
+}  // namespace zemra

@@ -1,0 +1,252 @@
+// The portfolio model: records, list rows and the valuation grid change in
+// one step, and a record that cannot be taken whole changes nothing; then
+// random user journeys over malformed start-up data, with the model in step
+// after every action.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "Builders.h"
+#include "Harness.h"
+#include "portfolio/Portfolio.h"
+#include "records/RecordError.h"
+
+using namespace zemra;
+using namespace zemra::testing;
+
+namespace {
+
+std::shared_ptr<CScenario> Scenario(const std::string& text) {
+    auto scenario = std::make_shared<CScenario>();
+    scenario->CreateScenario(text, Locale::EnUs());
+    return scenario;
+}
+
+std::shared_ptr<CSecurity> Security(const std::string& text) {
+    auto security = std::make_shared<CSecurity>();
+    security->CreateRecord(text, Locale::EnUs(), Date{2026, 12, 6});
+    return security;
+}
+
+// Why the records, the list rows and the grid are not in step, or "".
+std::string OutOfStep(const Portfolio& model, const MainCtl* ctl = nullptr) {
+    const int securities = model.Securities().Count();
+    const int scenarios = model.Scenarios().Count();
+    const auto& grid = model.Valuations();
+    if (ctl) {
+        if (ctl->LstSecurity->Count() != securities) return "LstSecurity rows differ from the securities";
+        if (ctl->ScenarioLst->Count() != scenarios) return "ScenarioLst rows differ from the scenarios";
+        if (ctl->LstImpact->Count() != scenarios) return "LstImpact rows differ from the scenarios";
+        if (ctl->ComboScenario->Count() != model.StoredScenarios().Count())
+            return "ComboScenario entries differ from the stored scenarios";
+    }
+    if (scenarios == 0) return grid.Empty() ? "" : "a grid without scenarios";
+    if (grid.Count() != securities) return "the grid has " + std::to_string(grid.Count()) + " rows";
+    for (int s = 1; s <= securities; ++s)
+        if (grid.Item(s).Count() != scenarios) return "grid row " + std::to_string(s) + " is short";
+    return "";
+}
+
+}  // namespace
+
+TEST(PortfolioModel, TheGridFollowsEveryAddAndRemoveInEitherOrder) {
+    Portfolio model;
+    model.AddSecurity(Security(kSecurityA));
+    EXPECT_TRUE(model.Valuations().Empty());   // no scenario yet
+    model.AddScenario(Scenario(ScenarioText("Up", 10, 3)), 1);
+    model.AddSecurity(Security(kSecurityB));
+    model.AddScenario(Scenario(ScenarioText("Down", -10, 2)), 2);
+    EXPECT_EQ(OutOfStep(model), "");
+    ASSERT_EQ(model.Valuations().Count(), 2);
+    // A fresh valuation carries its scenario's tuner and tuner value.
+    EXPECT_EQ(model.ValuationAt(2, 1).Gettuner(), 3);
+    EXPECT_EQ(model.ValuationAt(2, 2).Gettuner(), 2);
+    EXPECT_EQ(model.ValuationAt(1, 2).GetTunerValue(), 100);
+    EXPECT_EQ(model.LastScenarioKey(), 2);
+
+    model.RemoveScenario(1);
+    EXPECT_EQ(OutOfStep(model), "");
+    EXPECT_EQ(model.ValuationAt(1, 1).Gettuner(), 2);
+    model.RemoveScenario(1);
+    EXPECT_TRUE(model.Valuations().Empty());
+    model.AddScenario(Scenario(ScenarioText("Again")), 3);
+    EXPECT_EQ(OutOfStep(model), "");
+    EXPECT_THROW(model.ValuationAt(3, 1), std::runtime_error);
+    EXPECT_THROW(model.ValuationAt(1, 2), std::runtime_error);
+}
+
+TEST(PortfolioModel, AScenarioWhoseTunerDoesNotFitIsRefusedWithNothingChanged) {
+    Portfolio model;
+    model.AddSecurity(Security(kSecurityA));
+    model.AddScenario(Scenario(ScenarioText("A")), 1);
+    for (double tuner : {32768.0, -32769.0}) {
+        EXPECT_THROW(model.AddScenario(Scenario(ScenarioText("B", 0, tuner)), 2), RecordError);
+        EXPECT_THROW(model.AddStoredScenario(Scenario(ScenarioText("B", 0, tuner))), RecordError);
+    }
+    EXPECT_EQ(model.Scenarios().Count(), 1);
+    EXPECT_EQ(model.StoredScenarios().Count(), 0);
+    EXPECT_EQ(model.LastScenarioKey(), 1);
+    EXPECT_EQ(OutOfStep(model), "");
+}
+
+TEST(PortfolioModel, RemovingKeepsTheStoredEntryWithoutAnImpactAndRenamingRenamesBoth) {
+    Portfolio model;
+    auto scenario = Scenario(ScenarioText("Up", 10, 1, 500));
+    model.AddScenario(scenario, 1);
+    model.AddStoredScenario(scenario);
+    model.RenameScenario(1, "Renamed");
+    EXPECT_EQ(model.StoredEntry(1)->Getdescription(), "Renamed");
+    model.RemoveScenario(1);
+    ASSERT_EQ(model.StoredScenarios().Count(), 1);
+    EXPECT_EQ(model.StoredScenarios().Item(1).GetImpact(), 0);
+    EXPECT_EQ(model.FindStoredScenarioPosition(7), 0);
+}
+
+// A start-up item that cannot be taken whole is reported and not listed;
+// start-up ends there, and what was listed before it has its valuations, so
+// that an Update values it.
+TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValued) {
+    struct Case {
+        std::string records, stored, scenarios;
+        std::vector<std::string> securityRows, scenarioRows;
+        std::string message;
+    };
+    const std::string ab = std::string(kSecurityA) + "|" + kSecurityB;
+    const std::vector<Case> table = {
+        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N", {"ACME CV"}, {"A"},
+         "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"},
+        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y", "", {"ACME CV"}, {"Fine"},
+         "Scenario 'Wide' tuner 40000"},
+        {ab, "", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N", {"ACME CV", "Beta Corp"}, {"Up"}, "Bad"},
+        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB, "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+         "Broken"},
+        {std::string(kSecurityA) + "|", "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+         "needs at least an id and a description"},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.message);
+        Harness h;
+        h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
+        h.Start({{"RecordString", c.records},
+                 {"StoredScenarios", c.stored},
+                 {"ScenarioString", c.scenarios},
+                 {"ScenarioDetailPath", kDetail},
+                 {"CarryCalcPath", kCarry}});
+        ASSERT_EQ(h.Messages().size(), 1u);
+        EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
+        EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securityRows);
+        EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), c.scenarioRows);
+        EXPECT_EQ(OutOfStep(h.ctl.Model(), &h.ctl), "");
+        EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+        h.SelectRow(*h.ctl.LstSecurity, 0);
+        if (!c.scenarioRows.empty()) h.SelectRow(*h.ctl.ScenarioLst, 0);
+        h.panel().UserClick(*h.ctl.UpdateBtn);
+        if (!c.scenarioRows.empty()) {
+            EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
+        }
+    }
+}
+
+// Random journeys: start-up data with malformed pieces mixed in, then user
+// actions on every list, field, drop-down and button of the panel, with
+// random answers to the confirmations. Seeded, so a failure repeats.
+TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
+    const std::vector<std::string> securityPieces = {
+        kSecurityA, kSecurityB, SecurityRecord(1003, "Gamma AS", "AS", 200, 12, 0, 1, 4, "1"),
+        SecurityRecord(1006, "No FX", "DS", 10, 5, 0, 1, 1, "0"), SecurityRecord(1007, "Delta P", "P", 50, 20, -10, 1, 2, "1"),
+        "1004;Broken;B;abc", "1005"};
+    const std::vector<std::string> scenarioPieces = {
+        ScenarioText("Up", 10), ScenarioText("Down", -10, 2), ScenarioText("Flat"),       ScenarioText("Gone", -100),
+        ScenarioText("Up", 5),  ScenarioText("Wide", 0, 32768), ScenarioText("Low", 0, -40000), "Short;1",
+        "Bad;x;0;0;0;0;100;0;1;N"};
+    const std::vector<std::string> storedPieces = {"5;Kept;0;0;0;0;0;100;0;1;Y", "7;Waiting;1;0;0;0;0;100;0;1;N",
+                                                   "6;Wide;0;0;0;0;0;100;0;99999;Y", "x;Bad"};
+    const std::vector<std::string> texts = {"", "0", "10", "-5", "abc", "1E+300", "12/31/2030", "100", "Up 5"};
+
+    std::mt19937 random(20261206);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    // One to three pieces of a list; the malformed ones (the last `bad` of
+    // the list) in one list of three.
+    auto some = [&](const std::vector<std::string>& pieces, int bad) {
+        const int from = static_cast<int>(pieces.size()) - (pick(3) == 0 ? 0 : bad);
+        std::vector<std::string> chosen;
+        for (int k = 1 + pick(3); k > 0; --k) chosen.push_back(pieces[static_cast<std::size_t>(pick(from))]);
+        return Joined(chosen);
+    };
+
+    for (int journey = 0; journey < 60; ++journey) {
+        Harness h;
+        MainCtl& c = h.ctl;
+        h.Replies({{kDetail, pick(3) ? Joined({Piece({{m_CurEstPrice, 100}}), Piece({}), Piece({}), Piece({})}) : "1|2"},
+                   {kCarry, "0|0|0|0|0|0|0|0"},
+                   {kPages, "0"}});
+        const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
+                          scenarios = some(scenarioPieces, 4);
+        h.Start({{"TunerString", "1;Standard|2;Aggressive"},
+                 {"RecordString", records},
+                 {"StoredScenarios", stored},
+                 {"ScenarioString", scenarios},
+                 {"ScenarioDetailPath", kDetail},
+                 {"CarryCalcPath", kCarry}});
+        std::string trail = "records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
+        ASSERT_EQ(OutOfStep(c.Model(), &c), "") << trail;
+
+        TextBox* const fields[] = {c.TxtScenario[0], c.TxtScenario[3], c.TxtScenario[5], c.DescriptionFld,
+                                   c.TxtDate,        c.TxtTunerVal,    c.TxtAssumptions[0], c.TxtDelta};
+        Button* const buttons[] = {c.ScenarioAddBtn, c.DeleteBtn, c.BtnModify, c.UpdateBtn, c.BtnUptTuner};
+        ListBox* const lists[] = {c.LstSecurity, c.ScenarioLst, c.LstImpact};
+        ComboBox* const combos[] = {c.ComboTuner, c.ComboTuner2, c.ComboDisc, c.ComboDivType};
+        for (int step = 0; step < 30; ++step) {
+            h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
+            switch (pick(12)) {
+                case 5:   // the host starts the control again: the lists get a second copy
+                    trail += " | ProcessInitData";
+                    c.ProcessInitData();
+                    break;
+                case 0:
+                case 6: {
+                    TextBox* box = fields[pick(8)];
+                    const std::string& text = texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
+                    trail += " | type " + box->Name() + " '" + text + "'";
+                    h.panel().UserType(*box, text);
+                    break;
+                }
+                case 1:
+                case 7: {
+                    Button* button = buttons[pick(5)];
+                    trail += " | click " + button->Name();
+                    h.panel().UserClick(*button);
+                    break;
+                }
+                case 2:
+                case 8: {
+                    ListBox* list = lists[pick(3)];
+                    if (list->Count() == 0) break;
+                    const int row = pick(list->Count());
+                    const bool ctrl = pick(2) == 0;
+                    trail += " | select " + list->Name() + " " + std::to_string(row) + (ctrl ? " ctrl" : "");
+                    h.panel().UserSelectRow(*list, row, ctrl);
+                    break;
+                }
+                case 3:
+                case 9: {
+                    ComboBox* combo = combos[pick(4)];
+                    if (combo->Count() == 0) break;
+                    const int entry = pick(combo->Count());
+                    trail += " | pick " + combo->Name() + " " + std::to_string(entry);
+                    h.panel().UserPick(*combo, entry);
+                    break;
+                }
+                default: {
+                    TextBox* box = fields[pick(8)];
+                    trail += " | key " + box->Name();
+                    h.panel().UserKey(*box, pick(2) ? 13 : 40);
+                    break;
+                }
+            }
+            ASSERT_EQ(OutOfStep(c.Model(), &c), "") << "journey " << journey << ": " << trail;
+            for (const auto& message : h.host.messages)
+                ASSERT_FALSE(Contains(message.text, "in the valuation grid")) << message.text << "\n" << trail;
+        }
+    }
+}
