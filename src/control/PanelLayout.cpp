@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "control/MainCtl.h"
+#include "records/AssumptionCodes.h"
+#include "records/CScenario.h"
 
 namespace zemra {
 
@@ -110,8 +112,8 @@ void MainCtl::BuildPanel() {
     ComboScenario = combo("ComboScenario", ScenarioFrame, "Choose saved scenario to load", {9, 2, 1, 2});
     captionFor("ComboAutoLoad", ScenarioFrame, "AutoLoad:", {10, 1});
     ComboAutoLoad = combo("ComboAutoLoad", ScenarioFrame, "", {10, 2});
-    ComboAutoLoad->AddItem("Yes");
-    ComboAutoLoad->AddItem("No");
+    ComboAutoLoad->AddItem(kAutoLoadYes);
+    ComboAutoLoad->AddItem(kAutoLoadNo);
 
     captionFor("ScenarioLst", ScenarioFrame, "Scenario", {1, 4});
     ScenarioLst = list("ScenarioLst", ScenarioFrame, {2, 4, 7, 1});
@@ -165,17 +167,17 @@ void MainCtl::BuildPanel() {
     captionFor("ComboDisc", AssumptionFrame, "Discounting:", {6, 1});
     ComboDisc = combo("ComboDisc", AssumptionFrame, "", {6, 2});
     ComboDisc->AddItem("Risky");
-    ComboDisc->SetItemData(0, 0);
+    ComboDisc->SetItemData(0, kRiskyDiscounting);
     ComboDisc->AddItem("Blended");
-    ComboDisc->SetItemData(1, 2);
+    ComboDisc->SetItemData(1, kBlendedDiscounting);
     ComboDisc->AddItem("Bond+Option");
-    ComboDisc->SetItemData(2, 1);
+    ComboDisc->SetItemData(2, kBondOptionDiscounting);
     captionFor("ComboDivType", AssumptionFrame, "Div Type:", {6, 5});
     ComboDivType = combo("ComboDivType", AssumptionFrame, "", {6, 6});
     ComboDivType->AddItem("Discrete");
-    ComboDivType->SetItemData(0, 1);
+    ComboDivType->SetItemData(0, kDiscreteDividends);
     ComboDivType->AddItem("Continuous");
-    ComboDivType->SetItemData(1, 2);
+    ComboDivType->SetItemData(1, kContinuousDividends);
     captionFor("TxtDiscrYrs", AssumptionFrame, "Discr Yrs:", {7, 1});
     TxtDiscrYrs = text("TxtDiscrYrs", AssumptionFrame, "", {7, 2});
     CheckBnkrpcy = add(f.Add<CheckBox>("CheckBnkrpcy", AssumptionFrame), {8, 1});
