@@ -9,11 +9,9 @@
 
 #include "Harness.h"
 #include "server/Queries.h"
-#include "toolkit/TextSplit.h"
 
 using namespace zemra;
 using zemra::headless::CannedReply;
-using zemra::headless::HeadlessHost;
 using namespace zemra::testing;
 
 namespace {
@@ -37,11 +35,7 @@ std::vector<CannedReply> Zeros(int scenarios) {
 
 void StartTwo(Harness& h, const std::string& records, const std::string& scenarios = kTwoScenarios) {
     h.Replies(Zeros(2));
-    h.Start({{"RecordString", records},
-             {"ScenarioString", scenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
+    h.Start(Harness::WithPages({{"RecordString", records}, {"ScenarioString", scenarios}}));
 }
 
 std::string Query(const std::string& address, const std::string& page) {
@@ -61,14 +55,7 @@ const std::string kTwoScenarioHalf =
 
 // The scenarios of kTwoScenarios in a portfolio model with one security,
 // whose valuations give the tuners sent.
-Portfolio TwoScenarios(const std::string& record = kAwkward, const std::string& scenarios = kTwoScenarios) {
-    Portfolio model;
-    model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(record)));
-    int key = 0;
-    for (const std::string& text : SplitItems(scenarios, '|'))
-        model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
-    return model;
-}
+Portfolio TwoScenarios(const std::string& scenarios = kTwoScenarios) { return PortfolioOf({kAwkward}, scenarios); }
 
 }  // namespace
 
@@ -87,13 +74,13 @@ TEST(QueryBuilders, EachQueryHasItsKeysInOrderWithEncodedValues) {
 
 TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
     const std::string q = BuildSecurityQuery(SecurityOf(kDecay));
-    EXPECT_NE(q.find("&Curve=&ConvertPosition=300&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&Maturity=12%2F6%2F2056&SecType=D%20S&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&BondRecoveryRate=0&SpreadDecayFactor=0.25&"), std::string::npos) << q;
+    for (const char* part : {"&Curve=&ConvertPosition=300&", "&Maturity=12%2F6%2F2056&SecType=D%20S&",
+                             "&BondRecoveryRate=0&SpreadDecayFactor=0.25&"})
+        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
 }
 
 TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
-    Portfolio model = TwoScenarios(kAwkward, "Only;-10;0;0;7;0;100;0;1;N");
+    Portfolio model = TwoScenarios("Only;-10;0;0;7;0;100;0;1;N");
     EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)),
               "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
     EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=7");
@@ -130,27 +117,23 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
 }
 
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    HeadlessHost host(Date{2026, 12, 6}, GermanLike());
-    host.SetCannedReplies({{kDetail, "0;1,234.5|0"}, {kCarry, "0|0"}});
-    MainCtl ctl(host);
-    PropertyBag bag;
-    bag.Write("RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-                              "15.06.2031;1,08;0;1;R;40;0;0,5");
-    bag.Write("ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N");
-    bag.Write("ScenarioDetailPath", kDetail);
-    bag.Write("CarryCalcPath", kCarry);
-    ctl.ReadProperties(bag);
-    ctl.ProcessInitData();
-    ASSERT_GE(host.requests.size(), 1u);
-    const std::string q = Query(host.requests[0], kDetail);
+    Harness h(GermanLike());
+    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}});
+    h.Start({{"RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
+                              "15.06.2031;1,08;0;1;R;40;0;0,5"},
+             {"ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N"},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry}});
+    ASSERT_GE(h.host.requests.size(), 1u);
+    const std::string q = Query(h.host.requests[0], kDetail);
     EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
-    EXPECT_NE(q.find("&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&Maturity=06.15.2031&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&StkChg=12.5;0&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&TunerVal=100;99.5&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&IAD=0.5"), std::string::npos) << q;
-    // The reply is read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(ctl.Model().Valuations().Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
+    for (const char* part : {"&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&", "&Maturity=06.15.2031&",
+                             "&StkChg=12.5;0&", "&TunerVal=100;99.5&", "&IAD=0.5"})
+        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
+    // Both replies are read with the pages' "." whatever the host's locale.
+    EXPECT_EQ(h.Val(1, 1).Getvaluation(m_CurEstPrice), 1234.5);
+    EXPECT_EQ(h.Val(1, 1).GetCarry(m_CarryIdx), 1234.5);
+    EXPECT_TRUE(h.host.messages.empty());
 }
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
