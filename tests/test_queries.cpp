@@ -1,7 +1,9 @@
-// The server channel and the queries: the exact addresses an Update sends
-// (security half, scenario half, carry query with the time changes), how
-// values are written into them, the busy state around every request and the
-// debug view.
+// The server channel and the queries: the exact query of each page (security
+// half, scenario half, carry query with the time changes), how values are
+// written into them, the busy state around every request and the debug view
+// without a page. The requests of a whole Update, the totals sent by the
+// next one and the debug view's address are in the golden journeys
+// impact_portfolio and impact_debug.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +13,6 @@
 #include "server/Queries.h"
 
 using namespace zemra;
-using zemra::headless::CannedReply;
 using namespace zemra::testing;
 
 namespace {
@@ -26,17 +27,6 @@ const char* const kAwkward =
 const char* const kDecay = "102;Decay;D S;300;99;200;0;0;0;0;20;25;;10;0;3;1;15;15;4;1;0;0;1;;1;0;2;D;0.25;0;0";
 
 const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5;30;1E+20;95.5;-1234.4;2;N";
-
-std::vector<CannedReply> Zeros(int scenarios) {
-    std::string pieces = "0";
-    for (int j = 1; j < scenarios; ++j) pieces += "|0";
-    return {{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}};
-}
-
-void StartTwo(Harness& h, const std::string& records, const std::string& scenarios = kTwoScenarios) {
-    h.Replies(Zeros(2));
-    h.Start(Harness::WithPages({{"RecordString", records}, {"ScenarioString", scenarios}}));
-}
 
 std::string Query(const std::string& address, const std::string& page) {
     EXPECT_EQ(address.rfind(page + "?", 0), 0u) << address;
@@ -91,19 +81,6 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 }
 
 // ---- The requests of an Update.
-
-TEST(Queries, AnUpdateSendsBothHalvesThenTheCarryQueryWithEveryTimeChange) {
-    Harness h;
-    StartTwo(h, std::string(kAwkward) + "|" + kDecay);
-    ASSERT_GE(h.host.requests.size(), 4u);
-    EXPECT_EQ(Query(h.host.requests[0], kDetail), kAwkwardSecurityHalf + kTwoScenarioHalf);
-    EXPECT_EQ(Query(h.host.requests[1], kCarry), BuildCarryQuery(h.ctl.Model().Securities().Item(1)) + "&TimeChg=0;30");
-    EXPECT_EQ(h.host.requests[2].rfind(std::string(kDetail) + "?Secid=102&", 0), 0u);
-    // The impacts sent next are the totals of the previous run, now rounded.
-    h.host.requests.clear();
-    ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
-    EXPECT_NE(h.host.requests.at(0).find("&Impact=0;0&"), std::string::npos);
-}
 
 TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
     Harness h;
@@ -169,28 +146,6 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     EXPECT_EQ(c.LabelProgress->backColor, c.Frame1->backColor);
     EXPECT_TRUE(c.Frame3->IsEnabled());
     EXPECT_TRUE(c.Frame1->IsEnabled());
-    EXPECT_TRUE(h.host.messages.empty());
-}
-
-TEST(ServerChannel, TheDebugViewOpensTheSelectedSecuritysAddressWithTheDebugSwitch) {
-    Harness h;
-    h.Replies(Zeros(2));
-    h.Start({{"RecordString", std::string(kDecay) + "|" + kAwkward},
-             {"ScenarioString", kTwoScenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"EnableDebug", "Y"}});
-    ASSERT_TRUE(h.panel().UserSelectRow(*h.ctl.LstSecurity, 1));
-    const auto requests = h.host.requests.size();
-    ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
-    ASSERT_EQ(h.host.browserWindows.size(), 1u);
-    // The impacts are the totals of the start-up run by now.
-    std::string scenarioHalf = kTwoScenarioHalf;
-    scenarioHalf.replace(scenarioHalf.find("&Impact=0;-1234.4"), 17, "&Impact=0;0");
-    EXPECT_EQ(h.host.browserWindows[0], std::string(kDetail) + "?" + kAwkwardSecurityHalf + scenarioHalf + "&enableDebug=y");
-    // The debug view reads nothing and shows no busy state.
-    EXPECT_EQ(h.host.requests.size(), requests);
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
     EXPECT_TRUE(h.host.messages.empty());
 }
 
