@@ -3,14 +3,17 @@
 // addresses of the canned replies and the texts the control shows.
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "portfolio/Portfolio.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/Indexes.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
 
 namespace zemra::testing {
 
@@ -97,6 +100,24 @@ inline CScenario ScenarioOf(const std::string& text) {
     CScenario scenario;
     scenario.CreateScenario(text, Locale::EnUs());
     return scenario;
+}
+
+// A portfolio model of the given security records and the "|"-joined
+// scenario texts, keyed 1, 2, ... in their order.
+inline Portfolio PortfolioOf(const std::vector<std::string>& records, const std::string& scenarios) {
+    Portfolio model;
+    for (const std::string& record : records) model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(record)));
+    int key = 0;
+    for (const std::string& text : SplitItems(scenarios, '|'))
+        model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
+    return model;
+}
+
+// Record texts of securities whose fields are changed by name.
+inline std::string Records(const std::vector<SecurityFields>& securities) {
+    std::vector<std::string> texts;
+    for (const SecurityFields& s : securities) texts.push_back(s.Text());
+    return Joined(texts);
 }
 
 // ---- A portfolio of every security type the impact run tells apart, and

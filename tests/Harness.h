@@ -15,6 +15,18 @@ struct Harness {
     headless::HeadlessHost host{Date{2026, 12, 6}};
     MainCtl ctl{host};
 
+    Harness() = default;
+    explicit Harness(const Locale& locale) : host{Date{2026, 12, 6}, locale} {}
+
+    // The properties with the addresses of the three pages of the canned
+    // replies added.
+    static std::map<std::string, std::string> WithPages(std::map<std::string, std::string> properties) {
+        properties.emplace("ScenarioDetailPath", kDetail);
+        properties.emplace("CarryCalcPath", kCarry);
+        properties.emplace("CapitalCalcPath", kCapital);
+        return properties;
+    }
+
     // Loads the properties and runs ProcessInitData.
     void Start(const std::map<std::string, std::string>& properties) {
         PropertyBag bag;

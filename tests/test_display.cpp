@@ -17,20 +17,12 @@ namespace {
 const char* const kFourScenarios =
     "S1;0;0;0;0;0;100;0;1;N|S2;10;0;0;0;0;120;0;2;N|S3;-10;0;0;0;0;100;0;1;N|S4;0;50;0;0;0;100;0;1;N";
 
-std::string Records(const std::vector<SecurityFields>& securities) {
-    std::vector<std::string> texts;
-    for (const SecurityFields& s : securities) texts.push_back(s.Text());
-    return Joined(texts);
-}
-
 // A portfolio model of the given securities under one scenario, with the
 // dollar Greeks given per security.
 struct Figures {
     Portfolio model;
-    explicit Figures(const std::vector<SecurityFields>& securities) {
-        for (const SecurityFields& s : securities) model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(s.Text())));
-        model.AddScenario(std::make_shared<CScenario>(ScenarioOf("S1;0;0;0;0;0;100;0;1;N")), 1);
-    }
+    explicit Figures(const std::vector<SecurityFields>& securities)
+        : model(PortfolioOf(SplitItems(Records(securities), '|'), "S1;0;0;0;0;0;100;0;1;N")) {}
     CValuation& Val(int security) { return model.ValuationAt(security, 1); }
 };
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "Builders.h"
-#include "toolkit/TextSplit.h"
 #include "records/CarryOption.h"
 #include "server/ImpactMath.h"
 
@@ -18,11 +17,10 @@ namespace {
 // staged from its replies and written as the impact run writes them.
 struct Valued {
     Portfolio model;
-    explicit Valued(const std::vector<Holding>& holdings, const std::string& scenarios = kUpAndDown) {
-        for (const Holding& h : holdings) model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(h.record)));
-        int key = 0;
-        for (const std::string& text : SplitItems(scenarios, '|'))
-            model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
+    explicit Valued(const std::vector<Holding>& holdings) {
+        std::vector<std::string> records;
+        for (const Holding& h : holdings) records.push_back(h.record);
+        model = PortfolioOf(records, kUpAndDown);
         for (int k = 1; k <= model.Securities().Count(); ++k) Apply(k, holdings[static_cast<std::size_t>(k - 1)]);
     }
     void Apply(int k, const Holding& h) {
@@ -181,11 +179,7 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
          "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share figures are divided by it."},
     };
     for (const Case& c : table) {
-        Portfolio model;
-        model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(c.record)));
-        int key = 0;
-        for (const std::string& text : SplitItems(c.scenarios, '|'))
-            model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
+        Portfolio model = PortfolioOf({c.record}, c.scenarios);
         try {
             StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail, c.carry);
             ADD_FAILURE() << "no failure: " << c.message;

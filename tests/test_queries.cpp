@@ -1,7 +1,9 @@
-// The server channel and the queries: the exact addresses an Update sends
-// (security half, scenario half, carry query with the time changes), how
-// values are written into them, the busy state around every request and the
-// debug view.
+// The server channel and the queries: the exact query of each page (security
+// half, scenario half, carry query with the time changes), how values are
+// written into them, the busy state around every request and the debug view
+// without a page. The requests of a whole Update, the totals sent by the
+// next one and the debug view's address are in the golden journeys
+// impact_portfolio and impact_debug.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,11 +11,8 @@
 
 #include "Harness.h"
 #include "server/Queries.h"
-#include "toolkit/TextSplit.h"
 
 using namespace zemra;
-using zemra::headless::CannedReply;
-using zemra::headless::HeadlessHost;
 using namespace zemra::testing;
 
 namespace {
@@ -28,21 +27,6 @@ const char* const kAwkward =
 const char* const kDecay = "102;Decay;D S;300;99;200;0;0;0;0;20;25;;10;0;3;1;15;15;4;1;0;0;1;;1;0;2;D;0.25;0;0";
 
 const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5;30;1E+20;95.5;-1234.4;2;N";
-
-std::vector<CannedReply> Zeros(int scenarios) {
-    std::string pieces = "0";
-    for (int j = 1; j < scenarios; ++j) pieces += "|0";
-    return {{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}};
-}
-
-void StartTwo(Harness& h, const std::string& records, const std::string& scenarios = kTwoScenarios) {
-    h.Replies(Zeros(2));
-    h.Start({{"RecordString", records},
-             {"ScenarioString", scenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
-}
 
 std::string Query(const std::string& address, const std::string& page) {
     EXPECT_EQ(address.rfind(page + "?", 0), 0u) << address;
@@ -61,14 +45,7 @@ const std::string kTwoScenarioHalf =
 
 // The scenarios of kTwoScenarios in a portfolio model with one security,
 // whose valuations give the tuners sent.
-Portfolio TwoScenarios(const std::string& record = kAwkward, const std::string& scenarios = kTwoScenarios) {
-    Portfolio model;
-    model.AddSecurity(std::make_shared<CSecurity>(SecurityOf(record)));
-    int key = 0;
-    for (const std::string& text : SplitItems(scenarios, '|'))
-        model.AddScenario(std::make_shared<CScenario>(ScenarioOf(text)), ++key);
-    return model;
-}
+Portfolio TwoScenarios(const std::string& scenarios = kTwoScenarios) { return PortfolioOf({kAwkward}, scenarios); }
 
 }  // namespace
 
@@ -87,13 +64,13 @@ TEST(QueryBuilders, EachQueryHasItsKeysInOrderWithEncodedValues) {
 
 TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
     const std::string q = BuildSecurityQuery(SecurityOf(kDecay));
-    EXPECT_NE(q.find("&Curve=&ConvertPosition=300&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&Maturity=12%2F6%2F2056&SecType=D%20S&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&BondRecoveryRate=0&SpreadDecayFactor=0.25&"), std::string::npos) << q;
+    for (const char* part : {"&Curve=&ConvertPosition=300&", "&Maturity=12%2F6%2F2056&SecType=D%20S&",
+                             "&BondRecoveryRate=0&SpreadDecayFactor=0.25&"})
+        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
 }
 
 TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
-    Portfolio model = TwoScenarios(kAwkward, "Only;-10;0;0;7;0;100;0;1;N");
+    Portfolio model = TwoScenarios("Only;-10;0;0;7;0;100;0;1;N");
     EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)),
               "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
     EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=7");
@@ -104,19 +81,6 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 }
 
 // ---- The requests of an Update.
-
-TEST(Queries, AnUpdateSendsBothHalvesThenTheCarryQueryWithEveryTimeChange) {
-    Harness h;
-    StartTwo(h, std::string(kAwkward) + "|" + kDecay);
-    ASSERT_GE(h.host.requests.size(), 4u);
-    EXPECT_EQ(Query(h.host.requests[0], kDetail), kAwkwardSecurityHalf + kTwoScenarioHalf);
-    EXPECT_EQ(Query(h.host.requests[1], kCarry), BuildCarryQuery(h.ctl.Model().Securities().Item(1)) + "&TimeChg=0;30");
-    EXPECT_EQ(h.host.requests[2].rfind(std::string(kDetail) + "?Secid=102&", 0), 0u);
-    // The impacts sent next are the totals of the previous run, now rounded.
-    h.host.requests.clear();
-    ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
-    EXPECT_NE(h.host.requests.at(0).find("&Impact=0;0&"), std::string::npos);
-}
 
 TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
     Harness h;
@@ -130,27 +94,23 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
 }
 
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    HeadlessHost host(Date{2026, 12, 6}, GermanLike());
-    host.SetCannedReplies({{kDetail, "0;1,234.5|0"}, {kCarry, "0|0"}});
-    MainCtl ctl(host);
-    PropertyBag bag;
-    bag.Write("RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-                              "15.06.2031;1,08;0;1;R;40;0;0,5");
-    bag.Write("ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N");
-    bag.Write("ScenarioDetailPath", kDetail);
-    bag.Write("CarryCalcPath", kCarry);
-    ctl.ReadProperties(bag);
-    ctl.ProcessInitData();
-    ASSERT_GE(host.requests.size(), 1u);
-    const std::string q = Query(host.requests[0], kDetail);
+    Harness h(GermanLike());
+    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}});
+    h.Start({{"RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
+                              "15.06.2031;1,08;0;1;R;40;0;0,5"},
+             {"ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N"},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry}});
+    ASSERT_GE(h.host.requests.size(), 1u);
+    const std::string q = Query(h.host.requests[0], kDetail);
     EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
-    EXPECT_NE(q.find("&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&Maturity=06.15.2031&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&StkChg=12.5;0&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&TunerVal=100;99.5&"), std::string::npos) << q;
-    EXPECT_NE(q.find("&IAD=0.5"), std::string::npos) << q;
-    // The reply is read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(ctl.Model().Valuations().Item(1).Item(1).Getvaluation(m_CurEstPrice), 1234.5);
+    for (const char* part : {"&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&", "&Maturity=06.15.2031&",
+                             "&StkChg=12.5;0&", "&TunerVal=100;99.5&", "&IAD=0.5"})
+        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
+    // Both replies are read with the pages' "." whatever the host's locale.
+    EXPECT_EQ(h.Val(1, 1).Getvaluation(m_CurEstPrice), 1234.5);
+    EXPECT_EQ(h.Val(1, 1).GetCarry(m_CarryIdx), 1234.5);
+    EXPECT_TRUE(h.host.messages.empty());
 }
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
@@ -186,28 +146,6 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     EXPECT_EQ(c.LabelProgress->backColor, c.Frame1->backColor);
     EXPECT_TRUE(c.Frame3->IsEnabled());
     EXPECT_TRUE(c.Frame1->IsEnabled());
-    EXPECT_TRUE(h.host.messages.empty());
-}
-
-TEST(ServerChannel, TheDebugViewOpensTheSelectedSecuritysAddressWithTheDebugSwitch) {
-    Harness h;
-    h.Replies(Zeros(2));
-    h.Start({{"RecordString", std::string(kDecay) + "|" + kAwkward},
-             {"ScenarioString", kTwoScenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"EnableDebug", "Y"}});
-    ASSERT_TRUE(h.panel().UserSelectRow(*h.ctl.LstSecurity, 1));
-    const auto requests = h.host.requests.size();
-    ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
-    ASSERT_EQ(h.host.browserWindows.size(), 1u);
-    // The impacts are the totals of the start-up run by now.
-    std::string scenarioHalf = kTwoScenarioHalf;
-    scenarioHalf.replace(scenarioHalf.find("&Impact=0;-1234.4"), 17, "&Impact=0;0");
-    EXPECT_EQ(h.host.browserWindows[0], std::string(kDetail) + "?" + kAwkwardSecurityHalf + scenarioHalf + "&enableDebug=y");
-    // The debug view reads nothing and shows no busy state.
-    EXPECT_EQ(h.host.requests.size(), requests);
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
     EXPECT_TRUE(h.host.messages.empty());
 }
 

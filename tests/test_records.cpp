@@ -1,8 +1,13 @@
+// The three records read from their texts: every field of a security with
+// its rounding and the host's number and date formats, a scenario in both
+// text forms, the valuation and carry replies, and the message of each bad
+// text.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Builders.h"
@@ -10,9 +15,11 @@
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
 #include "records/RecordError.h"
+#include "toolkit/NumberText.h"
 
 using namespace zemra;
 using zemra::testing::GermanLike;
+using zemra::testing::Piece;
 
 namespace {
 
@@ -41,138 +48,104 @@ std::string ErrorOf(Call call) {
     return "";
 }
 
+// Every field a security shows, as text (numbers written plainly); the
+// property slots both one by one and joined.
+std::map<std::string, std::string> FieldsOf(const CSecurity& s) {
+    const auto n = [](double v) { return PlainNumber(v); };
+    std::map<std::string, std::string> f = {
+        {"id", n(s.GetsecId())},          {"desc", s.Getdescription()},          {"type", s.GetSectype()},
+        {"callAdj", n(s.GetCallAdjustment())}, {"curve", s.GetCurve()},           {"factor", n(s.GetFactor())},
+        {"ratio", n(s.GetRatio())},       {"capRule", n(s.GetCapitalRule())},    {"convCap", n(s.GetConvCapital())},
+        {"stkCap", n(s.GetStockCapital())}, {"tail", n(s.GetTail())},            {"fx", n(s.GetFxRate())},
+        {"maturity", s.GetMaturity()},    {"fxToUsd", s.GetFxToUsd()},           {"disc", n(s.GetDiscount())},
+        {"divType", n(s.GetDivType())},   {"recv", s.GetRecvDecay()},            {"recvVal", n(s.m_RecvDecayVal)},
+        {"bnk", n(s.Getbankruptcy())}};
+    const char* const slots[kAssumptionSlots] = {"cp",     "convPrice", "spread",   "callAdjVal", "borrowCost", "stkPos",
+                                                 "stkPrice", "vol",     "deltaAdj", "iad",        "useBorrow"};
+    for (int i = 0; i < kAssumptionSlots; ++i) {
+        f[slots[i]] = n(s.GetProperties(i));
+        f["properties"] += (i ? ";" : "") + f[slots[i]];
+    }
+    return f;
+}
+
+// The fields of a scenario, likewise.
+std::map<std::string, std::string> FieldsOf(const CScenario& s) {
+    std::map<std::string, std::string> f = {
+        {"desc", s.Getdescription()},   {"impact", PlainNumber(s.GetImpact())}, {"tuner", PlainNumber(s.Gettuner())},
+        {"autoLoad", s.GetAutoLoad()}, {"uid", PlainNumber(s.GetUid())},        {"key", PlainNumber(s.Getkey())}};
+    for (int i = 0; i < kScenarioSlots; ++i) f["properties"] += (i ? ";" : "") + PlainNumber(s.GetScenarioProperties(i));
+    return f;
+}
+
+// The valuation slots and the carry slots, joined.
+std::string SlotsOf(const CValuation& v) {
+    std::string text;
+    for (int i = 0; i < kValuationSlots; ++i) text += (i ? ";" : "") + PlainNumber(v.Getvaluation(i));
+    text += " /";
+    for (int i = 0; i < kCarrySlots; ++i) text += (i ? ";" : " ") + PlainNumber(v.GetCarry(i));
+    return text;
+}
+
+// Checks the named fields of `fields` only.
+void ExpectFields(const std::map<std::string, std::string>& fields, const std::map<std::string, std::string>& expected,
+                  const std::string& text) {
+    for (const auto& [name, value] : expected) EXPECT_EQ(fields.at(name), value) << name << " of '" << text << "'";
+}
+
 }  // namespace
 
-TEST(SecurityRecord, EmptyTextGivesDefaults) {
-    CSecurity sec;
-    sec.SetRatio(2.5);
-    sec.m_RecvDecayVal = 40;
-    sec.CreateRecord("", kUs, kToday);
-    EXPECT_EQ(sec.GetsecId(), -1);
-    EXPECT_EQ(sec.GetCurve(), "USG");
-    EXPECT_EQ(sec.GetCapitalRule(), 1);
-    EXPECT_EQ(sec.GetConvCapital(), 15);
-    EXPECT_EQ(sec.GetStockCapital(), 15);
-    EXPECT_EQ(sec.GetFxToUsd(), "1");
-    EXPECT_EQ(sec.GetMaturity(), "12/6/2056");
-    for (int i = 0; i < kAssumptionSlots; ++i) EXPECT_EQ(sec.GetProperties(i), 0) << i;
-    EXPECT_EQ(sec.GetRatio(), 2.5);  // not reset
-    EXPECT_EQ(sec.m_RecvDecayVal, 40);
-    sec.CreateRecord("", GermanLike(), kToday);
-    EXPECT_EQ(sec.GetMaturity(), "06.12.2056");
-}
-
-TEST(SecurityRecord, ThreeFieldsFillOnlyThose) {
-    CSecurity sec;
-    sec.CreateRecord("7;Acme 2030;E", kUs, kToday);
-    EXPECT_EQ(sec.GetsecId(), 7);
-    EXPECT_EQ(sec.Getdescription(), "Acme 2030");
-    EXPECT_EQ(sec.GetSectype(), "E");
-    EXPECT_EQ(sec.GetCurve(), "USG");
-    EXPECT_EQ(sec.GetMaturity(), "12/6/2056");
-}
-
-TEST(SecurityRecord, FullTextFillsEveryField) {
-    CSecurity sec;
-    sec.CreateRecord(SecurityText(), kUs, kToday);
-    const double properties[kAssumptionSlots] = {1000, 98.5, 250, 3, 4.25, -500, 45.25, 30.5, 0, 0.25, 1};
-    for (int i = 0; i < kAssumptionSlots; ++i) EXPECT_EQ(sec.GetProperties(i), properties[i]) << i;
-    EXPECT_EQ(sec.GetsecId(), 101);
-    EXPECT_EQ(sec.GetSectype(), "AS");
-    EXPECT_EQ(sec.GetCallAdjustment(), 2);
-    EXPECT_EQ(sec.GetCurve(), "LIB");
-    EXPECT_EQ(sec.GetFactor(), 1);
-    EXPECT_EQ(sec.GetRatio(), 2.5);
-    EXPECT_EQ(sec.GetCapitalRule(), 3);
-    EXPECT_EQ(sec.GetConvCapital(), 20);
-    EXPECT_EQ(sec.GetStockCapital(), 25);
-    EXPECT_EQ(sec.GetTail(), 0.1);
-    EXPECT_EQ(sec.GetFxRate(), 1.5);
-    EXPECT_EQ(sec.GetMaturity(), "06/15/2010");
-    EXPECT_EQ(sec.GetFxToUsd(), "1.235");
-    EXPECT_EQ(sec.GetDiscount(), 1);
-    EXPECT_EQ(sec.GetDivType(), 2);
-    EXPECT_EQ(sec.GetRecvDecay(), "R");
-    EXPECT_EQ(sec.m_RecvDecayVal, 40);
-    EXPECT_EQ(sec.Getbankruptcy(), 1);
-}
-
-TEST(SecurityRecord, EachFieldIsRoundedAsItRequires) {
+TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
     // Whole numbers (codes, identifiers) halve to even, stored figures halve
-    // away from zero to their decimals; the ratio is kept as read.
+    // away from zero to their decimals; the ratio is kept as read. The ratio
+    // and recovery value 7 are set before the record is read.
+    const Locale de = GermanLike();
+    const std::string zeros = "0;0;0;0;0;0;0;0;0;0;0";
     struct Case {
-        int field;
-        const char* text;
-        double (*read)(const CSecurity&);
-        double stored;
+        std::string text;
+        const Locale& locale;
+        std::map<std::string, std::string> expected;
     };
     const std::vector<Case> table = {
-        {0, "2.5", [](const CSecurity& s) { return double(s.GetsecId()); }, 2},
-        {6, "3.5", [](const CSecurity& s) { return double(s.GetCallAdjustment()); }, 4},
-        {3, "1234.5", [](const CSecurity& s) { return s.GetProperties(ConvertPosIdx); }, 1235},
-        {4, "12.34567", [](const CSecurity& s) { return s.GetProperties(ConvertPriceIdx); }, 12.346},
-        {11, "25.55", [](const CSecurity& s) { return s.GetProperties(VolatilityIdx); }, 25.6},
-        {13, "2.5", [](const CSecurity& s) { return s.GetFactor(); }, 3},
-        {15, "0.123456", [](const CSecurity& s) { return s.GetRatio(); }, 0.123456},
-        {31, "1.0005", [](const CSecurity& s) { return s.GetProperties(IAD); }, 1.001},
+        {"", kUs, {{"id", "-1"}, {"curve", "USG"}, {"capRule", "1"}, {"convCap", "15"}, {"stkCap", "15"},
+                   {"fxToUsd", "1"}, {"maturity", "12/6/2056"}, {"properties", zeros}, {"ratio", "7"}, {"recvVal", "7"}}},
+        {"", de, {{"maturity", "06.12.2056"}}},
+        {"7;Acme 2030;E", kUs, {{"id", "7"}, {"desc", "Acme 2030"}, {"type", "E"}, {"curve", "USG"},
+                                {"maturity", "12/6/2056"}}},
+        {SecurityText(), kUs,
+         {{"properties", "1000;98.5;250;3;4.25;-500;45.25;30.5;0;0.25;1"}, {"id", "101"}, {"type", "AS"},
+          {"callAdj", "2"}, {"curve", "LIB"}, {"factor", "1"}, {"ratio", "2.5"}, {"capRule", "3"}, {"convCap", "20"},
+          {"stkCap", "25"}, {"tail", "0.1"}, {"fx", "1.5"}, {"maturity", "06/15/2010"}, {"fxToUsd", "1.235"},
+          {"disc", "1"}, {"divType", "2"}, {"recv", "R"}, {"recvVal", "40"}, {"bnk", "1"}}},
+        {SecurityText({{0, "2.5"}, {6, "3.5"}, {3, "1234.5"}, {4, "12.34567"}, {11, "25.55"}, {13, "2.5"},
+                       {15, "0.123456"}, {31, "1.0005"}}),
+         kUs, {{"id", "2"}, {"callAdj", "4"}, {"cp", "1235"}, {"convPrice", "12.346"}, {"vol", "25.6"},
+               {"factor", "3"}, {"ratio", "0.123456"}, {"iad", "1.001"}}},
+        // The borrow cost is derived only when the flag is exactly 1.
+        {SecurityText({{8, "0.5"}}), kUs, {{"useBorrow", "0.5"}, {"borrowCost", "0"}}},
+        {SecurityText({{8, "0"}}), kUs, {{"borrowCost", "0"}}},
+        {SecurityText({{24, "6/15/10 12:00:00 AM"}}), kUs, {{"maturity", "06/15/2010"}}},
+        {SecurityText({{24, "someday"}}), kUs, {{"maturity", "12/6/2056"}}},
+        {"5;Bund;B;1.000;1.234,5678;0;0;0;0;0;0;25,55;EUR;0;0;0;1;15;15;0;0;0;0;0;15.06.2010;1,5", de,
+         {{"cp", "1000"}, {"convPrice", "1234.568"}, {"vol", "25.6"}, {"maturity", "06.15.2010"}, {"fxToUsd", "1.5"}}},
+        {SecurityText() + ";junk;junk;junk", kUs, {{"iad", "0.25"}}},   // fields after the 32nd are ignored
     };
     for (const Case& c : table) {
         CSecurity sec;
-        sec.CreateRecord(SecurityText({{c.field, c.text}}), kUs, kToday);
-        EXPECT_EQ(c.read(sec), c.stored) << "field " << c.field << " '" << c.text << "'";
+        sec.SetRatio(7);
+        sec.m_RecvDecayVal = 7;
+        sec.CreateRecord(c.text, c.locale, kToday);
+        ExpectFields(FieldsOf(sec), c.expected, c.text);
     }
 }
 
-TEST(SecurityRecord, BorrowCostIsDerivedOnlyWhenTheFlagIsExactlyOne) {
-    CSecurity sec;
-    sec.CreateRecord(SecurityText({{8, "1"}, {19, "5"}, {20, "1.25"}, {21, "0.5"}}), kUs, kToday);
-    EXPECT_EQ(sec.GetProperties(BorrowCostIdx), 4.25);
-    sec.CreateRecord(SecurityText({{8, "0.5"}}), kUs, kToday);
-    EXPECT_EQ(sec.GetProperties(UseBorrowIdx), 0.5);
-    EXPECT_EQ(sec.GetProperties(BorrowCostIdx), 0);
-    sec.CreateRecord(SecurityText({{8, "0"}}), kUs, kToday);
-    EXPECT_EQ(sec.GetProperties(BorrowCostIdx), 0);
-}
-
-TEST(SecurityRecord, MaturityIsRewrittenOrKeepsTheDefault) {
-    CSecurity sec;
-    sec.CreateRecord(SecurityText({{24, "6/15/10 12:00:00 AM"}}), kUs, kToday);
-    EXPECT_EQ(sec.GetMaturity(), "06/15/2010");
-    sec.CreateRecord(SecurityText({{24, "someday"}}), kUs, kToday);
-    EXPECT_EQ(sec.GetMaturity(), "12/6/2056");
-}
-
-TEST(SecurityRecord, ReadsNumbersAndDatesInTheHostLocale) {
-    CSecurity sec;
-    sec.CreateRecord("5;Bund;B;1.000;1.234,5678;0;0;0;0;0;0;25,55;EUR;0;0;0;1;15;15;0;0;0;0;0;15.06.2010;1,5",
-                     GermanLike(), kToday);
-    EXPECT_EQ(sec.GetProperties(ConvertPosIdx), 1000);
-    EXPECT_EQ(sec.GetProperties(ConvertPriceIdx), 1234.568);
-    EXPECT_EQ(sec.GetProperties(VolatilityIdx), 25.6);
-    EXPECT_EQ(sec.GetMaturity(), "06.15.2010");
-    EXPECT_EQ(sec.GetFxToUsd(), "1.5");
-}
-
-TEST(SecurityRecord, FieldsAfterTheThirtySecondAreIgnored) {
-    CSecurity sec;
-    std::string text = SecurityText();
-    for (int i = 32; i < 40; ++i) text += ";junk";
-    sec.CreateRecord(text, kUs, kToday);
-    EXPECT_EQ(sec.GetProperties(IAD), 0.25);
-}
-
-TEST(SecurityRecord, SettersRoundAndCheckTheIndex) {
+TEST(SecurityRecord, SettersRound) {
     CSecurity sec;
     sec.SetProperties(VolatilityIdx, 33.333);
-    EXPECT_EQ(sec.GetProperties(VolatilityIdx), 33.3);
     sec.SetProperties(ConvertPriceIdx, 2.6745);
-    EXPECT_EQ(sec.GetProperties(ConvertPriceIdx), 2.675);
     sec.SetProperties(StkPosIdx, -2.5);
-    EXPECT_EQ(sec.GetProperties(StkPosIdx), -3);
     sec.SetFactor(2.5);
-    EXPECT_EQ(sec.GetFactor(), 3);
-    EXPECT_EQ(ErrorOf([&] { sec.GetProperties(11); }), "Security property index 11 is out of range (0 to 10).");
-    EXPECT_NE(ErrorOf([&] { sec.SetProperties(-1, 1); }), "");
+    ExpectFields(FieldsOf(sec), {{"vol", "33.3"}, {"convPrice", "2.675"}, {"stkPos", "-3"}, {"factor", "3"}}, "setters");
 }
 
 TEST(SecurityRecord, FxToUsdTextReadsTheDefaultNumberFormat) {
@@ -189,72 +162,50 @@ TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
     CSecurity sec;
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord(SecurityText({{5, "abc"}}), kUs, kToday); }),
               "Security record 'IBM 5s' (field 5, Credit Spread): 'abc' is not a number.");
-    EXPECT_EQ(sec.GetsecId(), 101);
-    EXPECT_EQ(sec.GetProperties(ConvertPriceIdx), 98.5);
-    EXPECT_EQ(sec.GetCallAdjustment(), 0);
-    EXPECT_EQ(sec.GetCurve(), "USG");
-    EXPECT_EQ(sec.GetProperties(BorrowCostIdx), 0);
-
-    const std::string empty = ErrorOf([&] { sec.CreateRecord("101;IBM 5s;AS;", kUs, kToday); });
-    EXPECT_EQ(empty, "Security record 'IBM 5s' (field 3, Convert Position): the field is empty, a number is needed.");
+    ExpectFields(FieldsOf(sec), {{"id", "101"}, {"convPrice", "98.5"}, {"callAdj", "0"}, {"curve", "USG"},
+                                 {"borrowCost", "0"}}, "field 5 bad");
+    EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("101;IBM 5s;AS;", kUs, kToday); }),
+              "Security record 'IBM 5s' (field 3, Convert Position): the field is empty, a number is needed.");
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("x1;;E", kUs, kToday); }),
               "Security record 'x1' (field 0, Security Id): 'x1' is not a number.");
 }
 
-TEST(ScenarioRecord, EmptyTextResetsAllButDescriptionAndTuner) {
+TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
+    const std::string read = "10;25;-5;30;2;110", reset = "0;0;0;0;0;100";
+    struct Case {
+        bool stored;   // the stored form, with the identifier first
+        std::string text;
+        const Locale& locale;
+        std::map<std::string, std::string> expected;
+    };
+    const Locale de = GermanLike();
+    const std::vector<Case> table = {
+        {false, "Up 10;10;25;-5;30;2;110;-1234.56;3;y", kUs,   // the impact is not rounded
+         {{"properties", read}, {"desc", "Up 10"}, {"impact", "-1234.56"}, {"tuner", "3"}, {"autoLoad", "Yes"}}},
+        {true, "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N", kUs,   // the tuner halves to even
+         {{"properties", read}, {"uid", "42"}, {"key", "-1"}, {"desc", "Down"}, {"impact", "-1234.56"},
+          {"tuner", "2"}, {"autoLoad", "No"}}},
+        {false, "Flat;12.5;2;N", kUs, {{"properties", reset}, {"impact", "12.5"}}},
+        {false, "S;1,5;-2.500;0;1;N", de, {{"properties", "1.5;-2500;0;0;0;100"}}},
+        // Only "Y" means auto-load.
+        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}},
+        {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1; Y", kUs, {{"autoLoad", "No"}}},
+    };
+    for (const Case& c : table) {
+        CScenario scen;
+        c.stored ? scen.CreateScenarioFromDataBase(c.text, c.locale) : scen.CreateScenario(c.text, c.locale);
+        ExpectFields(FieldsOf(scen), c.expected, c.text);
+    }
+    // An empty text resets all but the description and the tuner.
     CScenario scen;
     scen.CreateScenarioFromDataBase("42;Up 10;10;25;-5;30;2;110;-1234.56;3;Y", kUs);
     scen.Setkey(12);
     scen.CreateScenario("", kUs);
-    EXPECT_EQ(scen.Getkey(), -1);
-    EXPECT_EQ(scen.GetUid(), -1);
-    EXPECT_EQ(scen.GetAutoLoad(), "No");
-    EXPECT_EQ(scen.GetImpact(), 0);
-    for (int i = 0; i < m_TunerValIdx; ++i) EXPECT_EQ(scen.GetScenarioProperties(i), 0) << i;
-    EXPECT_EQ(scen.GetScenarioProperties(m_TunerValIdx), 100);
-    EXPECT_EQ(scen.Getdescription(), "Up 10");
-    EXPECT_EQ(scen.Gettuner(), 3);
-}
-
-TEST(ScenarioRecord, BothTextFormsFillEveryField) {
-    CScenario scen;
-    const double values[kScenarioSlots] = {10, 25, -5, 30, 2, 110};
-    scen.CreateScenario("Up 10;10;25;-5;30;2;110;-1234.56;3;y", kUs);
-    for (int i = 0; i < kScenarioSlots; ++i) EXPECT_EQ(scen.GetScenarioProperties(i), values[i]) << i;
-    EXPECT_EQ(scen.Getdescription(), "Up 10");
-    EXPECT_EQ(scen.GetImpact(), -1234.56);  // not rounded
-    EXPECT_EQ(scen.Gettuner(), 3);
-    EXPECT_EQ(scen.GetAutoLoad(), "Yes");
-    scen.CreateScenarioFromDataBase("42;Down;10;25;-5;30;2;110;-1234.56;2.5;N", kUs);
-    for (int i = 0; i < kScenarioSlots; ++i) EXPECT_EQ(scen.GetScenarioProperties(i), values[i]) << i;
-    EXPECT_EQ(scen.GetUid(), 42);
-    EXPECT_EQ(scen.Getkey(), -1);
-    EXPECT_EQ(scen.Getdescription(), "Down");
-    EXPECT_EQ(scen.GetImpact(), -1234.56);
-    EXPECT_EQ(scen.Gettuner(), 2);  // halves to even
-    EXPECT_EQ(scen.GetAutoLoad(), "No");
-}
-
-TEST(ScenarioRecord, OnlyYMeansAutoLoad) {
-    CScenario scen;
-    for (const char* flag : {"YES", "N", "", " Y"}) {
-        scen.CreateScenario(std::string("S;0;1;") + flag, kUs);
-        EXPECT_EQ(scen.GetAutoLoad(), "No") << flag;
-    }
-    scen.CreateScenario("S;0;1;Y", kUs);
-    EXPECT_EQ(scen.GetAutoLoad(), "Yes");
-}
-
-TEST(ScenarioRecord, FewerPropertyFieldsFillTheFirstSlots) {
-    CScenario scen;
-    scen.CreateScenario("Flat;12.5;2;N", kUs);
-    for (int i = 0; i < m_TunerValIdx; ++i) EXPECT_EQ(scen.GetScenarioProperties(i), 0) << i;
-    EXPECT_EQ(scen.GetScenarioProperties(m_TunerValIdx), 100);
-    EXPECT_EQ(scen.GetImpact(), 12.5);
-    scen.CreateScenario("S;1,5;-2.500;0;1;N", GermanLike());
-    EXPECT_EQ(scen.GetScenarioProperties(m_StkChgIdx), 1.5);
-    EXPECT_EQ(scen.GetScenarioProperties(m_RateChgIdx), -2500);
-    EXPECT_EQ(scen.GetScenarioProperties(m_VolChgIdx), 0);
+    ExpectFields(FieldsOf(scen), {{"key", "-1"}, {"uid", "-1"}, {"autoLoad", "No"}, {"impact", "0"},
+                                  {"properties", reset}, {"desc", "Up 10"}, {"tuner", "3"}}, "");
 }
 
 TEST(ScenarioRecord, ImpactSetterRoundsToWhole) {
@@ -269,9 +220,7 @@ TEST(ScenarioRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
     CScenario scen;
     EXPECT_EQ(ErrorOf([&] { scen.CreateScenario("Up 10;10;25;x;30;2;110;0;3;Y", kUs); }),
               "Scenario record 'Up 10' (field 3): 'x' is not a number.");
-    EXPECT_EQ(scen.GetScenarioProperties(m_RateChgIdx), 25);
-    EXPECT_EQ(scen.GetScenarioProperties(m_VolChgIdx), 0);
-    EXPECT_EQ(scen.GetScenarioProperties(m_TunerValIdx), 100);
+    EXPECT_EQ(FieldsOf(scen)["properties"], "10;25;0;0;0;100");
     EXPECT_EQ(ErrorOf([&] { scen.CreateScenarioFromDataBase("x;Up 10;0;1;N", kUs); }),
               "Stored scenario record 'Up 10' (field 0): 'x' is not a number.");
     EXPECT_EQ(ErrorOf([&] { scen.CreateScenarioFromDataBase("42;;0;t;N", kUs); }),
@@ -279,41 +228,25 @@ TEST(ScenarioRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
     EXPECT_EQ(scen.GetUid(), 42);
 }
 
-TEST(ValuationRecord, TwoEmptyTextsGiveZerosAndTunerValue100) {
+TEST(ValuationRecord, EachSlotIsReadFromTheRepliesAndWhatIsNotANumberIsZero) {
     CValuation val;
     val.Setvaluation(m_CurEstPrice, 5);
     val.SetCarry(m_FinanceIdx, 7);
     val.CreateValuation("", "", kUs);
-    for (int i = 0; i < kValuationSlots; ++i) EXPECT_EQ(val.Getvaluation(i), 0) << i;
-    for (int i = 0; i < kCarrySlots; ++i) EXPECT_EQ(val.GetCarry(i), 0) << i;
+    EXPECT_EQ(SlotsOf(val), Piece({}) + " / 0;0;0;0;0;0;0;0;0;0;0;0");
     EXPECT_EQ(val.GetTunerValue(), 100);
-}
-
-TEST(ValuationRecord, NonNumericFieldLeavesItsSlotAtZero) {
-    CValuation val;
     val.SetTunerValue(120);
     val.CreateValuation("10;101.5;N/A;95", "1;2", kUs);
-    EXPECT_EQ(val.Getvaluation(m_CurEstPrice), 101.5);
-    EXPECT_EQ(val.Getvaluation(m_CurFairValue), 0);
-    EXPECT_EQ(val.Getvaluation(m_CurBondFlr), 95);
-    EXPECT_EQ(val.GetCarry(m_IncomeIdx), 2);
-    EXPECT_EQ(val.GetTunerValue(), 120);
-}
-
-TEST(ValuationRecord, CarryFillsTwelveSlotsAtMost) {
-    CValuation val;
-    val.CreateCarry("1;2;3;4;5;6;7;8;9;10;11;12;13;14", kUs);
-    for (int i = 0; i < kCarrySlots; ++i) EXPECT_EQ(val.GetCarry(i), i + 1) << i;
+    EXPECT_EQ(SlotsOf(val), Piece({{m_CurStkPrice, 10}, {m_CurEstPrice, 101.5}, {m_CurBondFlr, 95}}) +
+                                " / 1;2;0;0;0;0;0;0;0;0;0;0");
+    EXPECT_EQ(val.GetTunerValue(), 120);   // kept
+    val.CreateCarry("1;2;3;4;5;6;7;8;9;10;11;12;13;14", kUs);   // twelve slots at most
+    EXPECT_TRUE(SlotsOf(val).ends_with(" / 1;2;3;4;5;6;7;8;9;10;11;12"));
     val.CreateCarry("1;2;x;4;5", kUs);
-    const double carry[kCarrySlots] = {1, 2, 0, 4, 5};
-    for (int i = 0; i < kCarrySlots; ++i) EXPECT_EQ(val.GetCarry(i), carry[i]) << i;
-}
-
-TEST(ValuationRecord, RetNumberReadsTheHostFormatOrGivesZero) {
-    EXPECT_EQ(CValuation::retNumber("1,234.5", kUs), 1234.5);
-    EXPECT_EQ(CValuation::retNumber("1.234,5", GermanLike()), 1234.5);
-    EXPECT_EQ(CValuation::retNumber("", kUs), 0);
-    EXPECT_EQ(CValuation::retNumber("a", kUs), 0);
+    EXPECT_TRUE(SlotsOf(val).ends_with(" / 1;2;0;4;5;0;0;0;0;0;0;0"));
+    for (const auto& [text, locale, number] : std::vector<std::tuple<const char*, Locale, double>>{
+             {"1,234.5", kUs, 1234.5}, {"1.234,5", GermanLike(), 1234.5}, {"", kUs, 0}, {"a", kUs, 0}})
+        EXPECT_EQ(CValuation::retNumber(text, locale), number) << text;
 }
 
 TEST(ValuationRecord, ThirtySecondNumberIsAnErrorAndCarryIsNotRead) {
@@ -321,12 +254,10 @@ TEST(ValuationRecord, ThirtySecondNumberIsAnErrorAndCarryIsNotRead) {
     for (int i = 2; i <= 31; ++i) text += ";" + std::to_string(i);
     CValuation val;
     val.CreateValuation(text + ";N/A;", "", kUs);  // non-numeric extras are skipped
-    EXPECT_EQ(val.Getvaluation(m_SubImpact), 31);
     val.SetCarry(m_FinanceIdx, 9);
     EXPECT_EQ(ErrorOf([&] { val.CreateValuation(text + ";32", "1;2", kUs); }),
               "Valuation reply piece has more than 31 numbers.");
-    for (int i = 0; i < kValuationSlots; ++i) EXPECT_EQ(val.Getvaluation(i), i + 1) << i;
-    EXPECT_EQ(val.GetCarry(m_FinanceIdx), 9);
+    EXPECT_EQ(SlotsOf(val), text + " / 9;0;0;0;0;0;0;0;0;0;0;0");
 }
 
 TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {

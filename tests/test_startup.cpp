@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "Harness.h"
 #include "control/OptionLists.h"
@@ -43,45 +44,46 @@ TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
 }
 
-TEST(StartUp, ImpactRowsShowGroupedWholeDollarsWithNegativesInParentheses) {
-    Harness h;
-    h.Start({{"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N"}});
-    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(1,235)", "1,000"}));
-    EXPECT_DOUBLE_EQ(h.ctl.Model().Scenarios().Item(1).GetImpact(), -1234.6);
-}
-
-TEST(StartUp, TheAutoLoadedStoredScenarioGetsItsImpactRow) {
-    Harness h;
-    h.Start({{"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y"}});
-    EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), (std::vector<std::string>{"Only"}));
-    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"(50)"}));
-    EXPECT_EQ(h.ctl.Model().Scenarios().Item(1).Getkey(), 0);
-}
-
-TEST(StartUp, ATrailingBarAddsABlankScenario) {
-    Harness h;
-    h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N|"}});
-    ASSERT_EQ(h.ctl.Model().Scenarios().Count(), 2);
-    const CScenario& blank = h.ctl.Model().Scenarios().Item(2);
-    EXPECT_EQ(blank.Getdescription(), "");
-    EXPECT_EQ(blank.GetScenarioProperties(m_TunerValIdx), 100);
-    EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"0", "0"}));
-}
-
-TEST(StartUp, ASecurityIdGivenTwiceYieldsOneRowAndTheFirstWins) {
-    Harness h;
-    h.Start({{"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB}});
-    EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
-    EXPECT_EQ(h.ctl.Model().Securities().Count(), 2);
-    EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetSectype(), "B");
-}
-
-TEST(StartUp, SecuritiesWithoutScenariosBuildNoGridAndSelectOnlyTheSecurity) {
-    Harness h;
-    h.Start({{"RecordString", kSecurityA}});
-    EXPECT_EQ(h.ctl.Model().Valuations().Count(), 0);
-    EXPECT_EQ(h.ctl.LstSecurity->ListIndex(), 0);
-    EXPECT_EQ(h.ctl.ScenarioLst->ListIndex(), -1);
+TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
+    struct Case {
+        const char* property;
+        std::string text;
+        std::vector<std::string> securities, scenarios, impacts;
+        std::function<void(MainCtl&)> also;
+    };
+    const std::vector<Case> table = {
+        // Impacts as grouped whole dollars, negatives in parentheses; the
+        // record keeps its own.
+        {"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N", {}, {"A", "B"}, {"(1,235)", "1,000"},
+         [](MainCtl& c) { EXPECT_DOUBLE_EQ(c.Model().Scenarios().Item(1).GetImpact(), -1234.6); }},
+        // The auto-loaded stored scenario gets its impact row.
+        {"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y", {}, {"Only"}, {"(50)"},
+         [](MainCtl& c) { EXPECT_EQ(c.Model().Scenarios().Item(1).Getkey(), 0); }},
+        // A trailing bar adds a blank scenario.
+        {"ScenarioString", "A;1;0;0;0;0;100;0;1;N|", {}, {"A", ""}, {"0", "0"},
+         [](MainCtl& c) { EXPECT_EQ(c.Model().Scenarios().Item(2).GetScenarioProperties(m_TunerValIdx), 100); }},
+        // A security identifier given twice yields one row; the first wins.
+        {"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB, {"ACME CV", "Beta Corp"}, {}, {},
+         [](MainCtl& c) { EXPECT_EQ(c.Model().Securities().Item(1).GetSectype(), "B"); }},
+        // Securities without scenarios build no grid and select only the
+        // security.
+        {"RecordString", kSecurityA, {"ACME CV"}, {}, {}, [](MainCtl& c) {
+             EXPECT_EQ(c.Model().Valuations().Count(), 0);
+             EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
+             EXPECT_EQ(c.ScenarioLst->ListIndex(), -1);
+         }},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.text);
+        Harness h;
+        h.Start({{c.property, c.text}});
+        EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securities);
+        EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), c.scenarios);
+        EXPECT_EQ(h.Rows(*h.ctl.LstImpact), c.impacts);
+        EXPECT_EQ(h.ctl.Model().Securities().Count(), static_cast<int>(c.securities.size()));
+        EXPECT_EQ(h.ctl.Model().Scenarios().Count(), static_cast<int>(c.scenarios.size()));
+        c.also(h.ctl);
+    }
 }
 
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
@@ -109,14 +111,9 @@ TEST(StartUp, PropertiesAreReadOnceAndAbsentOnesAreEmpty) {
 // with one valuation per scenario row, so the next run applies.
 TEST(StartUp, ASecondStartUpKeepsTheValuationGridInStepWithBothLists) {
     Harness h;
-    h.Replies({{"http://t/ScenarioDetail.asp", "1;101|2;102|3;103|4;104"},
-               {"http://t/CarryCalc.asp", "0|0|0|0"},
-               {"http://t/CapitalCalc.asp", "0"}});
-    h.Start({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;0;1;N"},
-             {"ScenarioDetailPath", "http://t/ScenarioDetail.asp"},
-             {"CarryCalcPath", "http://t/CarryCalc.asp"},
-             {"CapitalCalcPath", "http://t/CapitalCalc.asp"}});
+    h.Replies({{kDetail, "1;101|2;102|3;103|4;104"}, {kCarry, "0|0|0|0"}, {kPages, "0"}});
+    h.Start(Harness::WithPages({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
+                                {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;0;1;N"}}));
     ASSERT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
     MainCtl& c = h.ctl;
     c.Model().Valuations().Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up

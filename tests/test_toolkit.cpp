@@ -77,6 +77,12 @@ TEST_F(FormFixture, SelectionFromCodeRaisesClickAndMakesTheRowCurrent) {
     EXPECT_EQ(list.ListIndex(), 0);
     EXPECT_FALSE(list.Selected(2));
     EXPECT_EQ(events, (std::vector<std::string>{"list.Click", "list.Click"}));
+    // Removing the current row leaves no current row.
+    list.SetListIndex(1);
+    list.RemoveItem(0);
+    EXPECT_EQ(list.ListIndex(), 0);
+    list.RemoveItem(0);
+    EXPECT_EQ(list.ListIndex(), -1);
 }
 
 TEST_F(FormFixture, ExtendedSelectionClicksCtrlClicksAndShiftClicks) {
@@ -94,15 +100,8 @@ TEST_F(FormFixture, ExtendedSelectionClicksCtrlClicksAndShiftClicks) {
     EXPECT_TRUE(list.Selected(1));
 }
 
-TEST_F(FormFixture, RemovingTheCurrentRowLeavesNoCurrentRow) {
-    list.SetListIndex(1);
-    list.RemoveItem(0);
-    EXPECT_EQ(list.ListIndex(), 0);
-    list.RemoveItem(0);
-    EXPECT_EQ(list.ListIndex(), -1);
-}
-
-TEST_F(FormFixture, ADisabledFrameDisablesItsChildrenWithoutChangingTheirSetting) {
+TEST_F(FormFixture, TypingNeedsAnEnabledFrameAndAnUnlockedField) {
+    // A disabled frame disables its children without changing their setting.
     frame.enabled = false;
     EXPECT_FALSE(first.IsEnabled());
     EXPECT_TRUE(first.enabled);
@@ -111,13 +110,10 @@ TEST_F(FormFixture, ADisabledFrameDisablesItsChildrenWithoutChangingTheirSetting
     frame.enabled = true;
     EXPECT_TRUE(form.UserType(first, "x"));
     EXPECT_EQ(first.Text(), "x");
-}
-
-TEST_F(FormFixture, LockedTextFieldTakesTheFocusButNotTheText) {
-    first.SetText("keep");
+    // A locked field takes the focus but not the text.
     first.locked = true;
     EXPECT_TRUE(form.UserType(first, "new"));
-    EXPECT_EQ(first.Text(), "keep");
+    EXPECT_EQ(first.Text(), "x");
 }
 
 TEST_F(FormFixture, TheFormSeesAKeyBeforeTheElement) {
