@@ -1,0 +1,193 @@
+// Timing of the pricing engine beside QuantLib's binomial convertible
+// engine, and of ScenarioDetail-sized calls. Prints tables; run it from the
+// build folder: pages/engine/zemra_engine_bench.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <ql/exercise.hpp>
+#include <ql/instruments/bonds/convertiblebonds.hpp>
+#include <ql/methods/lattices/binomialtree.hpp>
+#include <ql/pricingengines/bond/binomialconvertibleengine.hpp>
+#include <ql/processes/blackscholesprocess.hpp>
+#include <ql/quotes/simplequote.hpp>
+#include <ql/settings.hpp>
+#include <ql/termstructures/volatility/equityfx/blackconstantvol.hpp>
+#include <ql/termstructures/yield/flatforward.hpp>
+#include <ql/time/calendars/nullcalendar.hpp>
+#include <ql/time/daycounters/actual365fixed.hpp>
+#include <ql/time/schedule.hpp>
+
+#include "ConvertibleModel.h"
+#include "FigureTools.h"
+#include "ScenarioValuation.h"
+
+namespace {
+
+using namespace zemra::engine;
+namespace ql = QuantLib;
+
+// Five-year 4% annual convertible, conversion price 50, stock 42.5, vol 30%,
+// flat 4%, no credit spread: a case both models price alike.
+ValuationInput BenchConvertible() {
+  ValuationInput in;
+  in.terms.face = 1000;
+  in.terms.couponPct = 4;
+  in.terms.couponFrequency = 1;
+  in.terms.issueTime = 0;
+  in.terms.maturityTime = 5;
+  in.terms.conversionRatio = 20;
+  in.market.stockPrice = 42.5;
+  in.market.volatilityPct = 30;
+  in.market.dividendYieldPct = 1;
+  in.market.zeroCurve = {{1, 4}};
+  in.marketPricePct = 100;
+  return in;
+}
+
+// Processor time of this process, in milliseconds (all threads).
+double CpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// Median wall time of `runs` calls, in milliseconds.
+double TimeMs(const std::function<void()>& f, int runs) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+double EnginePrice(const ValuationInput& in) {
+  const ConvertibleModel model(in);
+  const ModelState state{0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000};
+  return CleanPriceToday(model, state, true);
+}
+
+double QuantLibPrice(const ValuationInput& in, int steps) {
+  const ql::Date today(15, ql::June, 2026);
+  ql::Settings::instance().evaluationDate() = today;
+  const ql::Actual365Fixed dayCount;
+  std::vector<ql::Date> dates;
+  for (int k = 0; k <= 5; ++k) dates.push_back(today + 365 * k);
+  const ql::Schedule schedule(dates);
+  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, dates.back());
+  ql::CallabilitySchedule calls;
+  for (const auto& call : in.terms.calls)
+    calls.push_back(ql::ext::make_shared<ql::Callability>(
+        ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean), ql::Callability::Call,
+        today + static_cast<ql::Integer>(std::lround(call.start * 365))));
+  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
+                                      {in.terms.couponPct / 100}, dayCount, schedule, 100.0);
+  auto flat = [&](double rate) {
+    return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
+  };
+  auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
+      ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.stockPrice)),
+      flat(in.market.dividendYieldPct / 100), flat(in.market.zeroCurve[0].ratePct / 100),
+      ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
+          today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
+  bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
+      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(0.0))));
+  return bond.NPV();
+}
+
+// The first entry from which every later (finer) one is within `tolerance`.
+int FirstSettled(const std::vector<double>& errors, double tolerance) {
+  int first = -1;
+  for (int i = static_cast<int>(errors.size()) - 1; i >= 0 && std::abs(errors[static_cast<std::size_t>(i)]) < tolerance; --i)
+    first = i;
+  return first;
+}
+
+void SinglePrice(const char* title, ValuationInput in) {
+  constexpr double kTolerance = 0.01;
+  in.model.grid = {1600, 800, 800};
+  const double reference = EnginePrice(in);
+  std::printf("%s\nreference: FD 1600 nodes x 800 steps a year = %.5f\n", title, reference);
+  std::printf("%-34s %10s %10s %10s\n", "method", "price", "error", "ms");
+  const std::vector<GridAccuracy> grids{{60, 15, 15}, {100, 25, 25}, {160, 40, 40}, {240, 60, 60}, {320, 80, 80}};
+  std::vector<double> engineErrors, engineMs;
+  for (GridAccuracy grid : grids) {
+    in.model.grid = grid;
+    const double price = EnginePrice(in);
+    engineErrors.push_back(price - reference);
+    engineMs.push_back(TimeMs([&] { EnginePrice(in); }, 21));
+    std::printf("FD %4d nodes x %3d steps a year   %10.5f %10.5f %10.3f\n", grid.stockNodes, grid.timeStepsPerYear,
+                price, engineErrors.back(), engineMs.back());
+  }
+  const std::vector<int> steps{100, 200, 400, 800, 1600, 3200};
+  std::vector<double> quantLibErrors, quantLibMs;
+  for (int n : steps) {
+    const double price = QuantLibPrice(in, n);
+    quantLibErrors.push_back(price - reference);
+    quantLibMs.push_back(TimeMs([&] { QuantLibPrice(in, n); }, n > 1000 ? 3 : 7));
+    std::printf("QuantLib binomial CRR %5d steps    %10.5f %10.5f %10.3f\n", n, price, quantLibErrors.back(),
+                quantLibMs.back());
+  }
+  const int fd = FirstSettled(engineErrors, kTolerance), tree = FirstSettled(quantLibErrors, kTolerance);
+  if (fd >= 0 && tree >= 0)
+    std::printf("Within %.2f points from then on: FD %d nodes %.3f ms, QuantLib %d steps %.3f ms: FD %.1fx faster\n\n",
+                kTolerance, grids[static_cast<std::size_t>(fd)].stockNodes, engineMs[static_cast<std::size_t>(fd)],
+                steps[static_cast<std::size_t>(tree)], quantLibMs[static_cast<std::size_t>(tree)],
+                quantLibMs[static_cast<std::size_t>(tree)] / engineMs[static_cast<std::size_t>(fd)]);
+  else
+    std::printf("Within %.2f points: not reached by %s in this table\n\n", kTolerance, fd >= 0 ? "QuantLib" : "FD");
+}
+
+void ScenarioCalls() {
+  ValuationInput in = BenchConvertible();
+  in.market.creditSpreadBp = 300;
+  in.terms.calls.push_back({2, 5, 100, true, 130});
+  in.terms.puts.push_back({3, 100, true});
+  in.model.discounting = DiscountingScheme::BondPlusOption;
+  const double levels[5] = {-2, -1, 0, 1, 2};
+  std::printf("ScenarioDetail calls (callable, putable, Bond+Option, tuner constant implied volatility)\n");
+  std::printf("(wall time is the median of three runs, one for 3125; processor time is that of one run and is\n"
+              " what the call costs on an otherwise idle machine)\n");
+  std::printf("%-10s %-36s %14s %14s %14s\n", "scenarios", "dimensions", "1 thread wall", "1 thread cpu",
+              "2 threads wall");
+  const char* names[4] = {"stock x rate", "stock x rate x vol", "stock x rate x vol x days",
+                          "stock x rate x vol x days x spread"};
+  for (int dims = 2; dims <= 5; ++dims) {
+    std::vector<ScenarioShift> shifts;
+    const int counts[5] = {5, 5, dims >= 3 ? 5 : 1, dims >= 4 ? 5 : 1, dims >= 5 ? 5 : 1};
+    for (int a = 0; a < counts[0]; ++a)
+      for (int b = 0; b < counts[1]; ++b)
+        for (int c = 0; c < counts[2]; ++c)
+          for (int d = 0; d < counts[3]; ++d)
+            for (int e = 0; e < counts[4]; ++e) {
+              ScenarioShift s;
+              s.stockChangePct = 10 * levels[a];
+              s.rateChangeBp = 25 * levels[b];
+              s.volChangePct = counts[2] > 1 ? 10 * levels[c] : 0;
+              s.days = counts[3] > 1 ? 30 * (d) : 0;
+              s.spreadChangePct = counts[4] > 1 ? 20 * levels[e] : 0;
+              shifts.push_back(s);
+            }
+    const int runs = shifts.size() > 1000 ? 1 : 3;
+    const double one = TimeMs([&] { ValueScenarios(in, shifts, {1}); }, runs);
+    const double cpuStart = CpuMs();
+    ValueScenarios(in, shifts, {1});
+    const double cpu = CpuMs() - cpuStart;
+    const double two = TimeMs([&] { ValueScenarios(in, shifts, {2}); }, runs);
+    std::printf("%-10zu %-36s %11.1f ms %11.1f ms %11.1f ms\n", shifts.size(), names[dims - 2], one, cpu, two);
+  }
+}
+
+}  // namespace
+
+int main() {
+  SinglePrice("One price: American conversion, no call, no credit", BenchConvertible());
+  ValuationInput callable = BenchConvertible();
+  for (double year : {2.0, 3.0, 4.0}) callable.terms.calls.push_back({year, year, 105, true, 0});
+  SinglePrice("One price: the same with calls at 105 on the coupon dates of years 2, 3 and 4", callable);
+  ScenarioCalls();
+  return 0;
+}

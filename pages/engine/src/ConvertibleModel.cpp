@@ -1,0 +1,567 @@
+#include "ConvertibleModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "Tridiagonal.h"
+
+namespace zemra::engine {
+
+namespace {
+
+constexpr double kTimeTolerance = 1e-9;
+// Hazard rates of the bankruptcy model are capped at this (a year), so that
+// the decaying spread stays finite as the stock nears 0.
+constexpr double kMaxHazard = 5.0;
+// Width of the grid's concentration around today's stock price, as a share
+// of it.
+constexpr double kConcentration = 0.25;
+// The grid reaches five standard deviations of this volatility above the
+// larger of today's stock price and the conversion price (3 to 10 times it).
+constexpr double kGridVolatility = 0.6;
+// Penalty weight and iteration limit of the implicit conversion and call
+// constraints.
+constexpr double kPenalty = 1e8;
+constexpr int kMaxPenaltyIterations = 8;
+// The penalty leaves a bound value off by up to about 1e-8 either way: a
+// constraint counts as binding within this distance (points).
+constexpr double kBindingTolerance = 1e-6;
+// How a node stands to the continuous constraints after a time step.
+constexpr char kFree = 0;
+constexpr char kBelowFloor = 1;  // held at the conversion floor
+constexpr char kAboveCap = 2;    // held at the call cap
+
+bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
+
+}  // namespace
+
+struct ConvertibleModel::TimeNode {
+  double time = 0;
+  bool event = false;      // something changes here: Rannacher steps follow
+  bool coupon = false;
+  double dividend = 0;     // cash dividend going ex on this date
+  int horizon = -1;        // index of the horizon that ends here, if any
+};
+
+ConvertibleModel::ConvertibleModel(const ValuationInput& input)
+    : input_(input), schedule_(input.terms) {
+  const ContractTerms& terms = input.terms;
+  parityPerShare_ = terms.conversionRatio * input.market.fxStockToBond * 100.0 / terms.face;
+  conversionEnd_ = terms.conversionEnd < 0 ? terms.maturityTime : std::min(terms.conversionEnd, terms.maturityTime);
+  if (input.model.dividendType == DividendType::Discrete) {
+    for (const auto& d : input.market.dividends) {
+      const bool inWindow = input.model.discreteDividendYears <= 0 || d.time <= input.model.discreteDividendYears;
+      if (d.time > kTimeTolerance && d.time < terms.maturityTime - kTimeTolerance && inWindow && d.amount > 0)
+        discreteDividends_.push_back(d);
+    }
+  }
+  BuildStockGrid();
+}
+
+void ConvertibleModel::BuildStockGrid() {
+  const double spot = input_.market.stockPrice;
+  const double conversionPrice = parityPerShare_ > 0 ? 100.0 / parityPerShare_ : spot;
+  const double reach = std::clamp(std::exp(5.0 * kGridVolatility * std::sqrt(input_.terms.maturityTime)), 3.0, 10.0);
+  const double top = std::max(spot, conversionPrice) * reach;
+  const double width = kConcentration * spot;
+  const double low = std::asinh(-spot / width);
+  const double high = std::asinh((top - spot) / width);
+  const int nodes = std::max(input_.model.grid.stockNodes, 20);
+  const int below = std::max(2, static_cast<int>(std::lround(nodes * (-low) / (high - low))));
+  const double step = -low / below;
+  const int above = std::max(2, static_cast<int>(std::ceil(high / step)));
+  stock_.resize(static_cast<std::size_t>(below + above + 1));
+  for (int i = 0; i <= below + above; ++i) stock_[static_cast<std::size_t>(i)] = spot + width * std::sinh(low + i * step);
+  stock_.front() = 0;
+  spotNode_ = static_cast<std::size_t>(below);
+  stock_[spotNode_] = spot;
+
+  // Stock prices where the value has a kink or a step (conversion at
+  // maturity, parity at a call price, a soft call's trigger) get a node of their own: the nearest
+  // node moves there, so results converge smoothly as the grid is refined.
+  std::vector<double> levels;
+  if (parityPerShare_ > 0) {
+    const double finalCoupon = schedule_.CouponTimes().empty() ? 0.0 : schedule_.CouponAmount();
+    levels.push_back((input_.terms.redemptionPct + finalCoupon) / parityPerShare_);
+    for (const auto& call : input_.terms.calls) {
+      levels.push_back(call.pricePct / parityPerShare_);
+      if (call.triggerPct > 0) levels.push_back(call.triggerPct / parityPerShare_);
+    }
+  }
+  std::vector<std::size_t> moved{0, spotNode_, stock_.size() - 1};
+  for (double level : levels) {
+    const auto it = std::lower_bound(stock_.begin(), stock_.end(), level);
+    if (it == stock_.begin() || it == stock_.end()) continue;
+    std::size_t k = static_cast<std::size_t>(it - stock_.begin());
+    if (level - stock_[k - 1] < stock_[k] - level) --k;
+    if (std::find(moved.begin(), moved.end(), k) != moved.end()) continue;
+    stock_[k] = level;
+    moved.push_back(k);
+  }
+}
+
+bool ConvertibleModel::ConversionAllowed(double t) const {
+  return parityPerShare_ > 0 && t >= input_.terms.conversionStart - kTimeTolerance && t <= conversionEnd_ + kTimeTolerance;
+}
+
+double ConvertibleModel::PayoffAtMaturity(double stock, bool conversion) const {
+  const double bond = input_.terms.redemptionPct;
+  return conversion && ConversionAllowed(schedule_.Maturity()) ? std::max(bond, parityPerShare_ * stock) : bond;
+}
+
+std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::span<const double> horizons) const {
+  const ContractTerms& terms = input_.terms;
+  const double maturity = terms.maturityTime;
+  std::vector<TimeNode> marks{{0.0}, {maturity}};
+  auto mark = [&](double t) -> TimeNode* {
+    if (t < -kTimeTolerance || t > maturity + kTimeTolerance) return nullptr;
+    for (auto& m : marks)
+      if (Near(m.time, t)) return &m;
+    marks.push_back({t});
+    return &marks.back();
+  };
+  for (std::size_t h = 0; h < horizons.size(); ++h)
+    if (auto* m = mark(horizons[h])) m->horizon = static_cast<int>(h);
+  for (double t : schedule_.CouponTimes())
+    if (t < maturity - kTimeTolerance)
+      if (auto* m = mark(t)) { m->coupon = true; m->event = true; }
+  for (const auto& d : discreteDividends_)
+    if (auto* m = mark(d.time)) { m->dividend += d.amount; m->event = true; }
+  for (const auto& c : terms.calls) {
+    if (auto* m = mark(c.start)) m->event = true;
+    if (auto* m = mark(c.end)) m->event = true;
+  }
+  for (const auto& p : terms.puts)
+    if (auto* m = mark(p.time)) m->event = true;
+  if (auto* m = mark(terms.conversionStart)) m->event = true;
+  if (auto* m = mark(conversionEnd_)) m->event = true;
+  std::sort(marks.begin(), marks.end(), [](const TimeNode& a, const TimeNode& b) { return a.time < b.time; });
+
+  const GridAccuracy& grid = input_.model.grid;
+  const double maxStep = std::min(1.0 / std::max(grid.timeStepsPerYear, 1), maturity / std::max(grid.minTimeSteps, 1));
+  std::vector<TimeNode> nodes;
+  for (std::size_t i = 0; i + 1 < marks.size(); ++i) {
+    nodes.push_back(marks[i]);
+    const double span = marks[i + 1].time - marks[i].time;
+    const int steps = std::max(1, static_cast<int>(std::ceil(span / maxStep - 1e-9)));
+    for (int k = 1; k < steps; ++k) nodes.push_back({marks[i].time + span * k / steps});
+  }
+  nodes.push_back(marks.back());
+  return nodes;
+}
+
+// Share of each node's cell (between the midpoints to its neighbours) on
+// which a constraint binds (`gap` at or below 0), the boundary lying where
+// the gap, linear between two nodes, reaches 0. A put date's boundary cuts
+// a cell: the cash part of that node changes only by this share, so that it
+// does not jump as the boundary crosses a node.
+void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector<double>& share) const {
+  const std::size_t n = stock_.size();
+  share.resize(n);
+  auto binds = [&](std::size_t i) { return gap[i] <= 0; };
+  auto crossing = [&](std::size_t i) {  // the boundary between nodes i and i + 1
+    return stock_[i] + (stock_[i + 1] - stock_[i]) * gap[i] / (gap[i] - gap[i + 1]);
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    double length = 0, binding = 0;
+    if (i > 0) {
+      const double mid = 0.5 * (stock_[i - 1] + stock_[i]), half = stock_[i] - mid;
+      const double own = binds(i - 1) == binds(i) ? half : std::clamp(stock_[i] - crossing(i - 1), 0.0, half);
+      length += half;
+      binding += binds(i) ? own : half - own;
+    }
+    if (i + 1 < n) {
+      const double mid = 0.5 * (stock_[i] + stock_[i + 1]), half = mid - stock_[i];
+      const double own = binds(i) == binds(i + 1) ? half : std::clamp(crossing(i) - stock_[i], 0.0, half);
+      length += half;
+      binding += binds(i) ? own : half - own;
+    }
+    share[i] = length > 0 ? binding / length : (binds(i) ? 1.0 : 0.0);
+  }
+}
+
+double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
+  const double low = i == 0 ? stock_[0] : 0.5 * (stock_[i - 1] + stock_[i]);
+  const double high = i + 1 == stock_.size() ? stock_[i] : 0.5 * (stock_[i] + stock_[i + 1]);
+  if (high <= low) return stock_[i] < level ? 1.0 : 0.0;
+  return std::clamp((level - low) / (high - low), 0.0, 1.0);
+}
+
+void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
+                                        std::vector<double>& cash, const std::vector<char>* binding) const {
+  const bool convertible = conversion && ConversionAllowed(t);
+  const double accrued = schedule_.Accrued(t);
+  const std::size_t n = stock_.size();
+  // Only the Tsiveriotis-Fernandes split reads the cash part.
+  const bool splitCash = input_.model.discounting == DiscountingScheme::BondPlusOption && !input_.model.bankruptcy;
+  thread_local std::vector<double> gap, share;
+  gap.resize(n);
+  for (const auto& call : input_.terms.calls) {
+    // A call on the maturity date pays what redemption pays.
+    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    const double price = call.pricePct + (call.clean ? accrued : 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double parity = parityPerShare_ * stock_[i];
+      const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
+      gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
+    }
+    // Calls and conversion are checked at every step: a node either binds
+    // or not (a share of a cell here would compound step after step). After
+    // a time step the cash part follows the nodes the step itself found
+    // beyond the cap, not those that merely reach it: a node touching the
+    // cap must not have its cash part reset at every step.
+    for (std::size_t i = 0; i < n; ++i) {
+      if (gap[i] > 0) continue;
+      const double parity = parityPerShare_ * stock_[i];
+      value[i] = convertible ? std::max(price, parity) : price;
+      // Called, the holder converts where parity beats the call price and
+      // takes the cash below.
+      if (!binding || (*binding)[i] == kAboveCap) cash[i] = convertible && parity >= price ? 0.0 : price;
+    }
+  }
+  for (const auto& put : input_.terms.puts) {
+    if (!Near(put.time, t)) continue;
+    const double price = put.pricePct + (put.clean ? accrued : 0.0);
+    if (splitCash) {
+      for (std::size_t i = 0; i < n; ++i) gap[i] = value[i] - price;
+      BindingShares(gap, share);
+      for (std::size_t i = 0; i < n; ++i) cash[i] += share[i] * (price - cash[i]);
+    }
+    for (std::size_t i = 0; i < n; ++i) value[i] = std::max(value[i], price);
+  }
+  if (convertible) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const double parity = parityPerShare_ * stock_[i];
+      if (value[i] - parity - kBindingTolerance > 0) continue;
+      value[i] = std::max(value[i], parity);
+      if (!binding || (*binding)[i] == kBelowFloor) cash[i] = 0;
+    }
+  }
+}
+
+bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor,
+                                        std::vector<double>& cap, std::vector<double>& capCash) const {
+  const bool convertible = conversion && ConversionAllowed(t);
+  const std::size_t n = stock_.size();
+  floor.assign(n, -std::numeric_limits<double>::infinity());
+  cap.assign(n, std::numeric_limits<double>::infinity());
+  capCash.assign(n, 0.0);
+  bool any = convertible;
+  if (convertible)
+    for (std::size_t i = 0; i < n; ++i) floor[i] = parityPerShare_ * stock_[i];
+  const double accrued = schedule_.Accrued(t);
+  for (const auto& call : input_.terms.calls) {
+    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    const double price = call.pricePct + (call.clean ? accrued : 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double parity = parityPerShare_ * stock_[i];
+      if (call.triggerPct > 0 && parity < call.triggerPct) continue;
+      const double capHere = convertible ? std::max(price, parity) : price;
+      if (capHere < cap[i]) {
+        cap[i] = capHere;
+        capCash[i] = convertible && parity >= price ? 0.0 : price;
+      }
+      any = true;
+    }
+  }
+  return any;
+}
+
+void ConvertibleModel::ApplyDividend(double amount, std::vector<double>& values) const {
+  // Just before the ex date the stock is worth `amount` more than just after:
+  // V(S, before) = V(S - amount, after), linear between nodes.
+  const std::vector<double> after = values;
+  std::size_t j = 0;
+  for (std::size_t i = 0; i < stock_.size(); ++i) {
+    const double s = std::max(stock_[i] - amount, 0.0);
+    while (j + 2 < stock_.size() && stock_[j + 1] < s) ++j;
+    const double w = (s - stock_[j]) / (stock_[j + 1] - stock_[j]);
+    values[i] = after[j] + std::clamp(w, 0.0, 1.0) * (after[j + 1] - after[j]);
+  }
+}
+
+// One backward time step of the pricing equations on the stock grid.
+class ConvertibleModel::Stepper {
+ public:
+  Stepper(const ConvertibleModel& model, const ModelState& state, bool conversion)
+      : model_(model), state_(state), conversion_(conversion), curve_(model.input_.market.zeroCurve, state.rateShift) {
+    const auto& s = model.stock_;
+    const std::size_t n = s.size();
+    d1_.resize(n);
+    d2_.resize(n);
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+      const double hm = s[i] - s[i - 1], hp = s[i + 1] - s[i];
+      d1_[i] = {-hp / (hm * (hm + hp)), (hp - hm) / (hm * hp), hm / (hp * (hm + hp))};
+      d2_[i] = {2 / (hm * (hm + hp)), -2 / (hm * hp), 2 / (hp * (hm + hp))};
+    }
+    const ModelChoice& model_choice = model.input_.model;
+    hazard_.assign(n, 0.0);
+    if (model_choice.bankruptcy) {
+      const double base = state.spread / (1.0 - model_choice.bondRecoveryPct / 100.0);
+      const double spot = model.input_.market.stockPrice;
+      for (std::size_t i = 0; i < n; ++i) {
+        const double ratio = s[i] / spot;
+        double h = base;
+        if (model_choice.spreadDecayFactor > 0)
+          h = ratio > 0 ? base * std::pow(ratio, -model_choice.spreadDecayFactor) : (base > 0 ? kMaxHazard : 0.0);
+        hazard_[i] = std::min(h, std::max(base, kMaxHazard));
+      }
+    }
+    lower_.resize(n); diag_.resize(n); upper_.resize(n); rate_.resize(n);
+    source_.resize(n); rhs_.resize(n);
+  }
+
+  // Nodes the last step held at the conversion floor or the call cap; null
+  // when it held none.
+  const std::vector<char>* Binding() const { return constrained_ ? &active_ : nullptr; }
+
+  // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from t1 back to t0.
+  void Step(double t0, double t1, bool implicit, std::vector<double>& value, std::vector<double>& cash) {
+    if (implicit) {
+      const double mid = 0.5 * (t0 + t1);
+      Advance(mid, t1, 1.0, value, cash);
+      Advance(t0, mid, 1.0, value, cash);
+    } else {
+      Advance(t0, t1, 0.5, value, cash);
+    }
+  }
+
+ private:
+  enum class Equation { Total, Cash };
+
+  void Advance(double t0, double t1, double theta, std::vector<double>& value, std::vector<double>& cash) {
+    const ModelChoice& choice = model_.input_.model;
+    const MarketData& market = model_.input_.market;
+    const double dt = t1 - t0;
+    // Rounded to 1e-12 so that steps under one rate (a flat stretch of the
+    // curve) build identical matrices and reuse their factorization.
+    const double r = std::round(curve_.Forward(t0, t1) * 1e12) / 1e12;
+    const double mid = 0.5 * (t0 + t1);
+    const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
+                              (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
+    const double q = yieldApplies ? market.dividendYieldPct / 100.0 : 0.0;
+    const double drift = r - q - market.borrowCostPct / 100.0;
+    const double s = state_.spread;
+    const std::size_t n = value.size();
+    constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCash_);
+
+    if (choice.bankruptcy) {
+      for (std::size_t i = 0; i < n; ++i) {
+        rate_[i] = r + hazard_[i];
+        source_[i] = hazard_[i] * choice.bondRecoveryPct;
+      }
+      Solve(drift, theta, dt, value, &source_, &source_, constrained_);
+      return;
+    }
+    // Without conversion the Tsiveriotis-Fernandes split has no equity part:
+    // the whole value is cash, discounted as under the risky scheme.
+    const DiscountingScheme scheme = !conversion_ && choice.discounting == DiscountingScheme::BondPlusOption
+                                         ? DiscountingScheme::Risky
+                                         : choice.discounting;
+    switch (scheme) {
+      case DiscountingScheme::Risky:
+        std::fill(rate_.begin(), rate_.end(), r + s);
+        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        break;
+      case DiscountingScheme::BondPlusOption: {
+        // Cash part at r + s; the total at r less s times the cash part.
+        // The cash part is held where the total is: 0 on conversion, the
+        // called cash on a call; held inside the same implicit step (a
+        // reset after a free step would leak through the boundary at every
+        // step). The nodes come from the total's step, which needs the cash
+        // part first: start from the previous step's nodes and solve again
+        // while they change.
+        sourceLater_.resize(n);
+        for (std::size_t i = 0; i < n; ++i) sourceLater_[i] = -s * cash[i];
+        cashLater_ = cash;
+        valueLater_ = value;
+        active_.resize(n, kFree);
+        for (int round = 0; round < kMaxPenaltyIterations; ++round) {
+          heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+          cash = cashLater_;
+          value = valueLater_;
+          std::fill(rate_.begin(), rate_.end(), r + s);
+          cashTarget_ = &cash;
+          Solve(drift, theta, dt, cash, nullptr, nullptr, false, &heldCash_);
+          for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
+          std::fill(rate_.begin(), rate_.end(), r);
+          Solve(drift, theta, dt, value, &source_, &sourceLater_, constrained_);
+          if (!constrained_ || active_ == heldCash_) break;
+        }
+        break;
+      }
+      case DiscountingScheme::Blended: {
+        // Spread weighted by the chance of not converting, read from the
+        // delta in conversion shares.
+        const auto& st = model_.stock_;
+        const double perShare = model_.parityPerShare_;
+        for (std::size_t i = 0; i < n; ++i) {
+          double p = 0;
+          if (conversion_ && perShare > 0 && i > 0 && i + 1 < n)
+            p = (value[i + 1] - value[i - 1]) / (st[i + 1] - st[i - 1]) / perShare;
+          else if (conversion_ && perShare > 0 && i + 1 == n)
+            p = 1;
+          rate_[i] = r + s * (1.0 - std::clamp(p, 0.0, 1.0));
+        }
+        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        break;
+      }
+    }
+  }
+
+  // Diffusion and drift terms of A (without the discounting), kept while
+  // the drift stays the same.
+  void BuildOperator(double drift) {
+    const auto& st = model_.stock_;
+    const std::size_t n = st.size();
+    const double halfVar = 0.5 * state_.volatility * state_.volatility;
+    const double bankruptcyDrift = model_.input_.model.bankruptcy ? 1.0 : 0.0;
+    opLower_.assign(n, 0.0);
+    opDiag_.assign(n, 0.0);
+    opUpper_.assign(n, 0.0);
+    for (std::size_t i = 1; i < n; ++i) {
+      const double mu = drift + bankruptcyDrift * hazard_[i];
+      if (i + 1 < n) {
+        const double diff = halfVar * st[i] * st[i];
+        const double conv = mu * st[i];
+        opLower_[i] = diff * d2_[i][0] + conv * d1_[i][0];
+        opDiag_[i] = diff * d2_[i][1] + conv * d1_[i][1];
+        opUpper_[i] = diff * d2_[i][2] + conv * d1_[i][2];
+      } else {
+        // Top node: no curvature, a one-sided slope.
+        const double conv = mu * st[i] / (st[i] - st[i - 1]);
+        opLower_[i] = -conv;
+        opDiag_[i] = conv;
+      }
+    }
+    operatorDrift_ = drift;
+  }
+
+  // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
+  // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
+  // held: for the cash part, the nodes held at a bound (their rows become
+  // the bound's cash).
+  void Solve(double drift, double theta, double dt, std::vector<double>& v, const std::vector<double>* fEarlier,
+             const std::vector<double>* fLater, bool constrained, const std::vector<char>* held = nullptr) {
+    const std::size_t n = v.size();
+    if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double a = opLower_[i], b = opDiag_[i] - rate_[i], c = opUpper_[i];
+      double explicitPart = v[i] + (1 - theta) * dt * (b * v[i] + (i > 0 ? a * v[i - 1] : 0.0) + (i + 1 < n ? c * v[i + 1] : 0.0));
+      if (fEarlier) explicitPart += dt * (theta * (*fEarlier)[i] + (1 - theta) * (*fLater)[i]);
+      rhs_[i] = explicitPart;
+      lower_[i] = -theta * dt * a;
+      diag_[i] = 1 - theta * dt * b;
+      upper_[i] = -theta * dt * c;
+    }
+    if (held) {
+      for (std::size_t i = 0; i < n; ++i) {
+        if ((*held)[i] == kFree) continue;
+        lower_[i] = upper_[i] = 0;
+        diag_[i] = 1;
+        rhs_[i] = (*held)[i] == kBelowFloor ? 0.0 : capCash_[i];
+      }
+    }
+    TridiagonalSystem& system = &v == cashTarget_ ? cashSystem_ : valueSystem_;
+    if (constrained)
+      SolveWithPenalty(v, system);
+    else
+      system.Solve(lower_, diag_, upper_, rhs_, v);
+  }
+
+  // The conversion floor and the call cap hold at the new time level: a
+  // penalty on the nodes that break them, repeated until the set of those
+  // nodes settles (it starts from the previous step's set).
+  void SolveWithPenalty(std::vector<double>& v, TridiagonalSystem& system) {
+    const std::size_t n = v.size();
+    active_.resize(n, kFree);
+    for (int iteration = 0; iteration < kMaxPenaltyIterations; ++iteration) {
+      penaltyDiag_ = diag_;
+      penaltyRhs_ = rhs_;
+      for (std::size_t i = 0; i < n; ++i) {
+        if (active_[i] == kFree) continue;
+        penaltyDiag_[i] += kPenalty;
+        penaltyRhs_[i] += kPenalty * (active_[i] == kBelowFloor ? floor_[i] : cap_[i]);
+      }
+      system.Solve(lower_, penaltyDiag_, upper_, penaltyRhs_, v);
+      bool settled = true;
+      for (std::size_t i = 0; i < n; ++i) {
+        const char kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+        if (kind != active_[i]) {
+          active_[i] = kind;
+          settled = false;
+        }
+      }
+      if (settled) break;
+    }
+  }
+
+  const ConvertibleModel& model_;
+  ModelState state_;
+  bool conversion_;
+  YieldCurve curve_;
+  std::vector<std::array<double, 3>> d1_, d2_;
+  std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
+  std::vector<double> floor_, cap_, capCash_, penaltyDiag_, penaltyRhs_;
+  std::vector<char> active_, heldCash_;
+  std::vector<double> cashLater_, valueLater_;
+  bool constrained_ = false;
+  std::vector<double> opLower_, opDiag_, opUpper_;
+  double operatorDrift_ = std::numeric_limits<double>::quiet_NaN();
+  // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
+  // of its own beside the value's.
+  const std::vector<double>* cashTarget_ = nullptr;
+  TridiagonalSystem valueSystem_, cashSystem_;
+};
+
+std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state, bool conversion,
+                                                         std::span<const double> horizons) const {
+  const std::vector<TimeNode> nodes = BuildTimeNodes(horizons);
+  const std::size_t n = stock_.size();
+  const double maturity = schedule_.Maturity();
+  const double finalCoupon = schedule_.CouponTimes().empty() ? 0.0 : schedule_.CouponAmount();
+  std::vector<double> value(n), cash(n);
+  const double bond = input_.terms.redemptionPct + finalCoupon;
+  const bool convertsAtMaturity = conversion && ConversionAllowed(maturity) && parityPerShare_ > 0;
+  // At maturity the holder takes the larger of the shares and redemption
+  // with the last coupon. The cash part drops from the bond to 0 where
+  // conversion starts; the node
+  // whose cell holds that stock price gets the cell's average, which keeps
+  // the Tsiveriotis-Fernandes split from jumping with the grid.
+  const double boundary = convertsAtMaturity ? bond / parityPerShare_ : std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < n; ++i) {
+    const double parity = parityPerShare_ * stock_[i];
+    value[i] = convertsAtMaturity ? std::max(parity, bond) : bond;
+    cash[i] = bond * CellShareBelow(i, boundary);
+  }
+  ApplyConstraints(maturity, conversion, value, cash);
+
+  std::vector<std::vector<double>> slices(horizons.size());
+  Stepper stepper(*this, state, conversion);
+  bool rannacher = true;
+  for (std::size_t k = nodes.size() - 1; k-- > 0;) {
+    const TimeNode& node = nodes[k];
+    stepper.Step(node.time, nodes[k + 1].time, rannacher, value, cash);
+    rannacher = false;
+    ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
+    if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
+    if (node.time > kTimeTolerance) {
+      if (node.coupon) {
+        for (std::size_t i = 0; i < n; ++i) {
+          value[i] += schedule_.CouponAmount();
+          cash[i] += schedule_.CouponAmount();
+        }
+      }
+      if (node.dividend > 0) {
+        ApplyDividend(node.dividend, value);
+        ApplyDividend(node.dividend, cash);
+        ApplyConstraints(node.time, conversion, value, cash);
+      }
+    }
+    rannacher = node.event;
+  }
+  return slices;
+}
+
+}  // namespace zemra::engine

@@ -1,0 +1,79 @@
+// Finite-difference model of a convertible bond in the stock price.
+//
+// Crank-Nicolson in time with two fully implicit half steps after maturity
+// and after every event (Rannacher), on a sinh-concentrated stock grid with
+// today's stock price on a node. Conversion and calls are imposed at every
+// step by a penalty (implicitly, then exactly by projection), puts on their
+// dates by projection; coupons and discrete dividends are jump
+// conditions on their dates, which are always time steps. Values are dirty,
+// in points (percent of face).
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "BondSchedule.h"
+#include "ScenarioValuation.h"
+#include "YieldCurve.h"
+
+namespace zemra::engine {
+
+// What a scenario changes in a solve (decimals).
+struct ModelState {
+  double rateShift = 0;   // added to every zero rate
+  double volatility = 0;  // a year
+  double spread = 0;      // credit spread
+};
+
+class ConvertibleModel {
+ public:
+  // The stock grid depends on the terms and today's stock price only, so
+  // that solves with other volatilities, rates or spreads share its nodes.
+  explicit ConvertibleModel(const ValuationInput& input);
+
+  const std::vector<double>& Stock() const { return stock_; }
+  std::size_t SpotNode() const { return spotNode_; }
+  // Parity points per unit of stock price: ratio x fx x 100 / face.
+  double ParityPerShare() const { return parityPerShare_; }
+  const BondSchedule& Schedule() const { return schedule_; }
+
+  // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
+  // ascending), seen from that horizon: coupons paid on or before it excluded.
+  std::vector<std::vector<double>> Solve(const ModelState& state, bool conversion,
+                                         std::span<const double> horizons) const;
+
+  // Value at maturity of a stock price, for horizons at or past maturity.
+  double PayoffAtMaturity(double stock, bool conversion) const;
+
+ private:
+  struct TimeNode;
+  class Stepper;
+
+  void BuildStockGrid();
+  std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
+  bool ConversionAllowed(double t) const;
+  // binding: after a time step, the nodes it held at a bound (they alone
+  // move the cash part); null at other times.
+  void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
+                        const std::vector<char>* binding = nullptr) const;
+  void ApplyDividend(double amount, std::vector<double>& values) const;
+  // Share of node i's cell (between the midpoints to its neighbours) below
+  // a stock price.
+  double CellShareBelow(std::size_t i, double level) const;
+  void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
+  // Conversion floor and call cap in force at t (infinite where none);
+  // false when neither is.
+  // capCash: the cash the holder gets where the cap holds.
+  bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
+                        std::vector<double>& capCash) const;
+
+  const ValuationInput& input_;
+  BondSchedule schedule_;
+  std::vector<double> stock_;
+  std::size_t spotNode_ = 0;
+  double parityPerShare_ = 0;
+  double conversionEnd_ = 0;
+  std::vector<Dividend> discreteDividends_;
+};
+
+}  // namespace zemra::engine

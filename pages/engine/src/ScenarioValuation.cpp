@@ -1,0 +1,330 @@
+// ValueScenarios: today's figures once, then the scenarios in groups that
+// share one market state (rate, volatility and spread change). A group's
+// solves give every stock change by interpolation on the solved grid and
+// every time change as a slice of the same backward solve.
+#include "ScenarioValuation.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <functional>
+#include <tuple>
+
+#include "ConvertibleModel.h"
+#include "FigureTools.h"
+#include "InputChecks.h"
+#include "Spline.h"
+#include "TaskRunner.h"
+
+namespace zemra::engine {
+
+namespace {
+
+constexpr double kTimeTolerance = 1e-9;
+// Volatility and spread nodes, as multiples of the scenario's value, of the
+// tables from which scenario implied values are read; the solves of the
+// vega and spread Greeks join them.
+constexpr std::array<double, 10> kVolTableNodes{0.25, 0.4, 0.55, 0.7, 0.85, 1.0, 1.15, 1.3, 1.6, 2.2};
+constexpr std::array<double, 11> kSpreadTableNodes{0.0, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.5, 7.0};
+// Spread nodes (decimal) when the scenario's spread is too small to scale.
+constexpr std::array<double, 7> kAbsoluteSpreadNodes{0.0, 0.0025, 0.005, 0.01, 0.02, 0.04, 0.08};
+constexpr double kSmallSpread = 0.001;
+
+ModelState BaseState(const ValuationInput& input) {
+  return {0.0, input.market.volatilityPct / 100.0, input.market.creditSpreadBp / 10000.0};
+}
+
+ModelState ScenarioState(const ValuationInput& input, const ScenarioShift& s) {
+  const ModelState base = BaseState(input);
+  return {s.rateChangeBp / 10000.0, base.volatility * (1 + s.volChangePct / 100.0),
+          base.spread * (1 + s.spreadChangePct / 100.0)};
+}
+
+// Today's figures and what the tuners carry into the scenarios.
+struct Today {
+  std::array<double, kScenarioColumn> figures{};
+  bool haveImpliedVol = false;
+  double impliedVol = 0;  // decimal
+  bool haveImpliedSpread = false;
+  double impliedSpread = 0;  // decimal
+  double pctCheap = 0;
+};
+
+void FillStockFigures(double stock, double* column) {
+  std::fill(column, column + kScenarioColumn, 0.0);
+  column[kStockPrice] = stock;
+  column[kEstPrice] = stock;
+  column[kFairValue] = stock;
+  column[kDelta] = 100;
+}
+
+std::vector<ScenarioFigures> StockScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios) {
+  std::vector<ScenarioFigures> result(scenarios.size());
+  for (std::size_t j = 0; j < scenarios.size(); ++j) {
+    FillStockFigures(input.market.stockPrice, result[j].data());
+    FillStockFigures(input.market.stockPrice * (1 + scenarios[j].stockChangePct / 100.0),
+                     result[j].data() + kScenarioColumn);
+    result[j][kSubImpactSlot] = 0;
+  }
+  return result;
+}
+
+// The solves of one market state at a list of horizons, and the figures
+// read from them.
+class StateSolves {
+ public:
+  StateSolves(const ConvertibleModel& model, const ModelState& state, std::vector<double> horizons)
+      : model_(model), state_(state), horizons_(std::move(horizons)) {}
+
+  const std::vector<double>& Horizons() const { return horizons_; }
+
+  const std::vector<std::vector<double>>& Get(const ModelState& state, bool conversion) {
+    const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
+    auto it = cache_.find(key);
+    if (it == cache_.end()) it = cache_.emplace(key, model_.Solve(state, conversion, horizons_)).first;
+    return it->second;
+  }
+
+  double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
+    return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
+  }
+
+  // Figures 2..7 and 14 of one column at (stock, horizon h).
+  void FillModelFigures(std::size_t h, double stock, double* column) {
+    const double horizon = horizons_[h];
+    const Spline fair(model_.Stock(), Get(state_, true)[h]);
+    const double perShare = model_.ParityPerShare();
+    const double centre = fair.Value(stock) - model_.Schedule().Accrued(horizon);
+    column[kFairValue] = centre;
+    column[kBondFloor] = Clean(state_, false, h, stock);
+    column[kDelta] = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
+    column[kGamma] = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
+
+    ModelState up = state_, down = state_;
+    up.rateShift += kRateBump;
+    down.rateShift -= kRateBump;
+    column[kRho] = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
+
+    up = down = state_;
+    up.volatility += kVolBump;
+    const bool volDown = state_.volatility > kVolBump;
+    down.volatility -= kVolBump;
+    column[kVega] = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
+                                volDown, kVolBump, 0.01);
+
+    up = down = state_;
+    up.spread += kSpreadBump;
+    const bool spreadDown = state_.spread >= kSpreadBump;
+    down.spread -= kSpreadBump;
+    column[kCrdSprd01] = Sensitivity(Clean(up, true, h, stock), centre,
+                                     spreadDown ? Clean(down, true, h, stock) : centre, spreadDown, kSpreadBump, 0.01);
+  }
+
+  // Implied volatility or spread at (stock, horizon h) from a table of
+  // solves around this state; the exact solver when the table misses.
+  bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
+    std::vector<double> xs;
+    if (volatility) {
+      for (double m : kVolTableNodes) xs.push_back(state_.volatility * m);
+      xs.push_back(state_.volatility + kVolBump);
+      if (state_.volatility > kVolBump) xs.push_back(state_.volatility - kVolBump);
+    } else if (state_.spread >= kSmallSpread) {
+      for (double m : kSpreadTableNodes) xs.push_back(state_.spread * m);
+      xs.push_back(state_.spread + kSpreadBump);
+      if (state_.spread >= kSpreadBump) xs.push_back(state_.spread - kSpreadBump);
+    } else {
+      xs.assign(kAbsoluteSpreadNodes.begin(), kAbsoluteSpreadNodes.end());
+    }
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::remove_if(xs.begin(), xs.end(),
+                            [&](double x) { return volatility && (x < kMinImpliedVol || x > kMaxImpliedVol); }),
+             xs.end());
+    auto price = [&](std::size_t k) {
+      ModelState node = state_;
+      (volatility ? node.volatility : node.spread) = xs[k];
+      return Clean(node, true, h, stock);
+    };
+    // Walk from the node nearest the scenario's own value towards the
+    // target (the price rises with volatility and falls with spread), so
+    // that only the nodes a group needs are solved.
+    const double own = volatility ? state_.volatility : state_.spread;
+    std::size_t k = static_cast<std::size_t>(
+        std::min_element(xs.begin(), xs.end(), [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
+        xs.begin());
+    const double atOwn = price(k);
+    const bool up = (target > atOwn) == volatility;
+    std::size_t lo = k, hi = k;
+    bool bracketed = false;
+    while (!bracketed) {
+      if (up ? hi + 1 >= xs.size() : lo == 0) break;
+      if (up) ++hi; else --lo;
+      const double a = price(lo) - target, b = price(hi) - target;
+      bracketed = a == 0 || b == 0 || (a > 0) != (b > 0);
+      if (bracketed) {
+        // Interpolate on up to four nodes around the bracketing pair.
+        const std::size_t first = lo > 0 ? lo - 1 : lo;
+        const std::size_t last = std::min(xs.size() - 1, hi + 1);
+        std::vector<double> nodes, prices;
+        for (std::size_t m = first; m <= last; ++m) {
+          nodes.push_back(xs[m]);
+          prices.push_back(price(m));
+        }
+        if (InvertTable(nodes, prices, target, result)) return true;
+      } else if (up) {
+        lo = hi;  // the pair moves on together
+      } else {
+        hi = lo;
+      }
+    }
+    return volatility ? ImpliedVolatility(model_, state_, stock, horizons_[h], target, result)
+                      : ImpliedSpread(model_, state_, stock, horizons_[h], target, result);
+  }
+
+ private:
+  const ConvertibleModel& model_;
+  ModelState state_;
+  std::vector<double> horizons_;
+  std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
+};
+
+void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, double* column) {
+  const Yields y = YieldsAt(input.terms, model.Schedule(), horizon, column[kEstPrice]);
+  column[kYtm] = y.toMaturity;
+  column[kYtp] = y.toPut;
+  column[kYtc] = y.toCall;
+}
+
+double PercentCheap(double fair, double estimated) { return fair != 0 ? (fair - estimated) / fair * 100.0 : 0.0; }
+
+Today ValueToday(const ValuationInput& input, const ConvertibleModel& model, int threads) {
+  Today today;
+  double* column = today.figures.data();
+  const ModelState state = BaseState(input);
+  const double spot = input.market.stockPrice;
+  StateSolves solves(model, state, {0.0});
+  column[kStockPrice] = spot;
+  solves.FillModelFigures(0, spot, column);
+  const bool haveMarket = input.marketPricePct > 0;
+  column[kEstPrice] = haveMarket ? input.marketPricePct : column[kFairValue];
+  const double target = column[kEstPrice];
+
+  std::vector<std::function<void()>> tasks{
+      [&] { today.haveImpliedVol = ImpliedVolatility(model, state, spot, 0.0, target, today.impliedVol); },
+      [&] { today.haveImpliedSpread = ImpliedSpread(model, state, spot, 0.0, target, today.impliedSpread); }};
+  RunTasks(tasks, threads);
+  column[kImpVol] = today.haveImpliedVol ? today.impliedVol * 100.0 : 0.0;
+  column[kImpSprd] = today.haveImpliedSpread ? today.impliedSpread * 10000.0 : 0.0;
+  today.pctCheap = PercentCheap(column[kFairValue], target);
+  column[kPctCheap] = today.pctCheap;
+  FillYields(input, model, 0.0, column);
+  return today;
+}
+
+// One group of scenarios that share rate, volatility and spread changes.
+struct Group {
+  ModelState state;
+  std::vector<std::size_t> members;
+};
+
+void ValueMatured(const ConvertibleModel& model, double stock, double* column) {
+  const double payoff = model.PayoffAtMaturity(stock, true);
+  column[kEstPrice] = column[kFairValue] = payoff;
+  column[kBondFloor] = model.PayoffAtMaturity(stock, false);
+  column[kDelta] = payoff > column[kBondFloor] ? 100.0 : 0.0;
+}
+
+void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, const Today& today, const Group& group,
+                std::span<const ScenarioShift> scenarios, std::vector<ScenarioFigures>& result) {
+  const double maturity = model.Schedule().Maturity();
+  std::vector<double> horizons;
+  for (std::size_t j : group.members) {
+    const double h = YearsFromDays(scenarios[j].days);
+    if (h < maturity - kTimeTolerance) horizons.push_back(h);
+  }
+  std::sort(horizons.begin(), horizons.end());
+  horizons.erase(std::unique(horizons.begin(), horizons.end()), horizons.end());
+  StateSolves solves(model, group.state, horizons);
+
+  for (std::size_t j : group.members) {
+    const ScenarioShift& shift = scenarios[j];
+    double* column = result[j].data() + kScenarioColumn;
+    const double stock = input.market.stockPrice * (1 + shift.stockChangePct / 100.0);
+    const double horizon = YearsFromDays(shift.days);
+    column[kStockPrice] = stock;
+    if (horizon >= maturity - kTimeTolerance) {
+      ValueMatured(model, stock, column);
+      continue;
+    }
+    const std::size_t h = static_cast<std::size_t>(
+        std::lower_bound(horizons.begin(), horizons.end(), horizon) - horizons.begin());
+    solves.FillModelFigures(h, stock, column);
+
+    const double scale = shift.tunerValuePct / 100.0;
+    int rule = shift.tuner;
+    if (rule != TunerRule::ConstantCheapness && rule != TunerRule::ConstantImpliedSpread)
+      rule = TunerRule::ConstantImpliedVolatility;
+    if (rule == TunerRule::ConstantImpliedVolatility && !today.haveImpliedVol) rule = TunerRule::ConstantCheapness;
+    if (rule == TunerRule::ConstantImpliedSpread && !today.haveImpliedSpread) rule = TunerRule::ConstantCheapness;
+
+    bool knownVol = false, knownSpread = false;
+    double vol = 0, spread = 0;
+    if (rule == TunerRule::ConstantImpliedVolatility) {
+      ModelState tuned = group.state;
+      tuned.volatility = std::max(today.impliedVol * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
+      column[kEstPrice] = solves.Clean(tuned, true, h, stock);
+      knownVol = true;
+      vol = tuned.volatility;
+    } else if (rule == TunerRule::ConstantImpliedSpread) {
+      ModelState tuned = group.state;
+      tuned.spread = std::max(today.impliedSpread * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
+      column[kEstPrice] = solves.Clean(tuned, true, h, stock);
+      knownSpread = true;
+      spread = tuned.spread;
+    } else {
+      column[kEstPrice] = column[kFairValue] * (1 - today.pctCheap * scale / 100.0);
+    }
+    const double target = column[kEstPrice];
+    if (!knownVol) knownVol = solves.Implied(true, h, stock, target, vol);
+    if (!knownSpread) knownSpread = solves.Implied(false, h, stock, target, spread);
+    column[kImpVol] = knownVol ? vol * 100.0 : 0.0;
+    column[kImpSprd] = knownSpread ? spread * 10000.0 : 0.0;
+    column[kPctCheap] = PercentCheap(column[kFairValue], target);
+    FillYields(input, model, horizon, column);
+  }
+}
+
+}  // namespace
+
+std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios,
+                                            const RunOptions& options) {
+  CheckValuationInput(input);
+  for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
+  if (input.securityType == kStockSecurityType) return StockScenarios(input, scenarios);
+
+  const ConvertibleModel model(input);
+  const Today today = ValueToday(input, model, options.threads);
+
+  std::vector<ScenarioFigures> result(scenarios.size());
+  for (auto& figures : result) {
+    std::copy(today.figures.begin(), today.figures.end(), figures.begin());
+    figures[kSubImpactSlot] = 0;
+  }
+
+  std::map<std::tuple<double, double, double>, Group> groups;
+  for (std::size_t j = 0; j < scenarios.size(); ++j) {
+    const auto& s = scenarios[j];
+    Group& g = groups[{s.rateChangeBp, s.volChangePct, s.spreadChangePct}];
+    g.state = ScenarioState(input, s);
+    g.members.push_back(j);
+  }
+  std::vector<std::function<void()>> tasks;
+  for (const auto& entry : groups) {
+    const Group* group = &entry.second;
+    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, result); });
+  }
+  RunTasks(tasks, options.threads);
+  return result;
+}
+
+}  // namespace zemra::engine

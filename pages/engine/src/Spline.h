@@ -1,0 +1,25 @@
+// Natural cubic spline through values on a grid: value, slope and
+// curvature anywhere inside it (clamped to the ends outside).
+#pragma once
+
+#include <vector>
+
+namespace zemra::engine {
+
+class Spline {
+ public:
+  Spline(const std::vector<double>& x, const std::vector<double>& y);
+
+  double Value(double at) const;
+  double Slope(double at) const;
+  double Curvature(double at) const;
+
+ private:
+  std::size_t Interval(double at) const;
+
+  const std::vector<double>& x_;
+  std::vector<double> y_;
+  std::vector<double> m_;  // second derivatives at the nodes
+};
+
+}  // namespace zemra::engine

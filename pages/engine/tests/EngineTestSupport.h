@@ -1,0 +1,69 @@
+// Shared builders and readers of the engine tests.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ConvertibleModel.h"
+#include "FigureTools.h"
+#include "InputChecks.h"
+#include "ScenarioValuation.h"
+
+namespace zemra::engine::testing {
+
+// A five-year 2.5% semi-annual convertible of face 1000 into 20 shares
+// (conversion price 50), stock 42.5, volatility 30%, flat 4% curve, 300 bp.
+inline ValuationInput BaseConvertible() {
+  ValuationInput in;
+  in.terms.face = 1000;
+  in.terms.couponPct = 2.5;
+  in.terms.couponFrequency = 2;
+  in.terms.issueTime = -1;
+  in.terms.maturityTime = 5;
+  in.terms.conversionRatio = 20;
+  in.market.stockPrice = 42.5;
+  in.market.volatilityPct = 30;
+  in.market.creditSpreadBp = 300;
+  in.market.zeroCurve = {{1, 4}};
+  in.marketPricePct = 100;
+  return in;
+}
+
+// The same bond with a call from year 2 (100 clean, soft trigger 130%) and a
+// put at year 3 (100 clean).
+inline ValuationInput CallablePutableConvertible() {
+  ValuationInput in = BaseConvertible();
+  in.terms.calls.push_back({2, 5, 100, true, 130});
+  in.terms.puts.push_back({3, 100, true});
+  return in;
+}
+
+inline ScenarioFigures ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
+  const std::vector<ScenarioShift> one{shift};
+  return ValueScenarios(in, one).front();
+}
+
+// Today's fair value (or bond floor) from one solve of the model, as
+// ValueScenarios computes it, without the other figures.
+inline double ModelValue(const ValuationInput& in, bool conversion) {
+  CheckValuationInput(in);
+  const ConvertibleModel model(in);
+  const ModelState state{0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000};
+  return CleanPriceToday(model, state, conversion);
+}
+inline double FairValue(const ValuationInput& in) { return ModelValue(in, true); }
+inline double BondFloor(const ValuationInput& in) { return ModelValue(in, false); }
+
+inline std::string Describe(const ValuationInput& in) {
+  std::ostringstream s;
+  s << "stock " << in.market.stockPrice << ", vol " << in.market.volatilityPct << "%, spread "
+    << in.market.creditSpreadBp << "bp, coupon " << in.terms.couponPct << "% x" << in.terms.couponFrequency
+    << ", maturity " << in.terms.maturityTime << "y, ratio " << in.terms.conversionRatio << " per "
+    << in.terms.face << ", calls " << in.terms.calls.size() << ", puts " << in.terms.puts.size() << ", scheme "
+    << static_cast<int>(in.model.discounting) << ", bankruptcy " << in.model.bankruptcy << ", market price "
+    << in.marketPricePct;
+  return s.str();
+}
+
+}  // namespace zemra::engine::testing

@@ -1,0 +1,113 @@
+// The Greeks the engine reports against central differences of its own
+// prices, and the implied volatility and spread round trips.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "EngineTestSupport.h"
+
+namespace zemra::engine::testing {
+namespace {
+
+struct GreekRow {
+  const char* name;
+  int slot;
+  // Moves the input by d units of the Greek's own measure.
+  std::function<void(ValuationInput&, double)> bump;
+  double step;  // in the Greek's own unit (percent of rate or volatility)
+  double tolerance;
+};
+
+TEST(Greeks, AgreeWithCentralDifferences) {
+  const GreekRow rows[] = {
+      {"rho (per 100 bp)", kRho, [](ValuationInput& in, double d) { for (auto& z : in.market.zeroCurve) z.ratePct += d; },
+       0.05, 0.01},
+      {"vega (per vol point)", kVega, [](ValuationInput& in, double d) { in.market.volatilityPct += d; }, 0.25, 0.01},
+      {"credit spread 01 (per 100 bp)", kCrdSprd01,
+       [](ValuationInput& in, double d) { in.market.creditSpreadBp += d * 100; }, 0.05, 0.01},
+  };
+  for (int scheme = 0; scheme < 3; ++scheme) {
+    ValuationInput in = CallablePutableConvertible();
+    in.model.discounting = static_cast<DiscountingScheme>(scheme);
+    const ScenarioFigures figures = ValueOne(in);
+    for (const GreekRow& row : rows) {
+      const double tolerance = row.tolerance;
+      const double reported = figures[row.slot];
+      ValuationInput up = in, down = in;
+      row.bump(up, row.step);
+      row.bump(down, -row.step);
+      const double expected = (FairValue(up) - FairValue(down)) / (2 * row.step);
+      EXPECT_NEAR(reported, expected, tolerance)
+          << row.name << "\n inputs: " << Describe(in) << "\n expected " << expected << " computed " << reported
+          << " tolerance " << tolerance;
+    }
+  }
+}
+
+TEST(Greeks, DeltaAndGammaAgreeWithStockDifferences) {
+  // Differences of scenario prices read from the same solved grid.
+  for (double stock : {30.0, 42.5, 55.0}) {
+    ValuationInput in = CallablePutableConvertible();
+    in.market.stockPrice = stock;
+    const std::vector<ScenarioShift> shifts{{0}, {1}, {-1}};
+    const auto f = ValueScenarios(in, shifts);
+    const double h = 0.01 * stock;
+    const double shares = in.terms.conversionRatio * 100 / in.terms.face;
+    const double v = f[0][kFairValue], vUp = f[1][kFairValue + kScenarioColumn],
+                 vDown = f[2][kFairValue + kScenarioColumn];
+    const double delta = (vUp - vDown) / (2 * h) / shares * 100;
+    const double gamma = (vUp - 2 * v + vDown) / (h * h) * stock / shares;
+    EXPECT_NEAR(f[0][kDelta], delta, 0.1) << "stock " << stock << " delta: expected " << delta << " computed "
+                                          << f[0][kDelta] << " tolerance 0.1\n inputs: " << Describe(in);
+    EXPECT_NEAR(f[0][kGamma], gamma, 0.05) << "stock " << stock << " gamma: expected " << gamma << " computed "
+                                           << f[0][kGamma] << " tolerance 0.05\n inputs: " << Describe(in);
+  }
+}
+
+TEST(ImpliedValues, RoundTrip) {
+  struct Row {
+    double marketPrice;
+    DiscountingScheme scheme;
+    bool bankruptcy;
+  };
+  const Row rows[] = {{95, DiscountingScheme::Risky, false},        {100, DiscountingScheme::BondPlusOption, false},
+                      {104, DiscountingScheme::Blended, false},     {112, DiscountingScheme::Risky, true},
+                      {101, DiscountingScheme::BondPlusOption, false}};
+  for (const Row& row : rows) {
+    ValuationInput in = CallablePutableConvertible();
+    in.marketPricePct = row.marketPrice;
+    in.model.discounting = row.scheme;
+    in.model.bankruptcy = row.bankruptcy;
+    in.model.bondRecoveryPct = 40;
+    const ScenarioFigures f = ValueOne(in);
+    ASSERT_GT(f[kImpVol], 0) << Describe(in);
+    ValuationInput atVol = in;
+    atVol.market.volatilityPct = f[kImpVol];
+    const double tolerance = 1e-4;  // 1e-6 of face
+    EXPECT_NEAR(FairValue(atVol), row.marketPrice, tolerance) << "implied volatility " << f[kImpVol] << "\n inputs: "
+                                                              << Describe(in);
+    if (f[kImpSprd] > 0) {
+      ValuationInput atSpread = in;
+      atSpread.market.creditSpreadBp = f[kImpSprd];
+      EXPECT_NEAR(FairValue(atSpread), row.marketPrice, tolerance) << "implied spread " << f[kImpSprd]
+                                                                   << "\n inputs: " << Describe(in);
+    } else {
+      ADD_FAILURE() << "no implied spread for " << Describe(in);
+    }
+  }
+}
+
+TEST(ImpliedValues, UnreachablePricesGiveZero) {
+  for (double price : {1000.0, 50.0}) {
+    ValuationInput in = BaseConvertible();
+    in.market.stockPrice = 60;  // parity 120
+    in.marketPricePct = price;
+    const ScenarioFigures f = ValueOne(in);
+    EXPECT_EQ(f[kImpVol], 0) << "market price " << price;
+    EXPECT_EQ(f[kImpSprd], 0) << "market price " << price;
+    EXPECT_EQ(f[kImpVol + kScenarioColumn], 0) << "market price " << price;
+  }
+}
+
+}  // namespace
+}  // namespace zemra::engine::testing

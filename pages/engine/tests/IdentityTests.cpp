@@ -1,0 +1,129 @@
+// Limits the model must meet whatever its numerics: far out of the money a
+// convertible is its bond floor, far in the money it is parity, without
+// credit spread the three discounting schemes agree, and the bond floor of
+// a straight bond is its discounted cash flows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "EngineTestSupport.h"
+
+namespace zemra::engine::testing {
+namespace {
+
+// Clean value of the bond's cash flows discounted at the zero curve + spread.
+double DiscountedCashFlows(const ValuationInput& in) {
+  const auto& t = in.terms;
+  const double spread = in.market.creditSpreadBp / 10000.0;
+  auto zero = [&](double time) {
+    const auto& c = in.market.zeroCurve;
+    if (time <= c.front().tenor) return c.front().ratePct / 100;
+    for (std::size_t i = 1; i < c.size(); ++i)
+      if (time <= c[i].tenor)
+        return (c[i - 1].ratePct + (c[i].ratePct - c[i - 1].ratePct) * (time - c[i - 1].tenor) /
+                                       (c[i].tenor - c[i - 1].tenor)) / 100;
+    return c.back().ratePct / 100;
+  };
+  const double period = 1.0 / t.couponFrequency, coupon = t.couponPct / t.couponFrequency;
+  double value = t.redemptionPct * std::exp(-(zero(t.maturityTime) + spread) * t.maturityTime);
+  double time = t.maturityTime;
+  for (; time > 1e-9; time -= period) value += coupon * std::exp(-(zero(time) + spread) * time);
+  const double accrued = coupon * (-time) / period;  // `time` is now the last coupon date at or before 0
+  return value - accrued;
+}
+
+TEST(Identities, ConvertibleLimits) {
+  struct Row {
+    const char* name;
+    double stock;
+    double couponPct;
+    DiscountingScheme scheme;
+    bool expectParity;  // else the bond floor
+    double tolerance;   // points
+  };
+  const Row rows[] = {
+      {"deep out of the money, risky", 2.0, 2.5, DiscountingScheme::Risky, false, 0.01},
+      {"deep out of the money, bond+option", 2.0, 2.5, DiscountingScheme::BondPlusOption, false, 0.01},
+      {"deep out of the money, blended", 2.0, 2.5, DiscountingScheme::Blended, false, 0.01},
+      {"deep in the money, risky", 400.0, 0.0, DiscountingScheme::Risky, true, 0.05},
+      {"deep in the money, bond+option", 400.0, 0.0, DiscountingScheme::BondPlusOption, true, 0.05},
+      {"deep in the money, blended", 400.0, 0.0, DiscountingScheme::Blended, true, 0.05},
+  };
+  for (const Row& row : rows) {
+    ValuationInput in = BaseConvertible();
+    in.market.stockPrice = row.stock;
+    in.terms.couponPct = row.couponPct;
+    in.model.discounting = row.scheme;
+    const double fair = FairValue(in), floor = BondFloor(in);
+    const double parity = row.stock * in.terms.conversionRatio * 100 / in.terms.face;
+    const double expected = row.expectParity ? parity : floor;
+    EXPECT_NEAR(fair, expected, row.tolerance)
+        << row.name << "\n inputs: " << Describe(in) << "\n expected " << expected << " computed " << fair;
+    if (!row.expectParity) {
+      const double dcf = DiscountedCashFlows(in);
+      EXPECT_NEAR(floor, dcf, 0.01) << row.name << " bond floor against the risky bond\n inputs: " << Describe(in);
+    }
+  }
+}
+
+TEST(Identities, SchemesAgreeWithoutSpread) {
+  for (double stock : {20.0, 42.5, 60.0, 90.0}) {
+    double values[3];
+    for (int scheme = 0; scheme < 3; ++scheme) {
+      ValuationInput in = CallablePutableConvertible();
+      in.market.stockPrice = stock;
+      in.market.creditSpreadBp = 0;
+      in.model.discounting = static_cast<DiscountingScheme>(scheme);
+      values[scheme] = FairValue(in);
+    }
+    EXPECT_NEAR(values[1], values[0], 1e-6) << "stock " << stock << ": bond+option against risky";
+    EXPECT_NEAR(values[2], values[0], 1e-6) << "stock " << stock << ": blended against risky";
+  }
+}
+
+TEST(Identities, BondFloorIsDiscountedCashFlows) {
+  struct Row {
+    double couponPct;
+    int frequency;
+    double maturity;
+    double spreadBp;
+    std::vector<ZeroRate> curve;
+    DiscountingScheme scheme;
+  };
+  const Row rows[] = {
+      {2.5, 2, 5, 300, {{1, 4}}, DiscountingScheme::Risky},
+      {6.0, 4, 7.3, 150, {{0.5, 2}, {2, 3}, {10, 5}}, DiscountingScheme::Risky},
+      {3.0, 1, 3.7, 800, {{0.25, 1}, {5, 4}}, DiscountingScheme::BondPlusOption},
+      {0.0, 2, 10, 50, {{1, 4.5}}, DiscountingScheme::Blended},
+  };
+  for (const Row& row : rows) {
+    ValuationInput in = BaseConvertible();
+    in.terms.couponPct = row.couponPct;
+    in.terms.couponFrequency = row.frequency;
+    in.terms.maturityTime = row.maturity;
+    in.market.creditSpreadBp = row.spreadBp;
+    in.market.zeroCurve = row.curve;
+    in.model.discounting = row.scheme;
+    const double floor = BondFloor(in);
+    const double expected = DiscountedCashFlows(in);
+    EXPECT_NEAR(floor, expected, 0.005) << "inputs: " << Describe(in) << "\n expected " << expected
+                                        << " computed " << floor << " tolerance 0.005";
+  }
+}
+
+TEST(Identities, BankruptcyWithoutConversionIsTheHazardBond) {
+  // A zero-coupon bond under default intensity lambda with recovery R of face:
+  // V = 100 e^{-(r+l)T} + R l / (r + l) (1 - e^{-(r+l)T}).
+  ValuationInput in = BaseConvertible();
+  in.terms.couponPct = 0;
+  in.model.bankruptcy = true;
+  in.model.bondRecoveryPct = 40;
+  const double r = 0.04, lambda = 0.03 / 0.6, T = 5;
+  const double expected = 100 * std::exp(-(r + lambda) * T) + 40 * lambda / (r + lambda) * (1 - std::exp(-(r + lambda) * T));
+  const double floor = BondFloor(in);
+  EXPECT_NEAR(floor, expected, 0.005) << "inputs: " << Describe(in) << "\n expected " << expected << " computed "
+                                      << floor;
+}
+
+}  // namespace
+}  // namespace zemra::engine::testing

@@ -1,0 +1,156 @@
+// ValueScenarios as the scenario-detail page calls it: sharing of solves
+// across scenarios, the tuners, stocks, threads and bad input.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "EngineTestSupport.h"
+
+namespace zemra::engine::testing {
+namespace {
+
+TEST(Scenarios, SharedSolvesMatchFreshValuations) {
+  struct Row {
+    ScenarioShift shift;
+    double tolerance;
+  };
+  // A moved stock price moves the grid's nodes, hence the wider tolerance
+  // of the rows that move it.
+  const Row rows[] = {
+      {{7, 0, 0, 0, 0}, 0.01},   {{-23, 0, 0, 0, 0}, 0.01}, {{0, 25, 0, 0, 0}, 0.002},
+      {{0, 0, 10, 0, 0}, 0.002}, {{0, 0, 0, 0, 40}, 0.002}, {{0, 0, 0, 200, 0}, 0.01},
+      {{15, -50, -20, 91, 25}, 0.01},
+  };
+  for (const Row& row : rows) {
+    ValuationInput in = CallablePutableConvertible();
+    const ScenarioFigures shared = ValueOne(in, row.shift);
+    ValuationInput moved = in;
+    moved.market.stockPrice *= 1 + row.shift.stockChangePct / 100;
+    for (auto& z : moved.market.zeroCurve) z.ratePct += row.shift.rateChangeBp / 100;
+    moved.market.volatilityPct *= 1 + row.shift.volChangePct / 100;
+    moved.market.creditSpreadBp *= 1 + row.shift.spreadChangePct / 100;
+    const double years = YearsFromDays(row.shift.days);
+    moved.terms.maturityTime -= years;
+    moved.terms.issueTime -= years;
+    for (auto& c : moved.terms.calls) c.start -= years, c.end -= years;
+    for (auto& p : moved.terms.puts) p.time -= years;
+    const ScenarioFigures fresh = ValueOne(moved);
+    for (int slot : {kFairValue, kBondFloor}) {
+      EXPECT_NEAR(shared[slot + kScenarioColumn], fresh[slot], row.tolerance)
+          << "slot " << slot << ", shift stock " << row.shift.stockChangePct << "% rate " << row.shift.rateChangeBp
+          << "bp vol " << row.shift.volChangePct << "% days " << row.shift.days << " spread "
+          << row.shift.spreadChangePct << "%\n inputs: " << Describe(in);
+    }
+    EXPECT_NEAR(shared[kDelta + kScenarioColumn], fresh[kDelta], 0.3) << "delta, stock " << row.shift.stockChangePct;
+  }
+}
+
+TEST(Scenarios, UnchangedScenarioKeepsTodaysFiguresUnderEveryTuner) {
+  for (int tuner : {TunerRule::ConstantImpliedVolatility, TunerRule::ConstantCheapness,
+                    TunerRule::ConstantImpliedSpread}) {
+    ValuationInput in = CallablePutableConvertible();
+    in.marketPricePct = 97;
+    ScenarioShift shift;
+    shift.tuner = tuner;
+    const ScenarioFigures f = ValueOne(in, shift);
+    for (int slot = 0; slot < kScenarioColumn; ++slot) {
+      const double tolerance = slot == kImpVol ? 0.02 : slot == kImpSprd ? 2.0 : 1e-3;
+      EXPECT_NEAR(f[slot + kScenarioColumn], f[slot], tolerance) << "tuner " << tuner << ", slot " << slot;
+    }
+    EXPECT_EQ(f[kSubImpactSlot], 0);
+  }
+}
+
+TEST(Scenarios, TunersCarryTheirMeasure) {
+  ValuationInput in = CallablePutableConvertible();
+  in.marketPricePct = 97;
+  const ScenarioFigures today = ValueOne(in);
+  struct Row {
+    int tuner;
+    double tunerValue;
+    int slot;        // the figure the tuner holds
+    double expected; // as a multiple of today's
+  };
+  const Row rows[] = {{TunerRule::ConstantImpliedVolatility, 100, kImpVol, 1.0},
+                      {TunerRule::ConstantImpliedVolatility, 120, kImpVol, 1.2},
+                      {TunerRule::ConstantCheapness, 50, kPctCheap, 0.5},
+                      {TunerRule::ConstantImpliedSpread, 100, kImpSprd, 1.0},
+                      {TunerRule::ConstantImpliedSpread, 80, kImpSprd, 0.8}};
+  for (const Row& row : rows) {
+    ScenarioShift shift{12, 30, 0, 45, 0, row.tuner, row.tunerValue};
+    const ScenarioFigures f = ValueOne(in, shift);
+    const double expected = today[row.slot] * row.expected;
+    EXPECT_NEAR(f[row.slot + kScenarioColumn], expected, 1e-6 + 1e-6 * std::abs(expected))
+        << "tuner " << row.tuner << " value " << row.tunerValue;
+  }
+}
+
+TEST(Scenarios, StockIsItsOwnPrice) {
+  ValuationInput in;
+  in.securityType = kStockSecurityType;
+  in.market.stockPrice = 63.1;
+  const ScenarioFigures f = ValueOne(in, {-30, 50, 20, 10, 10});
+  EXPECT_DOUBLE_EQ(f[kStockPrice], 63.1);
+  EXPECT_DOUBLE_EQ(f[kEstPrice], 63.1);
+  EXPECT_DOUBLE_EQ(f[kFairValue], 63.1);
+  EXPECT_DOUBLE_EQ(f[kDelta], 100);
+  EXPECT_NEAR(f[kStockPrice + kScenarioColumn], 44.17, 1e-12);
+  EXPECT_NEAR(f[kEstPrice + kScenarioColumn], 44.17, 1e-12);
+  EXPECT_DOUBLE_EQ(f[kDelta + kScenarioColumn], 100);
+}
+
+TEST(Scenarios, ThreadsGiveTheSameFigures) {
+  ValuationInput in = CallablePutableConvertible();
+  std::vector<ScenarioShift> shifts;
+  for (double stock : {-10.0, 0.0, 10.0})
+    for (double rate : {-25.0, 25.0})
+      for (double days : {0.0, 30.0}) shifts.push_back({stock, rate, 5, days, 10, TunerRule::ConstantCheapness, 100});
+  const auto one = ValueScenarios(in, shifts, {1});
+  const auto two = ValueScenarios(in, shifts, {2});
+  ASSERT_EQ(one.size(), shifts.size());
+  for (std::size_t j = 0; j < shifts.size(); ++j)
+    for (int slot = 0; slot < kFigureCount; ++slot) EXPECT_EQ(one[j][slot], two[j][slot]) << j << ", " << slot;
+}
+
+TEST(Scenarios, HorizonPastMaturityGivesTheRedemptionOrParity) {
+  ValuationInput in = BaseConvertible();
+  in.terms.maturityTime = 0.5;
+  const ScenarioFigures low = ValueOne(in, {0, 0, 0, 400, 0});
+  EXPECT_DOUBLE_EQ(low[kFairValue + kScenarioColumn], 100);
+  const ScenarioFigures high = ValueOne(in, {50, 0, 0, 400, 0});
+  EXPECT_NEAR(high[kFairValue + kScenarioColumn], 42.5 * 1.5 * 2, 1e-9);
+}
+
+TEST(InputChecks, BadInputNamesTheValue) {
+  struct Row {
+    std::function<void(ValuationInput&, ScenarioShift&)> spoil;
+    const char* message;
+  };
+  const Row rows[] = {
+      {[](ValuationInput& in, ScenarioShift&) { in.market.volatilityPct = -20; }, "volatility -20 is not positive"},
+      {[](ValuationInput& in, ScenarioShift&) { in.market.stockPrice = 0; }, "stock price 0 is not positive"},
+      {[](ValuationInput& in, ScenarioShift&) { in.terms.face = -1; }, "face -1 is not positive"},
+      {[](ValuationInput& in, ScenarioShift&) { in.terms.couponFrequency = 3; }, "coupon frequency 3 is not 1, 2, 4 or 12"},
+      {[](ValuationInput& in, ScenarioShift&) { in.model.bondRecoveryPct = 100; }, "bond recovery rate 100 is not below 100"},
+      {[](ValuationInput& in, ScenarioShift&) { in.model.discounting = static_cast<DiscountingScheme>(7); },
+       "discounting scheme 7 is not 0, 1 or 2"},
+      {[](ValuationInput& in, ScenarioShift&) { in.market.creditSpreadBp = -5; }, "credit spread -5 is negative"},
+      {[](ValuationInput&, ScenarioShift& s) { s.stockChangePct = -150; }, "scenario 1: stock change -150 is below -100"},
+      {[](ValuationInput&, ScenarioShift& s) { s.volChangePct = -100; }, "scenario 1: volatility change -100 is not above -100"},
+      {[](ValuationInput&, ScenarioShift& s) { s.days = -3; }, "scenario 1: days -3 is negative"},
+  };
+  for (const Row& row : rows) {
+    ValuationInput in = BaseConvertible();
+    ScenarioShift shift;
+    row.spoil(in, shift);
+    try {
+      ValueOne(in, shift);
+      ADD_FAILURE() << "no error, expected: " << row.message;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_STREQ(e.what(), row.message);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zemra::engine::testing

@@ -1,0 +1,89 @@
+// The scenario database: list, insert, modify, delete.
+#include "book/TextFields.h"
+#include "pages/PageContext.h"
+#include "store/ScenarioStore.h"
+#include "toolkit/TextSplit.h"
+
+namespace zemra::pages {
+
+namespace {
+
+// The eight fields of "ScenarioDetail": the six scenario values, the impact
+// and the tuner.
+constexpr std::size_t kDetailFields = 8;
+
+StoredScenario ScenarioFromQuery(const PageQuery& query) {
+    StoredScenario s;
+    s.description = query.Text("Description");
+    if (!FitsRecordField(s.description)) {
+        throw PageError(kBadRequest, "Description: " + Quoted(s.description) + " holds ';' or '|'");
+    }
+    const std::string& detail = query.Text("ScenarioDetail");
+    const std::vector<std::string> fields = SplitFields(detail, kFieldSeparator);
+    if (fields.size() != kDetailFields) {
+        throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(detail) + " has " + std::to_string(fields.size()) +
+                                         " fields, not " + std::to_string(kDetailFields));
+    }
+    double values[kDetailFields] = {};
+    for (std::size_t i = 0; i < kDetailFields; ++i) {
+        if (!ReadNumber(fields[i], values[i])) {
+            throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(fields[i]) + " (field " + std::to_string(i + 1) +
+                                             ") is not a number");
+        }
+    }
+    const double tuner = values[7];
+    if (tuner != static_cast<double>(static_cast<int>(tuner)) || tuner < -32768 || tuner > 32767) {
+        throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(fields[7]) + " (field 8) is not a tuner identifier");
+    }
+    s.stockChange = values[0];
+    s.rateChange = values[1];
+    s.volChange = values[2];
+    s.timeChange = values[3];
+    s.spreadChange = values[4];
+    s.tunerValue = values[5];
+    s.impact = values[6];
+    s.tuner = static_cast<int>(tuner);
+    // The flag travels as "Y", "N" or empty; only "Y" (any case) is yes.
+    const std::string flag = query.Has("AutoLoad") ? query.Text("AutoLoad") : std::string();
+    s.autoLoad = flag == "Y" || flag == "y";
+    return s;
+}
+
+int64_t RequireUid(const PageQuery& query) { return query.Integer("Uid"); }
+
+[[noreturn]] void UnknownUid(const PageQuery& query) {
+    throw PageError(kNotFound, "Uid: " + Quoted(query.Text("Uid")) + " is not a stored scenario");
+}
+
+}  // namespace
+
+std::string GetScenarioPage(const PageQuery&, PageContext& context) {
+    const auto list = context.database.Run([](SqlConnection& c) { return ListScenarios(c); });
+    std::string reply;
+    for (const StoredScenario& s : list) {
+        if (!reply.empty()) reply += kPieceSeparator;
+        reply += StoredScenarioText(s);
+    }
+    return reply;
+}
+
+std::string InsertScenarioPage(const PageQuery& query, PageContext& context) {
+    const StoredScenario s = ScenarioFromQuery(query);
+    return std::to_string(context.database.Run([&](SqlConnection& c) { return InsertScenario(c, s); }));
+}
+
+std::string ModScenarioPage(const PageQuery& query, PageContext& context) {
+    const int64_t uid = RequireUid(query);
+    StoredScenario s = ScenarioFromQuery(query);
+    s.id = uid;
+    if (!context.database.Run([&](SqlConnection& c) { return ModifyScenario(c, s); })) UnknownUid(query);
+    return std::to_string(uid);
+}
+
+std::string DelScenarioPage(const PageQuery& query, PageContext& context) {
+    const int64_t uid = RequireUid(query);
+    if (!context.database.Run([&](SqlConnection& c) { return DeleteScenario(c, uid); })) UnknownUid(query);
+    return std::to_string(uid);
+}
+
+}  // namespace zemra::pages

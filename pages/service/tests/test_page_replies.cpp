@@ -1,0 +1,154 @@
+// Every page at the HTTP level: the reply shapes the control relies on,
+// read back with the control's own record readers and reply contract.
+#include "ServiceHarness.h"
+#include "records/CScenario.h"
+#include "records/CSecurity.h"
+#include "records/CValuation.h"
+#include "server/PageContract.h"
+
+namespace zemra::pages::testing {
+namespace {
+
+const Locale& Format() { return zemra::pages::ReplyNumberFormat(); }
+
+class PageReplies : public ::testing::Test {
+protected:
+    TestDatabase database;
+    RunningService service{database.Address()};
+};
+
+// Every field of a piece is a number of the reply format.
+void ExpectNumbers(const std::string& piece, std::size_t count) {
+    const std::vector<std::string> fields = SplitFields(piece, ';');
+    ASSERT_EQ(fields.size(), count) << piece;
+    for (const std::string& f : fields) EXPECT_TRUE(IsNumeric(f, Format())) << "'" << f << "' in " << piece;
+}
+
+TEST_F(PageReplies, QuickSearchAnswersRecordTextsTheControlReads) {
+    struct Case {
+        std::string text;
+        std::vector<int32_t> ids;
+    };
+    const std::vector<Case> cases = {
+        {"orvane", {1001, 1002, 1003, 2001, 2002}},   // description, any case, anywhere (Jorvane too)
+        {"JVM", {1002, 2002}},            // ticker
+        {"100", {1001, 1002, 1003}},      // identifier
+        {"2.5%", {1001}},                 // "%" matches itself
+        {"no such name", {}},
+    };
+    for (const Case& c : cases) {
+        const Reply reply = service.Get(Query().Add("QuickSearch", c.text).Page("QuickSearch"));
+        ASSERT_EQ(reply.status, 200) << c.text << ": " << reply.body;
+        if (c.ids.empty()) {
+            EXPECT_EQ(reply.body, "|") << c.text;
+            continue;
+        }
+        const std::vector<std::string> pieces = ReplyPieces(reply.body);
+        ASSERT_EQ(pieces.size(), c.ids.size()) << c.text << ": " << reply.body;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            EXPECT_EQ(SplitFields(pieces[i], ';').size(), 32u) << pieces[i];
+            CSecurity security;
+            ASSERT_NO_THROW(security.CreateRecord(pieces[i], Format(), TestToday())) << pieces[i];
+            EXPECT_EQ(security.GetsecId(), c.ids[i]) << c.text;
+        }
+    }
+}
+
+TEST_F(PageReplies, QuickSearchRecordCarriesTermsDefaultsAndMarketData) {
+    const Reply reply = service.Get(Query().Add("QuickSearch", "ORV 2.5").Page("QuickSearch"));
+    CSecurity s;
+    s.CreateRecord(reply.body, Format(), TestToday());
+    EXPECT_EQ(s.Getdescription(), "Orvane 2.5% 2031 CV");
+    EXPECT_EQ(s.GetSectype(), "B");
+    EXPECT_EQ(s.GetProperties(ConvertPosIdx), 500);
+    EXPECT_EQ(s.GetProperties(ConvertPriceIdx), 104.5);
+    EXPECT_EQ(s.GetProperties(CreditSprdIdx), 300);
+    EXPECT_EQ(s.GetProperties(StkPriceIdx), 40);       // the underlying's price
+    EXPECT_EQ(s.GetProperties(VolatilityIdx), 30);     // the underlying's volatility
+    EXPECT_EQ(s.GetBorrow(), 0.5);                      // the underlying's borrow cost
+    EXPECT_EQ(s.GetFactor(), 10);                       // face 1000 priced in points
+    EXPECT_EQ(s.GetRatio(), 20);                        // the conversion ratio
+    EXPECT_EQ(s.GetMaturity(), "06/15/2031");
+    EXPECT_EQ(s.GetFinance(), 5);
+}
+
+TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
+    const std::vector<double> changes = {-20, 0, 20};
+    const Reply reply = service.Get(DetailQuery(changes).Page("ScenarioDetail"));
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    ASSERT_EQ(pieces.size(), changes.size()) << reply.body;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        ExpectNumbers(pieces[i], kValuationFields);
+        EXPECT_FALSE(NumberBeyondSlots(pieces[i], Format()).has_value());
+        CValuation v;
+        v.CreateValuation(pieces[i], "", Format());
+        EXPECT_NEAR(v.Getvaluation(m_CurStkPrice), 40, 1e-9);
+        EXPECT_NEAR(v.Getvaluation(m_UpdateStkPrice), 40 * (1 + changes[i] / 100), 1e-9) << pieces[i];
+    }
+    // A higher stock gives a higher estimated price under the scenario.
+    CValuation down, up;
+    down.CreateValuation(pieces[0], "", Format());
+    up.CreateValuation(pieces[2], "", Format());
+    EXPECT_LT(down.Getvaluation(m_UpdateEstPrice), up.Getvaluation(m_UpdateEstPrice));
+}
+
+TEST_F(PageReplies, CarryAnswersOnePiecePerTimeChange) {
+    const std::vector<double> times = {0, 30, 90, 400};
+    const Reply reply = service.Get(CarryQuery(times).Page("CarryCalc"));
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    ASSERT_EQ(pieces.size(), times.size());
+    for (const std::string& piece : pieces) ExpectNumbers(piece, kCarryFields);
+    CValuation none, month;
+    none.CreateCarry(pieces[0], Format());
+    month.CreateCarry(pieces[1], Format());
+    for (int k = 0; k < kCarrySlots; ++k) {
+        if (k != m_PremIdx) {
+            EXPECT_EQ(none.GetCarry(k), 0) << "slot " << k;
+        }
+    }
+    EXPECT_GT(month.GetCarry(m_IncomeIdx), 0);
+    EXPECT_LT(month.GetCarry(m_FinanceIdx), 0);
+}
+
+TEST_F(PageReplies, CapitalAnswersOneNumber) {
+    const Reply reply = service.Get(CapitalQuery().Page("CapitalCalc"));
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    ASSERT_TRUE(IsNumeric(reply.body, Format())) << reply.body;
+    // Gross: 15% of 500 x 104.5 x 10 and 10% of 6000 x 40.
+    EXPECT_NEAR(*ParseNumber(reply.body, Format()), 0.15 * 522500 + 0.10 * 240000, 1e-6);
+}
+
+TEST_F(PageReplies, StoredScenariosListAsTheControlReadsThem) {
+    const Reply reply = service.Get("/pages/GetScenario");
+    ASSERT_EQ(reply.status, 200);
+    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    ASSERT_EQ(pieces.size(), 2u) << reply.body;
+    CScenario crash, rates;
+    crash.CreateScenarioFromDataBase(pieces[0], Format());
+    rates.CreateScenarioFromDataBase(pieces[1], Format());
+    EXPECT_GT(crash.GetUid(), 0);
+    EXPECT_EQ(crash.Getdescription(), "Crash -30%");
+    EXPECT_EQ(crash.GetScenarioProperties(m_StkChgIdx), -30);
+    EXPECT_EQ(crash.GetAutoLoad(), "Yes");
+    EXPECT_EQ(rates.GetScenarioProperties(m_RateChgIdx), 50);
+    EXPECT_EQ(rates.Gettuner(), 2);
+    EXPECT_EQ(rates.GetAutoLoad(), "No");
+}
+
+TEST_F(PageReplies, PagesAnswerWithAndWithoutTheAspEnding) {
+    EXPECT_EQ(service.Get("/pages/GetScenario.asp").status, 200);
+    EXPECT_EQ(service.Get("/pages/NoSuchPage").status, 404);
+}
+
+TEST_F(PageReplies, EveryRequestWritesOneAccessLogLine) {
+    service.Get("/pages/GetScenario");
+    service.Get("/pages/NoSuchPage");
+    const std::string log = service.Log();
+    EXPECT_NE(log.find("GET /pages/GetScenario 200 "), std::string::npos) << log;
+    EXPECT_NE(log.find("GET /pages/NoSuchPage 404 "), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace zemra::pages::testing
