@@ -1,5 +1,6 @@
 #include "control/MainCtl.h"
 
+#include "securities/DlgAddSec.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -31,6 +32,7 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireServerEvents();
     WireDisplayEvents();
     WireScenarioEvents();
+    WireSecuritySearchEvents();
 }
 
 MainCtl::~MainCtl() = default;

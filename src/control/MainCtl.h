@@ -11,6 +11,8 @@
 
 namespace zemra {
 
+class DlgAddSec;
+
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
 // ProcessInitData; from then on every behaviour is driven by the user's
@@ -35,6 +37,11 @@ public:
 
     // ---- The records and the valuation grid (read by hosts and tests).
     const Portfolio& Model() const { return portfolio_; }
+    // The records the open Add Security dialog offers, parallel to its list.
+    const Collection<CSecurity>& SearchResults() const { return m_SearchResults; }
+    // The Add Security dialog of the last search that offered several
+    // records, until its Close button releases it.
+    DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
 
     // ---- Panel elements.
     Frame* Frame3;           // left: scenario, assumptions, valuation
@@ -208,11 +215,26 @@ private:
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
 
+    // ---- securities/: quick search, DlgAddSec and removal.
+    void WireSecuritySearchEvents();
+    void AddBtn_Click();
+    void QuickSearchFld_KeyDown(int keyCode, int shift);
+    void ProcessSearchReply(const std::string& reply);
+    void AddSearchResults(const std::string& piece);
+    bool SecurityExists(const std::string& idText) const;
+    void frmAddSec_AddSecurity(int16_t index);
+    void frmAddSec_UnLoadAddSec();
+    void CloseAddSecDialog();
+    void RemoveBtn_Click();
+
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
     ControlProperties props_;
     Portfolio portfolio_;
+    Collection<CSecurity> m_SearchResults{"the search results"};
+    std::unique_ptr<DlgAddSec> frmAddSec;
+    std::unique_ptr<DlgAddSec> retiredAddSec_;   // closed from its own event; destroyed with the next
 };
 
 }  // namespace zemra

@@ -35,6 +35,12 @@ void Portfolio::AddSecurity(std::shared_ptr<CSecurity> security) {
     if (row) valuations_.Add(std::move(row));
 }
 
+void Portfolio::RemoveSecurity(int position) {
+    securities_.Remove(position);
+    if (lists_.securities) lists_.securities->RemoveItem(position - 1);
+    if (!valuations_.Empty()) valuations_.Remove(position);
+}
+
 void Portfolio::AddScenario(const std::shared_ptr<CScenario>& scenario, int32_t key) {
     CheckWhole(*scenario);
     // Every valuation is made before anything is listed.

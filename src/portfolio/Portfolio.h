@@ -49,6 +49,9 @@ public:
     // A security at the end of the list, with a fresh valuation for every
     // scenario.
     void AddSecurity(std::shared_ptr<CSecurity> security);
+    // Takes the security at a 1-based position off the list with its row of
+    // valuations.
+    void RemoveSecurity(int position);
     // A scenario at the end of the working list under `key` (which becomes
     // the last key handed out), with a fresh valuation for every security.
     // RecordError, and nothing changes, when its tuner does not fit a tuner
