@@ -33,6 +33,7 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireDisplayEvents();
     WireScenarioEvents();
     WireSecuritySearchEvents();
+    WireStoredScenarioEvents();
 }
 
 MainCtl::~MainCtl() = default;

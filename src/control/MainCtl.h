@@ -227,6 +227,15 @@ private:
     void CloseAddSecDialog();
     void RemoveBtn_Click();
 
+    // ---- scenarios/: the scenario database and the saved-scenario drop-down.
+    void WireStoredScenarioEvents();
+    void BtnRetrieve_Click();
+    void BtnSave_Click();
+    void BtnDelScenario_Click();
+    void RemoveCurrentScenario();
+    void ComboScenario_Click();
+    void ComboAutoLoad_Validate(bool& cancel);
+
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
