@@ -1,5 +1,6 @@
 #include "control/MainCtl.h"
 
+#include "scenarios/DlgScenMatrix.h"
 #include "securities/DlgAddSec.h"
 #include "toolkit/NumberText.h"
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
@@ -12,6 +13,7 @@
 namespace zemra {
 
 class DlgAddSec;
+class DlgScenMatrix;
 
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
@@ -42,6 +44,9 @@ public:
     // The Add Security dialog of the last search that offered several
     // records, until its Close button releases it.
     DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
+    // The Scenario Matrix dialog from its opening until it hands over its
+    // scenarios (after Cancel it stays, closed, until the next opening).
+    DlgScenMatrix* ScenMatrixDialog() const { return frmScenMatrix.get(); }
 
     // ---- Panel elements.
     Frame* Frame3;           // left: scenario, assumptions, valuation
@@ -236,6 +241,10 @@ private:
     void ComboScenario_Click();
     void ComboAutoLoad_Validate(bool& cancel);
 
+    // ---- scenarios/: the scenario matrix.
+    void BtnScenMatrix_Click();
+    void frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios);
+
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
@@ -244,6 +253,8 @@ private:
     Collection<CSecurity> m_SearchResults{"the search results"};
     std::unique_ptr<DlgAddSec> frmAddSec;
     std::unique_ptr<DlgAddSec> retiredAddSec_;   // closed from its own event; destroyed with the next
+    std::unique_ptr<DlgScenMatrix> frmScenMatrix;
+    std::unique_ptr<DlgScenMatrix> retiredScenMatrix_;   // as retiredAddSec_
 };
 
 }  // namespace zemra

@@ -16,6 +16,7 @@ void MainCtl::WireStoredScenarioEvents() {
     BtnDelScenario->Click = [this] { BtnDelScenario_Click(); };
     ComboScenario->Click = [this] { ComboScenario_Click(); };
     ComboAutoLoad->Validate = [this](bool& cancel) { ComboAutoLoad_Validate(cancel); };
+    BtnScenMatrix->Click = [this] { BtnScenMatrix_Click(); };
 }
 
 void MainCtl::BtnRetrieve_Click() {
