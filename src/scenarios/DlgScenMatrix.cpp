@@ -23,7 +23,7 @@ DlgScenMatrix::DlgScenMatrix(UiContext& ui) : form_(ui, "DlgScenMatrix") {
 
 void DlgScenMatrix::Build() {
     form_.caption = "Scenario Matrix";
-    form_.columns = {96, 104, 104, 104, 104, 104};
+    form_.columns = {96, 132, 132, 132, 132, 132};
     form_.left = 40;
     form_.top = 120;
     int tab = 0;
