@@ -161,18 +161,21 @@ TEST(MatrixDialog, OkListsTheScenariosWithTheChosenTunerAndSelectsRow0BesideTheR
     m.dlg().ComboTuner->UserDropDown();
     m.form().UserPick(*m.dlg().ComboTuner, 1);
     m.Enter(*m.dlg().TxtTunerVal, "120");
+    // A second scenario, the only row selected when OK is pressed.
+    m.h.panel().UserType(*m.h.ctl.DescriptionFld, "Second");
+    m.h.panel().UserClick(*m.h.ctl.ScenarioAddBtn);
+    m.h.SelectRow(*m.h.ctl.ScenarioLst, 1);
     const int32_t lastKey = m.h.ctl.Model().LastScenarioKey();
-    m.h.ctl.ScenarioLst->SetSelected(0, false);
     m.form().UserClick(*m.dlg().OKButton);
 
     MainCtl& c = m.h.ctl;
     EXPECT_EQ(c.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
     EXPECT_EQ(c.ScenMatrixDialog(), nullptr);
-    EXPECT_EQ(m.h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Base", "S 0%,", "S 5%,", "S 10%,"}));
-    EXPECT_EQ(m.h.Rows(*c.LstImpact)[3], "0");
+    EXPECT_EQ(m.h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Base", "Second", "S 0%,", "S 5%,", "S 10%,"}));
+    EXPECT_EQ(m.h.Rows(*c.LstImpact)[4], "0");
     EXPECT_EQ(m.h.Rows(*c.ComboScenario), m.h.Rows(*c.ScenarioLst));
-    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 4);
-    const CScenario& last = c.Model().Scenarios().Item(4);
+    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 5);
+    const CScenario& last = c.Model().Scenarios().Item(5);
     EXPECT_EQ(last.Getkey(), lastKey + 3);
     EXPECT_EQ(last.Gettuner(), 2);
     EXPECT_EQ(last.GetScenarioProperties(m_TunerValIdx), 120);
@@ -180,7 +183,8 @@ TEST(MatrixDialog, OkListsTheScenariosWithTheChosenTunerAndSelectsRow0BesideTheR
     EXPECT_EQ(last.GetUid(), -1);
     EXPECT_EQ(last.GetAutoLoad(), "No");
     EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
-    EXPECT_TRUE(c.ScenarioLst->Selected(0));
+    EXPECT_EQ(c.ScenarioLst->SelCount(), 2);
+    EXPECT_TRUE(c.ScenarioLst->Selected(0) && c.ScenarioLst->Selected(1));
 }
 
 TEST(MatrixDialog, OkWithAllZerosOrCancelAddsNothingAndAnEmptyTunerListGivesTuner0) {
