@@ -2,7 +2,8 @@
 // building the queries, parsing the replies, the dollar Greeks, the
 // sub-impacts and totals and the impact list rewrite, for portfolios of
 // securities x scenarios. Prints the time per security-scenario pair and the
-// peak memory of the process.
+// peak memory of the process; beside it, the time per scenario of listing a
+// scenario matrix of up to 3125 scenarios.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "control/MainCtl.h"
+#include "scenarios/DlgScenMatrix.h"
 
 using namespace zemra;
 
@@ -144,6 +146,54 @@ void BM_Update(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Update)->Args({10, 125})->Args({50, 625})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The scenario matrix: OK in the Scenario Matrix dialog with the same steps
+// in all five columns generates (steps + 1)^5 scenarios and lists them with
+// their valuations for 10 securities; beside the Update runs above, which
+// send them.
+void BM_MatrixGrid(benchmark::State& state) {
+    const int steps = static_cast<int>(state.range(0));
+    std::string records;
+    for (int k = 0; k < 10; ++k) records += (k > 0 ? "|" : "") + SecurityText(k);
+    long listed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Start-up values one scenario, so that the portfolio is loaded.
+        CannedHost host;
+        for (int k = 0; k < 10; ++k) {
+            host.detail[1000 + k] = DetailPiece(k, 0);
+            host.carry[1000 + k] = CarryPiece(0);
+        }
+        PropertyBag bag;
+        bag.Write("RecordString", records);
+        bag.Write("ScenarioString", ScenarioText(0));
+        bag.Write("TunerString", "1;Standard|2;Aggressive");
+        bag.Write("ScenarioDetailPath", kDetailPage);
+        bag.Write("CarryCalcPath", kCarryPage);
+        MainCtl ctl(host);
+        ctl.ReadProperties(bag);
+        ctl.ProcessInitData();
+        ctl.Panel().UserClick(*ctl.BtnScenMatrix);
+        DlgScenMatrix& dlg = *ctl.ScenMatrixDialog();
+        for (auto* column : {&dlg.TxtStk, &dlg.TxtVol, &dlg.TxtCrdSprd, &dlg.TxtRate, &dlg.TxtTime}) {
+            dlg.Window().UserType(*(*column)[1], "1");
+            dlg.Window().UserType(*(*column)[2], std::to_string(steps));
+        }
+        state.ResumeTiming();
+        dlg.Window().UserClick(*dlg.OKButton);
+        listed = ctl.ScenarioLst->Count() - 1;
+        if (ctl.Model().Valuations().Count() != 10 || ctl.Model().Valuations().Item(10).Count() != listed + 1)
+            state.SkipWithError("the valuation grid is not in step");
+    }
+    long expected = 1;
+    for (int c = 0; c < 5; ++c) expected *= steps + 1;
+    if (listed != expected) state.SkipWithError("the grid was not listed whole");
+    state.counters["scenarios"] = static_cast<double>(listed);
+    state.counters["per_scenario"] =
+        benchmark::Counter(static_cast<double>(listed), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_MatrixGrid)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -21,6 +21,10 @@ public:
         items_.erase(items_.begin() + (position - 1));
     }
     void Clear() { items_.clear(); }
+    void Replace(int position, std::shared_ptr<T> item) {
+        Check(position);
+        items_[position - 1] = std::move(item);
+    }
     T& Item(int position) const {
         Check(position);
         return *items_[position - 1];

@@ -1,5 +1,7 @@
 #include "control/MainCtl.h"
 
+#include "scenarios/DlgScenMatrix.h"
+#include "securities/DlgAddSec.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -31,6 +33,8 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireServerEvents();
     WireDisplayEvents();
     WireScenarioEvents();
+    WireSecuritySearchEvents();
+    WireStoredScenarioEvents();
 }
 
 MainCtl::~MainCtl() = default;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
@@ -10,6 +11,9 @@
 #include "toolkit/Form.h"
 
 namespace zemra {
+
+class DlgAddSec;
+class DlgScenMatrix;
 
 // The scenario impact analyser control. A host creates it on a host seam,
 // loads its sixteen properties from a property bag, then calls
@@ -35,6 +39,14 @@ public:
 
     // ---- The records and the valuation grid (read by hosts and tests).
     const Portfolio& Model() const { return portfolio_; }
+    // The records the open Add Security dialog offers, parallel to its list.
+    const Collection<CSecurity>& SearchResults() const { return m_SearchResults; }
+    // The Add Security dialog of the last search that offered several
+    // records, until its Close button releases it.
+    DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
+    // The Scenario Matrix dialog from its opening until it hands over its
+    // scenarios (after Cancel it stays, closed, until the next opening).
+    DlgScenMatrix* ScenMatrixDialog() const { return frmScenMatrix.get(); }
 
     // ---- Panel elements.
     Frame* Frame3;           // left: scenario, assumptions, valuation
@@ -208,11 +220,41 @@ private:
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
 
+    // ---- securities/: quick search, DlgAddSec and removal.
+    void WireSecuritySearchEvents();
+    void AddBtn_Click();
+    void QuickSearchFld_KeyDown(int keyCode, int shift);
+    void ProcessSearchReply(const std::string& reply);
+    void AddSearchResults(const std::string& piece);
+    bool SecurityExists(const std::string& idText) const;
+    void frmAddSec_AddSecurity(int16_t index);
+    void frmAddSec_UnLoadAddSec();
+    void CloseAddSecDialog();
+    void RemoveBtn_Click();
+
+    // ---- scenarios/: the scenario database and the saved-scenario drop-down.
+    void WireStoredScenarioEvents();
+    void BtnRetrieve_Click();
+    void BtnSave_Click();
+    void BtnDelScenario_Click();
+    void RemoveCurrentScenario();
+    void ComboScenario_Click();
+    void ComboAutoLoad_Validate(bool& cancel);
+
+    // ---- scenarios/: the scenario matrix.
+    void BtnScenMatrix_Click();
+    void frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios);
+
     HostSeam& host_;
     UiContext ui_;
     Form panel_;
     ControlProperties props_;
     Portfolio portfolio_;
+    Collection<CSecurity> m_SearchResults{"the search results"};
+    std::unique_ptr<DlgAddSec> frmAddSec;
+    std::unique_ptr<DlgAddSec> retiredAddSec_;   // closed from its own event; destroyed with the next
+    std::unique_ptr<DlgScenMatrix> frmScenMatrix;
+    std::unique_ptr<DlgScenMatrix> retiredScenMatrix_;   // as retiredAddSec_
 };
 
 }  // namespace zemra

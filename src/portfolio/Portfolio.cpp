@@ -35,13 +35,28 @@ void Portfolio::AddSecurity(std::shared_ptr<CSecurity> security) {
     if (row) valuations_.Add(std::move(row));
 }
 
+void Portfolio::RemoveSecurity(int position) {
+    securities_.Remove(position);
+    if (lists_.securities) lists_.securities->RemoveItem(position - 1);
+    if (!valuations_.Empty()) valuations_.Remove(position);
+}
+
 void Portfolio::AddScenario(const std::shared_ptr<CScenario>& scenario, int32_t key) {
     CheckWhole(*scenario);
+    lastScenarioKey_ = key;
+    scenario->Setkey(key);
+    ListScenario(scenario);
+}
+
+void Portfolio::RelistScenario(const std::shared_ptr<CScenario>& scenario) {
+    CheckWhole(*scenario);
+    ListScenario(scenario);
+}
+
+void Portfolio::ListScenario(const std::shared_ptr<CScenario>& scenario) {
     // Every valuation is made before anything is listed.
     std::vector<std::shared_ptr<CValuation>> column;
     for (int s = 1; s <= securities_.Count(); ++s) column.push_back(FreshValuation(*scenario));
-    lastScenarioKey_ = key;
-    scenario->Setkey(key);
     if (lists_.scenarios) lists_.scenarios->AddItem(scenario->Getdescription());
     if (lists_.impacts) lists_.impacts->AddItem(lists_.impactText(scenario->GetImpact()));
     scenarios_.Add(scenario);
@@ -58,6 +73,42 @@ void Portfolio::AddStoredScenario(const std::shared_ptr<CScenario>& scenario) {
     CheckWhole(*scenario);
     if (lists_.stored) lists_.stored->AddItem(scenario->Getdescription());
     stored_.Add(scenario);
+}
+
+void Portfolio::MergeStoredScenario(const std::shared_ptr<CScenario>& fromDatabase) {
+    CheckWhole(*fromDatabase);
+    const int32_t uid = fromDatabase->GetUid();
+    for (int p = 1; uid > 0 && p <= stored_.Count(); ++p) {
+        CScenario& known = stored_.Item(p);
+        if (known.GetUid() != uid) continue;
+        known.Setdescription(fromDatabase->Getdescription());
+        for (int i = 0; i < kScenarioSlots; ++i)
+            known.SetScenarioProperties(i, fromDatabase->GetScenarioProperties(i));
+        known.SetAutoLoad(fromDatabase->GetAutoLoad());
+        known.Settuner(fromDatabase->Gettuner());
+        if (lists_.stored) lists_.stored->SetItemText(p - 1, known.Getdescription());
+        return;
+    }
+    AddStoredScenario(fromDatabase);
+}
+
+void Portfolio::RemoveStoredScenario(int position) {
+    stored_.Remove(position);
+    if (lists_.stored) lists_.stored->RemoveItem(position - 1);
+}
+
+void Portfolio::RefreshScenario(int position, const CScenario& from) {
+    CheckWhole(from);
+    CScenario& listed = scenarios_.Item(position);
+    listed.Setdescription(from.Getdescription());
+    for (int i = 0; i < kScenarioSlots; ++i) listed.SetScenarioProperties(i, from.GetScenarioProperties(i));
+    listed.Settuner(from.Gettuner());
+    listed.SetImpact(0);
+    for (int s = 1; s <= valuations_.Count(); ++s) {
+        ValuationRow& row = valuations_.Item(s);
+        row.Replace(position, FreshValuation(listed));
+    }
+    if (lists_.scenarios) lists_.scenarios->SetItemText(position - 1, listed.Getdescription());
 }
 
 void Portfolio::RemoveScenario(int position) {
@@ -91,6 +142,12 @@ bool Portfolio::HoldsSecurity(int32_t id) const {
     for (int p = 1; p <= securities_.Count(); ++p)
         if (securities_.Item(p).GetsecId() == id) return true;
     return false;
+}
+
+int Portfolio::FindScenarioPosition(int32_t key) const {
+    for (int p = 1; p <= scenarios_.Count(); ++p)
+        if (scenarios_.Item(p).Getkey() == key) return p;
+    return 0;
 }
 
 int Portfolio::FindStoredScenarioPosition(int32_t key) const {

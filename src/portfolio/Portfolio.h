@@ -49,13 +49,30 @@ public:
     // A security at the end of the list, with a fresh valuation for every
     // scenario.
     void AddSecurity(std::shared_ptr<CSecurity> security);
+    // Takes the security at a 1-based position off the list with its row of
+    // valuations.
+    void RemoveSecurity(int position);
     // A scenario at the end of the working list under `key` (which becomes
     // the last key handed out), with a fresh valuation for every security.
     // RecordError, and nothing changes, when its tuner does not fit a tuner
     // identifier.
     void AddScenario(const std::shared_ptr<CScenario>& scenario, int32_t key);
+    // A stored scenario listed again at the end of the working list under
+    // the key it kept (the key counter does not move).
+    void RelistScenario(const std::shared_ptr<CScenario>& scenario);
     // A scenario at the end of the stored list; the same checks.
     void AddStoredScenario(const std::shared_ptr<CScenario>& scenario);
+    // A scenario the database listed: the stored entry with its identity
+    // (above 0) takes over its description, changes, tuner and auto-load
+    // flag, keeping its impact, key and identity; one not yet known joins
+    // the end of the stored list.
+    void MergeStoredScenario(const std::shared_ptr<CScenario>& fromDatabase);
+    // Takes the stored entry at a 1-based position off the stored list.
+    void RemoveStoredScenario(int position);
+    // The listed scenario at a 1-based position takes over the description,
+    // changes and tuner of `from`; its impact becomes 0 and its valuations
+    // fresh ones.
+    void RefreshScenario(int position, const CScenario& from);
     // Takes the scenario at a 1-based position off the working list with
     // its valuations; its stored entry stays, without an impact. The last
     // scenario leaves the grid empty.
@@ -68,6 +85,8 @@ public:
 
     // Whether a listed security has the identifier `id`.
     bool HoldsSecurity(int32_t id) const;
+    // The working-list position (from 1) of the scenario with `key`, or 0.
+    int FindScenarioPosition(int32_t key) const;
     // The stored-list position (from 1) of the scenario with `key`, or 0.
     int FindStoredScenarioPosition(int32_t key) const;
     // The stored entry of the scenario with `key`, or nullptr.
@@ -81,6 +100,7 @@ private:
     static void CheckWhole(const CScenario& scenario);
     static std::shared_ptr<CValuation> FreshValuation(const CScenario& scenario);
     std::shared_ptr<ValuationRow> FreshRow() const;
+    void ListScenario(const std::shared_ptr<CScenario>& scenario);
 
     Collection<CSecurity> securities_{"the security list"};
     Collection<CScenario> scenarios_{"the scenario list"};

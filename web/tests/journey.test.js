@@ -1,6 +1,9 @@
 // The same script of user actions gives the same control state in the
 // headless host and in the page: the page's actions are real mouse and
-// keyboard input on the rendered elements.
+// keyboard input on the rendered elements. Each journeys/NAME.script runs on
+// the sample portfolio, or on NAME.properties.json and NAME.replies.json
+// when they are there; a line "#screenshot FILE" (a comment to the headless
+// host) writes a screenshot of the page.
 'use strict';
 
 const test = require('node:test');
@@ -9,8 +12,10 @@ const fs = require('node:fs');
 const path = require('node:path');
 const s = require('./support.js');
 
-const SCRIPT = path.join(__dirname, 'journeys', 'shared.script');
+const JOURNEYS = path.join(__dirname, 'journeys');
 const KEYS = { 9: 'Tab', 13: 'Enter', 27: 'Escape', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight', 40: 'ArrowDown', 46: 'Delete' };
+
+const SHOT = '#screenshot ';
 
 const stripOrigin = (address) => address.replace(/^https?:\/\/[^/]+/, '');
 
@@ -99,17 +104,30 @@ async function perform(session, { action, name, rest }) {
   await idle(page);
 }
 
-test('the browser and the headless host agree on a shared journey', async (t) => {
-  const script = fs.readFileSync(SCRIPT, 'utf8');
-  const expected = s.runHeadless(script).map(normalised);
-  const server = await s.startServer();
+for (const file of fs.readdirSync(JOURNEYS).filter((f) => f.endsWith('.script')).sort()) {
+  const name = path.basename(file, '.script');
+  const own = (suffix) => {
+    const candidate = path.join(JOURNEYS, `${name}.${suffix}.json`);
+    return fs.existsSync(candidate) ? candidate : undefined;
+  };
+  test(`the browser and the headless host agree on the journey ${name}`, (t) => runJourney(t, file, { properties: own('properties'), replies: own('replies') }));
+}
+
+async function runJourney(t, file, files) {
+  const script = fs.readFileSync(path.join(JOURNEYS, file), 'utf8');
+  const expected = s.runHeadless(script, files).map(normalised);
+  const server = await s.startServer(files);
   const browser = await s.launch();
   t.after(async () => { await browser.close(); await server.close(); });
   await s.openPage(browser.page, server.origin, '/');
 
   let dumpIndex = 0;
-  const lines = script.split('\n').map((l) => l.trim()).filter((l) => l !== '' && !l.startsWith('#'));
+  const lines = script.split('\n').map((l) => l.trim()).filter((l) => l !== '' && (!l.startsWith('#') || l.startsWith(SHOT)));
   for (const line of lines) {
+    if (line.startsWith(SHOT)) {
+      await s.screenshot(browser.page, line.slice(SHOT.length).trim());
+      continue;
+    }
     const step = parse(line);
     if (step.action !== 'dump') {
       await perform(browser, step);
@@ -118,14 +136,17 @@ test('the browser and the headless host agree on a shared journey', async (t) =>
     const want = expected[dumpIndex];
     assert.ok(want, `the headless host printed no dump ${dumpIndex + 1}`);
     const got = asDump(await s.diagnostics(browser.page), want);
-    for (const [name, fields] of Object.entries(s.panelWidgets(want))) {
-      assert.deepEqual(s.panelWidgets(got)[name], fields, `dump ${dumpIndex + 1}: ${name}`);
-      // The page shows what the model holds.
-      assert.deepEqual(await s.shownAsDump(browser.page, name), s.visibleFields(fields), `dump ${dumpIndex + 1}: ${name} as shown`);
+    for (const [i, form] of want.forms.entries()) {
+      for (const [name, fields] of Object.entries(form.widgets)) {
+        const where = `dump ${dumpIndex + 1}: ${form.name}.${name}`;
+        assert.deepEqual(got.forms[i] && got.forms[i].widgets[name], fields, where);
+        // The page shows what the model holds, in the panel and in the dialogs.
+        assert.deepEqual(await s.shownAsDump(browser.page, name, form.name), s.visibleFields(fields), `${where} as shown`);
+      }
     }
     assert.deepEqual(got, want, `dump ${dumpIndex + 1}`);
     dumpIndex++;
   }
   assert.equal(dumpIndex, expected.length);
   assert.deepEqual(browser.errors, []);
-});
+}

@@ -1,0 +1,148 @@
+// Quick search, the Add Security dialog's events and removing a security:
+// the security list grows from the server's security master and shrinks by
+// the current security, with the valuation grid kept in step.
+#include <string>
+
+#include "control/MainCtl.h"
+#include "control/WholeText.h"
+#include "records/RecordError.h"
+#include "securities/DlgAddSec.h"
+#include "securities/QuickSearch.h"
+#include "server/PageContract.h"
+#include "toolkit/TextSplit.h"
+
+namespace zemra {
+
+namespace {
+
+// The Enter key in the search field runs the search.
+constexpr int kKeyEnter = 13;
+
+}  // namespace
+
+void MainCtl::WireSecuritySearchEvents() {
+    AddBtn->Click = [this] { AddBtn_Click(); };
+    RemoveBtn->Click = [this] { RemoveBtn_Click(); };
+    QuickSearchFld->KeyDown = [this](int keyCode, int shift) { QuickSearchFld_KeyDown(keyCode, shift); };
+    QuickSearchFld->GotFocus = [this] { SelectWholeText(*QuickSearchFld); };
+}
+
+void MainCtl::QuickSearchFld_KeyDown(int keyCode, int /*shift*/) {
+    if (keyCode == kKeyEnter) AddBtn_Click();
+}
+
+void MainCtl::AddBtn_Click() {
+    const std::string searchText = QuickSearchFld->Text();
+    if (searchText.empty()) {
+        MsgOk("Type the search string!");
+        return;
+    }
+    // The offered records go, and with them the dialog that lists them, so
+    // that no row is left without its record.
+    CloseAddSecDialog();
+    if (props_.QuickSearchPath.empty()) {
+        MsgOk("Please give the QuickSearch.asp file path!");
+        return;
+    }
+    ShowProgress();
+    const std::string reply = FetchReply(QuickSearchAddress(props_.QuickSearchPath, searchText));
+    ProcessSearchReply(reply);
+    HideProgress();
+    if (frmAddSec && !m_SearchResults.Empty()) frmAddSec->Window().Show(!host_.ModelessAllowed());
+}
+
+void MainCtl::ProcessSearchReply(const std::string& reply) {
+    if (NoRecordsFound(reply)) {
+        MsgOk("No records found!");
+        return;
+    }
+    const std::vector<std::string> records = pages::ReplyPieces(reply);
+    if (records.size() == 1) {
+        const std::string& record = records.front();
+        if (SecurityExists(IdFieldOf(record))) return;
+        // The record is filled before it is listed: one that cannot be
+        // converted is reported and adds nothing.
+        auto sec = std::make_shared<CSecurity>();
+        try {
+            sec->CreateRecord(record, Loc(), Today());
+        } catch (const RecordError& e) {
+            MsgOk(e.what());
+            return;
+        }
+        portfolio_.AddSecurity(sec);
+        LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
+        return;
+    }
+    frmAddSec = std::make_unique<DlgAddSec>(ui_);
+    frmAddSec->AddSecurity = [this](int16_t index) { frmAddSec_AddSecurity(index); };
+    frmAddSec->UnLoadAddSec = [this] { frmAddSec_UnLoadAddSec(); };
+    frmAddSec->SecSelList->Clear();
+    std::string refused;
+    for (const std::string& record : records) {
+        // The empty piece after a trailing "|" holds no record.
+        if (record.empty() || SecurityExists(IdFieldOf(record))) continue;
+        try {
+            AddSearchResults(record);
+        } catch (const RecordError& e) {
+            refused += (refused.empty() ? "" : "\n") + std::string(e.what());
+        }
+    }
+    if (!refused.empty()) MsgOk(refused);
+}
+
+void MainCtl::AddSearchResults(const std::string& piece) {
+    for (const std::string& record : SplitItems(piece, pages::kPieceSeparator)) {
+        if (record.empty() || SecurityExists(IdFieldOf(record))) continue;
+        auto sec = std::make_shared<CSecurity>();
+        sec->CreateRecord(record, Loc(), Today());
+        frmAddSec->SecSelList->AddItem(sec->Getdescription());
+        m_SearchResults.Add(std::move(sec));
+    }
+}
+
+bool MainCtl::SecurityExists(const std::string& idText) const {
+    if (LstSecurity->Count() == 0) return false;
+    const auto id = SecurityIdOf(idText, Loc());
+    return id && portfolio_.HoldsSecurity(*id);
+}
+
+void MainCtl::frmAddSec_AddSecurity(int16_t index) {
+    const int position = index + 1;
+    // The same record object that stood in the results joins the portfolio.
+    std::shared_ptr<CSecurity> record = m_SearchResults.Shared(position);
+    m_SearchResults.Remove(position);
+    portfolio_.AddSecurity(std::move(record));
+    LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
+}
+
+void MainCtl::frmAddSec_UnLoadAddSec() {
+    if (frmAddSec) frmAddSec->SecSelList->Clear();
+    m_SearchResults.Clear();
+    // The dialog is still running its Close handler: it is released here
+    // and destroyed when the next dialog takes its place.
+    retiredAddSec_ = std::move(frmAddSec);
+}
+
+void MainCtl::CloseAddSecDialog() {
+    m_SearchResults.Clear();
+    if (!frmAddSec) return;
+    frmAddSec->Window().Unload();
+    retiredAddSec_ = std::move(frmAddSec);
+}
+
+void MainCtl::RemoveBtn_Click() {
+    const int row = LstSecurity->ListIndex();
+    if (row < 0) {
+        MsgOk("Choose security you wish to remove!");
+        return;
+    }
+    if (!AskYesNo("Are you sure you want to delete the selected security?")) return;
+    portfolio_.RemoveSecurity(row + 1);
+    CalculateImpacts();
+    if (!portfolio_.Securities().Empty()) LstSecurity->SetSelected(0, true);
+    ShowSecurity();
+    ShowScenarioDetail();
+    ShowValuation();
+}
+
+}  // namespace zemra
