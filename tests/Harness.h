@@ -15,6 +15,10 @@ struct Harness {
     headless::HeadlessHost host{Date{2026, 12, 6}};
     MainCtl ctl{host};
 
+    Harness() = default;
+    // A host with the given regional conventions.
+    explicit Harness(const Locale& locale) : host(Date{2026, 12, 6}, locale) {}
+
     // Loads the properties and runs ProcessInitData.
     void Start(const std::map<std::string, std::string>& properties) {
         PropertyBag bag;

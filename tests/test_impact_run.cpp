@@ -77,7 +77,7 @@ TEST(ImpactFigures, RepliesAreReadWithAPointWhateverTheHostsLocale) {
     // 105.25 stays 105.25, not 10525.
     Locale comma;
     comma.decimalSeparator = ',';
-    comma.groupSeparator = '.';
+    comma.groupSeparator = ".";
     headless::HeadlessHost host(Date{2026, 12, 6}, comma);
     MainCtl ctl(host);
     host.SetCannedReplies({{DetailPrefix(11), "40;105.25;106.5"}, {CarryPrefix(11), "1;2;3;1,234.5"}, {kPages, "0"}});

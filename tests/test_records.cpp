@@ -142,9 +142,11 @@ TEST(SecurityRecord, MaturityIsRewrittenOrKeepsTheDefault) {
     EXPECT_EQ(sec.GetMaturity(), "12/6/2056");
 }
 
-TEST(SecurityRecord, ReadsNumbersAndDatesInTheHostLocale) {
+// A record text is data written by a page: read in the one data format
+// whatever the host's locale, whose date separator only writes the maturity.
+TEST(SecurityRecord, ReadsTheDataFormatWhateverTheHostLocale) {
     CSecurity sec;
-    sec.CreateRecord("5;Bund;B;1.000;1.234,5678;0;0;0;0;0;0;25,55;EUR;0;0;0;1;15;15;0;0;0;0;0;15.06.2010;1,5",
+    sec.CreateRecord("5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5",
                      GermanLike(), kToday);
     EXPECT_EQ(sec.GetProperties(ConvertPosIdx), 1000);
     EXPECT_EQ(sec.GetProperties(ConvertPriceIdx), 1234.568);

@@ -8,6 +8,7 @@
 #include "CurlFetcher.h"
 #include "HeadlessHost.h"
 #include "HostSetup.h"
+#include "LocaleTags.h"
 #include "ScriptRunner.h"
 #include "control/MainCtl.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 const char* const kUsage =
     "usage: zemra-headless [--properties FILE] [--replies FILE] [--today YYYY-MM-DD]\n"
-    "                      [--timeout SECONDS] [--modal-only] [--script FILE]\n"
+    "                      [--timeout SECONDS] [--locale TAG] [--modal-only] [--script FILE]\n"
     "Runs ProcessInitData, then the script (or standard input), one action a line.\n";
 
 Date SystemToday() {
@@ -32,6 +33,7 @@ Date SystemToday() {
 
 int main(int argc, char** argv) {
     std::string propertiesPath, repliesPath, scriptPath, today;
+    Locale locale = Locale::EnUs();
     long timeout = 60;
     bool modalOnly = false;
     for (int i = 1; i < argc; ++i) {
@@ -48,7 +50,17 @@ int main(int argc, char** argv) {
         else if (arg == "--script") scriptPath = value();
         else if (arg == "--today") today = value();
         else if (arg == "--timeout") timeout = std::atol(value().c_str());
-        else if (arg == "--modal-only") modalOnly = true;
+        else if (arg == "--locale") {
+            const std::string tag = value();
+            const auto known = LocaleForTag(tag);
+            if (!known) {
+                std::cerr << "--locale: unknown language tag '" << tag << "' (known:";
+                for (const std::string& t : KnownLocaleTags()) std::cerr << " " << t;
+                std::cerr << ")\n";
+                return 2;
+            }
+            locale = *known;
+        } else if (arg == "--modal-only") modalOnly = true;
         else if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return 0;
@@ -58,7 +70,7 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today));
+        HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today), locale);
         host.SetModelessAllowed(!modalOnly);
         if (!repliesPath.empty()) host.SetCannedReplies(ReadRepliesFile(repliesPath));
         else host.SetFetcher([timeout](const std::string& address) { return CurlFetch(address, timeout); });

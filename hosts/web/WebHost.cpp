@@ -78,9 +78,10 @@ Locale ReadLocale(int id) {
     std::free(raw);
     if (lines.size() < 6) return locale;
     locale.decimalSeparator = OneChar(lines[0], locale.decimalSeparator);
-    locale.groupSeparator = OneChar(lines[1], locale.groupSeparator);
+    if (!lines[1].empty()) locale.groupSeparator = lines[1];
     // Numbers cannot be read when both separators are the same character.
-    if (locale.groupSeparator == locale.decimalSeparator) locale.groupSeparator = locale.decimalSeparator == ',' ? '.' : ',';
+    if (locale.groupSeparator == std::string(1, locale.decimalSeparator))
+        locale.groupSeparator = locale.decimalSeparator == ',' ? "." : ",";
     locale.dateSeparator = OneChar(lines[2], locale.dateSeparator);
     if (lines[3] == "1") locale.dateOrder = DateOrder::DayMonthYear;
     else if (lines[3] == "2") locale.dateOrder = DateOrder::YearMonthDay;

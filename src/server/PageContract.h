@@ -62,10 +62,7 @@ constexpr int kValuationFields = kValuationSlots;   // 31
 constexpr int kCarryFields = kCarrySlots;           // 12
 
 // The number format of every reply.
-inline const Locale& ReplyNumberFormat() {
-    static const Locale format = Locale::EnUs();
-    return format;
-}
+inline const Locale& ReplyNumberFormat() { return DataFormat(); }
 
 // Appended to a scenario-detail address by the debug view.
 constexpr const char* kDebugSwitch = "&enableDebug=y";
