@@ -122,6 +122,11 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
          "Broken"},
         {std::string(kSecurityA) + "|", "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
          "needs at least an id and a description"},
+        // A time change beyond the calendar gives no valuation date.
+        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y", "", {"ACME CV"}, {"Fine"},
+         "Scenario 'Far' cannot be loaded: The time change of 3000000 days gives no valuation date"},
+        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N", {"ACME CV"}, {"A"},
+         "Scenario 'Past' cannot be loaded"},
     };
     for (const Case& c : table) {
         SCOPED_TRACE(c.message);

@@ -5,6 +5,7 @@
 
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
+#include "scenarios/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
@@ -82,6 +83,7 @@ void MainCtl::LoadStoredScenarios(const std::string& text) {
     for (size_t i = 0; i < items.size(); ++i) {
         auto scen = std::make_shared<CScenario>();
         scen->CreateScenarioFromDataBase(items[i], DataFormat());
+        CheckScenarioDate(*scen, Today());
         portfolio_.AddStoredScenario(scen);
         // An auto-loaded scenario is keyed by its place in the stored list
         // and gets its rows in ScenarioLst and LstImpact.
@@ -93,6 +95,7 @@ void MainCtl::LoadScenarios(const std::string& text) {
     for (const std::string& item : SplitItems(text, '|')) {
         auto scen = std::make_shared<CScenario>();
         scen->CreateScenario(item, DataFormat());
+        CheckScenarioDate(*scen, Today());
         portfolio_.AddScenario(scen, portfolio_.LastScenarioKey() + 1);
         portfolio_.AddStoredScenario(scen);
     }
