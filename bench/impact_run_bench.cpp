@@ -12,6 +12,7 @@
 #include <string>
 
 #include "control/MainCtl.h"
+#include "server/PageContract.h"
 
 using namespace zemra;
 
@@ -144,6 +145,25 @@ void BM_Update(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Update)->Args({10, 125})->Args({50, 625})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A reply of the largest size the control reads, made only of piece
+// separators, for 3125 scenarios: the pieces the run reads (the first 3125)
+// beside the baseline that splits every piece.
+const std::string& BarsReply() {
+    static const std::string reply(pages::kMaxReplyBytes, '|');
+    return reply;
+}
+
+void BM_BarsReplyFirstPieces(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(pages::FirstReplyPieces(BarsReply(), 3125));
+}
+
+void BM_BarsReplyEveryPieceBaseline(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(pages::ReplyPieces(BarsReply()));
+}
+
+BENCHMARK(BM_BarsReplyFirstPieces)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BarsReplyEveryPieceBaseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "Harness.h"
+#include "server/PageContract.h"
 #include "toolkit/NumberText.h"
 
 using namespace zemra;
@@ -230,6 +231,9 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
          {"The server did not answer the request to " + stockCarry}},
         {"a short valuation reply", [&](auto& r) { replace(r, stockDetail, {stockDetail, holdings[1].up}); }, "", "",
          {"the scenario-detail reply has 1 piece for 2 scenarios"}},
+        {"a reply larger than any the control reads",
+         [&](auto& r) { replace(r, stockDetail, {stockDetail, std::string(pages::kMaxReplyBytes + 1, '|')}); }, "", "",
+         {"The reply of " + kDetail + " is too large: 8388609 bytes", "at most 8388608 bytes"}},
         {"an exchange rate of 0", nullptr, Records(zeroFx), "", {"Fx To USD is 0"}},
         {"a stock price of 0 under a scenario", nullptr, "",
          "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
@@ -524,6 +528,11 @@ TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetc
              return {200, "0;1|0;1", "", false, false};
          },
          "", "'Bond CV'", "pages/CarryCalc.asp?Secid=11&", "Server returned nothing"},
+        // The transfer stops at the largest reply the control reads.
+        {[](const std::string&) -> PageServer::Answer {
+             return {200, std::string(pages::kMaxReplyBytes + 1, '|'), "", false, false};
+         },
+         "", "'Bond CV'", "pages/ScenarioDetail.asp is too large", "at most 8388608 bytes"},
     };
     for (const Case& c : table) {
         PageServer server(c.handler);

@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <optional>
-#include <utility>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "records/CarryOption.h"
 #include "records/RecordError.h"
@@ -118,9 +119,10 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
                                         const ValuationRow& row, const std::string& detailReply,
                                         const std::string& carryReply) {
     const int count = row.Count();
-    const std::vector<std::string> detail = pages::ReplyPieces(detailReply);
-    const std::vector<std::string> carry = pages::ReplyPieces(carryReply);
     const auto needed = static_cast<std::size_t>(count);
+    // Only the piece of each scenario is read.
+    const std::vector<std::string_view> detail = pages::FirstReplyPieces(detailReply, needed);
+    const std::vector<std::string_view> carry = pages::FirstReplyPieces(carryReply, needed);
     if (detail.size() < needed)
         throw std::runtime_error("the scenario-detail reply has " + PieceCount(detail.size()) + " for " +
                                  std::to_string(count) + " scenarios.");
@@ -146,9 +148,9 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
                                      " (stock change " + PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.') +
                                      "%) is 0, and the share figures are divided by it.");
         CValuation val = row.Item(j);
-        const std::string& piece = detail[static_cast<std::size_t>(j - 1)];
+        const std::string piece(detail[static_cast<std::size_t>(j - 1)]);
         try {
-            val.CreateValuation(piece, carry[static_cast<std::size_t>(j - 1)], pages::ReplyNumberFormat());
+            val.CreateValuation(piece, std::string(carry[static_cast<std::size_t>(j - 1)]), pages::ReplyNumberFormat());
         } catch (const RecordError&) {
             const auto field = pages::NumberBeyondSlots(piece, pages::ReplyNumberFormat());
             throw std::runtime_error("piece " + std::to_string(j) + " of the scenario-detail reply (scenario " +
