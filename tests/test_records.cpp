@@ -342,6 +342,10 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
         {[&] { sec.CreateRecord(SecurityText({{30, "40000"}}), kUs, kToday); },
          "Security record 'IBM 5s' (field 30, Bankruptcy): '40000' is outside the range of a small whole number "
          "(-32768 to 32767)."},
+        {[&] { sec.CreateRecord(SecurityText({{5, "1e309"}}), kUs, kToday); },
+         "Security record 'IBM 5s' (field 5, Credit Spread): the number '1e309' is too large (beyond 1.8E+308)."},
+        {[&] { scen.CreateScenario("S;-1" + std::string(400, '0') + ";0;1;N", kUs); },
+         "Scenario record 'S' (field 1): the number '-1" + std::string(400, '0') + "' is too large (beyond 1.8E+308)."},
         {[&] { sec.GetProperties(11); }, "Security property index 11 is out of range (0 to 10)."},
         {[&] { sec.SetProperties(-1, 1); }, "Security property index -1 is out of range (0 to 10)."},
         {[&] { scen.CreateScenario("S;1;2;3;4;5;6;7;99;1;Y", kUs); },

@@ -4,11 +4,12 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "CurlFetcher.h"
 #include "HeadlessHost.h"
 #include "HostSetup.h"
-#include "LocaleTags.h"
+#include "HostOptions.h"
 #include "ScriptRunner.h"
 #include "control/MainCtl.h"
 
@@ -32,43 +33,24 @@ Date SystemToday() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string propertiesPath, repliesPath, scriptPath, today;
-    Locale locale = Locale::EnUs();
-    long timeout = 60;
-    bool modalOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                std::cerr << arg << " needs a value\n" << kUsage;
-                std::exit(2);
-            }
-            return argv[++i];
-        };
-        if (arg == "--properties") propertiesPath = value();
-        else if (arg == "--replies") repliesPath = value();
-        else if (arg == "--script") scriptPath = value();
-        else if (arg == "--today") today = value();
-        else if (arg == "--timeout") timeout = std::atol(value().c_str());
-        else if (arg == "--locale") {
-            const std::string tag = value();
-            const auto known = LocaleForTag(tag);
-            if (!known) {
-                std::cerr << "--locale: unknown language tag '" << tag << "' (known:";
-                for (const std::string& t : KnownLocaleTags()) std::cerr << " " << t;
-                std::cerr << ")\n";
-                return 2;
-            }
-            locale = *known;
-        } else if (arg == "--modal-only") modalOnly = true;
-        else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else {
-            std::cerr << "unknown option " << arg << "\n" << kUsage;
-            return 2;
-        }
+    HostOptions options;
+    try {
+        options = ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const OptionError& e) {
+        std::cerr << e.what() << "\n" << kUsage;
+        return 2;
     }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    const std::string& propertiesPath = options.propertiesPath;
+    const std::string& repliesPath = options.repliesPath;
+    const std::string& scriptPath = options.scriptPath;
+    const std::string& today = options.today;
+    const long timeout = options.timeoutSeconds;
+    const Locale& locale = options.locale;
+    const bool modalOnly = options.modalOnly;
     try {
         HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today), locale);
         host.SetModelessAllowed(!modalOnly);

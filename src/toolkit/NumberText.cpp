@@ -138,9 +138,9 @@ void FifteenDigits(double magnitude, std::string& digits, int& exponent) {
     exponent = std::atoi(e + 1);
 }
 
-}  // namespace
-
-std::optional<double> ParseNumber(const std::string& text, const Locale& locale) {
+// The parts of a text written as a number in the locale's format, or nothing
+// when it is not written so.
+std::optional<NumberParts> ReadNumberParts(const std::string& text, const Locale& locale) {
     const std::string s = Trim(text);
     const char decimal = locale.decimalSeparator;
     NumberParts parts;
@@ -177,7 +177,20 @@ std::optional<double> ParseNumber(const std::string& text, const Locale& locale)
         if (parts.expDigits.empty()) return std::nullopt;
     }
     if (i != s.size()) return std::nullopt;
-    return ConvertNormalized(parts);
+    return parts;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(const std::string& text, const Locale& locale) {
+    const auto parts = ReadNumberParts(text, locale);
+    if (!parts) return std::nullopt;
+    return ConvertNormalized(*parts);
+}
+
+bool IsNumberTooLarge(const std::string& text, const Locale& locale) {
+    const auto parts = ReadNumberParts(text, locale);
+    return parts && !ConvertNormalized(*parts);
 }
 
 bool IsNumeric(const std::string& text, const Locale& locale) { return ParseNumber(text, locale).has_value(); }
