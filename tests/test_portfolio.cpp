@@ -173,9 +173,10 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         "Bad;x;0;0;0;0;100;0;1;N"};
     const std::vector<std::string> storedPieces = {"5;Kept;0;0;0;0;0;100;0;1;Y", "7;Waiting;1;0;0;0;0;100;0;1;N",
                                                    "6;Wide;0;0;0;0;0;100;0;99999;Y", "x;Bad"};
-    const std::vector<std::string> texts = {"",      "0",          "10",  "-5",   "abc",  "1E+300",
-                                            "12/31/2030", "100", "Up 5", "1e308", "-1e308", "12,5",
-                                            "\u221215",  "1\u00A0000", "2e6", "1e309", "0.4"};
+    // Figures a double holds whose products it does not come often.
+    const std::vector<std::string> texts = {"",      "0",    "10",     "-5",    "abc",   "1E+300", "12/31/2030",
+                                            "100",   "Up 5", "1e308",  "1e308", "1e308", "-1e308", "12,5",
+                                            "\u221215", "1\u00A0000", "2e6", "1e309", "0.4"};
     const std::vector<std::string> tags = KnownLocaleTags();
 
     std::mt19937 random(20261206);
@@ -189,13 +190,15 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         return Joined(chosen);
     };
 
-    for (int journey = 0; journey < 60; ++journey) {
+    const std::string detailReply =
+        Joined(std::vector<std::string>(40, Piece({{m_CurEstPrice, 100}, {m_UpdateEstPrice, 101}, {m_CurDelta, 50}})));
+    const std::string carryReply = Joined(std::vector<std::string>(40, kCarryPiece));
+    for (int journey = 0; journey < 400; ++journey) {
         const std::string tag = tags[static_cast<std::size_t>(pick(static_cast<int>(tags.size())))];
         Harness h(*LocaleForTag(tag));
         MainCtl& c = h.ctl;
-        h.Replies({{kDetail, pick(3) ? Joined({Piece({{m_CurEstPrice, 100}}), Piece({}), Piece({}), Piece({})}) : "1|2"},
-                   {kCarry, "0|0|0|0|0|0|0|0"},
-                   {kPages, "0"}});
+        // Replies with a piece for each of up to 40 scenarios, or short ones.
+        h.Replies({{kDetail, pick(3) ? detailReply : "1|2"}, {kCarry, carryReply}, {kPages, "0"}});
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
@@ -265,6 +268,8 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
             ASSERT_EQ(OutOfStep(c.Model(), &c), "") << "journey " << journey << ": " << trail;
             ASSERT_EQ(h.host.MousePointer(), kPointerDefault) << "journey " << journey << ": " << trail;
             ASSERT_NE(c.LabelProgress->caption, kBusyCaption) << "journey " << journey << ": " << trail;
+            for (const std::string& row : h.Rows(*c.LstImpact))
+                ASSERT_FALSE(row.empty()) << "a blank impact row\njourney " << journey << ": " << trail;
             for (; checkedRequests < h.host.requests.size(); ++checkedRequests) {
                 const std::string& request = h.host.requests[checkedRequests];
                 ASSERT_EQ(EmptyOrNonFiniteNumberIn(request), "") << request << "\njourney " << journey << ": " << trail;
