@@ -14,6 +14,7 @@
 
 #include "control/MainCtl.h"
 #include "scenarios/DlgScenMatrix.h"
+#include "server/PageContract.h"
 
 using namespace zemra;
 
@@ -194,6 +195,25 @@ void BM_MatrixGrid(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MatrixGrid)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A reply of the largest size the control reads, made only of piece
+// separators, for 3125 scenarios: the pieces the run reads (the first 3125)
+// beside the baseline that splits every piece.
+const std::string& BarsReply() {
+    static const std::string reply(pages::kMaxReplyBytes, '|');
+    return reply;
+}
+
+void BM_BarsReplyFirstPieces(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(pages::FirstReplyPieces(BarsReply(), 3125));
+}
+
+void BM_BarsReplyEveryPieceBaseline(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(pages::ReplyPieces(BarsReply()));
+}
+
+BENCHMARK(BM_BarsReplyFirstPieces)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BarsReplyEveryPieceBaseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

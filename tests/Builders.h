@@ -27,7 +27,7 @@ inline const char* const kStale = "Click Update button to recalculate $Impact!";
 inline Locale GermanLike() {
     Locale locale;
     locale.decimalSeparator = ',';
-    locale.groupSeparator = '.';
+    locale.groupSeparator = ".";
     locale.dateSeparator = '.';
     locale.dateOrder = DateOrder::DayMonthYear;
     locale.shortDatePattern = "dd.MM.yyyy";

@@ -55,6 +55,11 @@ TEST(ValuationFigures, DollarGreeksAreSummedOverEverySecurityUnderOneScenario) {
     EXPECT_EQ(t.gamma, (std::array<double, 2>{0, 10}));
     EXPECT_EQ(t.vega, (std::array<double, 2>{-5, 0}));
     EXPECT_EQ(t.spread, (std::array<double, 2>{0, 2}));
+    EXPECT_TRUE(AllFinite(t));
+    // Two figures a double holds whose sum it does not.
+    f.Val(1).SetDolRho(1, 1.5e308);
+    f.Val(2).SetDolRho(1, 1.5e308);
+    EXPECT_FALSE(AllFinite(SumDollarGreeks(f.model, 1)));
 }
 
 TEST(ValuationFigures, ShareTotalsUseTheCurrentSecuritysPriceInDollarsAndTheEffectiveDeltaItsDelta) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "Harness.h"
+#include "HostOptions.h"
 #include "HostSetup.h"
 #include "ScriptRunner.h"
 
@@ -102,3 +103,62 @@ TEST(HeadlessHost, YesNoBoxesTakeTheQueuedAnswersThenNo) {
 }
 
 }  // namespace
+
+// A text that is not well-formed UTF-8 is dumped with U+FFFD for each byte
+// that is not, and the script goes on.
+TEST_F(ScriptFixture, TextsThatAreNotUtf8AreDumpedWithReplacementCharacters) {
+    h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}, {"TunerString", "1;Standard"}});
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::vector<std::pair<std::string, std::string>> table = {
+        {"ab\xC3", "ab" + fffd},
+        {"\xE2\x82 x", fffd + fffd + " x"},
+        {"\xFF\xC0\xAF", fffd + fffd + fffd},
+        {"\xED\xA0\x80", fffd + fffd + fffd},   // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},   // past U+10FFFF
+        {"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80", "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
+    };
+    for (const auto& [typed, dumped] : table) {
+        const Json state = Run("type DescriptionFld " + typed + "\ndump DescriptionFld\n");
+        EXPECT_EQ(state["forms"][0]["widgets"]["DescriptionFld"]["text"], dumped) << typed;
+    }
+}
+
+// The command line is read strictly: a value its option does not take is an
+// error saying so, never a default.
+TEST(HostOptions, ValuesAreReadStrictly) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;   // empty: accepted
+    };
+    const std::vector<Case> table = {
+        {{"--timeout", "30"}, ""},
+        {{"--timeout", "86400"}, ""},
+        {{"--timeout", "abc"}, "--timeout takes a whole number of seconds from 1 to 86400, not 'abc'"},
+        {{"--timeout", "1e9"}, "not '1e9'"},
+        {{"--timeout", "99999999999999999999"}, "not '99999999999999999999'"},
+        {{"--timeout", "0"}, "not '0'"},
+        {{"--timeout", "-5"}, "not '-5'"},
+        {{"--timeout", "86401"}, "not '86401'"},
+        {{"--timeout", " 30"}, "not ' 30'"},
+        {{"--timeout"}, "--timeout needs a value"},
+        {{"--today", "2026-12-06"}, ""},
+        {{"--today", "2026-12-6"}, "--today: '2026-12-6' is not a date of the form YYYY-MM-DD"},
+        {{"--today", "2026-02-30"}, "is not a date"},
+        {{"--today", "+2026-1-01"}, "is not a date"},
+        {{"--locale", "sv-SE"}, ""},
+        {{"--locale", "xx"}, "--locale: unknown language tag 'xx' (known: en-US de-DE fr-FR sv-SE)"},
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+    };
+    for (const Case& c : table) {
+        std::string error;
+        try {
+            ParseHostOptions(c.args);
+        } catch (const OptionError& e) {
+            error = e.what();
+        }
+        if (c.error.empty()) EXPECT_EQ(error, "") << c.args[0];
+        else EXPECT_TRUE(zemra::testing::Contains(error, c.error)) << c.args[0] << ": " << error;
+    }
+    EXPECT_EQ(ParseHostOptions({"--timeout", "30"}).timeoutSeconds, 30);
+    EXPECT_EQ(ParseHostOptions({"--locale", "de-DE"}).locale.decimalSeparator, ',');
+}

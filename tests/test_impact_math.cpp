@@ -7,6 +7,7 @@
 #include "Builders.h"
 #include "records/CarryOption.h"
 #include "server/ImpactMath.h"
+#include "server/PageContract.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -186,5 +187,27 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), c.message);
         }
+    }
+}
+
+// A reply costs the pieces that are read: the first pieces are views into
+// it, and what follows them is not split.
+TEST(ReplyPieces, OnlyThePiecesAskedForAreTaken) {
+    struct Case {
+        std::string reply;
+        std::size_t count;
+        std::vector<std::string_view> pieces;
+    };
+    const std::string bars(1000000, '|');
+    const std::vector<Case> table = {
+        {"", 3, {}},
+        {"a", 3, {"a"}},
+        {"a|b|c", 2, {"a", "b"}},
+        {"a|", 5, {"a", ""}},
+        {bars, 2, {"", ""}},
+        {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
+    };
+    for (const Case& c : table) {
+        EXPECT_EQ(pages::FirstReplyPieces(c.reply, c.count), c.pieces) << c.reply.substr(0, 20) << " " << c.count;
     }
 }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "Harness.h"
+#include "server/PageContract.h"
 #include "toolkit/NumberText.h"
 
 using namespace zemra;
@@ -183,6 +184,8 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         {std::nullopt, Records(zeroFx), "", "Fx To USD is 0"},
         {std::nullopt, "", "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
          "stock price under scenario 'Wipe-out' (stock change -100%) is 0", "'Bond CV'"},
+        {CannedReply{stockDetail, std::string(pages::kMaxReplyBytes + 1, '|')}, "", "",
+         "The reply of " + kDetail + " is too large: 8388609 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cause);
@@ -225,6 +228,51 @@ TEST(ImpactFailures, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
             EXPECT_EQ(h.Rows(*h.ctl.LstImpact), (std::vector<std::string>{"285,100", "(133,500)"}));
             EXPECT_EQ(h.panel().Focused(), h.ctl.TxtScenario[0]);
         }
+    }
+}
+
+// A figure too large to compute is reported like a division by 0, naming the
+// security and the scenario; the run stops there, nothing is shown blank and
+// no request carries an empty or non-finite number.
+TEST(ImpactFailures, AFigureTooLargeToComputeStopsTheRunNamingSecurityAndScenario) {
+    struct Case {
+        const char* name;
+        std::string scenarios;
+        std::function<void(std::vector<CannedReply>&)> breakReplies;
+        std::string cause;
+    };
+    const std::vector<Holding> holdings = {MixedPortfolio()[0], MixedPortfolio()[1]};
+    const std::string hugePiece = Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 80}, {m_UpdateEstPrice, 1e308},
+                                         {m_UpdateBondFlr, 80}});
+    const std::string hugeCarry = "0;0;0;1e308;0;1e308;0;0;0;0;0;0";
+    const std::vector<Case> cases = {
+        {"a stock change of 1e308", "Up 50;50;0;0;0;0;100;0;1;N|Huge;1e308;0;0;0;0;100;0;1;N", nullptr,
+         "'Bond CV': its dollar delta under scenario 'Huge' is too large to compute."},
+        {"an estimated price of 1e308", "",
+         [&](auto& r) { r[0].reply = holdings[0].up + "|" + hugePiece; },
+         "security 'Bond CV' under scenario 'Down 25': its sub-impact is too large to compute."},
+        {"a carry of 1e308 on two securities", "",
+         [&](auto& r) {
+             r[1].reply = kCarryPiece + "|" + hugeCarry;
+             r[3].reply = kCarryPiece + "|" + hugeCarry;
+         },
+         "security 'Stock' under scenario 'Down 25': the scenario's total $Impact is too large to compute."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        std::vector<CannedReply> replies = Replies(holdings);
+        if (c.breakReplies) c.breakReplies(replies);
+        Start(h, holdings, c.scenarios.empty() ? kUpAndDown : c.scenarios, replies);
+        h.host.messages.clear();
+        ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
+        ASSERT_EQ(h.Messages().size(), 1u);
+        EXPECT_TRUE(Contains(h.Messages()[0], c.cause)) << h.Messages()[0];
+        EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+        for (const std::string& row : h.Rows(*h.ctl.LstImpact)) EXPECT_FALSE(row.empty());
+        EXPECT_FALSE(h.ctl.LabelImpact->caption.empty());
+        ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
+        for (const std::string& request : h.host.requests) EXPECT_EQ(EmptyOrNonFiniteNumberIn(request), "") << request;
     }
 }
 
@@ -360,6 +408,11 @@ TEST(HeadlessFetch, AStatusOtherThan2xxATimeOutOrADroppedConnectionIsAFailedFetc
              return {200, "0;1|0;1"};
          },
          "", "'Bond CV'", "pages/CarryCalc.asp?Secid=11&", "Server returned nothing"},
+        // The transfer stops at the largest reply the control reads.
+        {[](const std::string&) -> PageServer::Answer {
+             return {200, std::string(pages::kMaxReplyBytes + 1, '|'), "", false, false};
+         },
+         "", "'Bond CV'", "pages/ScenarioDetail.asp is too large", "at most 8388608 bytes"},
     };
     for (const Case& c : table) {
         PageServer pages(c.handler);

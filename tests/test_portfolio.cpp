@@ -8,13 +8,18 @@
 
 #include "Builders.h"
 #include "Harness.h"
+#include "LocaleTags.h"
 #include "portfolio/Portfolio.h"
 #include "records/RecordError.h"
 
 using namespace zemra;
 using namespace zemra::testing;
+using zemra::headless::KnownLocaleTags;
+using zemra::headless::LocaleForTag;
 
 namespace {
+
+const char* const kBusyCaption = "Calculation in progress,please wait ..";
 
 std::shared_ptr<CScenario> Scenario(const std::string& text) {
     auto scenario = std::make_shared<CScenario>();
@@ -122,6 +127,11 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
          "Broken"},
         {std::string(kSecurityA) + "|", "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
          "needs at least an id and a description"},
+        // A time change beyond the calendar gives no valuation date.
+        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y", "", {"ACME CV"}, {"Fine"},
+         "Scenario 'Far' cannot be loaded: The time change of 3000000 days gives no valuation date"},
+        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N", {"ACME CV"}, {"A"},
+         "Scenario 'Past' cannot be loaded"},
     };
     for (const Case& c : table) {
         SCOPED_TRACE(c.message);
@@ -149,7 +159,9 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
 
 // Random journeys: start-up data with malformed pieces mixed in, then user
 // actions on every list, field, drop-down and button of the panel, with
-// random answers to the confirmations. Seeded, so a failure repeats.
+// random answers to the confirmations, in a random one of the known
+// locales. Seeded, so a failure repeats. After every action: the model in
+// step, never busy, and no request with an empty or non-finite number.
 TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
     const std::vector<std::string> securityPieces = {
         kSecurityA, kSecurityB, SecurityRecord(1003, "Gamma AS", "AS", 200, 12, 0, 1, 4, "1"),
@@ -161,7 +173,11 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         "Bad;x;0;0;0;0;100;0;1;N"};
     const std::vector<std::string> storedPieces = {"5;Kept;0;0;0;0;0;100;0;1;Y", "7;Waiting;1;0;0;0;0;100;0;1;N",
                                                    "6;Wide;0;0;0;0;0;100;0;99999;Y", "x;Bad"};
-    const std::vector<std::string> texts = {"", "0", "10", "-5", "abc", "1E+300", "12/31/2030", "100", "Up 5"};
+    // Figures a double holds whose products it does not come often.
+    const std::vector<std::string> texts = {"",      "0",    "10",     "-5",    "abc",   "1E+300", "12/31/2030",
+                                            "100",   "Up 5", "1e308",  "1e308", "1e308", "-1e308", "12,5",
+                                            "\u221215", "1\u00A0000", "2e6", "1e309", "0.4"};
+    const std::vector<std::string> tags = KnownLocaleTags();
 
     std::mt19937 random(20261206);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -174,12 +190,15 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         return Joined(chosen);
     };
 
-    for (int journey = 0; journey < 60; ++journey) {
-        Harness h;
+    const std::string detailReply =
+        Joined(std::vector<std::string>(40, Piece({{m_CurEstPrice, 100}, {m_UpdateEstPrice, 101}, {m_CurDelta, 50}})));
+    const std::string carryReply = Joined(std::vector<std::string>(40, kCarryPiece));
+    for (int journey = 0; journey < 400; ++journey) {
+        const std::string tag = tags[static_cast<std::size_t>(pick(static_cast<int>(tags.size())))];
+        Harness h(*LocaleForTag(tag));
         MainCtl& c = h.ctl;
-        h.Replies({{kDetail, pick(3) ? Joined({Piece({{m_CurEstPrice, 100}}), Piece({}), Piece({}), Piece({})}) : "1|2"},
-                   {kCarry, "0|0|0|0|0|0|0|0"},
-                   {kPages, "0"}});
+        // Replies with a piece for each of up to 40 scenarios, or short ones.
+        h.Replies({{kDetail, pick(3) ? detailReply : "1|2"}, {kCarry, carryReply}, {kPages, "0"}});
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
@@ -188,7 +207,9 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                  {"ScenarioString", scenarios},
                  {"ScenarioDetailPath", kDetail},
                  {"CarryCalcPath", kCarry}});
-        std::string trail = "records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
+        std::string trail =
+            tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
+        std::size_t checkedRequests = 0;
         ASSERT_EQ(OutOfStep(c.Model(), &c), "") << trail;
 
         TextBox* const fields[] = {c.TxtScenario[0], c.TxtScenario[3], c.TxtScenario[5], c.DescriptionFld,
@@ -245,6 +266,14 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                 }
             }
             ASSERT_EQ(OutOfStep(c.Model(), &c), "") << "journey " << journey << ": " << trail;
+            ASSERT_EQ(h.host.MousePointer(), kPointerDefault) << "journey " << journey << ": " << trail;
+            ASSERT_NE(c.LabelProgress->caption, kBusyCaption) << "journey " << journey << ": " << trail;
+            for (const std::string& row : h.Rows(*c.LstImpact))
+                ASSERT_FALSE(row.empty()) << "a blank impact row\njourney " << journey << ": " << trail;
+            for (; checkedRequests < h.host.requests.size(); ++checkedRequests) {
+                const std::string& request = h.host.requests[checkedRequests];
+                ASSERT_EQ(EmptyOrNonFiniteNumberIn(request), "") << request << "\njourney " << journey << ": " << trail;
+            }
             for (const auto& message : h.host.messages)
                 ASSERT_FALSE(Contains(message.text, "in the valuation grid")) << message.text << "\n" << trail;
         }

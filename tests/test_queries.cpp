@@ -96,9 +96,10 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     Harness h(GermanLike());
     h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}});
-    h.Start({{"RecordString", "7;Zürich CV;B;1.500;98,5;300;0;0;0;-2.000;12,25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-                              "15.06.2031;1,08;0;1;R;40;0;0,5"},
-             {"ScenarioString", "Up;12,5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99,5;0;1;N"},
+    // Start-up data comes in the data format whatever the host's locale.
+    h.Start({{"RecordString", "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
+                              "06/15/2031;1.08;0;1;R;40;0;0.5"},
+             {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
              {"ScenarioDetailPath", kDetail},
              {"CarryCalcPath", kCarry}});
     ASSERT_GE(h.host.requests.size(), 1u);

@@ -126,7 +126,9 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
         {SecurityText({{8, "0"}}), kUs, {{"borrowCost", "0"}}},
         {SecurityText({{24, "6/15/10 12:00:00 AM"}}), kUs, {{"maturity", "06/15/2010"}}},
         {SecurityText({{24, "someday"}}), kUs, {{"maturity", "12/6/2056"}}},
-        {"5;Bund;B;1.000;1.234,5678;0;0;0;0;0;0;25,55;EUR;0;0;0;1;15;15;0;0;0;0;0;15.06.2010;1,5", de,
+        // Record texts are data written by a page: read in the one data format
+        // whatever the host's locale, whose date separator only writes the maturity.
+        {"5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5", de,
          {{"cp", "1000"}, {"convPrice", "1234.568"}, {"vol", "25.6"}, {"maturity", "06.15.2010"}, {"fxToUsd", "1.5"}}},
         {SecurityText() + ";junk;junk;junk", kUs, {{"iad", "0.25"}}},   // fields after the 32nd are ignored
     };
@@ -271,6 +273,10 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
         {[&] { sec.CreateRecord(SecurityText({{30, "40000"}}), kUs, kToday); },
          "Security record 'IBM 5s' (field 30, Bankruptcy): '40000' is outside the range of a small whole number "
          "(-32768 to 32767)."},
+        {[&] { sec.CreateRecord(SecurityText({{5, "1e309"}}), kUs, kToday); },
+         "Security record 'IBM 5s' (field 5, Credit Spread): the number '1e309' is too large (beyond 1.8E+308)."},
+        {[&] { scen.CreateScenario("S;-1" + std::string(400, '0') + ";0;1;N", kUs); },
+         "Scenario record 'S' (field 1): the number '-1" + std::string(400, '0') + "' is too large (beyond 1.8E+308)."},
         {[&] { sec.GetProperties(11); }, "Security property index 11 is out of range (0 to 10)."},
         {[&] { sec.SetProperties(-1, 1); }, "Security property index -1 is out of range (0 to 10)."},
         {[&] { scen.CreateScenario("S;1;2;3;4;5;6;7;99;1;Y", kUs); },

@@ -98,3 +98,22 @@ TEST(ValuationDateTyped, WhatIsNotADateOrAnEmptyDescriptionIsRefusedAndKeepsTheT
     EXPECT_EQ(q.Messages(), (std::vector<std::string>{"Please enter description for the current scenario!"}));
     EXPECT_EQ(q.TimeChange(1), 30);
 }
+
+// Passing through TxtDate without typing changes nothing, whatever time
+// change the date stands for (a fraction of a day included).
+TEST(ValuationDateTyped, PassingThroughWithoutTypingChangesNothing) {
+    Harness h;
+    h.Start({{"ScenarioString", "Part;0;0;0;30.4;0;100;0;1;N|Hours;0;0;0;0.4;0;100;0;1;N|Back;0;0;0;-0.6;0;100;0;1;N|"
+                                "Now;0;0;0;0;0;100;0;1;N"}});
+    h.host.messages.clear();
+    const std::vector<double> timeChanges = {30.4, 0.4, -0.6, 0};
+    for (int row = 0; row < static_cast<int>(timeChanges.size()); ++row) {
+        SCOPED_TRACE(row);
+        h.SelectRow(*h.ctl.ScenarioLst, row);
+        ASSERT_TRUE(h.panel().UserFocus(*h.ctl.TxtDate));
+        ASSERT_TRUE(h.panel().UserFocus(*h.ctl.DescriptionFld));
+        EXPECT_EQ(h.ctl.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx), timeChanges[row]);
+        EXPECT_EQ(h.ctl.LabelProgress->caption, "");
+    }
+    EXPECT_TRUE(h.host.messages.empty());
+}

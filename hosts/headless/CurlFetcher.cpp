@@ -2,12 +2,26 @@
 
 #include <curl/curl.h>
 
+#include "server/PageContract.h"
+
 namespace zemra::headless {
 
 namespace {
 
+// The body as it arrives; a body that would grow past the largest reply the
+// control reads stops the transfer.
+struct Body {
+    std::string text;
+    bool tooLarge = false;
+};
+
 size_t Collect(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
+    Body& body = *static_cast<Body*>(target);
+    if (size * count > pages::kMaxReplyBytes - body.text.size()) {
+        body.tooLarge = true;
+        return 0;
+    }
+    body.text.append(data, size * count);
     return size * count;
 }
 
@@ -29,7 +43,7 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
     // A time-out of 0 would let a server that never answers block the
     // control for good; a non-positive one falls back to the default.
     if (timeoutSeconds <= 0) timeoutSeconds = kDefaultTimeoutSeconds;
-    std::string body;
+    Body body;
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
@@ -41,6 +55,10 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    if (body.tooLarge) {
+        result.error = pages::ReplyTooLarge(address, pages::kMaxReplyBytes + 1);
+        return result;
+    }
     if (code != CURLE_OK) {
         result.error = "The request to " + address + " failed: " + curl_easy_strerror(code) + ".";
         return result;
@@ -51,7 +69,7 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
         return result;
     }
     result.ok = true;
-    result.body = std::move(body);
+    result.body = std::move(body.text);
     return result;
 }
 

@@ -64,10 +64,19 @@ PropertyBag ReadPropertiesFile(const std::string& path) { return ParseProperties
 std::vector<CannedReply> ReadRepliesFile(const std::string& path) { return ParseReplies(ReadFile(path), path); }
 
 Date ParseIsoDate(const std::string& text) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d%c", &y, &m, &d, &tail) != 3 || !IsValidDate(y, m, d))
-        throw std::runtime_error("'" + text + "' is not a date of the form YYYY-MM-DD");
+    const auto bad = [&] { return std::runtime_error("'" + text + "' is not a date of the form YYYY-MM-DD"); };
+    // Exactly four, two and two digits with "-" between them.
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
+    auto number = [&](std::size_t from, std::size_t length) {
+        int value = 0;
+        for (std::size_t k = from; k < from + length; ++k) {
+            if (text[k] < '0' || text[k] > '9') throw bad();
+            value = value * 10 + (text[k] - '0');
+        }
+        return value;
+    };
+    const int y = number(0, 4), m = number(5, 2), d = number(8, 2);
+    if (!IsValidDate(y, m, d)) throw bad();
     return Date{y, m, d};
 }
 

@@ -13,7 +13,7 @@ PropertyBag ReadPropertiesFile(const std::string& path);
 std::vector<CannedReply> ReadRepliesFile(const std::string& path);
 PropertyBag ParseProperties(const std::string& jsonText, const std::string& source);
 std::vector<CannedReply> ParseReplies(const std::string& jsonText, const std::string& source);
-// "YYYY-MM-DD".
+// "YYYY-MM-DD", exactly: four, two and two digits.
 Date ParseIsoDate(const std::string& text);
 
 }  // namespace zemra::headless

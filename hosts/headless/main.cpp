@@ -4,10 +4,12 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "CurlFetcher.h"
 #include "HeadlessHost.h"
 #include "HostSetup.h"
+#include "HostOptions.h"
 #include "ScriptRunner.h"
 #include "control/MainCtl.h"
 
@@ -18,7 +20,7 @@ namespace {
 
 const char* const kUsage =
     "usage: zemra-headless [--properties FILE] [--replies FILE] [--today YYYY-MM-DD]\n"
-    "                      [--timeout SECONDS] [--modal-only] [--script FILE]\n"
+    "                      [--timeout SECONDS] [--locale TAG] [--modal-only] [--script FILE]\n"
     "Runs ProcessInitData, then the script (or standard input), one action a line.\n";
 
 Date SystemToday() {
@@ -31,34 +33,26 @@ Date SystemToday() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string propertiesPath, repliesPath, scriptPath, today;
-    long timeout = 60;
-    bool modalOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                std::cerr << arg << " needs a value\n" << kUsage;
-                std::exit(2);
-            }
-            return argv[++i];
-        };
-        if (arg == "--properties") propertiesPath = value();
-        else if (arg == "--replies") repliesPath = value();
-        else if (arg == "--script") scriptPath = value();
-        else if (arg == "--today") today = value();
-        else if (arg == "--timeout") timeout = std::atol(value().c_str());
-        else if (arg == "--modal-only") modalOnly = true;
-        else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else {
-            std::cerr << "unknown option " << arg << "\n" << kUsage;
-            return 2;
-        }
-    }
+    HostOptions options;
     try {
-        HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today));
+        options = ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const OptionError& e) {
+        std::cerr << e.what() << "\n" << kUsage;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    const std::string& propertiesPath = options.propertiesPath;
+    const std::string& repliesPath = options.repliesPath;
+    const std::string& scriptPath = options.scriptPath;
+    const std::string& today = options.today;
+    const long timeout = options.timeoutSeconds;
+    const Locale& locale = options.locale;
+    const bool modalOnly = options.modalOnly;
+    try {
+        HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today), locale);
         host.SetModelessAllowed(!modalOnly);
         if (!repliesPath.empty()) host.SetCannedReplies(ReadRepliesFile(repliesPath));
         else host.SetFetcher([timeout](const std::string& address) { return CurlFetch(address, timeout); });

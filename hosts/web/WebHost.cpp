@@ -5,8 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <sstream>
 #include <vector>
+
+#include "server/PageContract.h"
 
 // ---- The page's side of the seam. Each call finds the script object that
 // the element registered under its id.
@@ -14,7 +18,10 @@
 // Waits for the browser's fetch while the page goes on (the control's call
 // is suspended and resumed). The result is a buffer the caller frees: a
 // 32-bit byte count, then "O" and the reply body, or "E" and what failed.
-EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address), {
+// A reply of more than `maxBytes` is not copied: it is a failed fetch
+// saying so. When the module cannot allocate the buffer, a short failure
+// is tried instead, and the null pointer returned when that fails too.
+EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes), {
     const url = UTF8ToString(address);
     let text;
     try {
@@ -23,11 +30,19 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address), {
     } catch (e) {
         text = "EThe request to " + url + " failed: " + e + ".";
     }
-    const size = lengthBytesUTF8(text);
-    const buffer = _malloc(size + 5);
-    stringToUTF8(text, buffer + 4, size + 1);
-    HEAPU32[buffer >> 2] = size;
-    return buffer;
+    const store = (t) => {
+        const size = lengthBytesUTF8(t);
+        const buffer = _malloc(size + 5);
+        if (!buffer) return 0;
+        stringToUTF8(t, buffer + 4, size + 1);
+        HEAPU32[buffer >> 2] = size;
+        return buffer;
+    };
+    if (text[0] === "O" && lengthBytesUTF8(text) - 1 > maxBytes) {
+        text = "EThe reply of " + url.split("?")[0] + " is too large: " + (lengthBytesUTF8(text) - 1) +
+               " bytes or more, where a reply may have at most " + maxBytes + " bytes.";
+    }
+    return store(text) || store("EThe reply of " + url.split("?")[0] + " could not be stored: out of memory.");
 });
 
 EM_JS(void, zemra_web_render, (int id, const char* json), {
@@ -53,11 +68,13 @@ EM_JS(int, zemra_web_today, (int id), {
 // The locale as lines: decimal separator, group separator, date separator,
 // date order (0 month first, 1 day first, 2 year first), short date
 // pattern, minus sign. The caller frees the buffer.
+// The null pointer when the module cannot allocate the buffer.
 EM_JS(char*, zemra_web_locale, (int id), {
     const l = Module.zemraHosts[id].locale();
     const text = [l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus].join("\n");
     const size = lengthBytesUTF8(text) + 1;
     const buffer = _malloc(size);
+    if (!buffer) return 0;
     stringToUTF8(text, buffer, size);
     return buffer;
 });
@@ -69,18 +86,22 @@ namespace {
 // A locale field of one character; anything else keeps the default.
 char OneChar(const std::string& text, char fallback) { return text.size() == 1 ? text[0] : fallback; }
 
+// A buffer the page allocated with the module's malloc, freed on every path.
+using PageBuffer = std::unique_ptr<char, decltype(&std::free)>;
+
 Locale ReadLocale(int id) {
     Locale locale = Locale::EnUs();
-    char* raw = zemra_web_locale(id);
+    const PageBuffer raw(zemra_web_locale(id), &std::free);
+    if (!raw) return locale;  // no memory for it: the default conventions
     std::vector<std::string> lines;
-    std::istringstream in(raw);
+    std::istringstream in(raw.get());
     for (std::string line; std::getline(in, line);) lines.push_back(line);
-    std::free(raw);
     if (lines.size() < 6) return locale;
     locale.decimalSeparator = OneChar(lines[0], locale.decimalSeparator);
-    locale.groupSeparator = OneChar(lines[1], locale.groupSeparator);
+    if (!lines[1].empty()) locale.groupSeparator = lines[1];
     // Numbers cannot be read when both separators are the same character.
-    if (locale.groupSeparator == locale.decimalSeparator) locale.groupSeparator = locale.decimalSeparator == ',' ? '.' : ',';
+    if (locale.groupSeparator == std::string(1, locale.decimalSeparator))
+        locale.groupSeparator = locale.decimalSeparator == ',' ? "." : ",";
     locale.dateSeparator = OneChar(lines[2], locale.dateSeparator);
     if (lines[3] == "1") locale.dateOrder = DateOrder::DayMonthYear;
     else if (lines[3] == "2") locale.dateOrder = DateOrder::YearMonthDay;
@@ -99,15 +120,24 @@ void WebHost::RenderNow() {
 
 FetchResult WebHost::Fetch(const std::string& address) {
     RenderNow();
-    char* raw = zemra_web_fetch(id_, address.c_str());
-    uint32_t size = 0;
-    std::memcpy(&size, raw, sizeof size);
-    std::string text(raw + 4, size);
-    std::free(raw);
     FetchResult result;
-    result.ok = !text.empty() && text[0] == 'O';
-    if (result.ok) result.body = text.substr(1);
-    else result.error = text.empty() ? "The request to " + address + " failed." : text.substr(1);
+    const std::string outOfMemory = "The reply of " + pages::PageOf(address) + " could not be stored: out of memory.";
+    const PageBuffer raw(zemra_web_fetch(id_, address.c_str(), static_cast<int>(pages::kMaxReplyBytes)), &std::free);
+    if (!raw) {
+        result.error = outOfMemory;
+        return result;
+    }
+    uint32_t size = 0;
+    std::memcpy(&size, raw.get(), sizeof size);
+    try {
+        const char* text = raw.get() + 4;
+        result.ok = size > 0 && text[0] == 'O';
+        if (result.ok) result.body.assign(text + 1, size - 1);
+        else result.error = size == 0 ? "The request to " + address + " failed." : std::string(text + 1, size - 1);
+    } catch (const std::bad_alloc&) {
+        result = FetchResult{};
+        result.error = outOfMemory;
+    }
     return result;
 }
 

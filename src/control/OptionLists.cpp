@@ -69,7 +69,7 @@ std::string EntryText(const ComboBox& combo, long code) {
 void MainCtl::LoadTuners(const std::string& text) {
     const auto items = SplitItems(text, '|');
     for (size_t i = 0; i < items.size(); ++i) {
-        const auto [id, name] = ReadCodeItem("tuner", items[i], i, Loc());
+        const auto [id, name] = ReadCodeItem("tuner", items[i], i, DataFormat());
         ComboTuner->AddItem(name);
         ComboTuner2->AddItem(name);
         ComboTuner->SetItemData(ComboTuner->Count() - 1, id);
@@ -89,7 +89,7 @@ void MainCtl::LoadCurveOptions(const std::string& text) {
 void MainCtl::LoadCallAdjustments(const std::string& text) {
     const auto items = SplitItems(text, '|');
     for (size_t i = 0; i < items.size(); ++i) {
-        const auto [id, name] = ReadCodeItem("call-adjustment", items[i], i, Loc());
+        const auto [id, name] = ReadCodeItem("call-adjustment", items[i], i, DataFormat());
         CallAdjustmentComb->AddItem(name);
         CallAdjustmentComb->SetItemData(CallAdjustmentComb->Count() - 1, id);
     }

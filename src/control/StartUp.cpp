@@ -5,6 +5,7 @@
 
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
+#include "scenarios/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
@@ -63,7 +64,7 @@ void MainCtl::LoadSecurities(const std::string& text) {
             throw RecordError("Security record " + std::to_string(n + 1) + " of the portfolio ('" + item +
                               "') needs at least an id and a description.");
         // A security already listed is recognised by its identifier only.
-        if (const auto id = SecurityId(fields[0], Loc()); id && portfolio_.HoldsSecurity(*id)) continue;
+        if (const auto id = SecurityId(fields[0], DataFormat()); id && portfolio_.HoldsSecurity(*id)) continue;
         // The record is filled before it is listed, so that a record that
         // cannot be converted is not listed at all.
         auto sec = std::make_shared<CSecurity>();
@@ -81,7 +82,8 @@ void MainCtl::LoadStoredScenarios(const std::string& text) {
     const auto items = SplitItems(text, '|');
     for (size_t i = 0; i < items.size(); ++i) {
         auto scen = std::make_shared<CScenario>();
-        scen->CreateScenarioFromDataBase(items[i], Loc());
+        scen->CreateScenarioFromDataBase(items[i], DataFormat());
+        CheckScenarioDate(*scen, Today());
         portfolio_.AddStoredScenario(scen);
         // An auto-loaded scenario is keyed by its place in the stored list
         // and gets its rows in ScenarioLst and LstImpact.
@@ -92,7 +94,8 @@ void MainCtl::LoadStoredScenarios(const std::string& text) {
 void MainCtl::LoadScenarios(const std::string& text) {
     for (const std::string& item : SplitItems(text, '|')) {
         auto scen = std::make_shared<CScenario>();
-        scen->CreateScenario(item, Loc());
+        scen->CreateScenario(item, DataFormat());
+        CheckScenarioDate(*scen, Today());
         portfolio_.AddScenario(scen, portfolio_.LastScenarioKey() + 1);
         portfolio_.AddStoredScenario(scen);
     }

@@ -66,6 +66,15 @@ DollarTotals SumDollarGreeks(const Portfolio& portfolio, int scenarioPosition) {
     return t;
 }
 
+bool AllFinite(const DollarTotals& totals) {
+    for (const auto* sums : {&totals.delta, &totals.gamma, &totals.vega, &totals.rho, &totals.spread}) {
+        for (double sum : *sums) {
+            if (!std::isfinite(sum)) return false;
+        }
+    }
+    return true;
+}
+
 ShareTotals ShareTotalsOf(const DollarTotals& totals, int k, const CSecurity& security, const CValuation& valuation) {
     ShareTotals shares;
     // The totals divided by the current security's stock price in dollars.

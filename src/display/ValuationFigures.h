@@ -28,6 +28,8 @@ struct DollarTotals {
     std::array<double, 2> delta{}, gamma{}, vega{}, rho{}, spread{};
 };
 DollarTotals SumDollarGreeks(const Portfolio& portfolio, int scenarioPosition);
+// Whether every sum is a finite number (a sum of large figures may not be).
+bool AllFinite(const DollarTotals& totals);
 
 // The share figures of one column of the totals for the current security:
 // the net delta and gamma in its shares (nothing when its stock price is 0,

@@ -36,6 +36,8 @@ public:
     void SetImpactUnrounded(double v) { m_Impact = v; }
 
     // Scenario text: description;6 properties (or fewer);impact;tuner;flag.
+    // `locale` is the text's number format: DataFormat() for every text
+    // that comes from the page or a server.
     void CreateScenario(const std::string& scenariostr, const Locale& locale);
     // Stored-scenario text: uid;description;properties;impact;tuner;flag.
     void CreateScenarioFromDataBase(const std::string& scenariostr, const Locale& locale);

@@ -90,7 +90,7 @@ void CSecurity::SetFxToUsd(const std::string& v) {
     m_FxToUsd = *value;
 }
 
-void CSecurity::CreateRecord(const std::string& SecurityStr, const Locale& locale, const Date& today) {
+void CSecurity::CreateRecord(const std::string& SecurityStr, const Locale& hostLocale, const Date& today) {
     m_secId = -1;
     m_description.clear();
     m_Sectype.clear();
@@ -105,13 +105,13 @@ void CSecurity::CreateRecord(const std::string& SecurityStr, const Locale& local
     m_Tail = 0;
     m_FxRate = 0;
     m_CapitalRule = 1;
-    m_Maturity = FormatShortDate(AddYears(today, 30), locale);
+    m_Maturity = FormatShortDate(AddYears(today, 30), hostLocale);
     m_FxToUsd = 1;
     m_Properties.fill(0);
     if (SecurityStr.empty()) return;
 
     const std::vector<std::string> fields = SplitFields(SecurityStr, ';');
-    const FieldReader f(fields, locale);
+    const FieldReader f(fields, DataFormat());
     const std::size_t count = std::min(fields.size(), kRecordFields);
     for (std::size_t i = 0; i < count; ++i) {
         switch (i) {
@@ -142,8 +142,8 @@ void CSecurity::CreateRecord(const std::string& SecurityStr, const Locale& local
             case 23: m_FxRate = f.Rounded(i, 3); break;
             case 24:
                 // A maturity that is not a date keeps the default.
-                if (const auto date = ParseDate(f.Text(i), locale)) {
-                    m_Maturity = FormatMmDdYyyy(*date, locale.dateSeparator);
+                if (const auto date = ParseDate(f.Text(i), DataFormat())) {
+                    m_Maturity = FormatMmDdYyyy(*date, hostLocale.dateSeparator);
                 }
                 break;
             case 25: m_FxToUsd = f.Rounded(i, 3); break;

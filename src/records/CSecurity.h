@@ -66,10 +66,12 @@ public:
     void Setbankruptcy(int16_t v) { m_bankruptcy = v; }
 
     // Fills the record from a security record text (32 fields separated by
-    // ";"). `today` gives the default maturity (30 years on, in the locale's
-    // short date). Throws RecordError naming the field that cannot be
+    // ";"), written in the data format whatever the host's locale. `today`
+    // gives the default maturity (30 years on, in the host locale's short
+    // date); a maturity read from the text is written with the host's date
+    // separator. Throws RecordError naming the field that cannot be
     // converted; fields before it keep their new values.
-    void CreateRecord(const std::string& SecurityStr, const Locale& locale, const Date& today);
+    void CreateRecord(const std::string& SecurityStr, const Locale& hostLocale, const Date& today);
 
 private:
     int32_t m_secId = 0;

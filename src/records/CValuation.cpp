@@ -1,10 +1,7 @@
 #include "records/CValuation.h"
 
-#include <vector>
-
 #include "records/RecordError.h"
 #include "toolkit/NumberText.h"
-#include "toolkit/TextSplit.h"
 
 namespace zemra {
 
@@ -40,6 +37,24 @@ double& CValuation::Slot(Pair& p, int i, const char* name) {
     return p[static_cast<std::size_t>(i)];
 }
 
+namespace {
+
+// Hands each ";"-separated field of `text` with its 0-based position to
+// `use`, in order, until `use` returns false.
+template <typename Use>
+void ForEachField(const std::string& text, Use use) {
+    std::size_t start = 0;
+    std::string field;
+    for (std::size_t i = 0;; ++i) {
+        const auto at = text.find(';', start);
+        field.assign(text, start, at == std::string::npos ? std::string::npos : at - start);
+        if (!use(i, field) || at == std::string::npos) return;
+        start = at + 1;
+    }
+}
+
+}  // namespace
+
 double CValuation::retNumber(const std::string& str, const Locale& locale) {
     return ParseNumber(str, locale).value_or(0.0);
 }
@@ -52,26 +67,29 @@ void CValuation::CreateValuation(const std::string& ValuationStr, const std::str
         return;
     }
     // Only numeric fields fill their slot; a non-numeric one leaves it at 0
-    // and is skipped even past the last slot.
-    const std::vector<std::string> fields = SplitFields(ValuationStr, ';');
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const auto value = ParseNumber(fields[i], locale);
-        if (!value) continue;
+    // and is skipped even past the last slot. The fields are read one at a
+    // time, so that a long piece costs its length and no more.
+    ForEachField(ValuationStr, [&](std::size_t i, const std::string& field) {
+        const auto value = ParseNumber(field, locale);
+        if (!value) return true;
         if (i >= static_cast<std::size_t>(kValuationSlots)) {
             throw RecordError("Valuation reply piece has more than 31 numbers.");
         }
         m_valuation[i] = *value;
-    }
+        return true;
+    });
     CreateCarry(carrystr, locale);
 }
 
 void CValuation::CreateCarry(const std::string& carrystr, const Locale& locale) {
     m_Carry.fill(0);
     if (carrystr.empty()) return;
-    const std::vector<std::string> fields = SplitFields(carrystr, ';');
-    for (std::size_t i = 0; i < fields.size() && i < static_cast<std::size_t>(kCarrySlots); ++i) {
-        m_Carry[i] = retNumber(fields[i], locale);
-    }
+    // Fields past the last carry slot are not read.
+    ForEachField(carrystr, [&](std::size_t i, const std::string& field) {
+        if (i >= static_cast<std::size_t>(kCarrySlots)) return false;
+        m_Carry[i] = retNumber(field, locale);
+        return true;
+    });
 }
 
 }  // namespace zemra

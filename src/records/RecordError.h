@@ -26,6 +26,8 @@ public:
 inline double ReadNumberField(const std::string& text, const Locale& locale, const std::string& where) {
     if (const auto value = ParseNumber(text, locale)) return *value;
     if (Trim(text).empty()) throw RecordError(where + ": the field is empty, a number is needed.");
+    if (IsNumberTooLarge(text, locale))
+        throw RecordError(where + ": the number '" + text + "' is too large (beyond 1.8E+308).");
     throw RecordError(where + ": '" + text + "' is not a number.");
 }
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "records/CScenario.h"
+#include "records/RecordError.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -31,6 +33,14 @@ std::string ScenarioDateText(const Date& today, double days, const Locale& local
     const Date date = AddDays(today, static_cast<long>(whole));
     if (!IsValidDate(date.year, date.month, date.day)) throw outside();
     return FormatMmDdYyyy(date);
+}
+
+void CheckScenarioDate(const CScenario& scenario, const Date& today) {
+    try {
+        ScenarioDateText(today, scenario.GetScenarioProperties(m_TimeIdx), DataFormat());
+    } catch (const std::runtime_error& e) {
+        throw RecordError("Scenario '" + scenario.Getdescription() + "' cannot be loaded: " + e.what());
+    }
 }
 
 std::optional<Date> ReadScenarioDate(const std::string& text, const Locale& locale) {

@@ -14,6 +14,12 @@ namespace zemra {
 // the calendar (years 1 to 9999).
 std::string ScenarioDateText(const Date& today, double days, const Locale& locale);
 
+class CScenario;
+
+// Refuses (RecordError naming the scenario) a scenario whose time change
+// gives no calendar date from `today`: such a scenario cannot be loaded.
+void CheckScenarioDate(const CScenario& scenario, const Date& today);
+
 // A typed date, read month first; nothing when it is not a date.
 std::optional<Date> ReadScenarioDate(const std::string& text, const Locale& locale);
 

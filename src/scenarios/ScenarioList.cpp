@@ -51,7 +51,7 @@ void MainCtl::ScenarioAddBtn_Click() {
     // A blank scenario: all changes 0, tuner value 100. The figures standing
     // in the fields are not taken over; the tuner is the first of the list.
     auto record = std::make_shared<CScenario>();
-    record->CreateScenario("", Loc());
+    record->CreateScenario("", DataFormat());
     record->Setdescription(description);
     record->Settuner(ComboTuner->Count() > 0 ? static_cast<int32_t>(ComboTuner->ItemData(0)) : 0);
     portfolio_.AddScenario(record, portfolio_.LastScenarioKey() + 1);

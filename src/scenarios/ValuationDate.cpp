@@ -38,6 +38,9 @@ void MainCtl::TxtDate_Validate(bool& cancel) {
     WriteScenarioDescription(position);
 
     const Date today = Today();
+    // Passing through without typing changes nothing: the field still shows
+    // the date of the scenario's time change (a fraction of a day included).
+    if (TxtDate->Text() == ScenarioDateText(today, record.GetScenarioProperties(m_TimeIdx), Loc())) return;
     if (TxtDate->Text().empty()) {
         setTimeChange(0);
         TxtDate->SetText(FormatMmDdYyyy(today));

@@ -1,7 +1,10 @@
 #include "server/ImpactMath.h"
 
+#include <cmath>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "records/CarryOption.h"
 #include "records/RecordError.h"
@@ -17,6 +20,22 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::string PieceCount(std::size_t pieces) {
     return std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces");
+}
+
+// The name of the first dollar Greek or share figure of `val` that is not a
+// finite number, if any.
+std::optional<std::string> NonFiniteFigure(const CValuation& val) {
+    for (int k = 0; k < 2; ++k) {
+        const std::pair<const char*, double> figures[] = {
+            {"dollar delta", val.GetDolDelta(k)},   {"dollar gamma", val.GetDolGamma(k)},
+            {"dollar vega", val.GetDolVega(k)},     {"dollar rho", val.GetDolRho(k)},
+            {"dollar spread", val.GetDolCSprd(k)},  {"delta shares", val.GetDelShrs(k)},
+            {"gamma shares", val.GetGammaShrs(k)},  {"dollar delta shares", val.GetDolDelShrs(k)}};
+        for (const auto& [name, value] : figures) {
+            if (!std::isfinite(value)) return std::string(name);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -100,9 +119,10 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
                                         const ValuationRow& row, const std::string& detailReply,
                                         const std::string& carryReply) {
     const int count = row.Count();
-    const std::vector<std::string> detail = pages::ReplyPieces(detailReply);
-    const std::vector<std::string> carry = pages::ReplyPieces(carryReply);
     const auto needed = static_cast<std::size_t>(count);
+    // Only the piece of each scenario is read.
+    const std::vector<std::string_view> detail = pages::FirstReplyPieces(detailReply, needed);
+    const std::vector<std::string_view> carry = pages::FirstReplyPieces(carryReply, needed);
     if (detail.size() < needed)
         throw std::runtime_error("the scenario-detail reply has " + PieceCount(detail.size()) + " for " +
                                  std::to_string(count) + " scenarios.");
@@ -119,14 +139,18 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
     for (int j = 1; j <= count; ++j) {
         const CScenario& scen = scenarios.Item(j);
         const double NSP = NewStockPrice(scen.GetScenarioProperties(m_StkChgIdx), SP);
+        if (!std::isfinite(NSP / FX))
+            throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
+                                     " (stock change " + PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.') +
+                                     "%) is too large to compute.");
         if (NSP / FX == 0)
             throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
                                      " (stock change " + PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.') +
                                      "%) is 0, and the share figures are divided by it.");
         CValuation val = row.Item(j);
-        const std::string& piece = detail[static_cast<std::size_t>(j - 1)];
+        const std::string piece(detail[static_cast<std::size_t>(j - 1)]);
         try {
-            val.CreateValuation(piece, carry[static_cast<std::size_t>(j - 1)], pages::ReplyNumberFormat());
+            val.CreateValuation(piece, std::string(carry[static_cast<std::size_t>(j - 1)]), pages::ReplyNumberFormat());
         } catch (const RecordError&) {
             const auto field = pages::NumberBeyondSlots(piece, pages::ReplyNumberFormat());
             throw std::runtime_error("piece " + std::to_string(j) + " of the scenario-detail reply (scenario " +
@@ -135,6 +159,9 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
                                      (field ? " (a number in field " + std::to_string(*field + 1) + ")" : "") + ".");
         }
         FillDollarGreeks(sec, NSP, FX, val);
+        if (const auto figure = NonFiniteFigure(val))
+            throw std::runtime_error("its " + *figure + " under scenario " + Quoted(scen.Getdescription()) +
+                                     " is too large to compute.");
         staged.push_back(val);
     }
     return staged;
@@ -194,8 +221,18 @@ void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int, 
                                              Quoted(h.sec->Getdescription()) + ": " + e.what());
                 }
             }
-            total = total + impact / *h.FX;
-            val.Setvaluation(m_SubImpact, impact / *h.FX);
+            const double subImpact = impact / *h.FX;
+            total = total + subImpact;
+            if (!std::isfinite(subImpact) || !std::isfinite(total)) {
+                const CScenario& scen = portfolio.Scenarios().Item(s);
+                throw std::runtime_error("The $Impact calculation stopped at security " +
+                                         Quoted(h.sec->Getdescription()) + " under scenario " +
+                                         Quoted(scen.Getdescription()) + ": " +
+                                         (std::isfinite(subImpact) ? "the scenario's total $Impact"
+                                                                   : "its sub-impact") +
+                                         " is too large to compute.");
+            }
+            val.Setvaluation(m_SubImpact, subImpact);
         }
         done(s, total);
     }

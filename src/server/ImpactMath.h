@@ -45,7 +45,8 @@ void FillDollarGreeks(const CSecurity& sec, double newStockPrice, double fx, CVa
 // replies (one piece per scenario each), with their dollar Greeks and share
 // figures: copies of `row`, so that the records change only when every
 // piece could be applied. Throws, saying what is wrong, on a short reply, a
-// piece with too many numbers, or a figure that would divide by 0.
+// piece with too many numbers, a figure that would divide by 0, or one too
+// large to compute (not a finite number).
 std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<CScenario>& scenarios,
                                         const ValuationRow& row, const std::string& detailReply,
                                         const std::string& carryReply);
@@ -55,7 +56,9 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
 // scenario by scenario in list order. A security without the price its type
 // needs (an estimated price or bond floor of 0) is skipped and keeps its
 // previous sub-impact. Throws, naming the security, when its FxToUsd is not
-// a number or is 0; the scenarios before it have been handed on.
+// a number or is 0, and naming the security and the scenario when a
+// sub-impact or a total is too large to compute (not a finite number); the
+// scenarios before it have been handed on.
 void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int scenario, double total)>& done);
 
 }  // namespace zemra

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control/MainCtl.h"
+#include "display/ValuationFigures.h"
 #include "records/CarryOption.h"
 #include "server/ImpactMath.h"
 #include "server/PageContract.h"
@@ -49,6 +50,13 @@ void MainCtl::UpdateBtn_Click() {
             }
         }
         CalculateImpacts();
+        // The totals shown under each scenario must be figures too.
+        for (int s = 1; s <= portfolio_.Scenarios().Count(); ++s) {
+            if (!AllFinite(SumDollarGreeks(portfolio_, s)))
+                throw std::runtime_error("The $Impact update stopped under scenario '" +
+                                         portfolio_.Scenarios().Item(s).Getdescription() +
+                                         "': the portfolio's dollar Greeks are too large to compute.");
+        }
         ShowSecurity();
         ShowScenarioDetail();
         ShowValuation();

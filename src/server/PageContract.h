@@ -43,6 +43,7 @@
 //  DelScenarioPath     ?<identifier>                      nothing is read.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "records/Indexes.h"
@@ -62,10 +63,7 @@ constexpr int kValuationFields = kValuationSlots;   // 31
 constexpr int kCarryFields = kCarrySlots;           // 12
 
 // The number format of every reply.
-inline const Locale& ReplyNumberFormat() {
-    static const Locale format = Locale::EnUs();
-    return format;
-}
+inline const Locale& ReplyNumberFormat() { return DataFormat(); }
 
 // Appended to a scenario-detail address by the debug view.
 constexpr const char* kDebugSwitch = "&enableDebug=y";
@@ -87,6 +85,39 @@ inline std::string Address(const std::string& page, const std::string& query) {
 // The pieces of a reply; an empty reply has none, and "a|" has two ("a" and
 // the empty piece).
 inline std::vector<std::string> ReplyPieces(const std::string& reply) { return SplitItems(reply, kPieceSeparator); }
+
+// The largest reply the control reads, in bytes: 8 MiB. A scenario-detail
+// reply for 3125 scenarios, 31 numbers of up to 24 characters each, is
+// about 2.4 MB; a larger reply is refused before anything is read from it.
+constexpr std::size_t kMaxReplyBytes = 8u * 1024u * 1024u;
+
+// The page an address names: the address up to its query.
+inline std::string PageOf(const std::string& address) { return address.substr(0, address.find(kQueryStart)); }
+
+// The message of a reply larger than kMaxReplyBytes.
+inline std::string ReplyTooLarge(const std::string& address, std::size_t bytes) {
+    return "The reply of " + PageOf(address) + " is too large: " + std::to_string(bytes) +
+           " bytes or more, where a reply may have at most " + std::to_string(kMaxReplyBytes) + " bytes.";
+}
+
+// The first `count` pieces of a reply, as views into it; fewer when the reply
+// has fewer. Pieces after them are neither split nor copied.
+inline std::vector<std::string_view> FirstReplyPieces(std::string_view reply, std::size_t count) {
+    std::vector<std::string_view> pieces;
+    if (reply.empty()) return pieces;
+    pieces.reserve(count);
+    std::size_t start = 0;
+    while (pieces.size() < count) {
+        const auto at = reply.find(kPieceSeparator, start);
+        if (at == std::string_view::npos) {
+            pieces.push_back(reply.substr(start));
+            break;
+        }
+        pieces.push_back(reply.substr(start, at - start));
+        start = at + 1;
+    }
+    return pieces;
+}
 
 // The 0-based field of a valuation piece that holds a number beyond the 31
 // slots (the first such field), or nothing when the piece fits. Fields that

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <stdexcept>
 #include <version>
 
 #include "toolkit/NumberText.h"
@@ -38,6 +39,7 @@ std::string EncodeQueryValue(const std::string& value) {
 // values of a query (whole numbers, short decimals) take a quick way that
 // writes exactly the same text; the rest go through PlainNumber.
 std::string QueryNumber(double value) {
+    if (!std::isfinite(value)) throw std::domain_error("a figure to be sent is too large to compute.");
     if (value == 0) return "0";
     const double magnitude = std::fabs(value);
     if (magnitude < 1e15 && value == std::trunc(value)) return std::to_string(static_cast<long long>(value));

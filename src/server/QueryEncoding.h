@@ -18,6 +18,7 @@ std::string EncodeQueryValue(const std::string& value);
 
 // A double as plain number text with "." as the decimal sign and no
 // grouping, whatever the host's locale (0.5, 100, -10, 1E+20), encoded.
+// A value that is not a finite number is never sent: std::domain_error.
 std::string QueryNumber(double value);
 
 // A whole number as decimal text.

@@ -18,6 +18,35 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool StartsAt(const std::string& s, std::size_t i, const std::string& part) {
+    return !part.empty() && s.compare(i, part.size(), part) == 0;
+}
+
+// Spaces a locale may group digits with: the plain, the non-breaking and the
+// narrow non-breaking space. A locale that groups with one of them accepts
+// all three, since what a user types or pastes may hold any of them.
+constexpr const char* kGroupSpaces[] = {" ", "\u00A0", "\u202F"};
+
+bool IsGroupSpace(const std::string& separator) {
+    for (const char* space : kGroupSpaces) {
+        if (separator == space) return true;
+    }
+    return false;
+}
+
+// Length in bytes of the locale's group separator at s[i], 0 if none is there.
+std::size_t GroupSeparatorAt(const std::string& s, std::size_t i, const Locale& locale) {
+    const std::string& group = locale.groupSeparator;
+    if (group.empty() || group == std::string(1, locale.decimalSeparator)) return 0;
+    if (StartsAt(s, i, group)) return group.size();
+    if (IsGroupSpace(group)) {
+        for (const char* space : kGroupSpaces) {
+            if (StartsAt(s, i, space)) return std::strlen(space);
+        }
+    }
+    return 0;
+}
+
 // Exact powers of ten as doubles (10^22 is the largest exactly representable).
 double ExactPowerOfTen(int n) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -109,28 +138,29 @@ void FifteenDigits(double magnitude, std::string& digits, int& exponent) {
     exponent = std::atoi(e + 1);
 }
 
-}  // namespace
-
-std::optional<double> ParseNumber(const std::string& text, const Locale& locale) {
+// The parts of a text written as a number in the locale's format, or nothing
+// when it is not written so.
+std::optional<NumberParts> ReadNumberParts(const std::string& text, const Locale& locale) {
     const std::string s = Trim(text);
     const char decimal = locale.decimalSeparator;
-    const char group = locale.groupSeparator;
     NumberParts parts;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
         parts.negative = s[i] == '-';
         ++i;
+    } else if (StartsAt(s, i, locale.minusSign)) {
+        parts.negative = true;
+        i += locale.minusSign.size();
     }
     // Integer part: digits, with group separators only between digits.
     while (i < s.size()) {
         if (IsDigit(s[i])) {
             parts.intDigits += s[i++];
-        } else if (s[i] == group && group != decimal && !parts.intDigits.empty() && i + 1 < s.size() &&
-                   IsDigit(s[i + 1])) {
-            ++i;
-        } else {
-            break;
+            continue;
         }
+        const std::size_t group = parts.intDigits.empty() ? 0 : GroupSeparatorAt(s, i, locale);
+        if (group == 0 || i + group >= s.size() || !IsDigit(s[i + group])) break;
+        i += group;
     }
     if (i < s.size() && s[i] == decimal) {
         ++i;
@@ -147,7 +177,20 @@ std::optional<double> ParseNumber(const std::string& text, const Locale& locale)
         if (parts.expDigits.empty()) return std::nullopt;
     }
     if (i != s.size()) return std::nullopt;
-    return ConvertNormalized(parts);
+    return parts;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(const std::string& text, const Locale& locale) {
+    const auto parts = ReadNumberParts(text, locale);
+    if (!parts) return std::nullopt;
+    return ConvertNormalized(*parts);
+}
+
+bool IsNumberTooLarge(const std::string& text, const Locale& locale) {
+    const auto parts = ReadNumberParts(text, locale);
+    return parts && !ConvertNormalized(*parts);
 }
 
 bool IsNumeric(const std::string& text, const Locale& locale) { return ParseNumber(text, locale).has_value(); }
@@ -258,7 +301,7 @@ std::string FormatGrouped(double value, int decimals, const Locale& locale, bool
     const std::string intDigits = fixed.substr(0, point);
     std::string body;
     for (std::size_t k = 0; k < intDigits.size(); ++k) {
-        if (k > 0 && (intDigits.size() - k) % 3 == 0 && locale.groupSeparator != '\0') {
+        if (k > 0 && (intDigits.size() - k) % 3 == 0) {
             body += locale.groupSeparator;
         }
         body += intDigits[k];

@@ -14,6 +14,9 @@ namespace zemra {
 // This is the one numeric test every numeric field of the control uses.
 std::optional<double> ParseNumber(const std::string& text, const Locale& locale);
 bool IsNumeric(const std::string& text, const Locale& locale);
+// Whether the text is written as a number but its magnitude is beyond a
+// double's (1e309), which ParseNumber does not read either.
+bool IsNumberTooLarge(const std::string& text, const Locale& locale);
 
 // Rounds halves away from zero to `decimals` places, on the value's shortest
 // decimal representation (2.675 -> 2.68, not binary 2.67).

@@ -10,7 +10,7 @@ export function readLocale(element) {
     const nf = new Intl.NumberFormat(lang, { useGrouping: true });
     for (const p of nf.formatToParts(-12345.6)) {
       if (p.type === 'decimal') result.decimal = p.value;
-      else if (p.type === 'group') result.group = p.value.replace(/\s/g, ' ');
+      else if (p.type === 'group') result.group = p.value;
       else if (p.type === 'minusSign') result.minus = p.value;
     }
     const df = new Intl.DateTimeFormat(lang, { year: 'numeric', month: 'numeric', day: 'numeric' });

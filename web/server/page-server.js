@@ -156,7 +156,13 @@ function createServer(options) {
       return send(res, 200, 'application/json; charset=utf-8', JSON.stringify(settings));
     }
     if (route === '/' || route === '/index.html') {
-      const template = fs.readFileSync(path.join(demoDir, 'index.html'), 'utf8');
+      let template = fs.readFileSync(path.join(demoDir, 'index.html'), 'utf8');
+      // "?lang=TAG" gives the demo page another language (and with it the
+      // control's number and date conventions).
+      const lang = url.searchParams.get('lang');
+      if (lang !== null && /^[A-Za-z]{2,3}(-[A-Za-z0-9]{2,8})*$/.test(lang)) {
+        template = template.replace('<html lang="en">', `<html lang="${lang}">`);
+      }
       const params = Object.entries(propertiesFor(properties, origin))
         .map(([name, value]) => `    <param name="${escapeAttribute(name)}" value="${escapeAttribute(value)}">`)
         .join('\n');
