@@ -170,6 +170,18 @@ TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIs
     EXPECT_TRUE(h.Messages().empty());
 }
 
+// The list page writes data: its numbers read the same in every locale, and
+// a time change beyond the calendar is refused with what came before it kept.
+TEST(StoredScenarioRetrieve, TheListIsReadInTheDataFormatAndATimeChangeBeyondTheCalendarIsRefused) {
+    Harness h(GermanLike());
+    StartDatabase(h, ScenarioText("Base"), "7;A;1.5;0;0;0;0;100;0;1;Y|9;Far;0;0;0;1000000000;0;100;0;1;N|10;C;0;0;0;0;0;100;0;1;N");
+    h.panel().UserClick(*h.ctl.BtnRetrieve);
+    EXPECT_EQ(h.Rows(*h.ctl.ComboScenario), (std::vector<std::string>{"Base", "A"}));
+    EXPECT_EQ(h.ctl.Model().StoredScenarios().Item(2).GetScenarioProperties(m_StkChgIdx), 1.5);
+    ASSERT_EQ(h.Messages().size(), 1u);
+    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
+}
+
 // ---- Load.
 
 TEST(StoredScenarioLoad, NeverListedAppendsWithANewKeyListedIsRefreshedDeletedAppendsWithItsOldKey) {

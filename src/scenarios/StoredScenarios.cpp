@@ -6,6 +6,7 @@
 
 #include "control/MainCtl.h"
 #include "scenarios/ScenarioDatabase.h"
+#include "scenarios/ScenarioDate.h"
 #include "server/PageContract.h"
 
 namespace zemra {
@@ -29,6 +30,9 @@ void MainCtl::BtnRetrieve_Click() {
         if (piece.empty()) continue;
         auto record = std::make_shared<CScenario>();
         record->CreateScenarioFromDataBase(piece, pages::ReplyNumberFormat());
+        // A time change beyond the calendar cannot be shown as a date: such a
+        // scenario is not taken.
+        CheckScenarioDate(*record, Today());
         portfolio_.MergeStoredScenario(record);
     }
     HideProgress();

@@ -102,7 +102,8 @@ void MainCtl::AddSearchResults(const std::string& piece) {
 
 bool MainCtl::SecurityExists(const std::string& idText) const {
     if (LstSecurity->Count() == 0) return false;
-    const auto id = SecurityIdOf(idText, Loc());
+    // The identifier comes from a page's record text: the data format.
+    const auto id = SecurityIdOf(idText, DataFormat());
     return id && portfolio_.HoldsSecurity(*id);
 }
 
