@@ -83,6 +83,9 @@ TEST(QueryBuilders, EachQueryHasItsKeysInOrderWithEncodedValues) {
               "&CapitalRule=2&ConvCapital=17.5&StockCapital=12.5&ConvPrice=105.25&StkPrice=42.5&FxRate=1E%2B20"
               "&Maturity=06%2F15%2F2031");
     EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=0;30");
+    // One scenario's time change alone, by its 0-based row.
+    EXPECT_EQ(BuildTimeChange(model.Scenarios(), 1), "&TimeChg=30");
+    EXPECT_EQ(BuildTimeChange(model.Scenarios(), 0), "&TimeChg=0");
 }
 
 TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {

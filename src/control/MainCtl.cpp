@@ -31,9 +31,14 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireServerEvents();
     WireDisplayEvents();
     WireScenarioEvents();
+    WireCarryEvents();
 }
 
-MainCtl::~MainCtl() = default;
+// The dialogs go before the panel and the context they are registered on.
+MainCtl::~MainCtl() {
+    frmCarry.reset();
+    released_.clear();
+}
 
 void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
 

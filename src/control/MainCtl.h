@@ -2,11 +2,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
 #include "portfolio/Portfolio.h"
+#include "server/DlgCarry.h"
 #include "toolkit/Form.h"
 
 namespace zemra {
@@ -88,6 +91,8 @@ public:
         LbGamShrs{}, LbDolDelShrs{}, LbDelShrs{}, LbEffDelta{};
     Label* LbCarry;
     Button* BtnCarry;
+    // The open Rates dialog; empty while none is open.
+    std::unique_ptr<DlgCarry> frmCarry;
     ComboBox* ComboTuner2;
     TextBox* TxtTunerVal;
 
@@ -159,6 +164,38 @@ private:
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
+
+    // ---- server/: carry and the Rates dialog.
+    void WireCarryEvents();
+    void BtnCarry_Click();
+    void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
+    void frmCarry_UnloadCarry();
+    void RecalculateCarry();
+    // The selected rows of LstSecurity and ScenarioLst, when both lists
+    // have records and a selected row.
+    struct SelectedPair {
+        int secRow;
+        int scenRow;
+    };
+    std::optional<SelectedPair> SelectedSecurityAndScenario() const;
+    void RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption);
+
+    // A dialog that reported back is released here rather than destroyed,
+    // since its own event handler is still running; released dialogs go
+    // when the next dialog opens.
+    template <class D>
+    void ReleaseDialog(std::unique_ptr<D>& ref) {
+        if (ref) released_.push_back(std::move(ref));
+    }
+    // Before a dialog opens: an older one still held is closed and every
+    // released dialog destroyed.
+    template <class D>
+    void DiscardDialog(std::unique_ptr<D>& ref) {
+        if (ref) ref->Unload();
+        ref.reset();
+        released_.clear();
+    }
+    std::vector<std::unique_ptr<Form>> released_;
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();

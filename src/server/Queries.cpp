@@ -103,4 +103,8 @@ std::string BuildTimeChangeList(const Collection<CScenario>& scenarios) {
     return q;
 }
 
+std::string BuildTimeChange(const Collection<CScenario>& scenarios, int row) {
+    return "&TimeChg=" + QueryNumber(scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx));
+}
+
 }  // namespace zemra
