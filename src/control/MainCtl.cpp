@@ -32,11 +32,13 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireDisplayEvents();
     WireScenarioEvents();
     WireCarryEvents();
+    WireCapitalEvents();
 }
 
 // The dialogs go before the panel and the context they are registered on.
 MainCtl::~MainCtl() {
     frmCarry.reset();
+    frmCapital.reset();
     released_.clear();
 }
 

@@ -9,6 +9,7 @@
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
 #include "portfolio/Portfolio.h"
+#include "server/DlgCapital.h"
 #include "server/DlgCarry.h"
 #include "toolkit/Form.h"
 
@@ -84,6 +85,8 @@ public:
     Label* LbCapital;
     Label* LabelRatioAdj;
     Button* BtnCapital;
+    // The open Capital Settings dialog; empty while none is open.
+    std::unique_ptr<DlgCapital> frmCapital;
 
     // Valuation panel.
     std::array<Label*, 31> LabelValuation{};
@@ -179,6 +182,15 @@ private:
     };
     std::optional<SelectedPair> SelectedSecurityAndScenario() const;
     void RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption);
+
+    // ---- server/: capital and the Capital Settings dialog.
+    void WireCapitalEvents();
+    void BtnCapital_Click();
+    void FillCapitalRules(const std::string& rules);
+    void SelectCapitalRule(long rule);
+    void frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate);
+    void frmCapital_UnLoadCapital();
+    void RequestCapital(int row);
 
     // A dialog that reported back is released here rather than destroyed,
     // since its own event handler is still running; released dialogs go
