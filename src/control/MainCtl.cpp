@@ -33,6 +33,7 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireScenarioEvents();
     WireCarryEvents();
     WireCapitalEvents();
+    WireKeyboardNavigation();
 }
 
 // The dialogs go before the panel and the context they are registered on.

@@ -132,6 +132,11 @@ private:
     void ShowTuner2(long code);
     CurveList curves_;
 
+    // ---- control/: keyboard navigation across the input grid.
+    void WireKeyboardNavigation();
+    void UserControl_KeyDown(int KeyCode, int Shift);
+    void MoveFocusToTabIndex(int16_t tabIndex);
+
     // ---- assumptions/: the assumption panel.
     void WireAssumptionEvents();
     void ShowSecurity();
