@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "control/BasSafeCtl.h"
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
 #include "portfolio/Portfolio.h"
@@ -30,6 +31,17 @@ public:
     void ReadProperties(const PropertyBag& bag);
     // The control's one public method.
     void ProcessInitData();
+
+    // The safety options a host asks for before it uses the control
+    // (control/BasSafeCtl.h); riid may be absent.
+    int32_t IObjectSafety_GetInterfaceSafetyOptions(const Guid* riid, uint32_t& pdwSupportedOptions,
+                                                    uint32_t& pdwEnabledOptions) {
+        return GetInterfaceSafetyOptions(riid, pdwSupportedOptions, pdwEnabledOptions);
+    }
+    int32_t IObjectSafety_SetInterfaceSafetyOptions(const Guid* riid, uint32_t dwOptionsSetMask,
+                                                    uint32_t dwEnabledOptions) {
+        return SetInterfaceSafetyOptions(riid, dwOptionsSetMask, dwEnabledOptions);
+    }
 
     // ---- For hosts: the panel.
     Form& Panel() { return panel_; }
