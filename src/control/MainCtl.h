@@ -214,7 +214,7 @@ private:
     // when the next dialog opens.
     template <class D>
     void ReleaseDialog(std::unique_ptr<D>& ref) {
-        if (ref) released_.push_back(std::move(ref));
+        if (ref) released_.push_back(std::shared_ptr<D>(std::move(ref)));
     }
     // Before a dialog opens: an older one still held is closed and every
     // released dialog destroyed.
@@ -224,7 +224,8 @@ private:
         ref.reset();
         released_.clear();
     }
-    std::vector<std::unique_ptr<Form>> released_;
+    // Each keeps the deleter of its own dialog class.
+    std::vector<std::shared_ptr<void>> released_;
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();
