@@ -141,7 +141,8 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
                  {"StoredScenarios", c.stored},
                  {"ScenarioString", c.scenarios},
                  {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry}});
+                 {"CarryCalcPath", kCarry},
+                 {"CapitalCalcPath", kCapital}});
         ASSERT_EQ(h.Messages().size(), 1u);
         EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
         EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securityRows);

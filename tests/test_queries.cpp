@@ -60,6 +60,9 @@ TEST(QueryBuilders, EachQueryHasItsKeysInOrderWithEncodedValues) {
               "&CapitalRule=2&ConvCapital=17.5&StockCapital=12.5&ConvPrice=105.25&StkPrice=42.5&FxRate=1E%2B20"
               "&Maturity=06%2F15%2F2031");
     EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=0;30");
+    // One scenario's time change alone, by its 0-based row.
+    EXPECT_EQ(BuildTimeChange(model.Scenarios(), 1), "&TimeChg=30");
+    EXPECT_EQ(BuildTimeChange(model.Scenarios(), 0), "&TimeChg=0");
 }
 
 TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKeyBare) {
@@ -88,22 +91,25 @@ TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
     h.Start({{"RecordString", kDecay},
              {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"},
              {"ScenarioDetailPath", kDetail}});
-    ASSERT_GE(h.host.requests.size(), 2u);
-    EXPECT_EQ(h.host.requests[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << h.host.requests[1];
+    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
+    ASSERT_GE(run.size(), 2u);
+    EXPECT_EQ(run[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << run[1];
     EXPECT_TRUE(h.host.messages.empty());
 }
 
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     Harness h(GermanLike());
-    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}});
+    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}, {kCapital, "0"}});
     // Start-up data comes in the data format whatever the host's locale.
     h.Start({{"RecordString", "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
                               "06/15/2031;1.08;0;1;R;40;0;0.5"},
              {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
              {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry}});
-    ASSERT_GE(h.host.requests.size(), 1u);
-    const std::string q = Query(h.host.requests[0], kDetail);
+             {"CarryCalcPath", kCarry},
+             {"CapitalCalcPath", kCapital}});
+    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
+    ASSERT_GE(run.size(), 1u);
+    const std::string q = Query(run[0], kDetail);
     EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
     for (const char* part : {"&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&", "&Maturity=06.15.2031&",
                              "&StkChg=12.5;0&", "&TunerVal=100;99.5&", "&IAD=0.5"})
@@ -127,12 +133,14 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     h.host.SetFetcher([&](const std::string& address) {
         seen.push_back({h.host.MousePointer(), c.LabelProgress->caption, c.LabelProgress->backColor,
                         c.Frame3->IsEnabled(), c.Frame1->IsEnabled(), c.Frame5->IsEnabled()});
+        if (address.rfind(kCapital, 0) == 0) return FetchResult{true, "0", ""};
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
     h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
              {"ScenarioString", kTwoScenarios},
              {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry}});
+             {"CarryCalcPath", kCarry},
+             {"CapitalCalcPath", kCapital}});
     ASSERT_GE(seen.size(), 4u);
     for (const Seen& s : seen) {
         EXPECT_EQ(s.pointer, kPointerHourglass);

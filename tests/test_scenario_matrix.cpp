@@ -225,6 +225,8 @@ TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario)
     m.h.host.requests.clear();
     m.h.panel().UserClick(*m.h.ctl.UpdateBtn);
     EXPECT_TRUE(m.h.Messages().empty()) << m.h.Messages().front();
-    EXPECT_EQ(m.h.host.requests.size(), 4u);   // detail and carry per security
+    // Detail and carry per security, then the display's capital and carry.
+    EXPECT_EQ(FromFirst(m.h.host.requests, kDetail).size(), 6u);
+    EXPECT_EQ(m.h.host.requests.size(), 6u);
     EXPECT_EQ(m.h.Val(2, 3126).Getvaluation(m_UpdateStkPrice), 44);
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "PanelDump.h"
+#include "SafetyAction.h"
 #include "toolkit/UserAction.h"
 
 namespace zemra::headless {
@@ -30,6 +31,14 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
         std::set<std::string> only;
         for (std::string n = name; !n.empty(); n.clear(), words >> n) only.insert(n);
         out_ << DumpState(ui_, host_, only).WritePretty() << "\n";
+        return;
+    }
+    if (verb == "safety") {
+        try {
+            out_ << RunSafetyAction(line.substr(verb.size())) << "\n";
+        } catch (const std::invalid_argument& e) {
+            throw ScriptError(Where(lineNumber) + e.what());
+        }
         return;
     }
     if (verb == "answer") {

@@ -11,6 +11,7 @@
 #include "HostSetup.h"
 #include "HostOptions.h"
 #include "ScriptRunner.h"
+#include "control/HostSafety.h"
 #include "control/MainCtl.h"
 
 using namespace zemra;
@@ -59,8 +60,17 @@ int main(int argc, char** argv) {
         PropertyBag bag;
         if (!propertiesPath.empty()) bag = ReadPropertiesFile(propertiesPath);
 
+        // Asked first, as a browser asks an embedded control.
         MainCtl ctl(host);
+        if (const auto why = RefusalToInitialise(ctl)) {
+            std::cerr << *why << "\n";
+            return 3;
+        }
         ctl.ReadProperties(bag);
+        if (const auto why = RefusalToScript(ctl)) {
+            std::cerr << *why << "\n";
+            return 3;
+        }
         ctl.ProcessInitData();
 
         ScriptRunner runner(ctl.Ui(), host, std::cout, std::cerr);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "WebHost.h"
+#include "control/HostSafety.h"
 #include "control/MainCtl.h"
 #include "control/PropertyBag.h"
 #include "toolkit/Snapshot.h"
@@ -25,14 +26,26 @@ public:
 
     // Properties are collected, then read once by Load.
     void SetProperty(const std::string& name, const std::string& value) { bag_.Write(name, value); }
+    // Asked first, as a browser asks an embedded control: the properties
+    // are read only when the control is safe for initialising, and
+    // ProcessInitData runs only when it is safe for scripting; otherwise
+    // the page is told why and nothing happens.
     void Load() {
         if (loaded_) return;
         loaded_ = true;
+        if (const auto why = RefusalToInitialise(*ctl_)) {
+            host_.MessageBox(*why, MsgButtons::Ok);
+            return;
+        }
         ctl_->ReadProperties(bag_);
     }
 
     void ProcessInitData() {
         Load();
+        if (const auto why = RefusalToScript(*ctl_)) {
+            host_.MessageBox(*why, MsgButtons::Ok);
+            return;
+        }
         Guard([this] { ctl_->ProcessInitData(); });
     }
 

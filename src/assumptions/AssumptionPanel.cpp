@@ -98,6 +98,7 @@ void MainCtl::ShowSecurity() {
     ShowBankruptcy(sec.Getbankruptcy());
     ShowRecvDecay(sec.GetRecvDecay());
     TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
+    RequestCapital(LstSecurity->ListIndex());
     ShowDelta(sec);
     // A stock has no separate swap leg: its swap fields are read-only.
     if (IsStock(sec.GetSectype())) {

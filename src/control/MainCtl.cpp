@@ -35,9 +35,17 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireScenarioEvents();
     WireSecuritySearchEvents();
     WireStoredScenarioEvents();
+    WireCarryEvents();
+    WireCapitalEvents();
+    WireKeyboardNavigation();
 }
 
-MainCtl::~MainCtl() = default;
+// The dialogs go before the panel and the context they are registered on.
+MainCtl::~MainCtl() {
+    frmCarry.reset();
+    frmCapital.reset();
+    released_.clear();
+}
 
 void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
 

@@ -2,12 +2,16 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "control/BasSafeCtl.h"
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
 #include "portfolio/Portfolio.h"
+#include "server/DlgCapital.h"
+#include "server/DlgCarry.h"
 #include "toolkit/Form.h"
 
 namespace zemra {
@@ -30,6 +34,17 @@ public:
     void ReadProperties(const PropertyBag& bag);
     // The control's one public method.
     void ProcessInitData();
+
+    // The safety options a host asks for before it uses the control
+    // (control/BasSafeCtl.h); riid may be absent.
+    int32_t IObjectSafety_GetInterfaceSafetyOptions(const Guid* riid, uint32_t& pdwSupportedOptions,
+                                                    uint32_t& pdwEnabledOptions) {
+        return GetInterfaceSafetyOptions(riid, pdwSupportedOptions, pdwEnabledOptions);
+    }
+    int32_t IObjectSafety_SetInterfaceSafetyOptions(const Guid* riid, uint32_t dwOptionsSetMask,
+                                                    uint32_t dwEnabledOptions) {
+        return SetInterfaceSafetyOptions(riid, dwOptionsSetMask, dwEnabledOptions);
+    }
 
     // ---- For hosts: the panel.
     Form& Panel() { return panel_; }
@@ -93,6 +108,8 @@ public:
     Label* LbCapital;
     Label* LabelRatioAdj;
     Button* BtnCapital;
+    // The open Capital Settings dialog; empty while none is open.
+    std::unique_ptr<DlgCapital> frmCapital;
 
     // Valuation panel.
     std::array<Label*, 31> LabelValuation{};
@@ -100,6 +117,8 @@ public:
         LbGamShrs{}, LbDolDelShrs{}, LbDelShrs{}, LbEffDelta{};
     Label* LbCarry;
     Button* BtnCarry;
+    // The open Rates dialog; empty while none is open.
+    std::unique_ptr<DlgCarry> frmCarry;
     ComboBox* ComboTuner2;
     TextBox* TxtTunerVal;
 
@@ -136,6 +155,11 @@ private:
     void ShowTuner2(long code);
     CurveList curves_;
 
+    // ---- control/: keyboard navigation across the input grid.
+    void WireKeyboardNavigation();
+    void UserControl_KeyDown(int KeyCode, int Shift);
+    void MoveFocusToTabIndex(int16_t tabIndex);
+
     // ---- assumptions/: the assumption panel.
     void WireAssumptionEvents();
     void ShowSecurity();
@@ -171,6 +195,48 @@ private:
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
     void CalculateImpacts();
+
+    // ---- server/: carry and the Rates dialog.
+    void WireCarryEvents();
+    void BtnCarry_Click();
+    void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
+    void frmCarry_UnloadCarry();
+    void RecalculateCarry();
+    // The selected rows of LstSecurity and ScenarioLst, when both lists
+    // have records and a selected row.
+    struct SelectedPair {
+        int secRow;
+        int scenRow;
+    };
+    std::optional<SelectedPair> SelectedSecurityAndScenario() const;
+    void RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption);
+
+    // ---- server/: capital and the Capital Settings dialog.
+    void WireCapitalEvents();
+    void BtnCapital_Click();
+    void FillCapitalRules(const std::string& rules);
+    void SelectCapitalRule(long rule);
+    void frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate);
+    void frmCapital_UnLoadCapital();
+    void RequestCapital(int row);
+
+    // A dialog that reported back is released here rather than destroyed,
+    // since its own event handler is still running; released dialogs go
+    // when the next dialog opens.
+    template <class D>
+    void ReleaseDialog(std::unique_ptr<D>& ref) {
+        if (ref) released_.push_back(std::shared_ptr<D>(std::move(ref)));
+    }
+    // Before a dialog opens: an older one still held is closed and every
+    // released dialog destroyed.
+    template <class D>
+    void DiscardDialog(std::unique_ptr<D>& ref) {
+        if (ref) ref->Unload();
+        ref.reset();
+        released_.clear();
+    }
+    // Each keeps the deleter of its own dialog class.
+    std::vector<std::shared_ptr<void>> released_;
 
     // ---- display/: the valuation panel, impact list and totals.
     void WireDisplayEvents();

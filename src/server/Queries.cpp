@@ -103,4 +103,23 @@ std::string BuildTimeChangeList(const Collection<CScenario>& scenarios) {
     return q;
 }
 
+std::string BuildCapitalQuery(const CSecurity& sec) {
+    std::string q;
+    q.reserve(192);
+    q += "Secid=" + QueryInteger(sec.GetsecId());
+    q += "&ConvPosition=" + QueryNumber(sec.GetProperties(ConvertPosIdx));
+    q += "&StkPosition=" + QueryNumber(sec.GetProperties(StkPosIdx));
+    q += "&CapitalRule=" + QueryInteger(sec.GetCapitalRule());
+    q += "&ConvCapital=" + QueryNumber(sec.GetConvCapital());
+    q += "&StockCapital=" + QueryNumber(sec.GetStockCapital());
+    q += "&ConvPrice=" + QueryNumber(sec.GetProperties(ConvertPriceIdx));
+    q += "&StkPrice=" + QueryNumber(sec.GetProperties(StkPriceIdx));
+    q += "&FxRate=" + QueryNumber(sec.GetFxRate());
+    return q;
+}
+
+std::string BuildTimeChange(const Collection<CScenario>& scenarios, int row) {
+    return "&TimeChg=" + QueryNumber(scenarios.Item(row + 1).GetScenarioProperties(m_TimeIdx));
+}
+
 }  // namespace zemra

@@ -19,5 +19,10 @@ std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position);
 std::string BuildCarryQuery(const CSecurity& sec);
 // "&TimeChg=" and every scenario's time change.
 std::string BuildTimeChangeList(const Collection<CScenario>& scenarios);
+// The capital query of a security.
+std::string BuildCapitalQuery(const CSecurity& sec);
+// "&TimeChg=" and the time change of the scenario at a 0-based list row
+// alone (the carry of one security under one scenario).
+std::string BuildTimeChange(const Collection<CScenario>& scenarios, int row);
 
 }  // namespace zemra

@@ -6,7 +6,7 @@ import { readLocale } from './page-locale.js';
 // A server page that has not answered by then fails as a request.
 const FETCH_TIMEOUT_MS = 60000;
 // How many of the control's requests, messages and windows the element
-// remembers for its diagnostics.
+// remembers (for troubleshooting in the browser's developer tools).
 const LOG_LIMIT = 500;
 
 export const withHostSeam = (Base) => class extends Base {

@@ -80,17 +80,6 @@ export class ZemraImpactAnalysis extends ElementBase {
     return call();
   }
 
-  // A read-only view for tests and troubleshooting: the state last shown
-  // (the module itself takes no call while a request runs) and what the
-  // control asked of the page.
-  static diagnostics(element) {
-    return {
-      state: element._state ? JSON.parse(JSON.stringify(element._state)) : null,
-      log: JSON.parse(JSON.stringify(element._log)),
-      busy: scheduler.busy,
-    };
-  }
-
   // Loading: the texts given, by name (the first <param> of a name wins);
   // the control's own property names choose among them.
   _readProperties() {

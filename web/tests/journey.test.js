@@ -51,7 +51,7 @@ function target(name) {
 }
 
 async function idle(page) {
-  await page.waitForFunction(() => !customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')).busy);
+  await s.waitIdle(page);
 }
 
 // The page moves the focus as a script or assistive technology does.

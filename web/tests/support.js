@@ -79,6 +79,7 @@ async function openPage(page, origin, pagePath = '/') {
   await page.goto(`${origin}${pagePath}?today=${TODAY}`);
   await page.waitForFunction(() => window.controlStarted !== undefined);
   await page.evaluate(() => window.controlStarted);
+  await installDiagnostics(page);
 }
 
 // The rendered element of a widget.
@@ -105,9 +106,38 @@ async function focusedWidget(page) {
   });
 }
 
+// The tests' own look inside the element, installed on the test page only
+// (host pages see nothing of it): the state last shown, what the control
+// asked of the page, and whether a call to the module is running. The
+// scheduler is the element's own module instance, imported from the
+// element's folder.
+async function installDiagnostics(page) {
+  await page.evaluate(async () => {
+    if (window.zemraTestDiagnostics) return;
+    const script = document.querySelector('script[src$="zemra-impact-analysis.js"]');
+    const folder = script ? script.src : new URL('/control/zemra-impact-analysis.js', location.href).href;
+    const { scheduler } = await import(new URL('call-scheduler.js', folder).href);
+    window.zemraTestDiagnostics = () => {
+      const element = document.querySelector('zemra-impact-analysis');
+      return {
+        state: element._state ? JSON.parse(JSON.stringify(element._state)) : null,
+        log: JSON.parse(JSON.stringify(element._log)),
+        busy: scheduler.busy,
+      };
+    };
+  });
+}
+
 // The control's model and host log, for comparing with the headless host.
 async function diagnostics(page) {
-  return page.evaluate(() => customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')));
+  await installDiagnostics(page);
+  return page.evaluate(() => window.zemraTestDiagnostics());
+}
+
+// Waits until no call to the module runs.
+async function waitIdle(page) {
+  await installDiagnostics(page);
+  await page.waitForFunction(() => !window.zemraTestDiagnostics().busy);
 }
 
 async function screenshot(page, name) {
@@ -180,6 +210,6 @@ function visibleFields(w) {
 }
 
 module.exports = {
-  repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, screenshot,
+  repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
   runHeadless, panelWidgets, shownAsDump, visibleFields,
 };

@@ -61,7 +61,7 @@ test('Update shows the busy state while the replies are slowed, then the impact 
   await page.keyboard.type('9');
   assert.equal((await s.diagnostics(page)).busy, true);
 
-  await page.waitForFunction(() => !customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')).busy);
+  await s.waitIdle(page);
   await server.setDelay(0);
   for (const name of RESULTS) {
     assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(s.panelWidgets(after)[name]), `${name} after the run`);
@@ -104,7 +104,7 @@ test('a failed request is reported once and leaves the busy state', async (t) =>
   assert.notEqual(view.cursor, 'wait');
   // The control takes the next action as usual: the same failure again.
   await page.click(s.sel('UpdateBtn'));
-  await page.waitForFunction(() => !customElements.get('zemra-impact-analysis').diagnostics(document.querySelector('zemra-impact-analysis')).busy);
+  await s.waitIdle(page);
   assert.equal(browser.dialogs.length, 2);
   assert.deepEqual(browser.errors, []);
 });

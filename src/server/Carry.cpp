@@ -1,0 +1,115 @@
+// Carry: the Rates dialog of the selected security under the selected
+// scenario, and the single-scenario carry refresh.
+#include <optional>
+#include <string>
+
+#include "control/MainCtl.h"
+#include "display/ValuationFigures.h"
+#include "records/CarryOption.h"
+#include "server/PageContract.h"
+#include "server/Queries.h"
+#include "toolkit/NumberText.h"
+
+namespace zemra {
+
+namespace {
+
+// The breakdown labels show whole numbers, the three point figures two
+// decimals.
+int BreakdownDecimals(int slot) { return slot >= kCarrySlots - 3 ? 2 : 0; }
+
+}  // namespace
+
+void MainCtl::WireCarryEvents() { BtnCarry->Click = [this] { BtnCarry_Click(); }; }
+
+std::optional<MainCtl::SelectedPair> MainCtl::SelectedSecurityAndScenario() const {
+    if (portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) return std::nullopt;
+    const int secRow = LstSecurity->ListIndex();
+    const int scenRow = ScenarioLst->ListIndex();
+    if (secRow < 0 || scenRow < 0) return std::nullopt;
+    return SelectedPair{secRow, scenRow};
+}
+
+void MainCtl::BtnCarry_Click() {
+    const auto pair = SelectedSecurityAndScenario();
+    if (!pair) return;
+    const CValuation& val = portfolio_.ValuationAt(pair->secRow + 1, pair->scenRow + 1);
+    const CSecurity& sec = portfolio_.Securities().Item(pair->secRow + 1);
+
+    DiscardDialog(frmCarry);
+    frmCarry = std::make_unique<DlgCarry>(ui_, Loc());
+    DlgCarry& dlg = *frmCarry;
+    dlg.ChgCarry = [this](double fin, double reb, double tail, double brw, long option) {
+        frmCarry_ChgCarry(fin, reb, tail, brw, option);
+    };
+    dlg.UnloadCarry = [this] { frmCarry_UnloadCarry(); };
+
+    // Writing the finance rate also writes the tail rate; the tail rate,
+    // written last, replaces that copy.
+    dlg.TxtFinRate->SetText(dlg.RateText(sec.GetFinance()));
+    dlg.TxtRebRate->SetText(dlg.RateText(sec.GetRebate()));
+    dlg.TxtBrwCost->SetText(dlg.RateText(sec.GetBorrow()));
+    dlg.TxtTailRate->SetText(dlg.RateText(sec.GetTail()));
+    for (int k = 0; k < kCarrySlots; ++k) {
+        const double v = val.GetCarry(k);
+        Label* label = dlg.LbCarryVal[static_cast<std::size_t>(k)];
+        label->caption = FormatGrouped(v, BreakdownDecimals(k), Loc());
+        label->foreColor = SignColor(v);
+    }
+    if (val.GetoptCarry() == kUseNetCarry) dlg.OptNetCarry->SetValue(true);
+    else if (val.GetoptCarry() == kUseFullCarry) dlg.OptFullCarry->SetValue(true);
+
+    dlg.Show(!host_.ModelessAllowed());
+}
+
+// The dialog is modeless: the rows selected now are the ones that count.
+// Without a selected security and scenario there is nothing to apply the
+// rates to, and the dialog is only released.
+void MainCtl::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption) {
+    ReleaseDialog(frmCarry);
+    const auto pair = SelectedSecurityAndScenario();
+    if (!pair) return;
+    ShowProgress();
+    CSecurity& sec = portfolio_.Securities().Item(pair->secRow + 1);
+    sec.SetFinance(finRate);
+    sec.SetRebate(rebRate);
+    sec.SetTail(tailRate);
+    sec.SetBorrow(brwCost);
+    RefreshCarry(*pair, carryOption);
+    HideProgress();
+}
+
+void MainCtl::frmCarry_UnloadCarry() { ReleaseDialog(frmCarry); }
+
+void MainCtl::RecalculateCarry() {
+    const auto pair = SelectedSecurityAndScenario();
+    if (!pair) return;
+    ShowProgress();
+    RefreshCarry(*pair, std::nullopt);
+    HideProgress();
+}
+
+// Requests the carry of one security under one scenario with the
+// security's current rates, sets the carry option when one is given, and
+// shows the carry, the impacts and the security's sub-impact.
+void MainCtl::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption) {
+    const Collection<CScenario>& scenarios = portfolio_.Scenarios();
+    const std::string query = BuildCarryQuery(portfolio_.Securities().Item(pair.secRow + 1)) +
+                              BuildTimeChange(scenarios, pair.scenRow);
+    const std::string reply = FetchReply(pages::Address(props_.CarryCalcPath, query));
+    CValuation& val = portfolio_.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
+    // One time change was sent, so the page answers one piece; a page that
+    // answers more has only its first piece read, as the impact run reads
+    // one piece per scenario.
+    const auto pieces = pages::FirstReplyPieces(reply, 1);
+    val.CreateCarry(pieces.empty() ? std::string() : std::string(pieces.front()), pages::ReplyNumberFormat());
+    if (carryOption) val.SetoptCarry(static_cast<int32_t>(*carryOption));
+    ShowCarryLabel(val);
+    CalculateImpacts();
+    const double subImpact = val.Getvaluation(m_SubImpact);
+    Label* label = LabelValuation[m_SubImpact];
+    label->caption = FormatGrouped(subImpact, 0, Loc());
+    label->foreColor = SignColor(subImpact);
+}
+
+}  // namespace zemra

@@ -1,0 +1,87 @@
+#include "server/DlgCapital.h"
+
+#include <string>
+
+#include "control/WholeText.h"
+#include "toolkit/NumberText.h"
+
+namespace zemra {
+
+namespace {
+
+constexpr const char* kNumbersOnly = "Please enter only number in this field!";
+
+}  // namespace
+
+DlgCapital::DlgCapital(UiContext& ui, const Locale& locale) : Form(ui, "DlgCapital"), locale_(locale) {
+    caption = "Capital Settings";
+    BuildLayout();
+
+    // The rule changes only by a pick from the open list.
+    ComboCpRule->locked = true;
+    ComboCpRule->DropDown = [this] { ComboCpRule->locked = false; };
+    ComboCpRule->Click = [this] { ComboCpRule->locked = true; };
+    for (TextBox* box : {TxtConvRate, TxtStkRate}) {
+        box->GotFocus = [box] { SelectWholeText(*box); };
+        box->Validate = [this, box](bool& cancel) { Rate_Validate(*box, cancel); };
+    }
+    OKButton->Click = [this] { OKButton_Click(); };
+    CancelButton->Click = [this] { CancelButton_Click(); };
+}
+
+// Top to bottom: each field under its label, then the two buttons.
+void DlgCapital::BuildLayout() {
+    columns = {110, 110};
+    int row = 1;
+    int tab = 0;
+    auto caption = [&](const std::string& name, const std::string& text) {
+        Label& lb = Add<Label>(name, nullptr);
+        lb.caption = text;
+        lb.role = WidgetRole::Caption;
+        lb.cell = {row++, 1, 1, 2};
+    };
+    auto place = [&](Widget& w) {
+        w.cell = {row++, 1, 1, 2};
+        w.tabIndex = tab++;
+    };
+    caption("LbCapitalRule", "Capital Rule");
+    ComboCpRule = &Add<ComboBox>("ComboCpRule", nullptr);
+    place(*ComboCpRule);
+    caption("LbConvRate", "Convert Rate");
+    TxtConvRate = &Add<TextBox>("TxtConvRate", nullptr);
+    place(*TxtConvRate);
+    caption("LbStkRate", "Stock Rate");
+    TxtStkRate = &Add<TextBox>("TxtStkRate", nullptr);
+    place(*TxtStkRate);
+    OKButton = &Add<Button>("OKButton", nullptr);
+    OKButton->caption = "OK";
+    OKButton->cell = {row, 1};
+    OKButton->tabIndex = tab++;
+    CancelButton = &Add<Button>("CancelButton", nullptr);
+    CancelButton->caption = "Cancel";
+    CancelButton->cell = {row, 2};
+    CancelButton->tabIndex = tab++;
+}
+
+void DlgCapital::Rate_Validate(TextBox& box, bool& cancel) {
+    if (IsNumeric(box.Text(), locale_)) return;
+    Ui().Host().MessageBox(kNumbersOnly, MsgButtons::Ok);
+    SelectWholeText(box);
+    cancel = true;
+}
+
+void DlgCapital::OKButton_Click() {
+    const int selected = ComboCpRule->ListIndex();
+    rule_ = selected >= 0 ? std::optional<long>(ComboCpRule->ItemData(selected)) : std::nullopt;
+    convRate_ = ParseNumber(TxtConvRate->Text(), locale_).value_or(0);
+    stkRate_ = ParseNumber(TxtStkRate->Text(), locale_).value_or(0);
+    Unload();
+    if (ChgCapital) ChgCapital(rule_, convRate_, stkRate_);
+}
+
+void DlgCapital::CancelButton_Click() {
+    Unload();
+    if (UnLoadCapital) UnLoadCapital();
+}
+
+}  // namespace zemra
