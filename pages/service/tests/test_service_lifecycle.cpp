@@ -17,8 +17,10 @@ TEST(ServiceStop, FinishesTheRequestsInFlight) {
     for (int i = 0; i < 12; ++i) changes.push_back(i * 5 - 30);
     Reply reply;
     std::thread client([&] { reply = service->Get(DetailQuery(changes).Page("ScenarioDetail")); });
-    // Stop while the valuation runs (twelve scenarios take longer than this).
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Stop while the valuation runs: once the request is being answered
+    // (twelve scenarios take longer than the wait for it).
+    for (int wait = 0; wait < 1000 && service->Service().RequestsInFlight() == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     service.reset();   // stops the service and waits for it
     client.join();
     EXPECT_EQ(reply.status, 200) << reply.body;

@@ -132,6 +132,11 @@ void HttpServer::Stop() {
     m_changed.notify_all();
 }
 
+int HttpServer::InFlight() {
+    std::lock_guard lock(m_mutex);
+    return m_inFlight;
+}
+
 void* HttpServer::BeginRequest(const char* address) {
     auto state = std::make_unique<RequestState>();
     state->address = address ? address : "";

@@ -54,6 +54,8 @@ public:
     void Run();
     // May be called from any thread, before or during Run.
     void Stop();
+    // Requests being answered now (or whose answer is being sent).
+    int InFlight();
 
     // Entry points of the library's callbacks.
     void* BeginRequest(const char* address);

@@ -42,6 +42,8 @@ public:
     void Run();
     // May be called from any thread (a signal watcher).
     void Stop();
+    // Requests being answered now.
+    int RequestsInFlight() { return m_server ? m_server->InFlight() : 0; }
 
 private:
     HttpReply Route(const HttpRequest& request);
