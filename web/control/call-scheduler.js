@@ -17,7 +17,7 @@ export const scheduler = {
   },
 };
 
-// The element's calls to the control. A mixin of the element's class.
+// The element's calls to the control. A mixin of the element's session.
 export const withCallRunning = (Base) => class extends Base {
   // A call that waits for a fetch returns a promise; until it settles no
   // other input reaches the module.

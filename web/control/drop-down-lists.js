@@ -1,6 +1,6 @@
 // Drop-down lists: the only way to change a drop-down is to pick an entry
 // from its open list, shown over the element. A mixin of the element's
-// class.
+// session.
 
 export const withDropDownLists = (Base) => class extends Base {
   _openPopup(form, name) {

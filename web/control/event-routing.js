@@ -1,5 +1,5 @@
 // Events: the browser's intents become the model's user actions, by form and
-// element name. A mixin of the element's class.
+// element name. A mixin of the element's session.
 import { scheduler } from './call-scheduler.js';
 
 // Modifier keys as the model counts them.

@@ -1,5 +1,5 @@
 // The page's focus and text selection follow the model's after every
-// rendering. A mixin of the element's class.
+// rendering. A mixin of the element's session.
 import { byteToIndex } from './value-conversions.js';
 
 export const withFocusFollowing = (Base) => class extends Base {

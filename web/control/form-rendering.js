@@ -2,7 +2,7 @@
 // main form and its open dialogs) is built once per instance and then
 // updated where its widgets changed. Elements stand where the model's
 // layout puts them: the grid columns of each form and frame, and each
-// element's grid cell. A mixin of the element's class.
+// element's grid cell. A mixin of the element's session.
 import { createDialogFrame } from './dialogs.js';
 import { createWidget, updateWidget } from './widget-rendering.js';
 

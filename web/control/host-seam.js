@@ -1,6 +1,6 @@
 // The host seam's page side: what the control asks of the page (showing
 // its state, fetching server pages, message boxes, browser windows, the
-// pointer, today's date and the locale). A mixin of the element's class.
+// pointer, today's date and the locale). A mixin of the element's session.
 import { readLocale } from './page-locale.js';
 
 // A server page that has not answered by then fails as a request.
@@ -27,12 +27,12 @@ export const withHostSeam = (Base) => class extends Base {
       },
       setPointer: (code) => this._setPointer(code),
       today: () => {
-        const given = /^(\d{4})-(\d{2})-(\d{2})$/.exec(this.getAttribute('today') || '');
+        const given = /^(\d{4})-(\d{2})-(\d{2})$/.exec(this._element.getAttribute('today') || '');
         if (given) return Number(given[1]) * 10000 + Number(given[2]) * 100 + Number(given[3]);
         const d = new Date();
         return d.getFullYear() * 10000 + (d.getMonth() + 1) * 100 + d.getDate();
       },
-      locale: () => readLocale(this),
+      locale: () => readLocale(this._element),
     };
   }
 

@@ -1,47 +1,29 @@
 // The element that hosts the control: it reads the sixteen properties once,
-// loads the control and starts it when the page asks.
-import { controlFolder, loadModule } from './module-loader.js';
-import { scheduler, withCallRunning } from './call-scheduler.js';
-import { withHostSeam } from './host-seam.js';
-import { withFormRendering } from './form-rendering.js';
-import { withFocusFollowing } from './focus-following.js';
-import { withDropDownLists } from './drop-down-lists.js';
-import { withEventRouting } from './event-routing.js';
+// loads the control and starts it when the page asks. A host page sees only
+// `ProcessInitData()` and `properties`: the element's session (the control,
+// its state and its log) sits in a private field.
+import { ControlSession } from './control-session.js';
 
-let nextElementId = 1;
+// Each element's session, for the browser tests' look inside (see
+// sessionDiagnostics); nothing else reads it.
+const sessions = new WeakMap();
 
-// The element's other jobs, each in a file of its own; they share the state
-// the constructor sets up.
-const ElementBase = [withHostSeam, withCallRunning, withFormRendering, withFocusFollowing, withDropDownLists, withEventRouting]
-  .reduce((base, mixin) => mixin(base), HTMLElement);
+const copyOf = (value) => (value === null || value === undefined ? null : JSON.parse(JSON.stringify(value)));
 
-export class ZemraImpactAnalysis extends ElementBase {
+// A copy of what an element last showed and what its control asked of the
+// page; the element itself is not reachable from it.
+export function sessionDiagnostics(element) {
+  const session = sessions.get(element);
+  return session ? { state: copyOf(session._state), log: copyOf(session._log) } : null;
+}
+
+export class ZemraImpactAnalysis extends HTMLElement {
+  #session;
+
   constructor() {
     super();
-    this._given = null;        // properties given from script
-    this._ctl = null;
-    this._forms = new Map();   // form name -> rendered form
-    this._state = null;        // last snapshot
-    this._constants = null;    // what the module tells: property names, pointer codes
-    this._mainForm = null;     // the model's main form, by name
-    this._activeForm = null;   // the form the user works in
-    this._appliedSel = new Map();
-    this._skipSelection = false;
-    this._userActed = false;
-    this._rendering = false;
-    this._popup = null;
-    this._dialogOrder = 0;
-    this._log = { messages: [], requests: [], browserWindows: [] };
-    this._shadow = this.attachShadow({ mode: 'open' });
-    const sheet = document.createElement('link');
-    sheet.rel = 'stylesheet';
-    sheet.href = controlFolder + 'zemra-impact-analysis.css';
-    this._root = document.createElement('div');
-    this._root.className = 'zemra-root';
-    this._shadow.append(sheet, this._root);
-    this._ready = new Promise((resolve, reject) => { this._resolveReady = resolve; this._rejectReady = reject; });
-    this._ready.catch(() => {});
-    this._wireEvents();
+    this.#session = new ControlSession(this);
+    sessions.set(this, this.#session);
     // Properties a page gave before this module defined the element sit on
     // the element itself; they go through the setter like any others.
     if (Object.prototype.hasOwnProperty.call(this, 'properties')) {
@@ -53,69 +35,12 @@ export class ZemraImpactAnalysis extends ElementBase {
 
   // Properties from script: an object of the sixteen texts, read once
   // when the element loads (in place of its <param> children).
-  set properties(values) {
-    if (this._ctl) return;
-    this._given = Object.assign({}, values || {});
-  }
-  get properties() { return Object.assign({}, this._given || {}); }
+  set properties(values) { this.#session.give(values); }
+  get properties() { return this.#session.given(); }
 
-  connectedCallback() {
-    if (this._started) return;
-    this._started = true;
-    const start = () => this._load().then(this._resolveReady, (e) => { this._showLoadFailure(e); this._rejectReady(e); });
-    // Parsed from the page: the <param> children follow the start tag.
-    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start, { once: true });
-    else start();
-  }
+  connectedCallback() { this.#session.start(); }
 
   // The control's one public method. Returns a promise that settles when
   // the start-up (with its first impact run) has finished.
-  ProcessInitData() {
-    const call = async () => {
-      await this._ready;
-      // The page's call waits for a request of another element to end.
-      while (scheduler.busy) await scheduler.whenIdle();
-      await this._run(() => this._ctl.processInitData(), false);
-    };
-    return call();
-  }
-
-  // Loading: the texts given, by name (the first <param> of a name wins);
-  // the control's own property names choose among them.
-  _readProperties() {
-    const values = {};
-    if (this._given) {
-      for (const [name, value] of Object.entries(this._given)) if (value !== undefined && value !== null) values[name] = String(value);
-      return values;
-    }
-    for (const param of this.querySelectorAll(':scope > param')) {
-      const name = param.getAttribute('name');
-      if (name !== null && !(name in values)) values[name] = param.getAttribute('value') || '';
-    }
-    return values;
-  }
-
-  async _load() {
-    const given = this._readProperties();
-    const module = await loadModule();
-    this._constants = JSON.parse(module.controlConstants());
-    const values = this._constants.propertyNames.filter((name) => name in given).map((name) => [name, given[name]]);
-    // The module takes no call while another element's request runs.
-    while (scheduler.busy) await scheduler.whenIdle();
-    this._id = nextElementId++;
-    module.zemraHosts[this._id] = this._hostObject();
-    this._ctl = new module.WebControl(this._id);
-    for (const [name, value] of values) this._ctl.setProperty(name, value);
-    this._ctl.load();
-    this._render(this._ctl.snapshot());
-  }
-
-  _showLoadFailure(error) {
-    const box = document.createElement('div');
-    box.className = 'zemra-failure';
-    box.textContent = this._ctl
-      ? `The control cannot go on: ${error && error.message ? error.message : error}.`
-      : `The control could not start: ${error && error.message ? error.message : error}`;
-    this._root.replaceChildren(box);
-  }
+  ProcessInitData() { return this.#session.processInitData(); }
 }

@@ -36,6 +36,34 @@ test('start-up shows the sample portfolio', async (t) => {
     assert.ok(box.right <= 1280 && box.bottom <= 800, `the panel ends at ${box.right} x ${box.bottom}`);
   });
 
+  await t.test('a host page sees only ProcessInitData and properties', async () => {
+    await s.waitIdle(page);
+    const seen = await page.evaluate(() => {
+      const el = document.querySelector('zemra-impact-analysis');
+      const namesOf = (o) => [...Object.getOwnPropertyNames(o), ...Object.getOwnPropertySymbols(o).map(String)];
+      const members = [];
+      for (let proto = Object.getPrototypeOf(el); proto && proto !== HTMLElement.prototype; proto = Object.getPrototypeOf(proto)) {
+        members.push(...namesOf(proto));
+      }
+      const enumerated = [];
+      for (const name in el) if (!(name in HTMLElement.prototype)) enumerated.push(name);
+      return {
+        own: namesOf(el),
+        members: members.sort(),
+        enumerated,
+        statics: namesOf(customElements.get('zemra-impact-analysis')).sort(),
+        startsWithPromise: typeof el.ProcessInitData === 'function' && el.ProcessInitData.length === 0,
+      };
+    });
+    assert.deepEqual(seen.own, [], 'no own property on the element');
+    // The class's members besides those of HTMLElement: the constructor and
+    // the custom element's connected callback come with every custom element.
+    assert.deepEqual(seen.members, ['ProcessInitData', 'connectedCallback', 'constructor', 'properties']);
+    assert.deepEqual(seen.enumerated, []);
+    assert.deepEqual(seen.statics, ['length', 'name', 'prototype']);
+    assert.ok(seen.startsWithPromise);
+  });
+
   await t.test('created from script with a property object', async () => {
     await s.openPage(page, server.origin, '/script.html');
     assert.deepEqual(await s.shown(page, 'LstSecurity'), SECURITIES);

@@ -107,23 +107,20 @@ async function focusedWidget(page) {
 }
 
 // The tests' own look inside the element, installed on the test page only
-// (host pages see nothing of it): the state last shown, what the control
-// asked of the page, and whether a call to the module is running. The
-// scheduler is the element's own module instance, imported from the
-// element's folder.
+// (host pages see nothing of it on the element): the state last shown, what
+// the control asked of the page, and whether a call to the module is
+// running. Both come from the element's own module instances, imported from
+// the element's folder.
 async function installDiagnostics(page) {
   await page.evaluate(async () => {
     if (window.zemraTestDiagnostics) return;
     const script = document.querySelector('script[src$="zemra-impact-analysis.js"]');
     const folder = script ? script.src : new URL('/control/zemra-impact-analysis.js', location.href).href;
     const { scheduler } = await import(new URL('call-scheduler.js', folder).href);
+    const { sessionDiagnostics } = await import(new URL('impact-analysis-element.js', folder).href);
     window.zemraTestDiagnostics = () => {
-      const element = document.querySelector('zemra-impact-analysis');
-      return {
-        state: element._state ? JSON.parse(JSON.stringify(element._state)) : null,
-        log: JSON.parse(JSON.stringify(element._log)),
-        busy: scheduler.busy,
-      };
+      const seen = sessionDiagnostics(document.querySelector('zemra-impact-analysis'));
+      return { state: seen ? seen.state : null, log: seen ? seen.log : null, busy: scheduler.busy };
     };
   });
 }
