@@ -135,6 +135,12 @@ test('a security added by quick search and a scenario saved, retrieved and delet
     await waitIdle(page);
     const rows = await s.shown(page, 'ScenarioLst');
     assert.equal(rows[rows.length - 1], SCENARIO);
+    // The new row joins the selected one (the multiple mode, where Save
+    // does not apply): a click on it selects it alone.
+    await page.click(`${s.sel('ScenarioLst')} > :last-child`);
+    await waitIdle(page);
+    const { selected } = await s.shownAsDump(page, 'ScenarioLst');
+    assert.deepEqual(selected, rows.map((_, i) => i === rows.length - 1));
     await page.click(s.sel('BtnSave'));
     await waitIdle(page);
     assert.ok((await storedScenarios(origin)).includes(SCENARIO), 'the scenario is not in the database');
@@ -142,7 +148,7 @@ test('a security added by quick search and a scenario saved, retrieved and delet
     await waitIdle(page);
     await page.click(s.sel('ComboScenario'));
     const entries = await page.$$eval('zemra-impact-analysis .zemra-popup-entry', (r) => r.map((e) => e.textContent));
-    assert.ok(entries.includes(SCENARIO), `the saved scenarios list ${JSON.stringify(entries)}`);
+    assert.equal(entries.filter((e) => e === SCENARIO).length, 1, `the saved scenarios list ${JSON.stringify(entries)}`);
     await page.keyboard.press('Escape');
     assert.equal(await s.shown(page, 'DescriptionFld'), SCENARIO);
     await page.click(s.sel('BtnDelScenario'));
@@ -157,6 +163,14 @@ test('a security added by quick search and a scenario saved, retrieved and delet
       message: `Are you sure you want to delete the selected scenario from database:'${SCENARIO}'?`,
     }]);
     assert.deepEqual(browser.errors, []);
+    // Every page the control asked answered without a fault.
+    const asked = service.output().split('\n').filter((l) => / \/pages\//.test(l));
+    const pagesAsked = asked.map((l) => / \/pages\/(\w+)/.exec(l)[1]);
+    for (const page of ['QuickSearch', 'InsertScenario', 'GetScenario', 'DelScenario']) {
+      assert.ok(pagesAsked.includes(page), `${page} was not asked:\n${asked.join('\n')}`);
+    }
+    assert.deepEqual(asked.filter((l) => !/ 200 \d+us$/.test(l)), []);
+    t.diagnostic(`pages asked: ${[...new Set(pagesAsked)].join(', ')}`);
     t.diagnostic(`page opened and valued in ${opened - started} ms, security added in ${added - opened} ms, ` +
       `scenario saved, retrieved and deleted in ${done - added} ms`);
   });
