@@ -3,7 +3,8 @@
 # then the unit tests once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then zemra-pages on a throwaway PostgreSQL
 # cluster with two instances behind nginx, then the web module and the
-# browser tests (headless Chromium against a page server on loopback).
+# browser tests (headless Chromium against a page server on loopback, and
+# against zemra-pages, built with everything else in the first step).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-native.sh
