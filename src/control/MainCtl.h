@@ -318,9 +318,7 @@ private:
     Portfolio portfolio_;
     Collection<CSecurity> m_SearchResults{"the search results"};
     std::unique_ptr<DlgAddSec> frmAddSec;
-    std::unique_ptr<DlgAddSec> retiredAddSec_;   // closed from its own event; destroyed with the next
     std::unique_ptr<DlgScenMatrix> frmScenMatrix;
-    std::unique_ptr<DlgScenMatrix> retiredScenMatrix_;   // as retiredAddSec_
 };
 
 }  // namespace zemra

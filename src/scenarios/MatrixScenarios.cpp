@@ -10,7 +10,8 @@ namespace zemra {
 
 void MainCtl::BtnScenMatrix_Click() {
     if (frmScenMatrix) frmScenMatrix->Window().Unload();
-    retiredScenMatrix_ = std::move(frmScenMatrix);
+    frmScenMatrix.reset();
+    released_.clear();
     frmScenMatrix = std::make_unique<DlgScenMatrix>(ui_);
     frmScenMatrix->AddScenarios = [this](const std::vector<std::string>& scenarios) {
         frmScenMatrix_AddScenarios(scenarios);
@@ -23,7 +24,7 @@ void MainCtl::BtnScenMatrix_Click() {
 void MainCtl::frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios) {
     // The dialog is still running its OK handler: it is released here and
     // destroyed when the next one takes its place.
-    retiredScenMatrix_ = std::move(frmScenMatrix);
+    ReleaseDialog(frmScenMatrix);
     for (const std::string& text : scenarios) {
         if (portfolio_.LastScenarioKey() == std::numeric_limits<int32_t>::max())
             throw std::runtime_error("Adding the scenario matrix: every scenario key has been handed out; the "

@@ -73,6 +73,7 @@ void MainCtl::ProcessSearchReply(const std::string& reply) {
         LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
         return;
     }
+    released_.clear();
     frmAddSec = std::make_unique<DlgAddSec>(ui_);
     frmAddSec->AddSecurity = [this](int16_t index) { frmAddSec_AddSecurity(index); };
     frmAddSec->UnLoadAddSec = [this] { frmAddSec_UnLoadAddSec(); };
@@ -121,14 +122,14 @@ void MainCtl::frmAddSec_UnLoadAddSec() {
     m_SearchResults.Clear();
     // The dialog is still running its Close handler: it is released here
     // and destroyed when the next dialog takes its place.
-    retiredAddSec_ = std::move(frmAddSec);
+    ReleaseDialog(frmAddSec);
 }
 
 void MainCtl::CloseAddSecDialog() {
     m_SearchResults.Clear();
     if (!frmAddSec) return;
     frmAddSec->Window().Unload();
-    retiredAddSec_ = std::move(frmAddSec);
+    ReleaseDialog(frmAddSec);
 }
 
 void MainCtl::RemoveBtn_Click() {
