@@ -8,6 +8,7 @@
 #include "Harness.h"
 #include "HostOptions.h"
 #include "HostSetup.h"
+#include "PageOrigin.h"
 #include "ScriptRunner.h"
 
 using namespace zemra;
@@ -65,6 +66,27 @@ TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {
     const auto state = Run("focus TxtScenario(4)\nkey TxtScenario(4) 9\nkey ComboTuner 9 1\nclick BtnUptTuner\ndump\n");
     EXPECT_EQ(state["forms"][0]["focus"], "TxtScenario(4)");
     EXPECT_NE(notes.str().find("line 4: 'click BtnUptTuner' did not reach"), std::string::npos) << notes.str();
+}
+
+TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
+    struct Case {
+        std::string properties, address, fetched;
+    };
+    const std::vector<Case> table = {
+        {"http://127.0.0.1:8080/properties.json", "/pages/ScenarioDetail?Secid=1", "http://127.0.0.1:8080/pages/ScenarioDetail?Secid=1"},
+        {"HTTPS://desk.example:443?x=/y", "/pages/QuickSearch", "HTTPS://desk.example:443/pages/QuickSearch"},
+        {"http://host#frag", "/a", "http://host/a"},
+        // Absolute addresses, protocol-relative ones and relative paths stand.
+        {"http://host/p.json", "http://other/pages/X", "http://other/pages/X"},
+        {"http://host/p.json", "//other/pages/X", "//other/pages/X"},
+        {"http://host/p.json", "pages/X", "pages/X"},
+        // Properties from a file give no origin.
+        {"samples/portfolio.json", "/pages/X", "/pages/X"},
+        {"http:///nohost", "/pages/X", "/pages/X"},
+        {"ftp://host/p.json", "/pages/X", "/pages/X"},
+    };
+    for (const auto& c : table)
+        EXPECT_EQ(ResolveAgainst(OriginOf(c.properties), c.address), c.fetched) << c.properties << " + " << c.address;
 }
 
 TEST(HostSetup, InputFilesAreCheckedWithClearMessages) {

@@ -1,5 +1,7 @@
 #include "http/HostPage.h"
 
+#include <nlohmann/json.hpp>
+
 #include "book/TextFields.h"
 #include "store/BookStore.h"
 #include "store/ScenarioStore.h"
@@ -85,6 +87,14 @@ std::string HostPageHtml(const HostProperties& properties) {
 </body>
 </html>
 )HTML";
+}
+
+std::string HostPropertiesJson(const HostProperties& properties) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& [name, value] : properties) object[name] = value;
+    // Texts that are not UTF-8 are replaced rather than refused: the page
+    // still answers, as the host page does.
+    return object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace zemra::pages
