@@ -27,7 +27,7 @@ quietly() { # log, what, command...
 sh scripts/setup-native.sh
 mkdir -p build
 quietly build/main-native.log "Building zemra-headless and zemra-pages" \
-  sh -c "sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build -j$jobs --target zemra-headless zemra-pages"
+  sh -c "sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON && cmake --build build -j$jobs --target zemra-headless zemra-pages"
 
 # The server pages: the demo host page, the control's files and the eight
 # pages, answering from the demo book (imported into build/zemra-pages.sqlite
@@ -71,7 +71,7 @@ echo
 sh scripts/setup-web.sh
 mkdir -p build-web
 quietly build-web/main-web.log "Building the control for the web" \
-  sh -c "ZEMRA_CMAKE='emcmake cmake' sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release && cmake --build build-web -j$jobs"
+  sh -c "ZEMRA_CMAKE='emcmake cmake' sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DZEMRA_UNITY=ON -DCMAKE_BUILD_TYPE=Release && cmake --build build-web -j$jobs"
 
 echo
 echo "The demo page: $address (open it in Chromium)"

@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-native.sh
 JOBS=2
-sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS"
 sh scripts/configure.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZEMRA_SANITIZE=ON
@@ -23,6 +23,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-sanitize --output-on-failure -j"$JOBS" -E '^engine\.(Greeks|ImpliedValues)$'
 sh scripts/test-pages-scale.sh
 sh scripts/setup-web.sh
-ZEMRA_CMAKE="emcmake cmake" sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release
+ZEMRA_CMAKE="emcmake cmake" sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DZEMRA_UNITY=ON -DCMAKE_BUILD_TYPE=Release
 cmake --build build-web -j"$JOBS"
 (cd web && npm test)
