@@ -22,6 +22,7 @@ namespace {
 
 const char* const kDetailPage = "http://pages.bench/ScenarioDetail.asp";
 const char* const kCarryPage = "http://pages.bench/CarryCalc.asp";
+const char* const kCapitalPage = "http://pages.bench/CapitalCalc.asp";
 
 // A host that answers every page from replies prepared beforehand.
 class CannedHost : public HostSeam {
@@ -32,9 +33,10 @@ public:
     FetchResult Fetch(const std::string& address) override {
         ++requests;
         const auto at = address.find("Secid=");
-        if (at == std::string::npos) return FetchResult{true, "0", ""};
+        const bool isDetail = address.rfind(kDetailPage, 0) == 0;
+        if (at == std::string::npos || (!isDetail && address.rfind(kCarryPage, 0) != 0))
+            return FetchResult{true, "0", ""};  // the capital page: one number
         const long id = std::strtol(address.c_str() + at + 6, nullptr, 10);
-        const bool isDetail = address.compare(0, std::string(kDetailPage).size(), kDetailPage) == 0;
         const auto& replies = isDetail ? detail : carry;
         const auto it = replies.find(id);
         if (it == replies.end()) return FetchResult{false, "", "no canned reply for " + address};
@@ -125,6 +127,7 @@ void BM_Update(benchmark::State& state) {
     bag.Write("ScenarioString", scenarioTexts);
     bag.Write("ScenarioDetailPath", kDetailPage);
     bag.Write("CarryCalcPath", kCarryPage);
+    bag.Write("CapitalCalcPath", kCapitalPage);
     MainCtl ctl(host);
     ctl.ReadProperties(bag);
     ctl.ProcessInitData();  // loads the portfolio and runs the first Update

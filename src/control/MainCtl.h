@@ -194,6 +194,9 @@ private:
     void CmdDebug_Click();
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
+    // Room for one security's valuations while its replies are read, kept
+    // from security to security.
+    std::vector<CValuation> stagedValuations_;
     void CalculateImpacts();
 
     // ---- server/: carry and the Rates dialog.

@@ -1,7 +1,10 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "records/Indexes.h"
 #include "toolkit/Locale.h"
@@ -45,10 +48,15 @@ public:
     // Fills the 31 valuation slots from one reply piece and the carry from
     // its carry piece. A 32nd number throws RecordError (slots 0..30 already
     // filled, carry not read).
-    void CreateValuation(const std::string& ValuationStr, const std::string& carrystr, const Locale& locale);
-    void CreateCarry(const std::string& carrystr, const Locale& locale);
+    void CreateValuation(std::string_view ValuationStr, std::string_view carrystr, const Locale& locale);
+    // The same without throwing, for the impact run's hot path: the 0-based
+    // field of the 32nd number (slots 0..30 filled, carry not read), or
+    // nothing when the piece fits and the carry has been read too.
+    std::optional<std::size_t> ReadValuation(std::string_view ValuationStr, std::string_view carrystr,
+                                             const Locale& locale) noexcept;
+    void CreateCarry(std::string_view carrystr, const Locale& locale) noexcept;
     // The number the text reads as, or 0.
-    static double retNumber(const std::string& str, const Locale& locale);
+    static double retNumber(std::string_view str, const Locale& locale) noexcept;
 
 private:
     static double Slot(const Pair& p, int i, const char* name);

@@ -69,13 +69,14 @@ void MainCtl::UpdateBtn_Click() {
 // whose replies cannot be applied keeps all its previous values.
 void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply) {
     const ValuationRow& row = portfolio_.Valuations().Item(position);
-    std::vector<CValuation> staged = StageValuations(portfolio_.Securities().Item(position), portfolio_.Scenarios(),
-                                                     row, detailReply, carryReply);
+    std::vector<CValuation>& staged = stagedValuations_;
+    StageValuations(portfolio_.Securities().Item(position), portfolio_.Scenarios(), row, detailReply, carryReply,
+                    staged);
     // Each valuation in turn writes its carry to LbCarry; the last one with
     // a carry option that chooses a carry is what the label shows afterwards.
     int carryShown = 0;
     for (int j = 1; j <= row.Count(); ++j) {
-        row.Item(j) = std::move(staged[static_cast<std::size_t>(j - 1)]);
+        row.Item(j) = staged[static_cast<std::size_t>(j - 1)];
         if (ChosenCarry(row.Item(j))) carryShown = j;
     }
     if (carryShown > 0) ShowCarryLabel(row.Item(carryShown));
