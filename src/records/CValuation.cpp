@@ -7,35 +7,7 @@ namespace zemra {
 
 int16_t CValuation::Gettuner() const { return TunerAs16Bits(m_tuner, "Valuation"); }
 
-double CValuation::Getvaluation(int index) const {
-    if (index < 0 || index >= kValuationSlots) throw IndexError("Valuation", index, kValuationSlots - 1);
-    return m_valuation[static_cast<std::size_t>(index)];
-}
-
-void CValuation::Setvaluation(int index, double v) {
-    if (index < 0 || index >= kValuationSlots) throw IndexError("Valuation", index, kValuationSlots - 1);
-    m_valuation[static_cast<std::size_t>(index)] = v;
-}
-
-double CValuation::GetCarry(int index) const {
-    if (index < 0 || index >= kCarrySlots) throw IndexError("Carry", index, kCarrySlots - 1);
-    return m_Carry[static_cast<std::size_t>(index)];
-}
-
-void CValuation::SetCarry(int index, double v) {
-    if (index < 0 || index >= kCarrySlots) throw IndexError("Carry", index, kCarrySlots - 1);
-    m_Carry[static_cast<std::size_t>(index)] = v;
-}
-
-double CValuation::Slot(const Pair& p, int i, const char* name) {
-    if (i < 0 || i > 1) throw IndexError(name, i, 1);
-    return p[static_cast<std::size_t>(i)];
-}
-
-double& CValuation::Slot(Pair& p, int i, const char* name) {
-    if (i < 0 || i > 1) throw IndexError(name, i, 1);
-    return p[static_cast<std::size_t>(i)];
-}
+void CValuation::ThrowIndexError(const char* name, int index, int last) { throw IndexError(name, index, last); }
 
 namespace {
 

@@ -17,7 +17,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool StartsAt(std::string_view s, std::size_t i, std::string_view part) {
-    return !part.empty() && s.substr(i, part.size()) == part;
+    return !part.empty() && i < s.size() && s[i] == part[0] && s.substr(i, part.size()) == part;
 }
 
 // Spaces a locale may group digits with: the plain, the non-breaking and the
@@ -37,6 +37,8 @@ std::size_t GroupSeparatorAt(std::string_view s, std::size_t i, const Locale& lo
     const std::string_view group = locale.groupSeparator;
     if (group.empty() || (group.size() == 1 && group[0] == locale.decimalSeparator)) return 0;
     if (StartsAt(s, i, group)) return group.size();
+    // Each group space starts with one of these bytes.
+    if (s[i] != ' ' && s[i] != '\xC2' && s[i] != '\xE2') return 0;
     if (IsGroupSpace(group)) {
         for (const std::string_view space : kGroupSpaces) {
             if (StartsAt(s, i, space)) return space.size();
@@ -146,9 +148,48 @@ void FifteenDigits(double magnitude, std::string& digits, int& exponent) {
     exponent = std::atoi(e + 1);
 }
 
+// The usual form of a reply's numbers, read in one pass: an optional "+" or
+// "-", digits with at most one decimal sign among them and nothing else, at
+// most 15 digits in all, of which at most 22 after the decimal sign: the
+// digits are exact as a double and so is the power of ten they are divided
+// by, so the one division rounds correctly. Anything else (blanks, group
+// separators, an exponent, the locale's own minus sign, more digits) is
+// left to ReadDecimal, which reads every form and gives the same value for
+// this one.
+bool ReadPlainDecimal(std::string_view s, char decimal, double& value) noexcept {
+    constexpr int kExactDigits = 15;  // 10^15 - 1 < 2^53
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t whole = 0;
+    int digits = 0;
+    int fraction = 0;
+    while (p != end && IsDigit(*p) && digits < kExactDigits) {
+        whole = whole * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        ++digits;
+    }
+    if (p != end && *p == decimal) {
+        ++p;
+        while (p != end && IsDigit(*p) && digits < kExactDigits) {
+            whole = whole * 10 + static_cast<std::uint64_t>(*p++ - '0');
+            ++digits;
+            ++fraction;
+        }
+    }
+    if (p != end || digits == 0) return false;
+    const double magnitude = static_cast<double>(whole) / ExactPowerOfTen(fraction);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view text, const Locale& locale) noexcept {
+    if (double value = 0; ReadPlainDecimal(text, locale.decimalSeparator, value)) return value;
     DecimalNumber number;
     if (!ReadDecimal(text, locale, number)) return std::nullopt;
     return ToDouble(number);
