@@ -279,6 +279,9 @@ private:
     void ComboTuner_Click();
     void TxtTunerVal_GotFocus();
     void ApplyTunerToScenario(int32_t tuner, double tunerValue, int position);
+    // The same without redrawing the valuation panel, for work on many
+    // scenarios that redraws once.
+    void SetScenarioTuner(int32_t tuner, double tunerValue, int position);
     void UpdateSelectedScenariosTuner();
     void UpdateSelectedScenariosTunerValue();
     void BtnUptTuner_Click();
