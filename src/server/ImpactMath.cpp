@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "records/CarryOption.h"
-#include "records/RecordError.h"
 #include "records/SecurityType.h"
 #include "server/PageContract.h"
 #include "toolkit/NumberText.h"
