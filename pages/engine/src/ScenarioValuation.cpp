@@ -10,6 +10,7 @@
 #include <map>
 #include <functional>
 #include <tuple>
+#include <utility>
 
 #include "ConvertibleModel.h"
 #include "FigureTools.h"
@@ -30,9 +31,6 @@ constexpr std::array<double, 11> kSpreadTableNodes{0.0, 0.25, 0.5, 0.75, 1.0, 1.
 // Spread nodes (decimal) when the scenario's spread is too small to scale.
 constexpr std::array<double, 7> kAbsoluteSpreadNodes{0.0, 0.0025, 0.005, 0.01, 0.02, 0.04, 0.08};
 constexpr double kSmallSpread = 0.001;
-// Widest gap between two table nodes around an implied value, as a share of
-// the larger of the scenario's own value and the nodes' lower end.
-constexpr double kTableSpacing = 0.16;
 // Two cubics through neighbouring sets of four nodes must agree on an
 // implied value within this much price (points), else the bracket is
 // halved, at most kMaxTableRefinements times.
@@ -92,6 +90,31 @@ class StateSolves {
     auto it = cache_.find(key);
     if (it == cache_.end()) it = cache_.emplace(key, model_.Solve(state, conversion, horizons_)).first;
     return it->second;
+  }
+
+  // Solves the states FillModelFigures reads (fair value, bond floor and
+  // the Greeks' bumps) on `threads` threads at once.
+  void SolveFiguresStates(int threads) {
+    std::vector<std::pair<ModelState, bool>> wanted{{state_, true}, {state_, false}};
+    for (int sign : {1, -1}) {
+      ModelState rate = state_, vol = state_, spread = state_;
+      rate.rateShift += sign * kRateBump;
+      vol.volatility += sign * kVolBump;
+      spread.spread += sign * kSpreadBump;
+      wanted.push_back({rate, true});
+      if (sign > 0 || state_.volatility > kVolBump) wanted.push_back({vol, true});
+      if (sign > 0 || state_.spread >= kSpreadBump) wanted.push_back({spread, true});
+    }
+    std::vector<std::vector<std::vector<double>>> slices(wanted.size());
+    std::vector<std::function<void()>> tasks;
+    for (std::size_t k = 0; k < wanted.size(); ++k)
+      tasks.push_back([&, k] { slices[k] = model_.Solve(wanted[k].first, wanted[k].second, horizons_); });
+    RunTasks(tasks, threads);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+      const ModelState& state = wanted[k].first;
+      cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
+                     std::move(slices[k]));
+    }
   }
 
   double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
@@ -169,24 +192,7 @@ class StateSolves {
       bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
     if (!bracketed) return false;
 
-    // Halve the bracket while it is wider than the table's spacing there.
-    const double spacing = kTableSpacing * std::max(own, volatility ? kMinImpliedVol : kSmallSpread);
     double fLow = price(low) - target;
-    while (high - low > std::max(spacing, kTableSpacing * low)) {
-      const double mid = 0.5 * (low + high);
-      xs.insert(std::upper_bound(xs.begin(), xs.end(), mid), mid);
-      const double fMid = price(mid) - target;
-      if (fMid == 0) {
-        result = mid;
-        return true;
-      }
-      if ((fMid > 0) == (fLow > 0)) {
-        low = mid;
-        fLow = fMid;
-      } else {
-        high = mid;
-      }
-    }
     // Interpolate on the four nodes around the bracketing pair; where the
     // four nodes one further along give a root whose price differs by more
     // than kTableTolerance, the bracket is halved again.
@@ -306,6 +312,7 @@ Today ValueToday(const ValuationInput& input, const ConvertibleModel& model, int
   const ModelState state = BaseState(input);
   const double spot = input.market.stockPrice;
   StateSolves solves(model, state, {0.0});
+  if (threads > 1) solves.SolveFiguresStates(threads);
   column[kStockPrice] = spot;
   solves.FillModelFigures(0, spot, column);
   const bool haveMarket = input.marketPricePct > 0;
@@ -344,8 +351,10 @@ void ValueMatured(const ConvertibleModel& model, double stock, double* column) {
   column[kDelta] = payoff > column[kBondFloor] ? 100.0 : 0.0;
 }
 
+// threads: how many threads the group's own solves may use (the groups
+// themselves run side by side when there are enough of them).
 void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, const Today& today, const Group& group,
-                std::span<const ScenarioShift> scenarios, std::vector<ScenarioFigures>& result) {
+                std::span<const ScenarioShift> scenarios, int threads, std::vector<ScenarioFigures>& result) {
   const double maturity = model.Schedule().Maturity();
   std::vector<double> horizons;
   for (std::size_t j : group.members) {
@@ -355,6 +364,7 @@ void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, cons
   std::sort(horizons.begin(), horizons.end());
   horizons.erase(std::unique(horizons.begin(), horizons.end()), horizons.end());
   StateSolves solves(model, group.state, horizons);
+  if (threads > 1) solves.SolveFiguresStates(threads);
 
   for (std::size_t j : group.members) {
     const ScenarioShift& shift = scenarios[j];
@@ -428,10 +438,14 @@ std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input, std::sp
     g.state = ScenarioState(input, s);
     g.members.push_back(j);
   }
+  // Groups run side by side; with fewer groups than threads, the threads
+  // left over go to each group's own solves.
+  const int groupCount = static_cast<int>(groups.size());
+  const int inner = std::max(1, options.threads / std::max(groupCount, 1));
   std::vector<std::function<void()>> tasks;
   for (const auto& entry : groups) {
     const Group* group = &entry.second;
-    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, result); });
+    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, inner, result); });
   }
   RunTasks(tasks, options.threads);
   return result;
