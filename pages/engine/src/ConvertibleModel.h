@@ -54,6 +54,7 @@ class ConvertibleModel {
 
   void BuildStockGrid();
   std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
+  std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
   bool ConversionAllowed(double t) const;
   // binding: after a time step, the nodes it held at a bound (they alone
   // move the cash part); null at other times.
