@@ -203,9 +203,13 @@ class StateSolves {
       const std::size_t first = at > 0 ? at - 1 : 0;
       double root = linear, other = linear;
       const bool cubic = InvertOn(xs, at, first, price, target, root);
-      // The other set of four: one node further up, else one further down;
-      // at the lowest node, where there is none, the straight line.
-      const std::size_t shifted = first + 4 < xs.size() ? first + 1 : (first >= 1 ? first - 1 : first);
+      // The other set of four: one node further up or down, whichever adds
+      // the node nearer the bracket; at the ends, where there is none, the
+      // straight line.
+      const bool canUp = first + 4 < xs.size();
+      const bool canDown = first >= 1;
+      const bool goUp = canUp && (!canDown || xs[first + 4] - high < low - xs[first - 1]);
+      const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
       if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
       const double slope = (fHigh - fLow) / (high - low);
       if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= kTableTolerance)) {
