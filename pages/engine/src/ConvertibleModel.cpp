@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "BondSchedule.h"
 #include "Tridiagonal.h"
 
 namespace zemra::engine {
 
 namespace {
 
-constexpr double kTimeTolerance = 1e-9;
 // Width (years) of the blocks of time over which the rate of the time
 // steps is the curve's average forward.
 constexpr double kRateBlock = 1.0 / 12.0;

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <utility>
 
+#include "BondSchedule.h"
 #include "ConvertibleModel.h"
 #include "FigureTools.h"
 #include "InputChecks.h"
@@ -22,7 +23,6 @@ namespace zemra::engine {
 
 namespace {
 
-constexpr double kTimeTolerance = 1e-9;
 // Volatility and spread nodes, as multiples of the scenario's value, of the
 // tables from which scenario implied values are read; the solves of the
 // vega and spread Greeks join them.

@@ -1,10 +1,9 @@
 #include "http/HostPage.h"
 
-#include <nlohmann/json.hpp>
-
 #include "book/TextFields.h"
 #include "store/BookStore.h"
 #include "store/ScenarioStore.h"
+#include "toolkit/JsonValue.h"
 
 namespace zemra::pages {
 
@@ -90,11 +89,9 @@ std::string HostPageHtml(const HostProperties& properties) {
 }
 
 std::string HostPropertiesJson(const HostProperties& properties) {
-    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    JsonValue object = JsonValue::Object();
     for (const auto& [name, value] : properties) object[name] = value;
-    // Texts that are not UTF-8 are replaced rather than refused: the page
-    // still answers, as the host page does.
-    return object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return object.WritePretty() + "\n";
 }
 
 }  // namespace zemra::pages
