@@ -23,12 +23,9 @@ constexpr double kConcentration = 0.25;
 // The grid reaches five standard deviations of this volatility above the
 // larger of today's stock price and the conversion price (3 to 10 times it).
 constexpr double kGridVolatility = 0.6;
-// Penalty weight and iteration limit of the implicit conversion and call
-// constraints.
-constexpr double kPenalty = 1e8;
-constexpr int kMaxPenaltyIterations = 8;
-// The penalty leaves a bound value off by up to about 1e-8 either way: a
-// constraint counts as binding within this distance (points).
+// Iteration limit of the implicit conversion and call constraints.
+constexpr int kMaxConstraintIterations = 8;
+// A constraint counts as binding within this distance (points).
 constexpr double kBindingTolerance = 1e-6;
 // How a node stands to the continuous constraints after a time step.
 constexpr char kFree = 0;
@@ -384,7 +381,7 @@ class ConvertibleModel::Stepper {
         cashLater_ = cash;
         valueLater_ = value;
         active_.resize(n, kFree);
-        for (int round = 0; round < kMaxPenaltyIterations; ++round) {
+        for (int round = 0; round < kMaxConstraintIterations; ++round) {
           heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
           cash = cashLater_;
           value = valueLater_;
@@ -462,39 +459,48 @@ class ConvertibleModel::Stepper {
       diag_[i] = 1 - theta * dt * b;
       upper_[i] = -theta * dt * c;
     }
-    if (held) {
-      for (std::size_t i = 0; i < n; ++i) {
-        if ((*held)[i] == kFree) continue;
-        lower_[i] = upper_[i] = 0;
-        diag_[i] = 1;
-        rhs_[i] = (*held)[i] == kBelowFloor ? 0.0 : capCash_[i];
-      }
-    }
     TridiagonalSystem& system = &v == cashTarget_ ? cashSystem_ : valueSystem_;
-    if (constrained)
-      SolveWithPenalty(v, system);
-    else
+    if (held) {
+      heldValue_.resize(n);
+      for (std::size_t i = 0; i < n; ++i) heldValue_[i] = (*held)[i] == kAboveCap ? capCash_[i] : 0.0;
+      system.SolveFixed(lower_, diag_, upper_, rhs_, *held, heldValue_, v);
+    } else if (constrained) {
+      SolveConstrained(v, system);
+    } else {
       system.Solve(lower_, diag_, upper_, rhs_, v);
+    }
   }
 
-  // The conversion floor and the call cap hold at the new time level: a
-  // penalty on the nodes that break them, repeated until the set of those
-  // nodes settles (it starts from the previous step's set).
-  void SolveWithPenalty(std::vector<double>& v, TridiagonalSystem& system) {
+  // The conversion floor and the call cap hold at the new time level: the
+  // nodes that break them are held at the bound, repeated until the set of
+  // those nodes settles (it starts from the previous step's set). A held
+  // node is let go where its own equation would leave the bound on the
+  // allowed side (the limit of a penalty on it).
+  void SolveConstrained(std::vector<double>& v, TridiagonalSystem& system) {
     const std::size_t n = v.size();
     active_.resize(n, kFree);
-    for (int iteration = 0; iteration < kMaxPenaltyIterations; ++iteration) {
-      penaltyDiag_ = diag_;
-      penaltyRhs_ = rhs_;
-      for (std::size_t i = 0; i < n; ++i) {
-        if (active_[i] == kFree) continue;
-        penaltyDiag_[i] += kPenalty;
-        penaltyRhs_[i] += kPenalty * (active_[i] == kBelowFloor ? floor_[i] : cap_[i]);
-      }
-      system.Solve(lower_, penaltyDiag_, upper_, penaltyRhs_, v);
+    heldValue_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (active_[i] == kBelowFloor && std::isinf(floor_[i])) active_[i] = kFree;
+      if (active_[i] == kAboveCap && std::isinf(cap_[i])) active_[i] = kFree;
+    }
+    for (int iteration = 0; iteration < kMaxConstraintIterations; ++iteration) {
+      for (std::size_t i = 0; i < n; ++i)
+        heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
+      system.SolveFixed(lower_, diag_, upper_, rhs_, active_, heldValue_, v);
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
-        const char kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+        char kind = kFree;
+        if (active_[i] == kFree) {
+          kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+        } else {
+          // The row's equation at the held value less its right-hand side:
+          // positive where the free equation would go below the held value.
+          const double excess = diag_[i] * v[i] + (i > 0 ? lower_[i] * v[i - 1] : 0.0) +
+                                (i + 1 < n ? upper_[i] * v[i + 1] : 0.0) - rhs_[i];
+          if (active_[i] == kBelowFloor) kind = excess > 0 ? kBelowFloor : kFree;
+          else kind = excess < 0 ? kAboveCap : kFree;
+        }
         if (kind != active_[i]) {
           active_[i] = kind;
           settled = false;
@@ -509,7 +515,7 @@ class ConvertibleModel::Stepper {
   bool conversion_;
   std::vector<std::array<double, 3>> d1_, d2_;
   std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
-  std::vector<double> floor_, cap_, capCash_, penaltyDiag_, penaltyRhs_;
+  std::vector<double> floor_, cap_, capCash_, heldValue_;
   std::vector<char> active_, heldCash_;
   std::vector<double> cashLater_, valueLater_;
   bool constrained_ = false;

@@ -15,6 +15,15 @@ class TridiagonalSystem {
   void Solve(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper,
              const std::vector<double>& rhs, std::vector<double>& x);
 
+  // The same system with the rows where fixed[i] != 0 replaced by
+  // x[i] = value[i]. Rows below the first fixed one keep the factorization
+  // of the whole matrix (the elimination runs from the first row up), so a
+  // changing set of fixed rows near the top of the grid costs no new
+  // factorization; free stretches above a fixed row are eliminated afresh.
+  void SolveFixed(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper,
+                  const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
+                  std::vector<double>& x);
+
  private:
   // Factors the matrix again from the first row where it differs from the
   // kept one, so that the kept factorization is that of this matrix.
@@ -24,6 +33,7 @@ class TridiagonalSystem {
   std::vector<double> lower_, diag_, upper_;
   std::vector<double> sweep_;    // upper[i] / pivot[i]
   std::vector<double> inverse_;  // 1 / pivot[i]
+  std::vector<double> stretchSweep_;  // the factorization of a free stretch above a fixed row
 };
 
 }  // namespace zemra::engine
