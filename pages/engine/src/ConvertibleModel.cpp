@@ -1,6 +1,7 @@
 #include "ConvertibleModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +32,9 @@ constexpr double kBindingTolerance = 1e-6;
 constexpr char kFree = 0;
 constexpr char kBelowFloor = 1;  // held at the conversion floor
 constexpr char kAboveCap = 2;    // held at the call cap
+// The rate key of a step whose rates change from node to node with the
+// values (never equal to another key, so its matrix is always built).
+constexpr double kVaryingRate = std::numeric_limits<double>::quiet_NaN();
 
 bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
 
@@ -355,7 +359,7 @@ class ConvertibleModel::Stepper {
         rate_[i] = r + hazard_[i];
         source_[i] = hazard_[i] * choice.bondRecoveryPct;
       }
-      Solve(drift, theta, dt, value, &source_, &source_, constrained_);
+      Solve(drift, theta, dt, r, value, &source_, &source_, constrained_);
       return;
     }
     // Without conversion the Tsiveriotis-Fernandes split has no equity part:
@@ -366,7 +370,7 @@ class ConvertibleModel::Stepper {
     switch (scheme) {
       case DiscountingScheme::Risky:
         std::fill(rate_.begin(), rate_.end(), r + s);
-        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_);
         break;
       case DiscountingScheme::BondPlusOption: {
         // Cash part at r + s; the total at r less s times the cash part.
@@ -387,10 +391,10 @@ class ConvertibleModel::Stepper {
           value = valueLater_;
           std::fill(rate_.begin(), rate_.end(), r + s);
           cashTarget_ = &cash;
-          Solve(drift, theta, dt, cash, nullptr, nullptr, false, &heldCash_);
+          Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
           for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
           std::fill(rate_.begin(), rate_.end(), r);
-          Solve(drift, theta, dt, value, &source_, &sourceLater_, constrained_);
+          Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_);
           if (!constrained_ || active_ == heldCash_) break;
         }
         break;
@@ -408,7 +412,7 @@ class ConvertibleModel::Stepper {
             p = 1;
           rate_[i] = r + s * (1.0 - std::clamp(p, 0.0, 1.0));
         }
-        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
         break;
       }
     }
@@ -444,30 +448,44 @@ class ConvertibleModel::Stepper {
 
   // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
   // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
+  // rateKey: what rate_ follows from (kVaryingRate when it changes from
+  // step to step); with the same drift, theta and dt the matrix is the
+  // kept one.
   // held: for the cash part, the nodes held at a bound (their rows become
   // the bound's cash).
-  void Solve(double drift, double theta, double dt, std::vector<double>& v, const std::vector<double>* fEarlier,
-             const std::vector<double>* fLater, bool constrained, const std::vector<char>* held = nullptr) {
+  void Solve(double drift, double theta, double dt, double rateKey, std::vector<double>& v,
+             const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
+             const std::vector<char>* held = nullptr) {
     const std::size_t n = v.size();
     if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
+    const bool cashPart = &v == cashTarget_;
+    TridiagonalSystem& system = cashPart ? cashSystem_ : valueSystem_;
+    const std::array<double, 4> key{drift, theta, dt, rateKey};
+    std::array<double, 4>& keptKey = cashPart ? cashKey_ : valueKey_;
+    if (key != keptKey) {
+      for (std::size_t i = 0; i < n; ++i) {
+        const double b = opDiag_[i] - rate_[i];
+        lower_[i] = -theta * dt * opLower_[i];
+        diag_[i] = 1 - theta * dt * b;
+        upper_[i] = -theta * dt * opUpper_[i];
+      }
+      system.SetMatrix(lower_, diag_, upper_);
+      keptKey = key;
+    }
     for (std::size_t i = 0; i < n; ++i) {
       const double a = opLower_[i], b = opDiag_[i] - rate_[i], c = opUpper_[i];
       double explicitPart = v[i] + (1 - theta) * dt * (b * v[i] + (i > 0 ? a * v[i - 1] : 0.0) + (i + 1 < n ? c * v[i + 1] : 0.0));
       if (fEarlier) explicitPart += dt * (theta * (*fEarlier)[i] + (1 - theta) * (*fLater)[i]);
       rhs_[i] = explicitPart;
-      lower_[i] = -theta * dt * a;
-      diag_[i] = 1 - theta * dt * b;
-      upper_[i] = -theta * dt * c;
     }
-    TridiagonalSystem& system = &v == cashTarget_ ? cashSystem_ : valueSystem_;
     if (held) {
       heldValue_.resize(n);
       for (std::size_t i = 0; i < n; ++i) heldValue_[i] = (*held)[i] == kAboveCap ? capCash_[i] : 0.0;
-      system.SolveFixed(lower_, diag_, upper_, rhs_, *held, heldValue_, v);
+      system.SolveFixed(rhs_, *held, heldValue_, v);
     } else if (constrained) {
       SolveConstrained(v, system);
     } else {
-      system.Solve(lower_, diag_, upper_, rhs_, v);
+      system.Solve(rhs_, v);
     }
   }
 
@@ -487,7 +505,7 @@ class ConvertibleModel::Stepper {
     for (int iteration = 0; iteration < kMaxConstraintIterations; ++iteration) {
       for (std::size_t i = 0; i < n; ++i)
         heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
-      system.SolveFixed(lower_, diag_, upper_, rhs_, active_, heldValue_, v);
+      system.SolveFixed(rhs_, active_, heldValue_, v);
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
         char kind = kFree;
@@ -496,8 +514,8 @@ class ConvertibleModel::Stepper {
         } else {
           // The row's equation at the held value less its right-hand side:
           // positive where the free equation would go below the held value.
-          const double excess = diag_[i] * v[i] + (i > 0 ? lower_[i] * v[i - 1] : 0.0) +
-                                (i + 1 < n ? upper_[i] * v[i + 1] : 0.0) - rhs_[i];
+          const double excess = system.Diag()[i] * v[i] + (i > 0 ? system.Lower()[i] * v[i - 1] : 0.0) +
+                                (i + 1 < n ? system.Upper()[i] * v[i + 1] : 0.0) - rhs_[i];
           if (active_[i] == kBelowFloor) kind = excess > 0 ? kBelowFloor : kFree;
           else kind = excess < 0 ? kAboveCap : kFree;
         }
@@ -526,6 +544,8 @@ class ConvertibleModel::Stepper {
   // of its own beside the value's.
   const std::vector<double>* cashTarget_ = nullptr;
   TridiagonalSystem valueSystem_, cashSystem_;
+  static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
+  std::array<double, 4> valueKey_{kNoKey, kNoKey, kNoKey, kNoKey}, cashKey_{kNoKey, kNoKey, kNoKey, kNoKey};
 };
 
 // The interest rate of each time step: the curve's average forward over a

@@ -4,7 +4,7 @@
 
 namespace zemra::engine {
 
-void TridiagonalSystem::Refactor(const std::vector<double>& lower, const std::vector<double>& diag,
+void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag,
                                  const std::vector<double>& upper) {
   const std::size_t n = diag.size();
   std::size_t from = 0;
@@ -28,34 +28,25 @@ void TridiagonalSystem::Refactor(const std::vector<double>& lower, const std::ve
   }
 }
 
-void TridiagonalSystem::Eliminate(const std::vector<double>& lower, const std::vector<double>& rhs,
-                                  std::vector<double>& x) const {
+void TridiagonalSystem::Solve(const std::vector<double>& rhs, std::vector<double>& x) const {
   const std::size_t n = rhs.size();
   x.resize(n);
   x[0] = rhs[0] * inverse_[0];
-  for (std::size_t i = 1; i < n; ++i) x[i] = (rhs[i] - lower[i] * x[i - 1]) * inverse_[i];
-}
-
-void TridiagonalSystem::Solve(const std::vector<double>& lower, const std::vector<double>& diag,
-                              const std::vector<double>& upper, const std::vector<double>& rhs,
-                              std::vector<double>& x) {
-  Refactor(lower, diag, upper);
-  Eliminate(lower, rhs, x);
-  const std::size_t n = diag.size();
+  for (std::size_t i = 1; i < n; ++i) x[i] = (rhs[i] - lower_[i] * x[i - 1]) * inverse_[i];
   for (std::size_t i = n - 1; i-- > 0;) x[i] -= sweep_[i] * x[i + 1];
 }
 
-void TridiagonalSystem::SolveFixed(const std::vector<double>& lower, const std::vector<double>& diag,
-                                   const std::vector<double>& upper, const std::vector<double>& rhs,
-                                   const std::vector<char>& fixed, const std::vector<double>& value,
-                                   std::vector<double>& x) {
-  const std::size_t n = diag.size();
+void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed,
+                                   const std::vector<double>& value, std::vector<double>& x) {
+  const std::size_t n = diag_.size();
+  const std::vector<double>& lower = lower_;
+  const std::vector<double>& diag = diag_;
+  const std::vector<double>& upper = upper_;
   const std::size_t first = static_cast<std::size_t>(std::find_if(fixed.begin(), fixed.end(), [](char f) { return f != 0; }) - fixed.begin());
   if (first >= n) {
-    Solve(lower, diag, upper, rhs, x);
+    Solve(rhs, x);
     return;
   }
-  Refactor(lower, diag, upper);
   x.resize(n);
   // Rows below the first fixed one: the kept factorization, the fixed value
   // moved to the right-hand side of the last of them.
