@@ -46,6 +46,7 @@ struct ConvertibleModel::TimeNode {
   bool coupon = false;
   double dividend = 0;     // cash dividend going ex on this date
   int horizon = -1;        // index of the horizon that ends here, if any
+  double step = 0;         // length of the step to the next node, the same for every step between two marks
   bool mark = false;       // a date of the contract, a horizon, today or maturity (not a plain step)
 };
 
@@ -148,10 +149,14 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
   const double maxStep = std::min(1.0 / std::max(grid.timeStepsPerYear, 1), maturity / std::max(grid.minTimeSteps, 1));
   std::vector<TimeNode> nodes;
   for (std::size_t i = 0; i + 1 < marks.size(); ++i) {
-    nodes.push_back(marks[i]);
     const double span = marks[i + 1].time - marks[i].time;
     const int steps = std::max(1, static_cast<int>(std::ceil(span / maxStep - 1e-9)));
-    for (int k = 1; k < steps; ++k) nodes.push_back({marks[i].time + span * k / steps});
+    nodes.push_back(marks[i]);
+    nodes.back().step = span / steps;
+    for (int k = 1; k < steps; ++k) {
+      nodes.push_back({marks[i].time + span * k / steps});
+      nodes.back().step = span / steps;
+    }
   }
   nodes.push_back(marks.back());
   return nodes;
@@ -322,30 +327,31 @@ class ConvertibleModel::Stepper {
   // when it held none.
   const std::vector<char>* Binding() const { return constrained_ ? &active_ : nullptr; }
 
-  // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from t1 back to t0.
+  // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from
+  // t0 + dt back to t0. dt is the same for every step between two marks
+  // (not the difference of the nodes' times, which varies in its last
+  // digits), so that those steps keep one matrix.
   // rate: the step's interest rate (the curve's average forward over its
   // block of steps, without the scenario's shift).
-  void Step(double t0, double t1, double rate, bool implicit, std::vector<double>& value,
+  void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value,
             std::vector<double>& cash) {
     stepRate_ = rate;
     if (implicit) {
-      const double mid = 0.5 * (t0 + t1);
-      Advance(mid, t1, 1.0, value, cash);
-      Advance(t0, mid, 1.0, value, cash);
+      Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
+      Advance(t0, 0.5 * dt, 1.0, value, cash);
     } else {
-      Advance(t0, t1, 0.5, value, cash);
+      Advance(t0, dt, 0.5, value, cash);
     }
   }
 
  private:
   enum class Equation { Total, Cash };
 
-  void Advance(double t0, double t1, double theta, std::vector<double>& value, std::vector<double>& cash) {
+  void Advance(double t0, double dt, double theta, std::vector<double>& value, std::vector<double>& cash) {
     const ModelChoice& choice = model_.input_.model;
     const MarketData& market = model_.input_.market;
-    const double dt = t1 - t0;
     const double r = stepRate_;
-    const double mid = 0.5 * (t0 + t1);
+    const double mid = t0 + 0.5 * dt;
     const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
                               (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
     const double q = yieldApplies ? market.dividendYieldPct / 100.0 : 0.0;
@@ -598,7 +604,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   bool rannacher = true;
   for (std::size_t k = nodes.size() - 1; k-- > 0;) {
     const TimeNode& node = nodes[k];
-    stepper.Step(node.time, nodes[k + 1].time, rates[k], rannacher, value, cash);
+    stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
     rannacher = false;
     ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
     if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
