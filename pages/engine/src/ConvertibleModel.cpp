@@ -359,6 +359,7 @@ class ConvertibleModel::Stepper {
     const double s = state_.spread;
     const std::size_t n = value.size();
     constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCash_);
+    if (constrained_) ReleaseUnbounded();
 
     if (choice.bankruptcy) {
       for (std::size_t i = 0; i < n; ++i) {
@@ -390,8 +391,10 @@ class ConvertibleModel::Stepper {
         for (std::size_t i = 0; i < n; ++i) sourceLater_[i] = -s * cash[i];
         cashLater_ = cash;
         valueLater_ = value;
-        active_.resize(n, kFree);
+        // One pass of the total's constraints a round: the cash part follows
+        // every change of the held nodes at once.
         for (int round = 0; round < kMaxConstraintIterations; ++round) {
+          previousHeld_.swap(heldCash_);
           heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
           cash = cashLater_;
           value = valueLater_;
@@ -400,8 +403,11 @@ class ConvertibleModel::Stepper {
           Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
           for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
           std::fill(rate_.begin(), rate_.end(), r);
-          Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_);
-          if (!constrained_ || active_ == heldCash_) break;
+          if (Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_, nullptr, 1)) break;
+          // Held nodes that swap back and forth between two sets do not
+          // settle: the round that holds the later set stands (as after the
+          // last round of the limit).
+          if (round > 0 && active_ == previousHeld_) break;
         }
         break;
       }
@@ -459,9 +465,11 @@ class ConvertibleModel::Stepper {
   // kept one.
   // held: for the cash part, the nodes held at a bound (their rows become
   // the bound's cash).
-  void Solve(double drift, double theta, double dt, double rateKey, std::vector<double>& v,
+  // passes: at most this many passes of the constraints; false when their
+  // nodes have not settled.
+  bool Solve(double drift, double theta, double dt, double rateKey, std::vector<double>& v,
              const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
-             const std::vector<char>* held = nullptr) {
+             const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
     const std::size_t n = v.size();
     if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
     const bool cashPart = &v == cashTarget_;
@@ -489,9 +497,20 @@ class ConvertibleModel::Stepper {
       for (std::size_t i = 0; i < n; ++i) heldValue_[i] = (*held)[i] == kAboveCap ? capCash_[i] : 0.0;
       system.SolveFixed(rhs_, *held, heldValue_, v);
     } else if (constrained) {
-      SolveConstrained(v, system);
+      return SolveConstrained(v, system, passes);
     } else {
       system.Solve(rhs_, v);
+    }
+    return true;
+  }
+
+  // Nodes held at a bound that no longer holds (a conversion window or a
+  // call period that ends at this step) start free.
+  void ReleaseUnbounded() {
+    active_.resize(floor_.size(), kFree);
+    for (std::size_t i = 0; i < active_.size(); ++i) {
+      if (active_[i] == kBelowFloor && std::isinf(floor_[i])) active_[i] = kFree;
+      if (active_[i] == kAboveCap && std::isinf(cap_[i])) active_[i] = kFree;
     }
   }
 
@@ -500,15 +519,10 @@ class ConvertibleModel::Stepper {
   // those nodes settles (it starts from the previous step's set). A held
   // node is let go where its own equation would leave the bound on the
   // allowed side (the limit of a penalty on it).
-  void SolveConstrained(std::vector<double>& v, TridiagonalSystem& system) {
+  bool SolveConstrained(std::vector<double>& v, TridiagonalSystem& system, int passes) {
     const std::size_t n = v.size();
-    active_.resize(n, kFree);
     heldValue_.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      if (active_[i] == kBelowFloor && std::isinf(floor_[i])) active_[i] = kFree;
-      if (active_[i] == kAboveCap && std::isinf(cap_[i])) active_[i] = kFree;
-    }
-    for (int iteration = 0; iteration < kMaxConstraintIterations; ++iteration) {
+    for (int pass = 0; pass < passes; ++pass) {
       for (std::size_t i = 0; i < n; ++i)
         heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
       system.SolveFixed(rhs_, active_, heldValue_, v);
@@ -530,8 +544,9 @@ class ConvertibleModel::Stepper {
           settled = false;
         }
       }
-      if (settled) break;
+      if (settled) return true;
     }
+    return false;
   }
 
   const ConvertibleModel& model_;
@@ -540,7 +555,7 @@ class ConvertibleModel::Stepper {
   std::vector<std::array<double, 3>> d1_, d2_;
   std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
   std::vector<double> floor_, cap_, capCash_, heldValue_;
-  std::vector<char> active_, heldCash_;
+  std::vector<char> active_, heldCash_, previousHeld_;
   std::vector<double> cashLater_, valueLater_;
   bool constrained_ = false;
   double stepRate_ = 0;
