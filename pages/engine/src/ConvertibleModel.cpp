@@ -472,25 +472,34 @@ class ConvertibleModel::Stepper {
              const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
     const std::size_t n = v.size();
     if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
-    const bool cashPart = &v == cashTarget_;
-    TridiagonalSystem& system = cashPart ? cashSystem_ : valueSystem_;
+    KeptMatrix& kept = &v == cashTarget_ ? cashMatrix_ : valueMatrix_;
+    TridiagonalSystem& system = kept.system;
     const std::array<double, 4> key{drift, theta, dt, rateKey};
-    std::array<double, 4>& keptKey = cashPart ? cashKey_ : valueKey_;
-    if (key != keptKey) {
+    if (key != kept.key) {
+      kept.explicitLower.resize(n);
+      kept.explicitDiag.resize(n);
+      kept.explicitUpper.resize(n);
       for (std::size_t i = 0; i < n; ++i) {
         const double b = opDiag_[i] - rate_[i];
         lower_[i] = -theta * dt * opLower_[i];
         diag_[i] = 1 - theta * dt * b;
         upper_[i] = -theta * dt * opUpper_[i];
+        kept.explicitLower[i] = (1 - theta) * dt * opLower_[i];
+        kept.explicitDiag[i] = 1 + (1 - theta) * dt * b;
+        kept.explicitUpper[i] = (1 - theta) * dt * opUpper_[i];
       }
       system.SetMatrix(lower_, diag_, upper_);
-      keptKey = key;
+      kept.key = key;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-      const double a = opLower_[i], b = opDiag_[i] - rate_[i], c = opUpper_[i];
-      double explicitPart = v[i] + (1 - theta) * dt * (b * v[i] + (i > 0 ? a * v[i - 1] : 0.0) + (i + 1 < n ? c * v[i + 1] : 0.0));
-      if (fEarlier) explicitPart += dt * (theta * (*fEarlier)[i] + (1 - theta) * (*fLater)[i]);
-      rhs_[i] = explicitPart;
+    const double* eLower = kept.explicitLower.data();
+    const double* eDiag = kept.explicitDiag.data();
+    const double* eUpper = kept.explicitUpper.data();
+    rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
+    for (std::size_t i = 1; i + 1 < n; ++i) rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
+    if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+    if (fEarlier) {
+      const double wEarlier = dt * theta, wLater = dt * (1 - theta);
+      for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
     }
     if (held) {
       heldValue_.resize(n);
@@ -564,9 +573,15 @@ class ConvertibleModel::Stepper {
   // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
   // of its own beside the value's.
   const std::vector<double>* cashTarget_ = nullptr;
-  TridiagonalSystem valueSystem_, cashSystem_;
-  static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
-  std::array<double, 4> valueKey_{kNoKey, kNoKey, kNoKey, kNoKey}, cashKey_{kNoKey, kNoKey, kNoKey, kNoKey};
+  // A system's matrix, kept with the explicit half of its step while the
+  // key (drift, theta, dt, rate key) stays the same.
+  struct KeptMatrix {
+    static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
+    std::array<double, 4> key{kNoKey, kNoKey, kNoKey, kNoKey};
+    std::vector<double> explicitLower, explicitDiag, explicitUpper;
+    TridiagonalSystem system;
+  };
+  KeptMatrix valueMatrix_, cashMatrix_;
 };
 
 // The interest rate of each time step: the curve's average forward over a
