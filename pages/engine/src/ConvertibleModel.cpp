@@ -1,6 +1,7 @@
 #include "ConvertibleModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -23,17 +24,17 @@ constexpr double kConcentration = 0.25;
 // The grid reaches five standard deviations of this volatility above the
 // larger of today's stock price and the conversion price (3 to 10 times it).
 constexpr double kGridVolatility = 0.6;
-// Penalty weight and iteration limit of the implicit conversion and call
-// constraints.
-constexpr double kPenalty = 1e8;
-constexpr int kMaxPenaltyIterations = 8;
-// The penalty leaves a bound value off by up to about 1e-8 either way: a
-// constraint counts as binding within this distance (points).
+// Iteration limit of the implicit conversion and call constraints.
+constexpr int kMaxConstraintIterations = 8;
+// A constraint counts as binding within this distance (points).
 constexpr double kBindingTolerance = 1e-6;
 // How a node stands to the continuous constraints after a time step.
 constexpr char kFree = 0;
 constexpr char kBelowFloor = 1;  // held at the conversion floor
 constexpr char kAboveCap = 2;    // held at the call cap
+// The rate key of a step whose rates change from node to node with the
+// values (never equal to another key, so its matrix is always built).
+constexpr double kVaryingRate = std::numeric_limits<double>::quiet_NaN();
 
 bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
 
@@ -45,6 +46,7 @@ struct ConvertibleModel::TimeNode {
   bool coupon = false;
   double dividend = 0;     // cash dividend going ex on this date
   int horizon = -1;        // index of the horizon that ends here, if any
+  double step = 0;         // length of the step to the next node, the same for every step between two marks
   bool mark = false;       // a date of the contract, a horizon, today or maturity (not a plain step)
 };
 
@@ -147,10 +149,14 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
   const double maxStep = std::min(1.0 / std::max(grid.timeStepsPerYear, 1), maturity / std::max(grid.minTimeSteps, 1));
   std::vector<TimeNode> nodes;
   for (std::size_t i = 0; i + 1 < marks.size(); ++i) {
-    nodes.push_back(marks[i]);
     const double span = marks[i + 1].time - marks[i].time;
     const int steps = std::max(1, static_cast<int>(std::ceil(span / maxStep - 1e-9)));
-    for (int k = 1; k < steps; ++k) nodes.push_back({marks[i].time + span * k / steps});
+    nodes.push_back(marks[i]);
+    nodes.back().step = span / steps;
+    for (int k = 1; k < steps; ++k) {
+      nodes.push_back({marks[i].time + span * k / steps});
+      nodes.back().step = span / steps;
+    }
   }
   nodes.push_back(marks.back());
   return nodes;
@@ -321,30 +327,31 @@ class ConvertibleModel::Stepper {
   // when it held none.
   const std::vector<char>* Binding() const { return constrained_ ? &active_ : nullptr; }
 
-  // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from t1 back to t0.
+  // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from
+  // t0 + dt back to t0. dt is the same for every step between two marks
+  // (not the difference of the nodes' times, which varies in its last
+  // digits), so that those steps keep one matrix.
   // rate: the step's interest rate (the curve's average forward over its
   // block of steps, without the scenario's shift).
-  void Step(double t0, double t1, double rate, bool implicit, std::vector<double>& value,
+  void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value,
             std::vector<double>& cash) {
     stepRate_ = rate;
     if (implicit) {
-      const double mid = 0.5 * (t0 + t1);
-      Advance(mid, t1, 1.0, value, cash);
-      Advance(t0, mid, 1.0, value, cash);
+      Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
+      Advance(t0, 0.5 * dt, 1.0, value, cash);
     } else {
-      Advance(t0, t1, 0.5, value, cash);
+      Advance(t0, dt, 0.5, value, cash);
     }
   }
 
  private:
   enum class Equation { Total, Cash };
 
-  void Advance(double t0, double t1, double theta, std::vector<double>& value, std::vector<double>& cash) {
+  void Advance(double t0, double dt, double theta, std::vector<double>& value, std::vector<double>& cash) {
     const ModelChoice& choice = model_.input_.model;
     const MarketData& market = model_.input_.market;
-    const double dt = t1 - t0;
     const double r = stepRate_;
-    const double mid = 0.5 * (t0 + t1);
+    const double mid = t0 + 0.5 * dt;
     const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
                               (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
     const double q = yieldApplies ? market.dividendYieldPct / 100.0 : 0.0;
@@ -352,13 +359,14 @@ class ConvertibleModel::Stepper {
     const double s = state_.spread;
     const std::size_t n = value.size();
     constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCash_);
+    if (constrained_) ReleaseUnbounded();
 
     if (choice.bankruptcy) {
       for (std::size_t i = 0; i < n; ++i) {
         rate_[i] = r + hazard_[i];
         source_[i] = hazard_[i] * choice.bondRecoveryPct;
       }
-      Solve(drift, theta, dt, value, &source_, &source_, constrained_);
+      Solve(drift, theta, dt, r, value, &source_, &source_, constrained_);
       return;
     }
     // Without conversion the Tsiveriotis-Fernandes split has no equity part:
@@ -369,7 +377,7 @@ class ConvertibleModel::Stepper {
     switch (scheme) {
       case DiscountingScheme::Risky:
         std::fill(rate_.begin(), rate_.end(), r + s);
-        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_);
         break;
       case DiscountingScheme::BondPlusOption: {
         // Cash part at r + s; the total at r less s times the cash part.
@@ -383,18 +391,23 @@ class ConvertibleModel::Stepper {
         for (std::size_t i = 0; i < n; ++i) sourceLater_[i] = -s * cash[i];
         cashLater_ = cash;
         valueLater_ = value;
-        active_.resize(n, kFree);
-        for (int round = 0; round < kMaxPenaltyIterations; ++round) {
+        // One pass of the total's constraints a round: the cash part follows
+        // every change of the held nodes at once.
+        for (int round = 0; round < kMaxConstraintIterations; ++round) {
+          previousHeld_.swap(heldCash_);
           heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
           cash = cashLater_;
           value = valueLater_;
           std::fill(rate_.begin(), rate_.end(), r + s);
           cashTarget_ = &cash;
-          Solve(drift, theta, dt, cash, nullptr, nullptr, false, &heldCash_);
+          Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
           for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
           std::fill(rate_.begin(), rate_.end(), r);
-          Solve(drift, theta, dt, value, &source_, &sourceLater_, constrained_);
-          if (!constrained_ || active_ == heldCash_) break;
+          if (Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_, nullptr, 1)) break;
+          // Held nodes that swap back and forth between two sets do not
+          // settle: the round that holds the later set stands (as after the
+          // last round of the limit).
+          if (round > 0 && active_ == previousHeld_) break;
         }
         break;
       }
@@ -411,7 +424,7 @@ class ConvertibleModel::Stepper {
             p = 1;
           rate_[i] = r + s * (1.0 - std::clamp(p, 0.0, 1.0));
         }
-        Solve(drift, theta, dt, value, nullptr, nullptr, constrained_);
+        Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
         break;
       }
     }
@@ -447,61 +460,102 @@ class ConvertibleModel::Stepper {
 
   // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
   // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
+  // rateKey: what rate_ follows from (kVaryingRate when it changes from
+  // step to step); with the same drift, theta and dt the matrix is the
+  // kept one.
   // held: for the cash part, the nodes held at a bound (their rows become
   // the bound's cash).
-  void Solve(double drift, double theta, double dt, std::vector<double>& v, const std::vector<double>* fEarlier,
-             const std::vector<double>* fLater, bool constrained, const std::vector<char>* held = nullptr) {
+  // passes: at most this many passes of the constraints; false when their
+  // nodes have not settled.
+  bool Solve(double drift, double theta, double dt, double rateKey, std::vector<double>& v,
+             const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
+             const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
     const std::size_t n = v.size();
     if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
-    for (std::size_t i = 0; i < n; ++i) {
-      const double a = opLower_[i], b = opDiag_[i] - rate_[i], c = opUpper_[i];
-      double explicitPart = v[i] + (1 - theta) * dt * (b * v[i] + (i > 0 ? a * v[i - 1] : 0.0) + (i + 1 < n ? c * v[i + 1] : 0.0));
-      if (fEarlier) explicitPart += dt * (theta * (*fEarlier)[i] + (1 - theta) * (*fLater)[i]);
-      rhs_[i] = explicitPart;
-      lower_[i] = -theta * dt * a;
-      diag_[i] = 1 - theta * dt * b;
-      upper_[i] = -theta * dt * c;
+    KeptMatrix& kept = &v == cashTarget_ ? cashMatrix_ : valueMatrix_;
+    TridiagonalSystem& system = kept.system;
+    const std::array<double, 4> key{drift, theta, dt, rateKey};
+    if (key != kept.key) {
+      kept.explicitLower.resize(n);
+      kept.explicitDiag.resize(n);
+      kept.explicitUpper.resize(n);
+      for (std::size_t i = 0; i < n; ++i) {
+        const double b = opDiag_[i] - rate_[i];
+        lower_[i] = -theta * dt * opLower_[i];
+        diag_[i] = 1 - theta * dt * b;
+        upper_[i] = -theta * dt * opUpper_[i];
+        kept.explicitLower[i] = (1 - theta) * dt * opLower_[i];
+        kept.explicitDiag[i] = 1 + (1 - theta) * dt * b;
+        kept.explicitUpper[i] = (1 - theta) * dt * opUpper_[i];
+      }
+      system.SetMatrix(lower_, diag_, upper_);
+      kept.key = key;
+    }
+    const double* eLower = kept.explicitLower.data();
+    const double* eDiag = kept.explicitDiag.data();
+    const double* eUpper = kept.explicitUpper.data();
+    rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
+    for (std::size_t i = 1; i + 1 < n; ++i) rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
+    if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+    if (fEarlier) {
+      const double wEarlier = dt * theta, wLater = dt * (1 - theta);
+      for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
     }
     if (held) {
-      for (std::size_t i = 0; i < n; ++i) {
-        if ((*held)[i] == kFree) continue;
-        lower_[i] = upper_[i] = 0;
-        diag_[i] = 1;
-        rhs_[i] = (*held)[i] == kBelowFloor ? 0.0 : capCash_[i];
-      }
+      heldValue_.resize(n);
+      for (std::size_t i = 0; i < n; ++i) heldValue_[i] = (*held)[i] == kAboveCap ? capCash_[i] : 0.0;
+      system.SolveFixed(rhs_, *held, heldValue_, v);
+    } else if (constrained) {
+      return SolveConstrained(v, system, passes);
+    } else {
+      system.Solve(rhs_, v);
     }
-    TridiagonalSystem& system = &v == cashTarget_ ? cashSystem_ : valueSystem_;
-    if (constrained)
-      SolveWithPenalty(v, system);
-    else
-      system.Solve(lower_, diag_, upper_, rhs_, v);
+    return true;
   }
 
-  // The conversion floor and the call cap hold at the new time level: a
-  // penalty on the nodes that break them, repeated until the set of those
-  // nodes settles (it starts from the previous step's set).
-  void SolveWithPenalty(std::vector<double>& v, TridiagonalSystem& system) {
+  // Nodes held at a bound that no longer holds (a conversion window or a
+  // call period that ends at this step) start free.
+  void ReleaseUnbounded() {
+    active_.resize(floor_.size(), kFree);
+    for (std::size_t i = 0; i < active_.size(); ++i) {
+      if (active_[i] == kBelowFloor && std::isinf(floor_[i])) active_[i] = kFree;
+      if (active_[i] == kAboveCap && std::isinf(cap_[i])) active_[i] = kFree;
+    }
+  }
+
+  // The conversion floor and the call cap hold at the new time level: the
+  // nodes that break them are held at the bound, repeated until the set of
+  // those nodes settles (it starts from the previous step's set). A held
+  // node is let go where its own equation would leave the bound on the
+  // allowed side (the limit of a penalty on it).
+  bool SolveConstrained(std::vector<double>& v, TridiagonalSystem& system, int passes) {
     const std::size_t n = v.size();
-    active_.resize(n, kFree);
-    for (int iteration = 0; iteration < kMaxPenaltyIterations; ++iteration) {
-      penaltyDiag_ = diag_;
-      penaltyRhs_ = rhs_;
-      for (std::size_t i = 0; i < n; ++i) {
-        if (active_[i] == kFree) continue;
-        penaltyDiag_[i] += kPenalty;
-        penaltyRhs_[i] += kPenalty * (active_[i] == kBelowFloor ? floor_[i] : cap_[i]);
-      }
-      system.Solve(lower_, penaltyDiag_, upper_, penaltyRhs_, v);
+    heldValue_.resize(n);
+    for (int pass = 0; pass < passes; ++pass) {
+      for (std::size_t i = 0; i < n; ++i)
+        heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
+      system.SolveFixed(rhs_, active_, heldValue_, v);
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
-        const char kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+        char kind = kFree;
+        if (active_[i] == kFree) {
+          kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+        } else {
+          // The row's equation at the held value less its right-hand side:
+          // positive where the free equation would go below the held value.
+          const double excess = system.Diag()[i] * v[i] + (i > 0 ? system.Lower()[i] * v[i - 1] : 0.0) +
+                                (i + 1 < n ? system.Upper()[i] * v[i + 1] : 0.0) - rhs_[i];
+          if (active_[i] == kBelowFloor) kind = excess > 0 ? kBelowFloor : kFree;
+          else kind = excess < 0 ? kAboveCap : kFree;
+        }
         if (kind != active_[i]) {
           active_[i] = kind;
           settled = false;
         }
       }
-      if (settled) break;
+      if (settled) return true;
     }
+    return false;
   }
 
   const ConvertibleModel& model_;
@@ -509,8 +563,8 @@ class ConvertibleModel::Stepper {
   bool conversion_;
   std::vector<std::array<double, 3>> d1_, d2_;
   std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
-  std::vector<double> floor_, cap_, capCash_, penaltyDiag_, penaltyRhs_;
-  std::vector<char> active_, heldCash_;
+  std::vector<double> floor_, cap_, capCash_, heldValue_;
+  std::vector<char> active_, heldCash_, previousHeld_;
   std::vector<double> cashLater_, valueLater_;
   bool constrained_ = false;
   double stepRate_ = 0;
@@ -519,7 +573,15 @@ class ConvertibleModel::Stepper {
   // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
   // of its own beside the value's.
   const std::vector<double>* cashTarget_ = nullptr;
-  TridiagonalSystem valueSystem_, cashSystem_;
+  // A system's matrix, kept with the explicit half of its step while the
+  // key (drift, theta, dt, rate key) stays the same.
+  struct KeptMatrix {
+    static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
+    std::array<double, 4> key{kNoKey, kNoKey, kNoKey, kNoKey};
+    std::vector<double> explicitLower, explicitDiag, explicitUpper;
+    TridiagonalSystem system;
+  };
+  KeptMatrix valueMatrix_, cashMatrix_;
 };
 
 // The interest rate of each time step: the curve's average forward over a
@@ -572,7 +634,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   bool rannacher = true;
   for (std::size_t k = nodes.size() - 1; k-- > 0;) {
     const TimeNode& node = nodes[k];
-    stepper.Step(node.time, nodes[k + 1].time, rates[k], rannacher, value, cash);
+    stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
     rannacher = false;
     ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
     if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;

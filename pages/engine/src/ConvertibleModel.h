@@ -3,7 +3,8 @@
 // Crank-Nicolson in time with two fully implicit half steps after maturity
 // and after every event (Rannacher), on a sinh-concentrated stock grid with
 // today's stock price on a node. Conversion and calls are imposed at every
-// step by a penalty (implicitly, then exactly by projection), puts on their
+// step by holding the nodes that break them at the bound inside the
+// implicit step (then exactly by projection), puts on their
 // dates by projection; coupons and discrete dividends are jump
 // conditions on their dates, which are always time steps. Values are dirty,
 // in points (percent of face).

@@ -33,7 +33,7 @@ constexpr std::array<double, 7> kAbsoluteSpreadNodes{0.0, 0.0025, 0.005, 0.01, 0
 constexpr double kSmallSpread = 0.001;
 // Two cubics through neighbouring sets of four nodes must agree on an
 // implied value within this much price (points), else the bracket is
-// halved, at most kMaxTableRefinements times.
+// narrowed, at most kMaxTableRefinements times.
 constexpr double kTableTolerance = 0.002;
 constexpr int kMaxTableRefinements = 6;
 
@@ -158,9 +158,11 @@ class StateSolves {
   // nearest the state's own value and moves towards the target (the price
   // rises with volatility and falls with spread; under the bankruptcy model
   // a high spread also raises the stock's drift, so the other way is tried
-  // too). A bracket wider than the table's spacing is halved, its new nodes
-  // shared by the group's later scenarios; the root comes from cubic
-  // interpolation on the four nodes around the bracket. No bracket up to
+  // too). The root comes from cubic interpolation on the four nodes around
+  // the bracket; where that is not settled, the bracket is narrowed by a
+  // node at the cubic's root (whose price, if within the tolerance of the
+  // target, is the answer), the new nodes shared by the group's later
+  // scenarios. No bracket up to
   // the ends: no value gives the price.
   bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
     std::vector<double>& xs = volatility ? volNodes_ : spreadNodes_;
@@ -195,7 +197,7 @@ class StateSolves {
     double fLow = price(low) - target;
     // Interpolate on the four nodes around the bracketing pair; where the
     // four nodes one further along give a root whose price differs by more
-    // than kTableTolerance, the bracket is halved again.
+    // than kTableTolerance, the bracket is narrowed again.
     for (int refinement = 0;; ++refinement) {
       const std::size_t at = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
       const double fHigh = price(high) - target;
@@ -216,10 +218,13 @@ class StateSolves {
         result = root;
         return true;
       }
-      const double mid = 0.5 * (low + high);
+      // The new node: the cubic's root kept off the bracket's ends; where
+      // its price is within the tolerance of the target it is the answer.
+      const double width = high - low;
+      const double mid = cubic ? std::clamp(root, low + 0.1 * width, high - 0.1 * width) : 0.5 * (low + high);
       xs.insert(std::upper_bound(xs.begin(), xs.end(), mid), mid);
       const double fMid = price(mid) - target;
-      if (fMid == 0) {
+      if (std::abs(fMid) <= kTableTolerance) {
         result = mid;
         return true;
       }

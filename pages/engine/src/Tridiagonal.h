@@ -10,20 +10,32 @@ namespace zemra::engine {
 
 class TridiagonalSystem {
  public:
-  // Solves lower[i] x[i-1] + diag[i] x[i] + upper[i] x[i+1] = rhs[i]; x is
-  // resized. lower[0] and upper[n-1] are not used.
-  void Solve(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper,
-             const std::vector<double>& rhs, std::vector<double>& x);
+  // The matrix: lower[i] x[i-1] + diag[i] x[i] + upper[i] x[i+1] (lower[0]
+  // and upper[n-1] are not used). Factored again only from the first row
+  // where it differs from the kept one.
+  void SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
+  const std::vector<double>& Lower() const { return lower_; }
+  const std::vector<double>& Diag() const { return diag_; }
+  const std::vector<double>& Upper() const { return upper_; }
+
+  // Solves the kept matrix times x = rhs; x is resized.
+  void Solve(const std::vector<double>& rhs, std::vector<double>& x) const;
+
+  // The same system with the rows where fixed[i] != 0 replaced by
+  // x[i] = value[i]. Rows below the first fixed one keep the factorization
+  // of the whole matrix (the elimination runs from the first row up), so a
+  // changing set of fixed rows near the top of the grid costs no new
+  // factorization; free stretches above a fixed row are eliminated afresh.
+  void SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
+                  std::vector<double>& x);
 
  private:
-  // Factors the matrix again from the first row where it differs from the
-  // kept one, so that the kept factorization is that of this matrix.
-  void Refactor(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
-  void Eliminate(const std::vector<double>& lower, const std::vector<double>& rhs, std::vector<double>& x) const;
+ private:
 
   std::vector<double> lower_, diag_, upper_;
   std::vector<double> sweep_;    // upper[i] / pivot[i]
   std::vector<double> inverse_;  // 1 / pivot[i]
+  std::vector<double> stretchSweep_;  // the factorization of a free stretch above a fixed row
 };
 
 }  // namespace zemra::engine

@@ -1,12 +1,14 @@
 // Limits the model must meet whatever its numerics: far out of the money a
 // convertible is its bond floor, far in the money it is parity, without
 // credit spread the three discounting schemes agree, and the bond floor of
-// a straight bond is its discounted cash flows.
+// a straight bond is its discounted cash flows; a system with held rows
+// solves like the same system with those rows made x = value.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "EngineTestSupport.h"
+#include "Tridiagonal.h"
 
 namespace zemra::engine::testing {
 namespace {
@@ -123,6 +125,42 @@ TEST(Identities, BankruptcyWithoutConversionIsTheHazardBond) {
   const double floor = BondFloor(in);
   EXPECT_NEAR(floor, expected, 0.005) << "inputs: " << Describe(in) << "\n expected " << expected << " computed "
                                       << floor;
+}
+
+// Held rows (the nodes at a conversion floor or call cap) solve like the
+// matrix with those rows replaced by x = value, whichever rows are held and
+// whatever matrix was factored before.
+TEST(Identities, HeldRowsSolveLikeIdentityRows) {
+  constexpr std::size_t n = 9;
+  std::vector<double> lower(n), diag(n), upper(n), rhs(n), value(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    lower[i] = -0.3 - 0.01 * i;
+    diag[i] = 1.8 + 0.05 * i;
+    upper[i] = -0.4 + 0.02 * i;
+    rhs[i] = 1.0 + std::sin(static_cast<double>(i));
+    value[i] = 2.0 + 0.5 * i;
+  }
+  const std::vector<std::vector<char>> heldSets{
+      {0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 1, 1, 1}, {0, 0, 1, 1, 0, 0, 0, 0, 0},
+      {1, 0, 0, 1, 0, 1, 0, 0, 1}, {1, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 1, 1},
+      {0, 0, 0, 0, 0, 0, 0, 0, 2}};
+  TridiagonalSystem kept;
+  kept.SetMatrix(lower, diag, upper);
+  for (const auto& held : heldSets) {
+    std::vector<double> l = lower, d = diag, u = upper, r = rhs;
+    for (std::size_t i = 0; i < n; ++i)
+      if (held[i] != 0) l[i] = u[i] = 0, d[i] = 1, r[i] = value[i];
+    TridiagonalSystem reference;
+    reference.SetMatrix(l, d, u);
+    std::vector<double> expected, computed;
+    reference.Solve(r, expected);
+    kept.SolveFixed(rhs, held, value, computed);
+    for (std::size_t i = 0; i < n; ++i) {
+      std::string set;
+      for (char h : held) set += h != 0 ? '1' : '0';
+      EXPECT_NEAR(computed[i], expected[i], 1e-12) << "row " << i << ", held rows " << set;
+    }
+  }
 }
 
 }  // namespace
