@@ -35,11 +35,13 @@ void MainCtl::UpdateBtn_Click() {
                     return;
                 }
                 ShowProgress();
+                ShowRunProgress(i - 1, securities);
                 const std::string detailReply = FetchReply(pages::Address(props_.ScenarioDetailPath, query));
                 const std::string carryQuery = BuildCarryQuery(portfolio_.Securities().Item(i)) +
                                                BuildTimeChangeList(portfolio_.Scenarios());
                 const std::string carryReply = FetchReply(pages::Address(props_.CarryCalcPath, carryQuery));
                 ApplyValuationReplies(i, detailReply, carryReply);
+                ShowRunProgress(i, securities);
             } catch (const std::exception& e) {
                 // The impacts shown no longer match every security's
                 // figures: leave the busy state and say that they are stale.
@@ -89,6 +91,7 @@ void MainCtl::CalculateImpacts() {
         portfolio_.Scenarios().Item(scenario).SetImpact(total);
         portfolio_.ShowImpactRow(scenario);
     });
+    ++impactRuns_;
 }
 
 }  // namespace zemra
