@@ -111,6 +111,18 @@ export function updateWidget(entry, w) {
   switch (w.kind) {
     case 'label':
       node.textContent = w.caption;
+      // A label that reports how far a task has come carries a bar.
+      if (w.percent !== undefined) {
+        const bar = document.createElement('span');
+        bar.className = 'zemra-progress';
+        const done = document.createElement('span');
+        done.className = 'zemra-progress-done';
+        done.style.width = `${w.percent}%`;
+        bar.setAttribute('role', 'progressbar');
+        bar.setAttribute('aria-valuenow', String(w.percent));
+        bar.append(done);
+        node.append(bar);
+      }
       node.style.color = fore;
       node.style.backgroundColor = back;
       node.style.fontWeight = w.bold ? 'bold' : '';
