@@ -27,14 +27,20 @@ ResultsTable BuildResultsTable(const Portfolio& portfolio) {
         table.scenarios.push_back(std::move(row));
     }
     const int valued = portfolio.Valuations().Count();
+    table.subImpacts.reserve(static_cast<std::size_t>(portfolio.Securities().Count()) * table.scenarios.size());
     for (int k = 1; k <= portfolio.Securities().Count(); ++k) {
         const CSecurity& sec = portfolio.Securities().Item(k);
         table.securities.push_back(sec.Getdescription());
+        // The same rule as the sub-impact's legs: a usable FxToUsd and the
+        // price the security's type is valued by.
+        const std::optional<double> fx = ParseNumber(sec.GetFxToUsd(), Locale{});
+        const bool divisible = fx && *fx != 0 && k <= valued;
+        const ImpactBasis basis = ImpactBasisOf(sec.GetSectype());
         for (int s = 1; s <= scenarios.Count(); ++s) {
             std::optional<double> cell;
-            if (k <= valued) {
+            if (divisible) {
                 const CValuation& val = portfolio.ValuationAt(k, s);
-                if (SubImpactLegs(sec, scenarios.Item(s), val)) cell = val.Getvaluation(m_SubImpact);
+                if (HasPriceToValue(basis, val)) cell = val.Getvaluation(m_SubImpact);
             }
             table.subImpacts.push_back(cell);
         }

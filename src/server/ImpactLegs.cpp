@@ -16,6 +16,12 @@ constexpr long kNoCarry = -1;
 
 }  // namespace
 
+bool HasPriceToValue(ImpactBasis basis, const CValuation& val) {
+    if (basis == ImpactBasis::BondFloor) return val.Getvaluation(m_CurBondFlr) != 0;
+    if (basis == ImpactBasis::EstimatedPrice) return val.Getvaluation(m_CurEstPrice) != 0;
+    return true;
+}
+
 std::optional<ImpactLegs> SubImpactLegs(const CSecurity& sec, const CScenario& scen, const CValuation& val) {
     const std::optional<double> FX = ParseNumber(sec.GetFxToUsd(), Locale{});
     if (!FX || *FX == 0) return std::nullopt;
@@ -26,8 +32,10 @@ std::optional<ImpactLegs> SubImpactLegs(const CSecurity& sec, const CScenario& s
     const double BF = val.Getvaluation(m_CurBondFlr), UBF = val.Getvaluation(m_UpdateBondFlr);
     // The stock leg alone: no price change on the convert position.
     const double stockLeg = PriceChangeImpact(0, 0, F, CP, SP, NSP, STP, kNoCarry, 0, 0);
+    const ImpactBasis basis = ImpactBasisOf(sec.GetSectype());
+    if (!HasPriceToValue(basis, val)) return std::nullopt;
     ImpactLegs legs;
-    switch (ImpactBasisOf(sec.GetSectype())) {
+    switch (basis) {
         case ImpactBasis::StockPrice:
             legs.priceMove = NSP - SP;
             legs.price = StockChangeImpact(NSP, SP, F, CP, kNoCarry, 0, 0);
@@ -38,13 +46,11 @@ std::optional<ImpactLegs> SubImpactLegs(const CSecurity& sec, const CScenario& s
             legs.stock = stockLeg;
             break;
         case ImpactBasis::BondFloor:
-            if (BF == 0) return std::nullopt;
             legs.priceMove = UBF - BF;
             legs.price = PriceChangeImpact(UBF, BF, F, CP, SP, SP, STP, kNoCarry, 0, 0);
             legs.stock = stockLeg;
             break;
         case ImpactBasis::EstimatedPrice:
-            if (E1 == 0) return std::nullopt;
             legs.priceMove = U1 - E1;
             legs.price = PriceChangeImpact(U1, E1, F, CP, SP, SP, STP, kNoCarry, 0, 0);
             legs.stock = stockLeg;

@@ -9,6 +9,7 @@
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
+#include "records/SecurityType.h"
 
 namespace zemra {
 
@@ -19,6 +20,10 @@ struct ImpactLegs {
     double carry = 0;       // the carry the valuation's carry option adds
     double Sum() const { return price + stock + carry; }
 };
+
+// Whether a security valued by `basis` has the price it needs under the
+// valuation (an estimated price or bond floor other than 0).
+bool HasPriceToValue(ImpactBasis basis, const CValuation& val);
 
 // The legs of the security's sub-impact under the scenario, or nothing when
 // the security adds nothing to the scenario's total: it lacks the price its
