@@ -173,6 +173,10 @@ test('a matrix valued by an Update shows its worst cell, the panel follows a cli
   assert.deepEqual(browser.errors, []);
   t.diagnostic(`results view opened in ${openMs} ms`);
 
+  // The first security: its curve has the longest name of the sample.
+  await page.click(`${s.sel('LstSecurity')} .zemra-row >> nth=0`);
+  await s.waitIdle(page);
+  assert.equal(await s.shown(page, 'CurveComboBox'), 'US Government');
   for (const [width, height] of [[1280, 720], [1920, 1080]]) {
     await page.setViewportSize({ width, height });
     await page.evaluate(() => new Promise((resolve) => {
@@ -185,7 +189,49 @@ test('a matrix valued by an Update shows its worst cell, the panel follows a cli
       return { panel: box(host.shadowRoot.querySelector('.zemra-panel')), views: box(host.shadowRoot.querySelector('.zemra-views')) };
     });
     assert.ok(boxes.panel.right <= width && boxes.panel.bottom <= height, `at ${width} x ${height} the panel ends at ${boxes.panel.right} x ${boxes.panel.bottom}`);
+    // Every entry and caption is shown whole.
+    const cut = await page.$eval('zemra-impact-analysis', (host) => [...host.shadowRoot.querySelectorAll('.zemra-panel .zemra-combo-text, .zemra-panel .zemra-label')]
+      .filter((n) => n.textContent !== '' && n.scrollWidth > n.clientWidth + 1).map((n) => n.textContent));
+    assert.deepEqual(cut, [], `at ${width} x ${height}`);
     if (width >= 1920) assert.ok(boxes.views.left >= boxes.panel.right && boxes.views.top < height / 2, 'the results beside the panel');
     await s.screenshot(page, `results-${width}x${height}.png`);
   }
+});
+
+test('during an Update the securities are counted beside the busy caption with a bar that moves', async (t) => {
+  const server = await s.startServer();
+  const browser = await s.launch();
+  t.after(async () => { await browser.close(); await server.close(); });
+  const { page } = browser;
+  await s.openPage(page, server.origin, '/');
+  await server.setDelay(400);
+  await page.click(s.sel('UpdateBtn'));
+  const progress = async (caption) => {
+    await page.waitForFunction((text) => {
+      const root = document.querySelector('zemra-impact-analysis').shadowRoot;
+      return root.querySelector('[data-widget="LabelRunProgress"]').textContent === text;
+    }, caption);
+    return page.evaluate(() => {
+      const root = document.querySelector('zemra-impact-analysis').shadowRoot;
+      const label = root.querySelector('[data-widget="LabelRunProgress"]');
+      return {
+        busy: root.querySelector('[data-widget="LabelProgress"]').textContent,
+        visible: getComputedStyle(label).visibility !== 'hidden',
+        done: Number(label.querySelector('[role="progressbar"]').getAttribute('aria-valuenow')),
+      };
+    });
+  };
+  const first = await progress('security 1 of 4');
+  const third = await progress('security 3 of 4');
+  for (const seen of [first, third]) {
+    assert.equal(seen.busy, 'Calculation in progress,please wait ..');
+    assert.ok(seen.visible);
+  }
+  assert.equal(first.done, 0);
+  assert.equal(third.done, 50);
+  await s.screenshot(page, 'update-progress.png');
+  await s.waitIdle(page);
+  await server.setDelay(0);
+  assert.equal(await page.$eval(s.sel('LabelRunProgress'), (n) => getComputedStyle(n).visibility), 'hidden');
+  assert.deepEqual(browser.errors, []);
 });
