@@ -12,6 +12,8 @@ const NAME_WIDTH = 180, COLUMN_WIDTH = 96, ROW_HEIGHT = 20;
 // Rows and columns fetched beyond those on screen, so that a small scroll
 // needs no fetch.
 const OVERSCAN = 4;
+// A bar of the heatmap, in pixels.
+const BAR_HEIGHT = 18;
 
 const el = (tag, className, text) => {
   const node = document.createElement(tag);
@@ -195,6 +197,7 @@ export const withDataViews = (Base) => class extends Base {
   _drawHeatmap(entry) {
     const c = entry.content;
     const body = entry.body;
+    entry.drawBars = null;
     const parts = [el('h3', 'zemra-view-title', 'Heatmap of the total $Impact')];
     const mark = (node, scenario) => {
       if (c.worst && scenario === c.worst.scenario) { node.classList.add('zemra-worst'); node.title = `Worst: ${c.worst.description}`; }
@@ -225,18 +228,36 @@ export const withDataViews = (Base) => class extends Base {
       });
       parts.push(table);
     } else if (c.bars) {
+      // One bar a scenario, drawn for the rows on screen.
       const list = el('div', 'zemra-bars');
-      for (const b of c.bars) {
-        const row = el('div', 'zemra-bar-row');
-        row.dataset.scenario = String(b.scenario);
-        const bar = el('div', `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`);
-        bar.style.width = `${b.extent / 2}%`;
-        bar.style.backgroundColor = rgbOrNull(b.color);
-        row.append(el('span', 'zemra-bar-name', b.description), el('span', 'zemra-bar-track'), el('span', 'zemra-bar-value', b.text));
-        row.children[1].append(bar);
-        mark(row, b.scenario);
-        list.append(row);
-      }
+      const sizer = el('div', 'zemra-bars-sizer');
+      sizer.style.height = `${c.bars.length * BAR_HEIGHT}px`;
+      list.append(sizer);
+      const draw = () => {
+        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
+        const last = Math.min(c.bars.length, first + Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 2 * OVERSCAN);
+        const rows = [];
+        for (let i = first; i < last; i++) {
+          const b = c.bars[i];
+          const row = el('div', 'zemra-bar-row');
+          row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
+          row.dataset.scenario = String(b.scenario);
+          const bar = el('div', `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`);
+          bar.style.width = `${b.extent / 2}%`;
+          bar.style.backgroundColor = rgbOrNull(b.color);
+          row.append(el('span', 'zemra-bar-name', b.description), el('span', 'zemra-bar-track'), el('span', 'zemra-bar-value', b.text));
+          row.children[1].append(bar);
+          mark(row, b.scenario);
+          rows.push(row);
+        }
+        sizer.replaceChildren(...rows);
+        this._markCurrent(entry);
+      };
+      let frame = 0;
+      list.addEventListener('scroll', () => {
+        if (!frame) frame = requestAnimationFrame(() => { frame = 0; draw(); });
+      });
+      entry.drawBars = draw;
       parts.push(list);
     }
     if (c.scale) {
@@ -250,6 +271,7 @@ export const withDataViews = (Base) => class extends Base {
       parts.push(scale, legend);
     }
     body.replaceChildren(...parts);
+    if (entry.drawBars) entry.drawBars();
   }
 
   // ---- The drivers of the current scenario's total.

@@ -233,5 +233,15 @@ test('during an Update the securities are counted beside the busy caption with a
   await s.waitIdle(page);
   await server.setDelay(0);
   assert.equal(await page.$eval(s.sel('LabelRunProgress'), (n) => getComputedStyle(n).visibility), 'hidden');
+  // The sample's scenarios vary in more than two changes: a bar each, the
+  // worst marked.
+  await page.click(s.sel('BtnResults'));
+  await s.waitIdle(page);
+  const bars = await page.$$eval('zemra-impact-analysis .zemra-view-heatmap .zemra-bar-row',
+    (rows) => rows.map((r) => ({ name: r.querySelector('.zemra-bar-name').textContent, worst: r.classList.contains('zemra-worst') })));
+  const rows = await s.shown(page, 'ScenarioLst');
+  assert.deepEqual(bars.map((b) => b.name), rows);
+  const impacts = (await s.shown(page, 'LstImpact')).map(amount);
+  assert.deepEqual(bars.flatMap((b, i) => (b.worst ? [i] : [])), [impacts.indexOf(Math.min(...impacts))]);
   assert.deepEqual(browser.errors, []);
 });
