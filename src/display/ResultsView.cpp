@@ -56,9 +56,10 @@ void MainCtl::BuildResultsView() {
     int next = 0;
     for (const auto& w : panel_.Widgets()) next = std::max(next, w->tabIndex + 1);
     BtnResults->tabIndex = next;
-    for (DataView** view : {&ViewResults, &ViewHeatmap, &ViewDrivers, &ViewCsv}) {
-        static const char* const kNames[] = {"Results", "Heatmap", "Drivers", "ResultsCsv"};
-        const char* name = kNames[view == &ViewResults ? 0 : view == &ViewHeatmap ? 1 : view == &ViewDrivers ? 2 : 3];
+    // The views stand beside the panel, in no frame; they open with the button.
+    const std::pair<DataView**, const char*> views[] = {
+        {&ViewResults, "Results"}, {&ViewHeatmap, "Heatmap"}, {&ViewDrivers, "Drivers"}, {&ViewCsv, "ResultsCsv"}};
+    for (const auto& [view, name] : views) {
         *view = &panel_.Add<DataView>(name, nullptr);
         (*view)->visible = false;
     }
