@@ -75,6 +75,7 @@ export const withDataViews = (Base) => class extends Base {
     if (entry.name === 'Results') {
       if (entry.shownKey !== key) { entry.shownKey = key; entry.window = null; }
       this._layOutTable(entry);
+      this._followCurrent(entry);
       this._drawTable(entry);
       return;
     }
@@ -116,6 +117,28 @@ export const withDataViews = (Base) => class extends Base {
     entry.sizer.style.height = `${(w.rowCount + 2) * ROW_HEIGHT}px`;
     // As tall as its rows and a scroll bar, up to the stylesheet's limit.
     entry.scroller.style.height = `${(w.rowCount + 2) * ROW_HEIGHT + 18}px`;
+  }
+
+  // A new current scenario (and, in list order, security) is scrolled
+  // into the table's view.
+  _followCurrent(entry) {
+    const [row, column] = entry.state.current || [-1, -1];
+    const seen = `${row}/${column}`;
+    if (entry.followed === seen) return;
+    entry.followed = seen;
+    const { scroller } = entry;
+    const width = scroller.clientWidth, height = scroller.clientHeight;
+    if (column >= 0 && width > 0) {
+      const left = NAME_WIDTH + column * COLUMN_WIDTH;
+      if (left < scroller.scrollLeft + NAME_WIDTH) scroller.scrollLeft = left - NAME_WIDTH;
+      else if (left + COLUMN_WIDTH > scroller.scrollLeft + width) scroller.scrollLeft = left + COLUMN_WIDTH - width;
+    }
+    const listOrder = !entry.content || entry.content.sort.column === -2;
+    if (row >= 0 && listOrder && height > 0) {
+      const top = (row + 1) * ROW_HEIGHT;
+      if (top < scroller.scrollTop + ROW_HEIGHT) scroller.scrollTop = top - ROW_HEIGHT;
+      else if (top + 2 * ROW_HEIGHT > scroller.scrollTop + height) scroller.scrollTop = top + 2 * ROW_HEIGHT - height;
+    }
   }
 
   _drawTable(entry) {

@@ -158,6 +158,11 @@ test('a matrix valued by an Update shows its worst cell, the panel follows a cli
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('zemra-impact-analysis .zemra-csv-download')]);
   const csv = fs.readFileSync(await download.path(), 'utf8');
   assert.equal(csv, s.panelWidgets(headless).ResultsCsv.content.text);
+  // The same text on the clipboard.
+  await browser.context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.origin });
+  await page.click('zemra-impact-analysis .zemra-csv-copy');
+  await s.waitIdle(page);
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), csv);
   const lines = csvRows(csv);
   assert.equal(lines.length, 26);
   const header = lines[0];
