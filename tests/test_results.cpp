@@ -350,6 +350,18 @@ TEST(ResultsPanelView, TheTableFollowsTheSortAndTheViewsMoveOncePerUpdateAndSele
     }
 }
 
+TEST(ResultsPanelView, ARenamedScenarioIsShownWithItsNewName) {
+    ResultsPanel p;
+    ASSERT_TRUE(p.Act("click BtnResults"));
+    const int revision = p.ctl.ViewResults->revision;
+    ASSERT_TRUE(p.Act("type DescriptionFld Up, a lot"));
+    ASSERT_TRUE(p.Act("click BtnModify"));
+    ASSERT_TRUE(p.Act("select LstSecurity 1"));
+    EXPECT_GT(p.ctl.ViewResults->revision, revision);
+    const JsonValue content = p.Content(*p.ctl.ViewResults);
+    EXPECT_EQ(content.Find("columns")->Items()[0].Find("description")->Write(), "\"Up, a lot\"");
+}
+
 TEST(ResultsPanelView, AnUpdateCountsTheSecuritiesBesideTheBusyCaption) {
     ResultsPanel p;
     std::vector<std::string> seen;

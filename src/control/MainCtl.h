@@ -332,6 +332,7 @@ private:
     ResultsSort resultsSort_;
     int impactRuns_ = 0;                        // counts CalculateImpacts
     std::array<int, 4> resultsShown_{-1, -1, -1, -1};   // impact runs, securities, scenarios, sort when last shown
+    std::size_t resultsScenarios_ = 0;          // the scenarios' descriptions, changes and totals then
     std::optional<ResultsTable> resultsTable_;   // of the results last shown
     bool holdResults_ = false;                  // a cell's click shows the views once, at its end
 

@@ -151,13 +151,17 @@ std::vector<Driver> ScenarioDrivers(const Portfolio& portfolio, const ResultsTab
     const double total = table.scenarios[static_cast<std::size_t>(scenario)].total;
     for (int k = 0; k < table.SecurityCount(); ++k) {
         const auto& cell = table.SubImpact(k, scenario);
-        if (!cell) continue;
+        if (!cell || k >= portfolio.Valuations().Count()) continue;
+        // A run that stopped part way leaves valuations newer than the
+        // sub-impacts: a security whose legs it no longer gives is left out.
+        const auto legs = SubImpactLegs(portfolio.Securities().Item(k + 1), portfolio.Scenarios().Item(scenario + 1),
+                                        portfolio.ValuationAt(k + 1, scenario + 1));
+        if (!legs) continue;
         Driver d;
         d.security = k;
         d.subImpact = *cell;
         if (total != 0) d.share = *cell / total;
-        d.legs = *SubImpactLegs(portfolio.Securities().Item(k + 1), portfolio.Scenarios().Item(scenario + 1),
-                                portfolio.ValuationAt(k + 1, scenario + 1));
+        d.legs = *legs;
         drivers.push_back(d);
     }
     std::stable_sort(drivers.begin(), drivers.end(),

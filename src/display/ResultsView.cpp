@@ -6,6 +6,7 @@
 // show and keeps the views in step with the panel's selection.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "control/MainCtl.h"
@@ -116,9 +117,19 @@ void MainCtl::ShowResultsView() {
     if (holdResults_) return;
     const std::array<int, 4> now{impactRuns_, portfolio_.Securities().Count(), portfolio_.Scenarios().Count(),
                                  resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0)};
-    const bool changed = now != resultsShown_;
+    // A scenario renamed, modified or reloaded changes the view as well.
+    std::size_t scenarios = 0;
+    const auto mix = [&scenarios](std::size_t h) { scenarios = scenarios * 1000003u ^ h; };
+    for (int s = 1; s <= portfolio_.Scenarios().Count(); ++s) {
+        const CScenario& scen = portfolio_.Scenarios().Item(s);
+        mix(std::hash<std::string>{}(scen.Getdescription()));
+        for (int c = 0; c < kScenarioChanges; ++c) mix(std::hash<double>{}(scen.GetScenarioProperties(c)));
+        mix(std::hash<double>{}(scen.GetImpact()));
+    }
+    const bool changed = now != resultsShown_ || scenarios != resultsScenarios_;
     if (changed) {
         resultsShown_ = now;
+        resultsScenarios_ = scenarios;
         resultsTable_.reset();
         for (DataView* view : {ViewResults, ViewHeatmap, ViewCsv}) ++view->revision;
     }
