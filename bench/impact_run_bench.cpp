@@ -2,19 +2,28 @@
 // building the queries, parsing the replies, the dollar Greeks, the
 // sub-impacts and totals and the impact list rewrite, for portfolios of
 // securities x scenarios. Prints the time per security-scenario pair and the
-// peak memory of the process; beside it, the time per scenario of listing a
-// scenario matrix of up to 3125 scenarios.
+// peak memory of the process; beside it, reading the numbers of the replies
+// of 50 x 625 alone and the floor of converting the same numbers with
+// std::from_chars and nothing else; the time per scenario of listing a
+// scenario matrix of up to 3125 scenarios; and deleting, or applying a tuner
+// value to, 3125 selected scenarios at 200 securities, beside deleting them
+// one by one.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <charconv>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "control/MainCtl.h"
 #include "scenarios/DlgScenMatrix.h"
 #include "server/PageContract.h"
+#include "toolkit/NumberText.h"
 
 using namespace zemra;
 
@@ -22,21 +31,27 @@ namespace {
 
 const char* const kDetailPage = "http://pages.bench/ScenarioDetail.asp";
 const char* const kCarryPage = "http://pages.bench/CarryCalc.asp";
+const char* const kCapitalPage = "http://pages.bench/CapitalCalc.asp";
 
 // A host that answers every page from replies prepared beforehand.
 class CannedHost : public HostSeam {
 public:
     std::map<long, std::string> detail, carry;
+    // The replies of a security without its own.
+    std::string anyDetail, anyCarry;
     long requests = 0;
 
     FetchResult Fetch(const std::string& address) override {
         ++requests;
         const auto at = address.find("Secid=");
-        if (at == std::string::npos) return FetchResult{true, "0", ""};
+        const bool isDetail = address.rfind(kDetailPage, 0) == 0;
+        if (at == std::string::npos || (!isDetail && address.rfind(kCarryPage, 0) != 0))
+            return FetchResult{true, "0", ""};  // the capital page: one number
         const long id = std::strtol(address.c_str() + at + 6, nullptr, 10);
-        const bool isDetail = address.compare(0, std::string(kDetailPage).size(), kDetailPage) == 0;
         const auto& replies = isDetail ? detail : carry;
         const auto it = replies.find(id);
+        const std::string& any = isDetail ? anyDetail : anyCarry;
+        if (it == replies.end() && !any.empty()) return FetchResult{true, any, ""};
         if (it == replies.end()) return FetchResult{false, "", "no canned reply for " + address};
         return FetchResult{true, it->second, ""};
     }
@@ -46,7 +61,10 @@ public:
     int MousePointer() const override { return pointer_; }
     Date Today() const override { return Date{2026, 12, 6}; }
     const Locale& GetLocale() const override { return locale_; }
-    MsgAnswer MessageBox(const std::string& text, MsgButtons) override {
+    // Yes to every question (the delete's "Are you sure"); any other message
+    // is a fault of the benchmark.
+    MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override {
+        if (buttons == MsgButtons::YesNo) return MsgAnswer::Yes;
         throw std::runtime_error("unexpected message box: " + text);
     }
 
@@ -125,6 +143,7 @@ void BM_Update(benchmark::State& state) {
     bag.Write("ScenarioString", scenarioTexts);
     bag.Write("ScenarioDetailPath", kDetailPage);
     bag.Write("CarryCalcPath", kCarryPage);
+    bag.Write("CapitalCalcPath", kCapitalPage);
     MainCtl ctl(host);
     ctl.ReadProperties(bag);
     ctl.ProcessInitData();  // loads the portfolio and runs the first Update
@@ -147,6 +166,164 @@ void BM_Update(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Update)->Args({10, 125})->Args({50, 625})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The numbers of the replies of one Update at 50 x 625 (31 per
+// scenario-detail piece, 12 per carry piece), each field a view into its
+// reply.
+const std::vector<std::string_view>& ReplyFields() {
+    static std::vector<std::string> replies;
+    static std::vector<std::string_view> fields;
+    if (!fields.empty()) return fields;
+    for (int k = 0; k < 50; ++k) {
+        std::string detail, carry;
+        for (int j = 0; j < 625; ++j) {
+            detail += (j > 0 ? "|" : "") + DetailPiece(k, j);
+            carry += (j > 0 ? "|" : "") + CarryPiece(j);
+        }
+        replies.push_back(std::move(detail));
+        replies.push_back(std::move(carry));
+    }
+    for (const std::string& reply : replies) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= reply.size(); ++i) {
+            if (i < reply.size() && reply[i] != '|' && reply[i] != ';') continue;
+            fields.emplace_back(reply.data() + start, i - start);
+            start = i + 1;
+        }
+    }
+    return fields;
+}
+
+// The control's number reader (the one numeric test, with the data
+// format's rules) on every number of an Update's replies.
+void BM_ReplyNumbers(benchmark::State& state) {
+    const auto& fields = ReplyFields();
+    for (auto _ : state) {
+        double sum = 0;
+        for (const std::string_view field : fields) sum += ParseNumber(field, DataFormat()).value_or(0.0);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["numbers"] = static_cast<double>(fields.size());
+    state.counters["per_number"] = benchmark::Counter(static_cast<double>(fields.size()),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The floor: the same numbers converted by std::from_chars alone (no
+// blanks, signs, grouping or locale to look at).
+void BM_ReplyNumbersFromCharsFloor(benchmark::State& state) {
+    const auto& fields = ReplyFields();
+    for (auto _ : state) {
+        double sum = 0;
+        for (const std::string_view field : fields) {
+            double value = 0;
+            std::from_chars(field.data(), field.data() + field.size(), value);
+            sum += value;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["numbers"] = static_cast<double>(fields.size());
+    state.counters["per_number"] = benchmark::Counter(static_cast<double>(fields.size()),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_ReplyNumbers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplyNumbersFromCharsFloor)->Unit(benchmark::kMillisecond);
+
+// A control on `securities` x `scenarios`, valued once, with every scenario
+// selected.
+struct SelectedGrid {
+    CannedHost host;
+    std::unique_ptr<MainCtl> ctl;
+
+    SelectedGrid(int securities, int scenarios) {
+        std::string records, scenarioTexts;
+        for (int k = 0; k < securities; ++k) records += (k > 0 ? "|" : "") + SecurityText(k);
+        for (int j = 0; j < scenarios; ++j) {
+            scenarioTexts += (j > 0 ? "|" : "") + ScenarioText(j);
+            host.anyDetail += (j > 0 ? "|" : "") + DetailPiece(0, j);
+            host.anyCarry += (j > 0 ? "|" : "") + CarryPiece(j);
+        }
+        PropertyBag bag;
+        bag.Write("RecordString", records);
+        bag.Write("ScenarioString", scenarioTexts);
+        bag.Write("TunerString", "1;Standard|2;Aggressive");
+        bag.Write("ScenarioDetailPath", kDetailPage);
+        bag.Write("CarryCalcPath", kCarryPage);
+        bag.Write("CapitalCalcPath", kCapitalPage);
+        ctl = std::make_unique<MainCtl>(host);
+        ctl->ReadProperties(bag);
+        ctl->ProcessInitData();
+        ctl->Panel().UserSelectRow(*ctl->ScenarioLst, 0);
+        ctl->Panel().UserSelectRow(*ctl->ScenarioLst, scenarios - 1, false, true);
+    }
+    bool InStep(int scenarios) const {
+        const Portfolio& model = ctl->Model();
+        if (model.Scenarios().Count() != scenarios || ctl->ScenarioLst->Count() != scenarios ||
+            ctl->LstImpact->Count() != scenarios)
+            return false;
+        for (int k = 1; k <= model.Valuations().Count(); ++k)
+            if (model.Valuations().Item(k).Count() != scenarios) return false;
+        return true;
+    }
+};
+
+// Delete with every scenario but the last selected, answering Yes.
+void BM_DeleteSelected(benchmark::State& state) {
+    const int securities = static_cast<int>(state.range(0));
+    const int scenarios = static_cast<int>(state.range(1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        SelectedGrid grid(securities, scenarios);
+        grid.ctl->Panel().UserSelectRow(*grid.ctl->ScenarioLst, scenarios - 1, true);
+        state.ResumeTiming();
+        grid.ctl->Panel().UserClick(*grid.ctl->DeleteBtn);
+        state.PauseTiming();
+        if (!grid.InStep(1)) state.SkipWithError("the lists and the grid are not in step");
+        state.ResumeTiming();
+    }
+    state.counters["deleted"] = scenarios - 1;
+}
+
+// The baseline: the same scenarios taken off one by one, each removal
+// shifting every list and row (as a delete did before).
+void BM_DeleteOneByOneBaseline(benchmark::State& state) {
+    const int securities = static_cast<int>(state.range(0));
+    const int scenarios = static_cast<int>(state.range(1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        SelectedGrid grid(securities, scenarios);
+        // The portfolio's single removal, which the delete called once per
+        // selected row.
+        auto& model = const_cast<Portfolio&>(grid.ctl->Model());
+        state.ResumeTiming();
+        for (int j = 1; j < scenarios; ++j) model.RemoveScenario(1);
+        state.PauseTiming();
+        if (!grid.InStep(1)) state.SkipWithError("the lists and the grid are not in step");
+        state.ResumeTiming();
+    }
+    state.counters["deleted"] = scenarios - 1;
+}
+
+// The tuner value typed for every selected scenario and applied with the
+// update-tuner button: one user action.
+void BM_TunerToSelected(benchmark::State& state) {
+    const int securities = static_cast<int>(state.range(0));
+    const int scenarios = static_cast<int>(state.range(1));
+    SelectedGrid grid(securities, scenarios);
+    MainCtl& ctl = *grid.ctl;
+    int value = 100;
+    for (auto _ : state) {
+        ctl.Panel().UserType(*ctl.TxtScenario[m_TunerValIdx], std::to_string(++value));
+        ctl.Panel().UserClick(*ctl.BtnUptTuner);
+    }
+    if (ctl.Model().ValuationAt(securities, scenarios).GetTunerValue() != value)
+        state.SkipWithError("the tuner value did not reach every valuation");
+    state.counters["selected"] = scenarios;
+}
+
+BENCHMARK(BM_DeleteSelected)->Args({200, 3125})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DeleteOneByOneBaseline)->Args({200, 3125})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_TunerToSelected)->Args({200, 3125})->Unit(benchmark::kMillisecond);
 
 // The scenario matrix: OK in the Scenario Matrix dialog with the same steps
 // in all five columns generates (steps + 1)^5 scenarios and lists them with

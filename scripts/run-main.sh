@@ -1,28 +1,37 @@
 #!/bin/sh
-# The main job: builds the control and runs the headless host on the bundled
-# sample portfolio against canned server replies, printing the panel's state
-# after start-up and after a user's short session. Then builds the control
-# for the web, builds the server pages (zemra-pages) and starts them on
-# 127.0.0.1 in the background with the demo book (the demo host page, the
-# control's files and the eight pages), and prints the address to open. Run
-# again, it stops the service it started before and starts a new one.
+# The main job: builds the headless host and the server pages (zemra-pages),
+# starts the pages on 127.0.0.1 in the background with the demo book, values
+# the demo portfolio through them with the headless host and prints a
+# summary (each scenario's $Impact and the portfolio's dollar Greeks), then
+# builds the control for the web and prints the address of the demo page.
+# Only the targets the job needs are built, with Ninja on every processor
+# and through ccache (the test command builds the rest). Run again, it stops
+# the service it started before and starts a new one.
 set -eu
 cd "$(dirname "$0")/.."
+started=$(date +%s)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+# Runs a build step with its output in a log, shown only when it fails.
+quietly() { # log, what, command...
+  step_log=$1 what=$2
+  shift 2
+  echo "$what (log: $step_log)"
+  if ! "$@" >"$step_log" 2>&1; then
+    tail -n 40 "$step_log" >&2
+    echo "failed: $what" >&2
+    exit 1
+  fi
+}
+
 sh scripts/setup-native.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target zemra-headless -j2
-./build/zemra-headless --properties samples/portfolio.json --replies samples/replies.json \
-  --script samples/session.script
+mkdir -p build
+quietly build/main-native.log "Building zemra-headless and zemra-pages" \
+  sh -c "sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON && cmake --build build -j$jobs --target zemra-headless zemra-pages"
 
-# The control in a web page.
-sh scripts/setup-web.sh
-emcmake cmake -S . -B build-web -DZEMRA_NATIVE_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-web -j2
-
-# The server pages: the demo host page, the control's files and the pages,
-# answering from the demo book (imported into build/zemra-pages.sqlite on
-# first start).
-cmake --build build --target zemra-pages -j2
+# The server pages: the demo host page, the control's files and the eight
+# pages, answering from the demo book (imported into build/zemra-pages.sqlite
+# on first start).
 pidfile=build/zemra-pages.pid
 log=build/zemra-pages.log
 stop_started() { # pid file, program name
@@ -39,7 +48,7 @@ stop_started "$pidfile" zemra-pages
 # The node page server an earlier version of this job started.
 stop_started build-web/page-server.pid page-server.js
 : >"$log"
-nohup ./build/zemra-pages --listen "127.0.0.1:${ZEMRA_PAGES_PORT:-8080}" --port-fallback \
+nohup ./build/pages/service/zemra-pages --listen "127.0.0.1:${ZEMRA_PAGES_PORT:-8080}" --port-fallback \
   --pid-file "$pidfile" >"$log" 2>&1 &
 tries=0
 until grep -q '^zemra-pages: http' "$log"; do
@@ -52,6 +61,19 @@ until grep -q '^zemra-pages: http' "$log"; do
   sleep 0.1
 done
 address=$(sed -n 's/^zemra-pages: //p' "$log")
+
+# The demo portfolio valued on the pages, as the demo page shows it.
+echo
+./build/zemra-headless --properties "${address%/}/properties.json" --script samples/desk.script
+echo
+
+# The control in a web page.
+sh scripts/setup-web.sh
+mkdir -p build-web
+quietly build-web/main-web.log "Building the control for the web" \
+  sh -c "ZEMRA_CMAKE='emcmake cmake' sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DZEMRA_UNITY=ON -DCMAKE_BUILD_TYPE=Release && cmake --build build-web -j$jobs"
+
 echo
 echo "The demo page: $address (open it in Chromium)"
 echo "Access log: $log; stop the service with: kill \$(cat $pidfile)"
+echo "Done in $(($(date +%s) - started)) s."

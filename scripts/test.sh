@@ -9,10 +9,10 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-native.sh
 JOBS=2
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZEMRA_SANITIZE=ON >/dev/null
+sh scripts/configure.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZEMRA_SANITIZE=ON
 cmake --build build-sanitize --target zemra_tests zemra-headless zemra_engine_tests zemra_pages_tests zemra_pages_load \
   -j"$JOBS"
 # The engine's Greeks and implied-value suites repeat full valuations many
@@ -23,6 +23,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-sanitize --output-on-failure -j"$JOBS" -E '^engine\.(Greeks|ImpliedValues)$'
 sh scripts/test-pages-scale.sh
 sh scripts/setup-web.sh
-emcmake cmake -S . -B build-web -DZEMRA_NATIVE_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+ZEMRA_CMAKE="emcmake cmake" sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DZEMRA_UNITY=ON -DCMAKE_BUILD_TYPE=Release
 cmake --build build-web -j"$JOBS"
 (cd web && npm test)

@@ -49,7 +49,8 @@ inline std::string EmptyOrNonFiniteNumberIn(const std::string& request) {
 
 // The requests from the first one to `page` on: showing the first security
 // at start-up asks for its capital before the impact run starts.
-inline std::vector<std::string> FromFirst(const std::vector<std::string>& requests, const std::string& page) {
+template <class Requests>
+std::vector<std::string> FromFirst(const Requests& requests, const std::string& page) {
     for (std::size_t i = 0; i < requests.size(); ++i)
         if (requests[i].rfind(page, 0) == 0) return {requests.begin() + static_cast<long>(i), requests.end()};
     return {};

@@ -168,7 +168,7 @@ TEST(CarryConfirm, RequestsTheSelectedScenariosCarryAndShowsItWithTheImpacts) {
         dlg.UserType(*dlg.TxtFinRate, "6");
         dlg.UserClick(*dlg.OptNetCarry);
     });
-    EXPECT_EQ(h.host.requests,
+    EXPECT_EQ(h.host.requests.Addresses(),
               (std::vector<std::string>{kCarryAddress +
                                         "FinRate=6&RebRate=1.25&BrwCost=0.5&TailRate=6&ConvPosition=100&StkPosition=0"
                                         "&CapitalRule=1&ConvCapital=15&StockCapital=15&ConvPrice=105.25&StkPrice=10"

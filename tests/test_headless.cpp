@@ -8,6 +8,9 @@
 #include "Harness.h"
 #include "HostOptions.h"
 #include "HostSetup.h"
+#include "PageOrigin.h"
+#include "PanelDump.h"
+#include "RequestLog.h"
 #include "ScriptRunner.h"
 
 using namespace zemra;
@@ -67,6 +70,27 @@ TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {
     EXPECT_NE(notes.str().find("line 4: 'click BtnUptTuner' did not reach"), std::string::npos) << notes.str();
 }
 
+TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
+    struct Case {
+        std::string properties, address, fetched;
+    };
+    const std::vector<Case> table = {
+        {"http://127.0.0.1:8080/properties.json", "/pages/ScenarioDetail?Secid=1", "http://127.0.0.1:8080/pages/ScenarioDetail?Secid=1"},
+        {"HTTPS://desk.example:443?x=/y", "/pages/QuickSearch", "HTTPS://desk.example:443/pages/QuickSearch"},
+        {"http://host#frag", "/a", "http://host/a"},
+        // Absolute addresses, protocol-relative ones and relative paths stand.
+        {"http://host/p.json", "http://other/pages/X", "http://other/pages/X"},
+        {"http://host/p.json", "//other/pages/X", "//other/pages/X"},
+        {"http://host/p.json", "pages/X", "pages/X"},
+        // Properties from a file give no origin.
+        {"samples/portfolio.json", "/pages/X", "/pages/X"},
+        {"http:///nohost", "/pages/X", "/pages/X"},
+        {"ftp://host/p.json", "/pages/X", "/pages/X"},
+    };
+    for (const auto& c : table)
+        EXPECT_EQ(ResolveAgainst(OriginOf(c.properties), c.address), c.fetched) << c.properties << " + " << c.address;
+}
+
 TEST(HostSetup, InputFilesAreCheckedWithClearMessages) {
     for (const auto& [text, isReplies] : std::vector<std::pair<const char*, bool>>{
              {"[1]", false}, {"{\"RecordString\": 5}", false}, {"{}", true}, {"[{\"reply\": \"x\"}]", true}})
@@ -91,6 +115,43 @@ TEST(HeadlessHost, CannedRepliesMatchByPrefixAndUnansweredAddressesFail) {
     EXPECT_FALSE(none.ok);
     EXPECT_NE(none.error.find("http://elsewhere/"), std::string::npos);
     EXPECT_EQ(host.requests.size(), 4u);
+}
+
+// The host keeps the most recent addresses up to its budget (the last one
+// always) and counts the ones it let go, so that it stays the same size
+// over any number of Updates.
+TEST(HeadlessHost, TheRequestRecordKeepsTheLatestAddressesWithinItsBudget) {
+    struct Case {
+        std::size_t budget;
+        std::vector<std::size_t> lengths;  // of the addresses fetched, in order
+        std::size_t kept, leftOut;
+    };
+    const std::vector<Case> table = {
+        {100, {10, 20, 30}, 3, 0},
+        {100, {40, 40, 40}, 2, 1},
+        {100, {150}, 1, 0},            // the last one stays, however long
+        {100, {10, 150, 10}, 1, 2},
+        {100, {60, 50, 50, 50}, 2, 2},
+    };
+    for (const Case& c : table) {
+        RequestLog log(c.budget);
+        for (std::size_t i = 0; i < c.lengths.size(); ++i) log.Record(std::string(c.lengths[i], 'a' + static_cast<char>(i)));
+        EXPECT_EQ(log.size(), c.kept) << ::testing::PrintToString(c.lengths);
+        EXPECT_EQ(log.LeftOut(), c.leftOut) << ::testing::PrintToString(c.lengths);
+        EXPECT_EQ(log.back(), std::string(c.lengths.back(), 'a' + static_cast<char>(c.lengths.size() - 1)));
+        EXPECT_LE(log.KeptBytes(), std::max(c.budget, c.lengths.back()));
+    }
+}
+
+TEST(HeadlessHost, TheDumpSaysHowManyEarlierRequestsWereLetGo) {
+    Harness h;
+    for (int i = 0; i < 5; ++i) h.host.Fetch(std::string(RequestLog::kKeptBytes / 2, 'x') + std::to_string(i));
+    const Json state = Json::parse(DumpState(h.ctl.Ui(), h.host, {}).WritePretty());
+    ASSERT_EQ(state["requests"].size(), 1u);
+    EXPECT_EQ(state["requests"][0].get<std::string>().back(), '4');
+    EXPECT_EQ(state["requestsLeftOut"], 4);
+    Harness fresh;
+    EXPECT_FALSE(Json::parse(DumpState(fresh.ctl.Ui(), fresh.host, {}).WritePretty()).contains("requestsLeftOut"));
 }
 
 TEST(HeadlessHost, YesNoBoxesTakeTheQueuedAnswersThenNo) {

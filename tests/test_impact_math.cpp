@@ -25,8 +25,9 @@ struct Valued {
         for (int k = 1; k <= model.Securities().Count(); ++k) Apply(k, holdings[static_cast<std::size_t>(k - 1)]);
     }
     void Apply(int k, const Holding& h) {
-        auto staged = StageValuations(model.Securities().Item(k), model.Scenarios(), model.Valuations().Item(k),
-                                      h.up + "|" + h.down, kCarryPiece + "|" + kCarryPiece);
+        std::vector<CValuation> staged;
+        StageValuations(model.Securities().Item(k), model.Scenarios(), model.Valuations().Item(k), h.up + "|" + h.down,
+                        kCarryPiece + "|" + kCarryPiece, staged);
         for (int s = 1; s <= static_cast<int>(staged.size()); ++s) model.ValuationAt(k, s) = staged[static_cast<std::size_t>(s - 1)];
     }
     const CValuation& Val(int k, int s) const { return model.ValuationAt(k, s); }
@@ -182,7 +183,9 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
     for (const Case& c : table) {
         Portfolio model = PortfolioOf({c.record}, c.scenarios);
         try {
-            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail, c.carry);
+            std::vector<CValuation> staged;
+            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail, c.carry,
+                            staged);
             ADD_FAILURE() << "no failure: " << c.message;
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), c.message);

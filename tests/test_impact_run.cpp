@@ -145,7 +145,7 @@ TEST(ImpactRequests, AnUpdateWithoutSecuritiesOrScenariosAsksForThemAndRequestsN
         h.Replies({{kPages, "0"}});
         c.properties["CapitalCalcPath"] = kCapital;
         h.Start(c.properties);
-        EXPECT_FALSE(Contains(h.host.requests, kDetail));
+        EXPECT_FALSE(Contains(h.host.requests.Addresses(), kDetail));
         h.host.requests.clear();
         ASSERT_TRUE(h.panel().UserClick(*h.ctl.UpdateBtn));
         ASSERT_EQ(h.Messages(), (std::vector<std::string>{c.message, c.message}));

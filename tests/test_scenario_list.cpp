@@ -177,6 +177,51 @@ TEST(ScenarioDelete, EveryRowLeavesBothListsEmptyInTheSingleMode) {
     EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 1);
 }
 
+// Any selection goes in one delete: the rows left in both lists, the grid's
+// valuations, the stored entries (the deleted ones without their impact)
+// and the selection, for selections at either end, scattered and in runs.
+TEST(ScenarioDelete, AnySelectionLeavesTheListsTheGridAndTheStoredEntriesInStep) {
+    struct Case {
+        std::vector<int> rows;  // selected with Ctrl, 0-based
+        std::vector<std::string> left;
+        std::vector<std::string> impacts;
+        std::vector<double> tunerValues;
+        std::vector<double> storedImpacts;
+    };
+    const std::vector<Case> table = {
+        {{0}, {"S2", "S3", "S4", "S5"}, {"2,000", "3,000", "4,000", "5,000"}, {102, 103, 104, 105}, {0, 2000, 3000, 4000, 5000}},
+        {{4}, {"S1", "S2", "S3", "S4"}, {"1,000", "2,000", "3,000", "4,000"}, {101, 102, 103, 104}, {1000, 2000, 3000, 4000, 0}},
+        {{0, 2, 4}, {"S2", "S4"}, {"2,000", "4,000"}, {102, 104}, {0, 2000, 0, 4000, 0}},
+        {{1, 2, 3}, {"S1", "S5"}, {"1,000", "5,000"}, {101, 105}, {1000, 0, 0, 0, 5000}},
+        {{0, 1, 2, 3}, {"S5"}, {"5,000"}, {105}, {0, 0, 0, 0, 5000}},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(::testing::PrintToString(c.rows));
+        Harness h;
+        Begin(h, {{"RecordString", kTwoSecurities}, {"ScenarioString", kFive}});
+        MainCtl& ctl = h.ctl;
+        h.SelectRow(*ctl.ScenarioLst, c.rows[0]);
+        for (std::size_t i = 1; i < c.rows.size(); ++i) h.SelectRow(*ctl.ScenarioLst, c.rows[i], true);
+        h.host.QueueAnswer(MsgAnswer::Yes);
+        h.panel().UserClick(*ctl.DeleteBtn);
+        EXPECT_EQ(h.Rows(*ctl.ScenarioLst), c.left);
+        EXPECT_EQ(h.Rows(*ctl.LstImpact), c.impacts);
+        std::vector<std::string> records;
+        for (int p = 1; p <= ctl.Model().Scenarios().Count(); ++p) records.push_back(ctl.Model().Scenarios().Item(p).Getdescription());
+        EXPECT_EQ(records, c.left);
+        ASSERT_EQ(ctl.Model().Valuations().Count(), 2);
+        for (int s = 1; s <= 2; ++s) EXPECT_EQ(TunerValues(ctl.Model().Valuations().Item(s)), c.tunerValues);
+        std::vector<double> stored;
+        for (int p = 1; p <= ctl.Model().StoredScenarios().Count(); ++p) stored.push_back(ctl.Model().StoredScenarios().Item(p).GetImpact());
+        EXPECT_EQ(stored, c.storedImpacts);
+        std::vector<bool> selection(c.left.size(), false);
+        selection[0] = true;
+        EXPECT_EQ(Selection(*ctl.ScenarioLst), selection);
+        EXPECT_EQ(ctl.ScenarioLst->ListIndex(), 0);
+        EXPECT_EQ(ctl.DescriptionFld->Text(), c.left[0]);
+    }
+}
+
 TEST(ScenarioDelete, NothingSelectedOrAnsweredNoDeletesNothing) {
     Harness h;
     Begin(h, {{"ScenarioString", kFive}});

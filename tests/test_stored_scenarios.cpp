@@ -141,7 +141,7 @@ TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIs
     Harness h;
     StartDatabase(h, ScenarioText("Base"));
     h.panel().UserClick(*h.ctl.BtnRetrieve);
-    EXPECT_EQ(h.host.requests, (std::vector<std::string>{kList}));
+    EXPECT_EQ(h.host.requests.Addresses(), (std::vector<std::string>{kList}));
     EXPECT_EQ(h.Rows(*h.ctl.ComboScenario), (std::vector<std::string>{"Base", "A", "B"}));
     const auto& stored = h.ctl.Model().StoredScenarios();
     EXPECT_EQ(stored.Item(2).GetAutoLoad(), "Yes");

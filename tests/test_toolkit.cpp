@@ -39,6 +39,39 @@ struct FormFixture : ::testing::Test {
     }
 };
 
+// Removing many rows in one pass does what removing them one after the
+// other does: the rows left keep their order, text and selection, and the
+// current row follows its row or becomes -1 with it.
+TEST_F(FormFixture, RemovingFlaggedRowsKeepsTheRestAndFollowsTheCurrentRow) {
+    struct Case {
+        std::vector<bool> flags;
+        int current;
+        std::vector<std::string> left;
+        int currentAfter;
+    };
+    const std::vector<Case> table = {
+        {{false, false, false}, 1, {"a", "b", "c"}, 1},
+        {{true, false, false}, 2, {"b", "c"}, 1},
+        {{false, true, false}, 1, {"a", "c"}, -1},
+        {{true, false, true}, 1, {"b"}, 0},
+        {{true, true, true}, 0, {}, -1},
+        {{false, true}, 2, {"a", "c"}, 1},  // rows beyond the flags stay
+    };
+    for (const Case& c : table) {
+        list.Clear();
+        for (const char* text : {"a", "b", "c"}) list.AddItem(text);
+        list.SetListIndex(c.current);
+        list.RemoveFlaggedItems(c.flags);
+        std::vector<std::string> left;
+        for (const auto& row : list.Rows()) left.push_back(row.text);
+        EXPECT_EQ(left, c.left) << c.current;
+        EXPECT_EQ(list.ListIndex(), c.currentAfter) << c.current;
+        // Only the row that was current stays selected, if it is left.
+        const std::string currentText(1, "abc"[c.current]);
+        for (const auto& row : list.Rows()) EXPECT_EQ(row.selected, row.text == currentText) << row.text;
+    }
+}
+
 TEST_F(FormFixture, RefusedValidationKeepsFocusAndNothingHappensInTheTarget) {
     first.Validate = [this](bool& cancel) {
         events.push_back("first.Validate");

@@ -8,7 +8,7 @@ void HeadlessHost::SetCannedReplies(std::vector<CannedReply> replies) {
 }
 
 FetchResult HeadlessHost::Fetch(const std::string& address) {
-    requests.push_back(address);
+    requests.Record(address);
     if (canned_) {
         for (const auto& r : replies_) {
             if (address.compare(0, r.match.size(), r.match) != 0) continue;

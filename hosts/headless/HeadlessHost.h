@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "RequestLog.h"
 #include "toolkit/HostSeam.h"
 
 namespace zemra::headless {
@@ -47,7 +48,7 @@ public:
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override;
 
     std::vector<MessageRecord> messages;
-    std::vector<std::string> requests;
+    RequestLog requests;
     std::vector<std::string> browserWindows;
 
 private:

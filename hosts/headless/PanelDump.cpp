@@ -16,7 +16,8 @@ const char* AnswerName(MsgAnswer a) {
     }
 }
 
-JsonValue Texts(const std::vector<std::string>& texts) {
+template <class TextList>
+JsonValue Texts(const TextList& texts) {
     JsonValue a = JsonValue::Array();
     for (const auto& t : texts) a.Push(t);
     return a;
@@ -36,6 +37,7 @@ JsonValue DumpState(const UiContext& ui, const HeadlessHost& host, const std::se
     }
     state["messages"] = std::move(messages);
     state["requests"] = Texts(host.requests);
+    if (host.requests.LeftOut() > 0) state["requestsLeftOut"] = static_cast<long long>(host.requests.LeftOut());
     state["browserWindows"] = Texts(host.browserWindows);
     return state;
 }

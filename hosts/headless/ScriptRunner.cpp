@@ -7,6 +7,7 @@
 
 #include "PanelDump.h"
 #include "SafetyAction.h"
+#include "SessionSummary.h"
 #include "toolkit/UserAction.h"
 
 namespace zemra::headless {
@@ -31,6 +32,10 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
         std::set<std::string> only;
         for (std::string n = name; !n.empty(); n.clear(), words >> n) only.insert(n);
         out_ << DumpState(ui_, host_, only).WritePretty() << "\n";
+        return;
+    }
+    if (verb == "summary") {
+        out_ << SessionSummary(ui_, host_);
         return;
     }
     if (verb == "safety") {

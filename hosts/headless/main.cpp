@@ -10,6 +10,7 @@
 #include "HeadlessHost.h"
 #include "HostSetup.h"
 #include "HostOptions.h"
+#include "PageOrigin.h"
 #include "ScriptRunner.h"
 #include "control/HostSafety.h"
 #include "control/MainCtl.h"
@@ -20,9 +21,11 @@ using namespace zemra::headless;
 namespace {
 
 const char* const kUsage =
-    "usage: zemra-headless [--properties FILE] [--replies FILE] [--today YYYY-MM-DD]\n"
+    "usage: zemra-headless [--properties FILE|URL] [--replies FILE] [--today YYYY-MM-DD]\n"
     "                      [--timeout SECONDS] [--locale TAG] [--modal-only] [--script FILE]\n"
-    "Runs ProcessInitData, then the script (or standard input), one action a line.\n";
+    "Runs ProcessInitData, then the script (or standard input), one action a line.\n"
+    "Properties from an http(s) address are fetched; page addresses in them that\n"
+    "start with \"/\" are resolved against that address's origin.\n";
 
 Date SystemToday() {
     std::time_t now = std::time(nullptr);
@@ -55,10 +58,21 @@ int main(int argc, char** argv) {
     try {
         HeadlessHost host(today.empty() ? SystemToday() : ParseIsoDate(today), locale);
         host.SetModelessAllowed(!modalOnly);
+        // Properties from a service carry page addresses relative to it.
+        const std::string origin = OriginOf(propertiesPath);
         if (!repliesPath.empty()) host.SetCannedReplies(ReadRepliesFile(repliesPath));
-        else host.SetFetcher([timeout](const std::string& address) { return CurlFetch(address, timeout); });
+        else
+            host.SetFetcher([timeout, origin](const std::string& address) {
+                return CurlFetch(ResolveAgainst(origin, address), timeout);
+            });
         PropertyBag bag;
-        if (!propertiesPath.empty()) bag = ReadPropertiesFile(propertiesPath);
+        if (IsWebAddress(propertiesPath)) {
+            const FetchResult reply = CurlFetch(propertiesPath, timeout);
+            if (!reply.ok) throw std::runtime_error(reply.error);
+            bag = ParseProperties(reply.body, propertiesPath);
+        } else if (!propertiesPath.empty()) {
+            bag = ReadPropertiesFile(propertiesPath);
+        }
 
         // Asked first, as a browser asks an embedded control.
         MainCtl ctl(host);

@@ -97,6 +97,7 @@ private:
     // the module stop.
     template <class F>
     void Guard(F&& f) {
+        host_.ActionStarts();
         try {
             f();
         } catch (const std::exception& e) {

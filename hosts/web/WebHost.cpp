@@ -17,10 +17,12 @@
 
 // Waits for the browser's fetch while the page goes on (the control's call
 // is suspended and resumed). The result is a buffer the caller frees: a
-// 32-bit byte count, then "O" and the reply body, or "E" and what failed.
-// A reply of more than `maxBytes` is not copied: it is a failed fetch
-// saying so. When the module cannot allocate the buffer, a short failure
-// is tried instead, and the null pointer returned when that fails too.
+// 32-bit byte count, then "O" and the reply body, or "E" and what failed,
+// as UTF-8 (written by the browser's own encoder: a reply of megabytes is
+// copied in one step). A reply of more than `maxBytes` is not copied: it is
+// a failed fetch saying so. When the module cannot allocate the buffer, a
+// short failure is tried instead, and the null pointer returned when that
+// fails too.
 EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes), {
     const url = UTF8ToString(address);
     let text;
@@ -30,19 +32,22 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
     } catch (e) {
         text = "EThe request to " + url + " failed: " + e + ".";
     }
-    const store = (t) => {
-        const size = lengthBytesUTF8(t);
-        const buffer = _malloc(size + 5);
+    const encoder = new TextEncoder();
+    const store = (bytes) => {
+        const buffer = _malloc(bytes.length + 5);
         if (!buffer) return 0;
-        stringToUTF8(t, buffer + 4, size + 1);
-        HEAPU32[buffer >> 2] = size;
+        HEAPU8.set(bytes, buffer + 4);
+        HEAPU8[buffer + 4 + bytes.length] = 0;
+        HEAPU32[buffer >> 2] = bytes.length;
         return buffer;
     };
-    if (text[0] === "O" && lengthBytesUTF8(text) - 1 > maxBytes) {
-        text = "EThe reply of " + url.split("?")[0] + " is too large: " + (lengthBytesUTF8(text) - 1) +
-               " bytes or more, where a reply may have at most " + maxBytes + " bytes.";
+    let bytes = encoder.encode(text);
+    if (text[0] === "O" && bytes.length - 1 > maxBytes) {
+        bytes = encoder.encode("EThe reply of " + url.split("?")[0] + " is too large: " + (bytes.length - 1) +
+                               " bytes or more, where a reply may have at most " + maxBytes + " bytes.");
     }
-    return store(text) || store("EThe reply of " + url.split("?")[0] + " could not be stored: out of memory.");
+    return store(bytes) ||
+           store(encoder.encode("EThe reply of " + url.split("?")[0] + " could not be stored: out of memory."));
 });
 
 EM_JS(void, zemra_web_render, (int id, const char* json), {
@@ -115,11 +120,18 @@ Locale ReadLocale(int id) {
 WebHost::WebHost(int elementId) : id_(elementId), locale_(ReadLocale(elementId)) {}
 
 void WebHost::RenderNow() {
-    if (snapshot) zemra_web_render(id_, snapshot().c_str());
+    if (!snapshot) return;
+    zemra_web_render(id_, snapshot().c_str());
+    lastRenderMs_ = emscripten_get_now();
 }
 
 FetchResult WebHost::Fetch(const std::string& address) {
-    RenderNow();
+    // The page shows the state the fetch waits in (the busy state, how far
+    // a run has come), but an impact run's many quick replies would each
+    // redraw the whole panel: before a fetch the page is redrawn only when
+    // the last redraw is older than kFetchRedrawIntervalMs. The element
+    // redraws when the action ends.
+    if (emscripten_get_now() - lastRenderMs_ >= kFetchRedrawIntervalMs) RenderNow();
     FetchResult result;
     const std::string outOfMemory = "The reply of " + pages::PageOf(address) + " could not be stored: out of memory.";
     const PageBuffer raw(zemra_web_fetch(id_, address.c_str(), static_cast<int>(pages::kMaxReplyBytes)), &std::free);

@@ -18,6 +18,10 @@ public:
     // the page shows the control's state while it waits.
     std::function<std::string()> snapshot;
 
+    // A call from the page begins: its first fetch shows the page the state
+    // it waits in.
+    void ActionStarts() { lastRenderMs_ = -kFetchRedrawIntervalMs; }
+
     FetchResult Fetch(const std::string& address) override;
     void OpenBrowserWindow(const std::string& address) override;
     bool ModelessAllowed() const override { return true; }
@@ -28,9 +32,13 @@ public:
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override;
 
 private:
+    // At most this often (milliseconds) the page is redrawn before a fetch.
+    static constexpr double kFetchRedrawIntervalMs = 100;
+
     void RenderNow();
 
     int id_;
+    double lastRenderMs_ = -kFetchRedrawIntervalMs;
     int pointer_ = kPointerDefault;
     Locale locale_;
 };

@@ -20,6 +20,17 @@ public:
         Check(position);
         items_.erase(items_.begin() + (position - 1));
     }
+    // Takes off every item whose flag is set (flag i for position i + 1; items
+    // beyond the flags stay), keeping the order of the rest, in one pass.
+    void RemoveFlagged(const std::vector<bool>& flags) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (i < flags.size() && flags[i]) continue;
+            if (kept != i) items_[kept] = std::move(items_[i]);
+            ++kept;
+        }
+        items_.resize(kept);
+    }
     void Clear() { items_.clear(); }
     void Replace(int position, std::shared_ptr<T> item) {
         Check(position);

@@ -203,6 +203,9 @@ private:
     void CmdDebug_Click();
     void UpdateBtn_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
+    // Room for one security's valuations while its replies are read, kept
+    // from security to security.
+    std::vector<CValuation> stagedValuations_;
     void CalculateImpacts();
 
     // ---- server/: carry and the Rates dialog.
@@ -285,6 +288,9 @@ private:
     void ComboTuner_Click();
     void TxtTunerVal_GotFocus();
     void ApplyTunerToScenario(int32_t tuner, double tunerValue, int position);
+    // The same without redrawing the valuation panel, for work on many
+    // scenarios that redraws once.
+    void SetScenarioTuner(int32_t tuner, double tunerValue, int position);
     void UpdateSelectedScenariosTuner();
     void UpdateSelectedScenariosTunerValue();
     void BtnUptTuner_Click();

@@ -123,6 +123,28 @@ void Portfolio::RemoveScenario(int position) {
     if (scenarios_.Empty()) valuations_.Clear();
 }
 
+void Portfolio::RemoveScenarios(const std::vector<bool>& flags) {
+    // The stored entries stay to be loaded again, without an impact: the
+    // first entry with each removed key.
+    std::unordered_map<int32_t, bool> removedKeys;
+    for (int p = 1; p <= scenarios_.Count(); ++p) {
+        if (static_cast<std::size_t>(p - 1) < flags.size() && flags[static_cast<std::size_t>(p - 1)])
+            removedKeys.emplace(scenarios_.Item(p).Getkey(), false);
+    }
+    if (removedKeys.empty()) return;
+    for (int p = 1; p <= stored_.Count(); ++p) {
+        const auto it = removedKeys.find(stored_.Item(p).Getkey());
+        if (it == removedKeys.end() || it->second) continue;
+        it->second = true;
+        stored_.Item(p).SetImpact(0);
+    }
+    scenarios_.RemoveFlagged(flags);
+    if (lists_.scenarios) lists_.scenarios->RemoveFlaggedItems(flags);
+    if (lists_.impacts) lists_.impacts->RemoveFlaggedItems(flags);
+    for (int s = 1; s <= valuations_.Count(); ++s) valuations_.Item(s).RemoveFlagged(flags);
+    if (scenarios_.Empty()) valuations_.Clear();
+}
+
 void Portfolio::RenameScenario(int position, const std::string& description) {
     CScenario& record = scenarios_.Item(position);
     record.Setdescription(description);
@@ -161,7 +183,14 @@ CScenario* Portfolio::StoredEntry(int32_t key) const {
     return position > 0 ? &stored_.Item(position) : nullptr;
 }
 
-CValuation& Portfolio::ValuationAt(int securityPosition, int scenarioPosition) const {
+std::unordered_map<int32_t, int> Portfolio::StoredPositionsByKey() const {
+    std::unordered_map<int32_t, int> positions;
+    positions.reserve(static_cast<std::size_t>(stored_.Count()));
+    for (int p = 1; p <= stored_.Count(); ++p) positions.emplace(stored_.Item(p).Getkey(), p);
+    return positions;
+}
+
+void Portfolio::ThrowNoValuation(int securityPosition, int scenarioPosition) const {
     if (securityPosition < 1 || securityPosition > valuations_.Count()) {
         throw std::runtime_error("The valuation grid holds no valuations for security " +
                                  std::to_string(securityPosition) + " of the list (it holds " +
@@ -174,7 +203,7 @@ CValuation& Portfolio::ValuationAt(int securityPosition, int scenarioPosition) c
                                  std::to_string(scenarioPosition) + " (it holds " + std::to_string(row.Count()) +
                                  " scenarios for that security).");
     }
-    return row.Item(scenarioPosition);
+    throw std::logic_error("ThrowNoValuation was called for a valuation the grid holds.");
 }
 
 }  // namespace zemra

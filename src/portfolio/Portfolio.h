@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "control/Collection.h"
 #include "records/CScenario.h"
@@ -77,6 +79,10 @@ public:
     // its valuations; its stored entry stays, without an impact. The last
     // scenario leaves the grid empty.
     void RemoveScenario(int position);
+    // Takes every scenario whose flag is set (flag i for position i + 1) off
+    // the working list, as RemoveScenario one after the other would, in one
+    // pass over the records, their rows and the grid.
+    void RemoveScenarios(const std::vector<bool>& flags);
     // Renames the scenario at a 1-based position, its stored entry and
     // their rows.
     void RenameScenario(int position, const std::string& description);
@@ -91,12 +97,24 @@ public:
     int FindStoredScenarioPosition(int32_t key) const;
     // The stored entry of the scenario with `key`, or nullptr.
     CScenario* StoredEntry(int32_t key) const;
+    // The stored-list position (from 1) of each key, the first entry with it;
+    // for work on many scenarios at once.
+    std::unordered_map<int32_t, int> StoredPositionsByKey() const;
 
     // The valuation of the security at a 1-based position under the
     // scenario at a 1-based position; throws when the grid holds none there.
-    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const;
+    // Read for every valuation of an impact run: the check is inline, the
+    // error out of line.
+    CValuation& ValuationAt(int securityPosition, int scenarioPosition) const {
+        if (securityPosition >= 1 && securityPosition <= valuations_.Count()) {
+            const ValuationRow& row = valuations_.Item(securityPosition);
+            if (scenarioPosition >= 1 && scenarioPosition <= row.Count()) return row.Item(scenarioPosition);
+        }
+        ThrowNoValuation(securityPosition, scenarioPosition);
+    }
 
 private:
+    [[noreturn]] void ThrowNoValuation(int securityPosition, int scenarioPosition) const;
     static void CheckWhole(const CScenario& scenario);
     static std::shared_ptr<CValuation> FreshValuation(const CScenario& scenario);
     std::shared_ptr<ValuationRow> FreshRow() const;

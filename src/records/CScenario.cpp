@@ -29,9 +29,8 @@ std::string Where(const std::string& record, std::size_t field) {
 
 }  // namespace
 
-double CScenario::GetScenarioProperties(int index) const {
-    CheckPropertyIndex(index);
-    return m_ScenarioProperties[static_cast<std::size_t>(index)];
+void CScenario::ThrowPropertyIndex(int index) {
+    throw IndexError("Scenario property", index, kScenarioSlots - 1);
 }
 
 void CScenario::SetScenarioProperties(int index, double v) {

@@ -25,7 +25,12 @@ public:
     void SetUid(int32_t v) { m_Uid = v; }
     int32_t Getkey() const { return m_key; }
     void Setkey(int32_t v) { m_key = v; }
-    double GetScenarioProperties(int index) const;     // RecordError outside 0..5
+    // RecordError outside 0..5; read for every valuation of an impact run,
+    // so the check is inline and the error out of line.
+    double GetScenarioProperties(int index) const {
+        if (index < 0 || index >= kScenarioSlots) ThrowPropertyIndex(index);
+        return m_ScenarioProperties[static_cast<std::size_t>(index)];
+    }
     void SetScenarioProperties(int index, double v);
     const std::string& Getdescription() const { return m_description; }
     void Setdescription(const std::string& v) { m_description = v; }
@@ -43,6 +48,7 @@ public:
     void CreateScenarioFromDataBase(const std::string& scenariostr, const Locale& locale);
 
 private:
+    [[noreturn]] static void ThrowPropertyIndex(int index);
     void Reset();
     void FillTail(const std::vector<std::string>& fields, size_t firstProperty, const Locale& locale);
 

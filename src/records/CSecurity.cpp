@@ -72,9 +72,8 @@ void CheckPropertyIndex(int index) {
 
 void CSecurity::SetFactor(double v) { m_Factor = RoundHalfAway(v, 0); }
 
-double CSecurity::GetProperties(int index) const {
-    CheckPropertyIndex(index);
-    return m_Properties[static_cast<std::size_t>(index)];
+void CSecurity::ThrowPropertyIndex(int index) {
+    throw IndexError("Security property", index, kAssumptionSlots - 1);
 }
 
 void CSecurity::SetProperties(int index, double v) {

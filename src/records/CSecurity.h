@@ -19,7 +19,12 @@ public:
     void SetRatio(double v) { m_Ratio = v; }
     double GetFactor() const { return m_Factor; }
     void SetFactor(double v);                       // rounds to whole
-    double GetProperties(int index) const;          // RecordError outside 0..10
+    // RecordError outside 0..10; read for every valuation of an impact run,
+    // so the check is inline and the error out of line.
+    double GetProperties(int index) const {
+        if (index < 0 || index >= kAssumptionSlots) ThrowPropertyIndex(index);
+        return m_Properties[static_cast<std::size_t>(index)];
+    }
     void SetProperties(int index, double v);        // rounds by index
     int32_t GetsecId() const { return m_secId; }
     void SetsecId(int32_t v) { m_secId = v; }
@@ -74,6 +79,7 @@ public:
     void CreateRecord(const std::string& SecurityStr, const Locale& hostLocale, const Date& today);
 
 private:
+    [[noreturn]] static void ThrowPropertyIndex(int index);
     int32_t m_secId = 0;
     std::string m_description;
     std::string m_Sectype;

@@ -1,7 +1,10 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "records/Indexes.h"
 #include "toolkit/Locale.h"
@@ -17,12 +20,14 @@ public:
     void Settuner(int32_t v) { m_tuner = v; }
     double GetTunerValue() const { return m_TunerValue; }
     void SetTunerValue(double v) { m_TunerValue = v; }
-    double Getvaluation(int index) const;       // RecordError outside 0..30
-    void Setvaluation(int index, double v);
+    // RecordError outside 0..30
+    double Getvaluation(int index) const { return m_valuation[Checked(index, kValuationSlots, "Valuation")]; }
+    void Setvaluation(int index, double v) { m_valuation[Checked(index, kValuationSlots, "Valuation")] = v; }
     int32_t GetoptCarry() const { return m_optCarry; }
     void SetoptCarry(int32_t v) { m_optCarry = v; }
-    double GetCarry(int index) const;           // RecordError outside 0..11
-    void SetCarry(int index, double v);
+    // RecordError outside 0..11
+    double GetCarry(int index) const { return m_Carry[Checked(index, kCarrySlots, "Carry")]; }
+    void SetCarry(int index, double v) { m_Carry[Checked(index, kCarrySlots, "Carry")] = v; }
     // The eight two-slot figures; index 0 current, 1 under the scenario;
     // RecordError outside 0..1.
     double GetDolDelta(int i) const { return Slot(m_DolDelta, i, "DolDelta"); }
@@ -45,14 +50,26 @@ public:
     // Fills the 31 valuation slots from one reply piece and the carry from
     // its carry piece. A 32nd number throws RecordError (slots 0..30 already
     // filled, carry not read).
-    void CreateValuation(const std::string& ValuationStr, const std::string& carrystr, const Locale& locale);
-    void CreateCarry(const std::string& carrystr, const Locale& locale);
+    void CreateValuation(std::string_view ValuationStr, std::string_view carrystr, const Locale& locale);
+    // The same without throwing, for the impact run's hot path: the 0-based
+    // field of the 32nd number (slots 0..30 filled, carry not read), or
+    // nothing when the piece fits and the carry has been read too.
+    std::optional<std::size_t> ReadValuation(std::string_view ValuationStr, std::string_view carrystr,
+                                             const Locale& locale) noexcept;
+    void CreateCarry(std::string_view carrystr, const Locale& locale) noexcept;
     // The number the text reads as, or 0.
-    static double retNumber(const std::string& str, const Locale& locale);
+    static double retNumber(std::string_view str, const Locale& locale) noexcept;
 
 private:
-    static double Slot(const Pair& p, int i, const char* name);
-    static double& Slot(Pair& p, int i, const char* name);
+    // The accessors are read for every valuation of an impact run: the
+    // check is inline, the error out of line.
+    static std::size_t Checked(int index, int slots, const char* name) {
+        if (index < 0 || index >= slots) ThrowIndexError(name, index, slots - 1);
+        return static_cast<std::size_t>(index);
+    }
+    [[noreturn]] static void ThrowIndexError(const char* name, int index, int last);
+    static double Slot(const Pair& p, int i, const char* name) { return p[Checked(i, 2, name)]; }
+    static double& Slot(Pair& p, int i, const char* name) { return p[Checked(i, 2, name)]; }
 
     std::array<double, kValuationSlots> m_valuation{};
     int32_t m_tuner = 0;

@@ -3,6 +3,7 @@
 #include "control/OptionLists.h"
 #include "control/WholeText.h"
 #include "records/RecordError.h"
+#include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
@@ -10,7 +11,6 @@ namespace zemra {
 
 namespace {
 
-constexpr const char* kNumberMessage = "Please enter only number in this field!";
 constexpr const char* kStepsMessage = "The number in this field must be less than 5";
 
 }  // namespace
@@ -118,7 +118,7 @@ void DlgScenMatrix::ColumnField_Validate(const Column& column, int index, bool& 
     if (Trim(field.Text()).empty()) {
         field.SetText("0");
     } else if (!IsNumeric(field.Text(), locale)) {
-        Refuse(field, kNumberMessage, cancel);
+        Refuse(field, kNumbersOnlyMessage, cancel);
         return;
     }
     // Steps that are not a number have had their message; only a number
@@ -132,7 +132,7 @@ void DlgScenMatrix::TxtTunerVal_Validate(bool& cancel) {
         TxtTunerVal->SetText("0");
         return;
     }
-    if (!IsNumeric(TxtTunerVal->Text(), form_.Ui().Host().GetLocale())) Refuse(*TxtTunerVal, kNumberMessage, cancel);
+    if (!IsNumeric(TxtTunerVal->Text(), form_.Ui().Host().GetLocale())) Refuse(*TxtTunerVal, kNumbersOnlyMessage, cancel);
 }
 
 double DlgScenMatrix::Number(const TextBox& field) {

@@ -3,6 +3,7 @@
 // with the stored-scenario drop-down and the valuation grid kept in step.
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "control/MainCtl.h"
 #include "control/WholeText.h"
@@ -68,16 +69,12 @@ void MainCtl::DeleteBtn_Click() {
     }
     if (!AskYesNo(std::string("Are you sure you want to delete the selected scenarios from list:") + "?")) return;
 
-    // Row i belongs to position i + 1 everywhere. A removed row moves the
-    // rows below it up by one, so i stays on the same index after a removal.
-    int i = 0;
-    while (i < ScenarioLst->Count()) {
-        if (!ScenarioLst->Selected(i)) {
-            ++i;
-            continue;
-        }
-        portfolio_.RemoveScenario(i + 1);
-    }
+    // Row i belongs to position i + 1 everywhere: the selected rows go in one
+    // pass, however many there are.
+    std::vector<bool> selected;
+    selected.reserve(static_cast<std::size_t>(ScenarioLst->Count()));
+    for (const ListBox::Row& row : ScenarioLst->Rows()) selected.push_back(row.selected);
+    portfolio_.RemoveScenarios(selected);
 
     if (!portfolio_.Scenarios().Empty()) {
         ScenarioLst->SetSelected(0, true);

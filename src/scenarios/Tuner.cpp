@@ -22,16 +22,16 @@ void MainCtl::WireTunerEvents() {
 }
 
 void MainCtl::ApplyTunerToScenario(int32_t tuner, double tunerValue, int position) {
-    if (portfolio_.Valuations().Empty()) {
-        ShowValuation();
-        return;
-    }
+    SetScenarioTuner(tuner, tunerValue, position);
+    ShowValuation();
+}
+
+void MainCtl::SetScenarioTuner(int32_t tuner, double tunerValue, int position) {
     for (int p = 1; p <= portfolio_.Valuations().Count(); ++p) {
         CValuation& val = portfolio_.Valuations().Item(p).Item(position);
         val.Settuner(tuner);
         val.SetTunerValue(tunerValue);
     }
-    ShowValuation();
 }
 
 MainCtl::TunerUpdate MainCtl::ApplyTunerChoiceToSelected() {
@@ -41,20 +41,21 @@ MainCtl::TunerUpdate MainCtl::ApplyTunerChoiceToSelected() {
     const bool chosen = entry >= 0 && entry < ComboTuner->Count();
     const int32_t id = chosen ? static_cast<int32_t>(ComboTuner->ItemData(entry)) : 0;
     TunerUpdate result = TunerUpdate::Nothing;
+    const auto storedPositions = portfolio_.StoredPositionsByKey();
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
         CScenario& scenario = portfolio_.Scenarios().Item(j + 1);
         if (chosen) {
             if (scenario.Gettuner() != id) {
                 scenario.Settuner(id);
-                const int stored = portfolio_.FindStoredScenarioPosition(scenario.Getkey());
-                if (stored > 0) portfolio_.StoredScenarios().Item(stored).Settuner(id);
+                const auto stored = storedPositions.find(scenario.Getkey());
+                if (stored != storedPositions.end()) portfolio_.StoredScenarios().Item(stored->second).Settuner(id);
                 result = TunerUpdate::Changed;
             } else if (result == TunerUpdate::Nothing) {
                 result = TunerUpdate::Unchanged;
             }
         }
-        ApplyTunerToScenario(scenario.Gettuner(), scenario.GetScenarioProperties(m_TunerValIdx), j + 1);
+        SetScenarioTuner(scenario.Gettuner(), scenario.GetScenarioProperties(m_TunerValIdx), j + 1);
     }
     return result;
 }
@@ -67,14 +68,16 @@ MainCtl::TunerUpdate MainCtl::ApplyTunerValueToSelected() {
         return TunerUpdate::Nothing;
     }
     TunerUpdate result = TunerUpdate::Nothing;
+    const auto storedPositions = portfolio_.StoredPositionsByKey();
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
         CScenario& scenario = portfolio_.Scenarios().Item(j + 1);
-        const int stored = portfolio_.FindStoredScenarioPosition(scenario.Getkey());
+        const auto found = storedPositions.find(scenario.Getkey());
+        const int stored = found == storedPositions.end() ? 0 : found->second;
         auto setValue = [&](double v) {
             scenario.SetScenarioProperties(m_TunerValIdx, v);
             if (stored > 0) portfolio_.StoredScenarios().Item(stored).SetScenarioProperties(m_TunerValIdx, v);
-            ApplyTunerToScenario(scenario.Gettuner(), v, j + 1);
+            SetScenarioTuner(scenario.Gettuner(), v, j + 1);
         };
         // An empty field means 0 and leaves the stale notice as it is.
         if (text.empty()) {
@@ -94,9 +97,18 @@ void MainCtl::ShowTunerUpdate(TunerUpdate result) {
     else if (result == TunerUpdate::Unchanged) ClearStaleNotice();
 }
 
-void MainCtl::UpdateSelectedScenariosTuner() { ShowTunerUpdate(ApplyTunerChoiceToSelected()); }
+// Each user action that applies a tuner or tuner value to the selected
+// scenarios redraws the valuation panel once, however many are selected.
+void MainCtl::UpdateSelectedScenariosTuner() {
+    ShowTunerUpdate(ApplyTunerChoiceToSelected());
+    ShowValuation();
+}
 
-void MainCtl::UpdateSelectedScenariosTunerValue() { ShowTunerUpdate(ApplyTunerValueToSelected()); }
+void MainCtl::UpdateSelectedScenariosTunerValue() {
+    const TunerUpdate result = ApplyTunerValueToSelected();
+    ShowTunerUpdate(result);
+    ShowValuation();
+}
 
 void MainCtl::BtnUptTuner_Click() {
     if (!IsNumeric(TxtScenario[m_TunerValIdx]->Text(), Loc())) {
@@ -109,6 +121,7 @@ void MainCtl::BtnUptTuner_Click() {
     const TunerUpdate value = ApplyTunerValueToSelected();
     if (tuner == TunerUpdate::Changed || value == TunerUpdate::Changed) ShowTunerUpdate(TunerUpdate::Changed);
     else if (tuner == TunerUpdate::Unchanged || value == TunerUpdate::Unchanged) ShowTunerUpdate(TunerUpdate::Unchanged);
+    ShowValuation();
 }
 
 // The list can be opened and an entry chosen; choosing locks it again, so

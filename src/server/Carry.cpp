@@ -102,7 +102,7 @@ void MainCtl::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOp
     // answers more has only its first piece read, as the impact run reads
     // one piece per scenario.
     const auto pieces = pages::FirstReplyPieces(reply, 1);
-    val.CreateCarry(pieces.empty() ? std::string() : std::string(pieces.front()), pages::ReplyNumberFormat());
+    val.CreateCarry(pieces.empty() ? std::string_view() : pieces.front(), pages::ReplyNumberFormat());
     if (carryOption) val.SetoptCarry(static_cast<int32_t>(*carryOption));
     ShowCarryLabel(val);
     CalculateImpacts();

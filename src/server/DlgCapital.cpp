@@ -3,15 +3,10 @@
 #include <string>
 
 #include "control/WholeText.h"
+#include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
-
-namespace {
-
-constexpr const char* kNumbersOnly = "Please enter only number in this field!";
-
-}  // namespace
 
 DlgCapital::DlgCapital(UiContext& ui, const Locale& locale) : Form(ui, "DlgCapital"), locale_(locale) {
     caption = "Capital Settings";
@@ -65,7 +60,7 @@ void DlgCapital::BuildLayout() {
 
 void DlgCapital::Rate_Validate(TextBox& box, bool& cancel) {
     if (IsNumeric(box.Text(), locale_)) return;
-    Ui().Host().MessageBox(kNumbersOnly, MsgButtons::Ok);
+    Ui().Host().MessageBox(kNumbersOnlyMessage, MsgButtons::Ok);
     SelectWholeText(box);
     cancel = true;
 }

@@ -5,13 +5,13 @@
 #include "control/WholeText.h"
 #include "records/CarryOption.h"
 #include "records/Indexes.h"
+#include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
 
 namespace {
 
-constexpr const char* kNumbersOnly = "Please enter only number in this field!";
 constexpr int kRateDecimals = 3;
 
 // The captions beside the carry breakdown, by carry slot.
@@ -95,7 +95,7 @@ std::string DlgCarry::RateText(double rate) const { return FormatGrouped(rate, k
 
 void DlgCarry::RateField_Validate(TextBox& box, bool& cancel) {
     if (IsNumeric(box.Text(), locale_)) return;
-    Ui().Host().MessageBox(kNumbersOnly, MsgButtons::Ok);
+    Ui().Host().MessageBox(kNumbersOnlyMessage, MsgButtons::Ok);
     SelectWholeText(box);
     cancel = true;
 }

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "records/CarryOption.h"
-#include "records/RecordError.h"
 #include "records/SecurityType.h"
 #include "server/PageContract.h"
 #include "toolkit/NumberText.h"
@@ -23,8 +22,8 @@ std::string PieceCount(std::size_t pieces) {
 }
 
 // The name of the first dollar Greek or share figure of `val` that is not a
-// finite number, if any.
-std::optional<std::string> NonFiniteFigure(const CValuation& val) {
+// finite number, or nullptr.
+const char* NonFiniteFigure(const CValuation& val) noexcept {
     for (int k = 0; k < 2; ++k) {
         const std::pair<const char*, double> figures[] = {
             {"dollar delta", val.GetDolDelta(k)},   {"dollar gamma", val.GetDolGamma(k)},
@@ -32,10 +31,52 @@ std::optional<std::string> NonFiniteFigure(const CValuation& val) {
             {"dollar spread", val.GetDolCSprd(k)},  {"delta shares", val.GetDelShrs(k)},
             {"gamma shares", val.GetGammaShrs(k)},  {"dollar delta shares", val.GetDolDelShrs(k)}};
         for (const auto& [name, value] : figures) {
-            if (!std::isfinite(value)) return std::string(name);
+            if (!std::isfinite(value)) return name;
         }
     }
+    return nullptr;
+}
+
+// Why a security's FxToUsd cannot divide the `figures`, or nothing when it
+// can.
+std::optional<std::string> FxFault(const CSecurity& sec, const std::optional<double>& fx, const char* figures) {
+    if (!fx) return "its Fx To USD '" + sec.GetFxToUsd() + "' is not a number.";
+    if (*fx == 0) return std::string("its Fx To USD is 0, and the ") + figures + " are divided by it.";
     return std::nullopt;
+}
+
+// What stopped the staging of one security's valuations, and where.
+struct StageStop {
+    enum class Fault { None, StockPriceTooLarge, StockPriceZero, TooManyNumbers, FigureTooLarge };
+    Fault fault = Fault::None;
+    int scenario = 0;          // 1-based
+    std::size_t field = 0;     // TooManyNumbers: the 0-based field of the 32nd number
+    const char* figure = nullptr;  // FigureTooLarge: its name
+};
+
+// Fills staged[0..count) from the row and the reply pieces. The hot loop of
+// the impact run: it neither throws for the replies nor holds anything that
+// needs cleaning up, so that every call in it is a plain one (in the
+// browser build, calls that an exception may cross with cleanups pending
+// each go through the script engine). What stops it is returned, and
+// StageValuations says so.
+StageStop StagePieces(const CSecurity& sec, const Collection<CScenario>& scenarios, const ValuationRow& row,
+                      const std::string_view* detail, const std::string_view* carry, double SP, double FX,
+                      CValuation* staged) {
+    const int count = row.Count();
+    for (int j = 1; j <= count; ++j) {
+        const double NSP = NewStockPrice(scenarios.Item(j).GetScenarioProperties(m_StkChgIdx), SP);
+        if (!std::isfinite(NSP / FX)) return {StageStop::Fault::StockPriceTooLarge, j, 0, nullptr};
+        if (NSP / FX == 0) return {StageStop::Fault::StockPriceZero, j, 0, nullptr};
+        CValuation& val = staged[j - 1];
+        val = row.Item(j);
+        const auto at = static_cast<std::size_t>(j - 1);
+        if (const auto field = val.ReadValuation(detail[at], carry[at], pages::ReplyNumberFormat()))
+            return {StageStop::Fault::TooManyNumbers, j, *field, nullptr};
+        FillDollarGreeks(sec, NSP, FX, val);
+        if (const char* figure = NonFiniteFigure(val)) return {StageStop::Fault::FigureTooLarge, j, 0, figure};
+    }
+    return {};
 }
 
 }  // namespace
@@ -75,8 +116,7 @@ double OptionValueImpact(double updateEstPrice, double updateBondFloor, double c
 // grouping).
 double DivisorFx(const CSecurity& sec, const char* figures) {
     const std::optional<double> fx = ParseNumber(sec.GetFxToUsd(), Locale{});
-    if (!fx) throw std::runtime_error("its Fx To USD '" + sec.GetFxToUsd() + "' is not a number.");
-    if (*fx == 0) throw std::runtime_error(std::string("its Fx To USD is 0, and the ") + figures + " are divided by it.");
+    if (const auto fault = FxFault(sec, fx, figures)) throw std::runtime_error(*fault);
     return *fx;
 }
 
@@ -115,9 +155,8 @@ void FillDollarGreeks(const CSecurity& sec, double NSP, double FX, CValuation& v
     val.SetDolDelShrs(1, val.GetDolDelta(1) / (NSP / FX));
 }
 
-std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<CScenario>& scenarios,
-                                        const ValuationRow& row, const std::string& detailReply,
-                                        const std::string& carryReply) {
+void StageValuations(const CSecurity& sec, const Collection<CScenario>& scenarios, const ValuationRow& row,
+                     std::string_view detailReply, std::string_view carryReply, std::vector<CValuation>& staged) {
     const int count = row.Count();
     const auto needed = static_cast<std::size_t>(count);
     // Only the piece of each scenario is read.
@@ -134,47 +173,96 @@ std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<C
     const double FX = DivisorFx(sec, "dollar figures");
     if (SP / FX == 0) throw std::runtime_error("its stock price is 0, and the share figures are divided by it.");
 
-    std::vector<CValuation> staged;
-    staged.reserve(needed);
-    for (int j = 1; j <= count; ++j) {
-        const CScenario& scen = scenarios.Item(j);
-        const double NSP = NewStockPrice(scen.GetScenarioProperties(m_StkChgIdx), SP);
-        if (!std::isfinite(NSP / FX))
+    staged.resize(needed);
+    const StageStop stop = StagePieces(sec, scenarios, row, detail.data(), carry.data(), SP, FX, staged.data());
+    if (stop.fault == StageStop::Fault::None) return;
+    const CScenario& scen = scenarios.Item(stop.scenario);
+    const std::string stockChange = PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.');
+    switch (stop.fault) {
+        case StageStop::Fault::StockPriceTooLarge:
             throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
-                                     " (stock change " + PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.') +
-                                     "%) is too large to compute.");
-        if (NSP / FX == 0)
+                                     " (stock change " + stockChange + "%) is too large to compute.");
+        case StageStop::Fault::StockPriceZero:
             throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
-                                     " (stock change " + PlainNumber(scen.GetScenarioProperties(m_StkChgIdx), '.') +
-                                     "%) is 0, and the share figures are divided by it.");
-        CValuation val = row.Item(j);
-        const std::string piece(detail[static_cast<std::size_t>(j - 1)]);
-        try {
-            val.CreateValuation(piece, std::string(carry[static_cast<std::size_t>(j - 1)]), pages::ReplyNumberFormat());
-        } catch (const RecordError&) {
-            const auto field = pages::NumberBeyondSlots(piece, pages::ReplyNumberFormat());
-            throw std::runtime_error("piece " + std::to_string(j) + " of the scenario-detail reply (scenario " +
+                                     " (stock change " + stockChange + "%) is 0, and the share figures are divided by it.");
+        case StageStop::Fault::TooManyNumbers:
+            throw std::runtime_error("piece " + std::to_string(stop.scenario) + " of the scenario-detail reply (scenario " +
                                      Quoted(scen.Getdescription()) + ") holds more than " +
-                                     std::to_string(pages::kValuationFields) + " numbers" +
-                                     (field ? " (a number in field " + std::to_string(*field + 1) + ")" : "") + ".");
-        }
-        FillDollarGreeks(sec, NSP, FX, val);
-        if (const auto figure = NonFiniteFigure(val))
-            throw std::runtime_error("its " + *figure + " under scenario " + Quoted(scen.Getdescription()) +
-                                     " is too large to compute.");
-        staged.push_back(val);
+                                     std::to_string(pages::kValuationFields) + " numbers (a number in field " +
+                                     std::to_string(stop.field + 1) + ").");
+        case StageStop::Fault::FigureTooLarge:
+            throw std::runtime_error(std::string("its ") + stop.figure + " under scenario " +
+                                     Quoted(scen.Getdescription()) + " is too large to compute.");
+        case StageStop::Fault::None:
+            break;
     }
-    return staged;
 }
 
+namespace {
+
+// The figures of a security that do not depend on the scenario.
+struct Holding {
+    const CSecurity* sec;
+    ImpactBasis basis;
+    double F, CP, SP, STP;
+    std::optional<double> FX;
+};
+
+// What stopped a scenario's total, and at which security (0-based).
+struct ImpactStop {
+    enum class Fault { None, Fx, SubImpact, Total };
+    Fault fault = Fault::None;
+    std::size_t holding = 0;
+};
+
+// Writes every security's sub-impact under scenario `s` and adds them up
+// into `total`. Like StagePieces, the hot loop neither throws for the
+// figures nor holds anything that needs cleaning up.
+ImpactStop ScenarioTotal(const Portfolio& portfolio, const Holding* holdings, std::size_t count, int s,
+                         double& total) {
+    const double S = portfolio.Scenarios().Item(s).GetScenarioProperties(m_StkChgIdx);
+    total = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const Holding& h = holdings[k];
+        CValuation& val = portfolio.ValuationAt(static_cast<int>(k) + 1, s);
+        const double E1 = val.Getvaluation(m_CurEstPrice);
+        const double U1 = val.Getvaluation(m_UpdateEstPrice);
+        const double BF = val.Getvaluation(m_CurBondFlr);
+        const double UBF = val.Getvaluation(m_UpdateBondFlr);
+        const double NSP = NewStockPrice(S, h.SP);
+        const long opt = val.GetoptCarry();
+        const double fullCarry = val.GetCarry(m_CarryIdx);
+        const double netCarry = val.GetCarry(m_NetCarryIdx);
+        double impact = 0;
+        switch (h.basis) {
+            case ImpactBasis::StockPrice:
+                impact = StockChangeImpact(NSP, h.SP, h.F, h.CP, opt, fullCarry, netCarry);
+                break;
+            case ImpactBasis::OptionValue:
+                impact = OptionValueImpact(U1, UBF, E1, BF, h.CP, h.F, NSP, h.SP, h.STP, opt, fullCarry, netCarry);
+                break;
+            case ImpactBasis::BondFloor:
+                if (BF == 0) continue;  // no bond floor: keeps its previous sub-impact
+                impact = PriceChangeImpact(UBF, BF, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
+                break;
+            case ImpactBasis::EstimatedPrice:
+                if (E1 == 0) continue;  // no estimated price: keeps its previous sub-impact
+                impact = PriceChangeImpact(U1, E1, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
+                break;
+        }
+        if (!h.FX || *h.FX == 0) return {ImpactStop::Fault::Fx, k};
+        const double subImpact = impact / *h.FX;
+        total = total + subImpact;
+        if (!std::isfinite(subImpact)) return {ImpactStop::Fault::SubImpact, k};
+        if (!std::isfinite(total)) return {ImpactStop::Fault::Total, k};
+        val.Setvaluation(m_SubImpact, subImpact);
+    }
+    return {};
+}
+
+}  // namespace
+
 void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int, double)>& done) {
-    // The figures of each security that do not depend on the scenario.
-    struct Holding {
-        const CSecurity* sec;
-        ImpactBasis basis;
-        double F, CP, SP, STP;
-        std::optional<double> FX;
-    };
     std::vector<Holding> holdings;
     for (int k = 1; k <= portfolio.Valuations().Count(); ++k) {
         const CSecurity& sec = portfolio.Securities().Item(k);
@@ -183,56 +271,18 @@ void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int, 
                             ParseNumber(sec.GetFxToUsd(), Locale{})});
     }
     for (int s = 1; s <= portfolio.Scenarios().Count(); ++s) {
-        const double S = portfolio.Scenarios().Item(s).GetScenarioProperties(m_StkChgIdx);
         double total = 0;
-        for (std::size_t k = 0; k < holdings.size(); ++k) {
-            const Holding& h = holdings[k];
-            CValuation& val = portfolio.ValuationAt(static_cast<int>(k) + 1, s);
-            const double E1 = val.Getvaluation(m_CurEstPrice);
-            const double U1 = val.Getvaluation(m_UpdateEstPrice);
-            const double BF = val.Getvaluation(m_CurBondFlr);
-            const double UBF = val.Getvaluation(m_UpdateBondFlr);
-            const double NSP = NewStockPrice(S, h.SP);
-            const long opt = val.GetoptCarry();
-            const double fullCarry = val.GetCarry(m_CarryIdx);
-            const double netCarry = val.GetCarry(m_NetCarryIdx);
-            double impact = 0;
-            switch (h.basis) {
-                case ImpactBasis::StockPrice:
-                    impact = StockChangeImpact(NSP, h.SP, h.F, h.CP, opt, fullCarry, netCarry);
-                    break;
-                case ImpactBasis::OptionValue:
-                    impact = OptionValueImpact(U1, UBF, E1, BF, h.CP, h.F, NSP, h.SP, h.STP, opt, fullCarry, netCarry);
-                    break;
-                case ImpactBasis::BondFloor:
-                    if (BF == 0) continue;  // no bond floor: keeps its previous sub-impact
-                    impact = PriceChangeImpact(UBF, BF, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
-                    break;
-                case ImpactBasis::EstimatedPrice:
-                    if (E1 == 0) continue;  // no estimated price: keeps its previous sub-impact
-                    impact = PriceChangeImpact(U1, E1, h.F, h.CP, h.SP, NSP, h.STP, opt, fullCarry, netCarry);
-                    break;
-            }
-            if (!h.FX || *h.FX == 0) {
-                try {
-                    DivisorFx(*h.sec, "sub-impacts");
-                } catch (const std::exception& e) {
-                    throw std::runtime_error("The $Impact calculation stopped at security " +
-                                             Quoted(h.sec->Getdescription()) + ": " + e.what());
-                }
-            }
-            const double subImpact = impact / *h.FX;
-            total = total + subImpact;
-            if (!std::isfinite(subImpact) || !std::isfinite(total)) {
-                const CScenario& scen = portfolio.Scenarios().Item(s);
-                throw std::runtime_error("The $Impact calculation stopped at security " +
-                                         Quoted(h.sec->Getdescription()) + " under scenario " +
-                                         Quoted(scen.Getdescription()) + ": " +
-                                         (std::isfinite(subImpact) ? "the scenario's total $Impact"
-                                                                   : "its sub-impact") +
-                                         " is too large to compute.");
-            }
-            val.Setvaluation(m_SubImpact, subImpact);
+        const ImpactStop stop = ScenarioTotal(portfolio, holdings.data(), holdings.size(), s, total);
+        if (stop.fault != ImpactStop::Fault::None) {
+            const Holding& h = holdings[stop.holding];
+            const std::string where = "The $Impact calculation stopped at security " + Quoted(h.sec->Getdescription());
+            if (stop.fault == ImpactStop::Fault::Fx)
+                throw std::runtime_error(where + ": " + FxFault(*h.sec, h.FX, "sub-impacts").value_or(""));
+            throw std::runtime_error(where + " under scenario " + Quoted(portfolio.Scenarios().Item(s).Getdescription()) +
+                                     ": " +
+                                     (stop.fault == ImpactStop::Fault::Total ? "the scenario's total $Impact"
+                                                                             : "its sub-impact") +
+                                     " is too large to compute.");
         }
         done(s, total);
     }

@@ -4,6 +4,7 @@
 // sub-impact and each scenario's total $Impact. No panel is involved.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "portfolio/Portfolio.h"
@@ -43,13 +44,14 @@ void FillDollarGreeks(const CSecurity& sec, double newStockPrice, double fx, CVa
 
 // The valuations of one security under every scenario filled from its two
 // replies (one piece per scenario each), with their dollar Greeks and share
-// figures: copies of `row`, so that the records change only when every
-// piece could be applied. Throws, saying what is wrong, on a short reply, a
-// piece with too many numbers, a figure that would divide by 0, or one too
-// large to compute (not a finite number).
-std::vector<CValuation> StageValuations(const CSecurity& sec, const Collection<CScenario>& scenarios,
-                                        const ValuationRow& row, const std::string& detailReply,
-                                        const std::string& carryReply);
+// figures, written to `staged` (one per scenario, in order; its room is
+// reused from security to security): copies of `row`, so that the records
+// change only when every piece could be applied. The replies are read in
+// place. Throws, saying what is wrong, on a short reply, a piece with too
+// many numbers, a figure that would divide by 0, or one too large to
+// compute (not a finite number).
+void StageValuations(const CSecurity& sec, const Collection<CScenario>& scenarios, const ValuationRow& row,
+                     std::string_view detailReply, std::string_view carryReply, std::vector<CValuation>& staged);
 
 // Writes every security's sub-impact under every scenario into its
 // valuation and hands each scenario's position and total $Impact to `done`,

@@ -25,11 +25,13 @@ void MainCtl::UpdateBtn_Click() {
         MsgOk(portfolio_.Scenarios().Empty() ? "Choose the scenario you wish to update!" : "Choose the security you wish to update!");
     } else {
         const int securities = portfolio_.Securities().Count();
+        // What every security's queries share is written once.
+        const ScenarioLists lists = BuildScenarioLists(portfolio_.Scenarios());
         for (int i = 1; i <= securities; ++i) {
             // A failure ends the run here, naming the security; the ones
             // before it keep their new values.
             try {
-                const std::string query = SecurityAndScenarioQuery(portfolio_, i);
+                const std::string query = SecurityAndScenarioQuery(portfolio_, i, lists);
                 if (props_.ScenarioDetailPath.empty()) {
                     MsgOk("Please give ScenarioDetail.asp file path!");
                     return;
@@ -37,8 +39,7 @@ void MainCtl::UpdateBtn_Click() {
                 ShowProgress();
                 ShowRunProgress(i - 1, securities);
                 const std::string detailReply = FetchReply(pages::Address(props_.ScenarioDetailPath, query));
-                const std::string carryQuery = BuildCarryQuery(portfolio_.Securities().Item(i)) +
-                                               BuildTimeChangeList(portfolio_.Scenarios());
+                const std::string carryQuery = BuildCarryQuery(portfolio_.Securities().Item(i)) + lists.timeChanges;
                 const std::string carryReply = FetchReply(pages::Address(props_.CarryCalcPath, carryQuery));
                 ApplyValuationReplies(i, detailReply, carryReply);
                 ShowRunProgress(i, securities);
@@ -71,13 +72,14 @@ void MainCtl::UpdateBtn_Click() {
 // whose replies cannot be applied keeps all its previous values.
 void MainCtl::ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply) {
     const ValuationRow& row = portfolio_.Valuations().Item(position);
-    std::vector<CValuation> staged = StageValuations(portfolio_.Securities().Item(position), portfolio_.Scenarios(),
-                                                     row, detailReply, carryReply);
+    std::vector<CValuation>& staged = stagedValuations_;
+    StageValuations(portfolio_.Securities().Item(position), portfolio_.Scenarios(), row, detailReply, carryReply,
+                    staged);
     // Each valuation in turn writes its carry to LbCarry; the last one with
     // a carry option that chooses a carry is what the label shows afterwards.
     int carryShown = 0;
     for (int j = 1; j <= row.Count(); ++j) {
-        row.Item(j) = std::move(staged[static_cast<std::size_t>(j - 1)]);
+        row.Item(j) = staged[static_cast<std::size_t>(j - 1)];
         if (ChosenCarry(row.Item(j))) carryShown = j;
     }
     if (carryShown > 0) ShowCarryLabel(row.Item(carryShown));

@@ -122,13 +122,16 @@ inline std::vector<std::string_view> FirstReplyPieces(std::string_view reply, st
 // The 0-based field of a valuation piece that holds a number beyond the 31
 // slots (the first such field), or nothing when the piece fits. Fields that
 // are not numbers are skipped wherever they stand.
-inline std::optional<std::size_t> NumberBeyondSlots(const std::string& piece, const Locale& locale,
+inline std::optional<std::size_t> NumberBeyondSlots(std::string_view piece, const Locale& locale,
                                                    int slots = kValuationFields) {
-    const std::vector<std::string> fields = SplitFields(piece, kFieldSeparator);
-    for (std::size_t i = static_cast<std::size_t>(slots); i < fields.size(); ++i) {
-        if (IsNumeric(fields[i], locale)) return i;
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+        const auto at = piece.find(kFieldSeparator, start);
+        const std::string_view field = piece.substr(start, at == std::string_view::npos ? at : at - start);
+        if (i >= static_cast<std::size_t>(slots) && IsNumeric(field, locale)) return i;
+        if (at == std::string_view::npos) return std::nullopt;
+        start = at + 1;
     }
-    return std::nullopt;
 }
 
 }  // namespace zemra::pages

@@ -54,26 +54,44 @@ std::string BuildSecurityQuery(const CSecurity& sec) {
     return q;
 }
 
-std::string BuildScenarioQuery(const Collection<CScenario>& scenarios, const ValuationRow& vals) {
+ScenarioLists BuildScenarioLists(const Collection<CScenario>& scenarios) {
     const int n = scenarios.Count();
     auto scenario = [&](int j, int index) { return QueryNumber(scenarios.Item(j).GetScenarioProperties(index)); };
-    std::string q;
-    q.reserve(static_cast<std::size_t>(n) * 64 + 128);
+    ScenarioLists lists;
+    std::string& q = lists.beforeTuners;
+    q.reserve(static_cast<std::size_t>(n) * 40 + 64);
     AppendList(q, "&StkChg=", n, [&](int j) { return scenario(j, m_StkChgIdx); });
     AppendList(q, "&RateChg=", n, [&](int j) { return scenario(j, m_RateChgIdx); });
     AppendList(q, "&VolChg=", n, [&](int j) { return scenario(j, m_VolChgIdx); });
     AppendList(q, "&Impact=", n, [&](int j) { return QueryNumber(scenarios.Item(j).GetImpact()); });
     AppendList(q, "&CreditSprdChg=", n, [&](int j) { return scenario(j, m_CreditSprdChgIdx); });
+    lists.timeChanges = BuildTimeChangeList(scenarios);
+    return lists;
+}
+
+std::string BuildScenarioQuery(const ScenarioLists& lists, const ValuationRow& vals) {
+    const int n = vals.Count();
+    std::string q;
+    q.reserve(lists.beforeTuners.size() + lists.timeChanges.size() + static_cast<std::size_t>(n) * 12 + 32);
+    q += lists.beforeTuners;
     // The tuner and tuner value come from this security's own valuations.
     AppendList(q, "&TunerVal=", n, [&](int j) { return QueryNumber(vals.Item(j).GetTunerValue()); });
     AppendList(q, "&Tuner=", n, [&](int j) { return QueryInteger(vals.Item(j).Gettuner()); });
-    AppendList(q, "&TimeChg=", n, [&](int j) { return scenario(j, m_TimeIdx); });
+    q += lists.timeChanges;
     return q;
 }
 
+std::string BuildScenarioQuery(const Collection<CScenario>& scenarios, const ValuationRow& vals) {
+    return BuildScenarioQuery(BuildScenarioLists(scenarios), vals);
+}
+
 std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position) {
+    return SecurityAndScenarioQuery(portfolio, position, BuildScenarioLists(portfolio.Scenarios()));
+}
+
+std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position, const ScenarioLists& lists) {
     return BuildSecurityQuery(portfolio.Securities().Item(position)) +
-           BuildScenarioQuery(portfolio.Scenarios(), portfolio.Valuations().Item(position));
+           BuildScenarioQuery(lists, portfolio.Valuations().Item(position));
 }
 
 std::string BuildCarryQuery(const CSecurity& sec) {

@@ -16,7 +16,7 @@ int DaysInMonth(int year, int month) {
     return kDays[month - 1];
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDateDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string TwoDigits(int value) {
     std::string text = std::to_string(value);
@@ -33,7 +33,7 @@ std::string FourDigits(int value) {
 bool IsDigitRun(const std::string& text, std::size_t maxLength) {
     if (text.empty() || text.size() > maxLength) return false;
     for (char c : text) {
-        if (!IsDigit(c)) return false;
+        if (!IsDateDigit(c)) return false;
     }
     return true;
 }

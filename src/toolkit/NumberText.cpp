@@ -1,16 +1,14 @@
 #include "toolkit/NumberText.h"
 
-#include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
-#include <version>
+#include <string_view>
 
-#include "toolkit/TextSplit.h"
+#include "toolkit/DecimalToDouble.h"
 
 namespace zemra {
 
@@ -18,30 +16,32 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool StartsAt(const std::string& s, std::size_t i, const std::string& part) {
-    return !part.empty() && s.compare(i, part.size(), part) == 0;
+bool StartsAt(std::string_view s, std::size_t i, std::string_view part) {
+    return !part.empty() && i < s.size() && s[i] == part[0] && s.substr(i, part.size()) == part;
 }
 
 // Spaces a locale may group digits with: the plain, the non-breaking and the
 // narrow non-breaking space. A locale that groups with one of them accepts
 // all three, since what a user types or pastes may hold any of them.
-constexpr const char* kGroupSpaces[] = {" ", "\u00A0", "\u202F"};
+constexpr std::string_view kGroupSpaces[] = {" ", "\u00A0", "\u202F"};
 
-bool IsGroupSpace(const std::string& separator) {
-    for (const char* space : kGroupSpaces) {
+bool IsGroupSpace(std::string_view separator) {
+    for (const std::string_view space : kGroupSpaces) {
         if (separator == space) return true;
     }
     return false;
 }
 
 // Length in bytes of the locale's group separator at s[i], 0 if none is there.
-std::size_t GroupSeparatorAt(const std::string& s, std::size_t i, const Locale& locale) {
-    const std::string& group = locale.groupSeparator;
-    if (group.empty() || group == std::string(1, locale.decimalSeparator)) return 0;
+std::size_t GroupSeparatorAt(std::string_view s, std::size_t i, const Locale& locale) {
+    const std::string_view group = locale.groupSeparator;
+    if (group.empty() || (group.size() == 1 && group[0] == locale.decimalSeparator)) return 0;
     if (StartsAt(s, i, group)) return group.size();
+    // Each group space starts with one of these bytes.
+    if (s[i] != ' ' && s[i] != '\xC2' && s[i] != '\xE2') return 0;
     if (IsGroupSpace(group)) {
-        for (const char* space : kGroupSpaces) {
-            if (StartsAt(s, i, space)) return std::strlen(space);
+        for (const std::string_view space : kGroupSpaces) {
+            if (StartsAt(s, i, space)) return space.size();
         }
     }
     return 0;
@@ -55,76 +55,86 @@ double ExactPowerOfTen(int n) {
     return kPowers[n];
 }
 
-// The parts of a number read from the user's text, already stripped of group
-// separators and brought to the form [-]digits[.digits][e[-]digits].
-struct NumberParts {
-    bool negative = false;
-    std::string intDigits;
-    std::string fracDigits;
-    bool expNegative = false;
-    std::string expDigits;
-};
-
-#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
-#define ZEMRA_FROM_CHARS_DOUBLE 1
-// Decimal order of magnitude of the first non-zero digit, used to tell an
-// overflow from an underflow when the conversion reports "out of range".
-long OrderOfMagnitude(const NumberParts& parts) {
-    long exponent = 0;
-    for (char c : parts.expDigits) {
-        if (exponent < 1000000) exponent = exponent * 10 + (c - '0');
-    }
-    if (parts.expNegative) exponent = -exponent;
-    const auto firstInt = parts.intDigits.find_first_not_of('0');
-    if (firstInt != std::string::npos) {
-        return static_cast<long>(parts.intDigits.size() - firstInt - 1) + exponent;
-    }
-    const auto firstFrac = parts.fracDigits.find_first_not_of('0');
-    if (firstFrac != std::string::npos) return -static_cast<long>(firstFrac + 1) + exponent;
-    return std::numeric_limits<long>::min();  // the number is zero
+std::string_view TrimBlanks(std::string_view text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
+    return text.substr(first, last - first);
 }
 
-#else
-#define ZEMRA_FROM_CHARS_DOUBLE 0
-#endif
+// An exponent beyond this is out of a double's range whatever the digits.
+constexpr long long kExponentCap = 1000000000000LL;
 
-// Converts the normalised text with correct rounding. std::from_chars is used
-// where the standard library provides it for doubles; elsewhere strtod, whose
-// decimal point follows the C locale, so the point is written in that form.
-std::optional<double> ConvertNormalized(const NumberParts& parts) {
-    std::string text;
-    if (parts.negative) text += '-';
-    text += parts.intDigits.empty() ? std::string("0") : parts.intDigits;
-    if (!parts.fracDigits.empty()) {
-        text += '.';
-        text += parts.fracDigits;
+// Reads a text written as a number in the locale's format into `number`, in
+// place; false when it is not written so.
+bool ReadDecimal(std::string_view text, const Locale& locale, DecimalNumber& number) noexcept {
+    const std::string_view s = TrimBlanks(text);
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        number.negative = s[i] == '-';
+        ++i;
+    } else if (StartsAt(s, i, locale.minusSign)) {
+        number.negative = true;
+        i += locale.minusSign.size();
     }
-    if (!parts.expDigits.empty()) {
-        text += 'e';
-        if (parts.expNegative) text += '-';
-        text += parts.expDigits;
+    const std::size_t digitsStart = i;
+    int taken = 0;  // significant digits in number.leading
+    // Each digit joins `leading` while it has room; past that, only whether
+    // it is 0 matters, and an integer digit moves the exponent.
+    auto take = [&](char c, bool fraction) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (taken < kLeadingDigits) {
+            number.leading = number.leading * 10 + digit;
+            if (number.leading != 0) ++taken;
+            if (fraction) --number.exponent;
+        } else {
+            if (digit != 0) number.exact = false;
+            if (!fraction) ++number.exponent;
+        }
+    };
+    // Integer part: digits, with group separators only between digits.
+    std::size_t intDigits = 0;
+    while (i < s.size()) {
+        if (IsDigit(s[i])) {
+            take(s[i++], false);
+            ++intDigits;
+            continue;
+        }
+        const std::size_t group = intDigits == 0 ? 0 : GroupSeparatorAt(s, i, locale);
+        if (group == 0 || i + group >= s.size() || !IsDigit(s[i + group])) break;
+        i += group;
     }
-#if ZEMRA_FROM_CHARS_DOUBLE
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        if (OrderOfMagnitude(parts) > 0) return std::nullopt;  // too large for a double
-        return parts.negative ? -0.0 : 0.0;
+    long long fracDigits = 0;
+    if (i < s.size() && s[i] == locale.decimalSeparator) {
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) {
+            take(s[i++], true);
+            ++fracDigits;
+        }
     }
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
-    return value;
-#else
-    const char* point = std::localeconv()->decimal_point;
-    if (point != nullptr && std::strcmp(point, ".") != 0) {
-        const auto at = text.find('.');
-        if (at != std::string::npos) text.replace(at, 1, point);
+    if (intDigits == 0 && fracDigits == 0) return false;
+    number.digits = s.substr(digitsStart, i - digitsStart);
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        bool expNegative = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            expNegative = s[i] == '-';
+            ++i;
+        }
+        const std::size_t expStart = i;
+        while (i < s.size() && IsDigit(s[i])) {
+            if (exponent < kExponentCap) exponent = exponent * 10 + (s[i] - '0');
+            ++i;
+        }
+        if (i == expStart) return false;
+        if (expNegative) exponent = -exponent;
     }
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) return std::nullopt;
-    if (std::isinf(value)) return std::nullopt;  // too large for a double
-    return value;
-#endif
+    if (i != s.size()) return false;
+    number.exponent += exponent;
+    number.digitsExponent = exponent - fracDigits;
+    return true;
 }
 
 // Splits a value's 15-significant-digit decimal form into its digits and the
@@ -138,62 +148,59 @@ void FifteenDigits(double magnitude, std::string& digits, int& exponent) {
     exponent = std::atoi(e + 1);
 }
 
-// The parts of a text written as a number in the locale's format, or nothing
-// when it is not written so.
-std::optional<NumberParts> ReadNumberParts(const std::string& text, const Locale& locale) {
-    const std::string s = Trim(text);
-    const char decimal = locale.decimalSeparator;
-    NumberParts parts;
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        parts.negative = s[i] == '-';
-        ++i;
-    } else if (StartsAt(s, i, locale.minusSign)) {
-        parts.negative = true;
-        i += locale.minusSign.size();
+// The usual form of a reply's numbers, read in one pass: an optional "+" or
+// "-", digits with at most one decimal sign among them and nothing else, at
+// most 15 digits in all, of which at most 22 after the decimal sign: the
+// digits are exact as a double and so is the power of ten they are divided
+// by, so the one division rounds correctly. Anything else (blanks, group
+// separators, an exponent, the locale's own minus sign, more digits) is
+// left to ReadDecimal, which reads every form and gives the same value for
+// this one.
+bool ReadPlainDecimal(std::string_view s, char decimal, double& value) noexcept {
+    constexpr int kExactDigits = 15;  // 10^15 - 1 < 2^53
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
     }
-    // Integer part: digits, with group separators only between digits.
-    while (i < s.size()) {
-        if (IsDigit(s[i])) {
-            parts.intDigits += s[i++];
-            continue;
+    std::uint64_t whole = 0;
+    int digits = 0;
+    int fraction = 0;
+    while (p != end && IsDigit(*p) && digits < kExactDigits) {
+        whole = whole * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        ++digits;
+    }
+    if (p != end && *p == decimal) {
+        ++p;
+        while (p != end && IsDigit(*p) && digits < kExactDigits) {
+            whole = whole * 10 + static_cast<std::uint64_t>(*p++ - '0');
+            ++digits;
+            ++fraction;
         }
-        const std::size_t group = parts.intDigits.empty() ? 0 : GroupSeparatorAt(s, i, locale);
-        if (group == 0 || i + group >= s.size() || !IsDigit(s[i + group])) break;
-        i += group;
     }
-    if (i < s.size() && s[i] == decimal) {
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) parts.fracDigits += s[i++];
-    }
-    if (parts.intDigits.empty() && parts.fracDigits.empty()) return std::nullopt;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-            parts.expNegative = s[i] == '-';
-            ++i;
-        }
-        while (i < s.size() && IsDigit(s[i])) parts.expDigits += s[i++];
-        if (parts.expDigits.empty()) return std::nullopt;
-    }
-    if (i != s.size()) return std::nullopt;
-    return parts;
+    if (p != end || digits == 0) return false;
+    const double magnitude = static_cast<double>(whole) / ExactPowerOfTen(fraction);
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 }  // namespace
 
-std::optional<double> ParseNumber(const std::string& text, const Locale& locale) {
-    const auto parts = ReadNumberParts(text, locale);
-    if (!parts) return std::nullopt;
-    return ConvertNormalized(*parts);
+std::optional<double> ParseNumber(std::string_view text, const Locale& locale) noexcept {
+    if (double value = 0; ReadPlainDecimal(text, locale.decimalSeparator, value)) return value;
+    DecimalNumber number;
+    if (!ReadDecimal(text, locale, number)) return std::nullopt;
+    return ToDouble(number);
 }
 
-bool IsNumberTooLarge(const std::string& text, const Locale& locale) {
-    const auto parts = ReadNumberParts(text, locale);
-    return parts && !ConvertNormalized(*parts);
+bool IsNumberTooLarge(std::string_view text, const Locale& locale) noexcept {
+    DecimalNumber number;
+    return ReadDecimal(text, locale, number) && !ToDouble(number);
 }
 
-bool IsNumeric(const std::string& text, const Locale& locale) { return ParseNumber(text, locale).has_value(); }
+bool IsNumeric(std::string_view text, const Locale& locale) noexcept { return ParseNumber(text, locale).has_value(); }
 
 double RoundHalfAway(double value, int decimals) {
     if (!std::isfinite(value)) return value;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "toolkit/Locale.h"
 
@@ -10,13 +11,16 @@ namespace zemra {
 // Reads a number written in the host's format: optional surrounding blanks,
 // an optional sign, digits with optional group separators in the integer part,
 // at most one decimal separator, an optional exponent (E or e, optional sign,
-// digits). Returns nothing when the text as a whole is not such a number.
-// This is the one numeric test every numeric field of the control uses.
-std::optional<double> ParseNumber(const std::string& text, const Locale& locale);
-bool IsNumeric(const std::string& text, const Locale& locale);
+// digits). Returns nothing when the text as a whole is not such a number,
+// or when its magnitude is beyond a double's; the value is the nearest
+// double. This is the one numeric test every numeric field of the control
+// and every reply uses. The text is read in place: nothing is allocated or
+// thrown.
+std::optional<double> ParseNumber(std::string_view text, const Locale& locale) noexcept;
+bool IsNumeric(std::string_view text, const Locale& locale) noexcept;
 // Whether the text is written as a number but its magnitude is beyond a
 // double's (1e309), which ParseNumber does not read either.
-bool IsNumberTooLarge(const std::string& text, const Locale& locale);
+bool IsNumberTooLarge(std::string_view text, const Locale& locale) noexcept;
 
 // Rounds halves away from zero to `decimals` places, on the value's shortest
 // decimal representation (2.675 -> 2.68, not binary 2.67).

@@ -120,6 +120,22 @@ void ListBox::RemoveItem(int row) {
     else if (listIndex_ > row) --listIndex_;
 }
 
+void ListBox::RemoveFlaggedItems(const std::vector<bool>& flags) {
+    std::size_t kept = 0;
+    int current = listIndex_;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (i < flags.size() && flags[i]) {
+            if (static_cast<int>(i) == listIndex_) current = -1;
+            continue;
+        }
+        if (static_cast<int>(i) == listIndex_) current = static_cast<int>(kept);
+        if (kept != i) rows_[kept] = std::move(rows_[i]);
+        ++kept;
+    }
+    rows_.resize(kept);
+    listIndex_ = current;
+}
+
 void ListBox::Clear() {
     rows_.clear();
     listIndex_ = -1;

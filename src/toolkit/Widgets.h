@@ -141,6 +141,9 @@ public:
     // Changes without events.
     void AddItem(const std::string& text);
     void RemoveItem(int row);     // the current row, if removed, becomes -1
+    // Removes every row whose flag is set (rows beyond the flags stay) in one
+    // pass, as RemoveItem would one after the other.
+    void RemoveFlaggedItems(const std::vector<bool>& flags);
     void Clear();
     void SetItemText(int row, const std::string& text);
     void SetItemData(int row, long data);

@@ -3,8 +3,18 @@
 // pointer, today's date and the locale). A mixin of the element's session.
 import { readLocale } from './page-locale.js';
 
-// A server page that has not answered by then fails as a request.
-const FETCH_TIMEOUT_MS = 60000;
+// A server page that has not answered within the time-out fails as a
+// request, as in the headless host (--timeout): the element's attribute
+// timeout="SECONDS", a whole number from 1 to 86400, else 60 seconds.
+const DEFAULT_TIMEOUT_SECONDS = 60;
+const LONGEST_TIMEOUT_SECONDS = 86400;
+
+export function fetchTimeoutSeconds(element) {
+  const given = (element.getAttribute('timeout') || '').trim();
+  if (!/^\d{1,5}$/.test(given)) return DEFAULT_TIMEOUT_SECONDS;
+  const seconds = Number(given);
+  return seconds >= 1 && seconds <= LONGEST_TIMEOUT_SECONDS ? seconds : DEFAULT_TIMEOUT_SECONDS;
+}
 // How many of the control's requests, messages and windows the element
 // remembers (for troubleshooting in the browser's developer tools).
 const LOG_LIMIT = 500;
@@ -57,15 +67,17 @@ export const withHostSeam = (Base) => class extends Base {
     } catch (e) {
       return failed('it is not a valid address');
     }
+    const seconds = fetchTimeoutSeconds(this._element);
     const abort = new AbortController();
-    const timer = setTimeout(() => abort.abort(), FETCH_TIMEOUT_MS);
+    // The time-out covers the whole reply, its body included.
+    const timer = setTimeout(() => abort.abort(), seconds * 1000);
     try {
       const response = await fetch(url.href, { cache: 'no-store', credentials: 'same-origin', signal: abort.signal });
       const body = await response.text();
       if (!response.ok) return failed(`the server answered ${response.status}${response.statusText ? ' ' + response.statusText : ''}`);
       return { ok: true, body };
     } catch (e) {
-      if (e && e.name === 'AbortError') return failed(`no answer within ${FETCH_TIMEOUT_MS / 1000} seconds`);
+      if (e && e.name === 'AbortError') return failed(`no answer within ${seconds} second${seconds === 1 ? '' : 's'}`);
       return failed(`the server could not be reached (${e && e.message ? e.message : e})`);
     } finally {
       clearTimeout(timer);

@@ -103,6 +103,10 @@ const TYPES = {
   '.png': 'image/png',
 };
 
+// The request line and headers together: a 4 MB address and room for the
+// headers a browser sends.
+const MAX_REQUEST_HEAD_BYTES = 4 * 1024 * 1024 + 64 * 1024;
+
 function send(res, status, type, body) {
   res.writeHead(status, { 'Content-Type': type, 'Cache-Control': 'no-store', 'X-Content-Type-Options': 'nosniff' });
   res.end(body);
@@ -123,7 +127,11 @@ function createServer(options) {
   const settings = { delay: options.delay };
   const demoDir = path.join(__dirname, '..', 'demo');
 
-  return http.createServer((req, res) => {
+  // Answers the delay holds back; a closed server drops them.
+  const pending = new Set();
+  // Request addresses as long as zemra-pages takes (4 MB): a scenario-detail
+  // address for 3125 scenarios is about 150 KB, past node's default 16 KB.
+  const server = http.createServer({ maxHeaderSize: MAX_REQUEST_HEAD_BYTES }, (req, res) => {
     const origin = `http://${req.headers.host || `${options.host}:${options.port}`}`;
     let url;
     try {
@@ -142,8 +150,12 @@ function createServer(options) {
         if (hit.fail) return send(res, 503, 'text/plain; charset=utf-8', `The stand-in page fails for ${asked}`);
         send(res, 200, 'text/plain; charset=utf-8', hit.reply);
       };
-      if (settings.delay > 0) setTimeout(answer, settings.delay);
-      else answer();
+      if (settings.delay > 0) {
+        const timer = setTimeout(() => { pending.delete(timer); answer(); }, settings.delay);
+        pending.add(timer);
+      } else {
+        answer();
+      }
       return;
     }
     if (route === '/stand-in/settings') {
@@ -175,6 +187,11 @@ function createServer(options) {
     if (route === '/favicon.ico') return send(res, 204, 'image/x-icon', '');
     return serveFile(res, demoDir, route.slice(1));
   });
+  server.on('close', () => {
+    for (const timer of pending) clearTimeout(timer);
+    pending.clear();
+  });
+  return server;
 }
 
 function listen(server, options) {

@@ -2,11 +2,13 @@
 // engine, and of ScenarioDetail-sized calls. Prints tables; run it from the
 // build folder: pages/engine/zemra_engine_bench.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <ql/exercise.hpp>
@@ -23,6 +25,7 @@
 #include <ql/time/schedule.hpp>
 
 #include "ConvertibleModel.h"
+#include "DemoBookBench.h"
 #include "FigureTools.h"
 #include "ScenarioValuation.h"
 
@@ -183,11 +186,29 @@ void ScenarioCalls() {
 
 }  // namespace
 
-int main() {
+// Arguments: none runs every table; "demo [ID] [full]" only the demo book
+// (one security; 3125 scenarios with "full"); "scenarios" only the
+// ScenarioDetail calls of the bench convertible.
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  auto has = [&](const char* word) { return std::find(args.begin(), args.end(), word) != args.end(); };
+  std::string only;
+  for (const auto& a : args)
+    if (!a.empty() && std::isdigit(static_cast<unsigned char>(a[0]))) only = a;
+  if (has("demo")) {
+    zemra::engine::bench::DemoBookTimes(ZEMRA_DEMO_BOOK, only, has("full"));
+    return 0;
+  }
+  if (has("scenarios")) {
+    ScenarioCalls();
+    return 0;
+  }
   SinglePrice("One price: American conversion, no call, no credit", BenchConvertible());
   ValuationInput callable = BenchConvertible();
   for (double year : {2.0, 3.0, 4.0}) callable.terms.calls.push_back({year, year, 105, true, 0});
   SinglePrice("One price: the same with calls at 105 on the coupon dates of years 2, 3 and 4", callable);
   ScenarioCalls();
+  std::printf("\n");
+  zemra::engine::bench::DemoBookTimes(ZEMRA_DEMO_BOOK, only, false);
   return 0;
 }

@@ -7,10 +7,6 @@
 
 namespace zemra::engine {
 
-namespace {
-constexpr double kTimeTolerance = 1e-9;
-}
-
 BondSchedule::BondSchedule(const ContractTerms& terms) : terms_(terms), maturity_(terms.maturityTime) {
   if (terms.couponPct <= 0 || terms.couponFrequency <= 0) return;
   period_ = 1.0 / terms.couponFrequency;

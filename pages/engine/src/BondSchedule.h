@@ -9,6 +9,9 @@
 
 namespace zemra::engine {
 
+// Times (in years) closer than this are the same date of the schedule.
+inline constexpr double kTimeTolerance = 1e-9;
+
 struct CashFlow {
   double time = 0;
   double amount = 0;  // points

@@ -4,13 +4,16 @@
 #include <cmath>
 #include <limits>
 
+#include "BondSchedule.h"
 #include "Tridiagonal.h"
 
 namespace zemra::engine {
 
 namespace {
 
-constexpr double kTimeTolerance = 1e-9;
+// Width (years) of the blocks of time over which the rate of the time
+// steps is the curve's average forward.
+constexpr double kRateBlock = 1.0 / 12.0;
 // Hazard rates of the bankruptcy model are capped at this (a year), so that
 // the decaying spread stays finite as the stock nears 0.
 constexpr double kMaxHazard = 5.0;
@@ -42,6 +45,7 @@ struct ConvertibleModel::TimeNode {
   bool coupon = false;
   double dividend = 0;     // cash dividend going ex on this date
   int horizon = -1;        // index of the horizon that ends here, if any
+  bool mark = false;       // a date of the contract, a horizon, today or maturity (not a plain step)
 };
 
 ConvertibleModel::ConvertibleModel(const ValuationInput& input)
@@ -137,6 +141,7 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
   if (auto* m = mark(terms.conversionStart)) m->event = true;
   if (auto* m = mark(conversionEnd_)) m->event = true;
   std::sort(marks.begin(), marks.end(), [](const TimeNode& a, const TimeNode& b) { return a.time < b.time; });
+  for (auto& m : marks) m.mark = true;
 
   const GridAccuracy& grid = input_.model.grid;
   const double maxStep = std::min(1.0 / std::max(grid.timeStepsPerYear, 1), maturity / std::max(grid.minTimeSteps, 1));
@@ -285,7 +290,7 @@ void ConvertibleModel::ApplyDividend(double amount, std::vector<double>& values)
 class ConvertibleModel::Stepper {
  public:
   Stepper(const ConvertibleModel& model, const ModelState& state, bool conversion)
-      : model_(model), state_(state), conversion_(conversion), curve_(model.input_.market.zeroCurve, state.rateShift) {
+      : model_(model), state_(state), conversion_(conversion) {
     const auto& s = model.stock_;
     const std::size_t n = s.size();
     d1_.resize(n);
@@ -317,7 +322,11 @@ class ConvertibleModel::Stepper {
   const std::vector<char>* Binding() const { return constrained_ ? &active_ : nullptr; }
 
   // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from t1 back to t0.
-  void Step(double t0, double t1, bool implicit, std::vector<double>& value, std::vector<double>& cash) {
+  // rate: the step's interest rate (the curve's average forward over its
+  // block of steps, without the scenario's shift).
+  void Step(double t0, double t1, double rate, bool implicit, std::vector<double>& value,
+            std::vector<double>& cash) {
+    stepRate_ = rate;
     if (implicit) {
       const double mid = 0.5 * (t0 + t1);
       Advance(mid, t1, 1.0, value, cash);
@@ -334,9 +343,7 @@ class ConvertibleModel::Stepper {
     const ModelChoice& choice = model_.input_.model;
     const MarketData& market = model_.input_.market;
     const double dt = t1 - t0;
-    // Rounded to 1e-12 so that steps under one rate (a flat stretch of the
-    // curve) build identical matrices and reuse their factorization.
-    const double r = std::round(curve_.Forward(t0, t1) * 1e12) / 1e12;
+    const double r = stepRate_;
     const double mid = 0.5 * (t0 + t1);
     const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
                               (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
@@ -500,13 +507,13 @@ class ConvertibleModel::Stepper {
   const ConvertibleModel& model_;
   ModelState state_;
   bool conversion_;
-  YieldCurve curve_;
   std::vector<std::array<double, 3>> d1_, d2_;
   std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
   std::vector<double> floor_, cap_, capCash_, penaltyDiag_, penaltyRhs_;
   std::vector<char> active_, heldCash_;
   std::vector<double> cashLater_, valueLater_;
   bool constrained_ = false;
+  double stepRate_ = 0;
   std::vector<double> opLower_, opDiag_, opUpper_;
   double operatorDrift_ = std::numeric_limits<double>::quiet_NaN();
   // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
@@ -514,6 +521,28 @@ class ConvertibleModel::Stepper {
   const std::vector<double>* cashTarget_ = nullptr;
   TridiagonalSystem valueSystem_, cashSystem_;
 };
+
+// The interest rate of each time step: the curve's average forward over a
+// block of steps no longer than kRateBlock between two marks. Discounting
+// over each block, hence to every contract date, is exact, and the steps
+// of a block build identical matrices, which keep their factorization.
+// Rounded to 1e-12 so that a flat stretch of the curve gives one rate.
+std::vector<double> ConvertibleModel::StepRates(const std::vector<TimeNode>& nodes, double rateShift) const {
+  const YieldCurve curve(input_.market.zeroCurve, rateShift);
+  std::vector<double> rates(nodes.size() > 0 ? nodes.size() - 1 : 0);
+  std::size_t first = 0;
+  while (first < rates.size()) {
+    std::size_t last = first + 1;  // the block is nodes[first .. last]
+    while (last < rates.size() && !nodes[last].mark &&
+           nodes[last + 1].time - nodes[first].time <= kRateBlock + kTimeTolerance)
+      ++last;
+    const double rate = std::round(curve.Forward(nodes[first].time, nodes[last].time) * 1e12) / 1e12;
+    std::fill(rates.begin() + static_cast<std::ptrdiff_t>(first), rates.begin() + static_cast<std::ptrdiff_t>(last),
+              rate);
+    first = last;
+  }
+  return rates;
+}
 
 std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state, bool conversion,
                                                          std::span<const double> horizons) const {
@@ -538,11 +567,12 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   ApplyConstraints(maturity, conversion, value, cash);
 
   std::vector<std::vector<double>> slices(horizons.size());
+  const std::vector<double> rates = StepRates(nodes, state.rateShift);
   Stepper stepper(*this, state, conversion);
   bool rannacher = true;
   for (std::size_t k = nodes.size() - 1; k-- > 0;) {
     const TimeNode& node = nodes[k];
-    stepper.Step(node.time, nodes[k + 1].time, rannacher, value, cash);
+    stepper.Step(node.time, nodes[k + 1].time, rates[k], rannacher, value, cash);
     rannacher = false;
     ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
     if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;

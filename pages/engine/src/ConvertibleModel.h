@@ -36,6 +36,9 @@ class ConvertibleModel {
   // Parity points per unit of stock price: ratio x fx x 100 / face.
   double ParityPerShare() const { return parityPerShare_; }
   const BondSchedule& Schedule() const { return schedule_; }
+  // False under the bankruptcy model, where a higher spread also raises the
+  // stock's drift and the price need not fall with it.
+  bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
 
   // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
   // ascending), seen from that horizon: coupons paid on or before it excluded.
@@ -51,6 +54,7 @@ class ConvertibleModel {
 
   void BuildStockGrid();
   std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
+  std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
   bool ConversionAllowed(double t) const;
   // binding: after a time step, the nodes it held at a bound (they alone
   // move the cash part); null at other times.

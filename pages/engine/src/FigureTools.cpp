@@ -12,6 +12,8 @@ namespace zemra::engine {
 namespace {
 
 constexpr double kImpliedTolerance = 1e-9;
+// Implied values stop when the price is this close to the target (points).
+constexpr double kImpliedPriceTolerance = 1e-7;
 constexpr double kShortestYieldPeriod = 1.0 / 365.0;
 
 }  // namespace
@@ -34,12 +36,14 @@ double Sensitivity(double up, double centre, double down, bool haveDown, double 
 namespace {
 
 // Searches from the state's own value, in the direction that moves the
-// price towards the target, for the nearest root: the price need not be
-// monotone in the parameter (a high spread under the bankruptcy model also
-// raises the stock's drift).
+// price towards the target, for the nearest root: a first step from the
+// price's slope when it is known, then secant steps, then Brent until the
+// price is within kImpliedPriceTolerance. Where the price need not be
+// monotone (spread under the bankruptcy model) the other way is tried when
+// nothing is found.
 bool ImpliedParameter(const ConvertibleModel& model, ModelState state, double ModelState::*parameter,
-                      double priceRisesWith, double firstStep, double low, double high, double stock, double horizon,
-                      double target, double& result) {
+                      double priceRisesWith, bool monotone, double firstStep, double low, double high, double stock,
+                      double horizon, double target, const ImpliedHint& hint, double& result) {
   const std::array<double, 1> at{horizon};
   auto gap = [&](double x) {
     state.*parameter = x;
@@ -47,11 +51,20 @@ bool ImpliedParameter(const ConvertibleModel& model, ModelState state, double Mo
     return CleanPrice(model, slices[0], stock, horizon) - target;
   };
   const double start = std::clamp(state.*parameter, low, high);
-  const double atStart = gap(start);
+  const bool known = hint.haveStartPrice && start == state.*parameter;
+  const double atStart = known ? hint.startPrice - target : gap(start);
   const double direction = (atStart < 0 ? 1.0 : -1.0) * priceRisesWith;
-  if (FindRootFrom(gap, start, atStart, direction * firstStep, low, high, kImpliedTolerance, result)) return true;
-  // Nothing that way: the other way, for prices that are not monotone.
-  return FindRootFrom(gap, start, atStart, -direction * firstStep, low, high, kImpliedTolerance, result);
+  double step = direction * firstStep;
+  // Newton's step from the slope, a little long so that it brackets.
+  if (hint.slope * priceRisesWith > 0) {
+    const double newton = -atStart / hint.slope;
+    if (newton * direction > 0) step = direction * std::clamp(1.1 * std::abs(newton), 0.1 * firstStep, 10 * firstStep);
+  }
+  if (FindRootFrom(gap, start, atStart, step, low, high, kImpliedTolerance, result, kImpliedPriceTolerance))
+    return true;
+  if (monotone) return false;
+  return FindRootFrom(gap, start, atStart, -direction * firstStep, low, high, kImpliedTolerance, result,
+                      kImpliedPriceTolerance);
 }
 
 constexpr double kFirstVolStep = 0.02;
@@ -60,15 +73,15 @@ constexpr double kFirstSpreadStep = 0.005;
 }  // namespace
 
 bool ImpliedVolatility(const ConvertibleModel& model, ModelState state, double stock, double horizon, double target,
-                       double& vol) {
-  return ImpliedParameter(model, state, &ModelState::volatility, 1.0, kFirstVolStep, kMinImpliedVol, kMaxImpliedVol,
-                          stock, horizon, target, vol);
+                       double& vol, const ImpliedHint& hint) {
+  return ImpliedParameter(model, state, &ModelState::volatility, 1.0, true, kFirstVolStep, kMinImpliedVol,
+                          kMaxImpliedVol, stock, horizon, target, hint, vol);
 }
 
 bool ImpliedSpread(const ConvertibleModel& model, ModelState state, double stock, double horizon, double target,
-                   double& spread) {
-  return ImpliedParameter(model, state, &ModelState::spread, -1.0, kFirstSpreadStep, kMinImpliedSpread,
-                          kMaxImpliedSpread, stock, horizon, target, spread);
+                   double& spread, const ImpliedHint& hint) {
+  return ImpliedParameter(model, state, &ModelState::spread, -1.0, model.PriceMonotoneInSpread(), kFirstSpreadStep,
+                          kMinImpliedSpread, kMaxImpliedSpread, stock, horizon, target, hint, spread);
 }
 
 bool InvertTable(const std::vector<double>& nodes, const std::vector<double>& prices, double target, double& root) {

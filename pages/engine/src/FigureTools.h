@@ -31,13 +31,22 @@ double CleanPriceToday(const ConvertibleModel& model, const ModelState& state, b
 // down value exists, else one-sided from the centre. Scaled to `unit`.
 double Sensitivity(double up, double centre, double down, bool haveDown, double bump, double unit);
 
+// What is known of the price at the state's own value: the price itself
+// and its slope in the parameter (points per unit of the decimal value;
+// 0 when unknown). They save the search a solve and aim its first step.
+struct ImpliedHint {
+  bool haveStartPrice = false;
+  double startPrice = 0;
+  double slope = 0;
+};
+
 // Volatility (decimal) at which the clean price at (stock, horizon) is
 // `target`; false when no volatility in the bracket gives it.
 bool ImpliedVolatility(const ConvertibleModel& model, ModelState state, double stock, double horizon,
-                       double target, double& vol);
+                       double target, double& vol, const ImpliedHint& hint = {});
 // Credit spread (decimal) likewise.
 bool ImpliedSpread(const ConvertibleModel& model, ModelState state, double stock, double horizon,
-                   double target, double& spread);
+                   double target, double& spread, const ImpliedHint& hint = {});
 
 // The parameter at which a price known at ascending parameter nodes equals
 // `target`: cubic interpolation between the two nodes that bracket it.

@@ -11,9 +11,9 @@ bool FindRoot(const std::function<double(double)>& f, double low, double high, d
 }
 
 bool FindRootFrom(const std::function<double(double)>& f, double start, double fstart, double firstStep, double low,
-                  double high, double tolerance, double& root) {
+                  double high, double tolerance, double& root, double valueTolerance) {
   constexpr int kMaxSteps = 40;
-  if (fstart == 0) {
+  if (std::abs(fstart) <= valueTolerance) {
     root = start;
     return true;
   }
@@ -22,12 +22,12 @@ bool FindRootFrom(const std::function<double(double)>& f, double start, double f
   if (x1 == x0) return false;
   double f1 = f(x1);
   for (int i = 0; i < kMaxSteps; ++i) {
-    if (f1 == 0) {
+    if (std::abs(f1) <= valueTolerance) {
       root = x1;
       return true;
     }
     if ((f0 > 0) != (f1 > 0)) return FindRootKnownEnds(f, std::min(x0, x1), std::max(x0, x1), x0 < x1 ? f0 : f1,
-                                                       x0 < x1 ? f1 : f0, tolerance, root);
+                                                       x0 < x1 ? f1 : f0, tolerance, root, 100, valueTolerance);
     const double step = x1 - x0;
     const double direction = step > 0 ? 1.0 : -1.0;
     // Moving away from the root or stalling: double the step; else a
@@ -49,11 +49,11 @@ bool FindRootFrom(const std::function<double(double)>& f, double start, double f
 }
 
 bool FindRootKnownEnds(const std::function<double(double)>& f, double low, double high, double flow, double fhigh,
-                       double tolerance, double& root, int maxIterations) {
+                       double tolerance, double& root, int maxIterations, double valueTolerance) {
   double a = low, b = high;
   double fa = flow, fb = fhigh;
-  if (fa == 0) { root = a; return true; }
-  if (fb == 0) { root = b; return true; }
+  if (std::abs(fa) <= valueTolerance) { root = a; return true; }
+  if (std::abs(fb) <= valueTolerance) { root = b; return true; }
   if ((fa > 0) == (fb > 0)) return false;
   double c = a, fc = fa, d = b - a, e = d;
   for (int i = 0; i < maxIterations; ++i) {
@@ -64,7 +64,7 @@ bool FindRootKnownEnds(const std::function<double(double)>& f, double low, doubl
     }
     const double tol = 2 * 1e-16 * std::abs(b) + 0.5 * tolerance;
     const double m = 0.5 * (c - b);
-    if (std::abs(m) <= tol || fb == 0) { root = b; return true; }
+    if (std::abs(m) <= tol || std::abs(fb) <= valueTolerance) { root = b; return true; }
     if (std::abs(e) >= tol && std::abs(fa) > std::abs(fb)) {
       double p, q, r;
       const double s = fb / fa;

@@ -10,7 +10,9 @@
 #include <map>
 #include <functional>
 #include <tuple>
+#include <utility>
 
+#include "BondSchedule.h"
 #include "ConvertibleModel.h"
 #include "FigureTools.h"
 #include "InputChecks.h"
@@ -21,7 +23,6 @@ namespace zemra::engine {
 
 namespace {
 
-constexpr double kTimeTolerance = 1e-9;
 // Volatility and spread nodes, as multiples of the scenario's value, of the
 // tables from which scenario implied values are read; the solves of the
 // vega and spread Greeks join them.
@@ -30,6 +31,11 @@ constexpr std::array<double, 11> kSpreadTableNodes{0.0, 0.25, 0.5, 0.75, 1.0, 1.
 // Spread nodes (decimal) when the scenario's spread is too small to scale.
 constexpr std::array<double, 7> kAbsoluteSpreadNodes{0.0, 0.0025, 0.005, 0.01, 0.02, 0.04, 0.08};
 constexpr double kSmallSpread = 0.001;
+// Two cubics through neighbouring sets of four nodes must agree on an
+// implied value within this much price (points), else the bracket is
+// halved, at most kMaxTableRefinements times.
+constexpr double kTableTolerance = 0.002;
+constexpr int kMaxTableRefinements = 6;
 
 ModelState BaseState(const ValuationInput& input) {
   return {0.0, input.market.volatilityPct / 100.0, input.market.creditSpreadBp / 10000.0};
@@ -86,6 +92,31 @@ class StateSolves {
     return it->second;
   }
 
+  // Solves the states FillModelFigures reads (fair value, bond floor and
+  // the Greeks' bumps) on `threads` threads at once.
+  void SolveFiguresStates(int threads) {
+    std::vector<std::pair<ModelState, bool>> wanted{{state_, true}, {state_, false}};
+    for (int sign : {1, -1}) {
+      ModelState rate = state_, vol = state_, spread = state_;
+      rate.rateShift += sign * kRateBump;
+      vol.volatility += sign * kVolBump;
+      spread.spread += sign * kSpreadBump;
+      wanted.push_back({rate, true});
+      if (sign > 0 || state_.volatility > kVolBump) wanted.push_back({vol, true});
+      if (sign > 0 || state_.spread >= kSpreadBump) wanted.push_back({spread, true});
+    }
+    std::vector<std::vector<std::vector<double>>> slices(wanted.size());
+    std::vector<std::function<void()>> tasks;
+    for (std::size_t k = 0; k < wanted.size(); ++k)
+      tasks.push_back([&, k] { slices[k] = model_.Solve(wanted[k].first, wanted[k].second, horizons_); });
+    RunTasks(tasks, threads);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+      const ModelState& state = wanted[k].first;
+      cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
+                     std::move(slices[k]));
+    }
+  }
+
   double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
     return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
   }
@@ -122,69 +153,151 @@ class StateSolves {
   }
 
   // Implied volatility or spread at (stock, horizon h) from a table of
-  // solves around this state; the exact solver when the table misses.
+  // solves of this state's group: nodes around the state's own value out to
+  // the ends of the implied solvers' range. The walk starts at the node
+  // nearest the state's own value and moves towards the target (the price
+  // rises with volatility and falls with spread; under the bankruptcy model
+  // a high spread also raises the stock's drift, so the other way is tried
+  // too). A bracket wider than the table's spacing is halved, its new nodes
+  // shared by the group's later scenarios; the root comes from cubic
+  // interpolation on the four nodes around the bracket. No bracket up to
+  // the ends: no value gives the price.
   bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
+    std::vector<double>& xs = volatility ? volNodes_ : spreadNodes_;
+    if (xs.empty()) xs = TableNodes(volatility);
+    auto price = [&](double x) {
+      ModelState node = state_;
+      (volatility ? node.volatility : node.spread) = x;
+      return Clean(node, true, h, stock);
+    };
+    const double own = volatility ? state_.volatility : state_.spread;
+    const std::size_t k = static_cast<std::size_t>(
+        std::min_element(xs.begin(), xs.end(), [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
+        xs.begin());
+    const double atOwn = price(xs[k]) - target;
+    if (atOwn == 0) {
+      result = xs[k];
+      return true;
+    }
+    const bool up = (atOwn < 0) == volatility;
+    // The price rises with volatility: when the end of the range does not
+    // reach the target, nothing does.
+    if (volatility) {
+      const double end = up ? xs.back() : xs.front();
+      if ((price(end) - target > 0) == (atOwn > 0)) return false;
+    }
+    double low = 0, high = 0;
+    bool bracketed = Walk(xs, k, atOwn, up, price, target, low, high);
+    if (!bracketed && !volatility && !model_.PriceMonotoneInSpread())
+      bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
+    if (!bracketed) return false;
+
+    double fLow = price(low) - target;
+    // Interpolate on the four nodes around the bracketing pair; where the
+    // four nodes one further along give a root whose price differs by more
+    // than kTableTolerance, the bracket is halved again.
+    for (int refinement = 0;; ++refinement) {
+      const std::size_t at = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
+      const double fHigh = price(high) - target;
+      const double linear = low + (high - low) * fLow / (fLow - fHigh);
+      const std::size_t first = at > 0 ? at - 1 : 0;
+      double root = linear, other = linear;
+      const bool cubic = InvertOn(xs, at, first, price, target, root);
+      // The other set of four: one node further up or down, whichever adds
+      // the node nearer the bracket; at the ends, where there is none, the
+      // straight line.
+      const bool canUp = first + 4 < xs.size();
+      const bool canDown = first >= 1;
+      const bool goUp = canUp && (!canDown || xs[first + 4] - high < low - xs[first - 1]);
+      const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
+      if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
+      const double slope = (fHigh - fLow) / (high - low);
+      if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= kTableTolerance)) {
+        result = root;
+        return true;
+      }
+      const double mid = 0.5 * (low + high);
+      xs.insert(std::upper_bound(xs.begin(), xs.end(), mid), mid);
+      const double fMid = price(mid) - target;
+      if (fMid == 0) {
+        result = mid;
+        return true;
+      }
+      if ((fMid > 0) == (fLow > 0)) {
+        low = mid;
+        fLow = fMid;
+      } else {
+        high = mid;
+      }
+    }
+  }
+
+ private:
+  // Root of the cubic through the four table nodes from xs[first] (fewer
+  // at the ends) inside the bracket [xs[at], xs[at + 1]].
+  template <class Price>
+  static bool InvertOn(const std::vector<double>& xs, std::size_t at, std::size_t first, Price& price, double target,
+                       double& root) {
+    const std::size_t last = std::min(xs.size() - 1, first + 3);
+    std::vector<double> nodes, prices;
+    for (std::size_t m = first; m <= last; ++m) {
+      nodes.push_back(xs[m]);
+      prices.push_back(price(xs[m]));
+    }
+    return InvertTable(nodes, prices, target, root) && root >= xs[at] && root <= xs[at + 1];
+  }
+
+  // Nodes of the implied-value tables: multiples of the state's own value,
+  // the Greek bumps and the ends of the implied solvers' range.
+  std::vector<double> TableNodes(bool volatility) const {
     std::vector<double> xs;
     if (volatility) {
       for (double m : kVolTableNodes) xs.push_back(state_.volatility * m);
       xs.push_back(state_.volatility + kVolBump);
       if (state_.volatility > kVolBump) xs.push_back(state_.volatility - kVolBump);
+      xs.push_back(kMinImpliedVol);
+      xs.push_back(kMaxImpliedVol);
     } else if (state_.spread >= kSmallSpread) {
       for (double m : kSpreadTableNodes) xs.push_back(state_.spread * m);
       xs.push_back(state_.spread + kSpreadBump);
       if (state_.spread >= kSpreadBump) xs.push_back(state_.spread - kSpreadBump);
+      xs.push_back(kMaxImpliedSpread);
     } else {
       xs.assign(kAbsoluteSpreadNodes.begin(), kAbsoluteSpreadNodes.end());
+      xs.push_back(kMaxImpliedSpread);
     }
+    const double low = volatility ? kMinImpliedVol : kMinImpliedSpread;
+    const double high = volatility ? kMaxImpliedVol : kMaxImpliedSpread;
+    xs.erase(std::remove_if(xs.begin(), xs.end(), [&](double x) { return x < low || x > high; }), xs.end());
     std::sort(xs.begin(), xs.end());
-    xs.erase(std::remove_if(xs.begin(), xs.end(),
-                            [&](double x) { return volatility && (x < kMinImpliedVol || x > kMaxImpliedVol); }),
-             xs.end());
-    auto price = [&](std::size_t k) {
-      ModelState node = state_;
-      (volatility ? node.volatility : node.spread) = xs[k];
-      return Clean(node, true, h, stock);
-    };
-    // Walk from the node nearest the scenario's own value towards the
-    // target (the price rises with volatility and falls with spread), so
-    // that only the nodes a group needs are solved.
-    const double own = volatility ? state_.volatility : state_.spread;
-    std::size_t k = static_cast<std::size_t>(
-        std::min_element(xs.begin(), xs.end(), [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
-        xs.begin());
-    const double atOwn = price(k);
-    const bool up = (target > atOwn) == volatility;
-    std::size_t lo = k, hi = k;
-    bool bracketed = false;
-    while (!bracketed) {
-      if (up ? hi + 1 >= xs.size() : lo == 0) break;
-      if (up) ++hi; else --lo;
-      const double a = price(lo) - target, b = price(hi) - target;
-      bracketed = a == 0 || b == 0 || (a > 0) != (b > 0);
-      if (bracketed) {
-        // Interpolate on up to four nodes around the bracketing pair.
-        const std::size_t first = lo > 0 ? lo - 1 : lo;
-        const std::size_t last = std::min(xs.size() - 1, hi + 1);
-        std::vector<double> nodes, prices;
-        for (std::size_t m = first; m <= last; ++m) {
-          nodes.push_back(xs[m]);
-          prices.push_back(price(m));
-        }
-        if (InvertTable(nodes, prices, target, result)) return true;
-      } else if (up) {
-        lo = hi;  // the pair moves on together
-      } else {
-        hi = lo;
-      }
-    }
-    return volatility ? ImpliedVolatility(model_, state_, stock, horizons_[h], target, result)
-                      : ImpliedSpread(model_, state_, stock, horizons_[h], target, result);
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    return xs;
   }
 
- private:
+  // Moves node by node from xs[k] (gap atK) in one direction until the gap
+  // changes sign: [low, high] then brackets the root.
+  template <class Price>
+  static bool Walk(const std::vector<double>& xs, std::size_t k, double atK, bool up, Price& price, double target,
+                   double& low, double& high) {
+    double previous = atK;
+    for (std::size_t m = k; up ? m + 1 < xs.size() : m > 0;) {
+      const std::size_t next = up ? m + 1 : m - 1;
+      const double gap = price(xs[next]) - target;
+      if (gap == 0 || (gap > 0) != (previous > 0)) {
+        low = std::min(xs[m], xs[next]);
+        high = std::max(xs[m], xs[next]);
+        return true;
+      }
+      previous = gap;
+      m = next;
+    }
+    return false;
+  }
+
   const ConvertibleModel& model_;
   ModelState state_;
   std::vector<double> horizons_;
+  std::vector<double> volNodes_, spreadNodes_;
   std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
 };
 
@@ -203,15 +316,23 @@ Today ValueToday(const ValuationInput& input, const ConvertibleModel& model, int
   const ModelState state = BaseState(input);
   const double spot = input.market.stockPrice;
   StateSolves solves(model, state, {0.0});
+  if (threads > 1) solves.SolveFiguresStates(threads);
   column[kStockPrice] = spot;
   solves.FillModelFigures(0, spot, column);
   const bool haveMarket = input.marketPricePct > 0;
   column[kEstPrice] = haveMarket ? input.marketPricePct : column[kFairValue];
   const double target = column[kEstPrice];
 
+  // The fair value is the price at today's own volatility and spread; vega
+  // and the spread sensitivity (points per point and per 100 bp) aim the
+  // first steps.
+  const ImpliedHint volHint{true, column[kFairValue], column[kVega] * 100.0};
+  const ImpliedHint spreadHint{true, column[kFairValue], column[kCrdSprd01] * 100.0};
   std::vector<std::function<void()>> tasks{
-      [&] { today.haveImpliedVol = ImpliedVolatility(model, state, spot, 0.0, target, today.impliedVol); },
-      [&] { today.haveImpliedSpread = ImpliedSpread(model, state, spot, 0.0, target, today.impliedSpread); }};
+      [&] { today.haveImpliedVol = ImpliedVolatility(model, state, spot, 0.0, target, today.impliedVol, volHint); },
+      [&] {
+        today.haveImpliedSpread = ImpliedSpread(model, state, spot, 0.0, target, today.impliedSpread, spreadHint);
+      }};
   RunTasks(tasks, threads);
   column[kImpVol] = today.haveImpliedVol ? today.impliedVol * 100.0 : 0.0;
   column[kImpSprd] = today.haveImpliedSpread ? today.impliedSpread * 10000.0 : 0.0;
@@ -234,8 +355,10 @@ void ValueMatured(const ConvertibleModel& model, double stock, double* column) {
   column[kDelta] = payoff > column[kBondFloor] ? 100.0 : 0.0;
 }
 
+// threads: how many threads the group's own solves may use (the groups
+// themselves run side by side when there are enough of them).
 void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, const Today& today, const Group& group,
-                std::span<const ScenarioShift> scenarios, std::vector<ScenarioFigures>& result) {
+                std::span<const ScenarioShift> scenarios, int threads, std::vector<ScenarioFigures>& result) {
   const double maturity = model.Schedule().Maturity();
   std::vector<double> horizons;
   for (std::size_t j : group.members) {
@@ -245,6 +368,7 @@ void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, cons
   std::sort(horizons.begin(), horizons.end());
   horizons.erase(std::unique(horizons.begin(), horizons.end()), horizons.end());
   StateSolves solves(model, group.state, horizons);
+  if (threads > 1) solves.SolveFiguresStates(threads);
 
   for (std::size_t j : group.members) {
     const ScenarioShift& shift = scenarios[j];
@@ -318,10 +442,14 @@ std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input, std::sp
     g.state = ScenarioState(input, s);
     g.members.push_back(j);
   }
+  // Groups run side by side; with fewer groups than threads, the threads
+  // left over go to each group's own solves.
+  const int groupCount = static_cast<int>(groups.size());
+  const int inner = std::max(1, options.threads / std::max(groupCount, 1));
   std::vector<std::function<void()>> tasks;
   for (const auto& entry : groups) {
     const Group* group = &entry.second;
-    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, result); });
+    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, inner, result); });
   }
   RunTasks(tasks, options.threads);
   return result;

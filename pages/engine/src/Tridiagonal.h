@@ -1,6 +1,7 @@
 // Tridiagonal systems solved by the Thomas algorithm. A system keeps the
 // factorization of its last matrix: time steps of equal size and rates
-// reuse it, and pay only the two sweeps.
+// reuse it, and a matrix that differs only from some row on is factored
+// again from that row only (the elimination runs from the first row up).
 #pragma once
 
 #include <vector>
@@ -15,7 +16,10 @@ class TridiagonalSystem {
              const std::vector<double>& rhs, std::vector<double>& x);
 
  private:
-  void Factor(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
+  // Factors the matrix again from the first row where it differs from the
+  // kept one, so that the kept factorization is that of this matrix.
+  void Refactor(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
+  void Eliminate(const std::vector<double>& lower, const std::vector<double>& rhs, std::vector<double>& x) const;
 
   std::vector<double> lower_, diag_, upper_;
   std::vector<double> sweep_;    // upper[i] / pivot[i]

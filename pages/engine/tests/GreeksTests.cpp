@@ -2,7 +2,9 @@
 // prices, and the implied volatility and spread round trips.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <vector>
 
 #include "EngineTestSupport.h"
 
@@ -106,6 +108,63 @@ TEST(ImpliedValues, UnreachablePricesGiveZero) {
     EXPECT_EQ(f[kImpVol], 0) << "market price " << price;
     EXPECT_EQ(f[kImpSprd], 0) << "market price " << price;
     EXPECT_EQ(f[kImpVol + kScenarioColumn], 0) << "market price " << price;
+  }
+}
+
+// The implied volatility and spread of a scenario, read from its group's
+// table of solves, priced again by a solve of their own at the scenario's
+// stock and horizon, give the scenario's estimated price.
+TEST(ImpliedValues, ScenariosReproduceTheEstimatedPrice) {
+  struct Row {
+    DiscountingScheme scheme;
+    bool bankruptcy;
+    int tuner;
+    double marketPrice;
+  };
+  const Row rows[] = {{DiscountingScheme::Risky, false, TunerRule::ConstantCheapness, 97},
+                      {DiscountingScheme::Blended, false, TunerRule::ConstantImpliedVolatility, 104},
+                      {DiscountingScheme::BondPlusOption, false, TunerRule::ConstantImpliedSpread, 101},
+                      {DiscountingScheme::Risky, true, TunerRule::ConstantCheapness, 110}};
+  constexpr double kTolerance = 0.01;  // points
+  for (const Row& row : rows) {
+    ValuationInput in = CallablePutableConvertible();
+    in.model.discounting = row.scheme;
+    in.model.bankruptcy = row.bankruptcy;
+    in.model.bondRecoveryPct = 40;
+    in.marketPricePct = row.marketPrice;
+    std::vector<ScenarioShift> shifts;
+    for (double stock : {-20.0, 0.0, 30.0})
+      for (double days : {0.0, 400.0}) shifts.push_back({stock, 25, 10, days, 20, row.tuner, 100});
+    const auto figures = ValueScenarios(in, shifts);
+    const ConvertibleModel model(in);
+    int checked = 0;
+    for (std::size_t j = 0; j < shifts.size(); ++j) {
+      const ScenarioShift& s = shifts[j];
+      const double* column = figures[j].data() + kScenarioColumn;
+      const ModelState state{s.rateChangeBp / 10000, in.market.volatilityPct / 100 * (1 + s.volChangePct / 100),
+                             in.market.creditSpreadBp / 10000 * (1 + s.spreadChangePct / 100)};
+      const std::array<double, 1> horizon{YearsFromDays(s.days)};
+      auto priceAt = [&](ModelState at) {
+        return CleanPrice(model, model.Solve(at, true, horizon)[0], column[kStockPrice], horizon[0]);
+      };
+      if (column[kImpVol] > 0) {
+        ModelState at = state;
+        at.volatility = column[kImpVol] / 100;
+        EXPECT_NEAR(priceAt(at), column[kEstPrice], kTolerance)
+            << "implied volatility " << column[kImpVol] << " at stock " << s.stockChangePct << "%, " << s.days
+            << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
+        ++checked;
+      }
+      if (column[kImpSprd] > 0) {
+        ModelState at = state;
+        at.spread = column[kImpSprd] / 10000;
+        EXPECT_NEAR(priceAt(at), column[kEstPrice], kTolerance)
+            << "implied spread " << column[kImpSprd] << " at stock " << s.stockChangePct << "%, " << s.days
+            << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
+        ++checked;
+      }
+    }
+    EXPECT_GT(checked, static_cast<int>(shifts.size())) << "too few implied values found\n inputs: " << Describe(in);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "EngineTestSupport.h"
 
@@ -101,15 +102,21 @@ TEST(Scenarios, StockIsItsOwnPrice) {
 
 TEST(Scenarios, ThreadsGiveTheSameFigures) {
   ValuationInput in = CallablePutableConvertible();
-  std::vector<ScenarioShift> shifts;
+  // Several groups (threads share the groups out) and one group (threads
+  // share its solves).
+  std::vector<ScenarioShift> several, single;
   for (double stock : {-10.0, 0.0, 10.0})
     for (double rate : {-25.0, 25.0})
-      for (double days : {0.0, 30.0}) shifts.push_back({stock, rate, 5, days, 10, TunerRule::ConstantCheapness, 100});
-  const auto one = ValueScenarios(in, shifts, {1});
-  const auto two = ValueScenarios(in, shifts, {2});
-  ASSERT_EQ(one.size(), shifts.size());
-  for (std::size_t j = 0; j < shifts.size(); ++j)
-    for (int slot = 0; slot < kFigureCount; ++slot) EXPECT_EQ(one[j][slot], two[j][slot]) << j << ", " << slot;
+      for (double days : {0.0, 30.0}) several.push_back({stock, rate, 5, days, 10, TunerRule::ConstantCheapness, 100});
+  for (double stock : {-10.0, 10.0}) single.push_back({stock, 25, 5, 30, 10, TunerRule::ConstantImpliedSpread, 100});
+  for (const auto& shifts : {several, single}) {
+    const auto one = ValueScenarios(in, shifts, {1});
+    const auto two = ValueScenarios(in, shifts, {2});
+    ASSERT_EQ(one.size(), shifts.size());
+    for (std::size_t j = 0; j < shifts.size(); ++j)
+      for (int slot = 0; slot < kFigureCount; ++slot)
+        EXPECT_EQ(one[j][slot], two[j][slot]) << shifts.size() << " scenarios: " << j << ", " << slot;
+  }
 }
 
 TEST(Scenarios, HorizonPastMaturityGivesTheRedemptionOrParity) {

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <random>
 
+#include <nlohmann/json.hpp>
+
 #include "ServiceHarness.h"
 #include "http/HostPage.h"
 #include "http/PageQuery.h"
@@ -126,6 +128,26 @@ TEST(HostPage, CarriesTheSixteenPropertiesEscaped) {
     EXPECT_EQ(page.body.find("<b>&"), std::string::npos);
     EXPECT_NE(page.body.find("value=\"1001;Orvane 2.5% 2031 CV;B;"), std::string::npos);
     EXPECT_EQ(EscapeHtml("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
+}
+
+TEST(HostPage, PropertiesAsJsonMatchTheHostPage) {
+    TestDatabase database;
+    RunningService service(database.Address());
+    const Reply json = service.Get("/properties.json");
+    ASSERT_EQ(json.status, 200);
+    EXPECT_EQ(json.type, "application/json");
+    const auto properties = nlohmann::json::parse(json.body);
+    ASSERT_TRUE(properties.is_object());
+    EXPECT_EQ(properties.size(), 16u);
+    const std::string page = service.Get("/").body;
+    for (const auto& [name, value] : properties.items()) {
+        ASSERT_TRUE(value.is_string()) << name;
+        EXPECT_NE(page.find("<param name=\"" + name + "\" value=\"" + EscapeHtml(value.get<std::string>()) + "\">"),
+                  std::string::npos)
+            << name;
+    }
+    // Texts stay as stored: markup in a description is data, not escaped twice.
+    EXPECT_NE(properties["ScenarioString"].get<std::string>().find("Spread <b>&;0;0;0;0;25;100;0;1;N"), std::string::npos);
 }
 
 TEST(ControlFiles, ServedWithTheirTypesAndNeverFromOutside) {

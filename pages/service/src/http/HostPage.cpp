@@ -3,6 +3,7 @@
 #include "book/TextFields.h"
 #include "store/BookStore.h"
 #include "store/ScenarioStore.h"
+#include "toolkit/JsonValue.h"
 
 namespace zemra::pages {
 
@@ -85,6 +86,12 @@ std::string HostPageHtml(const HostProperties& properties) {
 </body>
 </html>
 )HTML";
+}
+
+std::string HostPropertiesJson(const HostProperties& properties) {
+    JsonValue object = JsonValue::Object();
+    for (const auto& [name, value] : properties) object[name] = value;
+    return object.WritePretty() + "\n";
 }
 
 }  // namespace zemra::pages

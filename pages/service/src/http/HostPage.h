@@ -17,5 +17,8 @@ HostProperties DemoProperties(SqlConnection& connection, const std::string& page
 
 std::string EscapeHtml(const std::string& text);
 std::string HostPageHtml(const HostProperties& properties);
+// The same properties as one JSON object of texts, for hosts other than a
+// browser (the headless host reads its properties from such an object).
+std::string HostPropertiesJson(const HostProperties& properties);
 
 }  // namespace zemra::pages

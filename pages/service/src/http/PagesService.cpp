@@ -17,6 +17,9 @@ namespace {
 
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kPagesBase = "/pages/";
+// The demo host page's properties as JSON (page addresses relative to the
+// service, as on the host page).
+constexpr const char* kPropertiesPath = "/properties.json";
 
 const std::map<std::string, Page>& PagesByName() {
     static const std::map<std::string, Page> pages = {
@@ -91,10 +94,11 @@ HttpReply PagesService::Route(const HttpRequest& request) {
     const std::string& path = request.path;
     const std::string name = PageNameOf(path);
     if (!name.empty()) return AnswerPage(name, request);
-    if (path == "/") {
+    if (path == "/" || path == kPropertiesPath) {
         try {
             const HostProperties properties =
                 m_pool.Run([](SqlConnection& c) { return DemoProperties(c, kPagesBase); });
+            if (path == kPropertiesPath) return {200, HostPropertiesJson(properties), "application/json"};
             return {200, HostPageHtml(properties), "text/html; charset=utf-8"};
         } catch (const SqlError& e) {
             return Text(503, std::string("the database is not available: ") + e.what());
