@@ -26,8 +26,9 @@ Portfolio ValuedMixedPortfolio() {
     Portfolio model = PortfolioOf(records, kUpAndDown);
     for (int k = 1; k <= model.Securities().Count(); ++k) {
         const Holding& h = holdings[static_cast<std::size_t>(k - 1)];
-        auto staged = StageValuations(model.Securities().Item(k), model.Scenarios(), model.Valuations().Item(k),
-                                      h.up + "|" + h.down, kCarryPiece + "|" + kCarryPiece);
+        std::vector<CValuation> staged;
+        StageValuations(model.Securities().Item(k), model.Scenarios(), model.Valuations().Item(k), h.up + "|" + h.down,
+                        kCarryPiece + "|" + kCarryPiece, staged);
         for (int s = 1; s <= static_cast<int>(staged.size()); ++s)
             model.ValuationAt(k, s) = staged[static_cast<std::size_t>(s - 1)];
     }
