@@ -50,14 +50,19 @@ public:
     }
 
     // One user action (the toolkit's verbs) on an element of an open form.
-    // n is the row, entry or key code; flags holds the modifier keys.
+    // n is the row, entry, key code or (sort) column; flags holds the
+    // modifier keys, or a cell's column.
     // Returns whether the action reached the element; an action that names
     // nothing the model has does not.
     bool Act(const std::string& form, const std::string& name, const std::string& verb, int n, int flags,
              const std::string& text) {
         const auto found = ActionVerbNamed(verb);
         if (!found) return false;
-        const UserAction action{*found, form, name, n, flags, text};
+        UserAction action{*found, form, name, n, flags, text};
+        if (action.verb == ActionVerb::Cell) {
+            action.column = flags;
+            action.modifiers = 0;
+        }
         bool reached = false;
         Guard([&] {
             try {
@@ -70,6 +75,21 @@ public:
     }
 
     std::string Snapshot() { return TakeSnapshot(ctl_->Ui()).Write(); }
+
+    // What a data view shows of a window of its rows and columns (rows or
+    // columns -1: all from the first); "null" when there is no such view.
+    std::string ViewContent(const std::string& form, const std::string& name, int firstRow, int rows,
+                            int firstColumn, int columns) {
+        std::string out = "null";
+        Guard([&] {
+            Form* f = ctl_->Ui().FindOpenForm(form);
+            Widget* w = f ? f->Find(name) : nullptr;
+            if (!w || w->Kind() != WidgetKind::DataView) return;
+            const auto& view = static_cast<const DataView&>(*w);
+            if (view.content) out = view.content(DataView::Window{firstRow, rows, firstColumn, columns}).Write();
+        });
+        return out;
+    }
 
 private:
     // The widget layer reports a failure of a handler itself; this catches
@@ -118,5 +138,6 @@ EMSCRIPTEN_BINDINGS(zemra_web) {
         .function("load", &WebControl::Load)
         .function("processInitData", &WebControl::ProcessInitData)
         .function("act", &WebControl::Act)
-        .function("snapshot", &WebControl::Snapshot);
+        .function("snapshot", &WebControl::Snapshot)
+        .function("viewContent", &WebControl::ViewContent);
 }

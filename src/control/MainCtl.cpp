@@ -27,6 +27,7 @@ ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
 MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl") {
     ui_.onFailure = [this](const std::exception& e) { ReportFailure(e); };
     BuildPanel();
+    BuildResultsView();
     portfolio_.Attach({LstSecurity, ScenarioLst, LstImpact, ComboScenario,
                        [this](double impact) { return FormatGrouped(impact, 0, Loc()); }});
     WireAssumptionEvents();
@@ -38,6 +39,7 @@ MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl"
     WireCarryEvents();
     WireCapitalEvents();
     WireKeyboardNavigation();
+    WireResultsEvents();
 }
 
 // The dialogs go before the panel and the context they are registered on.

@@ -9,6 +9,7 @@
 #include "control/BasSafeCtl.h"
 #include "control/OptionLists.h"
 #include "control/PropertyBag.h"
+#include "display/ResultsTable.h"
 #include "portfolio/Portfolio.h"
 #include "server/DlgCapital.h"
 #include "server/DlgCarry.h"
@@ -132,6 +133,14 @@ public:
     Button* RemoveBtn;
     ListBox* LstSecurity;
     Label* LabelProgress;
+
+    // ---- display/ResultsView.cpp: the results at a glance beside the panel.
+    Button* BtnResults;
+    Label* LabelRunProgress;   // "security k of n" during an Update
+    DataView* ViewResults;     // securities x scenarios: sub-impacts, the portfolio's totals
+    DataView* ViewHeatmap;     // the totals over the scenarios' changes
+    DataView* ViewDrivers;     // the current scenario's total by security
+    DataView* ViewCsv;         // the results table as CSV text
 
 private:
     // ---- control/: construction, failures, start-up, option lists.
@@ -312,6 +321,26 @@ private:
     void RemoveCurrentScenario();
     void ComboScenario_Click();
     void ComboAutoLoad_Validate(bool& cancel);
+
+    // ---- display/ResultsView.cpp
+    void BuildResultsView();
+    void WireResultsEvents();
+    void BtnResults_Click();
+    void Results_CellClick(int security, int scenario);
+    void Results_HeaderClick(int column);
+    void ShowResultsView();
+    void ShowRunProgress(int done, int securities);
+    void HideRunProgress();
+    const ResultsTable& CurrentResults();
+    JsonValue ResultsContent(const DataView::Window& window);
+    JsonValue HeatmapContent();
+    JsonValue DriversContent();
+    ResultsSort resultsSort_;
+    int impactRuns_ = 0;                        // counts CalculateImpacts
+    std::array<int, 4> resultsShown_{-1, -1, -1, -1};   // impact runs, securities, scenarios, sort when last shown
+    std::size_t resultsScenarios_ = 0;          // the scenarios' descriptions, changes and totals then
+    std::optional<ResultsTable> resultsTable_;   // of the results last shown
+    bool holdResults_ = false;                  // a cell's click shows the views once, at its end
 
     // ---- scenarios/: the scenario matrix.
     void BtnScenMatrix_Click();

@@ -14,6 +14,7 @@ void MainCtl::WireDisplayEvents() {
 }
 
 void MainCtl::ShowValuation() {
+    ShowResultsView();
     const int s = LstSecurity->ListIndex();
     const int c = ScenarioLst->ListIndex();
     if (s < 0 || c < 0 || portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) {

@@ -37,10 +37,12 @@ void MainCtl::UpdateBtn_Click() {
                     return;
                 }
                 ShowProgress();
+                ShowRunProgress(i - 1, securities);
                 const std::string detailReply = FetchReply(pages::Address(props_.ScenarioDetailPath, query));
                 const std::string carryQuery = BuildCarryQuery(portfolio_.Securities().Item(i)) + lists.timeChanges;
                 const std::string carryReply = FetchReply(pages::Address(props_.CarryCalcPath, carryQuery));
                 ApplyValuationReplies(i, detailReply, carryReply);
+                ShowRunProgress(i, securities);
             } catch (const std::exception& e) {
                 // The impacts shown no longer match every security's
                 // figures: leave the busy state and say that they are stale.
@@ -91,6 +93,7 @@ void MainCtl::CalculateImpacts() {
         portfolio_.Scenarios().Item(scenario).SetImpact(total);
         portfolio_.ShowImpactRow(scenario);
     });
+    ++impactRuns_;
 }
 
 }  // namespace zemra

@@ -25,6 +25,8 @@ void MainCtl::HideProgress() {
     LabelProgress->caption.clear();
     Frame3->enabled = true;
     Frame1->enabled = true;
+    HideRunProgress();
+    ShowResultsView();
 }
 
 std::string MainCtl::FetchReply(const std::string& address) {

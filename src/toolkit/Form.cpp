@@ -196,6 +196,18 @@ bool Form::UserPick(ComboBox& combo, int entry) {
     return reached;
 }
 
+bool Form::UserCellClick(DataView& view, int row, int column) {
+    if (!Reachable(view)) return false;
+    view.RaiseCellClick(row, column);
+    return true;
+}
+
+bool Form::UserHeaderClick(DataView& view, int column) {
+    if (!Reachable(view)) return false;
+    view.RaiseHeaderClick(column);
+    return true;
+}
+
 bool Form::UserKey(Widget& target, int keyCode, int shift) {
     if (!Reachable(target)) return false;
     bool reached = false;

@@ -118,6 +118,9 @@ public:
     bool UserDblClickRow(ListBox& list, int row);
     bool UserPick(ComboBox& combo, int entry);
     bool UserKey(Widget& target, int keyCode, int shift = 0);
+    // A click on a data view's cell, or on the header of one of its columns.
+    bool UserCellClick(DataView& view, int row, int column);
+    bool UserHeaderClick(DataView& view, int column);
 
     // Dialog state.
     bool shown = false;

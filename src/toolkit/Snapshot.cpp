@@ -29,6 +29,7 @@ void AddState(JsonValue& j, const Widget& w) {
             j["caption"] = l.caption;
             if (l.bold) j["bold"] = true;
             j["fontSize"] = l.fontSize;
+            if (l.percent >= 0) j["percent"] = l.percent;
             break;
         }
         case WidgetKind::Frame: j["caption"] = static_cast<const Frame&>(w).caption; break;
@@ -69,6 +70,14 @@ void AddState(JsonValue& j, const Widget& w) {
             j["multiSelect"] = l.multiSelect;
             break;
         }
+        case WidgetKind::DataView: {
+            const auto& v = static_cast<const DataView&>(w);
+            j["revision"] = v.revision;
+            j["rowCount"] = v.rowCount;
+            j["columnCount"] = v.columnCount;
+            j["current"] = Numbers({v.currentRow, v.currentColumn});
+            break;
+        }
         case WidgetKind::ComboBox: {
             const auto& c = static_cast<const ComboBox&>(w);
             JsonValue rows = JsonValue::Array(), data = JsonValue::Array();
@@ -104,8 +113,15 @@ JsonValue FormSnapshot(const Form& f, bool dialog, const std::set<std::string>& 
     if (f.left >= 0 && f.top >= 0) j["place"] = Numbers({f.left, f.top});
     const std::string prefix = dialog ? f.Name() + "." : "";
     JsonValue widgets = JsonValue::Object();
-    for (const auto& w : f.Widgets())
-        if (only.empty() || only.count(prefix + w->Name())) widgets[w->Name()] = WidgetSnapshot(*w);
+    for (const auto& w : f.Widgets()) {
+        if (!only.empty() && !only.count(prefix + w->Name())) continue;
+        widgets[w->Name()] = WidgetSnapshot(*w);
+        // A view named on its own comes with all it shows.
+        if (!only.empty() && w->Kind() == WidgetKind::DataView) {
+            const auto& v = static_cast<const DataView&>(*w);
+            if (v.content) widgets[w->Name()]["content"] = v.content(DataView::Window{});
+        }
+    }
     j["widgets"] = std::move(widgets);
     return j;
 }

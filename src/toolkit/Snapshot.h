@@ -20,7 +20,8 @@ namespace zemra {
 // (no parent, cell, role, height, tab index or tool tip) are left out.
 //
 // With names in `only`, a form lists just those widgets: an element of the
-// main form by its name, one of a dialog as "Dialog.Element".
+// main form by its name, one of a dialog as "Dialog.Element"; a data view
+// named there comes with its whole content.
 JsonValue TakeSnapshot(const UiContext& ui, const std::set<std::string>& only = {});
 
 // One widget as the snapshot gives it.

@@ -52,7 +52,8 @@ std::optional<ActionVerb> ActionVerbNamed(const std::string& name) {
         {"focus", ActionVerb::Focus}, {"type", ActionVerb::Type},         {"click", ActionVerb::Click},
         {"select", ActionVerb::Select}, {"ctrlselect", ActionVerb::Select}, {"shiftselect", ActionVerb::Select},
         {"dblclick", ActionVerb::DblClick}, {"pick", ActionVerb::Pick},   {"check", ActionVerb::Check},
-        {"key", ActionVerb::Key},     {"close", ActionVerb::Close}};
+        {"key", ActionVerb::Key},     {"close", ActionVerb::Close},      {"cell", ActionVerb::Cell},
+        {"sort", ActionVerb::Sort}};
     const auto found = kVerbs.find(name);
     if (found == kVerbs.end()) return std::nullopt;
     return found->second;
@@ -106,6 +107,14 @@ UserAction ParseUserAction(const std::string& line) {
             if (blank != std::string::npos) a.modifiers = ParseWhole(rest.substr(blank + 1), "modifiers");
             break;
         }
+        case ActionVerb::Cell: {
+            const auto blank = rest.find(' ');
+            if (blank == std::string::npos) throw ActionError("'cell' needs a row and a column");
+            a.number = ParseWhole(rest.substr(0, blank), "row");
+            a.column = ParseWhole(rest.substr(blank + 1), "column");
+            break;
+        }
+        case ActionVerb::Sort: a.number = ParseWhole(rest, "column"); break;
         default: break;
     }
     return a;
@@ -155,6 +164,19 @@ bool ApplyUserAction(UiContext& ui, const UserAction& a) {
             // Tab, as any key, is pressed in the element that has the focus.
             if (tab) return form.UserFocus(w) && form.UserTab(&w, a.modifiers & kShiftMask);
             return form.UserKey(w, a.number, a.modifiers & (kShiftMask | kCtrlMask | kAltMask));
+        case ActionVerb::Cell: {
+            auto& view = As<DataView>(w, WidgetKind::DataView, "cell");
+            if (a.number < -1 || a.number >= view.rowCount || a.column < 0 || a.column >= view.columnCount)
+                throw ActionError("'" + view.Name() + "' has no cell " + std::to_string(a.number) + " " +
+                                  std::to_string(a.column));
+            return form.UserCellClick(view, a.number, a.column);
+        }
+        case ActionVerb::Sort: {
+            auto& view = As<DataView>(w, WidgetKind::DataView, "sort");
+            if (a.number < -1 || a.number >= view.columnCount)
+                throw ActionError("'" + view.Name() + "' has no column " + std::to_string(a.number));
+            return form.UserHeaderClick(view, a.number);
+        }
         case ActionVerb::Close: break;
     }
     return false;

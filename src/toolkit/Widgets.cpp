@@ -23,6 +23,7 @@ const char* KindName(WidgetKind kind) {
         case WidgetKind::OptionButton: return "option";
         case WidgetKind::Frame: return "frame";
         case WidgetKind::Button: return "button";
+        case WidgetKind::DataView: return "dataview";
     }
     return "widget";
 }
@@ -58,12 +59,22 @@ bool Widget::IsVisible() const {
 }
 
 bool Widget::CanTakeFocus() const {
-    if (kind_ == WidgetKind::Label || kind_ == WidgetKind::Frame) return false;
+    if (kind_ == WidgetKind::Label || kind_ == WidgetKind::Frame || kind_ == WidgetKind::DataView) return false;
     return IsEnabled() && IsVisible();
 }
 
 void Widget::Raise(const std::function<void()>& handler) {
     if (handler) form_.Ui().Dispatch(handler);
+}
+
+// ---- DataView
+
+void DataView::RaiseCellClick(int row, int column) {
+    if (CellClick) Raise([this, row, column] { CellClick(row, column); });
+}
+
+void DataView::RaiseHeaderClick(int column) {
+    if (HeaderClick) Raise([this, column] { HeaderClick(column); });
 }
 
 // ---- TextBox

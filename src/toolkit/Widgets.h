@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "toolkit/Color.h"
+#include "toolkit/JsonValue.h"
 
 namespace zemra {
 
 class Form;
 class Frame;
 
-enum class WidgetKind { Label, TextBox, ListBox, ComboBox, CheckBox, OptionButton, Frame, Button };
+enum class WidgetKind { Label, TextBox, ListBox, ComboBox, CheckBox, OptionButton, Frame, Button, DataView };
 const char* KindName(WidgetKind kind);
 
 // Where an element stands in the grid of its frame (or of its form, when it
@@ -81,6 +82,9 @@ public:
     std::string caption;
     bool bold = false;
     int fontSize = 8;
+    // How far a task has come, 0 to 100, for a label that reports it; -1
+    // for any other label.
+    int percent = -1;
 };
 
 class Frame : public Widget {
@@ -239,6 +243,36 @@ public:
 private:
     std::string group_;
     bool value_ = false;
+};
+
+// A part of the window that a host fills from a view of the model: a table,
+// a grid of figures, a list. What it shows is produced on demand by
+// `content`, for a window of its rows and columns, so that a host asks only
+// for what is on screen; `revision` changes whenever that content does.
+// Cells are addressed by the model's rows and columns, the header by row
+// -1 (the model says what its rows and columns stand for).
+class DataView : public Widget {
+public:
+    struct Window {
+        int firstRow = 0;
+        int rows = -1;   // -1: every row from firstRow
+        int firstColumn = 0;
+        int columns = -1;
+    };
+    DataView(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::DataView, std::move(n), p) {}
+
+    int revision = 0;
+    int rowCount = 0;
+    int columnCount = 0;
+    int currentRow = -1;
+    int currentColumn = -1;
+    std::function<JsonValue(const Window& window)> content;
+
+    // The user clicks a cell, or the header of a column (which sorts by it).
+    std::function<void(int row, int column)> CellClick;
+    std::function<void(int column)> HeaderClick;
+    void RaiseCellClick(int row, int column);
+    void RaiseHeaderClick(int column);
 };
 
 }  // namespace zemra

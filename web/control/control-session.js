@@ -8,6 +8,8 @@ import { withFormRendering } from './form-rendering.js';
 import { withFocusFollowing } from './focus-following.js';
 import { withDropDownLists } from './drop-down-lists.js';
 import { withEventRouting } from './event-routing.js';
+import { withDataViews } from './data-views.js';
+import { withPanelFitting } from './panel-fitting.js';
 
 let nextElementId = 1;
 
@@ -44,7 +46,8 @@ class SessionState {
 }
 
 // The session's other jobs, each in a file of its own.
-const SessionBase = [withHostSeam, withCallRunning, withFormRendering, withFocusFollowing, withDropDownLists, withEventRouting]
+const SessionBase = [withHostSeam, withCallRunning, withFormRendering, withFocusFollowing, withDropDownLists, withEventRouting,
+  withDataViews, withPanelFitting]
   .reduce((base, mixin) => mixin(base), SessionState);
 
 export class ControlSession extends SessionBase {

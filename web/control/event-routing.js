@@ -121,7 +121,9 @@ export const withEventRouting = (Base) => class extends Base {
   _onFocusIn(e) {
     if (this._rendering || scheduler.busy) return;
     const hit = this._widgetOf(e.target);
-    if (!hit) return;
+    // A data view's own parts take the focus for the page (to scroll);
+    // the model's focus stays where it is.
+    if (!hit || hit.entry.kind === 'dataview') return;
     const formState = this._formState(hit.form);
     if (formState && formState.focus === hit.name && this._activeForm === hit.form) return;
     // The browser moved the focus by itself (a script, the keyboard): the

@@ -56,6 +56,7 @@ export const withFormRendering = (Base) => class extends Base {
         const owner = this._formState(this._popup.form);
         if (!w || !w.enabled || !w.visible || owner.focus !== this._popup.name) this._closePopup();
       }
+      this._fitPanel();
       const modal = state.forms.some((f) => f.dialog && f.modal);
       this._root.classList.toggle('zemra-modal-open', modal);
       this._applyFocus();
@@ -92,6 +93,11 @@ export const withFormRendering = (Base) => class extends Base {
     };
     let autoRow = 0;
     for (const [name, w] of Object.entries(form.widgets)) {
+      // Data views stand in the pane beside the panel, not in its grid.
+      if (w.kind === 'dataview') {
+        rendered.widgets.set(name, this._createDataView(form.name, name));
+        continue;
+      }
       const entry = createWidget(form.name, name, w);
       rendered.widgets.set(name, entry);
       const c = container(w.parent || '');
@@ -132,6 +138,10 @@ export const withFormRendering = (Base) => class extends Base {
     for (const [name, w] of Object.entries(form.widgets)) {
       const entry = rendered.widgets.get(name);
       if (!entry) continue;
+      if (entry.kind === 'dataview') {
+        this._updateDataView(entry, w);
+        continue;
+      }
       const key = JSON.stringify(w);
       if (rendered.last.get(name) === key) continue;
       rendered.last.set(name, key);

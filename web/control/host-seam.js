@@ -22,7 +22,11 @@ const LOG_LIMIT = 500;
 export const withHostSeam = (Base) => class extends Base {
   _hostObject() {
     return {
-      render: (json) => this._render(json),
+      // Inside a call: the module may be about to wait for a fetch.
+      render: (json) => {
+        this._moduleRendering = true;
+        try { this._render(json); } finally { this._moduleRendering = false; }
+      },
       fetch: (address) => this._fetch(address),
       message: (text, yesNo) => {
         let answer = true;

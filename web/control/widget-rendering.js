@@ -101,6 +101,18 @@ export function createWidget(formName, name, w) {
   return entry;
 }
 
+// A text that does not fit its box is set a step smaller, down to the
+// smallest readable step, so that an entry (a curve name, a discounting
+// scheme) is shown whole.
+const FIT_STEPS = ['zemra-fit-1', 'zemra-fit-2'];
+function fitText(node) {
+  node.classList.remove(...FIT_STEPS);
+  for (const step of FIT_STEPS) {
+    if (node.scrollWidth <= node.clientWidth) return;
+    node.classList.add(step);
+  }
+}
+
 // Shows the widget's state (visibility, enabled, texts, colours, rows).
 export function updateWidget(entry, w) {
   const node = entry.node;
@@ -111,6 +123,18 @@ export function updateWidget(entry, w) {
   switch (w.kind) {
     case 'label':
       node.textContent = w.caption;
+      // A label that reports how far a task has come carries a bar.
+      if (w.percent !== undefined) {
+        const bar = document.createElement('span');
+        bar.className = 'zemra-progress';
+        const done = document.createElement('span');
+        done.className = 'zemra-progress-done';
+        done.style.width = `${w.percent}%`;
+        bar.setAttribute('role', 'progressbar');
+        bar.setAttribute('aria-valuenow', String(w.percent));
+        bar.append(done);
+        node.append(bar);
+      }
       node.style.color = fore;
       node.style.backgroundColor = back;
       node.style.fontWeight = w.bold ? 'bold' : '';
@@ -155,6 +179,7 @@ export function updateWidget(entry, w) {
     }
     case 'combobox':
       entry.text.textContent = w.text;
+      fitText(entry.text);
       node.classList.toggle('zemra-locked', !!w.locked);
       node.setAttribute('aria-disabled', w.enabled ? 'false' : 'true');
       node.tabIndex = w.enabled ? 0 : -1;

@@ -167,7 +167,10 @@ const panelWidgets = (state) => state.forms[0].widgets;
 async function shownAsDump(page, name, form = 'MainCtl') {
   return page.$eval(sel(name, form), (el) => {
     const out = { visible: getComputedStyle(el).visibility !== 'hidden' };
-    if (el.matches('input')) {
+    if (el.classList.contains('zemra-view')) {
+      // A data view is shown or left out of the page.
+      Object.assign(out, { visible: el.style.display !== 'none', enabled: !el.classList.contains('zemra-disabled') });
+    } else if (el.matches('input')) {
       Object.assign(out, { text: el.value, locked: el.readOnly, enabled: !el.disabled });
     } else if (el.classList.contains('zemra-list')) {
       const rows = [...el.children];
@@ -201,6 +204,7 @@ function visibleFields(w) {
     case 'combobox': Object.assign(out, { text: w.text }); break;
     case 'checkbox': Object.assign(out, { caption: w.caption, checked: w.value === 1 }); break;
     case 'option': Object.assign(out, { caption: w.caption, checked: !!w.value }); break;
+    case 'dataview': break;
     default: Object.assign(out, { caption: w.caption });
   }
   return out;

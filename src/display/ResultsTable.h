@@ -1,0 +1,114 @@
+#pragma once
+// The results at a glance, computed from the portfolio's records: every
+// security's sub-impact under every scenario with the scenario totals (as
+// the impact run left them), the heatmap of the totals over the scenarios'
+// changes, the drivers of one scenario's total, and the table as CSV text.
+// No panel is involved; the control's results view shows what this gives.
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "portfolio/Portfolio.h"
+#include "server/ImpactLegs.h"
+#include "toolkit/Color.h"
+
+namespace zemra {
+
+// The changes that define a scenario, by ScenarioPropertiesIdx: stock,
+// rate, volatility, time, credit spread and tuner value.
+constexpr int kScenarioChanges = 6;
+// What each change is called where the results show it.
+extern const std::array<const char*, kScenarioChanges> kScenarioChangeNames;
+
+struct ResultsScenario {
+    std::string description;
+    std::array<double, kScenarioChanges> changes{};
+    double total = 0;   // the scenario's $Impact
+};
+
+struct ResultsTable {
+    std::vector<std::string> securities;   // descriptions, in list order
+    std::vector<ResultsScenario> scenarios;   // in list order
+    // Security-major: the sub-impact of security k under scenario s stands
+    // at k * scenarios + s; nothing where the security adds nothing to the
+    // scenario's total.
+    std::vector<std::optional<double>> subImpacts;
+
+    int SecurityCount() const { return static_cast<int>(securities.size()); }
+    int ScenarioCount() const { return static_cast<int>(scenarios.size()); }
+    // Both 0-based.
+    const std::optional<double>& SubImpact(int security, int scenario) const;
+};
+
+// The sub-impacts the last impact run wrote into the valuations and each
+// scenario's total. A security that added nothing to a scenario's total
+// (no price its type needs) has no sub-impact there, so that each
+// scenario's sub-impacts add up to its total.
+ResultsTable BuildResultsTable(const Portfolio& portfolio);
+
+// The order the securities are listed in: list order, by description, or by
+// their sub-impact under one scenario (those without one last).
+constexpr int kListOrder = -2;
+constexpr int kByDescription = -1;
+struct ResultsSort {
+    int column = kListOrder;   // kListOrder, kByDescription or a 0-based scenario
+    bool descending = false;
+    bool operator==(const ResultsSort&) const = default;
+};
+// A click on a column's header: that column ascending, or the other way
+// round when it already sorts by it.
+ResultsSort NextSort(const ResultsSort& current, int column);
+// The 0-based security positions in the sort's order (ties keep list order).
+std::vector<int> SortedSecurities(const ResultsTable& table, const ResultsSort& sort);
+
+struct HeatmapAxis {
+    int change = -1;              // a ScenarioPropertiesIdx
+    std::vector<double> values;   // ascending
+};
+
+// The scenario totals laid out over the scenarios' changes. When exactly
+// two changes vary and no two scenarios share a pair of them, a grid: rows
+// by the second varying change, columns by the first, each cell the
+// scenario with that pair (or none). Otherwise one bar per scenario.
+struct Heatmap {
+    bool grid = false;
+    HeatmapAxis rows, columns;
+    std::vector<int> cells;   // row-major, rows x columns: a 0-based scenario or -1
+    int worst = -1;           // the scenario with the most negative total (the first of equals)
+    int best = -1;            // the scenario with the largest total
+    double low = 0, high = 0;   // the lowest and highest total
+    int Cell(int row, int column) const;
+};
+Heatmap BuildHeatmap(const ResultsTable& table);
+
+// A colour-blind-safe diverging scale: white at 0, deepening to orange for
+// losses and to blue for gains, in proportion to the value's size against
+// the larger of |low| and |high|.
+Rgb HeatColor(double value, double low, double high);
+// Black or white, whichever reads better on `background`.
+Rgb TextColorOn(const Rgb& background);
+
+// One security's part in a scenario's total.
+struct Driver {
+    int security = 0;          // 0-based
+    double subImpact = 0;
+    std::optional<double> share;   // of the scenario's total; nothing when the total is 0
+    ImpactLegs legs;           // what the sub-impact is made of
+};
+// The securities that add to the 0-based scenario's total, the largest
+// sub-impact (by size) first.
+std::vector<Driver> ScenarioDrivers(const Portfolio& portfolio, const ResultsTable& table, int scenario);
+
+// A text field of CSV: quoted when it holds a comma, a quote or a line
+// break (a quote doubled), and a leading "=", "+", "-", "@", tab or carriage
+// return made plain text with a leading apostrophe, so that a spreadsheet
+// does not take it for a formula.
+std::string CsvText(const std::string& text);
+// The table as CSV: a header line, then one line per scenario: its
+// description, its changes, its total and each security's sub-impact, as
+// plain numbers with "." as the decimal sign (figures rounded to cents).
+// Lines end with CR LF.
+std::string ResultsCsv(const ResultsTable& table);
+
+}  // namespace zemra

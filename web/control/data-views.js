@@ -1,0 +1,379 @@
+// Data views: parts of the element that show a view of the model (the
+// results table, the heatmap, the drivers) in a pane beside the panel. The
+// snapshot says whether a view is shown, its size, its current cell and a
+// revision; what it shows comes from the control, fetched again only when
+// the revision moves, and for the table only the rows and columns on screen.
+// A mixin of the element's session. Every text is set with textContent.
+import { scheduler } from './call-scheduler.js';
+import { rgbOrNull } from './value-conversions.js';
+
+// The table's cells, in pixels: the security column, a scenario column, a row.
+const NAME_WIDTH = 180, COLUMN_WIDTH = 96, ROW_HEIGHT = 20;
+// Rows and columns fetched beyond those on screen, so that a small scroll
+// needs no fetch.
+const OVERSCAN = 4;
+// A bar of the heatmap, in pixels.
+const BAR_HEIGHT = 18;
+
+const el = (tag, className, text) => {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+};
+
+export const withDataViews = (Base) => class extends Base {
+  // The pane beside the panel that holds every data view of the main form.
+  _viewsPane() {
+    if (!this._views) {
+      this._views = el('div', 'zemra-views');
+      this._views.hidden = true;
+      const bar = el('div', 'zemra-views-bar');
+      const title = el('span', 'zemra-views-title', 'Results');
+      const download = el('button', 'zemra-button zemra-csv-download', 'Download CSV');
+      const copy = el('button', 'zemra-button zemra-csv-copy', 'Copy CSV');
+      for (const b of [download, copy]) b.type = 'button';
+      download.addEventListener('click', () => this._exportCsv(false));
+      copy.addEventListener('click', () => this._exportCsv(true));
+      bar.append(title, download, copy);
+      this._views.append(bar);
+      this._root.appendChild(this._views);
+    }
+    return this._views;
+  }
+
+  _createDataView(formName, name) {
+    const node = el('section', `zemra-view zemra-view-${name.toLowerCase()}`);
+    node.dataset.form = formName;
+    node.dataset.widget = name;
+    node.classList.add('zemra-w');
+    const entry = { kind: 'dataview', node, form: formName, name, shownKey: null, content: null };
+    if (name === 'Results') this._buildTable(entry);
+    else {
+      entry.body = el('div', 'zemra-view-body');
+      node.append(entry.body);
+      node.addEventListener('click', (e) => this._onViewClick(entry, e));
+    }
+    // The CSV view has nothing to show; the pane's buttons export it.
+    if (name === 'ResultsCsv') node.hidden = true;
+    this._viewsPane().appendChild(node);
+    return entry;
+  }
+
+  _updateDataView(entry, w) {
+    entry.state = w;
+    entry.node.style.display = w.visible ? '' : 'none';
+    if (entry.name === 'ResultsCsv') return;
+    const pane = this._viewsPane();
+    const anyShown = [...pane.querySelectorAll('.zemra-view')].some((v) => v.style.display !== 'none' && !v.hidden);
+    pane.hidden = !anyShown;
+    if (!w.visible) return;
+    // Inside a call the module may be waiting for a fetch: the view keeps
+    // what it shows until the call has ended.
+    if (this._moduleRendering) return;
+    const key = `${w.revision}/${w.rowCount}/${w.columnCount}`;
+    if (entry.name === 'Results') {
+      if (entry.shownKey !== key) { entry.shownKey = key; entry.window = null; }
+      this._layOutTable(entry);
+      this._followCurrent(entry);
+      this._drawTable(entry);
+      return;
+    }
+    if (entry.shownKey !== key) {
+      entry.shownKey = key;
+      entry.content = this._viewContent(entry, 0, -1, 0, -1);
+      if (entry.name === 'Heatmap') this._drawHeatmap(entry);
+      else if (entry.name === 'Drivers') this._drawDrivers(entry);
+    }
+    this._markCurrent(entry);
+  }
+
+  _viewContent(entry, firstRow, rows, firstColumn, columns) {
+    const text = this._ctl.viewContent(entry.form, entry.name, firstRow, rows, firstColumn, columns);
+    return JSON.parse(text);
+  }
+
+  // ---- The table: securities by scenarios, drawn for the window on screen.
+  _buildTable(entry) {
+    const scroller = el('div', 'zemra-table-scroller');
+    scroller.tabIndex = 0;
+    const sizer = el('div', 'zemra-table-sizer');
+    const cells = el('div', 'zemra-table-cells');
+    sizer.append(cells);
+    scroller.append(sizer);
+    entry.node.append(scroller);
+    Object.assign(entry, { scroller, sizer, cells, window: null, frame: 0 });
+    scroller.addEventListener('scroll', () => {
+      if (entry.frame) return;
+      entry.frame = requestAnimationFrame(() => { entry.frame = 0; this._drawTable(entry); });
+    });
+    cells.addEventListener('click', (e) => this._onTableClick(entry, e));
+  }
+
+  _layOutTable(entry) {
+    const w = entry.state;
+    entry.sizer.style.width = `${NAME_WIDTH + Math.max(1, w.columnCount) * COLUMN_WIDTH}px`;
+    // A header row, the securities, the portfolio row.
+    entry.sizer.style.height = `${(w.rowCount + 2) * ROW_HEIGHT}px`;
+    // As tall as its rows and a scroll bar, up to the stylesheet's limit.
+    entry.scroller.style.height = `${(w.rowCount + 2) * ROW_HEIGHT + 18}px`;
+  }
+
+  // A new current scenario (and, in list order, security) is scrolled
+  // into the table's view.
+  _followCurrent(entry) {
+    const [row, column] = entry.state.current || [-1, -1];
+    const seen = `${row}/${column}`;
+    if (entry.followed === seen) return;
+    entry.followed = seen;
+    const { scroller } = entry;
+    const width = scroller.clientWidth, height = scroller.clientHeight;
+    if (column >= 0 && width > 0) {
+      const left = NAME_WIDTH + column * COLUMN_WIDTH;
+      if (left < scroller.scrollLeft + NAME_WIDTH) scroller.scrollLeft = left - NAME_WIDTH;
+      else if (left + COLUMN_WIDTH > scroller.scrollLeft + width) scroller.scrollLeft = left + COLUMN_WIDTH - width;
+    }
+    const listOrder = !entry.content || entry.content.sort.column === -2;
+    if (row >= 0 && listOrder && height > 0) {
+      const top = (row + 1) * ROW_HEIGHT;
+      if (top < scroller.scrollTop + ROW_HEIGHT) scroller.scrollTop = top - ROW_HEIGHT;
+      else if (top + 2 * ROW_HEIGHT > scroller.scrollTop + height) scroller.scrollTop = top + 2 * ROW_HEIGHT - height;
+    }
+  }
+
+  _drawTable(entry) {
+    const w = entry.state;
+    if (!w || !w.visible || scheduler.busy && !this._rendering) return;
+    const { scroller } = entry;
+    const top = scroller.scrollTop, left = scroller.scrollLeft;
+    const height = scroller.clientHeight || 400, width = scroller.clientWidth || 600;
+    const firstRow = Math.max(0, Math.floor(top / ROW_HEIGHT) - OVERSCAN);
+    const rows = Math.ceil(height / ROW_HEIGHT) + 2 * OVERSCAN;
+    const firstColumn = Math.max(0, Math.floor(left / COLUMN_WIDTH) - OVERSCAN);
+    const columns = Math.ceil(width / COLUMN_WIDTH) + 2 * OVERSCAN;
+    const win = entry.window;
+    if (!win || firstRow < win.firstRow || firstColumn < win.firstColumn ||
+        firstRow + rows > win.firstRow + win.rows || firstColumn + columns > win.firstColumn + win.columns) {
+      if (this._moduleRendering || (scheduler.busy && !this._rendering)) return;
+      entry.window = { firstRow, rows: rows + OVERSCAN, firstColumn, columns: columns + OVERSCAN };
+      entry.content = this._viewContent(entry, firstRow, rows + OVERSCAN, firstColumn, columns + OVERSCAN);
+    }
+    const c = entry.content;
+    if (!c) return;
+    // Nothing new to draw: the nodes stay (a click in progress keeps its target).
+    const drawn = JSON.stringify([entry.shownKey, entry.window, w.current, top, left, height, width]);
+    if (entry.drawn === drawn) return;
+    entry.drawn = drawn;
+    const [currentRow, currentColumn] = w.current || [-1, -1];
+    const nodes = [];
+    const cell = (text, x, y, cls, data) => {
+      const n = el('div', `zemra-cell ${cls}`, text);
+      n.style.transform = `translate(${x}px, ${y}px)`;
+      n.style.width = `${cls.includes('zemra-cell-name') ? NAME_WIDTH : COLUMN_WIDTH}px`;
+      if (data) Object.assign(n.dataset, data);
+      nodes.push(n);
+      return n;
+    };
+    const bottom = top + height - ROW_HEIGHT;
+    c.rows.forEach((row, i) => {
+      const y = (c.firstRow + i + 1) * ROW_HEIGHT;
+      const current = row.security === currentRow;
+      c.columns.forEach((col, j) => {
+        const value = row.cells[j];
+        const n = cell(value ? value.text : '', NAME_WIDTH + (c.firstColumn + j) * COLUMN_WIDTH, y,
+          'zemra-cell-value', { security: String(row.security), scenario: String(col.scenario) });
+        if (value && value.value < 0) n.classList.add('zemra-negative');
+        if (current) n.classList.add('zemra-current-row');
+        if (col.scenario === currentColumn) n.classList.add('zemra-current-column');
+      });
+      const name = cell(row.description, left, y, 'zemra-cell-name', { security: String(row.security), scenario: String(currentColumn) });
+      if (current) name.classList.add('zemra-current-row');
+    });
+    // The header and the portfolio row stay at the top and bottom, the
+    // security names at the left.
+    c.columns.forEach((col, j) => {
+      const x = NAME_WIDTH + (c.firstColumn + j) * COLUMN_WIDTH;
+      const head = cell(col.description, x, top, 'zemra-cell-head', { sort: String(col.scenario) });
+      head.title = `${col.description}: ${col.changes.join(' / ')}`;
+      const total = cell(col.text, x, bottom, 'zemra-cell-total', { security: '-1', scenario: String(col.scenario) });
+      if (col.value < 0) total.classList.add('zemra-negative');
+      for (const n of [head, total]) if (col.scenario === currentColumn) n.classList.add('zemra-current-column');
+      if (c.sort.column === col.scenario) head.classList.add(c.sort.descending ? 'zemra-sorted-down' : 'zemra-sorted-up');
+    });
+    const corner = cell('Security', left, top, 'zemra-cell-name zemra-cell-head', { sort: '-1' });
+    if (c.sort.column === -1) corner.classList.add(c.sort.descending ? 'zemra-sorted-down' : 'zemra-sorted-up');
+    cell('Portfolio', left, bottom, 'zemra-cell-name zemra-cell-total');
+    entry.cells.replaceChildren(...nodes);
+  }
+
+  _onTableClick(entry, e) {
+    const target = e.target.closest('.zemra-cell');
+    if (!target || scheduler.busy) return;
+    if (target.dataset.sort !== undefined) {
+      this._act(entry.form, entry.name, 'sort', Number(target.dataset.sort));
+    } else if (target.dataset.scenario !== undefined && Number(target.dataset.scenario) >= 0) {
+      this._act(entry.form, entry.name, 'cell', Number(target.dataset.security), Number(target.dataset.scenario));
+    }
+  }
+
+  // ---- The heatmap: a grid over two changes, or a bar per scenario.
+  _drawHeatmap(entry) {
+    const c = entry.content;
+    const body = entry.body;
+    entry.drawBars = null;
+    const parts = [el('h3', 'zemra-view-title', 'Heatmap of the total $Impact')];
+    const mark = (node, scenario) => {
+      if (c.worst && scenario === c.worst.scenario) { node.classList.add('zemra-worst'); node.title = `Worst: ${c.worst.description}`; }
+      if (c.best && scenario === c.best.scenario) { node.classList.add('zemra-best'); node.title = `Best: ${c.best.description}`; }
+    };
+    if (c.layout === 'grid') {
+      const table = el('table', 'zemra-heatmap');
+      const head = el('tr');
+      head.append(el('th', 'zemra-axis-corner', `${c.rows.change} \u2193  ${c.columns.change} \u2192`));
+      for (const v of c.columns.values) head.append(el('th', 'zemra-axis', v));
+      table.append(head);
+      c.cells.forEach((line, r) => {
+        const tr = el('tr');
+        tr.append(el('th', 'zemra-axis', c.rows.values[r]));
+        for (const cellState of line) {
+          const td = el('td', 'zemra-heat');
+          if (cellState) {
+            td.textContent = cellState.text;
+            td.style.backgroundColor = rgbOrNull(cellState.color);
+            td.style.color = rgbOrNull(cellState.textColor);
+            td.dataset.scenario = String(cellState.scenario);
+            td.title = cellState.description;
+            mark(td, cellState.scenario);
+          }
+          tr.append(td);
+        }
+        table.append(tr);
+      });
+      parts.push(table);
+    } else if (c.bars) {
+      // One bar a scenario, drawn for the rows on screen.
+      const list = el('div', 'zemra-bars');
+      const sizer = el('div', 'zemra-bars-sizer');
+      sizer.style.height = `${c.bars.length * BAR_HEIGHT}px`;
+      list.append(sizer);
+      const draw = () => {
+        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
+        const last = Math.min(c.bars.length, first + Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 2 * OVERSCAN);
+        const rows = [];
+        for (let i = first; i < last; i++) {
+          const b = c.bars[i];
+          const row = el('div', 'zemra-bar-row');
+          row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
+          row.dataset.scenario = String(b.scenario);
+          const bar = el('div', `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`);
+          bar.style.width = `${b.extent / 2}%`;
+          bar.style.backgroundColor = rgbOrNull(b.color);
+          row.append(el('span', 'zemra-bar-name', b.description), el('span', 'zemra-bar-track'), el('span', 'zemra-bar-value', b.text));
+          row.children[1].append(bar);
+          mark(row, b.scenario);
+          rows.push(row);
+        }
+        sizer.replaceChildren(...rows);
+        this._markCurrent(entry);
+      };
+      let frame = 0;
+      list.addEventListener('scroll', () => {
+        if (!frame) frame = requestAnimationFrame(() => { frame = 0; draw(); });
+      });
+      entry.drawBars = draw;
+      parts.push(list);
+    }
+    if (c.scale) {
+      const scale = el('div', 'zemra-scale');
+      const ramp = el('span', 'zemra-scale-ramp');
+      ramp.style.background = `linear-gradient(to right, ${rgbOrNull(c.scale.low.color)}, #ffffff, ${rgbOrNull(c.scale.high.color)})`;
+      scale.append(el('span', 'zemra-scale-low', c.scale.low.text), ramp, el('span', 'zemra-scale-high', c.scale.high.text));
+      const legend = el('div', 'zemra-heat-legend');
+      legend.append(el('span', 'zemra-worst-note', `\u25bc Worst: ${c.worst.description} ${c.worst.text}`),
+        el('span', 'zemra-best-note', `\u25b2 Best: ${c.best.description} ${c.best.text}`));
+      parts.push(scale, legend);
+    }
+    body.replaceChildren(...parts);
+    if (entry.drawBars) entry.drawBars();
+  }
+
+  // ---- The drivers of the current scenario's total.
+  _drawDrivers(entry) {
+    const c = entry.content;
+    const parts = [];
+    if (!c || c.scenario === undefined) {
+      entry.body.replaceChildren(el('h3', 'zemra-view-title', 'Drivers'));
+      return;
+    }
+    parts.push(el('h3', 'zemra-view-title', `Drivers of ${c.description}: ${c.text}`));
+    const table = el('table', 'zemra-drivers');
+    const head = el('tr');
+    for (const h of ['Security', '$Impact', 'Share', 'Price move', 'Price leg', 'Stock leg', 'Carry']) head.append(el('th', '', h));
+    table.append(head);
+    const figure = (f) => {
+      const td = el('td', f && f.value < 0 ? 'zemra-negative' : '', f ? f.text : '');
+      return td;
+    };
+    for (const d of c.drivers) {
+      const tr = el('tr');
+      tr.dataset.security = String(d.security);
+      tr.dataset.scenario = String(c.scenario);
+      tr.append(el('td', 'zemra-driver-name', d.description), figure(d.subImpact), el('td', '', d.share),
+        el('td', '', d.priceMove), figure(d.priceLeg), figure(d.stockLeg), figure(d.carry));
+      table.append(tr);
+    }
+    const total = el('tr', 'zemra-drivers-total');
+    total.append(el('td', '', 'Total'), figure(c), el('td'), el('td'), el('td'), el('td'), el('td'));
+    table.append(total);
+    parts.push(table);
+    entry.body.replaceChildren(...parts);
+  }
+
+  _markCurrent(entry) {
+    const [row, column] = entry.state.current || [-1, -1];
+    for (const n of entry.body.querySelectorAll('[data-scenario]')) {
+      const scenario = Number(n.dataset.scenario);
+      const security = n.dataset.security === undefined ? null : Number(n.dataset.security);
+      n.classList.toggle('zemra-current', scenario === column && (security === null || security === row));
+    }
+  }
+
+  _onViewClick(entry, e) {
+    const target = e.target.closest('[data-scenario]');
+    if (!target || scheduler.busy) return;
+    const security = target.dataset.security === undefined ? -1 : Number(target.dataset.security);
+    this._act(entry.form, entry.name === 'Heatmap' ? 'Heatmap' : 'Results', 'cell',
+      entry.name === 'Heatmap' ? 0 : security, Number(target.dataset.scenario));
+  }
+
+  // ---- Export: the control's CSV text, as a file or to the clipboard.
+  async _exportCsv(toClipboard) {
+    if (scheduler.busy || !this._ctl) return;
+    const form = this._mainForm;
+    const csv = JSON.parse(this._ctl.viewContent(form, 'ResultsCsv', 0, -1, 0, -1));
+    if (!csv) return;
+    this._lastExport = csv.text;
+    if (toClipboard) {
+      try {
+        await navigator.clipboard.writeText(csv.text);
+      } catch (e) {
+        // Without the asynchronous clipboard, the page's own copy command.
+        const area = el('textarea');
+        area.value = csv.text;
+        this._root.appendChild(area);
+        area.select();
+        document.execCommand('copy');
+        area.remove();
+      }
+      return;
+    }
+    const url = URL.createObjectURL(new Blob([csv.text], { type: 'text/csv;charset=utf-8' }));
+    const link = el('a');
+    link.href = url;
+    link.download = csv.fileName;
+    this._root.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+};
