@@ -8,7 +8,7 @@ namespace zemra {
 
 namespace {
 
-void CheckPropertyIndex(int index) {
+void CheckScenarioPropertyIndex(int index) {
     if (index < 0 || index >= kScenarioSlots) throw IndexError("Scenario property", index, kScenarioSlots - 1);
 }
 
@@ -34,7 +34,7 @@ void CScenario::ThrowPropertyIndex(int index) {
 }
 
 void CScenario::SetScenarioProperties(int index, double v) {
-    CheckPropertyIndex(index);
+    CheckScenarioPropertyIndex(index);
     m_ScenarioProperties[static_cast<std::size_t>(index)] = v;
 }
 

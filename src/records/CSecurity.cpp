@@ -64,7 +64,7 @@ private:
     std::string m_record;
 };
 
-void CheckPropertyIndex(int index) {
+void CheckSecurityPropertyIndex(int index) {
     if (index < 0 || index >= kAssumptionSlots) throw IndexError("Security property", index, kAssumptionSlots - 1);
 }
 
@@ -77,7 +77,7 @@ void CSecurity::ThrowPropertyIndex(int index) {
 }
 
 void CSecurity::SetProperties(int index, double v) {
-    CheckPropertyIndex(index);
+    CheckSecurityPropertyIndex(index);
     m_Properties[static_cast<std::size_t>(index)] = RoundHalfAway(v, kPropertyDecimals[index]);
 }
 
