@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchHost.h"
 #include "control/MainCtl.h"
 #include "scenarios/DlgScenMatrix.h"
 #include "server/PageContract.h"
@@ -34,7 +35,7 @@ const char* const kCarryPage = "http://pages.bench/CarryCalc.asp";
 const char* const kCapitalPage = "http://pages.bench/CapitalCalc.asp";
 
 // A host that answers every page from replies prepared beforehand.
-class CannedHost : public HostSeam {
+class CannedHost : public bench::BenchHost {
 public:
     std::map<long, std::string> detail, carry;
     // The replies of a security without its own.
@@ -55,22 +56,12 @@ public:
         if (it == replies.end()) return FetchResult{false, "", "no canned reply for " + address};
         return FetchResult{true, it->second, ""};
     }
-    void OpenBrowserWindow(const std::string&) override {}
-    bool ModelessAllowed() const override { return true; }
-    void SetMousePointer(int code) override { pointer_ = code; }
-    int MousePointer() const override { return pointer_; }
-    Date Today() const override { return Date{2026, 12, 6}; }
-    const Locale& GetLocale() const override { return locale_; }
     // Yes to every question (the delete's "Are you sure"); any other message
     // is a fault of the benchmark.
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override {
         if (buttons == MsgButtons::YesNo) return MsgAnswer::Yes;
         throw std::runtime_error("unexpected message box: " + text);
     }
-
-private:
-    int pointer_ = kPointerDefault;
-    Locale locale_;
 };
 
 std::string Num(double v) {

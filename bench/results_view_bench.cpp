@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "BenchHost.h"
 #include "control/MainCtl.h"
 #include "toolkit/UserAction.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 // Every security answers the same pieces, one a scenario; the totals vary
 // with the scenarios' stock changes.
-class OnePieceHost : public HostSeam {
+class OnePieceHost : public bench::BenchHost {
 public:
     explicit OnePieceHost(int scenarios) {
         for (int j = 0; j < scenarios; ++j) {
@@ -30,18 +31,10 @@ public:
         if (address.find("CarryCalc") != std::string::npos) return {true, carry_, ""};
         return {true, "0", ""};
     }
-    void OpenBrowserWindow(const std::string&) override {}
-    bool ModelessAllowed() const override { return true; }
-    void SetMousePointer(int code) override { pointer_ = code; }
-    int MousePointer() const override { return pointer_; }
-    Date Today() const override { return Date{2026, 12, 6}; }
-    const Locale& GetLocale() const override { return locale_; }
     MsgAnswer MessageBox(const std::string&, MsgButtons) override { return MsgAnswer::Ok; }
 
 private:
     std::string detail_, carry_;
-    int pointer_ = kPointerDefault;
-    Locale locale_;
 };
 
 // A control with the portfolio loaded, valued and its results view open.
