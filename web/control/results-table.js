@@ -11,7 +11,7 @@ export const NAME_WIDTH = 180, COLUMN_WIDTH = 96, ROW_HEIGHT = 20;
 // Rows and columns drawn beyond the edges of the screen.
 const DRAWN_BEYOND = 1;
 
-const SORTED = (sort) => (sort.descending ? ' zemra-sorted-down' : ' zemra-sorted-up');
+const sortedClass = (sort) => (sort.descending ? ' zemra-sorted-down' : ' zemra-sorted-up');
 
 // A node of the pool and what it shows; each setter writes only a change.
 class PooledCell {
@@ -154,7 +154,7 @@ export class TableCells {
       if (!col) continue;
       const x = NAME_WIDTH + k * COLUMN_WIDTH;
       const marked = col.scenario === currentColumn ? ' zemra-current-column' : '';
-      const sorted = c.sort.column === col.scenario ? SORTED(c.sort) : '';
+      const sorted = c.sort.column === col.scenario ? sortedClass(c.sort) : '';
       const scenario = String(col.scenario);
       this.head.cell(k % poolColumns).show(stamp, col.description, `zemra-cell zemra-cell-head${marked}${sorted}`, x, 0)
         .set('sort', scenario).titled(`${col.description}: ${col.changes.join(' / ')}`);
@@ -162,7 +162,7 @@ export class TableCells {
         .show(stamp, col.text, `zemra-cell zemra-cell-total${col.value < 0 ? ' zemra-negative' : ''}${marked}`, x, 0)
         .set('security', '-1').set('scenario', scenario);
     }
-    const byName = c.sort.column === -1 ? SORTED(c.sort) : '';
+    const byName = c.sort.column === -1 ? sortedClass(c.sort) : '';
     this.corners.cell(0).show(stamp, 'Security', `zemra-cell zemra-cell-name zemra-cell-head${byName}`, view.left, view.top)
       .set('sort', '-1');
     this.corners.cell(1).show(stamp, 'Portfolio', 'zemra-cell zemra-cell-name zemra-cell-total', view.left, bottom);
