@@ -8,9 +8,9 @@ import { scheduler } from './call-scheduler.js';
 import { rgbOrNull } from './value-conversions.js';
 import { NAME_WIDTH, COLUMN_WIDTH, ROW_HEIGHT, TableCells, tableView } from './results-table.js';
 
-// Rows and columns fetched beyond those on screen in the frame that needs
-// them; after the frame, half a screen (at least this many).
-const OVERSCAN = 4;
+// Rows and columns fetched beyond those on screen after the frame (at
+// least this many, and half a screen), and in the frame that needs them.
+const OVERSCAN = 4, OVERSCAN_IN_FRAME = 1;
 // Without the browser's idle callbacks, a task after the frame.
 const whenIdle = (f) => (typeof requestIdleCallback === 'function' ? requestIdleCallback(f, { timeout: 200 }) : setTimeout(f, 0));
 // A bar of the heatmap, in pixels.
@@ -180,7 +180,7 @@ export const withDataViews = (Base) => class extends Base {
       if (!this._canFetch()) return;
       // In the frame, only what it draws and a little more; the wider
       // window follows after the frame.
-      this._fetchAround(entry, view, OVERSCAN, OVERSCAN);
+      this._fetchAround(entry, view, OVERSCAN_IN_FRAME, OVERSCAN_IN_FRAME);
     }
     const [currentRow, currentColumn] = w.current || [-1, -1];
     entry.table.draw(entry.content, view, currentRow, currentColumn);
