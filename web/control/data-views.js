@@ -255,29 +255,56 @@ export const withDataViews = (Base) => class extends Base {
       });
       parts.push(table);
     } else if (c.bars) {
-      // One bar a scenario, drawn for the rows on screen.
+      // One bar a scenario, drawn for the rows on screen on a pool of rows
+      // reused as the list scrolls (bar i in the pool's row i modulo its
+      // size): a row is filled again only when it shows another bar.
       const list = el('div', 'zemra-bars');
       const sizer = el('div', 'zemra-bars-sizer');
       sizer.style.height = `${c.bars.length * BAR_HEIGHT}px`;
       list.append(sizer);
+      const pool = new Map();
+      let poolSize = 0;
+      const barRow = () => {
+        const row = el('div', 'zemra-bar-row');
+        const name = el('span', 'zemra-bar-name'), track = el('span', 'zemra-bar-track'), value = el('span', 'zemra-bar-value');
+        const bar = el('div', 'zemra-bar');
+        track.append(bar);
+        row.append(name, track, value);
+        sizer.append(row);
+        return { row, name, bar, value, index: -1 };
+      };
+      const fill = (r, i) => {
+        const b = c.bars[i];
+        r.index = i;
+        r.row.className = 'zemra-bar-row';
+        r.row.removeAttribute('title');
+        r.row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
+        r.row.dataset.scenario = String(b.scenario);
+        r.bar.className = `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`;
+        r.bar.style.width = `${b.extent / 2}%`;
+        r.bar.style.backgroundColor = rgbOrNull(b.color);
+        r.name.textContent = b.description;
+        r.value.textContent = b.text;
+        mark(r.row, b.scenario);
+      };
       const draw = () => {
-        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
-        const last = Math.min(c.bars.length, first + Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 2 * OVERSCAN);
-        const rows = [];
-        for (let i = first; i < last; i++) {
-          const b = c.bars[i];
-          const row = el('div', 'zemra-bar-row');
-          row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
-          row.dataset.scenario = String(b.scenario);
-          const bar = el('div', `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`);
-          bar.style.width = `${b.extent / 2}%`;
-          bar.style.backgroundColor = rgbOrNull(b.color);
-          row.append(el('span', 'zemra-bar-name', b.description), el('span', 'zemra-bar-track'), el('span', 'zemra-bar-value', b.text));
-          row.children[1].append(bar);
-          mark(row, b.scenario);
-          rows.push(row);
+        const size = Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 1 + 2 * OVERSCAN;
+        if (size !== poolSize) {
+          poolSize = size;
+          for (const r of pool.values()) r.row.remove();
+          pool.clear();
         }
-        sizer.replaceChildren(...rows);
+        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
+        const last = Math.min(c.bars.length, first + size);
+        const used = new Set();
+        for (let i = first; i < last; i++) {
+          const slot = i % size;
+          used.add(slot);
+          let r = pool.get(slot);
+          if (!r) { r = barRow(); pool.set(slot, r); }
+          if (r.index !== i) fill(r, i);
+        }
+        for (const [slot, r] of pool) if (!used.has(slot)) { r.row.remove(); pool.delete(slot); }
         this._markCurrent(entry);
       };
       let frame = 0;

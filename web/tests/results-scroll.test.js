@@ -2,7 +2,8 @@
 // security valued a little differently, so that a cell left over from
 // another row or column shows a wrong figure. After every scroll step the
 // cells on screen must show the CSV export's figures, and a cell that stays
-// in view keeps its node; a sorted table keeps the current security in view.
+// in view keeps its node; so do the heatmap's bars. A sorted table keeps
+// the current security in view.
 'use strict';
 
 const test = require('node:test');
@@ -41,7 +42,11 @@ function portfolio(dir) {
 const shownCells = (page) => page.evaluate(() => {
   const table = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-results');
   const cells = (selector) => [...table.querySelectorAll(selector)].map((n) => ({ ...n.dataset, text: n.textContent }));
-  return { values: cells('.zemra-cell-value'), names: cells('.zemra-layer-names .zemra-cell'), heads: cells('.zemra-layer-head .zemra-cell') };
+  const { scrollTop: top, scrollLeft: left, clientHeight: height, clientWidth: width } = table.querySelector('.zemra-table-scroller');
+  // The rows between the header and the portfolio row, the columns right of the names.
+  const rows = [Math.floor(top / 20), Math.floor((top + height - 21) / 20) - 1];
+  const columns = [Math.floor(left / 96), Math.floor((left + width - 181) / 96)];
+  return { values: cells('.zemra-cell-value'), names: cells('.zemra-layer-names .zemra-cell'), heads: cells('.zemra-layer-head .zemra-cell'), rows, columns };
 });
 
 const nextFrames = (page) => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(r, 0)))));
@@ -102,6 +107,11 @@ test('the table shows the right figures at every scroll step on reused cells, an
     // A scenario drawn twice would be a stale node left on the page.
     const places = shown.values.map((c) => `${c.security}/${c.scenario}`);
     assert.equal(new Set(places).size, places.length, 'each cell once');
+    // In list order, row r is security r.
+    const drawn = new Set(places);
+    for (let r = Math.max(0, shown.rows[0]); r <= Math.min(SECURITIES - 1, shown.rows[1]); r++) {
+      for (let j = Math.max(0, shown.columns[0]); j <= Math.min(SCENARIOS - 1, shown.columns[1]); j++) assert.ok(drawn.has(`${r}/${j}`), `security ${r}, scenario ${j} on screen`);
+    }
     if (previous) assert.ok(shown.values.length <= previous * 1.5, 'the pool keeps its size');
     previous = shown.values.length;
   }
@@ -117,6 +127,31 @@ test('the table shows the right figures at every scroll step on reused cells, an
     return { same, after: after.length };
   });
   assert.ok(kept.same >= kept.after * 0.8, `${kept.same} of ${kept.after} nodes kept`);
+
+  // The heatmap's bars (three changes vary) scroll on reused rows too: each
+  // bar at its scenario's place with the scenario's total.
+  for (const down of [0, 90, 400, 1000, -700, 36, 5000]) {
+    const shown = await page.evaluate(async (y) => {
+      const list = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-heatmap .zemra-bars');
+      list.scrollTop += y;
+      await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
+      const top = list.firstChild.getBoundingClientRect().top;
+      const onScreen = [Math.floor(list.scrollTop / 18), Math.min(124, Math.floor((list.scrollTop + list.clientHeight - 1) / 18))];
+      return { onScreen, rows: [...list.querySelectorAll('.zemra-bar-row')].map((row) => ({
+        scenario: Number(row.dataset.scenario), at: Math.round(row.getBoundingClientRect().top - top),
+        name: row.querySelector('.zemra-bar-name').textContent, text: row.querySelector('.zemra-bar-value').textContent,
+      })) };
+    }, down);
+    const bars = shown.rows;
+    const drawn = new Set(bars.map((b) => b.scenario));
+    for (let j = shown.onScreen[0]; j <= shown.onScreen[1]; j++) assert.ok(drawn.has(j), `the bar of scenario ${j} on screen`);
+    assert.equal(new Set(bars.map((b) => b.scenario)).size, bars.length, 'each bar once');
+    for (const b of bars) {
+      assert.equal(b.name, `S${b.scenario}`);
+      assert.equal(b.at, b.scenario * 18, `the bar of scenario ${b.scenario} at its place`);
+      assert.equal(s.amount(b.text), Math.round(Number(lines[b.scenario + 1][firstSecurity - 1])), `the total of scenario ${b.scenario}`);
+    }
+  }
 
   // Sorted by description, the other way round: the current security (the
   // first in list order) moves to the end, and the table follows it.
