@@ -6,12 +6,13 @@
 // A mixin of the element's session. Every text is set with textContent.
 import { scheduler } from './call-scheduler.js';
 import { rgbOrNull } from './value-conversions.js';
+import { NAME_WIDTH, COLUMN_WIDTH, ROW_HEIGHT, TableCells, tableView } from './results-table.js';
 
-// The table's cells, in pixels: the security column, a scenario column, a row.
-const NAME_WIDTH = 180, COLUMN_WIDTH = 96, ROW_HEIGHT = 20;
-// Rows and columns fetched beyond those on screen, so that a small scroll
-// needs no fetch.
-const OVERSCAN = 4;
+// Rows and columns fetched beyond those on screen after the frame (at
+// least this many, and half a screen), and in the frame that needs them.
+const OVERSCAN = 4, OVERSCAN_IN_FRAME = 1;
+// Without the browser's idle callbacks, a task after the frame.
+const whenIdle = (f) => (typeof requestIdleCallback === 'function' ? requestIdleCallback(f, { timeout: 200 }) : setTimeout(f, 0));
 // A bar of the heatmap, in pixels.
 const BAR_HEIGHT = 18;
 
@@ -73,7 +74,7 @@ export const withDataViews = (Base) => class extends Base {
     if (this._moduleRendering) return;
     const key = `${w.revision}/${w.rowCount}/${w.columnCount}`;
     if (entry.name === 'Results') {
-      if (entry.shownKey !== key) { entry.shownKey = key; entry.window = null; }
+      if (entry.shownKey !== key) { entry.shownKey = key; entry.window = null; entry.order = null; }
       this._layOutTable(entry);
       this._followCurrent(entry);
       this._drawTable(entry);
@@ -102,7 +103,8 @@ export const withDataViews = (Base) => class extends Base {
     sizer.append(cells);
     scroller.append(sizer);
     entry.node.append(scroller);
-    Object.assign(entry, { scroller, sizer, cells, window: null, frame: 0 });
+    Object.assign(entry, { scroller, sizer, cells, table: new TableCells(cells), window: null, frame: 0, prefetch: false });
+    // Scroll events come more often than frames: one drawing per frame.
     scroller.addEventListener('scroll', () => {
       if (entry.frame) return;
       entry.frame = requestAnimationFrame(() => { entry.frame = 0; this._drawTable(entry); });
@@ -119,11 +121,23 @@ export const withDataViews = (Base) => class extends Base {
     entry.scroller.style.height = `${(w.rowCount + 2) * ROW_HEIGHT + 18}px`;
   }
 
-  // A new current scenario (and, in list order, security) is scrolled
-  // into the table's view.
+  // The order of the rows: the sort and each security's row, fetched once
+  // per revision (the securities alone, no scenario).
+  _tableOrder(entry) {
+    if (!entry.order) {
+      const c = this._viewContent(entry, 0, -1, 0, 0);
+      entry.order = { sort: c.sort, rowOf: new Map(c.rows.map((row, i) => [row.security, i])) };
+    }
+    return entry.order;
+  }
+
+  // A new current security and scenario, or a new order of the rows, is
+  // scrolled into the table's view (the current security at its row in the
+  // order shown).
   _followCurrent(entry) {
-    const [row, column] = entry.state.current || [-1, -1];
-    const seen = `${row}/${column}`;
+    const [security, column] = entry.state.current || [-1, -1];
+    const { sort, rowOf } = this._tableOrder(entry);
+    const seen = `${security}/${column}/${sort.column}/${sort.descending}`;
     if (entry.followed === seen) return;
     entry.followed = seen;
     const { scroller } = entry;
@@ -133,77 +147,67 @@ export const withDataViews = (Base) => class extends Base {
       if (left < scroller.scrollLeft + NAME_WIDTH) scroller.scrollLeft = left - NAME_WIDTH;
       else if (left + COLUMN_WIDTH > scroller.scrollLeft + width) scroller.scrollLeft = left + COLUMN_WIDTH - width;
     }
-    const listOrder = !entry.content || entry.content.sort.column === -2;
-    if (row >= 0 && listOrder && height > 0) {
+    const row = security >= 0 ? rowOf.get(security) : undefined;
+    if (row !== undefined && height > 0) {
       const top = (row + 1) * ROW_HEIGHT;
       if (top < scroller.scrollTop + ROW_HEIGHT) scroller.scrollTop = top - ROW_HEIGHT;
       else if (top + 2 * ROW_HEIGHT > scroller.scrollTop + height) scroller.scrollTop = top + 2 * ROW_HEIGHT - height;
     }
   }
 
+  // Fetching is possible outside the module's own calls (which may wait
+  // for a reply) and outside other calls, except while drawing the model.
+  _canFetch() {
+    return !this._moduleRendering && !(scheduler.busy && !this._rendering);
+  }
+
+  // A window of rows and columns around the view, `rowMargin` and
+  // `columnMargin` beyond it on each side.
+  _fetchAround(entry, view, rowMargin, columnMargin) {
+    const firstRow = Math.max(0, view.rowFrom - rowMargin), firstColumn = Math.max(0, view.columnFrom - columnMargin);
+    const win = { firstRow, rows: view.rowTo - firstRow + rowMargin, firstColumn, columns: view.columnTo - firstColumn + columnMargin };
+    entry.content = this._viewContent(entry, win.firstRow, win.rows, win.firstColumn, win.columns);
+    entry.window = win;
+  }
+
   _drawTable(entry) {
     const w = entry.state;
     if (!w || !w.visible || scheduler.busy && !this._rendering) return;
-    const { scroller } = entry;
-    const top = scroller.scrollTop, left = scroller.scrollLeft;
-    const height = scroller.clientHeight || 400, width = scroller.clientWidth || 600;
-    const firstRow = Math.max(0, Math.floor(top / ROW_HEIGHT) - OVERSCAN);
-    const rows = Math.ceil(height / ROW_HEIGHT) + 2 * OVERSCAN;
-    const firstColumn = Math.max(0, Math.floor(left / COLUMN_WIDTH) - OVERSCAN);
-    const columns = Math.ceil(width / COLUMN_WIDTH) + 2 * OVERSCAN;
+    const view = tableView(entry.scroller, w.rowCount, w.columnCount);
     const win = entry.window;
-    if (!win || firstRow < win.firstRow || firstColumn < win.firstColumn ||
-        firstRow + rows > win.firstRow + win.rows || firstColumn + columns > win.firstColumn + win.columns) {
-      if (this._moduleRendering || (scheduler.busy && !this._rendering)) return;
-      entry.window = { firstRow, rows: rows + OVERSCAN, firstColumn, columns: columns + OVERSCAN };
-      entry.content = this._viewContent(entry, firstRow, rows + OVERSCAN, firstColumn, columns + OVERSCAN);
+    if (!win || view.rowFrom < win.firstRow || view.columnFrom < win.firstColumn ||
+        view.rowTo > win.firstRow + win.rows || view.columnTo > win.firstColumn + win.columns) {
+      if (!this._canFetch()) return;
+      // In the frame, only what it draws and a little more; the wider
+      // window follows after the frame.
+      this._fetchAround(entry, view, OVERSCAN_IN_FRAME, OVERSCAN_IN_FRAME);
     }
-    const c = entry.content;
-    if (!c) return;
-    // Nothing new to draw: the nodes stay (a click in progress keeps its target).
-    const drawn = JSON.stringify([entry.shownKey, entry.window, w.current, top, left, height, width]);
-    if (entry.drawn === drawn) return;
-    entry.drawn = drawn;
     const [currentRow, currentColumn] = w.current || [-1, -1];
-    const nodes = [];
-    const cell = (text, x, y, cls, data) => {
-      const n = el('div', `zemra-cell ${cls}`, text);
-      n.style.transform = `translate(${x}px, ${y}px)`;
-      n.style.width = `${cls.includes('zemra-cell-name') ? NAME_WIDTH : COLUMN_WIDTH}px`;
-      if (data) Object.assign(n.dataset, data);
-      nodes.push(n);
-      return n;
-    };
-    const bottom = top + height - ROW_HEIGHT;
-    c.rows.forEach((row, i) => {
-      const y = (c.firstRow + i + 1) * ROW_HEIGHT;
-      const current = row.security === currentRow;
-      c.columns.forEach((col, j) => {
-        const value = row.cells[j];
-        const n = cell(value ? value.text : '', NAME_WIDTH + (c.firstColumn + j) * COLUMN_WIDTH, y,
-          'zemra-cell-value', { security: String(row.security), scenario: String(col.scenario) });
-        if (value && value.value < 0) n.classList.add('zemra-negative');
-        if (current) n.classList.add('zemra-current-row');
-        if (col.scenario === currentColumn) n.classList.add('zemra-current-column');
-      });
-      const name = cell(row.description, left, y, 'zemra-cell-name', { security: String(row.security), scenario: String(currentColumn) });
-      if (current) name.classList.add('zemra-current-row');
+    entry.table.draw(entry.content, view, currentRow, currentColumn);
+    this._prefetchNear(entry, view);
+  }
+
+  // When the view comes within a quarter of a screen of the window's edge,
+  // a window half a screen beyond the view on each side is fetched after
+  // the frame, so that the scroll that reaches the edge finds its cells
+  // already there.
+  _prefetchNear(entry, view) {
+    const w = entry.state, win = entry.window;
+    const rowMargin = Math.max(OVERSCAN, Math.ceil(view.poolRows / 2));
+    const columnMargin = Math.max(OVERSCAN, Math.ceil(view.poolColumns / 2));
+    const near = (view.rowFrom - win.firstRow < rowMargin / 2 && win.firstRow > 0) ||
+      (win.firstRow + win.rows - view.rowTo < rowMargin / 2 && win.firstRow + win.rows < w.rowCount) ||
+      (view.columnFrom - win.firstColumn < columnMargin / 2 && win.firstColumn > 0) ||
+      (win.firstColumn + win.columns - view.columnTo < columnMargin / 2 && win.firstColumn + win.columns < w.columnCount);
+    if (!near || entry.prefetch) return;
+    entry.prefetch = true;
+    const key = entry.shownKey;
+    whenIdle(() => {
+      entry.prefetch = false;
+      const now = entry.state;
+      if (entry.shownKey !== key || !now || !now.visible || !this._canFetch()) return;
+      this._fetchAround(entry, tableView(entry.scroller, now.rowCount, now.columnCount), rowMargin, columnMargin);
     });
-    // The header and the portfolio row stay at the top and bottom, the
-    // security names at the left.
-    c.columns.forEach((col, j) => {
-      const x = NAME_WIDTH + (c.firstColumn + j) * COLUMN_WIDTH;
-      const head = cell(col.description, x, top, 'zemra-cell-head', { sort: String(col.scenario) });
-      head.title = `${col.description}: ${col.changes.join(' / ')}`;
-      const total = cell(col.text, x, bottom, 'zemra-cell-total', { security: '-1', scenario: String(col.scenario) });
-      if (col.value < 0) total.classList.add('zemra-negative');
-      for (const n of [head, total]) if (col.scenario === currentColumn) n.classList.add('zemra-current-column');
-      if (c.sort.column === col.scenario) head.classList.add(c.sort.descending ? 'zemra-sorted-down' : 'zemra-sorted-up');
-    });
-    const corner = cell('Security', left, top, 'zemra-cell-name zemra-cell-head', { sort: '-1' });
-    if (c.sort.column === -1) corner.classList.add(c.sort.descending ? 'zemra-sorted-down' : 'zemra-sorted-up');
-    cell('Portfolio', left, bottom, 'zemra-cell-name zemra-cell-total');
-    entry.cells.replaceChildren(...nodes);
   }
 
   _onTableClick(entry, e) {
@@ -251,29 +255,56 @@ export const withDataViews = (Base) => class extends Base {
       });
       parts.push(table);
     } else if (c.bars) {
-      // One bar a scenario, drawn for the rows on screen.
+      // One bar a scenario, drawn for the rows on screen on a pool of rows
+      // reused as the list scrolls (bar i in the pool's row i modulo its
+      // size): a row is filled again only when it shows another bar.
       const list = el('div', 'zemra-bars');
       const sizer = el('div', 'zemra-bars-sizer');
       sizer.style.height = `${c.bars.length * BAR_HEIGHT}px`;
       list.append(sizer);
+      const pool = new Map();
+      let poolSize = 0;
+      const barRow = () => {
+        const row = el('div', 'zemra-bar-row');
+        const name = el('span', 'zemra-bar-name'), track = el('span', 'zemra-bar-track'), value = el('span', 'zemra-bar-value');
+        const bar = el('div', 'zemra-bar');
+        track.append(bar);
+        row.append(name, track, value);
+        sizer.append(row);
+        return { row, name, bar, value, index: -1 };
+      };
+      const fill = (r, i) => {
+        const b = c.bars[i];
+        r.index = i;
+        r.row.className = 'zemra-bar-row';
+        r.row.removeAttribute('title');
+        r.row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
+        r.row.dataset.scenario = String(b.scenario);
+        r.bar.className = `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`;
+        r.bar.style.width = `${b.extent / 2}%`;
+        r.bar.style.backgroundColor = rgbOrNull(b.color);
+        r.name.textContent = b.description;
+        r.value.textContent = b.text;
+        mark(r.row, b.scenario);
+      };
       const draw = () => {
-        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
-        const last = Math.min(c.bars.length, first + Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 2 * OVERSCAN);
-        const rows = [];
-        for (let i = first; i < last; i++) {
-          const b = c.bars[i];
-          const row = el('div', 'zemra-bar-row');
-          row.style.transform = `translateY(${i * BAR_HEIGHT}px)`;
-          row.dataset.scenario = String(b.scenario);
-          const bar = el('div', `zemra-bar ${b.value < 0 ? 'zemra-bar-loss' : 'zemra-bar-gain'}`);
-          bar.style.width = `${b.extent / 2}%`;
-          bar.style.backgroundColor = rgbOrNull(b.color);
-          row.append(el('span', 'zemra-bar-name', b.description), el('span', 'zemra-bar-track'), el('span', 'zemra-bar-value', b.text));
-          row.children[1].append(bar);
-          mark(row, b.scenario);
-          rows.push(row);
+        const size = Math.ceil((list.clientHeight || 300) / BAR_HEIGHT) + 1 + 2 * OVERSCAN;
+        if (size !== poolSize) {
+          poolSize = size;
+          for (const r of pool.values()) r.row.remove();
+          pool.clear();
         }
-        sizer.replaceChildren(...rows);
+        const first = Math.max(0, Math.floor(list.scrollTop / BAR_HEIGHT) - OVERSCAN);
+        const last = Math.min(c.bars.length, first + size);
+        const used = new Set();
+        for (let i = first; i < last; i++) {
+          const slot = i % size;
+          used.add(slot);
+          let r = pool.get(slot);
+          if (!r) { r = barRow(); pool.set(slot, r); }
+          if (r.index !== i) fill(r, i);
+        }
+        for (const [slot, r] of pool) if (!used.has(slot)) { r.row.remove(); pool.delete(slot); }
         this._markCurrent(entry);
       };
       let frame = 0;

@@ -210,7 +210,30 @@ function visibleFields(w) {
   return out;
 }
 
+// A figure as the views show it (grouped, negative in parentheses) as a number.
+const amount = (text) => {
+  const negative = text.startsWith('(');
+  const n = Number(text.replace(/[(),]/g, ''));
+  return negative ? -n : n;
+};
+
+// The fields of CSV lines (quoted fields may hold commas and doubled quotes).
+function csvRows(text) {
+  const rows = [];
+  let row = [], field = '', quoted = false;
+  for (let i = 0; i < text.length; i++) {
+    const ch = text[i];
+    if (quoted) {
+      if (ch === '"' && text[i + 1] === '"') { field += '"'; i++; } else if (ch === '"') quoted = false; else field += ch;
+    } else if (ch === '"') quoted = true;
+    else if (ch === ',') { row.push(field); field = ''; } else if (ch === '\r' && text[i + 1] === '\n') {
+      row.push(field); rows.push(row); row = []; field = ''; i++;
+    } else field += ch;
+  }
+  return rows;
+}
+
 module.exports = {
   repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
-  runHeadless, panelWidgets, shownAsDump, visibleFields,
+  runHeadless, panelWidgets, shownAsDump, visibleFields, amount, csvRows,
 };

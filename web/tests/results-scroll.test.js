@@ -1,0 +1,176 @@
+// The results table as it scrolls: 60 securities by 125 scenarios, each
+// security valued a little differently, so that a cell left over from
+// another row or column shows a wrong figure. After every scroll step the
+// cells on screen must show the CSV export's figures, and a cell that stays
+// in view keeps its node; so do the heatmap's bars. A sorted table keeps
+// the current security in view.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const s = require('./support.js');
+
+const SECURITIES = 60, SCENARIOS = 125;
+
+function portfolio(dir) {
+  const sample = JSON.parse(fs.readFileSync(path.join(s.repo, 'samples', 'portfolio.json'), 'utf8'));
+  const base = sample.RecordString.split('|')[0].split(';');
+  const records = [], replies = [];
+  const v = [-20, -10, 0, 10, 20];
+  const scenarios = Array.from({ length: SCENARIOS }, (_, j) =>
+    `S${j};${v[Math.floor(j / 25) % 5]};0;${v[Math.floor(j / 5) % 5]};20;${v[j % 5]};100;0;1;N`);
+  for (let k = 0; k < SECURITIES; k++) {
+    const f = base.slice();
+    f[0] = String(2000 + k);
+    f[1] = `Security ${k}`;
+    records.push(f.join(';'));
+    // The estimated price (field 16) differs by security and scenario.
+    const piece = (j) => `42.5;105.25;107.1;88.4;58.2;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;44.63;${(100 + (j % 17) + k * 0.37).toFixed(2)};110.2;88.4;64.02;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;0`;
+    replies.push({ match: `http://127.0.0.1:8080/pages/ScenarioDetail.asp?Secid=${2000 + k}&`, reply: scenarios.map((_, j) => piece(j)).join('|') });
+  }
+  replies.push({ match: 'http://127.0.0.1:8080/pages/', reply: '0' });
+  const props = { ...sample, RecordString: records.join('|'), ScenarioString: scenarios.join('|'), StoredScenarios: '' };
+  fs.writeFileSync(path.join(dir, 'props.json'), JSON.stringify(props));
+  fs.writeFileSync(path.join(dir, 'replies.json'), JSON.stringify(replies));
+  return { properties: path.join(dir, 'props.json'), replies: path.join(dir, 'replies.json') };
+}
+
+// What the table shows: every cell on the page with its place and text.
+const shownCells = (page) => page.evaluate(() => {
+  const table = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-results');
+  const cells = (selector) => [...table.querySelectorAll(selector)].map((n) => ({ ...n.dataset, text: n.textContent }));
+  const { scrollTop: top, scrollLeft: left, clientHeight: height, clientWidth: width } = table.querySelector('.zemra-table-scroller');
+  // The rows between the header and the portfolio row, the columns right of the names.
+  const rows = [Math.floor(top / 20), Math.floor((top + height - 21) / 20) - 1];
+  const columns = [Math.floor(left / 96), Math.floor((left + width - 181) / 96)];
+  return { values: cells('.zemra-cell-value'), names: cells('.zemra-layer-names .zemra-cell'), heads: cells('.zemra-layer-head .zemra-cell'), rows, columns };
+});
+
+const nextFrames = (page) => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(r, 0)))));
+
+const scrollBy = (page, down, right) => page.evaluate(([y, x]) => {
+  const scroller = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-table-scroller');
+  scroller.scrollTop += y;
+  scroller.scrollLeft += x;
+}, [down, right]);
+
+// Whether a security's name cell stands between the header and the
+// portfolio row of the table's scroller.
+const securityInView = (page, security) => page.evaluate((k) => {
+  const table = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-results');
+  const scroller = table.querySelector('.zemra-table-scroller');
+  const name = table.querySelector(`.zemra-layer-names .zemra-cell[data-security="${k}"]`);
+  if (!name || !name.isConnected) return false;
+  const box = scroller.getBoundingClientRect(), cell = name.getBoundingClientRect();
+  const row = cell.height;
+  return cell.top >= box.top + row - 1 && cell.bottom <= box.top + scroller.clientHeight - row + 1 &&
+    name.classList.contains('zemra-current-row');
+}, security);
+
+test('the table shows the right figures at every scroll step on reused cells, and keeps the current security in view when sorted', async (t) => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zemra-scroll-'));
+  const server = await s.startServer(portfolio(dir));
+  const browser = await s.launch();
+  t.after(async () => { await browser.close(); await server.close(); fs.rmSync(dir, { recursive: true, force: true }); });
+  const { page } = browser;
+  await page.setViewportSize({ width: 1920, height: 1080 });
+  await s.openPage(page, server.origin, '/');
+  await page.click(s.sel('BtnResults'));
+  await s.waitIdle(page);
+  await page.waitForSelector('zemra-impact-analysis .zemra-view-results .zemra-cell-value');
+
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('zemra-impact-analysis .zemra-csv-download')]);
+  const lines = s.csvRows(fs.readFileSync(await download.path(), 'utf8'));
+  const header = lines[0];
+  const firstSecurity = header.length - SECURITIES;
+  const expected = (security, scenario) => {
+    const value = lines[Number(scenario) + 1][firstSecurity + Number(security)];
+    return value === '' ? '' : Math.round(Number(value));
+  };
+
+  // Small steps, a large jump, and back: each shows what the CSV holds.
+  const steps = [[0, 0], [20, 0], [37, 45], [0, 96], [300, 2000], [-150, -700], [20, 10], [-2000, -20000], [900, 6000]];
+  let previous = null;
+  for (const [down, right] of steps) {
+    await scrollBy(page, down, right);
+    await nextFrames(page);
+    const shown = await shownCells(page);
+    assert.ok(shown.values.length > 20, 'cells on screen');
+    for (const c of shown.values) {
+      assert.equal(c.text === '' ? '' : s.amount(c.text), expected(c.security, c.scenario), `security ${c.security}, scenario ${c.scenario} after a scroll by ${down}, ${right}`);
+    }
+    for (const n of shown.names) assert.equal(n.text, `Security ${n.security}`);
+    for (const h of shown.heads) assert.equal(h.text, `S${h.sort}`);
+    // A scenario drawn twice would be a stale node left on the page.
+    const places = shown.values.map((c) => `${c.security}/${c.scenario}`);
+    assert.equal(new Set(places).size, places.length, 'each cell once');
+    // In list order, row r is security r.
+    const drawn = new Set(places);
+    for (let r = Math.max(0, shown.rows[0]); r <= Math.min(SECURITIES - 1, shown.rows[1]); r++) {
+      for (let j = Math.max(0, shown.columns[0]); j <= Math.min(SCENARIOS - 1, shown.columns[1]); j++) assert.ok(drawn.has(`${r}/${j}`), `security ${r}, scenario ${j} on screen`);
+    }
+    if (previous) assert.ok(shown.values.length <= previous * 1.5, 'the pool keeps its size');
+    previous = shown.values.length;
+  }
+
+  // A scroll of one row keeps the nodes of the cells still in view.
+  const kept = await page.evaluate(async () => {
+    const table = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-results');
+    const before = new Map([...table.querySelectorAll('.zemra-cell-value')].map((n) => [`${n.dataset.security}/${n.dataset.scenario}`, n]));
+    table.querySelector('.zemra-table-scroller').scrollTop += 20;
+    await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
+    const after = [...table.querySelectorAll('.zemra-cell-value')];
+    const same = after.filter((n) => before.get(`${n.dataset.security}/${n.dataset.scenario}`) === n).length;
+    return { same, after: after.length };
+  });
+  assert.ok(kept.same >= kept.after * 0.8, `${kept.same} of ${kept.after} nodes kept`);
+
+  // The heatmap's bars (three changes vary) scroll on reused rows too: each
+  // bar at its scenario's place with the scenario's total.
+  for (const down of [0, 90, 400, 1000, -700, 36, 5000]) {
+    const shown = await page.evaluate(async (y) => {
+      const list = document.querySelector('zemra-impact-analysis').shadowRoot.querySelector('.zemra-view-heatmap .zemra-bars');
+      list.scrollTop += y;
+      await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
+      const top = list.firstChild.getBoundingClientRect().top;
+      const onScreen = [Math.floor(list.scrollTop / 18), Math.min(124, Math.floor((list.scrollTop + list.clientHeight - 1) / 18))];
+      return { onScreen, rows: [...list.querySelectorAll('.zemra-bar-row')].map((row) => ({
+        scenario: Number(row.dataset.scenario), at: Math.round(row.getBoundingClientRect().top - top),
+        name: row.querySelector('.zemra-bar-name').textContent, text: row.querySelector('.zemra-bar-value').textContent,
+      })) };
+    }, down);
+    const bars = shown.rows;
+    const drawn = new Set(bars.map((b) => b.scenario));
+    for (let j = shown.onScreen[0]; j <= shown.onScreen[1]; j++) assert.ok(drawn.has(j), `the bar of scenario ${j} on screen`);
+    assert.equal(new Set(bars.map((b) => b.scenario)).size, bars.length, 'each bar once');
+    for (const b of bars) {
+      assert.equal(b.name, `S${b.scenario}`);
+      assert.equal(b.at, b.scenario * 18, `the bar of scenario ${b.scenario} at its place`);
+      assert.equal(s.amount(b.text), Math.round(Number(lines[b.scenario + 1][firstSecurity - 1])), `the total of scenario ${b.scenario}`);
+    }
+  }
+
+  // Sorted by description, the other way round: the current security (the
+  // first in list order) moves to the end, and the table follows it.
+  await scrollBy(page, -100000, 0);
+  await nextFrames(page);
+  const corner = 'zemra-impact-analysis .zemra-layer-corners .zemra-cell-head';
+  for (let i = 0; i < 2; i++) {
+    await page.click(corner);
+    await s.waitIdle(page);
+  }
+  assert.ok(await page.$eval(corner, (n) => n.classList.contains('zemra-sorted-down')));
+  await nextFrames(page);
+  assert.ok(await securityInView(page, 0), 'the current security in view after sorting');
+  // A security chosen on the panel is scrolled to at its sorted row.
+  for (const k of [7, 1, 59]) {
+    await page.click(`${s.sel('LstSecurity')} .zemra-row >> nth=${k}`);
+    await s.waitIdle(page);
+    await nextFrames(page);
+    assert.ok(await securityInView(page, k), `security ${k} in view`);
+  }
+  assert.deepEqual(browser.errors, []);
+});
