@@ -1,30 +1,13 @@
 // ProcessInitData: turns the start-up texts into records and list entries,
 // builds the valuation grid, selects the first rows and runs the first
 // impact calculation.
-#include <optional>
-
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
 #include "scenarios/ScenarioDate.h"
-#include "toolkit/NumberText.h"
+#include "securities/QuickSearch.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
-
-namespace {
-
-// The identifier field 0 of a security record gives, if it is a whole number.
-std::optional<int32_t> SecurityId(const std::string& idText, const Locale& locale) {
-    const auto v = ParseNumber(Trim(idText), locale);
-    if (!v) return std::nullopt;
-    try {
-        return ToInt32(*v);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
-}  // namespace
 
 void MainCtl::ProcessInitData() {
     ui_.Dispatch([this] {
@@ -64,7 +47,7 @@ void MainCtl::LoadSecurities(const std::string& text) {
             throw RecordError("Security record " + std::to_string(n + 1) + " of the portfolio ('" + item +
                               "') needs at least an id and a description.");
         // A security already listed is recognised by its identifier only.
-        if (const auto id = SecurityId(fields[0], DataFormat()); id && portfolio_.HoldsSecurity(*id)) continue;
+        if (const auto id = SecurityIdOf(fields[0], DataFormat()); id && portfolio_.HoldsSecurity(*id)) continue;
         // The record is filled before it is listed, so that a record that
         // cannot be converted is not listed at all.
         auto sec = std::make_shared<CSecurity>();

@@ -94,14 +94,11 @@ std::string SecurityAndScenarioQuery(const Portfolio& portfolio, int position, c
            BuildScenarioQuery(lists, portfolio.Valuations().Item(position));
 }
 
-std::string BuildCarryQuery(const CSecurity& sec) {
-    std::string q;
-    q.reserve(256);
-    q += "Secid=" + QueryInteger(sec.GetsecId());
-    q += "&FinRate=" + QueryNumber(sec.GetFinance());
-    q += "&RebRate=" + QueryNumber(sec.GetRebate());
-    q += "&BrwCost=" + QueryNumber(sec.GetBorrow());
-    q += "&TailRate=" + QueryNumber(sec.GetTail());
+namespace {
+
+// The positions, capital settings, prices and exchange rate of a security:
+// the part the carry and capital pages both take, in the order they take it.
+void AppendPositionAndCapital(std::string& q, const CSecurity& sec) {
     q += "&ConvPosition=" + QueryNumber(sec.GetProperties(ConvertPosIdx));
     q += "&StkPosition=" + QueryNumber(sec.GetProperties(StkPosIdx));
     q += "&CapitalRule=" + QueryInteger(sec.GetCapitalRule());
@@ -110,6 +107,19 @@ std::string BuildCarryQuery(const CSecurity& sec) {
     q += "&ConvPrice=" + QueryNumber(sec.GetProperties(ConvertPriceIdx));
     q += "&StkPrice=" + QueryNumber(sec.GetProperties(StkPriceIdx));
     q += "&FxRate=" + QueryNumber(sec.GetFxRate());
+}
+
+}  // namespace
+
+std::string BuildCarryQuery(const CSecurity& sec) {
+    std::string q;
+    q.reserve(256);
+    q += "Secid=" + QueryInteger(sec.GetsecId());
+    q += "&FinRate=" + QueryNumber(sec.GetFinance());
+    q += "&RebRate=" + QueryNumber(sec.GetRebate());
+    q += "&BrwCost=" + QueryNumber(sec.GetBorrow());
+    q += "&TailRate=" + QueryNumber(sec.GetTail());
+    AppendPositionAndCapital(q, sec);
     q += "&Maturity=" + QueryText(sec.GetMaturity());
     return q;
 }
@@ -125,14 +135,7 @@ std::string BuildCapitalQuery(const CSecurity& sec) {
     std::string q;
     q.reserve(192);
     q += "Secid=" + QueryInteger(sec.GetsecId());
-    q += "&ConvPosition=" + QueryNumber(sec.GetProperties(ConvertPosIdx));
-    q += "&StkPosition=" + QueryNumber(sec.GetProperties(StkPosIdx));
-    q += "&CapitalRule=" + QueryInteger(sec.GetCapitalRule());
-    q += "&ConvCapital=" + QueryNumber(sec.GetConvCapital());
-    q += "&StockCapital=" + QueryNumber(sec.GetStockCapital());
-    q += "&ConvPrice=" + QueryNumber(sec.GetProperties(ConvertPriceIdx));
-    q += "&StkPrice=" + QueryNumber(sec.GetProperties(StkPriceIdx));
-    q += "&FxRate=" + QueryNumber(sec.GetFxRate());
+    AppendPositionAndCapital(q, sec);
     return q;
 }
 

@@ -11,28 +11,17 @@
 #include <string>
 #include <vector>
 
-#include <ql/exercise.hpp>
-#include <ql/instruments/bonds/convertiblebonds.hpp>
-#include <ql/methods/lattices/binomialtree.hpp>
-#include <ql/pricingengines/bond/binomialconvertibleengine.hpp>
-#include <ql/processes/blackscholesprocess.hpp>
-#include <ql/quotes/simplequote.hpp>
-#include <ql/settings.hpp>
-#include <ql/termstructures/volatility/equityfx/blackconstantvol.hpp>
-#include <ql/termstructures/yield/flatforward.hpp>
-#include <ql/time/calendars/nullcalendar.hpp>
-#include <ql/time/daycounters/actual365fixed.hpp>
-#include <ql/time/schedule.hpp>
 
 #include "ConvertibleModel.h"
 #include "DemoBookBench.h"
 #include "FigureTools.h"
+#include "QuantLibConvertible.h"
 #include "ScenarioValuation.h"
 
 namespace {
 
 using namespace zemra::engine;
-namespace ql = QuantLib;
+using zemra::engine::testing::QuantLibConvertiblePrice;
 
 // Five-year 4% annual convertible, conversion price 50, stock 42.5, vol 30%,
 // flat 4%, no credit spread: a case both models price alike.
@@ -73,34 +62,6 @@ double EnginePrice(const ValuationInput& in) {
   return CleanPriceToday(model, state, true);
 }
 
-double QuantLibPrice(const ValuationInput& in, int steps) {
-  const ql::Date today(15, ql::June, 2026);
-  ql::Settings::instance().evaluationDate() = today;
-  const ql::Actual365Fixed dayCount;
-  std::vector<ql::Date> dates;
-  for (int k = 0; k <= 5; ++k) dates.push_back(today + 365 * k);
-  const ql::Schedule schedule(dates);
-  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, dates.back());
-  ql::CallabilitySchedule calls;
-  for (const auto& call : in.terms.calls)
-    calls.push_back(ql::ext::make_shared<ql::Callability>(
-        ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean), ql::Callability::Call,
-        today + static_cast<ql::Integer>(std::lround(call.start * 365))));
-  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
-                                      {in.terms.couponPct / 100}, dayCount, schedule, 100.0);
-  auto flat = [&](double rate) {
-    return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
-  };
-  auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
-      ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.stockPrice)),
-      flat(in.market.dividendYieldPct / 100), flat(in.market.zeroCurve[0].ratePct / 100),
-      ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
-          today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
-  bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
-      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(0.0))));
-  return bond.NPV();
-}
-
 // The first entry from which every later (finer) one is within `tolerance`.
 int FirstSettled(const std::vector<double>& errors, double tolerance) {
   int first = -1;
@@ -128,9 +89,9 @@ void SinglePrice(const char* title, ValuationInput in) {
   const std::vector<int> steps{100, 200, 400, 800, 1600, 3200};
   std::vector<double> quantLibErrors, quantLibMs;
   for (int n : steps) {
-    const double price = QuantLibPrice(in, n);
+    const double price = QuantLibConvertiblePrice(in, n);
     quantLibErrors.push_back(price - reference);
-    quantLibMs.push_back(TimeMs([&] { QuantLibPrice(in, n); }, n > 1000 ? 3 : 7));
+    quantLibMs.push_back(TimeMs([&] { QuantLibConvertiblePrice(in, n); }, n > 1000 ? 3 : 7));
     std::printf("QuantLib binomial CRR %5d steps    %10.5f %10.5f %10.3f\n", n, price, quantLibErrors.back(),
                 quantLibMs.back());
   }

@@ -23,6 +23,7 @@
 #include <ql/time/schedule.hpp>
 
 #include "EngineTestSupport.h"
+#include "QuantLibConvertible.h"
 
 namespace zemra::engine::testing {
 namespace {
@@ -107,25 +108,7 @@ TEST(QuantLibOracle, AmericanConversionMatchesBinomialConvertible) {
     in.market.dividendYieldPct = row.yieldPct;
     in.market.creditSpreadBp = 0;
 
-    const ql::Date today(15, ql::June, 2026);
-    ql::Settings::instance().evaluationDate() = today;
-    const ql::Actual365Fixed dayCount;
-    std::vector<ql::Date> dates;
-    for (int k = 0; k <= 5; ++k) dates.push_back(today + 365 * k);
-    const ql::Schedule schedule(dates);
-    auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, dates.back());
-    ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, {}, today, 0,
-                                        {row.couponPct / 100}, dayCount, schedule, 100.0);
-    auto flat = [&](double rate) {
-      return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
-    };
-    auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
-        ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(row.stock)), flat(row.yieldPct / 100), flat(0.04),
-        ql::Handle<ql::BlackVolTermStructure>(
-            ql::ext::make_shared<ql::BlackConstantVol>(today, ql::NullCalendar(), row.volPct / 100, dayCount)));
-    bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
-        process, 4000, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(0.0))));
-    const double expected = bond.NPV();
+    const double expected = QuantLibConvertiblePrice(in, 4000);
     const double computed = FairValue(in);
     EXPECT_NEAR(computed, expected, 0.05) << "inputs: " << Describe(in)
                                           << "\n expected (QuantLib binomial, 4000 steps) " << expected
