@@ -38,11 +38,14 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# A loopback port nobody listens on, searched from a start that differs
-# between runs, so that two runs at once rarely race for the same one.
+# A loopback port no socket uses (listening or connected), searched from a
+# start that differs between runs, so that two runs at once rarely race for
+# the same one. The starts lie below the range the system hands out to
+# outgoing connections, which could otherwise take the port before the
+# server binds it.
 free_port() {
   port=$1
-  while ss -Htln "sport = :$port" 2>/dev/null | grep -q .; do port=$((port + 1)); done
+  while ss -Htan "sport = :$port" 2>/dev/null | grep -q .; do port=$((port + 1)); done
   echo "$port"
 }
 
@@ -50,7 +53,7 @@ free_port() {
 mkdir "$work/pg"
 [ "$(id -u)" = 0 ] && chown postgres "$work" "$work/pg"
 as_postgres "$pgbin/initdb" -D "$work/pg" -U zemra --auth=trust -E UTF8 --no-locale >/dev/null
-pgport=$(free_port $((55432 + $$ % 500)))
+pgport=$(free_port $((25432 + $$ % 500)))
 as_postgres "$pgbin/pg_ctl" -D "$work/pg" -l "$work/pg/server.log" -w \
   -o "-p $pgport -k $work/pg -c listen_addresses=127.0.0.1" start >/dev/null
 server="postgresql://zemra@127.0.0.1:$pgport/postgres"
@@ -80,7 +83,7 @@ start_instance a
 start_instance b
 a=$(address_of a)
 b=$(address_of b)
-nginxport=$(free_port $((58080 + $$ % 500)))
+nginxport=$(free_port $((28080 + $$ % 500)))
 sed -e "s|@WORK@|$work|g" -e "s|@INSTANCE_A@|$a|" -e "s|@INSTANCE_B@|$b|" -e "s|@LISTEN@|127.0.0.1:$nginxport|" \
   pages/service/deploy/nginx.conf >"$work/nginx.conf"
 nginx -c "$work/nginx.conf" -p "$work"
