@@ -192,6 +192,19 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
   }
 }
 
+double ConvertibleModel::CalledCash(std::size_t i, double price, bool convertible) const {
+  if (!convertible) return price;
+  const double level = price / parityPerShare_;
+  // Most cells lie wholly on one side.
+  if (i + 1 < stock_.size() && stock_[i] + stock_[i + 1] <= 2 * level) return price;
+  if (i > 0 && stock_[i - 1] + stock_[i] >= 2 * level) return 0.0;
+  return price * CellShareBelow(i, level);
+}
+
+bool ConvertibleModel::SplitsCash() const {
+  return input_.model.discounting == DiscountingScheme::BondPlusOption && !input_.model.bankruptcy;
+}
+
 double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
   const double low = i == 0 ? stock_[0] : 0.5 * (stock_[i - 1] + stock_[i]);
   const double high = i + 1 == stock_.size() ? stock_[i] : 0.5 * (stock_[i] + stock_[i + 1]);
@@ -205,7 +218,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
   const double accrued = schedule_.Accrued(t);
   const std::size_t n = stock_.size();
   // Only the Tsiveriotis-Fernandes split reads the cash part.
-  const bool splitCash = input_.model.discounting == DiscountingScheme::BondPlusOption && !input_.model.bankruptcy;
+  const bool splitCash = SplitsCash();
   thread_local std::vector<double> gap, share;
   gap.resize(n);
   for (const auto& call : input_.terms.calls) {
@@ -228,7 +241,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
       value[i] = convertible ? std::max(price, parity) : price;
       // Called, the holder converts where parity beats the call price and
       // takes the cash below.
-      if (!binding || (*binding)[i] == kAboveCap) cash[i] = convertible && parity >= price ? 0.0 : price;
+      if (splitCash && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCash(i, price, convertible);
     }
   }
   for (const auto& put : input_.terms.puts) {
@@ -254,6 +267,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
 bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor,
                                         std::vector<double>& cap, std::vector<double>& capCash) const {
   const bool convertible = conversion && ConversionAllowed(t);
+  const bool splitCash = SplitsCash();
   const std::size_t n = stock_.size();
   floor.assign(n, -std::numeric_limits<double>::infinity());
   cap.assign(n, std::numeric_limits<double>::infinity());
@@ -271,7 +285,7 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
       const double capHere = convertible ? std::max(price, parity) : price;
       if (capHere < cap[i]) {
         cap[i] = capHere;
-        capCash[i] = convertible && parity >= price ? 0.0 : price;
+        if (splitCash) capCash[i] = CalledCash(i, price, convertible);
       }
       any = true;
     }
@@ -617,9 +631,9 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   const bool convertsAtMaturity = conversion && ConversionAllowed(maturity) && parityPerShare_ > 0;
   // At maturity the holder takes the larger of the shares and redemption
   // with the last coupon. The cash part drops from the bond to 0 where
-  // conversion starts; the node
-  // whose cell holds that stock price gets the cell's average, which keeps
-  // the Tsiveriotis-Fernandes split from jumping with the grid.
+  // conversion starts; the node whose cell holds that stock price gets the
+  // cell's average, which keeps the Tsiveriotis-Fernandes split from
+  // jumping with the grid.
   const double boundary = convertsAtMaturity ? bond / parityPerShare_ : std::numeric_limits<double>::infinity();
   for (std::size_t i = 0; i < n; ++i) {
     const double parity = parityPerShare_ * stock_[i];
@@ -627,6 +641,10 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     cash[i] = bond * CellShareBelow(i, boundary);
   }
   ApplyConstraints(maturity, conversion, value, cash);
+  // The constraints clear the cash part of every node where conversion
+  // binds, the straddling node's share included: give that share back (a
+  // put at maturity only raises the cash part).
+  for (std::size_t i = 0; i < n; ++i) cash[i] = std::max(cash[i], bond * CellShareBelow(i, boundary));
 
   std::vector<std::vector<double>> slices(horizons.size());
   const std::vector<double> rates = StepRates(nodes, state.rateShift);

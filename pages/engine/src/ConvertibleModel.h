@@ -65,10 +65,20 @@ class ConvertibleModel {
   // Share of node i's cell (between the midpoints to its neighbours) below
   // a stock price.
   double CellShareBelow(std::size_t i, double level) const;
+  // Cash the holder takes at node i where a call at `price` binds: the
+  // price, or where conversion beats it nothing; the node whose cell holds
+  // the stock price at which parity reaches the call price gets the cell's
+  // share below it, so that the cash part's step does not move with the
+  // grid.
+  double CalledCash(std::size_t i, double price, bool convertible) const;
+  // True where the value is split into a cash part and an equity part
+  // (Bond+Option without the bankruptcy model).
+  bool SplitsCash() const;
   void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
   // Conversion floor and call cap in force at t (infinite where none);
   // false when neither is.
-  // capCash: the cash the holder gets where the cap holds.
+  // capCash: the cash the holder gets where the cap holds (filled only
+  // where the value is split into a cash part).
   bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
                         std::vector<double>& capCash) const;
 
