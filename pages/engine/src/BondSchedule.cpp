@@ -25,6 +25,15 @@ double BondSchedule::Accrued(double t) const {
   return couponAmount_ * (t - start) / period_;
 }
 
+double BondSchedule::AccruedBefore(double t) const {
+  if (couponTimes_.empty()) return 0;
+  const auto next = std::lower_bound(couponTimes_.begin(), couponTimes_.end(), t - kTimeTolerance);
+  if (next == couponTimes_.end()) return 0;
+  const double start = std::max(*next - period_, terms_.issueTime);
+  if (t <= start) return 0;
+  return couponAmount_ * (std::min(t, *next) - start) / period_;
+}
+
 std::vector<CashFlow> BondSchedule::FlowsTo(double from, double to, double finalAmount) const {
   std::vector<CashFlow> flows;
   for (double t : couponTimes_)

@@ -25,6 +25,9 @@ class BondSchedule {
   double CouponAmount() const { return couponAmount_; }   // points per payment
   const std::vector<double>& CouponTimes() const { return couponTimes_; }  // after issue, ascending
   double Accrued(double t) const;  // points accrued at time t (0 on a coupon date)
+  // Points accrued an instant before t: on a coupon date, the coupon's
+  // accrual (the whole coupon after a full period); elsewhere Accrued(t).
+  double AccruedBefore(double t) const;
 
   // Coupons strictly after `from` up to and including `to`, then `finalAmount` at `to`.
   std::vector<CashFlow> FlowsTo(double from, double to, double finalAmount) const;

@@ -212,18 +212,21 @@ double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
   return std::clamp((level - low) / (high - low), 0.0, 1.0);
 }
 
-void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
-                                        std::vector<double>& cash, const std::vector<char>* binding) const {
-  const bool convertible = conversion && ConversionAllowed(t);
-  const double accrued = schedule_.Accrued(t);
+void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
+                                  std::vector<double>& cash, const std::vector<char>* binding) const {
+  const double accrued = justBefore ? schedule_.AccruedBefore(t) : schedule_.Accrued(t);
   const std::size_t n = stock_.size();
-  // Only the Tsiveriotis-Fernandes split reads the cash part.
   const bool splitCash = SplitsCash();
-  thread_local std::vector<double> gap, share;
+  thread_local std::vector<double> gap;
   gap.resize(n);
   for (const auto& call : input_.terms.calls) {
-    // A call on the maturity date pays what redemption pays.
-    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    // Just before t: a period that ends at t is in force, one that starts
+    // at t is not yet. At t itself: a call on the maturity date pays what
+    // redemption pays.
+    const bool inForce = justBefore ? t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance
+                                    : t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance &&
+                                          !Near(t, schedule_.Maturity());
+    if (!inForce) continue;
     const double price = call.pricePct + (call.clean ? accrued : 0.0);
     for (std::size_t i = 0; i < n; ++i) {
       const double parity = parityPerShare_ * stock_[i];
@@ -244,6 +247,18 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
       if (splitCash && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCash(i, price, convertible);
     }
   }
+}
+
+void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
+                                        std::vector<double>& cash, const std::vector<char>* binding) const {
+  const bool convertible = conversion && ConversionAllowed(t);
+  const double accrued = schedule_.Accrued(t);
+  const std::size_t n = stock_.size();
+  // Only the Tsiveriotis-Fernandes split reads the cash part.
+  const bool splitCash = SplitsCash();
+  thread_local std::vector<double> gap, share;
+  gap.resize(n);
+  ApplyCalls(t, false, convertible, value, cash, binding);
   for (const auto& put : input_.terms.puts) {
     if (!Near(put.time, t)) continue;
     const double price = put.pricePct + (put.clean ? accrued : 0.0);
@@ -350,6 +365,7 @@ class ConvertibleModel::Stepper {
   void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value,
             std::vector<double>& cash) {
     stepRate_ = rate;
+    if (implicit) blendedPreviousStep_ = 0;
     if (implicit) {
       Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
       Advance(t0, 0.5 * dt, 1.0, value, cash);
@@ -428,16 +444,27 @@ class ConvertibleModel::Stepper {
       case DiscountingScheme::Blended: {
         // Spread weighted by the chance of not converting, read from the
         // delta in conversion shares.
+        // The delta is that of the step's later end; the spread is carried
+        // on to the middle of the step along its change over the previous
+        // step (none after an event), which keeps the step second order.
         const auto& st = model_.stock_;
         const double perShare = model_.parityPerShare_;
+        const bool extrapolate = blendedPreviousStep_ > 0 && blendedSpread_.size() == n;
+        blendedLater_.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
           double p = 0;
           if (conversion_ && perShare > 0 && i > 0 && i + 1 < n)
             p = (value[i + 1] - value[i - 1]) / (st[i + 1] - st[i - 1]) / perShare;
           else if (conversion_ && perShare > 0 && i + 1 == n)
             p = 1;
-          rate_[i] = r + s * (1.0 - std::clamp(p, 0.0, 1.0));
+          blendedLater_[i] = s * (1.0 - std::clamp(p, 0.0, 1.0));
+          double spread = blendedLater_[i];
+          if (extrapolate)
+            spread = std::clamp(spread + (spread - blendedSpread_[i]) * 0.5 * dt / blendedPreviousStep_, 0.0, s);
+          rate_[i] = r + spread;
         }
+        blendedSpread_.swap(blendedLater_);
+        blendedPreviousStep_ = dt;
         Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
         break;
       }
@@ -580,6 +607,10 @@ class ConvertibleModel::Stepper {
   std::vector<double> floor_, cap_, capCash_, heldValue_;
   std::vector<char> active_, heldCash_, previousHeld_;
   std::vector<double> cashLater_, valueLater_;
+  // Blended scheme: each node's spread share at the later end of the last
+  // step, and that step's length (0: none to carry on from).
+  std::vector<double> blendedSpread_, blendedLater_;
+  double blendedPreviousStep_ = 0;
   bool constrained_ = false;
   double stepRate_ = 0;
   std::vector<double> opLower_, opDiag_, opUpper_;
@@ -645,6 +676,10 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   // binds, the straddling node's share included: give that share back (a
   // put at maturity only raises the cash part).
   for (std::size_t i = 0; i < n; ++i) cash[i] = std::max(cash[i], bond * CellShareBelow(i, boundary));
+  // An instant before maturity the issuer may still call (at the call
+  // price with the final coupon's accrued interest where the price is
+  // clean): with a dirty price that saves the final coupon.
+  ApplyCalls(maturity, true, convertsAtMaturity, value, cash);
 
   std::vector<std::vector<double>> slices(horizons.size());
   const std::vector<double> rates = StepRates(nodes, state.rateShift);
@@ -662,6 +697,11 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
           value[i] += schedule_.CouponAmount();
           cash[i] += schedule_.CouponAmount();
         }
+        // The issuer may call an instant before the coupon is paid; the
+        // next time step would otherwise first meet the call half a step
+        // later, which with a dirty call price makes the coupon worth too
+        // much.
+        ApplyCalls(node.time, true, conversion && ConversionAllowed(node.time), value, cash);
       }
       if (node.dividend > 0) {
         ApplyDividend(node.dividend, value);

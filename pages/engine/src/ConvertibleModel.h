@@ -61,6 +61,11 @@ class ConvertibleModel {
   // move the cash part); null at other times.
   void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
                         const std::vector<char>* binding = nullptr) const;
+  // The call caps in force at t, or (justBefore) an instant before t, where
+  // a coupon paid at t has fully accrued; convertible: whether conversion
+  // is allowed there.
+  void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
+                  std::vector<double>& cash, const std::vector<char>* binding = nullptr) const;
   void ApplyDividend(double amount, std::vector<double>& values) const;
   // Share of node i's cell (between the midpoints to its neighbours) below
   // a stock price.

@@ -55,6 +55,33 @@ TEST(Convergence, StableUnderGridRefinement) {
   }
 }
 
+TEST(Convergence, SettledInTime) {
+  // The default number of time steps against eight times as many, on the
+  // default stock grid: events inside a step (a call an instant before a
+  // coupon or maturity) and the blended scheme's spread, which moves with
+  // the delta, must not leave errors of the step's order.
+  ValuationInput dirtyCall = BaseConvertible();
+  dirtyCall.terms.couponPct = 6;
+  dirtyCall.terms.calls.push_back({2, 5, 100, false, 0});
+  ValuationInput blended = BaseConvertible();
+  blended.model.discounting = DiscountingScheme::Blended;
+  blended.market.dividendYieldPct = 2;
+  ValuationInput blendedCallable = CallablePutableConvertible();
+  blendedCallable.model.discounting = DiscountingScheme::Blended;
+  const struct {
+    const char* name;
+    ValuationInput input;
+  } cases[] = {{"dirty hard call, risky", dirtyCall}, {"blended", blended}, {"soft call + put, blended", blendedCallable}};
+  for (const auto& c : cases) {
+    ValuationInput in = c.input;
+    const double standard = FairValue(in);
+    in.model.grid.timeStepsPerYear *= 8;
+    in.model.grid.minTimeSteps *= 8;
+    const double fine = FairValue(in);
+    EXPECT_NEAR(standard, fine, 0.002) << c.name << ": " << Describe(in);
+  }
+}
+
 TEST(Convergence, SmoothAndConvexInTheStock) {
   // Without calls the value is convex in the stock price: no wiggles from
   // the grid or the interpolation of stock changes.

@@ -127,6 +127,39 @@ TEST(Identities, BankruptcyWithoutConversionIsTheHazardBond) {
                                       << floor;
 }
 
+TEST(Identities, DirtyCallComesBeforeTheNextCoupon) {
+  // Callable at any time at 100 including accrued interest, a bond whose
+  // coupon pays more than rate and spread is called an instant before its
+  // next coupon: today it is worth 100 discounted to that date.
+  struct Row {
+    const char* name;
+    int frequency;
+    double couponPct;
+    DiscountingScheme scheme;
+    bool conversion;  // far out of the money
+  };
+  const Row rows[] = {
+      {"semi-annual 10%, bond floor", 2, 10, DiscountingScheme::Risky, false},
+      {"quarterly 12%, bond floor", 4, 12, DiscountingScheme::Risky, false},
+      {"semi-annual 10%, risky", 2, 10, DiscountingScheme::Risky, true},
+      {"semi-annual 10%, bond+option", 2, 10, DiscountingScheme::BondPlusOption, true},
+      {"semi-annual 10%, blended", 2, 10, DiscountingScheme::Blended, true},
+  };
+  for (const Row& row : rows) {
+    ValuationInput in = BaseConvertible();
+    in.market.stockPrice = 2;
+    in.terms.couponFrequency = row.frequency;
+    in.terms.couponPct = row.couponPct;
+    in.terms.calls.push_back({0, in.terms.maturityTime, 100, false, 0});
+    const double nextCoupon = 1.0 / row.frequency, rateAndSpread = 0.04 + 0.03;
+    const double expected = 100 * std::exp(-rateAndSpread * nextCoupon);  // today is a coupon date: no accrued
+    in.model.discounting = row.scheme;
+    const double computed = ModelValue(in, row.conversion);
+    EXPECT_NEAR(computed, expected, 0.002) << row.name << "\n inputs: " << Describe(in) << "\n expected " << expected
+                                           << " computed " << computed << " tolerance 0.002";
+  }
+}
+
 // Held rows (the nodes at a conversion floor or call cap) solve like the
 // matrix with those rows replaced by x = value, whichever rows are held and
 // whatever matrix was factored before.
