@@ -26,6 +26,9 @@ constexpr double kConcentration = 0.25;
 constexpr double kGridVolatility = 0.6;
 // Iteration limit of the implicit conversion and call constraints.
 constexpr int kMaxConstraintIterations = 8;
+// The explicit half of a step extrapolates through the call cap's corner at
+// most this many cells' widths beyond it.
+constexpr double kMaxCornerWeight = 4.0;
 // A constraint counts as binding within this distance (points).
 constexpr double kBindingTolerance = 1e-6;
 // How a node stands to the continuous constraints after a time step.
@@ -279,6 +282,21 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
   }
 }
 
+bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, double& price) const {
+  if (!conversion || !ConversionAllowed(t)) return false;
+  const double accrued = schedule_.Accrued(t);
+  bool found = false;
+  for (const auto& call : input_.terms.calls) {
+    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    const double callPrice = call.pricePct + (call.clean ? accrued : 0.0);
+    if (call.triggerPct > callPrice) continue;  // a soft call is not in force at the corner
+    if (!found || callPrice < price) price = callPrice;
+    found = true;
+  }
+  if (found) level = price / parityPerShare_;
+  return found;
+}
+
 bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor,
                                         std::vector<double>& cap, std::vector<double>& capCash) const {
   const bool convertible = conversion && ConversionAllowed(t);
@@ -390,6 +408,11 @@ class ConvertibleModel::Stepper {
     const std::size_t n = value.size();
     constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCash_);
     if (constrained_) ReleaseUnbounded();
+    // Under the Bond+Option split the cash part steps at the corner as
+    // well, and the total is not smooth up to it from below: no corner.
+    const bool corner = !model_.SplitsCash();
+    hasCorner_ = corner && model_.CallCorner(t0, conversion_, cornerLevel_, cornerPrice_);
+    hasLaterCorner_ = corner && model_.CallCorner(t0 + dt, conversion_, laterCornerLevel_, laterCornerPrice_);
 
     if (choice.bankruptcy) {
       for (std::size_t i = 0; i < n; ++i) {
@@ -538,6 +561,7 @@ class ConvertibleModel::Stepper {
     rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
     for (std::size_t i = 1; i + 1 < n; ++i) rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
     if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+    if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
     if (fEarlier) {
       const double wEarlier = dt * theta, wLater = dt * (1 - theta);
       for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
@@ -552,6 +576,30 @@ class ConvertibleModel::Stepper {
       system.Solve(rhs_, v);
     }
     return true;
+  }
+
+  // The node below the corner and the one above it, where the corner lies
+  // strictly between them; false otherwise.
+  bool CornerCell(double level, std::size_t& below) const {
+    const auto& st = model_.stock_;
+    const auto it = std::lower_bound(st.begin(), st.end(), level);
+    if (it == st.begin() || it == st.end()) return false;
+    below = static_cast<std::size_t>(it - st.begin()) - 1;
+    return level > st[below] && level <= st[below + 1];
+  }
+
+  // The explicit half at the later level: where the node above the corner
+  // sits on parity (converted) and the one below is free, the node below
+  // sees the value extrapolated through the corner instead of parity.
+  void CornerOnLaterLevel(const std::vector<double>& v, const double* eUpper) {
+    const auto& st = model_.stock_;
+    std::size_t i = 0;
+    if (!CornerCell(laterCornerLevel_, i)) return;
+    const double parityAbove = model_.parityPerShare_ * st[i + 1];
+    if (std::abs(v[i + 1] - parityAbove) > kBindingTolerance || v[i] >= laterCornerPrice_) return;
+    const double w = std::min((st[i + 1] - laterCornerLevel_) / (laterCornerLevel_ - st[i]), kMaxCornerWeight);
+    const double ghost = (1 + w) * laterCornerPrice_ - w * v[i];
+    rhs_[i] += eUpper[i] * (ghost - v[i + 1]);
   }
 
   // Nodes held at a bound that no longer holds (a conversion window or a
@@ -575,7 +623,20 @@ class ConvertibleModel::Stepper {
     for (int pass = 0; pass < passes; ++pass) {
       for (std::size_t i = 0; i < n; ++i)
         heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
-      system.SolveFixed(rhs_, active_, heldValue_, v);
+      TridiagonalSystem::BoundaryCorner corner;
+      bool useCorner = false;
+      if (hasCorner_) {
+        std::size_t i = 0;
+        if (CornerCell(cornerLevel_, i) && active_[i] == kFree && i + 1 < n && active_[i + 1] != kFree &&
+            std::find_if(active_.begin(), active_.begin() + static_cast<std::ptrdiff_t>(i), [](char a) { return a != kFree; }) ==
+                active_.begin() + static_cast<std::ptrdiff_t>(i) &&
+            cap_[i + 1] <= floor_[i + 1]) {
+          const auto& st = model_.stock_;
+          corner = {i, (st[i + 1] - cornerLevel_) / (cornerLevel_ - st[i]), cornerPrice_};
+          useCorner = true;
+        }
+      }
+      system.SolveFixed(rhs_, active_, heldValue_, v, useCorner ? &corner : nullptr);
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
         char kind = kFree;
@@ -612,6 +673,9 @@ class ConvertibleModel::Stepper {
   std::vector<double> blendedSpread_, blendedLater_;
   double blendedPreviousStep_ = 0;
   bool constrained_ = false;
+  // The call cap's corner at the step's earlier and later levels.
+  bool hasCorner_ = false, hasLaterCorner_ = false;
+  double cornerLevel_ = 0, cornerPrice_ = 0, laterCornerLevel_ = 0, laterCornerPrice_ = 0;
   double stepRate_ = 0;
   std::vector<double> opLower_, opDiag_, opUpper_;
   double operatorDrift_ = std::numeric_limits<double>::quiet_NaN();

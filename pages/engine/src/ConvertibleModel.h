@@ -67,6 +67,12 @@ class ConvertibleModel {
   void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
                   std::vector<double>& cash, const std::vector<char>* binding = nullptr) const;
   void ApplyDividend(double amount, std::vector<double>& values) const;
+  // The corner of the call cap at t: the lowest call price in force where
+  // conversion is allowed and the stock price at which parity reaches it.
+  // Below it the holder is paid the price, above it he converts; the value
+  // meets the cap there at a kink that moves with a clean price's accrued
+  // interest. False when no call is in force there.
+  bool CallCorner(double t, bool conversion, double& level, double& price) const;
   // Share of node i's cell (between the midpoints to its neighbours) below
   // a stock price.
   double CellShareBelow(std::size_t i, double level) const;

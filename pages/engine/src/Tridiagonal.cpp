@@ -37,7 +37,8 @@ void TridiagonalSystem::Solve(const std::vector<double>& rhs, std::vector<double
 }
 
 void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed,
-                                   const std::vector<double>& value, std::vector<double>& x) {
+                                   const std::vector<double>& value, std::vector<double>& x,
+                                   const BoundaryCorner* corner) {
   const std::size_t n = diag_.size();
   const std::vector<double>& lower = lower_;
   const std::vector<double>& diag = diag_;
@@ -53,7 +54,16 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
   if (first > 0) {
     x[0] = rhs[0] * inverse_[0];
     for (std::size_t i = 1; i < first; ++i) x[i] = (rhs[i] - lower[i] * x[i - 1]) * inverse_[i];
-    x[first - 1] -= upper[first - 1] * value[first] * inverse_[first - 1];
+    const std::size_t last = first - 1;
+    if (corner && corner->row == last) {
+      // The row sees g = (1 + w) value - w x[last] in the fixed row's place:
+      // its pivot and right-hand side change, the rows below do not.
+      const double before = last > 0 ? lower[last] * x[last - 1] : 0.0;
+      x[last] = (rhs[last] - before - upper[last] * (1 + corner->weight) * corner->value) /
+                (1.0 / inverse_[last] - upper[last] * corner->weight);
+    } else {
+      x[last] -= upper[last] * value[first] * inverse_[last];
+    }
     for (std::size_t i = first - 1; i-- > 0;) x[i] -= sweep_[i] * x[i + 1];
   }
   // Above it: fixed rows take their value, each free stretch between them

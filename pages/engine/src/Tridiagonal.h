@@ -26,8 +26,17 @@ class TridiagonalSystem {
   // of the whole matrix (the elimination runs from the first row up), so a
   // changing set of fixed rows near the top of the grid costs no new
   // factorization; free stretches above a fixed row are eliminated afresh.
+  // corner: where the free rows below the first fixed one end at a
+  // boundary that lies between the last of them and the fixed row, the
+  // value that row sees there is extrapolated through that boundary (see
+  // BoundaryCorner); null: the fixed value as it stands.
+  struct BoundaryCorner {
+    std::size_t row = 0;  // the last free row below the first fixed one
+    double weight = 0;    // (s[row+1] - b) / (b - s[row]) for the boundary b
+    double value = 0;     // the value at the boundary
+  };
   void SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
-                  std::vector<double>& x);
+                  std::vector<double>& x, const BoundaryCorner* corner = nullptr);
 
  private:
  private:

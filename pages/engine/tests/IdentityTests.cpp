@@ -179,6 +179,24 @@ TEST(Identities, HeldRowsSolveLikeIdentityRows) {
       {0, 0, 0, 0, 0, 0, 0, 0, 2}};
   TridiagonalSystem kept;
   kept.SetMatrix(lower, diag, upper);
+  // A corner before the first held row: that row's neighbour seen as
+  // (1 + w) corner value - w x[row], i.e. the row with its diagonal and
+  // right-hand side changed.
+  for (double weight : {0.0, 0.7, 25.0}) {
+    const std::vector<char> held{0, 0, 0, 0, 0, 1, 1, 1, 1};
+    const TridiagonalSystem::BoundaryCorner corner{4, weight, 3.5};
+    std::vector<double> l = lower, d = diag, u = upper, r = rhs;
+    for (std::size_t i = 5; i < n; ++i) l[i] = u[i] = 0, d[i] = 1, r[i] = value[i];
+    d[4] -= u[4] * weight;
+    r[4] -= u[4] * (1 + weight) * corner.value;
+    u[4] = 0;
+    TridiagonalSystem reference;
+    reference.SetMatrix(l, d, u);
+    std::vector<double> expected, computed;
+    reference.Solve(r, expected);
+    kept.SolveFixed(rhs, held, value, computed, &corner);
+    for (std::size_t i = 0; i < n; ++i) EXPECT_NEAR(computed[i], expected[i], 1e-12) << "row " << i << ", weight " << weight;
+  }
   for (const auto& held : heldSets) {
     std::vector<double> l = lower, d = diag, u = upper, r = rhs;
     for (std::size_t i = 0; i < n; ++i)
