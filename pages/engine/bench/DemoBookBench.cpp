@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -168,6 +169,50 @@ void DemoBookTimes(const std::string& path, const std::string& only, bool full) 
     std::printf("%d convertibles: mean %.1f ms (cpu %.1f ms), worst %.1f ms on one thread; mean %.1f ms, worst "
                 "%.1f ms on two\n\n",
                 count, sumOne / count, sumCpu / count, worstOne, sumTwo / count, worstTwo);
+}
+
+namespace {
+
+// The scenario's fair value with the volatility (or spread) replaced by
+// `value` (percent, or basis points).
+double PriceAt(ValuationInput in, ScenarioShift shift, bool volatility, double value) {
+  if (volatility) {
+    in.market.volatilityPct = value;
+    shift.volChangePct = 0;
+  } else {
+    in.market.creditSpreadBp = value;
+    shift.spreadChangePct = 0;
+  }
+  const std::vector<ScenarioShift> one{shift};
+  return ValueScenarios(in, one, {1}).front()[kFairValue + kScenarioColumn];
+}
+
+}  // namespace
+
+void DemoBookImpliedCheck(const std::string& path, const std::string& only) {
+  const std::vector<DemoSecurity> book = LoadDemoBook(path);
+  const auto shifts = ScenarioMatrix(false);
+  std::printf("Scenario implied values priced again (every seventh of %zu scenarios): largest gap to the "
+              "estimated price, points\n",
+              shifts.size());
+  std::printf("%-6s %-6s %-4s %14s %14s\n", "id", "scheme", "bkr", "implied vol", "implied spread");
+  for (const auto& [id, in] : book) {
+    if ((!only.empty() && std::to_string(id) != only) || in.securityType == kStockSecurityType) continue;
+    const auto figures = ValueScenarios(in, shifts, {2});
+    double worstVol = 0, worstSpread = 0;
+    for (std::size_t j = 0; j < shifts.size(); j += 7) {
+      const ScenarioFigures& f = figures[j];
+      const double target = f[kEstPrice + kScenarioColumn];
+      if (f[kImpVol + kScenarioColumn] > 0)
+        worstVol = std::max(worstVol, std::abs(PriceAt(in, shifts[j], true, f[kImpVol + kScenarioColumn]) - target));
+      if (f[kImpSprd + kScenarioColumn] > 0)
+        worstSpread =
+            std::max(worstSpread, std::abs(PriceAt(in, shifts[j], false, f[kImpSprd + kScenarioColumn]) - target));
+    }
+    std::printf("%-6ld %-6d %-4d %14.4f %14.4f\n", id, static_cast<int>(in.model.discounting),
+                in.model.bankruptcy ? 1 : 0, worstVol, worstSpread);
+    std::fflush(stdout);
+  }
 }
 
 }  // namespace zemra::engine::bench

@@ -27,4 +27,9 @@ std::vector<ScenarioShift> ScenarioMatrix(bool withSpread);
 // times; `only`, when not empty, picks one security id.
 void DemoBookTimes(const std::string& path, const std::string& only, bool full);
 
+// For every seventh scenario of the 625, the estimated price against the
+// model's price at the scenario's implied volatility and at its implied
+// spread, each solved afresh: the largest gap of each convertible, points.
+void DemoBookImpliedCheck(const std::string& path, const std::string& only);
+
 }  // namespace zemra::engine::bench

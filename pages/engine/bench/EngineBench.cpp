@@ -148,7 +148,8 @@ void ScenarioCalls() {
 }  // namespace
 
 // Arguments: none runs every table; "demo [ID] [full]" only the demo book
-// (one security; 3125 scenarios with "full"); "scenarios" only the
+// (one security; 3125 scenarios with "full"); "implied [ID]" the demo
+// book's scenario implied values priced again; "scenarios" only the
 // ScenarioDetail calls of the bench convertible.
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -156,6 +157,10 @@ int main(int argc, char** argv) {
   std::string only;
   for (const auto& a : args)
     if (!a.empty() && std::isdigit(static_cast<unsigned char>(a[0]))) only = a;
+  if (has("implied")) {
+    zemra::engine::bench::DemoBookImpliedCheck(ZEMRA_DEMO_BOOK, only);
+    return 0;
+  }
   if (has("demo")) {
     zemra::engine::bench::DemoBookTimes(ZEMRA_DEMO_BOOK, only, has("full"));
     return 0;

@@ -40,6 +40,9 @@ class ConvertibleModel {
   // False under the bankruptcy model, where a higher spread also raises the
   // stock's drift and the price need not fall with it.
   bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
+  // True where the value is split into a cash part and an equity part
+  // (Bond+Option without the bankruptcy model).
+  bool SplitsCash() const;
 
   // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
   // ascending), seen from that horizon: coupons paid on or before it excluded.
@@ -82,9 +85,6 @@ class ConvertibleModel {
   // share below it, so that the cash part's step does not move with the
   // grid.
   double CalledCash(std::size_t i, double price, bool convertible) const;
-  // True where the value is split into a cash part and an equity part
-  // (Bond+Option without the bankruptcy model).
-  bool SplitsCash() const;
   void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
   // Conversion floor and call cap in force at t (infinite where none);
   // false when neither is.

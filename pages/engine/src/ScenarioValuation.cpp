@@ -35,6 +35,12 @@ constexpr double kSmallSpread = 0.001;
 // implied value within this much price (points), else the bracket is
 // narrowed, at most kMaxTableRefinements times.
 constexpr double kTableTolerance = 0.002;
+// Where the price is smooth in volatility and spread the two cubics must
+// agree closer than that: a bend in the price between widely spaced nodes
+// (near a spread of 0, say) can leave both cubics off by the same amount.
+// Under Bond+Option the price moves in small steps with them, and closer
+// agreement only adds nodes.
+constexpr double kSmoothTableAgreement = 0.001;
 constexpr int kMaxTableRefinements = 6;
 
 ModelState BaseState(const ValuationInput& input) {
@@ -197,7 +203,7 @@ class StateSolves {
     double fLow = price(low) - target;
     // Interpolate on the four nodes around the bracketing pair; where the
     // four nodes one further along give a root whose price differs by more
-    // than kTableTolerance, the bracket is narrowed again.
+    // than the agreement asked, the bracket is narrowed again.
     for (int refinement = 0;; ++refinement) {
       const std::size_t at = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
       const double fHigh = price(high) - target;
@@ -214,7 +220,8 @@ class StateSolves {
       const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
       if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
       const double slope = (fHigh - fLow) / (high - low);
-      if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= kTableTolerance)) {
+      const double agreement = model_.SplitsCash() ? kTableTolerance : kSmoothTableAgreement;
+      if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= agreement)) {
         result = root;
         return true;
       }
