@@ -189,6 +189,29 @@ double PriceAt(ValuationInput in, ScenarioShift shift, bool volatility, double v
 
 }  // namespace
 
+void DemoBookGridCheck(const std::string& path) {
+  auto fairValue = [](ValuationInput in, int nodes, int stepsPerYear) {
+    in.model.grid = {nodes, stepsPerYear, stepsPerYear};
+    const std::vector<ScenarioShift> none{ScenarioShift{}};
+    return ValueScenarios(in, none, {1}).front()[kFairValue];
+  };
+  const GridAccuracy standard;
+  const int nodes = standard.stockNodes, steps = standard.timeStepsPerYear;
+  std::printf("Fair value on coarser grids less that on %d nodes x %d steps a year, points\n", 4 * nodes, 4 * steps);
+  std::printf("%-6s %-6s %-4s %12s %14s %14s\n", "id", "scheme", "bkr", "fine", "default grid", "4x time steps");
+  double worstDefault = 0, worstTime = 0;
+  for (const auto& [id, in] : LoadDemoBook(path)) {
+    if (in.securityType == kStockSecurityType) continue;
+    const double fine = fairValue(in, 4 * nodes, 4 * steps);
+    const double atDefault = fairValue(in, nodes, steps) - fine, moreSteps = fairValue(in, nodes, 4 * steps) - fine;
+    worstDefault = std::max(worstDefault, std::abs(atDefault));
+    worstTime = std::max(worstTime, std::abs(moreSteps));
+    std::printf("%-6ld %-6d %-4d %12.4f %+14.4f %+14.4f\n", id, static_cast<int>(in.model.discounting),
+                in.model.bankruptcy ? 1 : 0, fine, atDefault, moreSteps);
+  }
+  std::printf("largest: %.4f on the default grid, %.4f with four times the time steps\n\n", worstDefault, worstTime);
+}
+
 void DemoBookImpliedCheck(const std::string& path, const std::string& only) {
   const std::vector<DemoSecurity> book = LoadDemoBook(path);
   const auto shifts = ScenarioMatrix(false);

@@ -149,7 +149,8 @@ void ScenarioCalls() {
 
 // Arguments: none runs every table; "demo [ID] [full]" only the demo book
 // (one security; 3125 scenarios with "full"); "implied [ID]" the demo
-// book's scenario implied values priced again; "scenarios" only the
+// book's scenario implied values priced again; "grid" the demo book's fair
+// values on coarser grids against a fine one; "scenarios" only the
 // ScenarioDetail calls of the bench convertible.
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -157,6 +158,10 @@ int main(int argc, char** argv) {
   std::string only;
   for (const auto& a : args)
     if (!a.empty() && std::isdigit(static_cast<unsigned char>(a[0]))) only = a;
+  if (has("grid")) {
+    zemra::engine::bench::DemoBookGridCheck(ZEMRA_DEMO_BOOK);
+    return 0;
+  }
   if (has("implied")) {
     zemra::engine::bench::DemoBookImpliedCheck(ZEMRA_DEMO_BOOK, only);
     return 0;

@@ -196,12 +196,7 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
 }
 
 double ConvertibleModel::CalledCash(std::size_t i, double price, bool convertible) const {
-  if (!convertible) return price;
-  const double level = price / parityPerShare_;
-  // Most cells lie wholly on one side.
-  if (i + 1 < stock_.size() && stock_[i] + stock_[i + 1] <= 2 * level) return price;
-  if (i > 0 && stock_[i - 1] + stock_[i] >= 2 * level) return 0.0;
-  return price * CellShareBelow(i, level);
+  return convertible && parityPerShare_ * stock_[i] >= price ? 0.0 : price;
 }
 
 bool ConvertibleModel::SplitsCash() const {

@@ -80,10 +80,9 @@ class ConvertibleModel {
   // a stock price.
   double CellShareBelow(std::size_t i, double level) const;
   // Cash the holder takes at node i where a call at `price` binds: the
-  // price, or where conversion beats it nothing; the node whose cell holds
-  // the stock price at which parity reaches the call price gets the cell's
-  // share below it, so that the cash part's step does not move with the
-  // grid.
+  // price, or nothing where he converts instead (parity at least the
+  // price: at the corner itself he converts, and the cash part is 0 there,
+  // the boundary value of the cash part below it).
   double CalledCash(std::size_t i, double price, bool convertible) const;
   void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
   // Conversion floor and call cap in force at t (infinite where none);
