@@ -221,9 +221,8 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     // Just before t: a period that ends at t is in force, one that starts
     // at t is not yet. At t itself: a call on the maturity date pays what
     // redemption pays.
-    const bool inForce = justBefore ? t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance
-                                    : t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance &&
-                                          !Near(t, schedule_.Maturity());
+    const bool inForce =
+        justBefore ? t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance : CallInForce(call, t);
     if (!inForce) continue;
     const double price = call.pricePct + (call.clean ? accrued : 0.0);
     for (std::size_t i = 0; i < n; ++i) {
@@ -277,12 +276,17 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
   }
 }
 
+bool ConvertibleModel::CallInForce(const CallPeriod& call, double t) const {
+  // A call on the maturity date pays what redemption pays.
+  return t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance && !Near(t, schedule_.Maturity());
+}
+
 bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, double& price) const {
   if (!conversion || !ConversionAllowed(t)) return false;
   const double accrued = schedule_.Accrued(t);
   bool found = false;
   for (const auto& call : input_.terms.calls) {
-    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    if (!CallInForce(call, t)) continue;
     const double callPrice = call.pricePct + (call.clean ? accrued : 0.0);
     if (call.triggerPct > callPrice) continue;  // a soft call is not in force at the corner
     if (!found || callPrice < price) price = callPrice;
@@ -305,7 +309,7 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
     for (std::size_t i = 0; i < n; ++i) floor[i] = parityPerShare_ * stock_[i];
   const double accrued = schedule_.Accrued(t);
   for (const auto& call : input_.terms.calls) {
-    if (t < call.start - kTimeTolerance || t > call.end + kTimeTolerance || Near(t, schedule_.Maturity())) continue;
+    if (!CallInForce(call, t)) continue;
     const double price = call.pricePct + (call.clean ? accrued : 0.0);
     for (std::size_t i = 0; i < n; ++i) {
       const double parity = parityPerShare_ * stock_[i];
