@@ -32,9 +32,9 @@ void DemoBookTimes(const std::string& path, const std::string& only, bool full);
 // spread, each solved afresh: the largest gap of each convertible, points.
 void DemoBookImpliedCheck(const std::string& path, const std::string& only);
 
-// Today's fair value of every convertible on the default grid, on the
-// default stock grid with four times the time steps, and on a grid four
-// times finer in both, each against the finest (points).
+// Today's fair value of every convertible on the default grid and on the
+// default stock grid with four times the time steps, each against a grid
+// with four times the nodes and sixteen times the time steps (points).
 void DemoBookGridCheck(const std::string& path);
 
 }  // namespace zemra::engine::bench
