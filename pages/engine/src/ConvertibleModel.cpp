@@ -469,20 +469,26 @@ class ConvertibleModel::Stepper {
         // The delta is that of the step's later end; the spread is carried
         // on to the middle of the step along its change over the previous
         // step (none after an event), which keeps the step second order.
-        const auto& st = model_.stock_;
         const double perShare = model_.parityPerShare_;
         const bool extrapolate = blendedPreviousStep_ > 0 && blendedSpread_.size() == n;
+        const double carry = extrapolate ? 0.5 * dt / blendedPreviousStep_ : 0.0;
+        const bool converts = conversion_ && perShare > 0;
+        if (converts && deltaScale_.size() != n) {
+          // 1 / (parity per share x the width of each node's central difference)
+          const auto& st = model_.stock_;
+          deltaScale_.assign(n, 0.0);
+          for (std::size_t i = 1; i + 1 < n; ++i) deltaScale_[i] = 1.0 / ((st[i + 1] - st[i - 1]) * perShare);
+        }
         blendedLater_.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
           double p = 0;
-          if (conversion_ && perShare > 0 && i > 0 && i + 1 < n)
-            p = (value[i + 1] - value[i - 1]) / (st[i + 1] - st[i - 1]) / perShare;
-          else if (conversion_ && perShare > 0 && i + 1 == n)
+          if (converts && i > 0 && i + 1 < n)
+            p = (value[i + 1] - value[i - 1]) * deltaScale_[i];
+          else if (converts && i + 1 == n)
             p = 1;
           blendedLater_[i] = s * (1.0 - std::clamp(p, 0.0, 1.0));
           double spread = blendedLater_[i];
-          if (extrapolate)
-            spread = std::clamp(spread + (spread - blendedSpread_[i]) * 0.5 * dt / blendedPreviousStep_, 0.0, s);
+          if (extrapolate) spread = std::clamp(spread + (spread - blendedSpread_[i]) * carry, 0.0, s);
           rate_[i] = r + spread;
         }
         blendedSpread_.swap(blendedLater_);
@@ -669,7 +675,7 @@ class ConvertibleModel::Stepper {
   std::vector<double> cashLater_, valueLater_;
   // Blended scheme: each node's spread share at the later end of the last
   // step, and that step's length (0: none to carry on from).
-  std::vector<double> blendedSpread_, blendedLater_;
+  std::vector<double> blendedSpread_, blendedLater_, deltaScale_;
   double blendedPreviousStep_ = 0;
   bool constrained_ = false;
   // The call cap's corner at the step's earlier and later levels.
