@@ -41,6 +41,9 @@ constexpr double kVaryingRate = std::numeric_limits<double>::quiet_NaN();
 
 bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
 
+// What the holder is paid on a call: a clean price with accrued interest.
+double CallPrice(const CallPeriod& call, double accrued) { return call.pricePct + (call.clean ? accrued : 0.0); }
+
 }  // namespace
 
 struct ConvertibleModel::TimeNode {
@@ -218,13 +221,8 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
   thread_local std::vector<double> gap;
   gap.resize(n);
   for (const auto& call : input_.terms.calls) {
-    // Just before t: a period that ends at t is in force, one that starts
-    // at t is not yet. At t itself: a call on the maturity date pays what
-    // redemption pays.
-    const bool inForce =
-        justBefore ? t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance : CallInForce(call, t);
-    if (!inForce) continue;
-    const double price = call.pricePct + (call.clean ? accrued : 0.0);
+    if (!CallInForce(call, t, justBefore)) continue;
+    const double price = CallPrice(call, accrued);
     for (std::size_t i = 0; i < n; ++i) {
       const double parity = parityPerShare_ * stock_[i];
       const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
@@ -276,8 +274,11 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
   }
 }
 
-bool ConvertibleModel::CallInForce(const CallPeriod& call, double t) const {
-  // A call on the maturity date pays what redemption pays.
+bool ConvertibleModel::CallInForce(const CallPeriod& call, double t, bool justBefore) const {
+  // Just before t a period that ends at t is in force, one that starts at t
+  // is not yet. At t itself a call on the maturity date pays what
+  // redemption pays.
+  if (justBefore) return t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance;
   return t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance && !Near(t, schedule_.Maturity());
 }
 
@@ -287,7 +288,7 @@ bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, doub
   bool found = false;
   for (const auto& call : input_.terms.calls) {
     if (!CallInForce(call, t)) continue;
-    const double callPrice = call.pricePct + (call.clean ? accrued : 0.0);
+    const double callPrice = CallPrice(call, accrued);
     if (call.triggerPct > callPrice) continue;  // a soft call is not in force at the corner
     if (!found || callPrice < price) price = callPrice;
     found = true;
@@ -310,7 +311,7 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
   const double accrued = schedule_.Accrued(t);
   for (const auto& call : input_.terms.calls) {
     if (!CallInForce(call, t)) continue;
-    const double price = call.pricePct + (call.clean ? accrued : 0.0);
+    const double price = CallPrice(call, accrued);
     for (std::size_t i = 0; i < n; ++i) {
       const double parity = parityPerShare_ * stock_[i];
       if (call.triggerPct > 0 && parity < call.triggerPct) continue;
@@ -382,8 +383,8 @@ class ConvertibleModel::Stepper {
   void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value,
             std::vector<double>& cash) {
     stepRate_ = rate;
-    if (implicit) blendedPreviousStep_ = 0;
     if (implicit) {
+      blendedPreviousStep_ = 0;  // nothing to carry on from across an event
       Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
       Advance(t0, 0.5 * dt, 1.0, value, cash);
     } else {
@@ -593,6 +594,22 @@ class ConvertibleModel::Stepper {
     return level > st[below] && level <= st[below + 1];
   }
 
+  // The corner row of the held nodes: the node below the corner free, the
+  // one above held where parity beats the call price (converted), and no
+  // node below held (the corner then borders the first held row).
+  bool CornerRow(TridiagonalSystem::BoundaryCorner& corner) const {
+    std::size_t i = 0;
+    if (!hasCorner_ || !CornerCell(cornerLevel_, i) || active_[i] != kFree || active_[i + 1] == kFree ||
+        cap_[i + 1] > floor_[i + 1])
+      return false;
+    if (std::any_of(active_.begin(), active_.begin() + static_cast<std::ptrdiff_t>(i),
+                    [](char held) { return held != kFree; }))
+      return false;
+    const auto& st = model_.stock_;
+    corner = {i, (st[i + 1] - cornerLevel_) / (cornerLevel_ - st[i]), cornerPrice_};
+    return true;
+  }
+
   // The explicit half at the later level: where the node above the corner
   // sits on parity (converted) and the one below is free, the node below
   // sees the value extrapolated through the corner instead of parity.
@@ -629,19 +646,7 @@ class ConvertibleModel::Stepper {
       for (std::size_t i = 0; i < n; ++i)
         heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
       TridiagonalSystem::BoundaryCorner corner;
-      bool useCorner = false;
-      if (hasCorner_) {
-        std::size_t i = 0;
-        if (CornerCell(cornerLevel_, i) && active_[i] == kFree && i + 1 < n && active_[i + 1] != kFree &&
-            std::find_if(active_.begin(), active_.begin() + static_cast<std::ptrdiff_t>(i), [](char a) { return a != kFree; }) ==
-                active_.begin() + static_cast<std::ptrdiff_t>(i) &&
-            cap_[i + 1] <= floor_[i + 1]) {
-          const auto& st = model_.stock_;
-          corner = {i, (st[i + 1] - cornerLevel_) / (cornerLevel_ - st[i]), cornerPrice_};
-          useCorner = true;
-        }
-      }
-      system.SolveFixed(rhs_, active_, heldValue_, v, useCorner ? &corner : nullptr);
+      system.SolveFixed(rhs_, active_, heldValue_, v, CornerRow(corner) ? &corner : nullptr);
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
         char kind = kFree;

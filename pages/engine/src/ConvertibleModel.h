@@ -60,8 +60,9 @@ class ConvertibleModel {
   std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
   std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
   bool ConversionAllowed(double t) const;
-  // Whether the call period is in force at t (not on the maturity date).
-  bool CallInForce(const CallPeriod& call, double t) const;
+  // Whether the call period is in force at t (not on the maturity date),
+  // or (justBefore) an instant before t.
+  bool CallInForce(const CallPeriod& call, double t, bool justBefore = false) const;
   // binding: after a time step, the nodes it held at a bound (they alone
   // move the cash part); null at other times.
   void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
