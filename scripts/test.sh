@@ -26,3 +26,4 @@ sh scripts/setup-web.sh
 ZEMRA_CMAKE="emcmake cmake" sh scripts/configure.sh build-web -DZEMRA_NATIVE_TOOLS=OFF -DZEMRA_UNITY=ON -DCMAKE_BUILD_TYPE=Release
 cmake --build build-web -j"$JOBS"
 (cd web && npm test)
+sh scripts/test-ratio.sh

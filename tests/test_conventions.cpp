@@ -46,15 +46,6 @@ TEST(NumberReading, RefusesWhatIsNotANumber) {
     }
 }
 
-TEST(NumberReading, FollowsTheLocaleSeparators) {
-    const Locale de = GermanLike();
-    EXPECT_EQ(ParseNumber("1.234,5", de), 1234.5);
-    EXPECT_EQ(ParseNumber("-0,25", de), -0.25);
-    EXPECT_EQ(ParseNumber("1,5E+2", de), 150.0);
-    EXPECT_EQ(ParseNumber("1.5", de), 15.0);  // the point groups digits here
-    EXPECT_FALSE(ParseNumber("1,2,3", de).has_value());
-}
-
 TEST(Rounding, HalfAwayOnTheDecimalRepresentation) {
     EXPECT_EQ(RoundHalfAway(12.34567, 3), 12.346);
     EXPECT_EQ(RoundHalfAway(25.55, 1), 25.6);

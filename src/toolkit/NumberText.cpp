@@ -93,18 +93,29 @@ bool ReadDecimal(std::string_view text, const Locale& locale, DecimalNumber& num
             if (!fraction) ++number.exponent;
         }
     };
-    // Integer part: digits, with group separators only between digits.
+    // Integer part: digits, with group separators only where they group
+    // thousands: one to three digits before the first, exactly three after
+    // each ("1,234,567"). A separator anywhere else ("-12,5", "1,2345") makes
+    // the text no number rather than a number ten or a hundred times off.
+    constexpr std::size_t kGroupDigits = 3;
     std::size_t intDigits = 0;
+    std::size_t digitsInGroup = 0;
+    bool grouped = false;
     while (i < s.size()) {
         if (IsDigit(s[i])) {
             take(s[i++], false);
             ++intDigits;
+            ++digitsInGroup;
             continue;
         }
         const std::size_t group = intDigits == 0 ? 0 : GroupSeparatorAt(s, i, locale);
         if (group == 0 || i + group >= s.size() || !IsDigit(s[i + group])) break;
+        if (grouped ? digitsInGroup != kGroupDigits : digitsInGroup > kGroupDigits) return false;
+        grouped = true;
+        digitsInGroup = 0;
         i += group;
     }
+    if (grouped && digitsInGroup != kGroupDigits) return false;
     long long fracDigits = 0;
     if (i < s.size() && s[i] == locale.decimalSeparator) {
         ++i;

@@ -9,7 +9,8 @@
 namespace zemra {
 
 // Reads a number written in the host's format: optional surrounding blanks,
-// an optional sign, digits with optional group separators in the integer part,
+// an optional sign, digits with optional separators grouping the integer
+// part's thousands (only there: "1,234,567", never "12,5"),
 // at most one decimal separator, an optional exponent (E or e, optional sign,
 // digits). Returns nothing when the text as a whole is not such a number,
 // or when its magnitude is beyond a double's; the value is the nearest
