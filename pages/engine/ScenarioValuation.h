@@ -153,7 +153,7 @@ struct ScenarioShift {
 
 // The figures of one column: today's, or the same figures under a scenario.
 // A stock's estimated price and fair value are its price, its delta 100 and
-// the rest 0.
+// the rest 0 (its implied values too).
 struct Figures {
   double stockPrice = 0;          // stock price
   double estimatedPrice = 0;      // market price today, the tuner's price under a scenario
@@ -164,8 +164,9 @@ struct Figures {
   double rho = 0;                 // price change for +100 bp on every rate, points
   double vega = 0;                // price change for +1 volatility point, points
   // Volatility (percent) and credit spread (bp) at which the model gives the
-  // estimated price; none when no value in the solvers' range gives it, or
-  // at a horizon at or past maturity, where the price depends on neither.
+  // estimated price; none when no value in the solvers' range ([0.1%, 300%],
+  // [0, 10000] bp) gives it, or at a horizon at or past maturity, where the
+  // price depends on neither. Never 0 for none: 0 bp is a plausible spread.
   std::optional<double> impliedVolPct;
   std::optional<double> impliedSpreadBp;
   double pctCheap = 0;            // (fair value - estimated price) / fair value x 100
@@ -200,7 +201,7 @@ struct RunOptions {
 // Values the security under every scenario; one ScenarioResult per
 // scenario, in order. Throws std::invalid_argument on bad input.
 std::vector<ScenarioResult> ValueScenarios(const ValuationInput& input,
-                                            std::span<const ScenarioShift> scenarios,
-                                            const RunOptions& options = {});
+                                           std::span<const ScenarioShift> scenarios,
+                                           const RunOptions& options = {});
 
 }  // namespace zemra::engine

@@ -99,7 +99,9 @@ const std::string& PageQuery::Text(std::string_view key) const {
 double PageQuery::Number(std::string_view key) const {
     const std::string& text = Text(key);
     double value = 0;
-    if (!ReadNumber(text, value)) throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a number");
+    if (!ReadNumber(text, value)) {
+        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a number");
+    }
     return value;
 }
 
@@ -123,8 +125,8 @@ std::vector<double> PageQuery::NumberList(std::string_view key) const {
         const std::string item = text.substr(start, end - start);
         double value = 0;
         if (!ReadNumber(item, value)) {
-            throw PageError(kBadRequest, std::string(key) + ": " + Quoted(item) + " (item " + std::to_string(list.size() + 1) +
-                                             ") is not a number");
+            throw PageError(kBadRequest, std::string(key) + ": " + Quoted(item) + " (item " +
+                                             std::to_string(list.size() + 1) + ") is not a number");
         }
         list.push_back(value);
         if (end == text.size()) break;

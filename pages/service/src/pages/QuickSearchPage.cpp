@@ -18,8 +18,8 @@ constexpr const char* kNoMatch = "|";
 std::string QuickSearchPage(const PageQuery& query, PageContext& context) {
     const std::string& text = query.Text(contract::key::kQuickSearch);
     if (text.size() > kLongestSearch) {
-        throw PageError(kBadRequest, std::string(contract::key::kQuickSearch) + ": " + Quoted(text) + " is longer than " +
-                                         std::to_string(kLongestSearch) + " characters");
+        throw PageError(kBadRequest, std::string(contract::key::kQuickSearch) + ": " + Quoted(text) +
+                                         " is longer than " + std::to_string(kLongestSearch) + " characters");
     }
     const std::vector<std::string> records = context.database.Run(
         [&](SqlConnection& c) { return SearchRecordTexts(c, text, kMostRecords); });

@@ -90,8 +90,7 @@ std::vector<engine::ScenarioShift> ShiftsOf(const PageQuery& query) {
     }
     if (count > kMostScenarios) {
         throw PageError(kBadRequest, std::string(kScenarioKeys[0]) + ": " + std::to_string(count) +
-                                         " scenarios, more than " +
-                                         std::to_string(kMostScenarios));
+                                         " scenarios, more than " + std::to_string(kMostScenarios));
     }
     std::vector<engine::ScenarioShift> shifts(count);
     for (std::size_t j = 0; j < count; ++j) {
@@ -104,8 +103,7 @@ std::vector<engine::ScenarioShift> ShiftsOf(const PageQuery& query) {
         const double tuner = lists[6][j];
         if (!contract::IsSmallInt(tuner)) {
             throw PageError(kBadRequest, std::string(key::kTuner) + ": '" + ReplyNumber(tuner) + "' (item " +
-                                             std::to_string(j + 1) +
-                                             ") is not a tuner identifier");
+                                             std::to_string(j + 1) + ") is not a tuner identifier");
         }
         s.tuner = static_cast<int>(tuner);
         s.days = lists[7][j];
@@ -122,9 +120,9 @@ constexpr std::size_t kReplyFields = 31;
 // as a number; a figure that overflows as 0.
 void AppendColumn(const engine::Figures& f, std::string& reply) {
     const std::optional<double> figures[] = {
-        f.stockPrice, f.estimatedPrice, f.fairValue,   f.bondFloor,       f.delta,
-        f.gamma,      f.rho,            f.vega,        f.impliedVolPct,   f.impliedSpreadBp,
-        f.pctCheap,   f.yieldToMaturity, f.yieldToPut, f.yieldToCall,     f.spreadSensitivity};
+        f.stockPrice, f.estimatedPrice,  f.fairValue,  f.bondFloor,     f.delta,
+        f.gamma,      f.rho,             f.vega,       f.impliedVolPct, f.impliedSpreadBp,
+        f.pctCheap,   f.yieldToMaturity, f.yieldToPut, f.yieldToCall,   f.spreadSensitivity};
     bool first = true;
     for (const std::optional<double>& figure : figures) {
         if (!first) reply += kFieldSeparator;
@@ -185,7 +183,9 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
         std::optional<Date> maturity = security.maturity;
         const std::string& text = query.Text(key::kMaturity);
         if (const auto date = ParseDate(text, Locale::EnUs())) maturity = *date;
-        if (!maturity) throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(text) + " is not a date");
+        if (!maturity) {
+            throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(text) + " is not a date");
+        }
         input.terms = TermsOf(security, today, *maturity, query);
     }
     const std::vector<engine::ScenarioShift> shifts = ShiftsOf(query);

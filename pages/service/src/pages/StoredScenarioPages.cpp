@@ -25,14 +25,15 @@ StoredScenario ScenarioFromQuery(const PageQuery& query) {
     const std::string& detail = query.Text(key::kScenarioDetail);
     const std::vector<std::string> fields = SplitFields(detail, kFieldSeparator);
     if (fields.size() != kDetailFields) {
-        throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(detail) + " has " + std::to_string(fields.size()) +
-                                         " fields, not " + std::to_string(kDetailFields));
+        throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(detail) + " has " +
+                                         std::to_string(fields.size()) + " fields, not " +
+                                         std::to_string(kDetailFields));
     }
     double values[kDetailFields] = {};
     for (std::size_t i = 0; i < kDetailFields; ++i) {
         if (!ReadNumber(fields[i], values[i])) {
-            throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(fields[i]) + " (field " + std::to_string(i + 1) +
-                                             ") is not a number");
+            throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(fields[i]) + " (field " +
+                                             std::to_string(i + 1) + ") is not a number");
         }
     }
     // The range is checked before the tuner is made a whole number.
