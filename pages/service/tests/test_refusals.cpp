@@ -53,8 +53,6 @@ TEST_F(RefusedRequests, AnswerFourHundredsWithTheirReasons) {
          400, "Tuner: '32768' (item 2) is not a tuner identifier"},
         {"insert with a tuner beyond 32 bits", InsertQuery("Up", "0;0;0;0;0;100;0;1e20", "N").Page("InsertScenario"),
          400, "ScenarioDetail: '1e20' (field 8) is not a tuner identifier"},
-        {"insert with a fractional tuner", InsertQuery("Up", "0;0;0;0;0;100;0;1.5", "N").Page("InsertScenario"), 400,
-         "ScenarioDetail: '1.5' (field 8) is not a tuner identifier"},
         {"insert with ';' in the description", InsertQuery("a;b", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"), 400,
          "Description: 'a;b' holds ';' or '|'"},
         {"insert with '|' in the description", InsertQuery("a|b", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"), 400,
