@@ -1,6 +1,6 @@
 // The pricing engine's public interface: a convertible bond (or a stock) with
-// its contract terms, market data and model choices in, the 31 valuation
-// figures of every scenario out.
+// its contract terms, market data and model choices in, today's figures and
+// the same figures under every scenario out.
 //
 // Units and conventions (README.md in this folder has the full list):
 // - Times are year fractions from the valuation date (Actual/365 Fixed: a
@@ -18,9 +18,8 @@
 // fault, e.g. "volatility -20 is negative".
 #pragma once
 
-#include <array>
+#include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace zemra::engine {
@@ -137,8 +136,8 @@ inline constexpr int ConstantCheapness = 2;          // today's percent cheap ca
 inline constexpr int ConstantImpliedSpread = 3;      // today's implied spread carried (x tuner value / 100)
 }  // namespace TunerRule
 // Any other identifier is valued as ConstantImpliedVolatility. When today's
-// market price has no implied volatility (or spread), rule 1 (or 3) falls
-// back to ConstantCheapness.
+// market price has no implied volatility (or spread), rule 1 (or 3) carries
+// the given volatility (or spread) instead.
 
 struct ScenarioShift {
   double stockChangePct = 0;   // stock x (1 + change / 100)
@@ -152,52 +151,57 @@ struct ScenarioShift {
 
 // ---------------------------------------------------------------- figures
 
-// The 31 figures of one scenario: current figures in 0..14, the same figures
-// under the scenario in 15..29, and 30 (the scenario's impact) always 0.
-inline constexpr int kFigureCount = 31;
-using ScenarioFigures = std::array<double, kFigureCount>;
+// The figures of one column: today's, or the same figures under a scenario.
+// A stock's estimated price and fair value are its price, its delta 100 and
+// the rest 0 (its implied values too).
+struct Figures {
+  double stockPrice = 0;          // stock price
+  double estimatedPrice = 0;      // market price today, the tuner's price under a scenario
+  double fairValue = 0;           // model value (clean, points)
+  double bondFloor = 0;           // model value without conversion (clean, points)
+  double delta = 0;               // dV/dS over d(parity)/dS x 100: percent of the conversion shares
+  double gamma = 0;               // change of delta for a 1% rise of the stock
+  double rho = 0;                 // price change for +100 bp on every rate, points
+  double vega = 0;                // price change for +1 volatility point, points
+  // Volatility (percent) and credit spread (bp) at which the model gives the
+  // estimated price; none when no value in the solvers' range ([0.1%, 300%],
+  // [0, 10000] bp) gives it, or at a horizon at or past maturity, where the
+  // price depends on neither. Never 0 for none: 0 bp is a plausible spread.
+  std::optional<double> impliedVolPct;
+  std::optional<double> impliedSpreadBp;
+  double pctCheap = 0;            // (fair value - estimated price) / fair value x 100
+  double yieldToMaturity = 0;     // at the estimated price, percent; 0 when no yield gives it
+  double yieldToPut = 0;          // to the next put, percent; 0 without a put
+  double yieldToCall = 0;         // to the next call, percent; 0 without a call
+  double spreadSensitivity = 0;   // price change for +100 bp of credit spread, points
 
-// Offsets of one column; the scenario column adds kScenarioColumn.
-enum Figure : int {
-  kStockPrice = 0,   // stock price
-  kEstPrice = 1,     // estimated price: market price today, the tuner's price under a scenario
-  kFairValue = 2,    // model value (clean, points)
-  kBondFloor = 3,    // model value without conversion (clean, points)
-  kDelta = 4,        // dV/dS over d(parity)/dS x 100: percent of the conversion shares
-  kGamma = 5,        // change of kDelta for a 1% rise of the stock
-  kRho = 6,          // price change for +100 bp on every rate, points
-  kVega = 7,         // price change for +1 volatility point, points
-  kImpVol = 8,       // volatility (percent) at which the model gives the estimated price; 0 if none
-  kImpSprd = 9,      // credit spread (bp) at which the model gives the estimated price; 0 if none
-  kPctCheap = 10,    // (fair value - estimated price) / fair value x 100
-  kYtm = 11,         // yield to maturity at the estimated price, percent
-  kYtp = 12,         // yield to the next put, percent; 0 if none
-  kYtc = 13,         // yield to the next call, percent; 0 if none
-  kCrdSprd01 = 14,   // price change for +100 bp of credit spread, points
+  friend bool operator==(const Figures&, const Figures&) = default;
 };
-inline constexpr int kScenarioColumn = 15;
-inline constexpr int kSubImpactSlot = 30;
 
-// Security type of a stock: its estimated price and fair value are the stock
-// price and its delta is 100.
-inline constexpr const char* kStockSecurityType = "E";
+// One scenario's figures: today's (the same for every scenario) and under
+// the scenario.
+struct ScenarioResult {
+  Figures today;
+  Figures scenario;
+  friend bool operator==(const ScenarioResult&, const ScenarioResult&) = default;
+};
 
 struct ValuationInput {
   ContractTerms terms;
   MarketData market;
   ModelChoice model;
   double marketPricePct = 0;  // the convertible's market price (clean, points); <= 0: none, the fair value stands in
-  std::string securityType;   // kStockSecurityType: a stock (market.stockPrice only; terms unused)
+  bool isStock = false;       // a stock: market.stockPrice only; terms, model and market price unused
 };
 
 struct RunOptions {
   int threads = 1;  // solves run on this many threads (1 or more)
 };
 
-// Values the security under every scenario; one ScenarioFigures per
+// Values the security under every scenario; one ScenarioResult per
 // scenario, in order. Throws std::invalid_argument on bad input.
-std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input,
-                                            std::span<const ScenarioShift> scenarios,
-                                            const RunOptions& options = {});
+std::vector<ScenarioResult> ValueScenarios(const ValuationInput& input,
+                                           std::span<const ScenarioShift> scenarios,
+                                           const RunOptions& options = {});
 
 }  // namespace zemra::engine

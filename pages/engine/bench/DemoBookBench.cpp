@@ -41,7 +41,7 @@ double YearsTo(const std::string& date) { return YearsFromDays(static_cast<doubl
 
 ValuationInput InputOf(const json& bond, const json& stock, const json& curve) {
   ValuationInput in;
-  in.securityType = bond.value("type", "B");
+  in.isStock = bond.value("type", "B") == "E";  // the book's type of a stock
   in.marketPricePct = bond.value("price", 0.0);
   ContractTerms& t = in.terms;
   t.face = bond.value("face", 1000.0);
@@ -155,7 +155,7 @@ void DemoBookTimes(const std::string& path, const std::string& only, bool full) 
     const double one = WallMs([&] { ValueScenarios(in, shifts, {1}); });
     const double cpu = CpuMs([&] { ValueScenarios(in, shifts, {1}); });
     const double two = WallMs([&] { ValueScenarios(in, shifts, {2}); });
-    std::printf("%-6ld %-4s %-6d %-4d %9.2f %11.1f ms %11.1f ms %11.1f ms\n", id, in.securityType.c_str(),
+    std::printf("%-6ld %-4s %-6d %-4d %9.2f %11.1f ms %11.1f ms %11.1f ms\n", id, in.isStock ? "E" : "B",
                 static_cast<int>(in.model.discounting), in.model.bankruptcy ? 1 : 0, in.marketPricePct, one, cpu, two);
     std::fflush(stdout);
     worstOne = std::max(worstOne, one);
@@ -184,7 +184,7 @@ double PriceAt(ValuationInput in, ScenarioShift shift, bool volatility, double v
     shift.spreadChangePct = 0;
   }
   const std::vector<ScenarioShift> one{shift};
-  return ValueScenarios(in, one, {1}).front()[kFairValue + kScenarioColumn];
+  return ValueScenarios(in, one, {1}).front().scenario.fairValue;
 }
 
 }  // namespace
@@ -193,7 +193,7 @@ void DemoBookGridCheck(const std::string& path) {
   auto fairValue = [](ValuationInput in, int nodes, int stepsPerYear) {
     in.model.grid = {nodes, stepsPerYear, stepsPerYear};
     const std::vector<ScenarioShift> none{ScenarioShift{}};
-    return ValueScenarios(in, none, {1}).front()[kFairValue];
+    return ValueScenarios(in, none, {1}).front().today.fairValue;
   };
   // The reference takes 16 times the time steps: with 4 times the nodes
   // and only 4 times the steps, Crank-Nicolson steps across a soft call's
@@ -204,7 +204,7 @@ void DemoBookGridCheck(const std::string& path) {
   std::printf("%-6s %-6s %-4s %12s %14s %14s\n", "id", "scheme", "bkr", "fine", "default grid", "4x time steps");
   double worstDefault = 0, worstTime = 0;
   for (const auto& [id, in] : LoadDemoBook(path)) {
-    if (in.securityType == kStockSecurityType) continue;
+    if (in.isStock) continue;
     const double fine = fairValue(in, 4 * nodes, 16 * steps);
     const double atDefault = fairValue(in, nodes, steps) - fine, moreSteps = fairValue(in, nodes, 4 * steps) - fine;
     worstDefault = std::max(worstDefault, std::abs(atDefault));
@@ -223,17 +223,16 @@ void DemoBookImpliedCheck(const std::string& path, const std::string& only) {
               shifts.size());
   std::printf("%-6s %-6s %-4s %14s %14s\n", "id", "scheme", "bkr", "implied vol", "implied spread");
   for (const auto& [id, in] : book) {
-    if ((!only.empty() && std::to_string(id) != only) || in.securityType == kStockSecurityType) continue;
+    if ((!only.empty() && std::to_string(id) != only) || in.isStock) continue;
     const auto figures = ValueScenarios(in, shifts, {2});
     double worstVol = 0, worstSpread = 0;
     for (std::size_t j = 0; j < shifts.size(); j += 7) {
-      const ScenarioFigures& f = figures[j];
-      const double target = f[kEstPrice + kScenarioColumn];
-      if (f[kImpVol + kScenarioColumn] > 0)
-        worstVol = std::max(worstVol, std::abs(PriceAt(in, shifts[j], true, f[kImpVol + kScenarioColumn]) - target));
-      if (f[kImpSprd + kScenarioColumn] > 0)
-        worstSpread =
-            std::max(worstSpread, std::abs(PriceAt(in, shifts[j], false, f[kImpSprd + kScenarioColumn]) - target));
+      const Figures& f = figures[j].scenario;
+      const double target = f.estimatedPrice;
+      if (f.impliedVolPct)
+        worstVol = std::max(worstVol, std::abs(PriceAt(in, shifts[j], true, *f.impliedVolPct) - target));
+      if (f.impliedSpreadBp)
+        worstSpread = std::max(worstSpread, std::abs(PriceAt(in, shifts[j], false, *f.impliedSpreadBp) - target));
     }
     std::printf("%-6ld %-6d %-4d %14.4f %14.4f\n", id, static_cast<int>(in.model.discounting),
                 in.model.bankruptcy ? 1 : 0, worstVol, worstSpread);

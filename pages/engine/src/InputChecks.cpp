@@ -92,9 +92,8 @@ void CheckModel(const ModelChoice& m) {
 }  // namespace
 
 void CheckValuationInput(const ValuationInput& input) {
-  const bool stock = input.securityType == kStockSecurityType;
-  CheckMarket(input.market, stock);
-  if (stock) return;
+  CheckMarket(input.market, input.isStock);
+  if (input.isStock) return;
   CheckTerms(input.terms);
   CheckModel(input.model);
   RequireFinite("market price", input.marketPricePct);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <map>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -55,29 +56,25 @@ ModelState ScenarioState(const ValuationInput& input, const ScenarioShift& s) {
 
 // Today's figures and what the tuners carry into the scenarios.
 struct Today {
-  std::array<double, kScenarioColumn> figures{};
-  bool haveImpliedVol = false;
-  double impliedVol = 0;  // decimal
-  bool haveImpliedSpread = false;
-  double impliedSpread = 0;  // decimal
+  Figures figures;
+  std::optional<double> impliedVol;     // decimal
+  std::optional<double> impliedSpread;  // decimal
   double pctCheap = 0;
 };
 
-void FillStockFigures(double stock, double* column) {
-  std::fill(column, column + kScenarioColumn, 0.0);
-  column[kStockPrice] = stock;
-  column[kEstPrice] = stock;
-  column[kFairValue] = stock;
-  column[kDelta] = 100;
+Figures StockFigures(double stock) {
+  Figures f;
+  f.stockPrice = f.estimatedPrice = f.fairValue = stock;
+  f.delta = 100;
+  f.impliedVolPct = f.impliedSpreadBp = 0.0;
+  return f;
 }
 
-std::vector<ScenarioFigures> StockScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios) {
-  std::vector<ScenarioFigures> result(scenarios.size());
+std::vector<ScenarioResult> StockScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios) {
+  std::vector<ScenarioResult> result(scenarios.size());
   for (std::size_t j = 0; j < scenarios.size(); ++j) {
-    FillStockFigures(input.market.stockPrice, result[j].data());
-    FillStockFigures(input.market.stockPrice * (1 + scenarios[j].stockChangePct / 100.0),
-                     result[j].data() + kScenarioColumn);
-    result[j][kSubImpactSlot] = 0;
+    result[j].today = StockFigures(input.market.stockPrice);
+    result[j].scenario = StockFigures(input.market.stockPrice * (1 + scenarios[j].stockChangePct / 100.0));
   }
   return result;
 }
@@ -127,35 +124,36 @@ class StateSolves {
     return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
   }
 
-  // Figures 2..7 and 14 of one column at (stock, horizon h).
-  void FillModelFigures(std::size_t h, double stock, double* column) {
+  // Fair value, bond floor and the Greeks of one column at (stock, horizon h).
+  void FillModelFigures(std::size_t h, double stock, Figures& column) {
     const double horizon = horizons_[h];
     const Spline fair(model_.Stock(), Get(state_, true)[h]);
     const double perShare = model_.ParityPerShare();
     const double centre = fair.Value(stock) - model_.Schedule().Accrued(horizon);
-    column[kFairValue] = centre;
-    column[kBondFloor] = Clean(state_, false, h, stock);
-    column[kDelta] = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
-    column[kGamma] = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
+    column.fairValue = centre;
+    column.bondFloor = Clean(state_, false, h, stock);
+    column.delta = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
+    column.gamma = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
 
     ModelState up = state_, down = state_;
     up.rateShift += kRateBump;
     down.rateShift -= kRateBump;
-    column[kRho] = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
+    column.rho = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
 
     up = down = state_;
     up.volatility += kVolBump;
     const bool volDown = state_.volatility > kVolBump;
     down.volatility -= kVolBump;
-    column[kVega] = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
-                                volDown, kVolBump, 0.01);
+    column.vega = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
+                              volDown, kVolBump, 0.01);
 
     up = down = state_;
     up.spread += kSpreadBump;
     const bool spreadDown = state_.spread >= kSpreadBump;
     down.spread -= kSpreadBump;
-    column[kCrdSprd01] = Sensitivity(Clean(up, true, h, stock), centre,
-                                     spreadDown ? Clean(down, true, h, stock) : centre, spreadDown, kSpreadBump, 0.01);
+    column.spreadSensitivity = Sensitivity(Clean(up, true, h, stock), centre,
+                                           spreadDown ? Clean(down, true, h, stock) : centre, spreadDown,
+                                           kSpreadBump, 0.01);
   }
 
   // Implied volatility or spread at (stock, horizon h) from a table of
@@ -313,43 +311,51 @@ class StateSolves {
   std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
 };
 
-void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, double* column) {
-  const Yields y = YieldsAt(input.terms, model.Schedule(), horizon, column[kEstPrice]);
-  column[kYtm] = y.toMaturity;
-  column[kYtp] = y.toPut;
-  column[kYtc] = y.toCall;
+void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, Figures& column) {
+  const Yields y = YieldsAt(input.terms, model.Schedule(), horizon, column.estimatedPrice);
+  column.yieldToMaturity = y.toMaturity;
+  column.yieldToPut = y.toPut;
+  column.yieldToCall = y.toCall;
+}
+
+std::optional<double> Scaled(const std::optional<double>& value, double unit) {
+  return value ? std::optional<double>(*value * unit) : std::nullopt;
 }
 
 double PercentCheap(double fair, double estimated) { return fair != 0 ? (fair - estimated) / fair * 100.0 : 0.0; }
 
 Today ValueToday(const ValuationInput& input, const ConvertibleModel& model, int threads) {
   Today today;
-  double* column = today.figures.data();
+  Figures& column = today.figures;
   const ModelState state = BaseState(input);
   const double spot = input.market.stockPrice;
   StateSolves solves(model, state, {0.0});
   if (threads > 1) solves.SolveFiguresStates(threads);
-  column[kStockPrice] = spot;
+  column.stockPrice = spot;
   solves.FillModelFigures(0, spot, column);
   const bool haveMarket = input.marketPricePct > 0;
-  column[kEstPrice] = haveMarket ? input.marketPricePct : column[kFairValue];
-  const double target = column[kEstPrice];
+  column.estimatedPrice = haveMarket ? input.marketPricePct : column.fairValue;
+  const double target = column.estimatedPrice;
 
   // The fair value is the price at today's own volatility and spread; vega
   // and the spread sensitivity (points per point and per 100 bp) aim the
   // first steps.
-  const ImpliedHint volHint{true, column[kFairValue], column[kVega] * 100.0};
-  const ImpliedHint spreadHint{true, column[kFairValue], column[kCrdSprd01] * 100.0};
+  const ImpliedHint volHint{true, column.fairValue, column.vega * 100.0};
+  const ImpliedHint spreadHint{true, column.fairValue, column.spreadSensitivity * 100.0};
   std::vector<std::function<void()>> tasks{
-      [&] { today.haveImpliedVol = ImpliedVolatility(model, state, spot, 0.0, target, today.impliedVol, volHint); },
       [&] {
-        today.haveImpliedSpread = ImpliedSpread(model, state, spot, 0.0, target, today.impliedSpread, spreadHint);
+        double vol = 0;
+        if (ImpliedVolatility(model, state, spot, 0.0, target, vol, volHint)) today.impliedVol = vol;
+      },
+      [&] {
+        double spread = 0;
+        if (ImpliedSpread(model, state, spot, 0.0, target, spread, spreadHint)) today.impliedSpread = spread;
       }};
   RunTasks(tasks, threads);
-  column[kImpVol] = today.haveImpliedVol ? today.impliedVol * 100.0 : 0.0;
-  column[kImpSprd] = today.haveImpliedSpread ? today.impliedSpread * 10000.0 : 0.0;
-  today.pctCheap = PercentCheap(column[kFairValue], target);
-  column[kPctCheap] = today.pctCheap;
+  column.impliedVolPct = Scaled(today.impliedVol, 100.0);
+  column.impliedSpreadBp = Scaled(today.impliedSpread, 10000.0);
+  today.pctCheap = PercentCheap(column.fairValue, target);
+  column.pctCheap = today.pctCheap;
   FillYields(input, model, 0.0, column);
   return today;
 }
@@ -360,17 +366,17 @@ struct Group {
   std::vector<std::size_t> members;
 };
 
-void ValueMatured(const ConvertibleModel& model, double stock, double* column) {
+void ValueMatured(const ConvertibleModel& model, double stock, Figures& column) {
   const double payoff = model.PayoffAtMaturity(stock, true);
-  column[kEstPrice] = column[kFairValue] = payoff;
-  column[kBondFloor] = model.PayoffAtMaturity(stock, false);
-  column[kDelta] = payoff > column[kBondFloor] ? 100.0 : 0.0;
+  column.estimatedPrice = column.fairValue = payoff;
+  column.bondFloor = model.PayoffAtMaturity(stock, false);
+  column.delta = payoff > column.bondFloor ? 100.0 : 0.0;
 }
 
 // threads: how many threads the group's own solves may use (the groups
 // themselves run side by side when there are enough of them).
 void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, const Today& today, const Group& group,
-                std::span<const ScenarioShift> scenarios, int threads, std::vector<ScenarioFigures>& result) {
+                std::span<const ScenarioShift> scenarios, int threads, std::vector<ScenarioResult>& result) {
   const double maturity = model.Schedule().Maturity();
   std::vector<double> horizons;
   for (std::size_t j : group.members) {
@@ -384,10 +390,10 @@ void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, cons
 
   for (std::size_t j : group.members) {
     const ScenarioShift& shift = scenarios[j];
-    double* column = result[j].data() + kScenarioColumn;
+    Figures& column = result[j].scenario;
     const double stock = input.market.stockPrice * (1 + shift.stockChangePct / 100.0);
     const double horizon = YearsFromDays(shift.days);
-    column[kStockPrice] = stock;
+    column.stockPrice = stock;
     if (horizon >= maturity - kTimeTolerance) {
       ValueMatured(model, stock, column);
       continue;
@@ -400,52 +406,52 @@ void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, cons
     int rule = shift.tuner;
     if (rule != TunerRule::ConstantCheapness && rule != TunerRule::ConstantImpliedSpread)
       rule = TunerRule::ConstantImpliedVolatility;
-    if (rule == TunerRule::ConstantImpliedVolatility && !today.haveImpliedVol) rule = TunerRule::ConstantCheapness;
-    if (rule == TunerRule::ConstantImpliedSpread && !today.haveImpliedSpread) rule = TunerRule::ConstantCheapness;
 
+    // Rules 1 and 3 carry today's implied value; where today's market price
+    // has none, the given volatility (or spread) stands in for it.
+    const ModelState given = BaseState(input);
     bool knownVol = false, knownSpread = false;
     double vol = 0, spread = 0;
     if (rule == TunerRule::ConstantImpliedVolatility) {
       ModelState tuned = group.state;
-      tuned.volatility = std::max(today.impliedVol * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
-      column[kEstPrice] = solves.Clean(tuned, true, h, stock);
+      const double carried = today.impliedVol.value_or(given.volatility);
+      tuned.volatility = std::max(carried * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
+      column.estimatedPrice = solves.Clean(tuned, true, h, stock);
       knownVol = true;
       vol = tuned.volatility;
     } else if (rule == TunerRule::ConstantImpliedSpread) {
       ModelState tuned = group.state;
-      tuned.spread = std::max(today.impliedSpread * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
-      column[kEstPrice] = solves.Clean(tuned, true, h, stock);
+      const double carried = today.impliedSpread.value_or(given.spread);
+      tuned.spread = std::max(carried * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
+      column.estimatedPrice = solves.Clean(tuned, true, h, stock);
       knownSpread = true;
       spread = tuned.spread;
     } else {
-      column[kEstPrice] = column[kFairValue] * (1 - today.pctCheap * scale / 100.0);
+      column.estimatedPrice = column.fairValue * (1 - today.pctCheap * scale / 100.0);
     }
-    const double target = column[kEstPrice];
+    const double target = column.estimatedPrice;
     if (!knownVol) knownVol = solves.Implied(true, h, stock, target, vol);
     if (!knownSpread) knownSpread = solves.Implied(false, h, stock, target, spread);
-    column[kImpVol] = knownVol ? vol * 100.0 : 0.0;
-    column[kImpSprd] = knownSpread ? spread * 10000.0 : 0.0;
-    column[kPctCheap] = PercentCheap(column[kFairValue], target);
+    if (knownVol) column.impliedVolPct = vol * 100.0;
+    if (knownSpread) column.impliedSpreadBp = spread * 10000.0;
+    column.pctCheap = PercentCheap(column.fairValue, target);
     FillYields(input, model, horizon, column);
   }
 }
 
 }  // namespace
 
-std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios,
-                                            const RunOptions& options) {
+std::vector<ScenarioResult> ValueScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios,
+                                           const RunOptions& options) {
   CheckValuationInput(input);
   for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
-  if (input.securityType == kStockSecurityType) return StockScenarios(input, scenarios);
+  if (input.isStock) return StockScenarios(input, scenarios);
 
   const ConvertibleModel model(input);
   const Today today = ValueToday(input, model, options.threads);
 
-  std::vector<ScenarioFigures> result(scenarios.size());
-  for (auto& figures : result) {
-    std::copy(today.figures.begin(), today.figures.end(), figures.begin());
-    figures[kSubImpactSlot] = 0;
-  }
+  std::vector<ScenarioResult> result(scenarios.size());
+  for (auto& figures : result) figures.today = today.figures;
 
   std::map<std::tuple<double, double, double>, Group> groups;
   for (std::size_t j = 0; j < scenarios.size(); ++j) {

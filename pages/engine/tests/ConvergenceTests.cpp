@@ -104,10 +104,10 @@ TEST(Convergence, SmoothAndConvexInTheStock) {
   for (int pct = -40; pct <= 40; pct += 2) shifts.push_back({static_cast<double>(pct)});
   const auto figures = ValueScenarios(in, shifts);
   for (std::size_t j = 1; j + 1 < figures.size(); ++j) {
-    const double second = figures[j + 1][kFairValue + kScenarioColumn] - 2 * figures[j][kFairValue + kScenarioColumn] +
-                          figures[j - 1][kFairValue + kScenarioColumn];
+    const double second =
+        figures[j + 1].scenario.fairValue - 2 * figures[j].scenario.fairValue + figures[j - 1].scenario.fairValue;
     EXPECT_GE(second, -1e-4) << "stock change " << shifts[j].stockChangePct << "%";
-    EXPECT_GE(figures[j + 1][kDelta + kScenarioColumn], figures[j][kDelta + kScenarioColumn] - 0.05)
+    EXPECT_GE(figures[j + 1].scenario.delta, figures[j].scenario.delta - 0.05)
         << "delta falls at stock change " << shifts[j].stockChangePct << "%";
   }
 }

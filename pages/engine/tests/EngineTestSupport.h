@@ -1,6 +1,8 @@
 // Shared builders and readers of the engine tests.
 #pragma once
 
+#include <cmath>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,10 +41,13 @@ inline ValuationInput CallablePutableConvertible() {
   return in;
 }
 
-inline ScenarioFigures ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
+inline ScenarioResult ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
   const std::vector<ScenarioShift> one{shift};
   return ValueScenarios(in, one).front();
 }
+
+// A figure that may be missing, NaN when it is.
+inline double Value(const std::optional<double>& figure) { return figure.value_or(std::nan("")); }
 
 // Today's fair value (or bond floor) from one solve of the model, as
 // ValueScenarios computes it, without the other figures.

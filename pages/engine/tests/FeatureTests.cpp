@@ -97,10 +97,10 @@ TEST(Yields, AtParOnACouponDateTheYieldIsTheCoupon) {
     in.terms.puts.push_back({3, 100, true});
     in.terms.calls.push_back({2, 5, 100, true, 0});
     in.marketPricePct = row.price;
-    const ScenarioFigures f = ValueOne(in);
-    EXPECT_NEAR(f[kYtm], row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
-    EXPECT_NEAR(f[kYtp], row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
-    EXPECT_NEAR(f[kYtc], row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
+    const Figures f = ValueOne(in).today;
+    EXPECT_NEAR(f.yieldToMaturity, row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
+    EXPECT_NEAR(f.yieldToPut, row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
+    EXPECT_NEAR(f.yieldToCall, row.expectedYtm, 1e-8) << "coupon " << row.couponPct << " x" << row.frequency;
   }
 }
 
@@ -108,10 +108,10 @@ TEST(Yields, BelowParYieldsMoreToTheEarlierDate) {
   ValuationInput in = BaseConvertible();
   in.terms.puts.push_back({2, 100, true});
   in.marketPricePct = 95;
-  const ScenarioFigures f = ValueOne(in);
-  EXPECT_GT(f[kYtm], 2.5);
-  EXPECT_GT(f[kYtp], f[kYtm]);
-  EXPECT_EQ(f[kYtc], 0) << "no call";
+  const Figures f = ValueOne(in).today;
+  EXPECT_GT(f.yieldToMaturity, 2.5);
+  EXPECT_GT(f.yieldToPut, f.yieldToMaturity);
+  EXPECT_EQ(f.yieldToCall, 0) << "no call";
 }
 
 }  // namespace

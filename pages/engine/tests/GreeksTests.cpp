@@ -13,7 +13,7 @@ namespace {
 
 struct GreekRow {
   const char* name;
-  int slot;
+  double Figures::*figure;
   // Moves the input by d units of the Greek's own measure.
   std::function<void(ValuationInput&, double)> bump;
   double step;  // in the Greek's own unit (percent of rate or volatility)
@@ -22,19 +22,19 @@ struct GreekRow {
 
 TEST(Greeks, AgreeWithCentralDifferences) {
   const GreekRow rows[] = {
-      {"rho (per 100 bp)", kRho, [](ValuationInput& in, double d) { for (auto& z : in.market.zeroCurve) z.ratePct += d; },
+      {"rho (per 100 bp)", &Figures::rho, [](ValuationInput& in, double d) { for (auto& z : in.market.zeroCurve) z.ratePct += d; },
        0.05, 0.01},
-      {"vega (per vol point)", kVega, [](ValuationInput& in, double d) { in.market.volatilityPct += d; }, 0.25, 0.01},
-      {"credit spread 01 (per 100 bp)", kCrdSprd01,
+      {"vega (per vol point)", &Figures::vega, [](ValuationInput& in, double d) { in.market.volatilityPct += d; }, 0.25, 0.01},
+      {"credit spread 01 (per 100 bp)", &Figures::spreadSensitivity,
        [](ValuationInput& in, double d) { in.market.creditSpreadBp += d * 100; }, 0.05, 0.01},
   };
   for (int scheme = 0; scheme < 3; ++scheme) {
     ValuationInput in = CallablePutableConvertible();
     in.model.discounting = static_cast<DiscountingScheme>(scheme);
-    const ScenarioFigures figures = ValueOne(in);
+    const Figures figures = ValueOne(in).today;
     for (const GreekRow& row : rows) {
       const double tolerance = row.tolerance;
-      const double reported = figures[row.slot];
+      const double reported = figures.*row.figure;
       ValuationInput up = in, down = in;
       row.bump(up, row.step);
       row.bump(down, -row.step);
@@ -55,14 +55,13 @@ TEST(Greeks, DeltaAndGammaAgreeWithStockDifferences) {
     const auto f = ValueScenarios(in, shifts);
     const double h = 0.01 * stock;
     const double shares = in.terms.conversionRatio * 100 / in.terms.face;
-    const double v = f[0][kFairValue], vUp = f[1][kFairValue + kScenarioColumn],
-                 vDown = f[2][kFairValue + kScenarioColumn];
+    const double v = f[0].today.fairValue, vUp = f[1].scenario.fairValue, vDown = f[2].scenario.fairValue;
     const double delta = (vUp - vDown) / (2 * h) / shares * 100;
     const double gamma = (vUp - 2 * v + vDown) / (h * h) * stock / shares;
-    EXPECT_NEAR(f[0][kDelta], delta, 0.1) << "stock " << stock << " delta: expected " << delta << " computed "
-                                          << f[0][kDelta] << " tolerance 0.1\n inputs: " << Describe(in);
-    EXPECT_NEAR(f[0][kGamma], gamma, 0.05) << "stock " << stock << " gamma: expected " << gamma << " computed "
-                                           << f[0][kGamma] << " tolerance 0.05\n inputs: " << Describe(in);
+    EXPECT_NEAR(f[0].today.delta, delta, 0.1) << "stock " << stock << " delta: expected " << delta << " computed "
+                                              << f[0].today.delta << " tolerance 0.1\n inputs: " << Describe(in);
+    EXPECT_NEAR(f[0].today.gamma, gamma, 0.05) << "stock " << stock << " gamma: expected " << gamma << " computed "
+                                               << f[0].today.gamma << " tolerance 0.05\n inputs: " << Describe(in);
   }
 }
 
@@ -81,17 +80,17 @@ TEST(ImpliedValues, RoundTrip) {
     in.model.discounting = row.scheme;
     in.model.bankruptcy = row.bankruptcy;
     in.model.bondRecoveryPct = 40;
-    const ScenarioFigures f = ValueOne(in);
-    ASSERT_GT(f[kImpVol], 0) << Describe(in);
+    const Figures f = ValueOne(in).today;
+    ASSERT_TRUE(f.impliedVolPct) << Describe(in);
     ValuationInput atVol = in;
-    atVol.market.volatilityPct = f[kImpVol];
+    atVol.market.volatilityPct = *f.impliedVolPct;
     const double tolerance = 1e-4;  // 1e-6 of face
-    EXPECT_NEAR(FairValue(atVol), row.marketPrice, tolerance) << "implied volatility " << f[kImpVol] << "\n inputs: "
-                                                              << Describe(in);
-    if (f[kImpSprd] > 0) {
+    EXPECT_NEAR(FairValue(atVol), row.marketPrice, tolerance) << "implied volatility " << *f.impliedVolPct
+                                                              << "\n inputs: " << Describe(in);
+    if (f.impliedSpreadBp) {
       ValuationInput atSpread = in;
-      atSpread.market.creditSpreadBp = f[kImpSprd];
-      EXPECT_NEAR(FairValue(atSpread), row.marketPrice, tolerance) << "implied spread " << f[kImpSprd]
+      atSpread.market.creditSpreadBp = *f.impliedSpreadBp;
+      EXPECT_NEAR(FairValue(atSpread), row.marketPrice, tolerance) << "implied spread " << *f.impliedSpreadBp
                                                                    << "\n inputs: " << Describe(in);
     } else {
       ADD_FAILURE() << "no implied spread for " << Describe(in);
@@ -99,15 +98,25 @@ TEST(ImpliedValues, RoundTrip) {
   }
 }
 
-TEST(ImpliedValues, UnreachablePricesGiveZero) {
+// A price no volatility or spread reaches has no implied value; the tuners
+// that carry one carry the given volatility (or spread) instead, so the
+// scenario is priced at the scenario's own volatility and spread.
+TEST(ImpliedValues, UnreachablePricesHaveNoneAndTunersCarryTheGivenValues) {
   for (double price : {1000.0, 50.0}) {
-    ValuationInput in = BaseConvertible();
-    in.market.stockPrice = 60;  // parity 120
-    in.marketPricePct = price;
-    const ScenarioFigures f = ValueOne(in);
-    EXPECT_EQ(f[kImpVol], 0) << "market price " << price;
-    EXPECT_EQ(f[kImpSprd], 0) << "market price " << price;
-    EXPECT_EQ(f[kImpVol + kScenarioColumn], 0) << "market price " << price;
+    for (int tuner : {TunerRule::ConstantImpliedVolatility, TunerRule::ConstantImpliedSpread}) {
+      ValuationInput in = BaseConvertible();
+      in.market.stockPrice = 60;  // parity 120
+      in.marketPricePct = price;
+      const ScenarioResult f = ValueOne(in, {10, 0, 20, 0, 20, tuner, 100});
+      EXPECT_FALSE(f.today.impliedVolPct) << "market price " << price << ": " << *f.today.impliedVolPct;
+      EXPECT_FALSE(f.today.impliedSpreadBp) << "market price " << price << ": " << *f.today.impliedSpreadBp;
+      const bool vol = tuner == TunerRule::ConstantImpliedVolatility;
+      const double held = Value(vol ? f.scenario.impliedVolPct : f.scenario.impliedSpreadBp);
+      const double given = 1.2 * (vol ? in.market.volatilityPct : in.market.creditSpreadBp);
+      EXPECT_NEAR(held, given, 1e-9) << "tuner " << tuner << ", market price " << price << "\n inputs: " << Describe(in);
+      EXPECT_NEAR(f.scenario.estimatedPrice, f.scenario.fairValue, 1e-9)
+          << "tuner " << tuner << ", market price " << price << "\n inputs: " << Describe(in);
+    }
   }
 }
 
@@ -140,26 +149,26 @@ TEST(ImpliedValues, ScenariosReproduceTheEstimatedPrice) {
     int checked = 0;
     for (std::size_t j = 0; j < shifts.size(); ++j) {
       const ScenarioShift& s = shifts[j];
-      const double* column = figures[j].data() + kScenarioColumn;
+      const Figures& column = figures[j].scenario;
       const ModelState state{s.rateChangeBp / 10000, in.market.volatilityPct / 100 * (1 + s.volChangePct / 100),
                              in.market.creditSpreadBp / 10000 * (1 + s.spreadChangePct / 100)};
       const std::array<double, 1> horizon{YearsFromDays(s.days)};
       auto priceAt = [&](ModelState at) {
-        return CleanPrice(model, model.Solve(at, true, horizon)[0], column[kStockPrice], horizon[0]);
+        return CleanPrice(model, model.Solve(at, true, horizon)[0], column.stockPrice, horizon[0]);
       };
-      if (column[kImpVol] > 0) {
+      if (column.impliedVolPct) {
         ModelState at = state;
-        at.volatility = column[kImpVol] / 100;
-        EXPECT_NEAR(priceAt(at), column[kEstPrice], kTolerance)
-            << "implied volatility " << column[kImpVol] << " at stock " << s.stockChangePct << "%, " << s.days
+        at.volatility = *column.impliedVolPct / 100;
+        EXPECT_NEAR(priceAt(at), column.estimatedPrice, kTolerance)
+            << "implied volatility " << *column.impliedVolPct << " at stock " << s.stockChangePct << "%, " << s.days
             << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
         ++checked;
       }
-      if (column[kImpSprd] > 0) {
+      if (column.impliedSpreadBp) {
         ModelState at = state;
-        at.spread = column[kImpSprd] / 10000;
-        EXPECT_NEAR(priceAt(at), column[kEstPrice], kTolerance)
-            << "implied spread " << column[kImpSprd] << " at stock " << s.stockChangePct << "%, " << s.days
+        at.spread = *column.impliedSpreadBp / 10000;
+        EXPECT_NEAR(priceAt(at), column.estimatedPrice, kTolerance)
+            << "implied spread " << *column.impliedSpreadBp << " at stock " << s.stockChangePct << "%, " << s.days
             << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
         ++checked;
       }

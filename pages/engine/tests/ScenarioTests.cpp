@@ -24,7 +24,7 @@ TEST(Scenarios, SharedSolvesMatchFreshValuations) {
   };
   for (const Row& row : rows) {
     ValuationInput in = CallablePutableConvertible();
-    const ScenarioFigures shared = ValueOne(in, row.shift);
+    const Figures shared = ValueOne(in, row.shift).scenario;
     ValuationInput moved = in;
     moved.market.stockPrice *= 1 + row.shift.stockChangePct / 100;
     for (auto& z : moved.market.zeroCurve) z.ratePct += row.shift.rateChangeBp / 100;
@@ -35,14 +35,14 @@ TEST(Scenarios, SharedSolvesMatchFreshValuations) {
     moved.terms.issueTime -= years;
     for (auto& c : moved.terms.calls) c.start -= years, c.end -= years;
     for (auto& p : moved.terms.puts) p.time -= years;
-    const ScenarioFigures fresh = ValueOne(moved);
-    for (int slot : {kFairValue, kBondFloor}) {
-      EXPECT_NEAR(shared[slot + kScenarioColumn], fresh[slot], row.tolerance)
-          << "slot " << slot << ", shift stock " << row.shift.stockChangePct << "% rate " << row.shift.rateChangeBp
+    const Figures fresh = ValueOne(moved).today;
+    for (auto [name, figure] : {std::pair{"fair value", &Figures::fairValue}, {"bond floor", &Figures::bondFloor}}) {
+      EXPECT_NEAR(shared.*figure, fresh.*figure, row.tolerance)
+          << name << ", shift stock " << row.shift.stockChangePct << "% rate " << row.shift.rateChangeBp
           << "bp vol " << row.shift.volChangePct << "% days " << row.shift.days << " spread "
           << row.shift.spreadChangePct << "%\n inputs: " << Describe(in);
     }
-    EXPECT_NEAR(shared[kDelta + kScenarioColumn], fresh[kDelta], 0.3) << "delta, stock " << row.shift.stockChangePct;
+    EXPECT_NEAR(shared.delta, fresh.delta, 0.3) << "delta, stock " << row.shift.stockChangePct;
   }
 }
 
@@ -53,51 +53,57 @@ TEST(Scenarios, UnchangedScenarioKeepsTodaysFiguresUnderEveryTuner) {
     in.marketPricePct = 97;
     ScenarioShift shift;
     shift.tuner = tuner;
-    const ScenarioFigures f = ValueOne(in, shift);
-    for (int slot = 0; slot < kScenarioColumn; ++slot) {
-      const double tolerance = slot == kImpVol ? 0.02 : slot == kImpSprd ? 2.0 : 1e-3;
-      EXPECT_NEAR(f[slot + kScenarioColumn], f[slot], tolerance) << "tuner " << tuner << ", slot " << slot;
-    }
-    EXPECT_EQ(f[kSubImpactSlot], 0);
+    const ScenarioResult f = ValueOne(in, shift);
+    int k = 0;
+    for (double Figures::*figure :
+         {&Figures::stockPrice, &Figures::estimatedPrice, &Figures::fairValue, &Figures::bondFloor, &Figures::delta,
+          &Figures::gamma, &Figures::rho, &Figures::vega, &Figures::pctCheap, &Figures::yieldToMaturity,
+          &Figures::yieldToPut, &Figures::yieldToCall, &Figures::spreadSensitivity})
+      EXPECT_NEAR(f.scenario.*figure, f.today.*figure, 1e-3) << "tuner " << tuner << ", figure " << k++;
+    EXPECT_NEAR(Value(f.scenario.impliedVolPct), Value(f.today.impliedVolPct), 0.02) << "tuner " << tuner;
+    EXPECT_NEAR(Value(f.scenario.impliedSpreadBp), Value(f.today.impliedSpreadBp), 2.0) << "tuner " << tuner;
   }
 }
 
 TEST(Scenarios, TunersCarryTheirMeasure) {
   ValuationInput in = CallablePutableConvertible();
   in.marketPricePct = 97;
-  const ScenarioFigures today = ValueOne(in);
+  const Figures today = ValueOne(in).today;
   struct Row {
     int tuner;
     double tunerValue;
-    int slot;        // the figure the tuner holds
-    double expected; // as a multiple of today's
+    double (*figure)(const Figures&);  // the figure the tuner holds
+    double expected;                   // as a multiple of today's
   };
-  const Row rows[] = {{TunerRule::ConstantImpliedVolatility, 100, kImpVol, 1.0},
-                      {TunerRule::ConstantImpliedVolatility, 120, kImpVol, 1.2},
-                      {TunerRule::ConstantCheapness, 50, kPctCheap, 0.5},
-                      {TunerRule::ConstantImpliedSpread, 100, kImpSprd, 1.0},
-                      {TunerRule::ConstantImpliedSpread, 80, kImpSprd, 0.8}};
+  const auto vol = [](const Figures& f) { return Value(f.impliedVolPct); };
+  const auto cheap = [](const Figures& f) { return f.pctCheap; };
+  const auto spread = [](const Figures& f) { return Value(f.impliedSpreadBp); };
+  const Row rows[] = {{TunerRule::ConstantImpliedVolatility, 100, vol, 1.0},
+                      {TunerRule::ConstantImpliedVolatility, 120, vol, 1.2},
+                      {TunerRule::ConstantCheapness, 50, cheap, 0.5},
+                      {TunerRule::ConstantImpliedSpread, 100, spread, 1.0},
+                      {TunerRule::ConstantImpliedSpread, 80, spread, 0.8}};
   for (const Row& row : rows) {
     ScenarioShift shift{12, 30, 0, 45, 0, row.tuner, row.tunerValue};
-    const ScenarioFigures f = ValueOne(in, shift);
-    const double expected = today[row.slot] * row.expected;
-    EXPECT_NEAR(f[row.slot + kScenarioColumn], expected, 1e-6 + 1e-6 * std::abs(expected))
+    const Figures f = ValueOne(in, shift).scenario;
+    const double expected = row.figure(today) * row.expected;
+    EXPECT_NEAR(row.figure(f), expected, 1e-6 + 1e-6 * std::abs(expected))
         << "tuner " << row.tuner << " value " << row.tunerValue;
   }
 }
 
 TEST(Scenarios, StockIsItsOwnPrice) {
   ValuationInput in;
-  in.securityType = kStockSecurityType;
+  in.isStock = true;
   in.market.stockPrice = 63.1;
-  const ScenarioFigures f = ValueOne(in, {-30, 50, 20, 10, 10});
-  EXPECT_DOUBLE_EQ(f[kStockPrice], 63.1);
-  EXPECT_DOUBLE_EQ(f[kEstPrice], 63.1);
-  EXPECT_DOUBLE_EQ(f[kFairValue], 63.1);
-  EXPECT_DOUBLE_EQ(f[kDelta], 100);
-  EXPECT_NEAR(f[kStockPrice + kScenarioColumn], 44.17, 1e-12);
-  EXPECT_NEAR(f[kEstPrice + kScenarioColumn], 44.17, 1e-12);
-  EXPECT_DOUBLE_EQ(f[kDelta + kScenarioColumn], 100);
+  const ScenarioResult f = ValueOne(in, {-30, 50, 20, 10, 10});
+  EXPECT_DOUBLE_EQ(f.today.stockPrice, 63.1);
+  EXPECT_DOUBLE_EQ(f.today.estimatedPrice, 63.1);
+  EXPECT_DOUBLE_EQ(f.today.fairValue, 63.1);
+  EXPECT_DOUBLE_EQ(f.today.delta, 100);
+  EXPECT_NEAR(f.scenario.stockPrice, 44.17, 1e-12);
+  EXPECT_NEAR(f.scenario.estimatedPrice, 44.17, 1e-12);
+  EXPECT_DOUBLE_EQ(f.scenario.delta, 100);
 }
 
 TEST(Scenarios, ThreadsGiveTheSameFigures) {
@@ -114,18 +120,15 @@ TEST(Scenarios, ThreadsGiveTheSameFigures) {
     const auto two = ValueScenarios(in, shifts, {2});
     ASSERT_EQ(one.size(), shifts.size());
     for (std::size_t j = 0; j < shifts.size(); ++j)
-      for (int slot = 0; slot < kFigureCount; ++slot)
-        EXPECT_EQ(one[j][slot], two[j][slot]) << shifts.size() << " scenarios: " << j << ", " << slot;
+      EXPECT_TRUE(one[j] == two[j]) << shifts.size() << " scenarios: " << j;
   }
 }
 
 TEST(Scenarios, HorizonPastMaturityGivesTheRedemptionOrParity) {
   ValuationInput in = BaseConvertible();
   in.terms.maturityTime = 0.5;
-  const ScenarioFigures low = ValueOne(in, {0, 0, 0, 400, 0});
-  EXPECT_DOUBLE_EQ(low[kFairValue + kScenarioColumn], 100);
-  const ScenarioFigures high = ValueOne(in, {50, 0, 0, 400, 0});
-  EXPECT_NEAR(high[kFairValue + kScenarioColumn], 42.5 * 1.5 * 2, 1e-9);
+  EXPECT_DOUBLE_EQ(ValueOne(in, {0, 0, 0, 400, 0}).scenario.fairValue, 100);
+  EXPECT_NEAR(ValueOne(in, {50, 0, 0, 400, 0}).scenario.fairValue, 42.5 * 1.5 * 2, 1e-9);
 }
 
 TEST(InputChecks, BadInputNamesTheValue) {

@@ -1,5 +1,6 @@
 // Every page at the HTTP level: the reply shapes the control relies on,
 // read back with the control's own record readers and reply contract.
+#include "PageWire.h"
 #include "ServiceHarness.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
@@ -91,6 +92,30 @@ TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
     down.CreateValuation(pieces[0], "", Format());
     up.CreateValuation(pieces[2], "", Format());
     EXPECT_LT(down.Getvaluation(m_UpdateEstPrice), up.Getvaluation(m_UpdateEstPrice));
+}
+
+// A market price below parity (80) that no volatility or spread reaches:
+// today's implied figures are the missing figure, never a number, and the
+// tuners that carry them (1, -32768 valued as 1, and 3) carry the given
+// volatility or spread, up 20% under the scenario, instead: the scenario's
+// estimated price is its fair value.
+TEST_F(PageReplies, ScenarioDetailWritesImpliedFiguresThatDoNotExistAsMissing) {
+    const Reply reply = service.Get(DetailQuery({10, 10, 10}).With("ConvertPrice", "30").With("VolChg", "20;20;20")
+                                        .With("CreditSprdChg", "20;20;20").With("Tuner", "1;-32768;3")
+                                        .Page("ScenarioDetail"));
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    ASSERT_EQ(pieces.size(), 3u) << reply.body;
+    const std::pair<int, double> held[] = {{m_UpdateImpVol, 36}, {m_UpdateImpVol, 36}, {m_UpdateImpSprd, 360}};
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const std::vector<std::string> f = SplitFields(pieces[i], ';');
+        ASSERT_EQ(f.size(), static_cast<std::size_t>(kValuationFields)) << pieces[i];
+        EXPECT_EQ(f[m_CurImpVol], contract::kMissingFigure) << pieces[i];
+        EXPECT_EQ(f[m_CurImpSprd], contract::kMissingFigure) << pieces[i];
+        const auto number = [&](int slot) { return ParseNumber(f[slot], Format()).value_or(-1e300); };
+        EXPECT_NEAR(number(held[i].first), held[i].second, 1e-9) << "scenario " << i << ": " << pieces[i];
+        EXPECT_NEAR(number(m_UpdateEstPrice), number(m_UpdateFairValue), 1e-9) << "scenario " << i << ": " << pieces[i];
+    }
 }
 
 TEST_F(PageReplies, CarryAnswersOnePiecePerTimeChange) {

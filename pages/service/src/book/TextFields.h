@@ -5,13 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "PageWire.h"
 #include "book/Book.h"
 #include "toolkit/DateText.h"
 
 namespace zemra::pages {
 
-constexpr char kPieceSeparator = '|';
-constexpr char kFieldSeparator = ';';
+using contract::kFieldSeparator;
+using contract::kPieceSeparator;
 
 // A text may stand in a field of a record or list text when it holds
 // neither separator.

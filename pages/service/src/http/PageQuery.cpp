@@ -82,38 +82,40 @@ PageQuery::PageQuery(const std::string& rawQuery) {
     }
 }
 
-bool PageQuery::Has(const std::string& key) const {
+bool PageQuery::Has(std::string_view key) const {
     for (const auto& [k, v] : m_values) {
         if (k == key) return true;
     }
     return false;
 }
 
-const std::string& PageQuery::Text(const std::string& key) const {
+const std::string& PageQuery::Text(std::string_view key) const {
     for (const auto& [k, v] : m_values) {
         if (k == key) return v;
     }
-    throw PageError(kBadRequest, key + ": missing");
+    throw PageError(kBadRequest, std::string(key) + ": missing");
 }
 
-double PageQuery::Number(const std::string& key) const {
+double PageQuery::Number(std::string_view key) const {
     const std::string& text = Text(key);
     double value = 0;
-    if (!ReadNumber(text, value)) throw PageError(kBadRequest, key + ": " + Quoted(text) + " is not a number");
+    if (!ReadNumber(text, value)) {
+        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a number");
+    }
     return value;
 }
 
-int64_t PageQuery::Integer(const std::string& key) const {
+int64_t PageQuery::Integer(std::string_view key) const {
     const std::string& text = Text(key);
     double value = 0;
     if (!ReadNumber(text, value) || value != std::floor(value) || value < std::numeric_limits<int32_t>::min() ||
         value > std::numeric_limits<int32_t>::max()) {
-        throw PageError(kBadRequest, key + ": " + Quoted(text) + " is not a whole number");
+        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a whole number");
     }
     return static_cast<int64_t>(value);
 }
 
-std::vector<double> PageQuery::NumberList(const std::string& key) const {
+std::vector<double> PageQuery::NumberList(std::string_view key) const {
     const std::string& text = Text(key);
     std::vector<double> list;
     std::size_t start = 0;
@@ -123,8 +125,8 @@ std::vector<double> PageQuery::NumberList(const std::string& key) const {
         const std::string item = text.substr(start, end - start);
         double value = 0;
         if (!ReadNumber(item, value)) {
-            throw PageError(kBadRequest, key + ": " + Quoted(item) + " (item " + std::to_string(list.size() + 1) +
-                                             ") is not a number");
+            throw PageError(kBadRequest, std::string(key) + ": " + Quoted(item) + " (item " +
+                                             std::to_string(list.size() + 1) + ") is not a number");
         }
         list.push_back(value);
         if (end == text.size()) break;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,13 +33,13 @@ public:
     // rawQuery: what follows "?" in the address, not yet decoded.
     explicit PageQuery(const std::string& rawQuery);
 
-    bool Has(const std::string& key) const;
+    bool Has(std::string_view key) const;
     // The value of the first occurrence of key; 400 when absent.
-    const std::string& Text(const std::string& key) const;
-    double Number(const std::string& key) const;
-    int64_t Integer(const std::string& key) const;   // a whole number of 32 bits
+    const std::string& Text(std::string_view key) const;
+    double Number(std::string_view key) const;
+    int64_t Integer(std::string_view key) const;   // a whole number of 32 bits
     // A ";"-separated list of numbers.
-    std::vector<double> NumberList(const std::string& key) const;
+    std::vector<double> NumberList(std::string_view key) const;
 
 private:
     std::vector<std::pair<std::string, std::string>> m_values;

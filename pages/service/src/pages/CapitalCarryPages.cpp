@@ -2,6 +2,7 @@
 // position's two legs, and the carry over each time change sent.
 #include <cmath>
 
+#include "PageWire.h"
 #include "book/TextFields.h"
 #include "models/CapitalModel.h"
 #include "models/CarryModel.h"
@@ -11,6 +12,8 @@
 namespace zemra::pages {
 
 namespace {
+
+namespace key = contract::key;
 
 // Time changes beyond a century are refused rather than walked day by day.
 constexpr double kMostDays = 36525;
@@ -22,9 +25,12 @@ std::string Figure(double value) {
 }
 
 CapitalRule RequireCapitalRule(const PageQuery& query, PageContext& context) {
-    const int id = static_cast<int>(query.Integer("CapitalRule"));
+    const int id = static_cast<int>(query.Integer(key::kCapitalRule));
     auto rule = context.database.Run([&](SqlConnection& c) { return LoadCapitalRule(c, id); });
-    if (!rule) throw PageError(kNotFound, "CapitalRule: " + Quoted(query.Text("CapitalRule")) + " is not a known capital rule");
+    if (!rule) {
+        throw PageError(kNotFound, std::string(key::kCapitalRule) + ": " + Quoted(query.Text(key::kCapitalRule)) +
+                                       " is not a known capital rule");
+    }
     return *rule;
 }
 
@@ -33,10 +39,10 @@ double LocalCapital(const PageQuery& query, PageContext& context, const Security
     const CapitalRule rule = RequireCapitalRule(query, context);
     const double priceFactor = security.IsStock() ? 1.0 : security.face / 100;
     CapitalLegs legs;
-    legs.convertValue = query.Number("ConvPosition") * query.Number("ConvPrice") * priceFactor;
-    legs.stockValue = query.Number("StkPosition") * query.Number("StkPrice");
-    legs.convertRatePct = query.Number("ConvCapital");
-    legs.stockRatePct = query.Number("StockCapital");
+    legs.convertValue = query.Number(key::kConvPosition) * query.Number(key::kConvPrice) * priceFactor;
+    legs.stockValue = query.Number(key::kStkPosition) * query.Number(key::kStkPrice);
+    legs.convertRatePct = query.Number(key::kConvCapital);
+    legs.stockRatePct = query.Number(key::kStockCapital);
     return CapitalByRule(legs, rule.method);
 }
 
@@ -47,35 +53,36 @@ double LocalCapital(const PageQuery& query, PageContext& context, const Security
 std::string CapitalCalcPage(const PageQuery& query, PageContext& context) {
     const Security security = RequireSecurity(query, context);
     const double capital = LocalCapital(query, context, security);
-    const double fx = query.Number("FxRate");
+    const double fx = query.Number(key::kFxRate);
     return Figure(fx > 0 ? capital / fx : capital);
 }
 
 std::string CarryCalcPage(const PageQuery& query, PageContext& context) {
     const Security security = RequireSecurity(query, context);
     CarryPosition position;
-    position.financeRatePct = query.Number("FinRate");
-    position.rebateRatePct = query.Number("RebRate");
-    position.borrowCostPct = query.Number("BrwCost");
-    position.tailRatePct = query.Number("TailRate");
-    position.convertPosition = query.Number("ConvPosition");
-    position.stockPosition = query.Number("StkPosition");
-    position.convertPrice = query.Number("ConvPrice");
-    position.stockPrice = query.Number("StkPrice");
-    query.Number("FxRate");   // checked as every number is; carry stays in the security's currency
+    position.financeRatePct = query.Number(key::kFinanceRate);
+    position.rebateRatePct = query.Number(key::kRebateRate);
+    position.borrowCostPct = query.Number(key::kBorrowRate);
+    position.tailRatePct = query.Number(key::kTailRate);
+    position.convertPosition = query.Number(key::kConvPosition);
+    position.stockPosition = query.Number(key::kStkPosition);
+    position.convertPrice = query.Number(key::kConvPrice);
+    position.stockPrice = query.Number(key::kStkPrice);
+    query.Number(key::kFxRate);   // checked as every number is; carry stays in the security's currency
     position.capital = LocalCapital(query, context, security);
-    const std::vector<double> times = query.NumberList("TimeChg");
+    const std::vector<double> times = query.NumberList(key::kTimeChange);
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (std::fabs(times[i]) > kMostDays) {
-            throw PageError(kBadRequest, "TimeChg: '" + ReplyNumber(times[i]) + "' (item " + std::to_string(i + 1) +
+            throw PageError(kBadRequest, std::string(key::kTimeChange) + ": '" + ReplyNumber(times[i]) + "' (item " +
+                                             std::to_string(i + 1) +
                                              ") is beyond " + ReplyNumber(kMostDays) + " days");
         }
     }
 
     // The maturity the portfolio holds wins over the master's when it is a date.
     std::optional<Date> maturity = security.maturity;
-    if (query.Has("Maturity")) {
-        if (const auto date = ParseDate(query.Text("Maturity"), Locale::EnUs())) maturity = *date;
+    if (query.Has(key::kMaturity)) {
+        if (const auto date = ParseDate(query.Text(key::kMaturity), Locale::EnUs())) maturity = *date;
     }
     Security stock = security;
     if (security.underlying) {

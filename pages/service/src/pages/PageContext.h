@@ -2,7 +2,9 @@
 // What every page answers from: the database and the service's settings.
 #include <functional>
 #include <string>
+#include <string_view>
 
+#include "PageWire.h"
 #include "book/Book.h"
 #include "http/PageQuery.h"
 #include "store/ConnectionPool.h"
@@ -30,7 +32,9 @@ std::string CapitalCalcPage(const PageQuery& query, PageContext& context);
 std::string CarryCalcPage(const PageQuery& query, PageContext& context);
 std::string ScenarioDetailPage(const PageQuery& query, PageContext& context);
 
-// The security of "Secid"; 404 naming the value when the master has none.
-Security RequireSecurity(const PageQuery& query, PageContext& context, const char* key = "Secid");
+// The security of the query's security identifier; 404 naming the value
+// when the master has none.
+Security RequireSecurity(const PageQuery& query, PageContext& context,
+                         std::string_view key = contract::key::kSecurityId);
 
 }  // namespace zemra::pages

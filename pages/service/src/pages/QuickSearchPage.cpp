@@ -1,3 +1,4 @@
+#include "PageWire.h"
 #include "book/TextFields.h"
 #include "pages/PageContext.h"
 #include "store/BookStore.h"
@@ -15,10 +16,10 @@ constexpr const char* kNoMatch = "|";
 }  // namespace
 
 std::string QuickSearchPage(const PageQuery& query, PageContext& context) {
-    const std::string& text = query.Text("QuickSearch");
+    const std::string& text = query.Text(contract::key::kQuickSearch);
     if (text.size() > kLongestSearch) {
-        throw PageError(kBadRequest, "QuickSearch: " + Quoted(text) + " is longer than " +
-                                         std::to_string(kLongestSearch) + " characters");
+        throw PageError(kBadRequest, std::string(contract::key::kQuickSearch) + ": " + Quoted(text) +
+                                         " is longer than " + std::to_string(kLongestSearch) + " characters");
     }
     const std::vector<std::string> records = context.database.Run(
         [&](SqlConnection& c) { return SearchRecordTexts(c, text, kMostRecords); });
@@ -31,7 +32,7 @@ std::string QuickSearchPage(const PageQuery& query, PageContext& context) {
     return reply;
 }
 
-Security RequireSecurity(const PageQuery& query, PageContext& context, const char* key) {
+Security RequireSecurity(const PageQuery& query, PageContext& context, std::string_view key) {
     const int64_t id = query.Integer(key);
     auto security = context.database.Run([&](SqlConnection& c) { return LoadSecurity(c, id); });
     if (!security) {

@@ -2,8 +2,10 @@
 // terms and market data become the engine's input; the engine values the
 // security under every scenario of the query.
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
+#include "PageWire.h"
 #include "ScenarioValuation.h"
 #include "book/TextFields.h"
 #include "pages/PageContext.h"
@@ -13,6 +15,8 @@ namespace zemra::pages {
 
 namespace {
 
+namespace key = contract::key;
+
 // Call-adjustment codes of the book's list: what "CallAdjValue" does.
 constexpr int kCallPricePlusPoints = 1;   // every call price + the value, in points
 constexpr int kCallNoticeDays = 2;        // every call period starts the value's days later
@@ -21,8 +25,9 @@ constexpr int kCallNoticeDays = 2;        // every call period starts the value'
 constexpr std::size_t kMostScenarios = 20000;
 
 // The per-scenario keys, in query order.
-const char* const kScenarioKeys[] = {"StkChg", "RateChg", "VolChg", "Impact", "CreditSprdChg", "TunerVal", "Tuner",
-                                     "TimeChg"};
+constexpr std::string_view kScenarioKeys[] = {key::kStockChange, key::kRateChange,         key::kVolChange,
+                                              key::kImpact,      key::kCreditSpreadChange, key::kTunerValue,
+                                              key::kTuner,       key::kTimeChange};
 
 double YearsTo(const Date& today, const Date& date) {
     return engine::YearsFromDays(static_cast<double>(DaysBetween(today, date)));
@@ -39,8 +44,8 @@ engine::ContractTerms TermsOf(const Security& bond, const Date& today, const Dat
     terms.conversionRatio = bond.conversionRatio;
     terms.conversionStart = bond.conversionStart ? YearsTo(today, *bond.conversionStart) : 0;
     terms.conversionEnd = bond.conversionEnd ? YearsTo(today, *bond.conversionEnd) : -1;
-    const int adjustment = static_cast<int>(query.Integer("CallAdjustment"));
-    const double adjustValue = query.Number("CallAdjValue");
+    const int adjustment = static_cast<int>(query.Integer(key::kCallAdjustment));
+    const double adjustValue = query.Number(key::kCallAdjValue);
     for (const CallPeriod& call : bond.calls) {
         engine::CallPeriod period;
         period.start = YearsTo(today, call.from);
@@ -60,30 +65,32 @@ engine::ContractTerms TermsOf(const Security& bond, const Date& today, const Dat
 }
 
 engine::DiscountingScheme Discounting(const PageQuery& query) {
-    const int64_t code = query.Integer("DiscountingScheme");
+    const int64_t code = query.Integer(key::kDiscountingScheme);
     switch (code) {
         case 0: return engine::DiscountingScheme::Risky;
         case 1: return engine::DiscountingScheme::BondPlusOption;
         case 2: return engine::DiscountingScheme::Blended;
         default:
-            throw PageError(kBadRequest, "DiscountingScheme: " + Quoted(query.Text("DiscountingScheme")) +
+            throw PageError(kBadRequest, std::string(key::kDiscountingScheme) + ": " +
+                                             Quoted(query.Text(key::kDiscountingScheme)) +
                                              " is not a discounting scheme (0, 1 or 2)");
     }
 }
 
 std::vector<engine::ScenarioShift> ShiftsOf(const PageQuery& query) {
     std::vector<std::vector<double>> lists;
-    for (const char* key : kScenarioKeys) lists.push_back(query.NumberList(key));
+    for (const std::string_view k : kScenarioKeys) lists.push_back(query.NumberList(k));
     const std::size_t count = lists[0].size();
     for (std::size_t k = 1; k < lists.size(); ++k) {
         if (lists[k].size() != count) {
             throw PageError(kBadRequest, std::string(kScenarioKeys[k]) + ": " + std::to_string(lists[k].size()) +
-                                             " values where StkChg has " + std::to_string(count));
+                                             " values where " + std::string(kScenarioKeys[0]) + " has " +
+                                             std::to_string(count));
         }
     }
     if (count > kMostScenarios) {
-        throw PageError(kBadRequest, "StkChg: " + std::to_string(count) + " scenarios, more than " +
-                                         std::to_string(kMostScenarios));
+        throw PageError(kBadRequest, std::string(kScenarioKeys[0]) + ": " + std::to_string(count) +
+                                         " scenarios, more than " + std::to_string(kMostScenarios));
     }
     std::vector<engine::ScenarioShift> shifts(count);
     for (std::size_t j = 0; j < count; ++j) {
@@ -94,14 +101,38 @@ std::vector<engine::ScenarioShift> ShiftsOf(const PageQuery& query) {
         s.spreadChangePct = lists[4][j];
         s.tunerValuePct = lists[5][j];
         const double tuner = lists[6][j];
-        if (tuner != std::floor(tuner) || std::fabs(tuner) > 32767) {
-            throw PageError(kBadRequest, "Tuner: '" + ReplyNumber(tuner) + "' (item " + std::to_string(j + 1) +
-                                             ") is not a tuner identifier");
+        if (!contract::IsSmallInt(tuner)) {
+            throw PageError(kBadRequest, std::string(key::kTuner) + ": '" + ReplyNumber(tuner) + "' (item " +
+                                             std::to_string(j + 1) + ") is not a tuner identifier");
         }
         s.tuner = static_cast<int>(tuner);
         s.days = lists[7][j];
     }
     return shifts;
+}
+
+// One scenario's reply: today's fifteen figures, the same fifteen under the
+// scenario, and the impact.
+constexpr std::size_t kReplyFields = 31;
+
+// Fifteen figures in reply order. A figure that does not exist (no implied
+// volatility or spread) is written as the contract's missing figure, never
+// as a number; a figure that overflows as 0.
+void AppendColumn(const engine::Figures& f, std::string& reply) {
+    const std::optional<double> figures[] = {
+        f.stockPrice, f.estimatedPrice,  f.fairValue,  f.bondFloor,     f.delta,
+        f.gamma,      f.rho,             f.vega,       f.impliedVolPct, f.impliedSpreadBp,
+        f.pctCheap,   f.yieldToMaturity, f.yieldToPut, f.yieldToCall,   f.spreadSensitivity};
+    bool first = true;
+    for (const std::optional<double>& figure : figures) {
+        if (!first) reply += kFieldSeparator;
+        first = false;
+        if (!figure) {
+            reply += contract::kMissingFigure;
+        } else {
+            reply += std::isfinite(*figure) ? ReplyNumber(*figure) : std::string("0");
+        }
+    }
 }
 
 }  // namespace
@@ -111,17 +142,19 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
     const Date& today = context.today;
 
     engine::ValuationInput input;
-    input.securityType = security.IsStock() ? std::string(engine::kStockSecurityType) : query.Text("SecType");
-    input.marketPricePct = query.Number("ConvertPrice");
+    input.isStock = security.IsStock() || query.Text(key::kSecurityType) == kStockType;
+    input.marketPricePct = query.Number(key::kConvertPrice);
 
     engine::MarketData& market = input.market;
-    market.stockPrice = query.Number("StockPrice");
-    market.volatilityPct = query.Number("Volatility");
-    market.borrowCostPct = query.Number("BorrowCost");
-    market.creditSpreadBp = query.Number("CreditSpread");
-    const std::string& curveCode = query.Text("Curve");
+    market.stockPrice = query.Number(key::kStockPrice);
+    market.volatilityPct = query.Number(key::kVolatility);
+    market.borrowCostPct = query.Number(key::kBorrowCost);
+    market.creditSpreadBp = query.Number(key::kCreditSpread);
+    const std::string& curveCode = query.Text(key::kCurve);
     const auto curve = context.database.Run([&](SqlConnection& c) { return LoadCurve(c, curveCode); });
-    if (!curve) throw PageError(kNotFound, "Curve: " + Quoted(curveCode) + " is not a known curve");
+    if (!curve) {
+        throw PageError(kNotFound, std::string(key::kCurve) + ": " + Quoted(curveCode) + " is not a known curve");
+    }
     for (const CurvePoint& p : curve->points) market.zeroCurve.push_back({p.tenorYears, p.zeroRate});
 
     Security stock = security;
@@ -137,38 +170,41 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
 
     engine::ModelChoice& model = input.model;
     model.discounting = Discounting(query);
-    model.bankruptcy = query.Integer("BankruptcyModel") != 0;
-    model.bondRecoveryPct = query.Number("BondRecoveryRate");
-    model.spreadDecayFactor = query.Number("SpreadDecayFactor");
-    model.dividendType = query.Integer("DividendType") == static_cast<int>(engine::DividendType::Discrete)
+    model.bankruptcy = query.Integer(key::kBankruptcyModel) != 0;
+    model.bondRecoveryPct = query.Number(key::kBondRecoveryRate);
+    model.spreadDecayFactor = query.Number(key::kSpreadDecayFactor);
+    model.dividendType = query.Integer(key::kDividendType) == static_cast<int>(engine::DividendType::Discrete)
                              ? engine::DividendType::Discrete
                              : engine::DividendType::Continuous;
-    model.discreteDividendYears = query.Number("DiscreteDivYrs");
+    model.discreteDividendYears = query.Number(key::kDiscreteDividendYears);
 
     if (!security.IsStock()) {
         // The maturity the portfolio holds wins over the master's when it is a date.
         std::optional<Date> maturity = security.maturity;
-        if (const auto date = ParseDate(query.Text("Maturity"), Locale::EnUs())) maturity = *date;
-        if (!maturity) throw PageError(kBadRequest, "Maturity: " + Quoted(query.Text("Maturity")) + " is not a date");
+        const std::string& text = query.Text(key::kMaturity);
+        if (const auto date = ParseDate(text, Locale::EnUs())) maturity = *date;
+        if (!maturity) {
+            throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(text) + " is not a date");
+        }
         input.terms = TermsOf(security, today, *maturity, query);
     }
     const std::vector<engine::ScenarioShift> shifts = ShiftsOf(query);
 
-    std::vector<engine::ScenarioFigures> figures;
+    std::vector<engine::ScenarioResult> results;
     try {
-        figures = engine::ValueScenarios(input, shifts, engine::RunOptions{context.engineThreads});
+        results = engine::ValueScenarios(input, shifts, engine::RunOptions{context.engineThreads});
     } catch (const std::invalid_argument& e) {
         throw PageError(kBadRequest, std::string("the valuation model refuses the values: ") + e.what());
     }
     std::string reply;
-    reply.reserve(figures.size() * 31 * 8);
-    for (std::size_t j = 0; j < figures.size(); ++j) {
+    reply.reserve(results.size() * kReplyFields * 8);
+    for (std::size_t j = 0; j < results.size(); ++j) {
         if (j > 0) reply += kPieceSeparator;
-        for (int k = 0; k < engine::kFigureCount; ++k) {
-            if (k > 0) reply += kFieldSeparator;
-            const double value = figures[j][static_cast<std::size_t>(k)];
-            reply += std::isfinite(value) ? ReplyNumber(value) : std::string("0");
-        }
+        AppendColumn(results[j].today, reply);
+        reply += kFieldSeparator;
+        AppendColumn(results[j].scenario, reply);
+        reply += kFieldSeparator;
+        reply += '0';   // the security's impact: the control computes it
     }
     return reply;
 }

@@ -1,4 +1,5 @@
 // The scenario database: list, insert, modify, delete.
+#include "PageWire.h"
 #include "book/TextFields.h"
 #include "pages/PageContext.h"
 #include "store/ScenarioStore.h"
@@ -8,32 +9,38 @@ namespace zemra::pages {
 
 namespace {
 
+namespace key = contract::key;
+
 // The eight fields of "ScenarioDetail": the six scenario values, the impact
 // and the tuner.
 constexpr std::size_t kDetailFields = 8;
 
 StoredScenario ScenarioFromQuery(const PageQuery& query) {
     StoredScenario s;
-    s.description = query.Text("Description");
+    s.description = query.Text(key::kDescription);
     if (!FitsRecordField(s.description)) {
-        throw PageError(kBadRequest, "Description: " + Quoted(s.description) + " holds ';' or '|'");
+        throw PageError(kBadRequest, std::string(key::kDescription) + ": " + Quoted(s.description) + " holds '" +
+                                         kFieldSeparator + "' or '" + kPieceSeparator + "'");
     }
-    const std::string& detail = query.Text("ScenarioDetail");
+    const std::string& detail = query.Text(key::kScenarioDetail);
     const std::vector<std::string> fields = SplitFields(detail, kFieldSeparator);
     if (fields.size() != kDetailFields) {
-        throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(detail) + " has " + std::to_string(fields.size()) +
-                                         " fields, not " + std::to_string(kDetailFields));
+        throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(detail) + " has " +
+                                         std::to_string(fields.size()) + " fields, not " +
+                                         std::to_string(kDetailFields));
     }
     double values[kDetailFields] = {};
     for (std::size_t i = 0; i < kDetailFields; ++i) {
         if (!ReadNumber(fields[i], values[i])) {
-            throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(fields[i]) + " (field " + std::to_string(i + 1) +
-                                             ") is not a number");
+            throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(fields[i]) + " (field " +
+                                             std::to_string(i + 1) + ") is not a number");
         }
     }
+    // The range is checked before the tuner is made a whole number.
     const double tuner = values[7];
-    if (tuner != static_cast<double>(static_cast<int>(tuner)) || tuner < -32768 || tuner > 32767) {
-        throw PageError(kBadRequest, "ScenarioDetail: " + Quoted(fields[7]) + " (field 8) is not a tuner identifier");
+    if (!contract::IsSmallInt(tuner)) {
+        throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(fields[7]) +
+                                         " (field 8) is not a tuner identifier");
     }
     s.stockChange = values[0];
     s.rateChange = values[1];
@@ -44,15 +51,16 @@ StoredScenario ScenarioFromQuery(const PageQuery& query) {
     s.impact = values[6];
     s.tuner = static_cast<int>(tuner);
     // The flag travels as "Y", "N" or empty; only "Y" (any case) is yes.
-    const std::string flag = query.Has("AutoLoad") ? query.Text("AutoLoad") : std::string();
+    const std::string flag = query.Has(key::kAutoLoad) ? query.Text(key::kAutoLoad) : std::string();
     s.autoLoad = flag == "Y" || flag == "y";
     return s;
 }
 
-int64_t RequireUid(const PageQuery& query) { return query.Integer("Uid"); }
+int64_t RequireUid(const PageQuery& query) { return query.Integer(key::kScenarioUid); }
 
 [[noreturn]] void UnknownUid(const PageQuery& query) {
-    throw PageError(kNotFound, "Uid: " + Quoted(query.Text("Uid")) + " is not a stored scenario");
+    throw PageError(kNotFound, std::string(key::kScenarioUid) + ": " + Quoted(query.Text(key::kScenarioUid)) +
+                                   " is not a stored scenario");
 }
 
 }  // namespace
