@@ -19,6 +19,7 @@
 #include <ql/termstructures/yield/flatforward.hpp>
 #include <ql/time/calendars/nullcalendar.hpp>
 #include <ql/time/daycounters/actual365fixed.hpp>
+#include <ql/time/daycounters/thirty360.hpp>
 #include <ql/time/schedule.hpp>
 
 #include "ScenarioValuation.h"
@@ -51,6 +52,38 @@ inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
           today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
   bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
       process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(0.0))));
+  return bond.NPV();
+}
+
+// The same engine on a bond with coupons at the input's frequency and
+// amount (30/360 dates, so that every coupon is the same), American
+// conversion, no calls or puts, and the input's credit spread: its
+// conversion probability discounts at r + spread x (1 - p). The bond runs
+// from 1 March 2097 to 1 March 2102, five years of exactly 1825 days, so
+// that the tree's years are the input's (Actual/365; the coupon dates fall
+// within two days of the input's).
+inline double QuantLibBlendedPrice(const ValuationInput& in, int steps) {
+  namespace ql = QuantLib;
+  const ql::Date today(1, ql::March, 2097);
+  ql::Settings::instance().evaluationDate() = today;
+  const ql::Actual365Fixed dayCount;
+  const ql::Date maturity = today + static_cast<ql::Integer>(std::lround(in.terms.maturityTime * 365));
+  const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
+                              ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward, false);
+  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
+  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, {}, today, 0,
+                                      {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
+                                      in.terms.redemptionPct);
+  auto flat = [&](double rate) {
+    return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
+  };
+  auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
+      ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.stockPrice)),
+      flat(in.market.dividendYieldPct / 100), flat(in.market.zeroCurve[0].ratePct / 100),
+      ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
+          today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
+  bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
+      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.creditSpreadBp / 10000))));
   return bond.NPV();
 }
 
