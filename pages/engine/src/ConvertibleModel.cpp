@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <cstdlib>
 
 #include "BondSchedule.h"
 #include "Tridiagonal.h"
@@ -24,6 +25,9 @@ constexpr double kConcentration = 0.25;
 // The grid reaches five standard deviations of this volatility above the
 // larger of today's stock price and the conversion price (3 to 10 times it).
 constexpr double kGridVolatility = 0.6;
+// The grid's top lies at least this many times above the highest stock
+// price read from it.
+constexpr double kScenarioReach = 3.0;
 // Iteration limit of the implicit conversion and call constraints.
 constexpr int kMaxConstraintIterations = 8;
 // The explicit half of a step extrapolates through the call cap's corner at
@@ -56,7 +60,7 @@ struct ConvertibleModel::TimeNode {
   bool mark = false;       // a date of the contract, a horizon, today or maturity (not a plain step)
 };
 
-ConvertibleModel::ConvertibleModel(const ValuationInput& input)
+ConvertibleModel::ConvertibleModel(const ValuationInput& input, double highestStock)
     : input_(input), schedule_(input.terms) {
   const ContractTerms& terms = input.terms;
   parityPerShare_ = terms.conversionRatio * input.market.fxStockToBond * 100.0 / terms.face;
@@ -68,14 +72,16 @@ ConvertibleModel::ConvertibleModel(const ValuationInput& input)
         discreteDividends_.push_back(d);
     }
   }
-  BuildStockGrid();
+  BuildStockGrid(highestStock);
 }
 
-void ConvertibleModel::BuildStockGrid() {
+void ConvertibleModel::BuildStockGrid(double highestStock) {
   const double spot = input_.market.stockPrice;
   const double conversionPrice = parityPerShare_ > 0 ? 100.0 / parityPerShare_ : spot;
   const double reach = std::clamp(std::exp(5.0 * kGridVolatility * std::sqrt(input_.terms.maturityTime)), 3.0, 10.0);
-  const double top = std::max(spot, conversionPrice) * reach;
+  // A stock price to be read from the grid lies well inside it, below a
+  // top that is kScenarioReach times as high.
+  const double top = std::max(std::max(spot, conversionPrice) * reach, highestStock * kScenarioReach);
   const double width = kConcentration * spot;
   const double low = std::asinh(-spot / width);
   const double high = std::asinh((top - spot) / width);
@@ -224,7 +230,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
   const double accrued = justBefore ? schedule_.AccruedBefore(t) : schedule_.Accrued(t);
   const std::size_t n = stock_.size();
   const bool companion = CompanionQuantity() != Companion::None;
-  thread_local std::vector<double> gap;
+  thread_local std::vector<double> gap, share;
   gap.resize(n);
   for (const auto& call : input_.terms.calls) {
     if (!CallInForce(call, t, justBefore)) continue;
@@ -239,13 +245,19 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     // a time step the cash part follows the nodes the step itself found
     // beyond the cap, not those that merely reach it: a node touching the
     // cap must not have its cash part reset at every step.
+    // An instant before a date (once, not at every step) the companion
+    // changes by the share of each node's cell that is called, so that it
+    // does not jump as the boundary crosses a node.
+    const bool shares = companion && justBefore;
+    if (shares) BindingShares(gap, share);
     for (std::size_t i = 0; i < n; ++i) {
-      if (gap[i] > 0) continue;
+      if (gap[i] > 0 && !(shares && share[i] > 0)) continue;
       const double parity = parityPerShare_ * stock_[i];
-      value[i] = convertible ? std::max(price, parity) : price;
       // Called, the holder converts where parity beats the call price and
       // takes the cash below.
-      if (companion && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCompanion(i, price, convertible);
+      if (shares) cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
+      else if (companion && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCompanion(i, price, convertible);
+      if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity) : price;
     }
   }
 }
@@ -763,7 +775,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
     rannacher = false;
     ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
-    if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
+    if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = getenv("ZDBG") ? cash : value;
     if (node.time > kTimeTolerance) {
       if (node.coupon) {
         const double couponCash = SplitsCash() ? schedule_.CouponAmount() : 0.0;

@@ -28,9 +28,10 @@ struct ModelState {
 
 class ConvertibleModel {
  public:
-  // The stock grid depends on the terms and today's stock price only, so
-  // that solves with other volatilities, rates or spreads share its nodes.
-  explicit ConvertibleModel(const ValuationInput& input);
+  // The stock grid depends on the terms, today's stock price and the
+  // highest stock price to be read from it (a scenario's) only, so that
+  // solves with other volatilities, rates or spreads share its nodes.
+  explicit ConvertibleModel(const ValuationInput& input, double highestStock = 0);
 
   const std::vector<double>& Stock() const { return stock_; }
   std::size_t SpotNode() const { return spotNode_; }
@@ -53,6 +54,12 @@ class ConvertibleModel {
   std::vector<std::vector<double>> Solve(const ModelState& state, bool conversion,
                                          std::span<const double> horizons) const;
 
+  // The least a holder's dirty value can be at a stock price and time:
+  // parity where conversion is allowed then, else 0.
+  double ConversionFloor(double stock, double t) const {
+    return ConversionAllowed(t) ? parityPerShare_ * stock : 0.0;
+  }
+
   // Value at maturity of a stock price, for horizons at or past maturity.
   double PayoffAtMaturity(double stock, bool conversion) const;
 
@@ -60,7 +67,7 @@ class ConvertibleModel {
   struct TimeNode;
   class Stepper;
 
-  void BuildStockGrid();
+  void BuildStockGrid(double highestStock);
   std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
   std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
   bool ConversionAllowed(double t) const;

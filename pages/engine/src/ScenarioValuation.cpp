@@ -132,7 +132,8 @@ class StateSolves {
     const double horizon = horizons_[h];
     const Spline fair(model_.Stock(), Get(state_, true)[h]);
     const double perShare = model_.ParityPerShare();
-    const double centre = fair.Value(stock) - model_.Schedule().Accrued(horizon);
+    const double centre =
+        std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
     column[kFairValue] = centre;
     column[kBondFloor] = Clean(state_, false, h, stock);
     column[kDelta] = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
@@ -438,7 +439,10 @@ std::vector<ScenarioFigures> ValueScenarios(const ValuationInput& input, std::sp
   for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
   if (input.securityType == kStockSecurityType) return StockScenarios(input, scenarios);
 
-  const ConvertibleModel model(input);
+  double highestStock = input.market.stockPrice;
+  for (const ScenarioShift& shift : scenarios)
+    highestStock = std::max(highestStock, input.market.stockPrice * (1 + shift.stockChangePct / 100.0));
+  const ConvertibleModel model(input, highestStock);
   const Today today = ValueToday(input, model, options.threads);
 
   std::vector<ScenarioFigures> result(scenarios.size());
