@@ -90,11 +90,12 @@ inline double ReferenceTreePrice(const ValuationInput& in, TreeCredit credit, in
   return v[0];
 }
 
-// The tree's limit: the mean over `count` consecutive step counts from
-// `steps` (the price oscillates with the step count).
-inline double ReferenceTreeLimit(const ValuationInput& in, TreeCredit credit, int steps, int count) {
+// The tree's limit: the mean over `count` step counts from `steps`, `stride`
+// apart (the price oscillates with the count, between odd and even and
+// with the nodes' place against the contract's prices).
+inline double ReferenceTreeLimit(const ValuationInput& in, TreeCredit credit, int steps, int count, int stride = 1) {
   double sum = 0;
-  for (int k = 0; k < count; ++k) sum += ReferenceTreePrice(in, credit, steps + k);
+  for (int k = 0; k < count; ++k) sum += ReferenceTreePrice(in, credit, steps + k * stride);
   return sum / count;
 }
 
