@@ -5,6 +5,7 @@
 // conversion, the input's calls (clean, from their start), a flat
 // continuous curve at the first zero rate, the dividend yield and
 // volatility of the market, and no credit spread.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -57,8 +58,9 @@ inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
 
 // The same engine on a bond with coupons at the input's frequency and
 // amount (30/360 dates, so that every coupon is the same), American
-// conversion, no calls or puts, and the input's credit spread: its
-// conversion probability discounts at r + spread x (1 - p). The bond runs
+// conversion, the input's clean calls (one on every day of a period) and
+// puts, and the input's credit spread: its conversion probability
+// discounts at r + spread x (1 - p). The bond runs
 // from 1 March 2097 to 1 March 2102, five years of exactly 1825 days, so
 // that the tree's years are the input's (Actual/365; the coupon dates fall
 // within two days of the input's).
@@ -71,7 +73,17 @@ inline double QuantLibBlendedPrice(const ValuationInput& in, int steps) {
   const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
                               ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward, false);
   auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
-  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, {}, today, 0,
+  auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
+  ql::CallabilitySchedule calls;
+  for (const auto& call : in.terms.calls)
+    for (ql::Date d = day(call.start); d <= day(call.end) && d < maturity; ++d)
+      calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean),
+                                                            ql::Callability::Call, d));
+  for (const auto& put : in.terms.puts)
+    calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(put.pricePct, ql::Bond::Price::Clean),
+                                                          ql::Callability::Put, day(put.time)));
+  std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
+  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
                                       {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
                                       in.terms.redemptionPct);
   auto flat = [&](double rate) {
