@@ -23,7 +23,6 @@
 namespace {
 
 using namespace zemra::engine;
-using zemra::engine::testing::QuantLibBlendedPrice;
 using zemra::engine::testing::QuantLibConvertiblePrice;
 using zemra::engine::testing::ReferenceBond;
 
@@ -193,8 +192,8 @@ void ReferenceBondTables() {
   noCall.terms.calls.clear();
   noCall.terms.puts.clear();
   double consecutive = 0, spread = 0;
-  for (int k = 0; k < 40; ++k) consecutive += QuantLibBlendedPrice(noCall, 3200 + k) / 40;
-  for (int k = 0; k < 20; ++k) spread += QuantLibBlendedPrice(noCall, 2000 + 101 * k) / 20;
+  for (int k = 0; k < 40; ++k) consecutive += QuantLibConvertiblePrice(noCall, 3200 + k) / 40;
+  for (int k = 0; k < 20; ++k) spread += QuantLibConvertiblePrice(noCall, 2000 + 101 * k) / 20;
   std::printf("\nBlended, no call or put: engine %.4f; QuantLib mean of 3200..3239 steps %.4f, of 20 counts "
               "2000..3919 %.4f\n", EnginePrice(noCall), consecutive, spread);
   const ValuationInput blended = ReferenceBond(DiscountingScheme::Blended);
@@ -203,7 +202,7 @@ void ReferenceBondTables() {
               EnginePrice(blended),
               zemra::engine::testing::ReferenceTreeLimit(blended, zemra::engine::testing::TreeCredit::ConversionProbability,
                                                          2000, 20, 101),
-              (QuantLibBlendedPrice(blended, 3200) + QuantLibBlendedPrice(blended, 3201)) / 2);
+              (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
 
   // One price within 0.01 of the published value, no credit risk.
   constexpr double kTolerance = 0.01;
@@ -225,8 +224,8 @@ void ReferenceBondTables() {
   const std::vector<int> steps{100, 200, 400, 800, 1600, 3200};
   std::vector<double> treeErrors, treeMs;
   for (int n : steps) {
-    treeErrors.push_back(QuantLibBlendedPrice(plain, n) - published);
-    treeMs.push_back(TimeMs([&] { QuantLibBlendedPrice(plain, n); }, 3));
+    treeErrors.push_back(QuantLibConvertiblePrice(plain, n) - published);
+    treeMs.push_back(TimeMs([&] { QuantLibConvertiblePrice(plain, n); }, 3));
     std::printf("QuantLib %5d steps error %+8.4f %9.3f ms\n", n, treeErrors.back(), treeMs.back());
   }
   const int fd = FirstSettled(fdErrors, kTolerance), tree = FirstSettled(treeErrors, kTolerance);
