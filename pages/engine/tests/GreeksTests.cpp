@@ -37,8 +37,10 @@ TEST(Greeks, AgreeWithScenarioDifferencesAndImpliedValuesReprice) {
     in.model.spreadDecayFactor = m.decay;
     in.marketPricePct = FairValue(in) + 0.5;
     const double vol = in.market.volatilityPct, stock = in.market.stockPrice;
-    // Scenarios 1-6: stock +-1%, volatility +-0.25 point, rates +-5 bp.
-    const std::vector<ScenarioShift> shifts{{0}, {1}, {-1}, {0, 0, 25 / vol}, {0, 0, -25 / vol}, {0, 5}, {0, -5}};
+    // Scenarios 1-8: stock +-1%, volatility +-0.25 point, rates and spread +-5 bp.
+    const double spread = 500 / in.market.creditSpreadBp;
+    const std::vector<ScenarioShift> shifts{{0},         {1},          {-1},          {0, 0, 25 / vol}, {0, 0, -25 / vol},
+                                            {0, 5},      {0, -5},      {0, 0, 0, 0, spread}, {0, 0, 0, 0, -spread}};
     const auto f = ValueScenarios(in, shifts);
     auto at = [&](int j) { return f[static_cast<std::size_t>(j)][kFairValue + kScenarioColumn]; };
     const double shares = in.terms.conversionRatio * 100 / in.terms.face, h = 0.01 * stock;
@@ -49,7 +51,8 @@ TEST(Greeks, AgreeWithScenarioDifferencesAndImpliedValuesReprice) {
     } rows[] = {{"delta", kDelta, (at(1) - at(2)) / (2 * h) / shares * 100, 0.1},
                 {"gamma", kGamma, (at(1) - 2 * at(0) + at(2)) / (h * h) * stock / shares, 0.02},
                 {"vega", kVega, (at(3) - at(4)) / 0.5, 0.005},
-                {"rho", kRho, (at(5) - at(6)) / 0.1, 0.01}};
+                {"rho", kRho, (at(5) - at(6)) / 0.1, 0.01},
+                {"spread 01", kCrdSprd01, (at(7) - at(8)) / 0.1, 0.02}};
     for (const auto& row : rows)
       EXPECT_NEAR(f[0][row.slot], row.expected, row.tolerance)
           << m.name << " " << row.name << "\n inputs: " << Describe(in) << "\n expected " << row.expected
