@@ -8,6 +8,9 @@
 //   of conversion rolled back without discounting and the value discounted
 //   at r + s (1 - p); p is 1 where the holder converts (also when called),
 //   0 where he puts, is called for cash or is redeemed.
+// With a call the tree's node just below the call's corner is often
+// "called for cash" by the tree's own error, which sets p to 0 there at any
+// step count: not a reference for the 1994 rule with calls.
 // Semi-annual coupons, one clean call period, clean puts, conversion at any
 // time, a flat continuous rate; events on the nearest step. Values are
 // dirty at time 0 (a coupon date, accrued 0 there).
