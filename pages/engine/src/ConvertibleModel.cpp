@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <cstdlib>
 
 #include "BondSchedule.h"
 #include "Tridiagonal.h"
@@ -777,7 +776,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
     rannacher = false;
     ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
-    if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = getenv("ZDBG") ? cash : value;
+    if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
     if (node.time > kTimeTolerance) {
       if (node.coupon) {
         const double couponCash = SplitsCash() ? schedule_.CouponAmount() : 0.0;
