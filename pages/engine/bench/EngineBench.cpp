@@ -15,13 +15,16 @@
 #include "ConvertibleModel.h"
 #include "DemoBookBench.h"
 #include "FigureTools.h"
+#include "EngineTestSupport.h"
 #include "QuantLibConvertible.h"
+#include "ReferenceTree.h"
 #include "ScenarioValuation.h"
 
 namespace {
 
 using namespace zemra::engine;
 using zemra::engine::testing::QuantLibConvertiblePrice;
+using zemra::engine::testing::ReferenceBond;
 
 // Five-year 4% annual convertible, conversion price 50, stock 42.5, vol 30%,
 // flat 4%, no credit spread: a case both models price alike.
@@ -145,13 +148,101 @@ void ScenarioCalls() {
   }
 }
 
+// The reference bond (Ayache-Forsyth-Vetzal 2003) in every model: the
+// published value, the engine on three grids, and side by side one price
+// within 0.01 of the published value against QuantLib's tree, and 625
+// scenarios on one thread.
+void ReferenceBondTables() {
+  ValuationInput totalDefault = ReferenceBond();
+  totalDefault.model.bankruptcy = true;
+  ValuationInput decaying = totalDefault;
+  decaying.model.spreadDecayFactor = 0.5;
+  const struct {
+    const char* name;
+    ValuationInput input;
+    double published;  // 0: none
+  } models[] = {{"no credit risk", ReferenceBond(DiscountingScheme::Risky, 0), 125.9529},
+                {"hazard 2%, total default", totalDefault, 122.7316},
+                {"Bond+Option (TF)", ReferenceBond(DiscountingScheme::BondPlusOption), 123.9705},
+                {"blended (1994 rule)", ReferenceBond(DiscountingScheme::Blended), 0},
+                {"risky", ReferenceBond(DiscountingScheme::Risky), 0},
+                {"hazard 2% decaying (0.5)", decaying, 0}};
+  const std::vector<GridAccuracy> grids{{240, 60, 60}, {480, 120, 120}, {960, 240, 240}};
+  const auto shifts = zemra::engine::bench::ScenarioMatrix(false);
+  std::printf("Reference bond (AFV 2003 Table 1): published, engine on three grids, 625 scenarios on one thread\n");
+  std::printf("%-26s %10s %10s %10s %10s %12s %12s\n", "model", "published", "240x60", "480x120", "960x240",
+              "625 wall ms", "625 cpu ms");
+  for (const auto& m : models) {
+    std::printf("%-26s %10.4f", m.name, m.published);
+    for (GridAccuracy grid : grids) {
+      ValuationInput in = m.input;
+      in.model.grid = grid;
+      std::printf(" %10.4f", EnginePrice(in));
+    }
+    ValuationInput in = m.input;
+    in.marketPricePct = EnginePrice(in) - 1;
+    const double wall = TimeMs([&] { ValueScenarios(in, shifts, {1}); }, 1);
+    const double cpuStart = CpuMs();
+    ValueScenarios(in, shifts, {1});
+    std::printf(" %12.1f %12.1f\n", wall, CpuMs() - cpuStart);
+  }
+
+  // Blended without calls and puts: QuantLib's tree is the same model.
+  ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended);
+  noCall.terms.calls.clear();
+  noCall.terms.puts.clear();
+  double consecutive = 0, spread = 0;
+  for (int k = 0; k < 40; ++k) consecutive += QuantLibConvertiblePrice(noCall, 3200 + k) / 40;
+  for (int k = 0; k < 20; ++k) spread += QuantLibConvertiblePrice(noCall, 2000 + 101 * k) / 20;
+  std::printf("\nBlended, no call or put: engine %.4f; QuantLib mean of 3200..3239 steps %.4f, of 20 counts "
+              "2000..3919 %.4f\n", EnginePrice(noCall), consecutive, spread);
+  const ValuationInput blended = ReferenceBond(DiscountingScheme::Blended);
+  std::printf("Blended with call and put: engine %.4f; tree of the 1994 rule (20 counts 2000..3919) %.4f; "
+              "QuantLib (carries p where put or called for cash) %.4f\n\n",
+              EnginePrice(blended),
+              zemra::engine::testing::ReferenceTreeLimit(blended, zemra::engine::testing::TreeCredit::ConversionProbability,
+                                                         2000, 20, 101),
+              (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
+
+  // One price within 0.01 of the published value, no credit risk.
+  constexpr double kTolerance = 0.01;
+  const ValuationInput plain = models[0].input;
+  const double published = models[0].published;
+  std::printf("One price within %.2f of the published %.4f (no credit risk), from this entry on\n", kTolerance,
+              published);
+  const std::vector<GridAccuracy> fdGrids{{40, 10, 10}, {60, 15, 15}, {80, 20, 20}, {100, 25, 25},
+                                          {120, 30, 30}, {160, 40, 40}, {240, 60, 60}};
+  std::vector<double> fdErrors, fdMs;
+  for (GridAccuracy grid : fdGrids) {
+    ValuationInput in = plain;
+    in.model.grid = grid;
+    fdErrors.push_back(EnginePrice(in) - published);
+    fdMs.push_back(TimeMs([&] { EnginePrice(in); }, 21));
+    std::printf("FD %4d x %3d       error %+8.4f %9.3f ms\n", grid.stockNodes, grid.timeStepsPerYear, fdErrors.back(),
+                fdMs.back());
+  }
+  const std::vector<int> steps{100, 200, 400, 800, 1600, 3200};
+  std::vector<double> treeErrors, treeMs;
+  for (int n : steps) {
+    treeErrors.push_back(QuantLibConvertiblePrice(plain, n) - published);
+    treeMs.push_back(TimeMs([&] { QuantLibConvertiblePrice(plain, n); }, 3));
+    std::printf("QuantLib %5d steps error %+8.4f %9.3f ms\n", n, treeErrors.back(), treeMs.back());
+  }
+  const int fd = FirstSettled(fdErrors, kTolerance), tree = FirstSettled(treeErrors, kTolerance);
+  if (fd >= 0 && tree >= 0)
+    std::printf("FD %.3f ms, QuantLib %.3f ms: FD %.0fx faster\n\n", fdMs[static_cast<std::size_t>(fd)],
+                treeMs[static_cast<std::size_t>(tree)],
+                treeMs[static_cast<std::size_t>(tree)] / fdMs[static_cast<std::size_t>(fd)]);
+}
+
 }  // namespace
 
 // Arguments: none runs every table; "demo [ID] [full]" only the demo book
 // (one security; 3125 scenarios with "full"); "implied [ID]" the demo
 // book's scenario implied values priced again; "grid" the demo book's fair
 // values on coarser grids against a fine one; "scenarios" only the
-// ScenarioDetail calls of the bench convertible.
+// ScenarioDetail calls of the bench convertible; "references" the
+// reference bond's tables.
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto has = [&](const char* word) { return std::find(args.begin(), args.end(), word) != args.end(); };
@@ -174,12 +265,17 @@ int main(int argc, char** argv) {
     ScenarioCalls();
     return 0;
   }
+  if (has("references")) {
+    ReferenceBondTables();
+    return 0;
+  }
   SinglePrice("One price: American conversion, no call, no credit", BenchConvertible());
   ValuationInput callable = BenchConvertible();
   for (double year : {2.0, 3.0, 4.0}) callable.terms.calls.push_back({year, year, 105, true, 0});
   SinglePrice("One price: the same with calls at 105 on the coupon dates of years 2, 3 and 4", callable);
   ScenarioCalls();
   std::printf("\n");
+  ReferenceBondTables();
   zemra::engine::bench::DemoBookTimes(ZEMRA_DEMO_BOOK, only, false);
   return 0;
 }

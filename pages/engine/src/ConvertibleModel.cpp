@@ -24,6 +24,9 @@ constexpr double kConcentration = 0.25;
 // The grid reaches five standard deviations of this volatility above the
 // larger of today's stock price and the conversion price (3 to 10 times it).
 constexpr double kGridVolatility = 0.6;
+// The grid's top lies at least this many times above the highest stock
+// price read from it.
+constexpr double kScenarioReach = 3.0;
 // Iteration limit of the implicit conversion and call constraints.
 constexpr int kMaxConstraintIterations = 8;
 // The explicit half of a step extrapolates through the call cap's corner at
@@ -56,7 +59,7 @@ struct ConvertibleModel::TimeNode {
   bool mark = false;       // a date of the contract, a horizon, today or maturity (not a plain step)
 };
 
-ConvertibleModel::ConvertibleModel(const ValuationInput& input)
+ConvertibleModel::ConvertibleModel(const ValuationInput& input, double highestStock)
     : input_(input), schedule_(input.terms) {
   const ContractTerms& terms = input.terms;
   parityPerShare_ = terms.conversionRatio * input.market.fxStockToBond * 100.0 / terms.face;
@@ -68,14 +71,16 @@ ConvertibleModel::ConvertibleModel(const ValuationInput& input)
         discreteDividends_.push_back(d);
     }
   }
-  BuildStockGrid();
+  BuildStockGrid(highestStock);
 }
 
-void ConvertibleModel::BuildStockGrid() {
+void ConvertibleModel::BuildStockGrid(double highestStock) {
   const double spot = input_.market.stockPrice;
   const double conversionPrice = parityPerShare_ > 0 ? 100.0 / parityPerShare_ : spot;
   const double reach = std::clamp(std::exp(5.0 * kGridVolatility * std::sqrt(input_.terms.maturityTime)), 3.0, 10.0);
-  const double top = std::max(spot, conversionPrice) * reach;
+  // A stock price to be read from the grid lies well inside it, below a
+  // top that is kScenarioReach times as high.
+  const double top = std::max(std::max(spot, conversionPrice) * reach, highestStock * kScenarioReach);
   const double width = kConcentration * spot;
   const double low = std::asinh(-spot / width);
   const double high = std::asinh((top - spot) / width);
@@ -198,12 +203,18 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
   }
 }
 
-double ConvertibleModel::CalledCash(std::size_t i, double price, bool convertible) const {
-  return convertible && parityPerShare_ * stock_[i] >= price ? 0.0 : price;
+double ConvertibleModel::CalledCompanion(std::size_t i, double price, bool convertible) const {
+  if (CompanionQuantity() != Companion::ConversionProbability) return 0.0;
+  return convertible && parityPerShare_ * stock_[i] >= price ? 1.0 : 0.0;
 }
 
-bool ConvertibleModel::SplitsCash() const {
-  return input_.model.discounting == DiscountingScheme::BondPlusOption && !input_.model.bankruptcy;
+ConvertibleModel::Companion ConvertibleModel::CompanionQuantity() const {
+  if (input_.model.bankruptcy) return Companion::None;
+  switch (input_.model.discounting) {
+    case DiscountingScheme::BondPlusOption: return Companion::Cash;
+    case DiscountingScheme::Blended: return Companion::ConversionProbability;
+    default: return Companion::None;
+  }
 }
 
 double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
@@ -217,8 +228,8 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
                                   std::vector<double>& cash, const std::vector<char>* binding) const {
   const double accrued = justBefore ? schedule_.AccruedBefore(t) : schedule_.Accrued(t);
   const std::size_t n = stock_.size();
-  const bool splitCash = SplitsCash();
-  thread_local std::vector<double> gap;
+  const bool companion = CompanionQuantity() != Companion::None;
+  thread_local std::vector<double> gap, share;
   gap.resize(n);
   for (const auto& call : input_.terms.calls) {
     if (!CallInForce(call, t, justBefore)) continue;
@@ -233,13 +244,19 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     // a time step the cash part follows the nodes the step itself found
     // beyond the cap, not those that merely reach it: a node touching the
     // cap must not have its cash part reset at every step.
+    // An instant before a date (once, not at every step) the companion
+    // changes by the share of each node's cell that is called, so that it
+    // does not jump as the boundary crosses a node.
+    const bool shares = companion && justBefore;
+    if (shares) BindingShares(gap, share);
     for (std::size_t i = 0; i < n; ++i) {
-      if (gap[i] > 0) continue;
+      if (gap[i] > 0 && !(shares && share[i] > 0)) continue;
       const double parity = parityPerShare_ * stock_[i];
-      value[i] = convertible ? std::max(price, parity) : price;
       // Called, the holder converts where parity beats the call price and
       // takes the cash below.
-      if (splitCash && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCash(i, price, convertible);
+      if (shares) cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
+      else if (companion && (!binding || (*binding)[i] == kAboveCap)) cash[i] = CalledCompanion(i, price, convertible);
+      if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity) : price;
     }
   }
 }
@@ -249,18 +266,19 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
   const bool convertible = conversion && ConversionAllowed(t);
   const double accrued = schedule_.Accrued(t);
   const std::size_t n = stock_.size();
-  // Only the Tsiveriotis-Fernandes split reads the cash part.
-  const bool splitCash = SplitsCash();
+  const Companion companion = CompanionQuantity();
   thread_local std::vector<double> gap, share;
   gap.resize(n);
   ApplyCalls(t, false, convertible, value, cash, binding);
   for (const auto& put : input_.terms.puts) {
     if (!Near(put.time, t)) continue;
     const double price = put.pricePct + (put.clean ? accrued : 0.0);
-    if (splitCash) {
+    if (companion != Companion::None) {
+      // Put: the cash part is the put price, the chance of conversion 0.
+      const double put = companion == Companion::Cash ? price : 0.0;
       for (std::size_t i = 0; i < n; ++i) gap[i] = value[i] - price;
       BindingShares(gap, share);
-      for (std::size_t i = 0; i < n; ++i) cash[i] += share[i] * (price - cash[i]);
+      for (std::size_t i = 0; i < n; ++i) cash[i] += share[i] * (put - cash[i]);
     }
     for (std::size_t i = 0; i < n; ++i) value[i] = std::max(value[i], price);
   }
@@ -269,7 +287,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
       const double parity = parityPerShare_ * stock_[i];
       if (value[i] - parity - kBindingTolerance > 0) continue;
       value[i] = std::max(value[i], parity);
-      if (!binding || (*binding)[i] == kBelowFloor) cash[i] = 0;
+      if (!binding || (*binding)[i] == kBelowFloor) cash[i] = companion == Companion::ConversionProbability ? 1 : 0;
     }
   }
 }
@@ -298,13 +316,12 @@ bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, doub
 }
 
 bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor,
-                                        std::vector<double>& cap, std::vector<double>& capCash) const {
+                                        std::vector<double>& cap, std::vector<double>& capCompanion) const {
   const bool convertible = conversion && ConversionAllowed(t);
-  const bool splitCash = SplitsCash();
   const std::size_t n = stock_.size();
   floor.assign(n, -std::numeric_limits<double>::infinity());
   cap.assign(n, std::numeric_limits<double>::infinity());
-  capCash.assign(n, 0.0);
+  capCompanion.assign(n, 0.0);
   bool any = convertible;
   if (convertible)
     for (std::size_t i = 0; i < n; ++i) floor[i] = parityPerShare_ * stock_[i];
@@ -318,7 +335,7 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
       const double capHere = convertible ? std::max(price, parity) : price;
       if (capHere < cap[i]) {
         cap[i] = capHere;
-        if (splitCash) capCash[i] = CalledCash(i, price, convertible);
+        capCompanion[i] = CalledCompanion(i, price, convertible);
       }
       any = true;
     }
@@ -384,7 +401,6 @@ class ConvertibleModel::Stepper {
             std::vector<double>& cash) {
     stepRate_ = rate;
     if (implicit) {
-      blendedPreviousStep_ = 0;  // nothing to carry on from across an event
       Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
       Advance(t0, 0.5 * dt, 1.0, value, cash);
     } else {
@@ -406,10 +422,12 @@ class ConvertibleModel::Stepper {
     const double drift = r - q - market.borrowCostPct / 100.0;
     const double s = state_.spread;
     const std::size_t n = value.size();
-    constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCash_);
+    constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCompanion_);
     if (constrained_) ReleaseUnbounded();
-    // Under the Bond+Option split the cash part steps at the corner as
-    // well, and the total is not smooth up to it from below: no corner.
+    // Under the Bond+Option split the cash part's slope breaks at the
+    // corner too (0 where called or converted), and the total is not smooth
+    // up to it from below: no corner (with it the split's price moved with
+    // the volatility in steps; vega off by 0.006 on the reference bond).
     const bool corner = !model_.SplitsCash();
     hasCorner_ = corner && model_.CallCorner(t0, conversion_, cornerLevel_, cornerPrice_);
     hasLaterCorner_ = corner && model_.CallCorner(t0 + dt, conversion_, laterCornerLevel_, laterCornerPrice_);
@@ -422,11 +440,10 @@ class ConvertibleModel::Stepper {
       Solve(drift, theta, dt, r, value, &source_, &source_, constrained_);
       return;
     }
-    // Without conversion the Tsiveriotis-Fernandes split has no equity part:
-    // the whole value is cash, discounted as under the risky scheme.
-    const DiscountingScheme scheme = !conversion_ && choice.discounting == DiscountingScheme::BondPlusOption
-                                         ? DiscountingScheme::Risky
-                                         : choice.discounting;
+    // Without conversion the Tsiveriotis-Fernandes split has no equity part
+    // and the chance of conversion is 0: the whole value is discounted as
+    // under the risky scheme.
+    const DiscountingScheme scheme = conversion_ ? choice.discounting : DiscountingScheme::Risky;
     switch (scheme) {
       case DiscountingScheme::Risky:
         std::fill(rate_.begin(), rate_.end(), r + s);
@@ -465,36 +482,27 @@ class ConvertibleModel::Stepper {
         break;
       }
       case DiscountingScheme::Blended: {
-        // Spread weighted by the chance of not converting, read from the
-        // delta in conversion shares.
-        // The delta is that of the step's later end; the spread is carried
-        // on to the middle of the step along its change over the previous
-        // step (none after an event), which keeps the step second order.
-        const double perShare = model_.parityPerShare_;
-        const bool extrapolate = blendedPreviousStep_ > 0 && blendedSpread_.size() == n;
-        const double carry = extrapolate ? 0.5 * dt / blendedPreviousStep_ : 0.0;
-        const bool converts = conversion_ && perShare > 0;
-        if (converts && deltaScale_.size() != n) {
-          // 1 / (parity per share x the width of each node's central difference)
-          const auto& st = model_.stock_;
-          deltaScale_.assign(n, 0.0);
-          for (std::size_t i = 1; i + 1 < n; ++i) deltaScale_[i] = 1.0 / ((st[i + 1] - st[i - 1]) * perShare);
+        // The probability of conversion p (the companion, 1994 Goldman
+        // Sachs) steps back with the same operator, undiscounted, held
+        // where the value is held: 1 on conversion (also when called and
+        // converting), 0 when called for cash. The value is discounted at
+        // r + s (1 - p), p the mean of the step's two ends. p steps with
+        // the nodes the last step held; where the value's step holds other
+        // nodes, p steps again with those.
+        cashLater_ = cash;
+        valueLater_ = value;
+        for (int round = 0; round < 2; ++round) {
+          heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+          cash = cashLater_;
+          value = valueLater_;
+          std::fill(rate_.begin(), rate_.end(), 0.0);
+          cashTarget_ = &cash;
+          Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &heldCash_);
+          for (std::size_t i = 0; i < n; ++i)
+            rate_[i] = r + s * (1.0 - std::clamp(0.5 * (cash[i] + cashLater_[i]), 0.0, 1.0));
+          Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
+          if (!constrained_ || active_ == heldCash_) break;
         }
-        blendedLater_.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-          double p = 0;
-          if (converts && i > 0 && i + 1 < n)
-            p = (value[i + 1] - value[i - 1]) * deltaScale_[i];
-          else if (converts && i + 1 == n)
-            p = 1;
-          blendedLater_[i] = s * (1.0 - std::clamp(p, 0.0, 1.0));
-          double spread = blendedLater_[i];
-          if (extrapolate) spread = std::clamp(spread + (spread - blendedSpread_[i]) * carry, 0.0, s);
-          rate_[i] = r + spread;
-        }
-        blendedSpread_.swap(blendedLater_);
-        blendedPreviousStep_ = dt;
-        Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
         break;
       }
     }
@@ -574,7 +582,9 @@ class ConvertibleModel::Stepper {
     }
     if (held) {
       heldValue_.resize(n);
-      for (std::size_t i = 0; i < n; ++i) heldValue_[i] = (*held)[i] == kAboveCap ? capCash_[i] : 0.0;
+      const double atFloor = model_.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
+      for (std::size_t i = 0; i < n; ++i)
+        heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : (*held)[i] == kBelowFloor ? atFloor : 0.0;
       system.SolveFixed(rhs_, *held, heldValue_, v);
     } else if (constrained) {
       return SolveConstrained(v, system, passes);
@@ -675,13 +685,9 @@ class ConvertibleModel::Stepper {
   bool conversion_;
   std::vector<std::array<double, 3>> d1_, d2_;
   std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
-  std::vector<double> floor_, cap_, capCash_, heldValue_;
+  std::vector<double> floor_, cap_, capCompanion_, heldValue_;
   std::vector<char> active_, heldCash_, previousHeld_;
   std::vector<double> cashLater_, valueLater_;
-  // Blended scheme: each node's spread share at the later end of the last
-  // step, and that step's length (0: none to carry on from).
-  std::vector<double> blendedSpread_, blendedLater_, deltaScale_;
-  double blendedPreviousStep_ = 0;
   bool constrained_ = false;
   // The call cap's corner at the step's earlier and later levels.
   bool hasCorner_ = false, hasLaterCorner_ = false;
@@ -740,16 +746,22 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
   // cell's average, which keeps the Tsiveriotis-Fernandes split from
   // jumping with the grid.
   const double boundary = convertsAtMaturity ? bond / parityPerShare_ : std::numeric_limits<double>::infinity();
+  // The probability of conversion is the cell's share above that price.
+  const bool probability = CompanionQuantity() == Companion::ConversionProbability;
   for (std::size_t i = 0; i < n; ++i) {
     const double parity = parityPerShare_ * stock_[i];
     value[i] = convertsAtMaturity ? std::max(parity, bond) : bond;
-    cash[i] = bond * CellShareBelow(i, boundary);
+    const double below = CellShareBelow(i, boundary);
+    cash[i] = probability ? 1.0 - below : bond * below;
   }
   ApplyConstraints(maturity, conversion, value, cash);
-  // The constraints clear the cash part of every node where conversion
-  // binds, the straddling node's share included: give that share back (a
-  // put at maturity only raises the cash part).
-  for (std::size_t i = 0; i < n; ++i) cash[i] = std::max(cash[i], bond * CellShareBelow(i, boundary));
+  // The constraints set the companion of every node where conversion binds,
+  // the straddling node's share included: give that share back (a put at
+  // maturity only raises the cash part and lowers the probability).
+  for (std::size_t i = 0; i < n; ++i) {
+    const double below = CellShareBelow(i, boundary);
+    cash[i] = probability ? std::min(cash[i], 1.0 - below) : std::max(cash[i], bond * below);
+  }
   // An instant before maturity the issuer may still call (at the call
   // price with the final coupon's accrued interest where the price is
   // clean): with a dirty price that saves the final coupon.
@@ -767,9 +779,10 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
     if (node.time > kTimeTolerance) {
       if (node.coupon) {
+        const double couponCash = SplitsCash() ? schedule_.CouponAmount() : 0.0;
         for (std::size_t i = 0; i < n; ++i) {
           value[i] += schedule_.CouponAmount();
-          cash[i] += schedule_.CouponAmount();
+          cash[i] += couponCash;
         }
         // The issuer may call an instant before the coupon is paid; the
         // next time step would otherwise first meet the call half a step

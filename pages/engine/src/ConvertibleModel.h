@@ -28,9 +28,10 @@ struct ModelState {
 
 class ConvertibleModel {
  public:
-  // The stock grid depends on the terms and today's stock price only, so
-  // that solves with other volatilities, rates or spreads share its nodes.
-  explicit ConvertibleModel(const ValuationInput& input);
+  // The stock grid depends on the terms, today's stock price and the
+  // highest stock price to be read from it (a scenario's) only, so that
+  // solves with other volatilities, rates or spreads share its nodes.
+  explicit ConvertibleModel(const ValuationInput& input, double highestStock = 0);
 
   const std::vector<double>& Stock() const { return stock_; }
   std::size_t SpotNode() const { return spotNode_; }
@@ -40,14 +41,24 @@ class ConvertibleModel {
   // False under the bankruptcy model, where a higher spread also raises the
   // stock's drift and the price need not fall with it.
   bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
-  // True where the value is split into a cash part and an equity part
-  // (Bond+Option without the bankruptcy model).
-  bool SplitsCash() const;
+  // What a solve carries beside the value (without the bankruptcy model):
+  // the Tsiveriotis-Fernandes cash part under Bond+Option, the probability
+  // of conversion under Blended.
+  enum class Companion { None, Cash, ConversionProbability };
+  Companion CompanionQuantity() const;
+  // True where the value is split into a cash part and an equity part.
+  bool SplitsCash() const { return CompanionQuantity() == Companion::Cash; }
 
   // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
   // ascending), seen from that horizon: coupons paid on or before it excluded.
   std::vector<std::vector<double>> Solve(const ModelState& state, bool conversion,
                                          std::span<const double> horizons) const;
+
+  // The least a holder's dirty value can be at a stock price and time:
+  // parity where conversion is allowed then, else 0.
+  double ConversionFloor(double stock, double t) const {
+    return ConversionAllowed(t) ? parityPerShare_ * stock : 0.0;
+  }
 
   // Value at maturity of a stock price, for horizons at or past maturity.
   double PayoffAtMaturity(double stock, bool conversion) const;
@@ -56,7 +67,7 @@ class ConvertibleModel {
   struct TimeNode;
   class Stepper;
 
-  void BuildStockGrid();
+  void BuildStockGrid(double highestStock);
   std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
   std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
   bool ConversionAllowed(double t) const;
@@ -64,7 +75,7 @@ class ConvertibleModel {
   // or (justBefore) an instant before t.
   bool CallInForce(const CallPeriod& call, double t, bool justBefore = false) const;
   // binding: after a time step, the nodes it held at a bound (they alone
-  // move the cash part); null at other times.
+  // move the companion); null at other times. `cash` is the companion.
   void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
                         const std::vector<char>* binding = nullptr) const;
   // The call caps in force at t, or (justBefore) an instant before t, where
@@ -82,18 +93,16 @@ class ConvertibleModel {
   // Share of node i's cell (between the midpoints to its neighbours) below
   // a stock price.
   double CellShareBelow(std::size_t i, double level) const;
-  // Cash the holder takes at node i where a call at `price` binds: the
-  // price, or nothing where he converts instead (parity at least the
-  // price: at the corner itself he converts, and the cash part is 0 there,
-  // the boundary value of the cash part below it).
-  double CalledCash(std::size_t i, double price, bool convertible) const;
+  // The companion where a call at `price` binds at node i: no cash part
+  // (the holder is paid or converts at once); a probability of conversion
+  // of 1 where he converts (parity at least the price), 0 where paid.
+  double CalledCompanion(std::size_t i, double price, bool convertible) const;
   void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
   // Conversion floor and call cap in force at t (infinite where none);
   // false when neither is.
-  // capCash: the cash the holder gets where the cap holds (filled only
-  // where the value is split into a cash part).
+  // capCompanion: the companion where the cap holds.
   bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
-                        std::vector<double>& capCash) const;
+                        std::vector<double>& capCompanion) const;
 
   const ValuationInput& input_;
   BondSchedule schedule_;

@@ -129,7 +129,8 @@ class StateSolves {
     const double horizon = horizons_[h];
     const Spline fair(model_.Stock(), Get(state_, true)[h]);
     const double perShare = model_.ParityPerShare();
-    const double centre = fair.Value(stock) - model_.Schedule().Accrued(horizon);
+    const double centre =
+        std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
     column.fairValue = centre;
     column.bondFloor = Clean(state_, false, h, stock);
     column.delta = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
@@ -447,7 +448,10 @@ std::vector<ScenarioResult> ValueScenarios(const ValuationInput& input, std::spa
   for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
   if (input.isStock) return StockScenarios(input, scenarios);
 
-  const ConvertibleModel model(input);
+  double highestStock = input.market.stockPrice;
+  for (const ScenarioShift& shift : scenarios)
+    highestStock = std::max(highestStock, input.market.stockPrice * (1 + shift.stockChangePct / 100.0));
+  const ConvertibleModel model(input, highestStock);
   const Today today = ValueToday(input, model, options.threads);
 
   std::vector<ScenarioResult> result(scenarios.size());

@@ -50,7 +50,6 @@ TEST(Convergence, StableUnderGridRefinement) {
       {"soft call + put, risky", callablePutable(DiscountingScheme::Risky)},
       {"soft call + put, Bond+Option", callablePutable(DiscountingScheme::BondPlusOption)},
       {"hard clean call, risky", hardCall(DiscountingScheme::Risky)},
-      {"hard clean call, blended", hardCall(DiscountingScheme::Blended)},
   };
   for (const auto& c : cases) {
     double values[4];

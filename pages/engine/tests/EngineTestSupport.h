@@ -41,6 +41,27 @@ inline ValuationInput CallablePutableConvertible() {
   return in;
 }
 
+// The bond of Ayache, Forsyth and Vetzal (2003), Table 1: five years, 4.0
+// every half year on face 100, a clean call at 110 from year 2, a clean put
+// at 105 at year 3, conversion into one share at any time, stock 100, flat
+// 5%, volatility 20%, no dividends; at maturity the larger of the share and
+// 104. The credit spread (200 bp there) and the model are the caller's.
+inline ValuationInput ReferenceBond(DiscountingScheme scheme = DiscountingScheme::Risky, double spreadBp = 200) {
+  ValuationInput in;
+  in.terms.face = 100;
+  in.terms.couponPct = 8;
+  in.terms.maturityTime = 5;
+  in.terms.conversionRatio = 1;
+  in.terms.calls.push_back({2, 5, 110, true, 0});
+  in.terms.puts.push_back({3, 105, true});
+  in.market.stockPrice = 100;
+  in.market.volatilityPct = 20;
+  in.market.creditSpreadBp = spreadBp;
+  in.market.zeroCurve = {{1, 5}};
+  in.model.discounting = scheme;
+  return in;
+}
+
 inline ScenarioResult ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
   const std::vector<ScenarioShift> one{shift};
   return ValueScenarios(in, one).front();

@@ -1,10 +1,9 @@
 #pragma once
 // QuantLib's binomial (Cox-Ross-Rubinstein) convertible engine on the
 // engine's own inputs, as the reference of the tests and the benchmark: a
-// five-year bond from 15 June 2026 with annual coupons, American
-// conversion, the input's calls (clean, from their start), a flat
-// continuous curve at the first zero rate, the dividend yield and
-// volatility of the market, and no credit spread.
+// flat continuous curve at the first zero rate, the dividend yield and
+// volatility of the market.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -19,28 +18,41 @@
 #include <ql/termstructures/yield/flatforward.hpp>
 #include <ql/time/calendars/nullcalendar.hpp>
 #include <ql/time/daycounters/actual365fixed.hpp>
+#include <ql/time/daycounters/thirty360.hpp>
 #include <ql/time/schedule.hpp>
 
 #include "ScenarioValuation.h"
 
 namespace zemra::engine::testing {
 
+// A bond of the input's maturity from 1 March 2097 (five years are exactly
+// 1825 days, so that the tree's years are the input's, Actual/365; coupon
+// dates fall within two days of the input's), coupons at its frequency and
+// amount (30/360, every coupon the same), American conversion, its clean
+// calls (one on every day of a period) and puts, and its credit spread: the
+// conversion probability discounts at r + spread x (1 - p).
 inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
   namespace ql = QuantLib;
-  const ql::Date today(15, ql::June, 2026);
+  const ql::Date today(1, ql::March, 2097);
   ql::Settings::instance().evaluationDate() = today;
   const ql::Actual365Fixed dayCount;
-  std::vector<ql::Date> dates;
-  for (int k = 0; k <= 5; ++k) dates.push_back(today + 365 * k);
-  const ql::Schedule schedule(dates);
-  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, dates.back());
+  const ql::Date maturity = today + static_cast<ql::Integer>(std::lround(in.terms.maturityTime * 365));
+  const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
+                              ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward, false);
+  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
+  auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
   ql::CallabilitySchedule calls;
   for (const auto& call : in.terms.calls)
-    calls.push_back(ql::ext::make_shared<ql::Callability>(
-        ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean), ql::Callability::Call,
-        today + static_cast<ql::Integer>(std::lround(call.start * 365))));
+    for (ql::Date d = day(call.start); d <= day(call.end) && d < maturity; ++d)
+      calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean),
+                                                            ql::Callability::Call, d));
+  for (const auto& put : in.terms.puts)
+    calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(put.pricePct, ql::Bond::Price::Clean),
+                                                          ql::Callability::Put, day(put.time)));
+  std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
   ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
-                                      {in.terms.couponPct / 100}, dayCount, schedule, 100.0);
+                                      {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
+                                      in.terms.redemptionPct);
   auto flat = [&](double rate) {
     return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
   };
@@ -50,7 +62,7 @@ inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
       ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
           today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
   bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
-      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(0.0))));
+      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.creditSpreadBp / 10000))));
   return bond.NPV();
 }
 
