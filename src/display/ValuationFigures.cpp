@@ -11,6 +11,8 @@ namespace zemra {
 namespace {
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+// How a figure that does not exist is shown.
+constexpr const char* kNotAvailable = "n/a";
 
 // a / b, or no value when b is 0 or has no value itself.
 double Quotient(double a, double b) { return b == 0 || std::isnan(b) ? kNoValue : a / b; }
@@ -39,6 +41,11 @@ int ValuationDecimals(int slot) {
 double ShownValuation(int slot, double value, double fxRate) {
     if (slot != m_CurStkPrice && slot != m_UpdateStkPrice) return value;
     return fxRate != 0 ? value / fxRate : kNoValue;
+}
+
+std::string ValuationText(int slot, double value, double fxRate, const Locale& locale) {
+    if (std::isnan(value) && IsImpliedSlot(static_cast<std::size_t>(slot))) return kNotAvailable;
+    return FormatGrouped(ShownValuation(slot, value, fxRate), ValuationDecimals(slot), locale);
 }
 
 std::string ValuationDateText(const Date& today, double days) {

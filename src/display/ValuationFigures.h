@@ -20,6 +20,10 @@ double ShownValuation(int slot, double value, double fxRate);
 
 // Today plus a time change in days (rounded, halves to even) as
 // "mm/dd/yyyy"; the empty text when that day lies outside the calendar.
+// The text LabelValuation(slot) shows for a valuation figure: grouped with
+// the slot's decimals, and "n/a" for an implied figure that does not exist.
+std::string ValuationText(int slot, double value, double fxRate, const Locale& locale);
+
 std::string ValuationDateText(const Date& today, double days);
 
 // The dollar Greeks of every security under one scenario, summed; index 0

@@ -26,7 +26,7 @@ void MainCtl::ShowValuation() {
 
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
-        LabelValuation[i]->caption = FormatGrouped(ShownValuation(i, v, security.GetFxRate()), ValuationDecimals(i), Loc());
+        LabelValuation[i]->caption = ValuationText(i, v, security.GetFxRate(), Loc());
         LabelValuation[i]->foreColor = SignColor(v);
     }
 

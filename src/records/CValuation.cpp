@@ -1,5 +1,8 @@
 #include "records/CValuation.h"
 
+#include <limits>
+
+#include "PageWire.h"
 #include "records/RecordError.h"
 #include "toolkit/NumberText.h"
 
@@ -48,7 +51,12 @@ std::optional<std::size_t> CValuation::ReadValuation(std::string_view ValuationS
     std::optional<std::size_t> beyond;
     ForEachField(ValuationStr, [&](std::size_t i, std::string_view field) {
         const auto value = ParseNumber(field, locale);
-        if (!value) return true;
+        if (!value) {
+            // An implied figure the model could not find is kept as missing
+            // (NaN), so it is shown as such and never as a plausible 0.
+            if (field == contract::kMissingFigure && IsImpliedSlot(i)) m_valuation[i] = std::numeric_limits<double>::quiet_NaN();
+            return true;
+        }
         if (i >= static_cast<std::size_t>(kValuationSlots)) {
             beyond = i;
             return false;

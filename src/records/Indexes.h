@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 
 namespace zemra {
 
@@ -64,6 +65,13 @@ enum ValuationIdx {
     m_SubImpact = 30,
 };
 constexpr int kValuationSlots = 31;
+
+// The implied volatility and spread, today and under the scenario: the only
+// figures a page may mark as not existing (no volatility or spread gives the
+// market price). Such a figure is held as NaN and shown as missing.
+constexpr bool IsImpliedSlot(std::size_t slot) {
+    return slot == m_CurImpVol || slot == m_CurImpSprd || slot == m_UpdateImpVol || slot == m_UpdateImpSprd;
+}
 
 // Slots of CValuation::Carry and members of DlgCarry.LbCarryVal.
 enum CarryIdx {
