@@ -74,9 +74,7 @@ std::string CarryCalcPage(const PageQuery& query, PageContext& context) {
 
     // The maturity the portfolio holds wins over the master's when it is a date.
     std::optional<Date> maturity = security.maturity;
-    if (query.Has("Maturity")) {
-        if (const auto date = ParseDate(query.Text("Maturity"), Locale::EnUs())) maturity = *date;
-    }
+    if (const auto date = query.MonthDayYear("Maturity")) maturity = *date;
     Security stock = security;
     if (security.underlying) {
         auto underlying = context.database.Run([&](SqlConnection& c) { return LoadSecurity(c, *security.underlying); });

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "book/Book.h"
-#include "http/PageQuery.h"
+#include "pages/PageQuery.h"
 #include "store/ConnectionPool.h"
 #include "toolkit/DateText.h"
 

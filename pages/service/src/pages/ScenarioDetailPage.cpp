@@ -148,7 +148,7 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
     if (!security.IsStock()) {
         // The maturity the portfolio holds wins over the master's when it is a date.
         std::optional<Date> maturity = security.maturity;
-        if (const auto date = ParseDate(query.Text("Maturity"), Locale::EnUs())) maturity = *date;
+        if (const auto date = query.MonthDayYear("Maturity")) maturity = *date;
         if (!maturity) throw PageError(kBadRequest, "Maturity: " + Quoted(query.Text("Maturity")) + " is not a date");
         input.terms = TermsOf(security, today, *maturity, query);
     }

@@ -1,4 +1,4 @@
-#include "http/PageQuery.h"
+#include "pages/PageQuery.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,15 +15,75 @@ int HexDigit(char c) {
     return -1;
 }
 
+// The length of the UTF-8 sequence at text[at], 0 when none starts there
+// (overlong forms, surrogates and code points beyond U+10FFFF are none).
+std::size_t SequenceLength(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+    }
+    return length;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
 }  // namespace
 
 std::string Quoted(const std::string& value) {
     constexpr std::size_t kShown = 60;
-    std::string shown = value.size() > kShown ? value.substr(0, kShown) + "..." : value;
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    std::string shown;
+    for (std::size_t at = 0, characters = 0; at < value.size(); ++characters) {
+        if (characters == kShown) {
+            shown += "...";
+            break;
+        }
+        const std::size_t length = SequenceLength(value, at);
+        if (length == 0) {
+            shown += '?';
+            ++at;
+        } else {
+            shown += IsControl(static_cast<unsigned char>(value[at])) ? std::string(" ") : value.substr(at, length);
+            at += length;
+        }
     }
     return "'" + shown + "'";
+}
+
+std::string TextFault(const std::string& text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = SequenceLength(text, at);
+        if (length == 0) return "is not UTF-8 text";
+        if (IsControl(static_cast<unsigned char>(text[at]))) return "holds a control character";
+        at += length;
+    }
+    return {};
+}
+
+std::size_t CharacterCount(const std::string& text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    }
+    return count;
 }
 
 namespace {
@@ -80,6 +140,14 @@ PageQuery::PageQuery(const std::string& rawQuery) {
         }
         start = end + 1;
     }
+    for (const auto& [key, value] : m_values) {
+        if (const std::string fault = TextFault(key); !fault.empty()) {
+            throw PageError(kBadRequest, "the key " + Quoted(key) + " " + fault);
+        }
+        if (const std::string fault = TextFault(value); !fault.empty()) {
+            throw PageError(kBadRequest, key + ": " + Quoted(value) + " " + fault);
+        }
+    }
 }
 
 bool PageQuery::Has(const std::string& key) const {
@@ -94,6 +162,42 @@ const std::string& PageQuery::Text(const std::string& key) const {
         if (k == key) return v;
     }
     throw PageError(kBadRequest, key + ": missing");
+}
+
+const std::string& PageQuery::Text(const std::string& key, std::size_t longest) const {
+    const std::string& text = Text(key);
+    if (CharacterCount(text) > longest) {
+        throw PageError(kBadRequest, key + ": " + Quoted(text) + " is longer than " + std::to_string(longest) +
+                                         " characters");
+    }
+    return text;
+}
+
+std::optional<Date> PageQuery::MonthDayYear(const std::string& key) const {
+    if (!Has(key) || Text(key).empty()) return std::nullopt;
+    const std::string& text = Text(key);
+    // month, day, year: one or two digits, one or two, four; one separator.
+    int parts[3] = {};
+    std::size_t at = 0;
+    char separator = 0;
+    bool read = true;
+    for (int i = 0; i < 3 && read; ++i) {
+        const std::size_t first = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - first < 4) {
+            parts[i] = parts[i] * 10 + (text[at++] - '0');
+        }
+        const std::size_t digits = at - first;
+        read = i < 2 ? digits >= 1 && digits <= 2 : digits == 4 && at == text.size();
+        if (i < 2 && read) {
+            const char c = at < text.size() ? text[at] : 0;
+            read = (c == '/' || c == '.' || c == '-') && (separator == 0 || c == separator);
+            separator = c;
+            ++at;
+        }
+    }
+    if (read && IsValidDate(parts[2], parts[0], parts[1])) return Date{parts[2], parts[0], parts[1]};
+    if (const auto date = ParseDate(text, Locale::EnUs())) return date;
+    throw PageError(kBadRequest, key + ": " + Quoted(text) + " is not a date (month, day and year)");
 }
 
 double PageQuery::Number(const std::string& key) const {
