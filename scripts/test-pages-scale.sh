@@ -3,9 +3,8 @@
 # cluster on a loopback port, runs the service's tests and load check on it
 # (the load check on SQLite first; both print their figures, as the page
 # fuzz does), then two zemra-pages instances on one database behind nginx,
-# and checks
-# that a scenario inserted through one instance is listed through the other
-# and through nginx, that an address of about 1 MB passes nginx, and that
+# and checks that a scenario inserted through one instance is listed
+# through the other and through nginx, that an address of about 1 MB passes nginx, and that
 # killing one instance in the middle of a burst of inserts from 32 clients
 # through nginx neither loses an acknowledged insert nor stores one twice
 # (both counts are printed). Stops everything it started. Installs
@@ -77,7 +76,7 @@ ZEMRA_PAGES_TEST_POSTGRES="$server" "$BUILD/pages/service/zemra_pages_load" --se
 echo "== two instances on one database behind nginx"
 start_instance() { # name
   : >"$work/$1.log"
-  "$BUILD/pages/service/zemra-pages" --listen 127.0.0.1:0 --database "$database" >"$work/$1.log" 2>&1 &
+  "$BUILD/pages/service/zemra-pages" --listen 127.0.0.1:0 --database "$database" --connections-per-address 512 >"$work/$1.log" 2>&1 &
   pids="$pids $!"
   eval "pid_$1=$!"
   tries=0
