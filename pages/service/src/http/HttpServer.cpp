@@ -38,6 +38,10 @@ constexpr int kReceiveBuffer = static_cast<int>(kLongestAddress + kLongestHeader
 constexpr int kListenBacklog = 512;
 // The gate checks its deadlines at least this often.
 constexpr int kGateTickMillis = 200;
+// A long head is looked at again when it has grown by this much (or at the
+// next tick): a head arriving in small pieces costs no more than a few
+// dozen looks, however it is cut.
+constexpr std::size_t kPeekStep = 16 * 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -190,6 +194,7 @@ struct HttpServer::Gate {
         socklen_t peerLength = 0;
         Clock::time_point deadline;
         std::size_t seen = 0;   // bytes of the head looked at so far
+        Clock::time_point looked;
     };
     struct Kept {
         int fd = -1;
@@ -300,7 +305,11 @@ void HttpServer::GateLoop() {
                 drop(i);
                 continue;
             }
-            if (polled[i + 2].revents == 0) continue;
+            const bool readable = polled[i + 2].revents != 0;
+            if (!readable && (p.seen < kPeekStep || now - p.looked < std::chrono::milliseconds(kGateTickMillis))) {
+                continue;
+            }
+            p.looked = now;
             const ssize_t n = recv(p.fd, buffer.data(), buffer.size(), MSG_PEEK | MSG_DONTWAIT);
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
             if (n <= 0) {
@@ -311,14 +320,14 @@ void HttpServer::GateLoop() {
             const std::size_t size = static_cast<std::size_t>(n);
             HeadVerdict verdict = JudgeHead(std::string_view(buffer.data(), size));
             // A socket that cannot hold more of a long head: the library reads the rest.
-            if (verdict.kind == HeadVerdict::Wait && size == p.seen) verdict.kind = HeadVerdict::Ready;
+            if (verdict.kind == HeadVerdict::Wait && readable && size == p.seen) verdict.kind = HeadVerdict::Ready;
             if (verdict.kind == HeadVerdict::Refuse) {
                 WriteRefusal(p.fd, verdict.status, verdict.reason);
                 drop(i);
             } else if (verdict.kind == HeadVerdict::Wait) {
-                // Woken again only when more has arrived.
+                // Woken again when more has arrived (a long head: 16 KB more, or at a tick).
                 p.seen = size;
-                const int more = static_cast<int>(size + 1);
+                const int more = static_cast<int>(size < kPeekStep ? size + 1 : size + kPeekStep);
                 setsockopt(p.fd, SOL_SOCKET, SO_RCVLOWAT, &more, sizeof more);
             } else {
                 const int one = 1;
