@@ -27,6 +27,7 @@ std::string UsageText() {
     return "usage: zemra-pages [--listen HOST:PORT] [--port-fallback] [--database FILE|postgresql://...]\n"
            "                   [--control DIR] [--book FILE] [--threads N] [--engine-threads N]\n"
            "                   [--today YYYY-MM-DD] [--pid-file FILE]\n"
+           "                   [--connections N] [--connections-per-address N]\n"
            "       zemra-pages import FILE.json [--database FILE|postgresql://...]\n";
 }
 
@@ -70,6 +71,10 @@ ServiceOptions ParseServiceOptions(const std::vector<std::string>& args, const S
             const std::string& text = value();
             o.today = ReadIsoDate(text);
             if (!o.today) throw UsageError("--today: '" + text + "' is not a date (YYYY-MM-DD)");
+        } else if (arg == "--connections") {
+            o.limits.connections = ReadCount(arg, value(), 1, 60000);
+        } else if (arg == "--connections-per-address") {
+            o.limits.connectionsPerAddress = ReadCount(arg, value(), 1, 60000);
         } else if (arg == "--pid-file") {
             o.pidFile = value();
         } else {

@@ -4,12 +4,14 @@
 //   zemra-pages [--listen HOST:PORT] [--port-fallback] [--database FILE|postgresql://...]
 //               [--control DIR] [--book FILE] [--threads N] [--engine-threads N]
 //               [--today YYYY-MM-DD] [--pid-file FILE]
+//               [--connections N] [--connections-per-address N]
 //   zemra-pages import FILE.json [--database FILE|postgresql://...]
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "http/HttpServer.h"
 #include "toolkit/DateText.h"
 
 namespace zemra::pages {
@@ -32,6 +34,7 @@ struct ServiceOptions {
     int engineThreads = 0;              // 0: one per processor of the machine
     std::optional<Date> today;          // default: the system's date (UTC)
     std::string pidFile;
+    ConnectionLimits limits;            // --connections, --connections-per-address
 };
 
 // Defaults: database, control folder and book are given by the caller (the

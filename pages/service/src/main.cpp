@@ -62,6 +62,7 @@ int Serve(const ServiceOptions& options) {
     settings.controlDir = options.controlDir;
     settings.today = options.today.value_or(SystemToday());
     settings.threads = options.threads;
+    settings.limits = options.limits;
     settings.engineThreads = options.engineThreads > 0 ? options.engineThreads : ProcessorCount();
     settings.accessLog = &std::cout;
     PagesService service(settings);

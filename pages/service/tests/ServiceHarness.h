@@ -1,11 +1,14 @@
 #pragma once
 // Shared builders of the service tests: a small book, a temporary folder,
 // and the service running in-process on an ephemeral loopback port.
+#include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 
 #include <algorithm>
@@ -16,12 +19,122 @@
 #include <string>
 #include <thread>
 
-#include "HttpClient.h"
 #include "http/PagesService.h"
 #include "server/QueryEncoding.h"
 #include "store/BookImport.h"
 
 namespace zemra::pages::testing {
+
+struct Reply {
+    int status = 0;   // 0: no answer at all
+    std::string body;
+    std::string type;
+};
+
+// The tests' HTTP client (libcurl): one connection kept between requests,
+// the address sent as given (up to libcurl's 1 MB of request).
+class HttpClient {
+public:
+    explicit HttpClient(int port) : m_base("http://127.0.0.1:" + std::to_string(port)), m_curl(curl_easy_init()) {}
+    ~HttpClient() { curl_easy_cleanup(m_curl); }
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    Reply Get(const std::string& target) { return Send("GET", target); }
+    // Any method, without a request body.
+    Reply Send(const std::string& method, const std::string& target) {
+        Reply reply;
+        const std::string url = m_base + target;
+        curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(m_curl, CURLOPT_PATH_AS_IS, 1L);
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, 120L);
+        curl_easy_setopt(m_curl, CURLOPT_NOBODY, method == "HEAD" ? 1L : 0L);
+        curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, method == "GET" || method == "HEAD" ? nullptr : method.c_str());
+        curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &reply.body);
+        curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* body) {
+            static_cast<std::string*>(body)->append(data, n);
+            return n;
+        });
+        if (curl_easy_perform(m_curl) != CURLE_OK) return {};
+        long status = 0;
+        const char* type = nullptr;
+        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(m_curl, CURLINFO_CONTENT_TYPE, &type);
+        reply.status = static_cast<int>(status);
+        reply.type = type ? type : "";
+        return reply;
+    }
+    // Connections opened so far beyond the first (0 when one was kept).
+    long NewConnections() {
+        long count = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_NUM_CONNECTS, &count);
+        return count;
+    }
+
+private:
+    std::string m_base;
+    CURL* m_curl;
+};
+
+// A connection that carries bytes as given (libcurl connect-only), from
+// another loopback address when `from` names one: requests no HTTP client
+// would write, and ones written slowly.
+class RawConnection {
+public:
+    explicit RawConnection(int port, const std::string& from = "") : m_curl(curl_easy_init()) {
+        const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+        curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(m_curl, CURLOPT_CONNECT_ONLY, 1L);
+        if (!from.empty()) curl_easy_setopt(m_curl, CURLOPT_INTERFACE, ("host!" + from).c_str());
+        m_open = curl_easy_perform(m_curl) == CURLE_OK;
+    }
+    ~RawConnection() { curl_easy_cleanup(m_curl); }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+
+    // false when the service closed the connection before all was sent.
+    bool Send(const std::string& data) {
+        for (std::size_t sent = 0; m_open && sent < data.size();) {
+            std::size_t n = 0;
+            const CURLcode code = curl_easy_send(m_curl, data.data() + sent, data.size() - sent, &n);
+            if (code == CURLE_AGAIN) Wait(POLLOUT, 1000);
+            else if (code != CURLE_OK) return false;
+            sent += n;
+        }
+        return m_open;
+    }
+    // What arrives until the service closes the connection, `seconds` pass,
+    // or `enough` bytes have come.
+    std::string Receive(double seconds, std::size_t enough = std::string::npos) {
+        std::string received;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (m_open && received.size() < enough) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            char buffer[65536];
+            std::size_t n = 0;
+            const CURLcode code = curl_easy_recv(m_curl, buffer, sizeof buffer, &n);
+            if (code == CURLE_AGAIN) {
+                Wait(POLLIN, static_cast<int>(left.count()));
+            } else {
+                if (code != CURLE_OK || n == 0) m_open = false;
+                received.append(buffer, n);
+            }
+        }
+        return received;
+    }
+    bool Open() const { return m_open; }
+
+private:
+    void Wait(short events, int millis) {
+        curl_socket_t fd = CURL_SOCKET_BAD;
+        curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &fd);
+        pollfd p{fd, events, 0};
+        poll(&p, 1, millis);
+    }
+    CURL* m_curl;
+    bool m_open = false;
+};
 
 // A folder removed with everything in it at the end of the test.
 class TempFolder {
@@ -128,8 +241,10 @@ inline nlohmann::json TestBook() {
 // (a file of `folder` unless given), with the test book imported once.
 class RunningService {
 public:
-    explicit RunningService(const std::string& database, bool importBook = true, const std::string& controlDir = "") {
+    explicit RunningService(const std::string& database, bool importBook = true, const std::string& controlDir = "",
+                            ConnectionLimits limits = {}) {
         ServiceSettings settings;
+        settings.limits = limits;
         settings.database = database;
         settings.controlDir = controlDir;
         settings.today = TestToday();

@@ -1,32 +1,51 @@
 // The bounded load check: the service on a loopback port with the demo
-// book, many concurrent clients for a few seconds against QuickSearch,
-// GetScenario and CapitalCalc; prints requests per second and fails on any
-// error.
+// book, many concurrent keep-alive clients for a few seconds against
+// QuickSearch, GetScenario, CapitalCalc and CarryCalc; prints the requests,
+// the answers by status, requests per second and the service's processor
+// time per request, and fails on any answer other than 200 or on more
+// processor time per request than --most-cpu-us.
 //
-//   zemra_pages_load [--seconds N] [--clients N]
-#include <atomic>
-#include <chrono>
+//   zemra_pages_load [--seconds N] [--clients N] [--most-cpu-us N]
+#include <sys/resource.h>
+#include <time.h>
+
 #include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <thread>
-#include <vector>
+#include <map>
 
 #include "ServiceHarness.h"
 
 using namespace zemra::pages;
 using namespace zemra::pages::testing;
 
+namespace {
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    double seconds = 2;
-    int clients = 16;
+    double seconds = 3, mostCpuMicros = 1000;
+    int clients = 32;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         if (arg == "--seconds") seconds = std::atof(argv[i + 1]);
         if (arg == "--clients") clients = std::atoi(argv[i + 1]);
+        if (arg == "--most-cpu-us") mostCpuMicros = std::atof(argv[i + 1]);
     }
     if (seconds <= 0 || seconds > 30 || clients <= 0 || clients > 256) {
-        std::fprintf(stderr, "usage: zemra_pages_load [--seconds 0-30] [--clients 1-256]\n");
+        std::fprintf(stderr, "usage: zemra_pages_load [--seconds 0-30] [--clients 1-256] [--most-cpu-us N]\n");
         return 2;
     }
     const TestDatabase database;   // SQLite, or PostgreSQL when ZEMRA_PAGES_TEST_POSTGRES names a server
@@ -39,55 +58,56 @@ int main(int argc, char** argv) {
     const int port = service.Bind("127.0.0.1", 0);
     std::thread server([&] { service.Run(); });
 
-    struct Target {
-        const char* name;
-        std::string address;
-        std::atomic<long> done{0};
-        std::atomic<long> failed{0};
-    };
-    std::vector<std::unique_ptr<Target>> targets;
-    for (const auto& [name, address] :
-         std::vector<std::pair<const char*, std::string>>{
-             {"QuickSearch", "/pages/QuickSearch?QuickSearch=cv"},
-             {"GetScenario", "/pages/GetScenario"},
-             {"CapitalCalc", CapitalQuery(1001).With("CapitalRule", "2").Page("CapitalCalc")}}) {
-        auto t = std::make_unique<Target>();
-        t->name = name;
-        t->address = address;
-        targets.push_back(std::move(t));
-    }
+    const std::vector<std::pair<std::string, std::string>> targets = {
+        {"QuickSearch", "/pages/QuickSearch?QuickSearch=cv"},
+        {"GetScenario", "/pages/GetScenario"},
+        {"CapitalCalc", CapitalQuery(1001).With("CapitalRule", "2").Page("CapitalCalc")},
+        {"CarryCalc", CarryQuery({30, 90, 365}, 1001).Page("CarryCalc")}};
+    std::mutex mutex;
+    std::map<std::pair<std::string, int>, long> answers;   // (page, status) -> count
+    long connections = 0;
+    double clientCpu = 0;
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
+    const double cpuBefore = ProcessCpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
     for (int c = 0; c < clients; ++c) {
         workers.emplace_back([&, c] {
+            const double cpuStart = ThreadCpuSeconds();
+            std::map<std::pair<std::string, int>, long> mine;
             HttpClient client(port);
-            for (long n = c; !stop; ++n) {
-                Target& t = *targets[static_cast<std::size_t>(n) % targets.size()];
-                if (client.Get(t.address).status == 200) {
-                    ++t.done;
-                } else {
-                    ++t.failed;
-                }
+            long opened = 0;
+            for (std::size_t n = static_cast<std::size_t>(c); !stop; ++n) {
+                const auto& [name, address] = targets[n % targets.size()];
+                ++mine[{name, client.Get(address).status}];
+                opened += client.NewConnections();
             }
+            const double cpu = ThreadCpuSeconds() - cpuStart;
+            std::lock_guard lock(mutex);
+            for (const auto& [key, count] : mine) answers[key] += count;
+            connections += opened;
+            clientCpu += cpu;
         });
     }
-    const auto start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     stop = true;
     for (auto& w : workers) w.join();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double serviceCpu = ProcessCpuSeconds() - cpuBefore - clientCpu;
     service.Stop();
     server.join();
 
-    long failures = 0, total = 0;
-    std::printf("load check: %d clients, %.1f s, loopback, %s\n", clients, elapsed,
-                IsPostgresAddress(database.Address()) ? "PostgreSQL" : "SQLite");
-    std::printf("%-12s %10s %10s %8s\n", "page", "requests", "per s", "errors");
-    for (const auto& t : targets) {
-        std::printf("%-12s %10ld %10.0f %8ld\n", t->name, t->done.load(), t->done / elapsed, t->failed.load());
-        failures += t->failed;
-        total += t->done;
+    long total = 0, failures = 0;
+    std::printf("load check: %d keep-alive clients, %.1f s, loopback, %s, %ld connections\n", clients, elapsed,
+                IsPostgresAddress(database.Address()) ? "PostgreSQL" : "SQLite", connections);
+    std::printf("%-12s %6s %10s\n", "page", "status", "answers");
+    for (const auto& [key, count] : answers) {
+        std::printf("%-12s %6d %10ld\n", key.first.c_str(), key.second, count);
+        total += count;
+        if (key.second != 200) failures += count;
     }
-    std::printf("%-12s %10ld %10.0f %8ld\n", "all", total, total / elapsed, failures);
-    return failures == 0 && total > 0 ? 0 : 1;
+    const double cpuMicros = total > 0 ? serviceCpu / static_cast<double>(total) * 1e6 : 0;
+    std::printf("requests %ld, %.0f per s, service processor time %.2f s, %.0f us per request (at most %.0f)\n",
+                total, total / elapsed, serviceCpu, cpuMicros, mostCpuMicros);
+    return failures == 0 && total > 0 && cpuMicros <= mostCpuMicros ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "ServiceHarness.h"
 #include "book/BookJson.h"
 #include "store/BookStore.h"
+#include "store/ScenarioStore.h"
 #include "store/Schema.h"
 
 namespace zemra::pages::testing {
@@ -101,6 +102,12 @@ TEST(BookImport, SchemaVersionIsKeptAndANewerOneRefused) {
     TestDatabase database;
     auto connection = OpenConnection(database.Address());
     MigrateSchema(*connection);
+    StoredScenario longer;   // stored before descriptions were limited: cut to 255 characters
+    longer.description = std::string(300, 'x');
+    InsertScenario(*connection, longer);
+    connection->Execute("UPDATE schema_version SET version = ?", {CurrentSchemaVersion() - 1});
+    MigrateSchema(*connection);
+    EXPECT_EQ(ListScenarios(*connection).at(0).description, std::string(255, 'x'));
     MigrateSchema(*connection);   // a second start changes nothing
     EXPECT_EQ(connection->Query("SELECT version FROM schema_version").at(0).at(0).AsInteger(), CurrentSchemaVersion());
     connection->Execute("UPDATE schema_version SET version = ?", {CurrentSchemaVersion() + 1});

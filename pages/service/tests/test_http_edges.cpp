@@ -1,41 +1,128 @@
 // The service's edges: long addresses, query decoding, the host page, the
 // control's files, and random queries that must never crash a page.
+#include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
 #include "ServiceHarness.h"
 #include "http/HostPage.h"
-#include "http/PageQuery.h"
+#include "pages/PageQuery.h"
 #include "server/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {
 
-TEST(LongAddresses, OneMegabyteAddressIsAnswered) {
+TEST(LongAddresses, TheLongestIsAnswered) {
     TestDatabase database;
     RunningService service(database.Address());
-    // About 1 MB of time changes: one carry piece for each.
+    // Time changes up to about the longest address (libcurl writes a little
+    // less than 1 MB): one carry piece for each.
     std::vector<double> times;
-    std::size_t length = 0;
-    for (int i = 0; length < 1024 * 1024; ++i) {
-        times.push_back(i % 365 + 0.5);
+    for (std::size_t length = 0; length < kLongestAddress - 2048;) {
+        times.push_back(times.size() % 365 + 0.5);
         length += QueryNumber(times.back()).size() + 1;
     }
-    const std::string target = CarryQuery(times).Page("CarryCalc");
-    ASSERT_GE(target.size(), 1024u * 1024u);
-    const Reply reply = service.Get(target);
+    const Reply reply = service.Get(CarryQuery(times).Page("CarryCalc"));
     ASSERT_EQ(reply.status, 200) << reply.body.substr(0, 200);
     EXPECT_EQ(ReplyPiecesCount(reply.body), times.size());
 }
 
-TEST(LongAddresses, BeyondTheLimitIsRefusedWithAReason) {
+// Requests the HTTP library would refuse with pages of its own get the
+// one-line text of every other refusal.
+TEST(Connections, MalformedRequestLinesGetOneLineTexts) {
     TestDatabase database;
     RunningService service(database.Address());
-    const Reply reply = service.Get("/pages/QuickSearch?QuickSearch=" + std::string(kLongestAddress + 10, 'a'));
-    EXPECT_EQ(reply.status, 414);
-    EXPECT_NE(reply.body.find("longer than"), std::string::npos) << reply.body;
+    struct Case {
+        std::string request;
+        std::string status;
+        std::string reason;
+    };
+    const std::vector<Case> table = {
+        {"GET /pages/GetScenario\r\n\r\n", "505", "(HTTP/0.9) is not answered"},
+        {"GET / HTTP/2.0\r\nHost: a\r\n\r\n", "505", "the version 'HTTP/2.0' is not answered"},
+        {"PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n", "505", "the version 'HTTP/2.0' is not answered"},
+        {"\r\n\r\n", "400", "the request line is not"},
+        {"GET /pages/QuickSearch?QuickSearch=" + std::string(kLongestAddress, 'a') + " HTTP/1.1\r\n\r\n", "414",
+         "the address is longer than 1048576 bytes"},
+    };
+    for (const Case& c : table) {
+        RawConnection connection(service.Port());
+        connection.Send(c.request);
+        const std::string reply = connection.Receive(10);
+        const std::size_t body = reply.find("\r\n\r\n");
+        EXPECT_EQ(reply.rfind("HTTP/1.1 " + c.status, 0), 0u) << c.request.substr(0, 60) << " -> " << reply;
+        ASSERT_NE(body, std::string::npos) << reply;
+        EXPECT_NE(reply.find("Content-Type: text/plain"), std::string::npos) << reply;
+        EXPECT_NE(reply.find(c.reason, body), std::string::npos) << reply;
+        EXPECT_EQ(reply.find_first_of("\n<", body + 4), std::string::npos) << reply;
+    }
+}
+
+TEST(Connections, KeptAliveAndPipelinedRequestsAreAllAnswered) {
+    TestDatabase database;
+    RunningService service(database.Address());
+    const std::string request = "GET /pages/GetScenario HTTP/1.1\r\nHost: a\r\n\r\n";
+    RawConnection single(service.Port());
+    single.Send("GET /pages/GetScenario HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+    const std::size_t replyBytes = single.Receive(10).size() - std::string("Connection: close\r\n").size();
+    constexpr int kRequests = 51;
+    RawConnection pipelined(service.Port());
+    std::string batch;
+    for (int i = 0; i < kRequests; ++i) batch += request;
+    pipelined.Send(batch);   // in one write
+    const std::string replies = pipelined.Receive(20, kRequests * replyBytes);
+    int answered = 0;
+    for (std::size_t at = replies.find("HTTP/1.1 200"); at != std::string::npos; at = replies.find("HTTP/1.1 200", at + 1)) {
+        ++answered;
+    }
+    EXPECT_EQ(answered, kRequests) << replies.substr(0, 400);
+    EXPECT_TRUE(pipelined.Open());
+    HttpClient client(service.Port());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(client.Get("/favicon.ico").status, 204);
+        EXPECT_EQ(client.NewConnections(), i == 0 ? 1 : 0) << "request " << i;
+    }
+}
+
+// No client holds the service with idle or slow connections: beyond the
+// caps a connection gets 503 at once; a head late beyond its deadline is
+// refused and closed.
+TEST(Connections, CapsAndTheHeadDeadlineKeepTheServiceAnswering) {
+    TestDatabase database;
+    ConnectionLimits limits;
+    limits.headSeconds = 1;
+    limits.connections = 6;
+    limits.connectionsPerAddress = 4;
+    RunningService service(database.Address(), true, "", limits);
+    std::vector<std::unique_ptr<RawConnection>> idle;
+    const std::vector<std::tuple<std::string, int, std::string>> table = {
+        {"127.0.0.1", 4, "this address holds 4 connections"},   // from, idle ones opened first, reason
+        {"127.0.0.2", 2, "the service holds 6 connections"},
+    };
+    for (const auto& [from, before, reason] : table) {
+        for (int i = 0; i < before; ++i) idle.push_back(std::make_unique<RawConnection>(service.Port(), from));
+        RawConnection refused(service.Port(), from);
+        const std::string reply = refused.Receive(0.5);
+        EXPECT_EQ(reply.rfind("HTTP/1.1 503", 0), 0u) << from << ": " << reply;
+        EXPECT_NE(reply.find(reason), std::string::npos) << from << ": " << reply;
+        EXPECT_FALSE(refused.Open()) << from;
+    }
+    for (const auto& connection : idle) EXPECT_NE(connection->Receive(3).find("HTTP/1.1 408"), std::string::npos);
+    const auto start = std::chrono::steady_clock::now();
+    RawConnection dripping(service.Port());
+    std::string reply;
+    for (int line = 0; line < 30 && reply.empty(); ++line) {
+        dripping.Send(line == 0 ? "GET / HTTP/1.1\r\n" : "X-Drip: 1\r\n");
+        reply = dripping.Receive(0.1);
+    }
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(reply.rfind("HTTP/1.1 408", 0), 0u) << reply;
+    EXPECT_LT(waited, 2.0) << "a head dripping line by line was not cut at its deadline";
+    EXPECT_EQ(service.Get("/pages/GetScenario").status, 200);
 }
 
 TEST(Methods, OnlyGetAndHeadAreAnswered) {
@@ -157,6 +244,8 @@ TEST(ControlFiles, ServedWithTheirTypesAndNeverFromOutside) {
     std::ofstream(folder.Path() / "dist" / "zemra-impact-analysis.js") << "export {};";
     std::ofstream(folder.Path() / "dist" / "zemra-module.wasm") << "\0asm";
     std::ofstream(folder.Path() / "secret.txt") << "the content of a file outside";
+    std::filesystem::create_directory_symlink(folder.Path(), folder.Path() / "dist" / "outside");
+    std::filesystem::create_symlink(folder.Path() / "secret.txt", folder.Path() / "dist" / "secret.js");
     RunningService service(database.Address(), true, (folder.Path() / "dist").string());
     struct Case {
         std::string target;
@@ -170,6 +259,8 @@ TEST(ControlFiles, ServedWithTheirTypesAndNeverFromOutside) {
         {"/control/%2E%2E/secret.txt", 404, ""},
         {"/control/", 404, ""},
         {"/control/missing.js", 404, ""},
+        {"/control/outside/secret.txt", 404, ""},
+        {"/control/secret.js", 404, ""},
     };
     for (const Case& c : table) {
         const Reply reply = service.Get(c.target);
@@ -196,6 +287,7 @@ TEST(PageFuzz, RandomQueriesNeverCrashAPage) {
     std::mt19937 random(20261207);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     constexpr int kRequests = 400;
+    std::map<int, int> statuses;
     for (int i = 0; i < kRequests; ++i) {
         const std::string& page = pages[pick(pages.size())];
         std::string query = valid[pick(valid.size())].Text();
@@ -212,11 +304,15 @@ TEST(PageFuzz, RandomQueriesNeverCrashAPage) {
         std::string target = "/pages/" + page + "?" + EncodeQueryValue(query);
         if (pick(2)) target = "/pages/" + page + "?" + query;   // as it stands, when the client accepts it
         const Reply reply = service.Get(target);
+        ++statuses[reply.status];
         if (reply.status == 0) continue;   // the client refused to send an address it cannot write
         EXPECT_TRUE((reply.status >= 200 && reply.status < 300) || (reply.status >= 400 && reply.status < 500))
             << target << " -> " << reply.status << " " << reply.body;
     }
     EXPECT_EQ(service.Get("/pages/GetScenario").status, 200);
+    std::printf("page fuzz: %d requests; answers by status:", kRequests);
+    for (const auto& [status, count] : statuses) std::printf(" %d: %d", status, count);
+    std::printf(" (0: not sent)\n");
 }
 
 }  // namespace

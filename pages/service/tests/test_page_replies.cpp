@@ -167,12 +167,31 @@ TEST_F(PageReplies, PagesAnswerWithAndWithoutTheAspEnding) {
     EXPECT_EQ(service.Get("/pages/NoSuchPage").status, 404);
 }
 
+// The control writes the maturity with the page's date separator.
+TEST_F(PageReplies, MaturityIsReadWithAnyDateSeparator) {
+    const std::vector<Query> queries = {CarryQuery({30, 400, 900}), DetailQuery({0, 10})};
+    const std::vector<std::string> pages = {"CarryCalc", "ScenarioDetail"};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::string master = service.Get(queries[i].With("Maturity", "06%2F15%2F2031").Page(pages[i])).body;
+        const std::string slash = service.Get(queries[i].With("Maturity", "06%2F15%2F2028").Page(pages[i])).body;
+        EXPECT_NE(slash, master) << pages[i] << ": an earlier maturity changes the figures";
+        for (const std::string date : {"06.15.2028", "06-15-2028", "6.15.2028"}) {
+            const Reply reply = service.Get(queries[i].With("Maturity", date).Page(pages[i]));
+            EXPECT_EQ(reply.status, 200) << pages[i] << " " << date << ": " << reply.body;
+            EXPECT_EQ(reply.body, slash) << pages[i] << " " << date;
+        }
+    }
+}
+
 TEST_F(PageReplies, EveryRequestWritesOneAccessLogLine) {
     service.Get("/pages/GetScenario");
     service.Get("/pages/NoSuchPage");
+    service.Get("/nothing%0Aforged%20line");
     const std::string log = service.Log();
     EXPECT_NE(log.find("GET /pages/GetScenario 200 "), std::string::npos) << log;
     EXPECT_NE(log.find("GET /pages/NoSuchPage 404 "), std::string::npos) << log;
+    EXPECT_NE(log.find("GET /nothing\\x0Aforged line 404 "), std::string::npos) << log;
+    EXPECT_EQ(log.find("\nforged"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "ServiceHarness.h"
 #include "records/CScenario.h"
 #include "server/PageContract.h"
+#include "store/ScenarioStore.h"
 
 namespace zemra::pages::testing {
 namespace {
@@ -57,14 +58,6 @@ TEST(StoredScenarios, SurviveARestartAndAreModifiedAndDeleted) {
     }
 }
 
-TEST(StoredScenarios, EmptyDatabaseListsTheEmptyText) {
-    TestDatabase database;
-    RunningService service(database.Address(), false);
-    const Reply reply = service.Get("/pages/GetScenario");
-    EXPECT_EQ(reply.status, 200);
-    EXPECT_EQ(reply.body, "");
-}
-
 TEST(StoredScenarios, AutoLoadFlagReadsOnlyYAsYes) {
     TestDatabase database;
     RunningService service(database.Address());
@@ -75,6 +68,35 @@ TEST(StoredScenarios, AutoLoadFlagReadsOnlyYAsYes) {
         ASSERT_EQ(r.status, 200) << r.body;
         EXPECT_EQ(Listed(service, std::stoi(r.body)).GetAutoLoad(), expected) << "flag '" << flag << "'";
     }
+}
+
+// From none to the most: however long the texts, the list (GetScenario,
+// the host page) stays within the largest reply the control reads.
+TEST(StoredScenarios, ListStaysWithinTheLargestReplyTheControlReads) {
+    TestDatabase database;
+    RunningService service(database.Address(), false);
+    const Reply empty = service.Get("/pages/GetScenario");
+    EXPECT_EQ(empty.status, 200);
+    EXPECT_EQ(empty.body, "");   // none stored: the empty text
+    const std::string longest(255, '&');   // five bytes each on the host page
+    const Reply first = service.Get(InsertQuery(longest, "-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;1", "Y")
+                                        .Page("InsertScenario"));
+    ASSERT_EQ(first.status, 200) << first.body;
+    service.Service().Database().Run([&](SqlConnection& c) {
+        StoredScenario s;
+        s.description = longest;
+        s.stockChange = s.rateChange = s.volChange = s.timeChange = s.spreadChange = s.tunerValue = s.impact =
+            -1.23456789012345e300;
+        Transaction transaction(c);
+        for (int i = 1; i < 4000; ++i) InsertScenario(c, s);
+        transaction.Commit();
+    });
+    const Reply full = service.Get(InsertQuery("One more", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"));
+    EXPECT_EQ(full.status, 409) << full.body;
+    const std::string list = service.Get("/pages/GetScenario").body;
+    EXPECT_EQ(ReplyPiecesCount(list), 4000u);
+    EXPECT_LT(list.size(), kMaxReplyBytes);
+    EXPECT_LT(service.Get("/").body.size(), kMaxReplyBytes);
 }
 
 }  // namespace

@@ -4,11 +4,20 @@
 // threads, request addresses of up to kLongestAddress bytes, one call per
 // answered request (for the access log), and a stop that lets the requests
 // in flight finish.
+//
+// A gate of its own accepts the connections: it refuses a connection beyond
+// the overall or the per-address cap at once (503), waits for the first
+// request's head to arrive whole within the head deadline, and answers a
+// request line the service does not take (no HTTP/1.x, longer than
+// kLongestAddress) with a one-line text itself; only then does the library
+// get the connection. A kept connection's next head must arrive whole
+// within the idle time of the previous reply.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -18,7 +27,16 @@ namespace zemra::pages {
 
 // The longest request address (path and query) the service answers; longer
 // ones get 414 with a reason.
-constexpr std::size_t kLongestAddress = 4 * 1024 * 1024;
+constexpr std::size_t kLongestAddress = 1024 * 1024;
+// The longest head (request line and headers) beyond the address.
+constexpr std::size_t kLongestHeaders = 16 * 1024;
+
+struct ConnectionLimits {
+    int headSeconds = 10;            // a new connection's first request head arrives whole within this
+    int idleSeconds = 30;            // a kept connection's next head, from the previous reply
+    int connections = 512;           // open connections in all; beyond: 503 at once
+    int connectionsPerAddress = 64;  // open connections of one client address; beyond: 503 at once
+};
 
 struct HttpRequest {
     std::string method;
@@ -41,7 +59,7 @@ public:
     // request line arrived.
     using Logger = std::function<void(const HttpRequest&, int status, long long micros)>;
 
-    HttpServer(Handler handler, Logger logger, int threads);
+    HttpServer(Handler handler, Logger logger, int threads, ConnectionLimits limits = {});
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -60,14 +78,24 @@ public:
     // Entry points of the library's callbacks.
     void* BeginRequest(const char* address);
     int Answer(void* state, const char* method, const char* path, void* connection);
-    void EndRequest(void* state);
+    void EndRequest(void* state, void* connection);
+    void ConnectionOpened(void* connection, int fd);
+    void ConnectionClosed(void* connection);
+    void HeadArrived(void* connection);
 
 private:
+    struct Gate;
     void FinishInFlight();
+    void GateLoop();
+    void StopGate();
+    // Sets (or clears, with seconds < 0) the deadline of a kept connection's next head.
+    void SetHeadDeadline(void* connection, int seconds);
 
     Handler m_handler;
     Logger m_logger;
     int m_threads;
+    ConnectionLimits m_limits;
+    std::unique_ptr<Gate> m_gate;
     int m_listenSocket = -1;
     MHD_Daemon* m_daemon = nullptr;
     std::mutex m_mutex;

@@ -9,6 +9,7 @@
 
 #include "http/HostPage.h"
 #include "http/StaticFiles.h"
+#include "pages/HostProperties.h"
 #include "store/Schema.h"
 
 namespace zemra::pages {
@@ -48,6 +49,23 @@ std::string PageNameOf(const std::string& path) {
     return letters ? name : std::string();
 }
 
+// A client's text in an access-log line: control characters (and the
+// backslash) as \xNN, so that one request writes one line.
+std::string LogText(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string UtcNow() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -70,7 +88,7 @@ PagesService::PagesService(ServiceSettings settings)
     m_server = std::make_unique<HttpServer>(
         [this](const HttpRequest& request) { return Route(request); },
         [this](const HttpRequest& request, int status, long long micros) { LogRequest(request, status, micros); },
-        m_settings.threads);
+        m_settings.threads, m_settings.limits);
 }
 
 PagesService::~PagesService() = default;
@@ -84,7 +102,8 @@ void PagesService::Stop() { m_server->Stop(); }
 void PagesService::LogRequest(const HttpRequest& request, int status, long long micros) {
     if (!m_settings.accessLog) return;
     std::ostringstream line;
-    line << UtcNow() << ' ' << request.method << ' ' << request.path.substr(0, 200) << ' ' << status << ' ' << micros
+    line << UtcNow() << ' ' << LogText(request.method) << ' ' << LogText(request.path.substr(0, 200)) << ' ' << status
+         << ' ' << micros
          << "us\n";
     std::lock_guard lock(m_logMutex);
     *m_settings.accessLog << line.str() << std::flush;
@@ -111,7 +130,7 @@ HttpReply PagesService::Route(const HttpRequest& request) {
         return {200, std::move(file.body), file.type};
     }
     if (path == "/favicon.ico") return {204, "", ""};
-    return Text(404, "no page at " + path.substr(0, 200));
+    return Text(404, "no page at " + Quoted(path));
 }
 
 HttpReply PagesService::AnswerPage(const std::string& name, const HttpRequest& request) {

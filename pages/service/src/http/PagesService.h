@@ -21,6 +21,7 @@ struct ServiceSettings {
     Date today;                       // valuation date of carry and valuations
     int threads = 8;                  // worker threads
     int engineThreads = 1;            // threads of one valuation request
+    ConnectionLimits limits;          // head deadline and connection caps
     std::ostream* accessLog = nullptr;
 };
 

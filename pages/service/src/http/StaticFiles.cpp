@@ -28,9 +28,19 @@ StaticFile ReadStaticFile(const std::string& folder, const std::string& relative
             return {404, "", "no file " + relative.substr(0, 200)};
         }
     }
-    const std::filesystem::path file = std::filesystem::path(folder) / relative;
+    // Regular files inside the folder only: no symbolic link on the way
+    // (the folder itself may be one).
+    std::filesystem::path file = folder;
     std::error_code error;
-    if (relative.empty() || !std::filesystem::is_regular_file(file, error)) {
+    std::istringstream steps(relative);
+    std::string step;
+    while (std::getline(steps, step, '/')) {
+        file /= step;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
+            return {404, "", "no file " + relative.substr(0, 200)};
+        }
+    }
+    if (relative.empty() || !std::filesystem::is_regular_file(std::filesystem::symlink_status(file, error))) {
         return {404, "", "no file " + relative.substr(0, 200)};
     }
     std::ifstream in(file, std::ios::binary);

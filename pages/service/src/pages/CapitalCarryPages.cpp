@@ -81,9 +81,7 @@ std::string CarryCalcPage(const PageQuery& query, PageContext& context) {
 
     // The maturity the portfolio holds wins over the master's when it is a date.
     std::optional<Date> maturity = security.maturity;
-    if (query.Has(key::kMaturity)) {
-        if (const auto date = ParseDate(query.Text(key::kMaturity), Locale::EnUs())) maturity = *date;
-    }
+    if (const auto date = query.MonthDayYear(key::kMaturity)) maturity = *date;
     Security stock = security;
     if (security.underlying) {
         auto underlying = context.database.Run([&](SqlConnection& c) { return LoadSecurity(c, *security.underlying); });

@@ -6,7 +6,7 @@
 
 #include "PageWire.h"
 #include "book/Book.h"
-#include "http/PageQuery.h"
+#include "pages/PageQuery.h"
 #include "store/ConnectionPool.h"
 #include "toolkit/DateText.h"
 

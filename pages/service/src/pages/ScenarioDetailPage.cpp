@@ -181,10 +181,9 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
     if (!security.IsStock()) {
         // The maturity the portfolio holds wins over the master's when it is a date.
         std::optional<Date> maturity = security.maturity;
-        const std::string& text = query.Text(key::kMaturity);
-        if (const auto date = ParseDate(text, Locale::EnUs())) maturity = *date;
+        if (const auto date = query.MonthDayYear(key::kMaturity)) maturity = *date;
         if (!maturity) {
-            throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(text) + " is not a date");
+            throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(query.Text(key::kMaturity)) + " is not a date");
         }
         input.terms = TermsOf(security, today, *maturity, query);
     }

@@ -14,15 +14,26 @@ namespace key = contract::key;
 // The eight fields of "ScenarioDetail": the six scenario values, the impact
 // and the tuner.
 constexpr std::size_t kDetailFields = 8;
+// The longest description and detail stored, in characters: eight numbers
+// need at most 24 characters each.
+constexpr std::size_t kLongestDescription = 255;
+constexpr std::size_t kLongestDetail = 200;
+// The most scenarios stored: the whole list (GetScenario, the host page)
+// stays within the largest reply the control reads. A stored text: the
+// identity, the description (at most 4 bytes a character, 5 as "&amp;"),
+// nine numbers and the flag.
+constexpr std::size_t kMostStoredScenarios = 4000;
+// nine numbers and the flag. The control reads replies of up to 8 MiB.
+static_assert(kMostStoredScenarios * (20 + 5 * kLongestDescription + 9 * 24 + 12) < 8u * 1024u * 1024u);
 
 StoredScenario ScenarioFromQuery(const PageQuery& query) {
     StoredScenario s;
-    s.description = query.Text(key::kDescription);
+    s.description = query.Text(key::kDescription, kLongestDescription);
     if (!FitsRecordField(s.description)) {
         throw PageError(kBadRequest, std::string(key::kDescription) + ": " + Quoted(s.description) + " holds '" +
                                          kFieldSeparator + "' or '" + kPieceSeparator + "'");
     }
-    const std::string& detail = query.Text(key::kScenarioDetail);
+    const std::string& detail = query.Text(key::kScenarioDetail, kLongestDetail);
     const std::vector<std::string> fields = SplitFields(detail, kFieldSeparator);
     if (fields.size() != kDetailFields) {
         throw PageError(kBadRequest, std::string(key::kScenarioDetail) + ": " + Quoted(detail) + " has " +
@@ -77,7 +88,13 @@ std::string GetScenarioPage(const PageQuery&, PageContext& context) {
 
 std::string InsertScenarioPage(const PageQuery& query, PageContext& context) {
     const StoredScenario s = ScenarioFromQuery(query);
-    return std::to_string(context.database.Run([&](SqlConnection& c) { return InsertScenario(c, s); }));
+    const auto id = context.database.Run(
+        [&](SqlConnection& c) { return InsertScenarioWithin(c, s, kMostStoredScenarios); });
+    if (!id) {
+        throw PageError(kConflict, "the scenario database holds " + std::to_string(kMostStoredScenarios) +
+                                       " scenarios, the most it keeps: delete one first");
+    }
+    return std::to_string(*id);
 }
 
 std::string ModScenarioPage(const PageQuery& query, PageContext& context) {

@@ -41,6 +41,16 @@ int64_t InsertScenario(SqlConnection& connection, const StoredScenario& scenario
     return rows.at(0).at(0).AsInteger();
 }
 
+std::optional<int64_t> InsertScenarioWithin(SqlConnection& connection, const StoredScenario& scenario,
+                                            std::size_t most) {
+    Transaction transaction(connection);
+    const SqlRows count = connection.Query("SELECT COUNT(*) FROM scenarios");
+    if (static_cast<std::size_t>(count.at(0).at(0).AsInteger()) >= most) return std::nullopt;
+    const int64_t id = InsertScenario(connection, scenario);
+    transaction.Commit();
+    return id;
+}
+
 bool ModifyScenario(SqlConnection& connection, const StoredScenario& scenario) {
     std::vector<SqlValue> params = Fields(scenario);
     params.emplace_back(scenario.id);

@@ -1,6 +1,8 @@
 #pragma once
 // The stored scenarios of the scenario database.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "book/Book.h"
@@ -11,6 +13,9 @@ namespace zemra::pages {
 std::vector<StoredScenario> ListScenarios(SqlConnection& connection);
 // Stores a new scenario and returns its identity (the scenario's id is ignored).
 int64_t InsertScenario(SqlConnection& connection, const StoredScenario& scenario);
+// The same, refused (nothing) when the database already holds `most` scenarios.
+std::optional<int64_t> InsertScenarioWithin(SqlConnection& connection, const StoredScenario& scenario,
+                                            std::size_t most);
 // Rewrites the scenario of scenario.id; false when there is none.
 bool ModifyScenario(SqlConnection& connection, const StoredScenario& scenario);
 // false when there is no scenario of that identity.

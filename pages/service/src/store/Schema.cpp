@@ -122,6 +122,11 @@ CREATE INDEX put_schedule_security ON put_schedule(security_id);
 CREATE INDEX dividends_security ON dividends(security_id);
 CREATE INDEX curve_points_code ON curve_points(code);
 )SQL",
+        // Descriptions are at most 255 characters now: longer ones stored
+        // before are cut, so that the stored list fits the control's replies.
+        R"SQL(
+UPDATE scenarios SET description = substr(description, 1, 255) WHERE length(description) > 255;
+)SQL",
     };
     return steps;
 }

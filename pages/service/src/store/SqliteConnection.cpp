@@ -2,6 +2,8 @@
 // every value bound with sqlite3_bind_*.
 #include <sqlite3.h>
 
+#include <unordered_map>
+
 #include "store/Sql.h"
 
 namespace zemra::pages {
@@ -10,20 +12,21 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 
-class SqliteStatement {
+// A prepared statement of the connection's cache, reset (its bindings
+// cleared, its read released) when the query is done with it.
+class StatementUse {
 public:
-    SqliteStatement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_stmt, nullptr) != SQLITE_OK) {
-            throw SqlError(std::string("SQLite cannot prepare a statement: ") + sqlite3_errmsg(db));
-        }
+    explicit StatementUse(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~StatementUse() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
     }
-    ~SqliteStatement() { sqlite3_finalize(m_stmt); }
-    SqliteStatement(const SqliteStatement&) = delete;
-    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
     sqlite3_stmt* get() const { return m_stmt; }
 
 private:
-    sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_stmt;
 };
 
 class SqliteConnection final : public SqlConnection {
@@ -38,12 +41,15 @@ public:
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         ExecuteScript("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;");
     }
-    ~SqliteConnection() override { sqlite3_close(m_db); }
+    ~SqliteConnection() override {
+        for (const auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+        sqlite3_close(m_db);
+    }
 
     SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
 
     SqlRows Query(const std::string& sql, const std::vector<SqlValue>& params) override {
-        SqliteStatement stmt(m_db, sql);
+        const StatementUse stmt(Prepared(sql));
         if (sqlite3_bind_parameter_count(stmt.get()) != static_cast<int>(params.size())) {
             throw SqlError("a statement has " + std::to_string(sqlite3_bind_parameter_count(stmt.get())) +
                            " placeholders and " + std::to_string(params.size()) + " values");
@@ -79,6 +85,18 @@ public:
     void Rollback() override { ExecuteScript("ROLLBACK"); }
 
 private:
+    // The statements are few and fixed: each is prepared once per connection.
+    sqlite3_stmt* Prepared(const std::string& sql) {
+        if (const auto found = m_statements.find(sql); found != m_statements.end()) return found->second;
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            throw SqlError(std::string("SQLite cannot prepare a statement: ") + sqlite3_errmsg(m_db));
+        }
+        m_statements.emplace(sql, stmt);
+        return stmt;
+    }
+
     static void Bind(sqlite3_stmt* stmt, int index, const SqlValue& value) {
         const auto& raw = value.Raw();
         int rc = SQLITE_OK;
@@ -107,6 +125,7 @@ private:
     }
 
     sqlite3* m_db = nullptr;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
 };
 
 }  // namespace
