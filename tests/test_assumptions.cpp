@@ -1,6 +1,7 @@
 // The assumption panel of the current security: what it shows, the hedge
-// coupling, the fields of a stock, the checks and messages of every field,
-// the stale notice, the drop-downs and the recovery/decay field.
+// coupling, the checks and messages of every field, the stale notice, the
+// drop-downs and the recovery/decay field (a stock's read-only fields and
+// the bankruptcy model's lock: golden/display_assumptions).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,10 +31,9 @@ struct Desk : Harness {
                {"CarryCalcPath", kCarry}});
         host.messages.clear();
     }
-    MainCtl& c() { return ctl; }
-    CSecurity& Sec1(int position = 1) { return ctl.Model().Securities().Item(position); }
-    TextBox& Field(int i) { return *ctl.TxtAssumptions[static_cast<size_t>(i)]; }
-    void Select(int row) { ASSERT_TRUE(panel().UserSelectRow(*ctl.LstSecurity, row)); }
+    CSecurity& Sec1(int position = 1) { return Model().Securities().Item(position); }
+    TextBox& Field(int i) { return Text("TxtAssumptions", i); }
+    void Select(int row) { ASSERT_TRUE(panel().UserSelectRow(List("LstSecurity"), row)); }
     // Types into a field and moves the focus on; returns whether it left.
     bool Enter(TextBox& box, const std::string& text) {
         EXPECT_TRUE(panel().UserType(box, text));
@@ -46,8 +46,8 @@ struct Desk : Harness {
         return false;
     }
     // The security list checks nothing when the focus leaves it.
-    bool Leave() { return panel().UserFocus(*ctl.LstSecurity); }
-    bool Stale() const { return ctl.LabelProgress->caption == kStale && ctl.LabelProgress->backColor == kWhite; }
+    bool Leave() { return panel().UserFocus(List("LstSecurity")); }
+    bool Stale() { return Label("LabelProgress").caption == kStale && Label("LabelProgress").backColor == kWhite; }
 };
 
 TEST(AssumptionPanel, ShowsTheCurrentSecuritysAssumptions) {
@@ -55,22 +55,22 @@ TEST(AssumptionPanel, ShowsTheCurrentSecuritysAssumptions) {
                 .stkPos = "-2500", .curve = "eur", .deltaAdj = "3", .fin = "5.25", .reb = "1.25", .brw = "0.5",
                 .fxToUsd = "1.08", .disc = "2", .recv = "d", .recvVal = "0.4", .iad = "0.5"}});
     std::vector<std::string> texts;
-    for (TextBox* box : d.c().TxtAssumptions) texts.push_back(box->Text());
+    for (TextBox* box : d.Each<TextBox>("TxtAssumptions", 10)) texts.push_back(box->Text());
     EXPECT_EQ(texts, (std::vector<std::string>{"1,234,567", "12.346", "350", "5", "4.5", "-2,500", "42.5", "32.5",
                                                "3", "0.5"}));
-    EXPECT_EQ(d.c().LbFxRateToUSD->caption, "1.0800");
-    EXPECT_EQ(d.c().CallAdjustmentComb->Text(), "Hard Call");
-    EXPECT_EQ(d.c().CurveComboBox->Text(), "Euro Swap");
-    EXPECT_EQ(d.c().ComboDisc->Text(), "Blended");
-    EXPECT_EQ(d.c().ComboDivType->Text(), "Discrete");
-    EXPECT_EQ(d.c().TxtDiscrYrs->Text(), "0");
-    EXPECT_FALSE(d.c().TxtDiscrYrs->locked);
-    EXPECT_EQ(d.c().CheckBnkrpcy->Value(), 1);
-    EXPECT_EQ(d.c().ComboRecv->Text(), "Decay Factor");
-    EXPECT_EQ(d.c().ComboRecv->backColor, kWhite);
-    EXPECT_EQ(d.c().TxtRecvDecVal->Text(), "0.4");
-    EXPECT_FALSE(d.c().TxtRecvDecVal->locked);
-    EXPECT_EQ(d.c().TxtDelta->Text(), "0");  // 2500 x 100 / (1234567 x 25) rounds to 0
+    EXPECT_EQ(d.Label("LbFxRateToUSD").caption, "1.0800");
+    EXPECT_EQ(d.Combo("CallAdjustmentComb").Text(), "Hard Call");
+    EXPECT_EQ(d.Combo("CurveComboBox").Text(), "Euro Swap");
+    EXPECT_EQ(d.Combo("ComboDisc").Text(), "Blended");
+    EXPECT_EQ(d.Combo("ComboDivType").Text(), "Discrete");
+    EXPECT_EQ(d.Text("TxtDiscrYrs").Text(), "0");
+    EXPECT_FALSE(d.Text("TxtDiscrYrs").locked);
+    EXPECT_EQ(d.Check("CheckBnkrpcy").Value(), 1);
+    EXPECT_EQ(d.Combo("ComboRecv").Text(), "Decay Factor");
+    EXPECT_EQ(d.Combo("ComboRecv").backColor, kWhite);
+    EXPECT_EQ(d.Text("TxtRecvDecVal").Text(), "0.4");
+    EXPECT_FALSE(d.Text("TxtRecvDecVal").locked);
+    EXPECT_EQ(d.Text("TxtDelta").Text(), "0");  // 2500 x 100 / (1234567 x 25) rounds to 0
     // A grouped text reads back as the stored value: leaving it changes nothing.
     ASSERT_TRUE(d.panel().UserFocus(d.Field(ConvertPosIdx)));
     EXPECT_TRUE(d.Leave());
@@ -90,16 +90,16 @@ TEST(Hedge, ComesFromThePositionsRoundedHalfToEvenAndGivesTheStockPosition) {
 
 TEST(AssumptionPanel, TypingAHedgeSetsTheStockPositionAndPassingThroughKeepsIt) {
     Desk d({Sec{}, Sec{.id = "4002", .desc = "Two", .stkPos = "-3125"}});
-    ASSERT_EQ(d.c().TxtDelta->Text(), "50");
-    EXPECT_TRUE(d.Enter(*d.c().TxtDelta, "40"));
+    ASSERT_EQ(d.Text("TxtDelta").Text(), "50");
+    EXPECT_TRUE(d.Enter(d.Text("TxtDelta"), "40"));
     EXPECT_EQ(d.Sec1().GetProperties(StkPosIdx), -10000);
     EXPECT_EQ(d.Field(StkPosIdx).Text(), "-10000");
-    EXPECT_EQ(d.c().LabelProgress->caption, "");
+    EXPECT_EQ(d.Label("LabelProgress").caption, "");
     // The hedge shown is rounded (12.5 shows 12); leaving it as shown keeps
     // the stock position it was shown from.
     d.Select(1);
-    ASSERT_EQ(d.c().TxtDelta->Text(), "12");
-    ASSERT_TRUE(d.panel().UserFocus(*d.c().TxtDelta));
+    ASSERT_EQ(d.Text("TxtDelta").Text(), "12");
+    ASSERT_TRUE(d.panel().UserFocus(d.Text("TxtDelta")));
     ASSERT_TRUE(d.Leave());
     EXPECT_EQ(d.Sec1(2).GetProperties(StkPosIdx), -3125);
     EXPECT_EQ(d.Field(StkPosIdx).Text(), "-3,125");
@@ -112,39 +112,21 @@ TEST(AssumptionPanel, TheStockPositionFollowsTheConvertPositionAtAnUnchangedHedg
     EXPECT_EQ(d.Field(ConvertPosIdx).Text(), "2000");
     EXPECT_EQ(d.Sec1().GetProperties(StkPosIdx), -25000);
     EXPECT_EQ(d.Field(StkPosIdx).Text(), "-25000");
-    EXPECT_EQ(d.c().TxtDelta->Text(), "50");
+    EXPECT_EQ(d.Text("TxtDelta").Text(), "50");
     EXPECT_TRUE(d.Stale());
     // A new stock position shows its hedge.
     EXPECT_TRUE(d.Enter(d.Field(StkPosIdx), "-20000"));
-    EXPECT_EQ(d.c().TxtDelta->Text(), "40");
-}
-
-TEST(AssumptionPanel, AStockHasReadOnlySwapFieldsNoHedgeAndItsPriceAsSwapPrice) {
-    Desk d({Sec{.id = "4002", .type = "E", .cp = "5000", .convPrice = "63.1", .stkPos = "0", .stkPrice = "63.1", .ratio = "1"},
-            Sec{}});
-    EXPECT_EQ(d.c().TxtDelta->Text(), "0");
-    EXPECT_TRUE(d.Field(StkPosIdx).locked);
-    EXPECT_TRUE(d.Field(StkPriceIdx).locked);
-    ASSERT_TRUE(d.panel().UserType(d.Field(StkPosIdx), "999"));
-    EXPECT_EQ(d.Field(StkPosIdx).Text(), "0");
-    EXPECT_TRUE(d.Enter(d.Field(ConvertPriceIdx), "10.5"));
-    EXPECT_EQ(d.Sec1().GetProperties(ConvertPriceIdx), 10.5);
-    EXPECT_EQ(d.Sec1().GetProperties(StkPriceIdx), 10.5);
-    EXPECT_EQ(d.Field(StkPriceIdx).Text(), "10.5");
-    d.Select(1);
-    EXPECT_FALSE(d.Field(StkPosIdx).locked);
-    EXPECT_FALSE(d.Field(StkPriceIdx).locked);
-    EXPECT_EQ(d.c().TxtDelta->Text(), "50");
+    EXPECT_EQ(d.Text("TxtDelta").Text(), "40");
 }
 
 TEST(AssumptionPanel, ACurveMissingFromTheListShowsNoCurveAndIsKept) {
     Desk d({Sec{.type = "E", .curve = "XXX"}});
-    EXPECT_EQ(d.c().CurveComboBox->Text(), "");
-    EXPECT_EQ(d.c().CurveComboBox->ListIndex(), -1);
+    EXPECT_EQ(d.Combo("CurveComboBox").Text(), "");
+    EXPECT_EQ(d.Combo("CurveComboBox").ListIndex(), -1);
     // The rest of the panel is shown all the same.
     EXPECT_TRUE(d.Field(StkPosIdx).locked);
-    EXPECT_EQ(d.c().TxtDelta->Text(), "0");
-    ASSERT_TRUE(d.panel().UserFocus(*d.c().CurveComboBox));
+    EXPECT_EQ(d.Text("TxtDelta").Text(), "0");
+    ASSERT_TRUE(d.panel().UserFocus(d.Combo("CurveComboBox")));
     EXPECT_TRUE(d.Leave());
     EXPECT_EQ(d.Sec1().GetCurve(), "XXX");
     EXPECT_TRUE(d.host.messages.empty());
@@ -167,9 +149,9 @@ TEST(AssumptionChecks, ANonNumberIsRefusedAndKeepsTheFocus) {
     EXPECT_EQ(d.Field(VolatilityIdx).Text(), "33.3");
 
     d.host.messages.clear();
-    EXPECT_FALSE(d.Enter(*d.c().TxtDelta, "x"));
+    EXPECT_FALSE(d.Enter(d.Text("TxtDelta"), "x"));
     EXPECT_EQ(d.Messages(), (std::vector<std::string>{kDigits}));
-    EXPECT_EQ(d.panel().Focused(), d.c().TxtDelta);
+    EXPECT_EQ(d.panel().Focused(), &d.Text("TxtDelta"));
     EXPECT_EQ(d.Sec1().GetProperties(StkPosIdx), -12500);
 }
 
@@ -179,13 +161,13 @@ TEST(AssumptionChecks, AChangedValueSetsTheStaleNoticeAndTheStoredValueClearsIt)
     EXPECT_TRUE(d.Enter(d.Field(CreditSprdIdx), "400"));
     EXPECT_TRUE(d.Stale());
     EXPECT_TRUE(d.Enter(d.Field(CreditSprdIdx), "400"));
-    EXPECT_EQ(d.c().LabelProgress->caption, "");
-    EXPECT_EQ(d.c().LabelProgress->backColor, d.c().Frame1->backColor);
+    EXPECT_EQ(d.Label("LabelProgress").caption, "");
+    EXPECT_EQ(d.Label("LabelProgress").backColor, d.Frame("Frame1").backColor);
 }
 
 TEST(AssumptionChecks, DiscreteDividendYearsTakeNumbersNegativesAsZeroAndEmptyAsZero) {
     Desk d({Sec{}, Sec{.id = "4002", .desc = "Continuous", .divType = "2"}});
-    TextBox& years = *d.c().TxtDiscrYrs;
+    TextBox& years = d.Text("TxtDiscrYrs");
     EXPECT_TRUE(d.Enter(years, "1.5"));
     EXPECT_EQ(d.Sec1().m_DiscrYrs, 1.5);
     EXPECT_TRUE(d.Enter(years, "-2"));
@@ -206,45 +188,23 @@ TEST(AssumptionChecks, DiscreteDividendYearsTakeNumbersNegativesAsZeroAndEmptyAs
 
 TEST(AssumptionChecks, ANewRecoveryChoiceHoldsTheFocusInItsValueUntilItIsPositive) {
     Desk d({Sec{.recv = "R", .recvVal = "0"}});
-    MainCtl& c = d.c();
-    ASSERT_TRUE(d.Pick(*c.ComboRecv, "Decay Factor"));
+    ASSERT_TRUE(d.Pick(d.Combo("ComboRecv"), "Decay Factor"));
     EXPECT_FALSE(d.panel().UserFocus(d.Field(VolatilityIdx)));
     EXPECT_EQ(d.Sec1().GetRecvDecay(), "D");
-    EXPECT_EQ(d.panel().Focused(), c.TxtRecvDecVal);
+    EXPECT_EQ(d.panel().Focused(), &d.Text("TxtRecvDecVal"));
     EXPECT_TRUE(d.Stale());
     const std::string message = "Please enter greater than zero value for recovery/decay rate/factor!";
     EXPECT_FALSE(d.panel().UserFocus(d.Field(VolatilityIdx)));
-    EXPECT_FALSE(d.Enter(*c.TxtRecvDecVal, "-1"));
+    EXPECT_FALSE(d.Enter(d.Text("TxtRecvDecVal"), "-1"));
     EXPECT_EQ(d.Messages(), (std::vector<std::string>{message, message}));
-    EXPECT_EQ(d.panel().Focused(), c.TxtRecvDecVal);
-    EXPECT_TRUE(d.Enter(*c.TxtRecvDecVal, "0.35"));
+    EXPECT_EQ(d.panel().Focused(), &d.Text("TxtRecvDecVal"));
+    EXPECT_TRUE(d.Enter(d.Text("TxtRecvDecVal"), "0.35"));
     EXPECT_EQ(d.Sec1().m_RecvDecayVal, 0.35);
-}
-
-TEST(AssumptionChecks, TheBankruptcyModelUnlocksTheRecoveryFields) {
-    Desk d({Sec{.bnk = "0"}});
-    MainCtl& c = d.c();
-    EXPECT_TRUE(c.ComboRecv->locked);
-    EXPECT_TRUE(c.TxtRecvDecVal->locked);
-    EXPECT_EQ(c.ComboRecv->backColor, kButtonFace);
-    EXPECT_EQ(c.TxtRecvDecVal->backColor, kButtonFace);
-    EXPECT_FALSE(d.Pick(*c.ComboRecv, "Decay Factor"));
-    EXPECT_EQ(c.ComboRecv->Text(), "Recov Rate");
-
-    ASSERT_TRUE(d.panel().UserClick(*c.CheckBnkrpcy));
-    EXPECT_FALSE(c.TxtRecvDecVal->locked);
-    EXPECT_EQ(c.TxtRecvDecVal->backColor, kWhite);
-    EXPECT_EQ(c.ComboRecv->backColor, kWhite);
-    EXPECT_TRUE(d.Leave());
-    EXPECT_EQ(d.Sec1().Getbankruptcy(), 1);
-    EXPECT_FALSE(d.Stale());
-    EXPECT_TRUE(d.Pick(*c.ComboRecv, "Decay Factor"));
 }
 
 TEST(AssumptionChecks, EnteringAFieldSelectsItsWholeText) {
     Desk d({Sec{}});
-    MainCtl& c = d.c();
-    for (TextBox* box : {c.TxtAssumptions[1], c.TxtAssumptions[5], c.TxtDelta, c.TxtDiscrYrs, c.TxtRecvDecVal}) {
+    for (TextBox* box : {&d.Text("TxtAssumptions", 1), &d.Text("TxtAssumptions", 5), &d.Text("TxtDelta"), &d.Text("TxtDiscrYrs"), &d.Text("TxtRecvDecVal")}) {
         ASSERT_TRUE(d.panel().UserFocus(*box)) << box->Name();
         EXPECT_EQ(box->selStart, 0) << box->Name();
         EXPECT_EQ(box->selLength, static_cast<int>(box->Text().size())) << box->Name();
@@ -255,14 +215,13 @@ TEST(AssumptionChecks, EnteringAFieldSelectsItsWholeText) {
 
 TEST(AssumptionDropDowns, RePickingTheStoredEntryClearsTheStaleNotice) {
     Desk d({Sec{}});
-    MainCtl& c = d.c();
     auto staleFirst = [&] {
         d.Enter(d.Field(CreditSprdIdx), d.Field(CreditSprdIdx).Text() == "1" ? "2" : "1");
         ASSERT_TRUE(d.Stale());
     };
     const std::vector<std::pair<ComboBox*, std::string>> stored = {
-        {c.CallAdjustmentComb, "None"}, {c.CurveComboBox, "US Government"}, {c.ComboDisc, "Risky"},
-        {c.ComboDivType, "Discrete"},   {c.ComboRecv, "Recov Rate"}};
+        {&d.Combo("CallAdjustmentComb"), "None"}, {&d.Combo("CurveComboBox"), "US Government"}, {&d.Combo("ComboDisc"), "Risky"},
+        {&d.Combo("ComboDivType"), "Discrete"},   {&d.Combo("ComboRecv"), "Recov Rate"}};
     for (const auto& [combo, entry] : stored) {
         staleFirst();
         ASSERT_TRUE(d.Pick(*combo, entry)) << combo->Name();
@@ -273,27 +232,26 @@ TEST(AssumptionDropDowns, RePickingTheStoredEntryClearsTheStaleNotice) {
 
 TEST(AssumptionDropDowns, AreLockedButToAPickFromTheOpenListAndStoreTheNewCodeOnLeaving) {
     Desk d({Sec{}});
-    MainCtl& c = d.c();
-    for (ComboBox* combo : {c.CallAdjustmentComb, c.CurveComboBox, c.ComboDisc, c.ComboDivType, c.ComboRecv})
+    for (ComboBox* combo : {&d.Combo("CallAdjustmentComb"), &d.Combo("CurveComboBox"), &d.Combo("ComboDisc"), &d.Combo("ComboDivType"), &d.Combo("ComboRecv")})
         EXPECT_TRUE(combo->locked) << combo->Name();
-    ASSERT_TRUE(d.Pick(*c.CallAdjustmentComb, "Soft Call"));
-    EXPECT_TRUE(c.CallAdjustmentComb->locked);
+    ASSERT_TRUE(d.Pick(d.Combo("CallAdjustmentComb"), "Soft Call"));
+    EXPECT_TRUE(d.Combo("CallAdjustmentComb").locked);
     EXPECT_EQ(d.Sec1().GetCallAdjustment(), 0);
-    ASSERT_TRUE(d.Pick(*c.CurveComboBox, "Euro Swap"));
-    ASSERT_TRUE(d.Pick(*c.ComboDisc, "Bond+Option"));
-    ASSERT_TRUE(d.Pick(*c.ComboDivType, "Continuous"));
+    ASSERT_TRUE(d.Pick(d.Combo("CurveComboBox"), "Euro Swap"));
+    ASSERT_TRUE(d.Pick(d.Combo("ComboDisc"), "Bond+Option"));
+    ASSERT_TRUE(d.Pick(d.Combo("ComboDivType"), "Continuous"));
     ASSERT_TRUE(d.Leave());
     EXPECT_EQ(d.Sec1().GetCallAdjustment(), 2);
     EXPECT_EQ(d.Sec1().GetCurve(), "EUR");
     EXPECT_EQ(d.Sec1().GetDiscount(), 1);
     EXPECT_EQ(d.Sec1().GetDivType(), 2);
-    EXPECT_TRUE(c.TxtDiscrYrs->locked);
-    EXPECT_EQ(c.TxtDiscrYrs->backColor, kButtonFace);
+    EXPECT_TRUE(d.Text("TxtDiscrYrs").locked);
+    EXPECT_EQ(d.Text("TxtDiscrYrs").backColor, kButtonFace);
     EXPECT_TRUE(d.Stale());
-    ASSERT_TRUE(d.Pick(*c.ComboDivType, "Discrete"));
+    ASSERT_TRUE(d.Pick(d.Combo("ComboDivType"), "Discrete"));
     ASSERT_TRUE(d.Leave());
-    EXPECT_FALSE(c.TxtDiscrYrs->locked);
-    EXPECT_EQ(c.TxtDiscrYrs->backColor, kWhite);
+    EXPECT_FALSE(d.Text("TxtDiscrYrs").locked);
+    EXPECT_EQ(d.Text("TxtDiscrYrs").backColor, kWhite);
 }
 
 }  // namespace

@@ -39,10 +39,10 @@ struct CapitalSession : Harness {
         host.requests.clear();
     }
     DlgCapital* Open() {
-        panel().UserClick(*ctl.BtnCapital);
-        return ctl.frmCapital.get();
+        panel().UserClick(Button("BtnCapital"));
+        return CapitalDialog();
     }
-    const CSecurity& Sec(int position) const { return ctl.Model().Securities().Item(position); }
+    const CSecurity& Sec(int position) const { return Model().Securities().Item(position); }
     // The pages each request went to, in order.
     std::vector<std::string> Pages() const {
         std::vector<std::string> pages;
@@ -92,7 +92,7 @@ TEST(CapitalDialog, OpensOnTheSecuritysRuleWithItsRatesAsPlainNumbers) {
     };
     for (const Case& c : cases) {
         CapitalSession h(c.rules);
-        h.SelectRow(*h.ctl.LstSecurity, c.security);
+        h.SelectRow(h.List("LstSecurity"), c.security);
         DlgCapital* dlg = h.Open();
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(dlg->caption, "Capital Settings");
@@ -111,7 +111,7 @@ TEST(CapitalDialog, OpensOnTheSecuritysRuleWithItsRatesAsPlainNumbers) {
 TEST(CapitalDialog, MalformedRulesAreReportedAndNoDialogShows) {
     CapitalSession h("1;A|x;B");
     h.Open();
-    EXPECT_EQ(h.ctl.Ui().OpenForms().size(), 1u);
+    EXPECT_EQ(h.Ui().OpenForms().size(), 1u);
     ASSERT_EQ(h.Messages().size(), 1u);
     EXPECT_TRUE(Contains(h.Messages()[0], "x;B")) << h.Messages()[0];
 }
@@ -136,9 +136,9 @@ TEST(CapitalConfirm, StoresTheValuesRequestsTheCapitalThenTheCarryAndShowsTheCap
                              "&StockCapital=15&ConvPrice=105.25&StkPrice=42.5&FxRate=1");
         EXPECT_TRUE(Contains(h.host.requests[1], "&CapitalRule=1&ConvCapital=20&")) << h.host.requests[1];
         EXPECT_TRUE(Contains(h.host.requests[1], "&TimeChg=0")) << h.host.requests[1];
-        EXPECT_EQ(h.ctl.LbCapital->caption, c.shown) << c.reply;
-        EXPECT_EQ(h.ctl.LbCapital->foreColor, c.color) << c.reply;
-        EXPECT_EQ(h.ctl.frmCapital, nullptr);
+        EXPECT_EQ(h.Label("LbCapital").caption, c.shown) << c.reply;
+        EXPECT_EQ(h.Label("LbCapital").foreColor, c.color) << c.reply;
+        EXPECT_EQ(h.CapitalDialog(), nullptr);
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
         EXPECT_TRUE(h.Messages().empty());
     }
@@ -164,7 +164,7 @@ TEST(CapitalConfirm, TheValuesStayWhenTheRequestFailsOrItsReplyIsNotANumber) {
     };
     for (const Case& c : cases) {
         CapitalSession h("1;A|2;B", "-5");
-        EXPECT_EQ(h.ctl.LbCapital->caption, "(5)");
+        EXPECT_EQ(h.Label("LbCapital").caption, "(5)");
         DlgCapital& dlg = *h.Open();
         h.Replies({c.capital, {kCarry, "0|0"}});
         dlg.UserType(*dlg.TxtConvRate, "30");
@@ -173,10 +173,10 @@ TEST(CapitalConfirm, TheValuesStayWhenTheRequestFailsOrItsReplyIsNotANumber) {
         ASSERT_EQ(h.Messages().size(), 1u);
         EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
         // LbCapital keeps what it showed and the carry is not refreshed.
-        EXPECT_EQ(h.ctl.LbCapital->caption, "(5)");
+        EXPECT_EQ(h.Label("LbCapital").caption, "(5)");
         EXPECT_EQ(h.Pages(), (std::vector<std::string>{kCapital}));
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-        EXPECT_TRUE(h.ctl.Frame3->enabled);
+        EXPECT_TRUE(h.Frame("Frame3").enabled);
     }
 }
 
@@ -188,20 +188,20 @@ TEST(CapitalDialog, ARateThatIsNotANumberCannotBeLeftAndCancelChangesNothing) {
     EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only number in this field!"}));
     dlg.UserType(*dlg.TxtConvRate, "1");
     dlg.UserClick(*dlg.CancelButton);
-    EXPECT_EQ(h.ctl.frmCapital, nullptr);
+    EXPECT_EQ(h.CapitalDialog(), nullptr);
     EXPECT_EQ(h.Sec(1).GetConvCapital(), 12.5);
     EXPECT_TRUE(h.host.requests.empty());
 }
 
 TEST(CapitalDisplay, EveryDisplayOfTheSelectedSecurityMakesOneCapitalAndOneCarryRequest) {
     CapitalSession h;
-    h.SelectRow(*h.ctl.LstSecurity, 1);
+    h.SelectRow(h.List("LstSecurity"), 1);
     EXPECT_EQ(h.Pages(), (std::vector<std::string>{kCapital, kCarry}));
     EXPECT_TRUE(Contains(h.host.requests[0], "?Secid=32&"));
     EXPECT_TRUE(Contains(h.host.requests[1], "?Secid=32&"));
     // The end of an Update shows the selected security again.
     h.host.requests.clear();
-    h.panel().UserClick(*h.ctl.UpdateBtn);
+    h.panel().UserClick(h.Button("UpdateBtn"));
     const std::vector<std::string> pages = h.Pages();
     ASSERT_EQ(pages.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(pages.end() - 2, pages.end()), (std::vector<std::string>{kCapital, kCarry}));
@@ -212,16 +212,16 @@ TEST(CapitalDisplay, EveryDisplayOfTheSelectedSecurityMakesOneCapitalAndOneCarry
 
 TEST(CapitalDisplay, AtStartUpTheFirstSecuritysCapitalIsShown) {
     CapitalSession h("1;A|2;B", "2500.5");
-    EXPECT_EQ(h.ctl.LbCapital->caption, "2,501");
-    EXPECT_EQ(h.ctl.LbCapital->foreColor, kBlue);
+    EXPECT_EQ(h.Label("LbCapital").caption, "2,501");
+    EXPECT_EQ(h.Label("LbCapital").foreColor, kBlue);
 }
 
 TEST(CapitalDialog, TheCapitalButtonNeedsASelectedSecurity) {
     CapitalSession h;
-    h.ctl.LstSecurity->SetListIndex(-1);
+    h.List("LstSecurity").SetListIndex(-1);
     EXPECT_EQ(h.Open(), nullptr);
     Harness empty;
     empty.Start({});
-    empty.panel().UserClick(*empty.ctl.BtnCapital);
-    EXPECT_EQ(empty.ctl.frmCapital, nullptr);
+    empty.panel().UserClick(empty.Button("BtnCapital"));
+    EXPECT_EQ(empty.CapitalDialog(), nullptr);
 }

@@ -15,11 +15,11 @@ using namespace zemra::testing;
 namespace {
 
 // The fields of the input grid, by tab index.
-std::vector<Widget*> Grid(MainCtl& c) {
-    return {c.TxtScenario[0],    c.TxtScenario[1],    c.TxtScenario[2],    c.TxtScenario[3],   c.TxtScenario[4],
-            c.ComboTuner,        c.TxtScenario[5],    c.DescriptionFld,    c.TxtAssumptions[0], c.TxtDelta,
-            c.TxtAssumptions[5], c.TxtAssumptions[1], c.TxtAssumptions[6], c.TxtAssumptions[2], c.TxtAssumptions[7],
-            c.CallAdjustmentComb, c.TxtAssumptions[3], c.CurveComboBox,   c.TxtAssumptions[4]};
+std::vector<Widget*> Grid(Harness& h) {
+    return {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 1),    &h.Text("TxtScenario", 2),    &h.Text("TxtScenario", 3),   &h.Text("TxtScenario", 4),
+            &h.Combo("ComboTuner"),        &h.Text("TxtScenario", 5),    &h.Text("DescriptionFld"),    &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta"),
+            &h.Text("TxtAssumptions", 5), &h.Text("TxtAssumptions", 1), &h.Text("TxtAssumptions", 6), &h.Text("TxtAssumptions", 2), &h.Text("TxtAssumptions", 7),
+            &h.Combo("CallAdjustmentComb"), &h.Text("TxtAssumptions", 3), &h.Combo("CurveComboBox"),   &h.Text("TxtAssumptions", 4)};
 }
 
 struct Panel : Harness {
@@ -43,7 +43,7 @@ struct Panel : Harness {
     // The tab indexes a key walks through from `from`, until it stops.
     std::vector<int> Walk(int key, int from) {
         std::vector<int> seen = {from};
-        Widget* at = Grid(ctl)[static_cast<std::size_t>(from)];
+        Widget* at = Grid(*this)[static_cast<std::size_t>(from)];
         for (int i = 0; i < 30; ++i) {
             Widget* next = Press(*at, key);
             if (next == at) break;
@@ -70,13 +70,12 @@ TEST(KeyboardMoves, EnterWrapsAndLeftUndoesRight) {
 
 TEST(KeyboardNavigation, TheGridsTabIndexesAreItsTableOrder) {
     Panel h;
-    const std::vector<Widget*> grid = Grid(h.ctl);
+    const std::vector<Widget*> grid = Grid(h);
     for (std::size_t i = 0; i < grid.size(); ++i) EXPECT_EQ(grid[i]->tabIndex, static_cast<int>(i)) << grid[i]->Name();
 }
 
 TEST(KeyboardNavigation, EachKeyMovesByItsTable) {
     Panel h;
-    MainCtl& c = h.ctl;
     struct Case {
         Widget* from;
         int key;
@@ -84,21 +83,21 @@ TEST(KeyboardNavigation, EachKeyMovesByItsTable) {
         Widget* to;
     };
     const Case cases[] = {
-        {c.TxtAssumptions[4], kKeyEnter, 0, c.TxtScenario[0]},   // wraps round
-        {c.TxtScenario[3], kKeyEnter, 0, c.TxtScenario[4]},
-        {c.TxtDelta, kKeyDown, 0, c.TxtDelta},                   // no move down from the hedge
-        {c.TxtDelta, kKeyUp, 0, c.TxtAssumptions[0]},
-        {c.TxtScenario[0], kKeyLeft, 0, c.TxtScenario[0]},
-        {c.DescriptionFld, kKeyRight, 0, c.DescriptionFld},
-        {c.TxtAssumptions[0], kKeyRight, 0, c.TxtDelta},
-        {c.TxtAssumptions[3], kKeyDown, 0, c.TxtAssumptions[4]},
-        {c.TxtAssumptions[4], kKeyUp, 0, c.CallAdjustmentComb},
-        {c.TxtScenario[5], kKeyDown, 0, c.DescriptionFld},
+        {&h.Text("TxtAssumptions", 4), kKeyEnter, 0, &h.Text("TxtScenario", 0)},   // wraps round
+        {&h.Text("TxtScenario", 3), kKeyEnter, 0, &h.Text("TxtScenario", 4)},
+        {&h.Text("TxtDelta"), kKeyDown, 0, &h.Text("TxtDelta")},                   // no move down from the hedge
+        {&h.Text("TxtDelta"), kKeyUp, 0, &h.Text("TxtAssumptions", 0)},
+        {&h.Text("TxtScenario", 0), kKeyLeft, 0, &h.Text("TxtScenario", 0)},
+        {&h.Text("DescriptionFld"), kKeyRight, 0, &h.Text("DescriptionFld")},
+        {&h.Text("TxtAssumptions", 0), kKeyRight, 0, &h.Text("TxtDelta")},
+        {&h.Text("TxtAssumptions", 3), kKeyDown, 0, &h.Text("TxtAssumptions", 4)},
+        {&h.Text("TxtAssumptions", 4), kKeyUp, 0, &h.Combo("CallAdjustmentComb")},
+        {&h.Text("TxtScenario", 5), kKeyDown, 0, &h.Text("DescriptionFld")},
         // Shift or Ctrl held with an arrow moves the same way.
-        {c.TxtDelta, kKeyUp, kShiftMask, c.TxtAssumptions[0]},
-        {c.TxtAssumptions[0], kKeyRight, kCtrlMask, c.TxtDelta},
+        {&h.Text("TxtDelta"), kKeyUp, kShiftMask, &h.Text("TxtAssumptions", 0)},
+        {&h.Text("TxtAssumptions", 0), kKeyRight, kCtrlMask, &h.Text("TxtDelta")},
         // Other keys move nothing.
-        {c.TxtScenario[0], 65, 0, c.TxtScenario[0]},
+        {&h.Text("TxtScenario", 0), 65, 0, &h.Text("TxtScenario", 0)},
     };
     for (const Case& k : cases) {
         EXPECT_EQ(h.Press(*k.from, k.key, k.shift), k.to) << k.from->Name() << " key " << k.key;
@@ -121,32 +120,29 @@ TEST(KeyboardNavigation, WalksWithEnterAndTheArrows) {
 
 TEST(KeyboardNavigation, ADropDownEnteredByAKeyIsLocked) {
     Panel h;
-    MainCtl& c = h.ctl;
-    for (ComboBox* combo : {c.ComboTuner, c.CallAdjustmentComb, c.CurveComboBox}) combo->locked = false;
-    EXPECT_EQ(h.Press(*c.TxtScenario[4], kKeyDown), c.ComboTuner);
-    EXPECT_TRUE(c.ComboTuner->locked);
-    EXPECT_EQ(h.Press(*c.ComboTuner, kKeyDown), c.DescriptionFld);
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.CallAdjustmentComb);
-    EXPECT_TRUE(c.CallAdjustmentComb->locked);
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[3], kKeyRight), c.CurveComboBox);
-    EXPECT_TRUE(c.CurveComboBox->locked);
+    for (ComboBox* combo : {&h.Combo("ComboTuner"), &h.Combo("CallAdjustmentComb"), &h.Combo("CurveComboBox")}) combo->locked = false;
+    EXPECT_EQ(h.Press(h.Text("TxtScenario", 4), kKeyDown), &h.Combo("ComboTuner"));
+    EXPECT_TRUE(h.Combo("ComboTuner").locked);
+    EXPECT_EQ(h.Press(h.Combo("ComboTuner"), kKeyDown), &h.Text("DescriptionFld"));
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Combo("CallAdjustmentComb"));
+    EXPECT_TRUE(h.Combo("CallAdjustmentComb").locked);
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 3), kKeyRight), &h.Combo("CurveComboBox"));
+    EXPECT_TRUE(h.Combo("CurveComboBox").locked);
 }
 
 TEST(KeyboardNavigation, AFieldThatRefusesItsTextKeepsTheFocus) {
     Panel h;
-    MainCtl& c = h.ctl;
-    h.panel().UserType(*c.TxtAssumptions[7], "abc");
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.TxtAssumptions[7]);
+    h.panel().UserType(h.Text("TxtAssumptions", 7), "abc");
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Text("TxtAssumptions", 7));
     EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only digit characters in this field!"}));
-    h.panel().UserType(*c.TxtAssumptions[7], "33");
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.CallAdjustmentComb);
-    EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetProperties(VolatilityIdx), 33);
+    h.panel().UserType(h.Text("TxtAssumptions", 7), "33");
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Combo("CallAdjustmentComb"));
+    EXPECT_EQ(h.Model().Securities().Item(1).GetProperties(VolatilityIdx), 33);
 }
 
 TEST(KeyboardNavigation, KeysInElementsOutsideTheGridAreLeftToThem) {
     Panel h;
-    MainCtl& c = h.ctl;
-    for (Widget* outside : std::vector<Widget*>{c.QuickSearchFld, c.TxtTunerVal, c.TxtDate}) {
+    for (Widget* outside : std::vector<Widget*>{&h.Text("QuickSearchFld"), &h.Text("TxtTunerVal"), &h.Text("TxtDate")}) {
         for (int key : {kKeyEnter, kKeyDown, kKeyRight}) {
             EXPECT_EQ(h.Press(*outside, key), outside) << outside->Name() << " " << key;
         }

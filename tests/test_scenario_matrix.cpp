@@ -36,9 +36,9 @@ struct MatrixHarness {
                  {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         h.host.messages.clear();
-        h.panel().UserClick(*h.ctl.BtnScenMatrix);
+        h.panel().UserClick(h.Button("BtnScenMatrix"));
     }
-    DlgScenMatrix& dlg() { return *h.ctl.ScenMatrixDialog(); }
+    DlgScenMatrix& dlg() { return *h.ScenMatrixDialog(); }
     Form& form() { return dlg().Window(); }
     // Types a text into a field and leaves it for the OK button's neighbour.
     bool Enter(TextBox& field, const std::string& text) {
@@ -103,7 +103,7 @@ TEST(MatrixGeneration, FiveStepsInEveryColumnGive3125ScenariosInOrder) {
 
 TEST(MatrixDialog, OpensWithFifteenZerosTheTunersAndTunerValue100ModelessOrModal) {
     MatrixHarness m;
-    Form* open = m.h.ctl.Ui().FindOpenForm("DlgScenMatrix");
+    Form* open = m.h.Ui().FindOpenForm("DlgScenMatrix");
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->caption, "Scenario Matrix");
     EXPECT_FALSE(open->modal);
@@ -115,11 +115,11 @@ TEST(MatrixDialog, OpensWithFifteenZerosTheTunersAndTunerValue100ModelessOrModal
 
     m.h.host.SetModelessAllowed(false);
     m.form().UserClick(*m.dlg().CancelButton);
-    m.h.panel().UserClick(*m.h.ctl.BtnScenMatrix);
+    m.h.panel().UserClick(m.h.Button("BtnScenMatrix"));
     EXPECT_TRUE(m.form().modal);
     m.form().UserClick(*m.dlg().CancelButton);
-    EXPECT_EQ(m.h.ctl.Ui().modalOpen, 0);
-    EXPECT_EQ(m.h.ctl.ScenarioLst->Count(), 1);
+    EXPECT_EQ(m.h.Ui().modalOpen, 0);
+    EXPECT_EQ(m.h.List("ScenarioLst").Count(), 1);
 }
 
 TEST(MatrixDialog, EachFieldCheckGivesItsMessageKeepsTheFocusAndSelectsTheText) {
@@ -162,29 +162,28 @@ TEST(MatrixDialog, OkListsTheScenariosWithTheChosenTunerAndSelectsRow0BesideTheR
     m.form().UserPick(*m.dlg().ComboTuner, 1);
     m.Enter(*m.dlg().TxtTunerVal, "120");
     // A second scenario, the only row selected when OK is pressed.
-    m.h.panel().UserType(*m.h.ctl.DescriptionFld, "Second");
-    m.h.panel().UserClick(*m.h.ctl.ScenarioAddBtn);
-    m.h.SelectRow(*m.h.ctl.ScenarioLst, 1);
-    const int32_t lastKey = m.h.ctl.Model().LastScenarioKey();
+    m.h.panel().UserType(m.h.Text("DescriptionFld"), "Second");
+    m.h.panel().UserClick(m.h.Button("ScenarioAddBtn"));
+    m.h.SelectRow(m.h.List("ScenarioLst"), 1);
+    const int32_t lastKey = m.h.Model().LastScenarioKey();
     m.form().UserClick(*m.dlg().OKButton);
 
-    MainCtl& c = m.h.ctl;
-    EXPECT_EQ(c.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
-    EXPECT_EQ(c.ScenMatrixDialog(), nullptr);
-    EXPECT_EQ(m.h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Base", "Second", "S 0%,", "S 5%,", "S 10%,"}));
-    EXPECT_EQ(m.h.Rows(*c.LstImpact)[4], "0");
-    EXPECT_EQ(m.h.Rows(*c.ComboScenario), m.h.Rows(*c.ScenarioLst));
-    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 5);
-    const CScenario& last = c.Model().Scenarios().Item(5);
+    EXPECT_EQ(m.h.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
+    EXPECT_EQ(m.h.ScenMatrixDialog(), nullptr);
+    EXPECT_EQ(m.h.Rows(m.h.List("ScenarioLst")), (std::vector<std::string>{"Base", "Second", "S 0%,", "S 5%,", "S 10%,"}));
+    EXPECT_EQ(m.h.Rows(m.h.List("LstImpact"))[4], "0");
+    EXPECT_EQ(m.h.Rows(m.h.Combo("ComboScenario")), m.h.Rows(m.h.List("ScenarioLst")));
+    EXPECT_EQ(m.h.Model().Valuations().Item(2).Count(), 5);
+    const CScenario& last = m.h.Model().Scenarios().Item(5);
     EXPECT_EQ(last.Getkey(), lastKey + 3);
     EXPECT_EQ(last.Gettuner(), 2);
     EXPECT_EQ(last.GetScenarioProperties(m_TunerValIdx), 120);
     EXPECT_EQ(last.GetScenarioProperties(m_StkChgIdx), 10);
     EXPECT_EQ(last.GetUid(), -1);
     EXPECT_EQ(last.GetAutoLoad(), "No");
-    EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
-    EXPECT_EQ(c.ScenarioLst->SelCount(), 2);
-    EXPECT_TRUE(c.ScenarioLst->Selected(0) && c.ScenarioLst->Selected(1));
+    EXPECT_EQ(m.h.List("ScenarioLst").ListIndex(), 0);
+    EXPECT_EQ(m.h.List("ScenarioLst").SelCount(), 2);
+    EXPECT_TRUE(m.h.List("ScenarioLst").Selected(0) && m.h.List("ScenarioLst").Selected(1));
 }
 
 TEST(MatrixDialog, OkWithAllZerosOrCancelAddsNothingAndAnEmptyTunerListGivesTuner0) {
@@ -192,16 +191,16 @@ TEST(MatrixDialog, OkWithAllZerosOrCancelAddsNothingAndAnEmptyTunerListGivesTune
         MatrixHarness m;
         m.Enter(*m.dlg().TxtStk[2], "3");
         m.form().UserClick(cancel ? *m.dlg().CancelButton : *m.dlg().OKButton);
-        EXPECT_EQ(m.h.ctl.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
-        EXPECT_EQ(m.h.ctl.ScenarioLst->Count(), 1);
-        EXPECT_EQ(m.h.ctl.ComboScenario->Count(), 1);
+        EXPECT_EQ(m.h.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
+        EXPECT_EQ(m.h.List("ScenarioLst").Count(), 1);
+        EXPECT_EQ(m.h.Combo("ComboScenario").Count(), 1);
     }
     MatrixHarness m("");
     EXPECT_EQ(m.dlg().ComboTuner->Count(), 0);
     m.Enter(*m.dlg().TxtTime[0], "30");
     m.form().UserClick(*m.dlg().OKButton);
-    EXPECT_EQ(m.h.ctl.Model().Scenarios().Item(2).Gettuner(), 0);
-    EXPECT_EQ(m.h.ctl.Model().Scenarios().Item(2).Getdescription(), "T 30");
+    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Gettuner(), 0);
+    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Getdescription(), "T 30");
 }
 
 TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario) {
@@ -211,19 +210,18 @@ TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario)
         m.Enter(*(*column)[2], "4");
     }
     m.form().UserClick(*m.dlg().OKButton);
-    MainCtl& c = m.h.ctl;
-    ASSERT_EQ(c.ScenarioLst->Count(), 3126);
-    EXPECT_EQ(c.LstImpact->Count(), 3126);
-    EXPECT_EQ(c.ComboScenario->Count(), 3126);
-    EXPECT_EQ(c.Model().Valuations().Item(1).Count(), 3126);
-    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 3126);
+    ASSERT_EQ(m.h.List("ScenarioLst").Count(), 3126);
+    EXPECT_EQ(m.h.List("LstImpact").Count(), 3126);
+    EXPECT_EQ(m.h.Combo("ComboScenario").Count(), 3126);
+    EXPECT_EQ(m.h.Model().Valuations().Item(1).Count(), 3126);
+    EXPECT_EQ(m.h.Model().Valuations().Item(2).Count(), 3126);
 
     // Every scenario gets a valuation piece from the pages.
     std::string pieces = "0";
     for (int i = 1; i < 3126; ++i) pieces += "|" + Piece({{m_CurStkPrice, 40}, {m_UpdateStkPrice, 44}});
     m.h.Replies({{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}});
     m.h.host.requests.clear();
-    m.h.panel().UserClick(*m.h.ctl.UpdateBtn);
+    m.h.panel().UserClick(m.h.Button("UpdateBtn"));
     EXPECT_TRUE(m.h.Messages().empty()) << m.h.Messages().front();
     // Detail and carry per security, then the display's capital and carry.
     EXPECT_EQ(FromFirst(m.h.host.requests, kDetail).size(), 6u);

@@ -22,31 +22,30 @@ struct Panel : Harness {
         host.messages.clear();
     }
     void SelectFirstAndThird() {
-        panel().UserSelectRow(*ctl.ScenarioLst, 0);
-        panel().UserSelectRow(*ctl.ScenarioLst, 2, true);
+        panel().UserSelectRow(List("ScenarioLst"), 0);
+        panel().UserSelectRow(List("ScenarioLst"), 2, true);
     }
-    const std::string& Notice() { return ctl.LabelProgress->caption; }
+    const std::string& Notice() { return Label("LabelProgress").caption; }
 };
 
 TEST(TunerUpdate, TunerAndValueGoToScenariosOneAndThreeAndAllTheirValuations) {
     Panel p;
-    MainCtl& c = p.ctl;
     p.SelectFirstAndThird();
-    p.panel().UserPick(*c.ComboTuner, 1);  // Aggressive, 7
+    p.panel().UserPick(p.Combo("ComboTuner"), 1);  // Aggressive, 7
     // Leaving the tuner with several rows selected waits for the button.
-    p.panel().UserType(*c.TxtScenario[5], "125.5");
-    EXPECT_EQ(c.Model().Scenarios().Item(1).Gettuner(), 3);
-    ASSERT_TRUE(p.panel().UserClick(*c.BtnUptTuner));
+    p.panel().UserType(p.Text("TxtScenario", 5), "125.5");
+    EXPECT_EQ(p.Model().Scenarios().Item(1).Gettuner(), 3);
+    ASSERT_TRUE(p.panel().UserClick(p.Button("BtnUptTuner")));
     for (int s : {1, 3}) {
-        EXPECT_EQ(c.Model().Scenarios().Item(s).Gettuner(), 7);
-        EXPECT_EQ(c.Model().StoredScenarios().Item(s).Gettuner(), 7);
-        EXPECT_EQ(c.Model().StoredScenarios().Item(s).GetScenarioProperties(m_TunerValIdx), 125.5);
+        EXPECT_EQ(p.Model().Scenarios().Item(s).Gettuner(), 7);
+        EXPECT_EQ(p.Model().StoredScenarios().Item(s).Gettuner(), 7);
+        EXPECT_EQ(p.Model().StoredScenarios().Item(s).GetScenarioProperties(m_TunerValIdx), 125.5);
         for (int sec = 1; sec <= 2; ++sec) {
             EXPECT_EQ(p.Val(sec, s).Gettuner(), 7) << sec << "," << s;
             EXPECT_EQ(p.Val(sec, s).GetTunerValue(), 125.5) << sec << "," << s;
         }
     }
-    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 3);
+    EXPECT_EQ(p.Model().Scenarios().Item(2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 2).GetTunerValue(), 100);
     EXPECT_EQ(p.Notice(), kStale);
@@ -57,11 +56,11 @@ TEST(TunerUpdate, TheNoticeShowsWhenAnySelectedScenarioChangesAndClearsWhenNoneD
     // Scenario 3 already has the tuner that is chosen; scenario 1 has not.
     Panel p("One;1;0;0;0;0;100;0;3;N|Two;2;0;0;0;0;100;0;3;N|Three;3;0;0;0;0;100;0;7;N");
     p.SelectFirstAndThird();
-    p.panel().UserPick(*p.ctl.ComboTuner, 1);
-    p.panel().UserClick(*p.ctl.BtnUptTuner);
-    EXPECT_EQ(p.ctl.Model().Scenarios().Item(1).Gettuner(), 7);
+    p.panel().UserPick(p.Combo("ComboTuner"), 1);
+    p.panel().UserClick(p.Button("BtnUptTuner"));
+    EXPECT_EQ(p.Model().Scenarios().Item(1).Gettuner(), 7);
     EXPECT_EQ(p.Notice(), kStale);
-    p.panel().UserClick(*p.ctl.BtnUptTuner);
+    p.panel().UserClick(p.Button("BtnUptTuner"));
     EXPECT_EQ(p.Notice(), "");
 }
 
@@ -69,11 +68,11 @@ TEST(TunerUpdate, ATunerValueThatIsNotANumberChangesNothing) {
     for (const char* text : {"abc", ""}) {
         Panel p;
         p.SelectFirstAndThird();
-        p.panel().UserPick(*p.ctl.ComboTuner, 2);
-        p.panel().UserType(*p.ctl.TxtScenario[5], text);
-        p.panel().UserClick(*p.ctl.BtnUptTuner);
+        p.panel().UserPick(p.Combo("ComboTuner"), 2);
+        p.panel().UserType(p.Text("TxtScenario", 5), text);
+        p.panel().UserClick(p.Button("BtnUptTuner"));
         EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only digit characters in Tuner Value field!"}));
-        EXPECT_EQ(p.ctl.Model().Scenarios().Item(1).Gettuner(), 3);
+        EXPECT_EQ(p.Model().Scenarios().Item(1).Gettuner(), 3);
         EXPECT_EQ(p.Val(1, 1).Gettuner(), 3);
         EXPECT_EQ(p.Notice(), "");
     }
@@ -81,56 +80,53 @@ TEST(TunerUpdate, ATunerValueThatIsNotANumberChangesNothing) {
 
 TEST(TunerUpdate, WithOneRowSelectedLeavingTheTunerAppliesItAtOnce) {
     Panel p;
-    MainCtl& c = p.ctl;
-    EXPECT_TRUE(c.ComboTuner->locked);
-    p.panel().UserSelectRow(*c.ScenarioLst, 1);
-    p.panel().UserPick(*c.ComboTuner, 2);  // Calm, 9
-    EXPECT_TRUE(c.ComboTuner->locked);
-    p.panel().UserFocus(*c.TxtScenario[5]);
-    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 9);
+    EXPECT_TRUE(p.Combo("ComboTuner").locked);
+    p.panel().UserSelectRow(p.List("ScenarioLst"), 1);
+    p.panel().UserPick(p.Combo("ComboTuner"), 2);  // Calm, 9
+    EXPECT_TRUE(p.Combo("ComboTuner").locked);
+    p.panel().UserFocus(p.Text("TxtScenario", 5));
+    EXPECT_EQ(p.Model().Scenarios().Item(2).Gettuner(), 9);
     EXPECT_EQ(p.Val(1, 2).Gettuner(), 9);
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 9);
     EXPECT_EQ(p.Val(1, 1).Gettuner(), 3);
     EXPECT_EQ(p.Notice(), kStale);
     // The tuner the scenario already has clears the notice.
-    p.panel().UserPick(*c.ComboTuner, 2);
-    p.panel().UserFocus(*c.TxtScenario[5]);
+    p.panel().UserPick(p.Combo("ComboTuner"), 2);
+    p.panel().UserFocus(p.Text("TxtScenario", 5));
     EXPECT_EQ(p.Notice(), "");
 }
 
 TEST(ValuationTuner, ATunerChangeTouchesOnlyTheCurrentSecurityUnderTheCurrentScenario) {
     Panel p;
-    MainCtl& c = p.ctl;
-    p.panel().UserSelectRow(*c.LstSecurity, 1);
-    p.panel().UserSelectRow(*c.ScenarioLst, 1);
-    p.panel().UserPick(*c.ComboTuner2, 1);
-    p.panel().UserFocus(*c.TxtTunerVal);
+    p.panel().UserSelectRow(p.List("LstSecurity"), 1);
+    p.panel().UserSelectRow(p.List("ScenarioLst"), 1);
+    p.panel().UserPick(p.Combo("ComboTuner2"), 1);
+    p.panel().UserFocus(p.Text("TxtTunerVal"));
     EXPECT_EQ(p.Val(2, 2).Gettuner(), 7);
     EXPECT_EQ(p.Val(1, 2).Gettuner(), 3);
     EXPECT_EQ(p.Val(2, 1).Gettuner(), 3);
-    EXPECT_EQ(c.Model().Scenarios().Item(2).Gettuner(), 3);
+    EXPECT_EQ(p.Model().Scenarios().Item(2).Gettuner(), 3);
     EXPECT_EQ(p.Notice(), kStale);
 }
 
 TEST(ValuationTuner, TheTunerValueFieldReadsANumberWithBlanksRefusesLettersAndTakesEmptyAsZero) {
     Panel p;
-    MainCtl& c = p.ctl;
-    p.panel().UserSelectRow(*c.ScenarioLst, 2);
-    p.panel().UserType(*c.TxtTunerVal, " 2.5 ");
-    EXPECT_TRUE(p.panel().UserFocus(*c.ComboTuner2));
+    p.panel().UserSelectRow(p.List("ScenarioLst"), 2);
+    p.panel().UserType(p.Text("TxtTunerVal"), " 2.5 ");
+    EXPECT_TRUE(p.panel().UserFocus(p.Combo("ComboTuner2")));
     EXPECT_EQ(p.Val(1, 3).GetTunerValue(), 2.5);
     EXPECT_EQ(p.Val(2, 3).GetTunerValue(), 100);
-    EXPECT_EQ(c.Model().Scenarios().Item(3).GetScenarioProperties(m_TunerValIdx), 100);
+    EXPECT_EQ(p.Model().Scenarios().Item(3).GetScenarioProperties(m_TunerValIdx), 100);
     EXPECT_EQ(p.Notice(), "");  // not touched by this field
 
-    p.panel().UserType(*c.TxtTunerVal, "x");
-    EXPECT_FALSE(p.panel().UserFocus(*c.ComboTuner2));
+    p.panel().UserType(p.Text("TxtTunerVal"), "x");
+    EXPECT_FALSE(p.panel().UserFocus(p.Combo("ComboTuner2")));
     EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only digit characters in Field!"}));
-    EXPECT_EQ(p.panel().Focused(), c.TxtTunerVal);
+    EXPECT_EQ(p.panel().Focused(), &p.Text("TxtTunerVal"));
     EXPECT_EQ(p.Val(1, 3).GetTunerValue(), 2.5);
 
-    p.panel().UserType(*c.TxtTunerVal, "");
-    EXPECT_TRUE(p.panel().UserFocus(*c.ComboTuner2));
+    p.panel().UserType(p.Text("TxtTunerVal"), "");
+    EXPECT_TRUE(p.panel().UserFocus(p.Combo("ComboTuner2")));
     EXPECT_EQ(p.Val(1, 3).GetTunerValue(), 0);
 }
 
@@ -138,12 +134,12 @@ TEST(ValuationTuner, WithoutValuationsTheFieldsDoNothing) {
     Harness h;
     h.Start({{"TunerString", "3;Standard|7;Aggressive"}, {"ScenarioString", kThree}});
     h.host.messages.clear();
-    h.panel().UserType(*h.ctl.TxtTunerVal, "abc");
-    EXPECT_TRUE(h.panel().UserFocus(*h.ctl.ComboTuner2));
-    h.panel().UserPick(*h.ctl.ComboTuner2, 1);
-    EXPECT_TRUE(h.panel().UserFocus(*h.ctl.TxtTunerVal));
+    h.panel().UserType(h.Text("TxtTunerVal"), "abc");
+    EXPECT_TRUE(h.panel().UserFocus(h.Combo("ComboTuner2")));
+    h.panel().UserPick(h.Combo("ComboTuner2"), 1);
+    EXPECT_TRUE(h.panel().UserFocus(h.Text("TxtTunerVal")));
     EXPECT_TRUE(h.host.messages.empty());
-    EXPECT_EQ(h.ctl.LabelProgress->caption, "");
+    EXPECT_EQ(h.Label("LabelProgress").caption, "");
 }
 
 }  // namespace

@@ -21,14 +21,14 @@ struct DatePanel : Harness {
     // Types a date and leaves the field; TypeDate selects scenario row
     // `row` first.
     bool LeaveDate(const std::string& text) {
-        panel().UserType(*ctl.TxtDate, text);
-        return panel().UserFocus(*ctl.DescriptionFld);
+        panel().UserType(Text("TxtDate"), text);
+        return panel().UserFocus(Text("DescriptionFld"));
     }
     bool TypeDate(int row, const std::string& text) {
-        SelectRow(*ctl.ScenarioLst, row);
+        SelectRow(List("ScenarioLst"), row);
         return LeaveDate(text);
     }
-    double TimeChange(int row) { return ctl.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx); }
+    double TimeChange(int row) { return Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx); }
 };
 
 }  // namespace
@@ -56,44 +56,34 @@ TEST(ScenarioDate, TypedDatesReadMonthFirstWithYearsBefore1970InThisCentury) {
         EXPECT_FALSE(ReadScenarioDate(text, Locale::EnUs())) << text;
 }
 
-TEST(ValuationDateTyped, ADateIsWrittenAsDaysToTheScenarioAndItsStoredEntry) {
-    DatePanel p;
-    ASSERT_TRUE(p.TypeDate(0, "1/5/30"));
-    EXPECT_EQ(p.ctl.TxtDate->Text(), "01/05/2030");
-    EXPECT_EQ(p.TimeChange(0), 1126);
-    EXPECT_EQ(p.ctl.Model().StoredScenarios().Item(1).GetScenarioProperties(m_TimeIdx), 1126);
-    EXPECT_EQ(p.ctl.TxtScenario[m_TimeIdx]->Text(), "1126");
-    EXPECT_EQ(p.ctl.LabelProgress->caption, kStale);
-    EXPECT_TRUE(p.host.messages.empty());
-}
-
+// A typed date written as days to the scenario, its field and the stale notice: golden/scenarios_session.
 TEST(ValuationDateTyped, EmptyMeansTodayAndTheDateTheScenarioHasClearsTheNotice) {
     DatePanel p;
     ASSERT_TRUE(p.TypeDate(1, ""));
     EXPECT_EQ(p.TimeChange(1), 0);
-    EXPECT_EQ(p.ctl.TxtDate->Text(), "12/06/2026");
-    EXPECT_EQ(p.ctl.TxtScenario[m_TimeIdx]->Text(), "0");
-    EXPECT_EQ(p.ctl.LabelProgress->caption, "");   // not touched by an empty field
+    EXPECT_EQ(p.Text("TxtDate").Text(), "12/06/2026");
+    EXPECT_EQ(p.Text("TxtScenario", m_TimeIdx).Text(), "0");
+    EXPECT_EQ(p.Label("LabelProgress").caption, "");   // not touched by an empty field
     ASSERT_TRUE(p.TypeDate(2, "12/6/2026"));         // -1 to 0: stale
-    EXPECT_EQ(p.ctl.LabelProgress->caption, kStale);
+    EXPECT_EQ(p.Label("LabelProgress").caption, kStale);
     ASSERT_TRUE(p.TypeDate(1, "12/06/26"));          // the date it has
-    EXPECT_EQ(p.ctl.LabelProgress->caption, "");
+    EXPECT_EQ(p.Label("LabelProgress").caption, "");
 }
 
 TEST(ValuationDateTyped, WhatIsNotADateOrAnEmptyDescriptionIsRefusedAndKeepsTheTimeChange) {
     DatePanel p;
-    p.SelectRow(*p.ctl.ScenarioLst, 1);
-    p.panel().UserType(*p.ctl.DescriptionFld, "Month ahead");
+    p.SelectRow(p.List("ScenarioLst"), 1);
+    p.panel().UserType(p.Text("DescriptionFld"), "Month ahead");
     EXPECT_FALSE(p.LeaveDate("2/30/2027"));
     EXPECT_EQ(p.Messages(), (std::vector<std::string>{"Please enter only valid date in Field!"}));
-    EXPECT_EQ(p.panel().Focused(), p.ctl.TxtDate);
+    EXPECT_EQ(p.panel().Focused(), &p.Text("TxtDate"));
     EXPECT_EQ(p.TimeChange(1), 30);
     // The description was written before the date was read.
-    EXPECT_EQ(p.Rows(*p.ctl.ComboScenario)[1], "Month ahead");
+    EXPECT_EQ(p.Rows(p.Combo("ComboScenario"))[1], "Month ahead");
 
     DatePanel q;
-    q.SelectRow(*q.ctl.ScenarioLst, 1);
-    q.panel().UserType(*q.ctl.DescriptionFld, "");
+    q.SelectRow(q.List("ScenarioLst"), 1);
+    q.panel().UserType(q.Text("DescriptionFld"), "");
     EXPECT_FALSE(q.LeaveDate("1/1/2027"));
     EXPECT_EQ(q.Messages(), (std::vector<std::string>{"Please enter description for the current scenario!"}));
     EXPECT_EQ(q.TimeChange(1), 30);
@@ -109,11 +99,11 @@ TEST(ValuationDateTyped, PassingThroughWithoutTypingChangesNothing) {
     const std::vector<double> timeChanges = {30.4, 0.4, -0.6, 0};
     for (int row = 0; row < static_cast<int>(timeChanges.size()); ++row) {
         SCOPED_TRACE(row);
-        h.SelectRow(*h.ctl.ScenarioLst, row);
-        ASSERT_TRUE(h.panel().UserFocus(*h.ctl.TxtDate));
-        ASSERT_TRUE(h.panel().UserFocus(*h.ctl.DescriptionFld));
-        EXPECT_EQ(h.ctl.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx), timeChanges[row]);
-        EXPECT_EQ(h.ctl.LabelProgress->caption, "");
+        h.SelectRow(h.List("ScenarioLst"), row);
+        ASSERT_TRUE(h.panel().UserFocus(h.Text("TxtDate")));
+        ASSERT_TRUE(h.panel().UserFocus(h.Text("DescriptionFld")));
+        EXPECT_EQ(h.Model().Scenarios().Item(row + 1).GetScenarioProperties(m_TimeIdx), timeChanges[row]);
+        EXPECT_EQ(h.Label("LabelProgress").caption, "");
     }
     EXPECT_TRUE(h.host.messages.empty());
 }
