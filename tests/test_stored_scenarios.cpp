@@ -1,6 +1,8 @@
 // The scenario database: the requests and replies of its pages through
-// ScenarioDatabase.h, and retrieve, save, delete, load and the auto-load
-// flag through the panel, against canned pages.
+// ScenarioDatabase.h, and retrieve and load through the panel, against
+// canned pages. Saving (insert, modify, a refused description, an insert
+// without identity), the auto-load flag and deleting from the database:
+// golden/stored_session.
 #include <gtest/gtest.h>
 
 #include "Harness.h"
@@ -86,41 +88,6 @@ TEST(ScenarioDatabaseRequests, OnlyAWholeNumberIsAnIdentityAndOnlySeparatorsAreR
         EXPECT_EQ(RefusedDescription(description).has_value(), refused) << description;
 }
 
-// ---- Save (an insert, then a modify of the identity it returned: golden/stored_session).
-
-TEST(StoredScenarioSave, AnInsertReplyThatIsNoIdentityIsAFailedSaveAndTheNextSaveInsertsAgain) {
-    Harness h;
-    StartDatabase(h, ScenarioText("Up 10", 10, 2), kTwoStored, "Error: table locked");
-    h.panel().UserClick(h.Button("BtnSave"));
-    ASSERT_EQ(h.Messages().size(), 1u);
-    EXPECT_TRUE(Contains(h.Messages()[0], "'Error: table locked'"));
-    EXPECT_EQ(h.Model().Scenarios().Item(1).GetUid(), -1);
-    EXPECT_EQ(h.Label("LabelProgress").caption, "");
-    EXPECT_TRUE(h.Frame("Frame1").enabled);
-    h.panel().UserClick(h.Button("BtnSave"));
-    ASSERT_EQ(h.host.requests.size(), 2u);
-    EXPECT_TRUE(h.host.requests[1].starts_with(kInsert + "?"));
-}
-
-TEST(StoredScenarioSave, ADescriptionHoldingASeparatorIsRefusedAndNothingIsSent) {
-    for (const std::string description : {"Up;10", "Up|10"}) {
-        Harness h;
-        StartDatabase(h, ScenarioText("Up", 10, 2));
-        h.panel().UserType(h.Text("DescriptionFld"), description);
-        h.panel().UserClick(h.Button("BtnModify"));
-        h.panel().UserClick(h.Button("BtnSave"));
-        EXPECT_TRUE(h.host.requests.empty());
-        ASSERT_EQ(h.Messages().size(), 1u);
-        EXPECT_TRUE(Contains(h.Messages()[0], "';' and '|' are not allowed"));
-    }
-    Harness none;
-    StartDatabase(none, "");
-    none.panel().UserClick(none.Button("BtnSave"));
-    EXPECT_TRUE(none.host.requests.empty());
-    EXPECT_TRUE(none.Messages().empty());
-}
-
-// ---- Retrieve.
 
 TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIsOverwrittenButItsImpactKept) {
     Harness h;
@@ -202,58 +169,4 @@ TEST(StoredScenarioLoad, NeverListedAppendsWithANewKeyListedIsRefreshedDeletedAp
     EXPECT_EQ(h.Rows(h.List("ScenarioLst")), (std::vector<std::string>{"Base", "A"}));
     EXPECT_EQ(Keys(h.Model().Scenarios()), (std::vector<int32_t>{lastKey, lastKey + 1}));
     EXPECT_EQ(h.Model().LastScenarioKey(), lastKey + 1);
-}
-
-// ---- Delete from the database.
-
-TEST(StoredScenarioDelete, ANeverSavedScenarioLeavesEveryListWithoutARequestASavedOneIsDeletedByIdentity) {
-    Harness h;
-    StartDatabase(h, ScenarioText("Up 10", 10) + "|" + ScenarioText("Down", -10));
-    h.SelectRow(h.List("ScenarioLst"), 0);
-    h.host.QueueAnswer(MsgAnswer::Yes);
-    h.panel().UserClick(h.Button("BtnDelScenario"));
-    EXPECT_EQ(h.Messages(),
-              (std::vector<std::string>{"Are you sure you want to delete the selected scenario from database:'Up 10'?"}));
-    EXPECT_TRUE(h.host.requests.empty());
-    EXPECT_EQ(h.Rows(h.List("ScenarioLst")), (std::vector<std::string>{"Down"}));
-    EXPECT_EQ(h.List("LstImpact").Count(), 1);
-    EXPECT_EQ(h.Rows(h.Combo("ComboScenario")), (std::vector<std::string>{"Down"}));
-    EXPECT_EQ(h.Model().StoredScenarios().Count(), 1);
-    EXPECT_EQ(h.Model().Valuations().Item(1).Count(), 1);
-    EXPECT_EQ(h.List("ScenarioLst").ListIndex(), 0);
-
-    h.panel().UserClick(h.Button("BtnSave"));   // Uid 42
-    h.host.QueueAnswer(MsgAnswer::No);
-    h.panel().UserClick(h.Button("BtnDelScenario"));
-    EXPECT_EQ(h.List("ScenarioLst").Count(), 1);
-    h.host.QueueAnswer(MsgAnswer::Yes);
-    h.panel().UserClick(h.Button("BtnDelScenario"));
-    EXPECT_EQ(h.host.requests.back(), kDelete + "?Uid=42");
-    EXPECT_EQ(h.List("ScenarioLst").Count(), 0);
-    EXPECT_EQ(h.Combo("ComboScenario").Count(), 0);
-    EXPECT_TRUE(h.Model().Valuations().Empty());
-
-    h.host.messages.clear();
-    h.panel().UserClick(h.Button("BtnDelScenario"));
-    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Choose scenario you wish to delete!"}));
-}
-
-// ---- The auto-load flag.
-
-TEST(StoredScenarioAutoLoad, ANewValueSetsTheStaleNoticeAndTheSameValueClearsIt) {
-    Harness h;
-    StartDatabase(h, ScenarioText("Up 10", 10));
-    auto pickAndLeave = [&](const std::string& value) {
-        h.Combo("ComboAutoLoad").UserDropDown();
-        h.panel().UserPick(h.Combo("ComboAutoLoad"), value == "Yes" ? 0 : 1);
-        h.panel().UserFocus(h.Text("DescriptionFld"));
-    };
-    pickAndLeave("Yes");
-    EXPECT_EQ(h.Label("LabelProgress").caption, kStale);
-    EXPECT_EQ(h.Model().Scenarios().Item(1).GetAutoLoad(), "Yes");
-    EXPECT_EQ(h.Model().StoredScenarios().Item(1).GetAutoLoad(), "Yes");
-    pickAndLeave("Yes");
-    EXPECT_EQ(h.Label("LabelProgress").caption, "");
-    h.panel().UserClick(h.Button("BtnSave"));
-    EXPECT_TRUE(Contains(h.host.requests.back(), "&AutoLoad=Y"));
 }
