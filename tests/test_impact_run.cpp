@@ -1,7 +1,7 @@
 // The impact run through the panel on canned replies: what it shows of the
 // figures (their arithmetic: test_impact_math), the carry option, the
-// requests of an Update, the messages of one that cannot start and the
-// failures that stop a run; then zemra-headless over real HTTP.
+// requests of an Update and the failures that stop a run; then the command
+// line host's fetch over real HTTP.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -106,35 +106,9 @@ TEST(ImpactRun, AnUpdateAsksTwoPagesPerSecurityWhateverTheNumberOfScenarios) {
     EXPECT_EQ(counts[0], counts[1]);
 }
 
-TEST(ImpactRun, AnUpdateThatCannotStartSaysWhyAndRequestsNothing) {
-    const std::string noScenario = "Choose the scenario you wish to update!";
-    struct Case { std::map<std::string, std::string> properties; std::string message, focus; };
-    const Case cases[] = {
-        {{{"ScenarioDetailPath", kDetail}}, noScenario, "TxtScenario(0)"},
-        {{{"ScenarioDetailPath", kDetail}, {"RecordString", MixedPortfolio()[0].record}}, noScenario,
-         "TxtScenario(0)"},
-        {{{"ScenarioDetailPath", kDetail}, {"ScenarioString", kUpAndDown}}, "Choose the security you wish to update!",
-         "TxtScenario(0)"},
-        // Without a scenario-detail page the focus stays where it was.
-        {{{"RecordString", Records(MixedPortfolio())}, {"ScenarioString", kUpAndDown}, {"CarryCalcPath", kCarry}},
-         "Please give ScenarioDetail.asp file path!", "UpdateBtn"},
-    };
-    for (Case c : cases) {
-        SCOPED_TRACE(c.message);
-        Harness h;
-        h.Replies(Replies(MixedPortfolio()));
-        c.properties["CapitalCalcPath"] = kCapital;
-        h.Start(c.properties);
-        EXPECT_FALSE(Contains(h.host.requests.Addresses(), kDetail));
-        h.host.requests.clear();
-        ASSERT_TRUE(h.Do("click UpdateBtn"));
-        EXPECT_EQ(h.Messages(), (Texts{c.message, c.message}));
-        EXPECT_TRUE(h.host.requests.empty());
-        EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-        EXPECT_EQ(h.Caption("LabelProgress"), "");
-        EXPECT_EQ(h.Focus(), c.focus);
-    }
-}
+// An Update without securities, scenarios or a scenario-detail page says so
+// and requests nothing: golden/startup_empty, tuner_no_securities,
+// update_without_scenarios and scenario_delete_runs.
 
 // Security 2 ("Stock") fails, through a broken reply or its record or
 // scenarios: one message naming the security and the cause, the busy state
