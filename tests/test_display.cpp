@@ -7,7 +7,6 @@
 
 #include "Harness.h"
 #include "display/ValuationFigures.h"
-#include "records/CarryOption.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -105,66 +104,10 @@ TEST(ValuationFigures, ShareTotalsUseTheCurrentSecuritysPriceInDollarsAndTheEffe
     EXPECT_TRUE(std::isnan(*none.effectiveDelta));
 }
 
-// ---- What the panel shows (once every scenario is deleted: golden/display_panel; the
-// scenario summary: golden/display_summary).
-
-TEST(ValuationPanel, LabelsShowTheirFiguresGroupedWithTheSignColours) {
-    Harness h;
-    h.StartWithZeros(Records({SecurityFields{.fx = "0.5"}}), kFourScenarios);
-    CValuation& v = h.Val(1, 1);
-    for (int i = 0; i < kValuationSlots; ++i) v.Setvaluation(i, 1234.56789);
-    v.Setvaluation(m_CurImpSprd, -12.6);
-    v.SetDolDelta(1, -1500);
-    v.SetDolDelShrs(1, -13.5);
-    v.SetGammaShrs(0, 12);
-    v.SetCarry(m_NetCarryIdx, 2500.6);
-    v.SetoptCarry(kUseNetCarry);
-    v.Settuner(2);
-    v.SetTunerValue(1.5);
-    ASSERT_TRUE(h.SelectRow(h.List("ScenarioLst"), 0));
-    // One slot of each number of decimals, and a stock price divided by
-    // the FX rate of 0.5.
-    const std::vector<std::pair<int, const char*>> slots = {
-        {m_CurStkPrice, "2,469.136"}, {m_UpdateEstPrice, "1,234.568"}, {m_CurImpVol, "1,234.6"},
-        {m_UpdateYTC, "1,234.57"},    {m_SubImpact, "1,235"},          {m_CurImpSprd, "(13)"}};
-    for (const auto& [slot, text] : slots) EXPECT_EQ(h.Label("LabelValuation", slot).caption, text) << slot;
-    EXPECT_EQ(h.Label("LabelValuation", m_CurImpSprd).foreColor, kRed);
-    EXPECT_EQ(h.Label("LabelValuation", m_CurEstPrice).foreColor, kBlue);
-    EXPECT_EQ(h.Label("LbDolDelta", 1).caption, "(1,500)");
-    EXPECT_EQ(h.Label("LbDolDelta", 1).foreColor, kRed);
-    EXPECT_EQ(h.Label("LbDolDelShrs", 1).caption, "(14)");
-    EXPECT_EQ(h.Label("LbGamShrs", 0).caption, "12");
-    EXPECT_EQ(h.Label("LbCarry").caption, "2,501");
-    EXPECT_EQ(h.Combo("ComboTuner2").Text(), "Aggressive");
-    EXPECT_EQ(h.Text("TxtTunerVal").Text(), "1.5");
-    // Another carry option leaves the carry label as it was.
-    v.SetoptCarry(2);
-    v.SetCarry(m_NetCarryIdx, -7);
-    ASSERT_TRUE(h.SelectRow(h.List("ScenarioLst"), 0));
-    EXPECT_EQ(h.Label("LbCarry").caption, "2,501");
-}
-
-TEST(ValuationPanel, AnotherSecurityShowsItsOwnValuationAndTheTotalsStayThePortfolios) {
-    Harness h;
-    h.StartWithZeros(Records({SecurityFields{}, SecurityFields{.id = "3002", .desc = "Birch CV", .fx = "2"}}),
-                     kFourScenarios);
-    h.Val(1, 2).Setvaluation(m_CurEstPrice, 11);
-    h.Val(2, 2).Setvaluation(m_CurEstPrice, 22);
-    for (int s = 1; s <= 2; ++s) {
-        h.Val(s, 2).Setvaluation(m_CurStkPrice, 20);
-        h.Val(s, 2).SetDolDelta(0, s == 1 ? 1000 : -3500);
-    }
-    ASSERT_TRUE(h.SelectRow(h.List("ScenarioLst"), 1));
-    EXPECT_EQ(h.Label("LabelValuation", m_CurEstPrice).caption, "11.000");
-    EXPECT_EQ(h.Label("LbDolDeltaTol", 0).caption, "(2,500)");
-    EXPECT_EQ(h.Label("LbDolDeltaTol", 0).foreColor, kRed);
-    EXPECT_EQ(h.Label("LbDolDelShrsTot", 0).caption, "(125)");
-    ASSERT_TRUE(h.SelectRow(h.List("LstSecurity"), 1));
-    EXPECT_EQ(h.Label("LabelValuation", m_CurEstPrice).caption, "22.000");
-    EXPECT_EQ(h.Label("LbDolDeltaTol", 0).caption, "(2,500)");
-    EXPECT_EQ(h.Label("LbDolDelShrsTot", 0).caption, "(250)");   // 20 / FxRate 2 a share
-    EXPECT_TRUE(h.host.messages.empty());
-}
+// ---- What the panel shows: every label's figure in its format and colour, for one security
+// and another, and once every scenario is deleted: golden/display_panel; the scenario
+// summary: golden/display_summary; the stock prices divided by the FX rate: ValuationFigures;
+// the valuation's tuner: golden/tuner_valuation; the carry label: ImpactRun.
 
 TEST(ValuationPanel, AStockPriceOfZeroKeepsTheShareCaptionsAndTheEffectiveDeltaShowsZero) {
     Harness h;
