@@ -115,22 +115,12 @@ struct Harness {
         if (auto* typed = dynamic_cast<W*>(w)) return *typed;
         throw std::runtime_error("no element " + name + " of the kind asked for");
     }
-    // The elements NAME(0) to NAME(count - 1).
-    template <class W>
-    std::vector<W*> Each(const std::string& name, int count) {
-        std::vector<W*> all;
-        for (int i = 0; i < count; ++i) all.push_back(&Get<W>(name, i));
-        return all;
-    }
     ListBox& List(const std::string& name, int index = -1) { return Get<ListBox>(name, index); }
     ComboBox& Combo(const std::string& name, int index = -1) { return Get<ComboBox>(name, index); }
     TextBox& Text(const std::string& name, int index = -1) { return Get<TextBox>(name, index); }
-    CheckBox& Check(const std::string& name, int index = -1) { return Get<CheckBox>(name, index); }
-    DataView& View(const std::string& name) { return Get<DataView>(name); }
     zemra::Label& Label(const std::string& name, int index = -1) { return Get<zemra::Label>(name, index); }
     zemra::Button& Button(const std::string& name, int index = -1) { return Get<zemra::Button>(name, index); }
     zemra::Frame& Frame(const std::string& name, int index = -1) { return Get<zemra::Frame>(name, index); }
-    bool IsOpen(const std::string& dialog) { return Ui().FindOpenForm(dialog) != nullptr; }
     // The records the open Add Security dialog offers, parallel to its list.
     const Collection<CSecurity>& SearchResults() const { return ctl.SearchResults(); }
     // The control's dialogs while they are open (nullptr otherwise).
