@@ -1,5 +1,7 @@
-// Keyboard navigation: the move tables through their header, and Enter and
-// the arrows in the panel as a user presses them.
+// Keyboard navigation: the move tables through their header, and walks with
+// Enter and the arrows through the panel. Each key's move from a field, a
+// refused field keeping the focus and keys outside the grid:
+// golden/keyboard_keys; the grid's tab indexes: golden/startup_empty.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 
 #include "Harness.h"
 #include "control/KeyboardMoves.h"
-#include "toolkit/UserAction.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -68,42 +69,6 @@ TEST(KeyboardMoves, EnterWrapsAndLeftUndoesRight) {
         EXPECT_FALSE(NavigationMove(key, index)) << key << " " << index;
 }
 
-TEST(KeyboardNavigation, TheGridsTabIndexesAreItsTableOrder) {
-    Panel h;
-    const std::vector<Widget*> grid = Grid(h);
-    for (std::size_t i = 0; i < grid.size(); ++i) EXPECT_EQ(grid[i]->tabIndex, static_cast<int>(i)) << grid[i]->Name();
-}
-
-TEST(KeyboardNavigation, EachKeyMovesByItsTable) {
-    Panel h;
-    struct Case {
-        Widget* from;
-        int key;
-        int shift;
-        Widget* to;
-    };
-    const Case cases[] = {
-        {&h.Text("TxtAssumptions", 4), kKeyEnter, 0, &h.Text("TxtScenario", 0)},   // wraps round
-        {&h.Text("TxtScenario", 3), kKeyEnter, 0, &h.Text("TxtScenario", 4)},
-        {&h.Text("TxtDelta"), kKeyDown, 0, &h.Text("TxtDelta")},                   // no move down from the hedge
-        {&h.Text("TxtDelta"), kKeyUp, 0, &h.Text("TxtAssumptions", 0)},
-        {&h.Text("TxtScenario", 0), kKeyLeft, 0, &h.Text("TxtScenario", 0)},
-        {&h.Text("DescriptionFld"), kKeyRight, 0, &h.Text("DescriptionFld")},
-        {&h.Text("TxtAssumptions", 0), kKeyRight, 0, &h.Text("TxtDelta")},
-        {&h.Text("TxtAssumptions", 3), kKeyDown, 0, &h.Text("TxtAssumptions", 4)},
-        {&h.Text("TxtAssumptions", 4), kKeyUp, 0, &h.Combo("CallAdjustmentComb")},
-        {&h.Text("TxtScenario", 5), kKeyDown, 0, &h.Text("DescriptionFld")},
-        // Shift or Ctrl held with an arrow moves the same way.
-        {&h.Text("TxtDelta"), kKeyUp, kShiftMask, &h.Text("TxtAssumptions", 0)},
-        {&h.Text("TxtAssumptions", 0), kKeyRight, kCtrlMask, &h.Text("TxtDelta")},
-        // Other keys move nothing.
-        {&h.Text("TxtScenario", 0), 65, 0, &h.Text("TxtScenario", 0)},
-    };
-    for (const Case& k : cases) {
-        EXPECT_EQ(h.Press(*k.from, k.key, k.shift), k.to) << k.from->Name() << " key " << k.key;
-    }
-}
-
 TEST(KeyboardNavigation, WalksWithEnterAndTheArrows) {
     Panel h;
     std::vector<int> all;
@@ -128,23 +93,4 @@ TEST(KeyboardNavigation, ADropDownEnteredByAKeyIsLocked) {
     EXPECT_TRUE(h.Combo("CallAdjustmentComb").locked);
     EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 3), kKeyRight), &h.Combo("CurveComboBox"));
     EXPECT_TRUE(h.Combo("CurveComboBox").locked);
-}
-
-TEST(KeyboardNavigation, AFieldThatRefusesItsTextKeepsTheFocus) {
-    Panel h;
-    h.panel().UserType(h.Text("TxtAssumptions", 7), "abc");
-    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Text("TxtAssumptions", 7));
-    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only digit characters in this field!"}));
-    h.panel().UserType(h.Text("TxtAssumptions", 7), "33");
-    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Combo("CallAdjustmentComb"));
-    EXPECT_EQ(h.Model().Securities().Item(1).GetProperties(VolatilityIdx), 33);
-}
-
-TEST(KeyboardNavigation, KeysInElementsOutsideTheGridAreLeftToThem) {
-    Panel h;
-    for (Widget* outside : std::vector<Widget*>{&h.Text("QuickSearchFld"), &h.Text("TxtTunerVal"), &h.Text("TxtDate")}) {
-        for (int key : {kKeyEnter, kKeyDown, kKeyRight}) {
-            EXPECT_EQ(h.Press(*outside, key), outside) << outside->Name() << " " << key;
-        }
-    }
 }
