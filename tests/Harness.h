@@ -3,11 +3,13 @@
 #include <cmath>
 #include <iterator>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "Builders.h"
 #include "HeadlessHost.h"
 #include "control/MainCtl.h"
+#include "toolkit/UserAction.h"
 
 namespace zemra::testing {
 
@@ -96,12 +98,55 @@ struct Harness {
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();
     }
+    // ---- What the tests reach of the control: its model, its forms, and
+    // its elements by name (a dialog's as "Dialog.Element"), of the kind
+    // asked for; a missing one, or one of another kind, fails the test.
+    const Portfolio& Model() const { return ctl.Model(); }
+    const ControlProperties& Properties() const { return ctl.Properties(); }
     CValuation& Val(int security, int scenario) { return ctl.Model().ValuationAt(security, scenario); }
+    Form& panel() { return ctl.Panel(); }
+    UiContext& Ui() { return ctl.Ui(); }
+    template <class W>
+    W& Get(const std::string& name, int index = -1) {
+        if (index >= 0) return Get<W>(name + "(" + std::to_string(index) + ")");
+        const auto dot = name.find('.');
+        Form* form = dot == std::string::npos ? &panel() : Ui().FindOpenForm(name.substr(0, dot));
+        Widget* w = form ? form->Find(dot == std::string::npos ? name : name.substr(dot + 1)) : nullptr;
+        if (auto* typed = dynamic_cast<W*>(w)) return *typed;
+        throw std::runtime_error("no element " + name + " of the kind asked for");
+    }
+    ListBox& List(const std::string& name, int index = -1) { return Get<ListBox>(name, index); }
+    ComboBox& Combo(const std::string& name, int index = -1) { return Get<ComboBox>(name, index); }
+    TextBox& Text(const std::string& name, int index = -1) { return Get<TextBox>(name, index); }
+    zemra::Label& Label(const std::string& name, int index = -1) { return Get<zemra::Label>(name, index); }
+    zemra::Button& Button(const std::string& name, int index = -1) { return Get<zemra::Button>(name, index); }
+    zemra::Frame& Frame(const std::string& name, int index = -1) { return Get<zemra::Frame>(name, index); }
+    // The records the open Add Security dialog offers, parallel to its list.
+    const Collection<CSecurity>& SearchResults() const { return ctl.SearchResults(); }
+    // The control's dialogs while they are open (nullptr otherwise).
+    DlgCarry* CarryDialog() { return ctl.frmCarry.get(); }
+    DlgCapital* CapitalDialog() { return ctl.frmCapital.get(); }
+    DlgAddSec* AddSecDialog() { return ctl.AddSecDialog(); }
+    DlgScenMatrix* ScenMatrixDialog() { return ctl.ScenMatrixDialog(); }
+    const std::string& Caption(const std::string& name) { return Label(name).caption; }
+    // One user action in the script language of the headless host
+    // ("click UpdateBtn", "type TxtScenario(0) 10", "select ScenarioLst 2");
+    // whether it reached its element.
+    bool Do(const std::string& line) { return ApplyUserAction(Ui(), ParseUserAction(line)); }
+    // The focused element's name on the panel ("" for none).
+    std::string Focus() {
+        const Widget* w = panel().Focused();
+        return w ? w->Name() : "";
+    }
     bool SelectRow(ListBox& list, int row, bool ctrl = false, bool shift = false) {
         return panel().UserSelectRow(list, row, ctrl, shift);
     }
 
-    Form& panel() { return ctl.Panel(); }
+    std::vector<std::string> Rows(const std::string& name) {
+        Widget* w = &Get<Widget>(name);
+        if (auto* list = dynamic_cast<ListBox*>(w)) return Rows(*list);
+        return Rows(Get<ComboBox>(name));
+    }
     std::vector<std::string> Rows(const ListBox& list) const {
         std::vector<std::string> rows;
         for (const auto& r : list.Rows()) rows.push_back(r.text);

@@ -1,6 +1,7 @@
-// Capital: the rules list, the Capital Settings dialog through the panel,
-// the capital request every display of the selected security makes, and
-// what LbCapital shows of its reply.
+// Capital: the rules list, the Capital Settings dialog through the panel
+// and what LbCapital shows of a reply. A session (start-up, confirming,
+// a reply that is not a number, a failed request, a refused rate, Cancel,
+// the requests of every display and of an Update): golden/capital_session.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -39,10 +40,10 @@ struct CapitalSession : Harness {
         host.requests.clear();
     }
     DlgCapital* Open() {
-        panel().UserClick(*ctl.BtnCapital);
-        return ctl.frmCapital.get();
+        panel().UserClick(Button("BtnCapital"));
+        return CapitalDialog();
     }
-    const CSecurity& Sec(int position) const { return ctl.Model().Securities().Item(position); }
+    const CSecurity& Sec(int position) const { return Model().Securities().Item(position); }
     // The pages each request went to, in order.
     std::vector<std::string> Pages() const {
         std::vector<std::string> pages;
@@ -92,7 +93,7 @@ TEST(CapitalDialog, OpensOnTheSecuritysRuleWithItsRatesAsPlainNumbers) {
     };
     for (const Case& c : cases) {
         CapitalSession h(c.rules);
-        h.SelectRow(*h.ctl.LstSecurity, c.security);
+        h.SelectRow(h.List("LstSecurity"), c.security);
         DlgCapital* dlg = h.Open();
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(dlg->caption, "Capital Settings");
@@ -111,7 +112,7 @@ TEST(CapitalDialog, OpensOnTheSecuritysRuleWithItsRatesAsPlainNumbers) {
 TEST(CapitalDialog, MalformedRulesAreReportedAndNoDialogShows) {
     CapitalSession h("1;A|x;B");
     h.Open();
-    EXPECT_EQ(h.ctl.Ui().OpenForms().size(), 1u);
+    EXPECT_EQ(h.Ui().OpenForms().size(), 1u);
     ASSERT_EQ(h.Messages().size(), 1u);
     EXPECT_TRUE(Contains(h.Messages()[0], "x;B")) << h.Messages()[0];
 }
@@ -136,9 +137,9 @@ TEST(CapitalConfirm, StoresTheValuesRequestsTheCapitalThenTheCarryAndShowsTheCap
                              "&StockCapital=15&ConvPrice=105.25&StkPrice=42.5&FxRate=1");
         EXPECT_TRUE(Contains(h.host.requests[1], "&CapitalRule=1&ConvCapital=20&")) << h.host.requests[1];
         EXPECT_TRUE(Contains(h.host.requests[1], "&TimeChg=0")) << h.host.requests[1];
-        EXPECT_EQ(h.ctl.LbCapital->caption, c.shown) << c.reply;
-        EXPECT_EQ(h.ctl.LbCapital->foreColor, c.color) << c.reply;
-        EXPECT_EQ(h.ctl.frmCapital, nullptr);
+        EXPECT_EQ(h.Label("LbCapital").caption, c.shown) << c.reply;
+        EXPECT_EQ(h.Label("LbCapital").foreColor, c.color) << c.reply;
+        EXPECT_EQ(h.CapitalDialog(), nullptr);
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
         EXPECT_TRUE(h.Messages().empty());
     }
@@ -153,75 +154,12 @@ TEST(CapitalConfirm, WithoutRulesTheSecurityKeepsItsRule) {
     EXPECT_EQ(h.Sec(1).GetStockCapital(), 9);
 }
 
-TEST(CapitalConfirm, TheValuesStayWhenTheRequestFailsOrItsReplyIsNotANumber) {
-    struct Case {
-        headless::CannedReply capital;
-        std::string message;
-    };
-    const Case cases[] = {
-        {{kCapital, "", true}, "CapitalCalc.asp"},
-        {{kCapital, "N/A"}, "The capital of 'Sec 31' cannot be shown: the capital page answered 'N/A'."},
-    };
-    for (const Case& c : cases) {
-        CapitalSession h("1;A|2;B", "-5");
-        EXPECT_EQ(h.ctl.LbCapital->caption, "(5)");
-        DlgCapital& dlg = *h.Open();
-        h.Replies({c.capital, {kCarry, "0|0"}});
-        dlg.UserType(*dlg.TxtConvRate, "30");
-        dlg.UserClick(*dlg.OKButton);
-        EXPECT_EQ(h.Sec(1).GetConvCapital(), 30);
-        ASSERT_EQ(h.Messages().size(), 1u);
-        EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
-        // LbCapital keeps what it showed and the carry is not refreshed.
-        EXPECT_EQ(h.ctl.LbCapital->caption, "(5)");
-        EXPECT_EQ(h.Pages(), (std::vector<std::string>{kCapital}));
-        EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-        EXPECT_TRUE(h.ctl.Frame3->enabled);
-    }
-}
-
-TEST(CapitalDialog, ARateThatIsNotANumberCannotBeLeftAndCancelChangesNothing) {
-    CapitalSession h;
-    DlgCapital& dlg = *h.Open();
-    dlg.UserType(*dlg.TxtConvRate, "abc");
-    EXPECT_FALSE(dlg.UserFocus(*dlg.TxtStkRate));
-    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only number in this field!"}));
-    dlg.UserType(*dlg.TxtConvRate, "1");
-    dlg.UserClick(*dlg.CancelButton);
-    EXPECT_EQ(h.ctl.frmCapital, nullptr);
-    EXPECT_EQ(h.Sec(1).GetConvCapital(), 12.5);
-    EXPECT_TRUE(h.host.requests.empty());
-}
-
-TEST(CapitalDisplay, EveryDisplayOfTheSelectedSecurityMakesOneCapitalAndOneCarryRequest) {
-    CapitalSession h;
-    h.SelectRow(*h.ctl.LstSecurity, 1);
-    EXPECT_EQ(h.Pages(), (std::vector<std::string>{kCapital, kCarry}));
-    EXPECT_TRUE(Contains(h.host.requests[0], "?Secid=32&"));
-    EXPECT_TRUE(Contains(h.host.requests[1], "?Secid=32&"));
-    // The end of an Update shows the selected security again.
-    h.host.requests.clear();
-    h.panel().UserClick(*h.ctl.UpdateBtn);
-    const std::vector<std::string> pages = h.Pages();
-    ASSERT_EQ(pages.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(pages.end() - 2, pages.end()), (std::vector<std::string>{kCapital, kCarry}));
-    EXPECT_EQ(h.host.requests[4], kCapital + "?" + "Secid=32&ConvPosition=1000&StkPosition=-12500&CapitalRule=7"
-                                                  "&ConvCapital=12.5&StockCapital=15&ConvPrice=105.25&StkPrice=42.5&FxRate=1");
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-}
-
-TEST(CapitalDisplay, AtStartUpTheFirstSecuritysCapitalIsShown) {
-    CapitalSession h("1;A|2;B", "2500.5");
-    EXPECT_EQ(h.ctl.LbCapital->caption, "2,501");
-    EXPECT_EQ(h.ctl.LbCapital->foreColor, kBlue);
-}
-
 TEST(CapitalDialog, TheCapitalButtonNeedsASelectedSecurity) {
     CapitalSession h;
-    h.ctl.LstSecurity->SetListIndex(-1);
+    h.List("LstSecurity").SetListIndex(-1);
     EXPECT_EQ(h.Open(), nullptr);
     Harness empty;
     empty.Start({});
-    empty.panel().UserClick(*empty.ctl.BtnCapital);
-    EXPECT_EQ(empty.ctl.frmCapital, nullptr);
+    empty.panel().UserClick(empty.Button("BtnCapital"));
+    EXPECT_EQ(empty.CapitalDialog(), nullptr);
 }

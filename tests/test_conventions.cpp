@@ -27,24 +27,7 @@ TEST(TextSplitting, ItemsAndFields) {
     EXPECT_EQ(Trim(" \t a b \t"), "a b");
 }
 
-TEST(NumberReading, AcceptsTheHostNumberForms) {
-    const Locale us;
-    EXPECT_EQ(ParseNumber("  -3.25 ", us), -3.25);
-    EXPECT_EQ(ParseNumber("+7", us), 7.0);
-    EXPECT_EQ(ParseNumber(".5", us), 0.5);
-    EXPECT_EQ(ParseNumber("5.", us), 5.0);
-    EXPECT_EQ(ParseNumber("1E+20", us), 1e20);
-    EXPECT_EQ(ParseNumber("2.5e-3", us), 0.0025);
-    EXPECT_EQ(ParseNumber("1,234.5", us), 1234.5);
-    EXPECT_EQ(ParseNumber("-1,234,567", us), -1234567.0);
-}
-
-TEST(NumberReading, RefusesWhatIsNotANumber) {
-    const Locale us;
-    for (const char* text : {"", " ", "abc", "1.2.3", "--1", "1e", "1e+", ".", "1,", ",5", "N/A", "1 000", "1E+400"}) {
-        EXPECT_FALSE(IsNumeric(text, us)) << "'" << text << "'";
-    }
-}
+// Reading numbers in every locale: test_number_reader.
 
 TEST(Rounding, HalfAwayOnTheDecimalRepresentation) {
     EXPECT_EQ(RoundHalfAway(12.34567, 3), 12.346);

@@ -1,5 +1,7 @@
-// Keyboard navigation: the move tables through their header, and Enter and
-// the arrows in the panel as a user presses them.
+// Keyboard navigation: the move tables through their header, and walks with
+// Enter and the arrows through the panel. Each key's move from a field, a
+// refused field keeping the focus and keys outside the grid:
+// golden/keyboard_keys; the grid's tab indexes: golden/startup_empty.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 
 #include "Harness.h"
 #include "control/KeyboardMoves.h"
-#include "toolkit/UserAction.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -15,11 +16,11 @@ using namespace zemra::testing;
 namespace {
 
 // The fields of the input grid, by tab index.
-std::vector<Widget*> Grid(MainCtl& c) {
-    return {c.TxtScenario[0],    c.TxtScenario[1],    c.TxtScenario[2],    c.TxtScenario[3],   c.TxtScenario[4],
-            c.ComboTuner,        c.TxtScenario[5],    c.DescriptionFld,    c.TxtAssumptions[0], c.TxtDelta,
-            c.TxtAssumptions[5], c.TxtAssumptions[1], c.TxtAssumptions[6], c.TxtAssumptions[2], c.TxtAssumptions[7],
-            c.CallAdjustmentComb, c.TxtAssumptions[3], c.CurveComboBox,   c.TxtAssumptions[4]};
+std::vector<Widget*> Grid(Harness& h) {
+    return {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 1),    &h.Text("TxtScenario", 2),    &h.Text("TxtScenario", 3),   &h.Text("TxtScenario", 4),
+            &h.Combo("ComboTuner"),        &h.Text("TxtScenario", 5),    &h.Text("DescriptionFld"),    &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta"),
+            &h.Text("TxtAssumptions", 5), &h.Text("TxtAssumptions", 1), &h.Text("TxtAssumptions", 6), &h.Text("TxtAssumptions", 2), &h.Text("TxtAssumptions", 7),
+            &h.Combo("CallAdjustmentComb"), &h.Text("TxtAssumptions", 3), &h.Combo("CurveComboBox"),   &h.Text("TxtAssumptions", 4)};
 }
 
 struct Panel : Harness {
@@ -43,7 +44,7 @@ struct Panel : Harness {
     // The tab indexes a key walks through from `from`, until it stops.
     std::vector<int> Walk(int key, int from) {
         std::vector<int> seen = {from};
-        Widget* at = Grid(ctl)[static_cast<std::size_t>(from)];
+        Widget* at = Grid(*this)[static_cast<std::size_t>(from)];
         for (int i = 0; i < 30; ++i) {
             Widget* next = Press(*at, key);
             if (next == at) break;
@@ -68,43 +69,6 @@ TEST(KeyboardMoves, EnterWrapsAndLeftUndoesRight) {
         EXPECT_FALSE(NavigationMove(key, index)) << key << " " << index;
 }
 
-TEST(KeyboardNavigation, TheGridsTabIndexesAreItsTableOrder) {
-    Panel h;
-    const std::vector<Widget*> grid = Grid(h.ctl);
-    for (std::size_t i = 0; i < grid.size(); ++i) EXPECT_EQ(grid[i]->tabIndex, static_cast<int>(i)) << grid[i]->Name();
-}
-
-TEST(KeyboardNavigation, EachKeyMovesByItsTable) {
-    Panel h;
-    MainCtl& c = h.ctl;
-    struct Case {
-        Widget* from;
-        int key;
-        int shift;
-        Widget* to;
-    };
-    const Case cases[] = {
-        {c.TxtAssumptions[4], kKeyEnter, 0, c.TxtScenario[0]},   // wraps round
-        {c.TxtScenario[3], kKeyEnter, 0, c.TxtScenario[4]},
-        {c.TxtDelta, kKeyDown, 0, c.TxtDelta},                   // no move down from the hedge
-        {c.TxtDelta, kKeyUp, 0, c.TxtAssumptions[0]},
-        {c.TxtScenario[0], kKeyLeft, 0, c.TxtScenario[0]},
-        {c.DescriptionFld, kKeyRight, 0, c.DescriptionFld},
-        {c.TxtAssumptions[0], kKeyRight, 0, c.TxtDelta},
-        {c.TxtAssumptions[3], kKeyDown, 0, c.TxtAssumptions[4]},
-        {c.TxtAssumptions[4], kKeyUp, 0, c.CallAdjustmentComb},
-        {c.TxtScenario[5], kKeyDown, 0, c.DescriptionFld},
-        // Shift or Ctrl held with an arrow moves the same way.
-        {c.TxtDelta, kKeyUp, kShiftMask, c.TxtAssumptions[0]},
-        {c.TxtAssumptions[0], kKeyRight, kCtrlMask, c.TxtDelta},
-        // Other keys move nothing.
-        {c.TxtScenario[0], 65, 0, c.TxtScenario[0]},
-    };
-    for (const Case& k : cases) {
-        EXPECT_EQ(h.Press(*k.from, k.key, k.shift), k.to) << k.from->Name() << " key " << k.key;
-    }
-}
-
 TEST(KeyboardNavigation, WalksWithEnterAndTheArrows) {
     Panel h;
     std::vector<int> all;
@@ -121,34 +85,12 @@ TEST(KeyboardNavigation, WalksWithEnterAndTheArrows) {
 
 TEST(KeyboardNavigation, ADropDownEnteredByAKeyIsLocked) {
     Panel h;
-    MainCtl& c = h.ctl;
-    for (ComboBox* combo : {c.ComboTuner, c.CallAdjustmentComb, c.CurveComboBox}) combo->locked = false;
-    EXPECT_EQ(h.Press(*c.TxtScenario[4], kKeyDown), c.ComboTuner);
-    EXPECT_TRUE(c.ComboTuner->locked);
-    EXPECT_EQ(h.Press(*c.ComboTuner, kKeyDown), c.DescriptionFld);
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.CallAdjustmentComb);
-    EXPECT_TRUE(c.CallAdjustmentComb->locked);
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[3], kKeyRight), c.CurveComboBox);
-    EXPECT_TRUE(c.CurveComboBox->locked);
-}
-
-TEST(KeyboardNavigation, AFieldThatRefusesItsTextKeepsTheFocus) {
-    Panel h;
-    MainCtl& c = h.ctl;
-    h.panel().UserType(*c.TxtAssumptions[7], "abc");
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.TxtAssumptions[7]);
-    EXPECT_EQ(h.Messages(), (std::vector<std::string>{"Please enter only digit characters in this field!"}));
-    h.panel().UserType(*c.TxtAssumptions[7], "33");
-    EXPECT_EQ(h.Press(*c.TxtAssumptions[7], kKeyEnter), c.CallAdjustmentComb);
-    EXPECT_EQ(h.ctl.Model().Securities().Item(1).GetProperties(VolatilityIdx), 33);
-}
-
-TEST(KeyboardNavigation, KeysInElementsOutsideTheGridAreLeftToThem) {
-    Panel h;
-    MainCtl& c = h.ctl;
-    for (Widget* outside : std::vector<Widget*>{c.QuickSearchFld, c.TxtTunerVal, c.TxtDate}) {
-        for (int key : {kKeyEnter, kKeyDown, kKeyRight}) {
-            EXPECT_EQ(h.Press(*outside, key), outside) << outside->Name() << " " << key;
-        }
-    }
+    for (ComboBox* combo : {&h.Combo("ComboTuner"), &h.Combo("CallAdjustmentComb"), &h.Combo("CurveComboBox")}) combo->locked = false;
+    EXPECT_EQ(h.Press(h.Text("TxtScenario", 4), kKeyDown), &h.Combo("ComboTuner"));
+    EXPECT_TRUE(h.Combo("ComboTuner").locked);
+    EXPECT_EQ(h.Press(h.Combo("ComboTuner"), kKeyDown), &h.Text("DescriptionFld"));
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 7), kKeyEnter), &h.Combo("CallAdjustmentComb"));
+    EXPECT_TRUE(h.Combo("CallAdjustmentComb").locked);
+    EXPECT_EQ(h.Press(h.Text("TxtAssumptions", 3), kKeyRight), &h.Combo("CurveComboBox"));
+    EXPECT_TRUE(h.Combo("CurveComboBox").locked);
 }

@@ -175,6 +175,11 @@ TEST(NumberReader, AcceptsAndRefusesTheSameTextsInEveryLocale) {
         {"sv-SE", "-2", -2.0},
         {"sv-SE", "\u2212", kRefused},
         {"sv-SE", "\u2212\u22121", kRefused},
+        {"sv-SE", "\u2212-1", kRefused},
+        {"sv-SE", "-12\u202F500", -12500.0},
+        {"sv-SE", "\u221212 500,5", -12500.5},
+        {"sv-SE", "12\u00A0", kRefused},
+        {"de-DE", "1\u00A0234", kRefused},
     };
     for (const Case& c : table) {
         const Locale locale = Tagged(c.tag);

@@ -34,15 +34,15 @@ std::shared_ptr<CSecurity> Security(const std::string& text) {
 }
 
 // Why the records, the list rows and the grid are not in step, or "".
-std::string OutOfStep(const Portfolio& model, const MainCtl* ctl = nullptr) {
+std::string OutOfStep(const Portfolio& model, Harness* h = nullptr) {
     const int securities = model.Securities().Count();
     const int scenarios = model.Scenarios().Count();
     const auto& grid = model.Valuations();
-    if (ctl) {
-        if (ctl->LstSecurity->Count() != securities) return "LstSecurity rows differ from the securities";
-        if (ctl->ScenarioLst->Count() != scenarios) return "ScenarioLst rows differ from the scenarios";
-        if (ctl->LstImpact->Count() != scenarios) return "LstImpact rows differ from the scenarios";
-        if (ctl->ComboScenario->Count() != model.StoredScenarios().Count())
+    if (h) {
+        if (h->List("LstSecurity").Count() != securities) return "LstSecurity rows differ from the securities";
+        if (h->List("ScenarioLst").Count() != scenarios) return "ScenarioLst rows differ from the scenarios";
+        if (h->List("LstImpact").Count() != scenarios) return "LstImpact rows differ from the scenarios";
+        if (h->Combo("ComboScenario").Count() != model.StoredScenarios().Count())
             return "ComboScenario entries differ from the stored scenarios";
     }
     if (scenarios == 0) return grid.Empty() ? "" : "a grid without scenarios";
@@ -145,13 +145,13 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
                  {"CapitalCalcPath", kCapital}});
         ASSERT_EQ(h.Messages().size(), 1u);
         EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
-        EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securityRows);
-        EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), c.scenarioRows);
-        EXPECT_EQ(OutOfStep(h.ctl.Model(), &h.ctl), "");
+        EXPECT_EQ(h.Rows(h.List("LstSecurity")), c.securityRows);
+        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), c.scenarioRows);
+        EXPECT_EQ(OutOfStep(h.Model(), &h), "");
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-        h.SelectRow(*h.ctl.LstSecurity, 0);
-        if (!c.scenarioRows.empty()) h.SelectRow(*h.ctl.ScenarioLst, 0);
-        h.panel().UserClick(*h.ctl.UpdateBtn);
+        h.SelectRow(h.List("LstSecurity"), 0);
+        if (!c.scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
+        h.panel().UserClick(h.Button("UpdateBtn"));
         if (!c.scenarioRows.empty()) {
             EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
         }
@@ -197,7 +197,6 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
     for (int journey = 0; journey < 400; ++journey) {
         const std::string tag = tags[static_cast<std::size_t>(pick(static_cast<int>(tags.size())))];
         Harness h(*LocaleForTag(tag));
-        MainCtl& c = h.ctl;
         // Replies with a piece for each of up to 40 scenarios, or short ones.
         h.Replies({{kDetail, pick(3) ? detailReply : "1|2"}, {kCarry, carryReply}, {kPages, "0"}});
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
@@ -211,19 +210,19 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         std::string trail =
             tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
         std::size_t checkedRequests = 0;
-        ASSERT_EQ(OutOfStep(c.Model(), &c), "") << trail;
+        ASSERT_EQ(OutOfStep(h.Model(), &h), "") << trail;
 
-        TextBox* const fields[] = {c.TxtScenario[0], c.TxtScenario[3], c.TxtScenario[5], c.DescriptionFld,
-                                   c.TxtDate,        c.TxtTunerVal,    c.TxtAssumptions[0], c.TxtDelta};
-        Button* const buttons[] = {c.ScenarioAddBtn, c.DeleteBtn, c.BtnModify, c.UpdateBtn, c.BtnUptTuner};
-        ListBox* const lists[] = {c.LstSecurity, c.ScenarioLst, c.LstImpact};
-        ComboBox* const combos[] = {c.ComboTuner, c.ComboTuner2, c.ComboDisc, c.ComboDivType};
+        TextBox* const fields[] = {&h.Text("TxtScenario", 0), &h.Text("TxtScenario", 3), &h.Text("TxtScenario", 5), &h.Text("DescriptionFld"),
+                                   &h.Text("TxtDate"),        &h.Text("TxtTunerVal"),    &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta")};
+        Button* const buttons[] = {&h.Button("ScenarioAddBtn"), &h.Button("DeleteBtn"), &h.Button("BtnModify"), &h.Button("UpdateBtn"), &h.Button("BtnUptTuner")};
+        ListBox* const lists[] = {&h.List("LstSecurity"), &h.List("ScenarioLst"), &h.List("LstImpact")};
+        ComboBox* const combos[] = {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2"), &h.Combo("ComboDisc"), &h.Combo("ComboDivType")};
         for (int step = 0; step < 30; ++step) {
             h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
             switch (pick(12)) {
                 case 5:   // the host starts the control again: the lists get a second copy
                     trail += " | ProcessInitData";
-                    c.ProcessInitData();
+                    h.ctl.ProcessInitData();
                     break;
                 case 0:
                 case 6: {
@@ -266,10 +265,10 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                     break;
                 }
             }
-            ASSERT_EQ(OutOfStep(c.Model(), &c), "") << "journey " << journey << ": " << trail;
+            ASSERT_EQ(OutOfStep(h.Model(), &h), "") << "journey " << journey << ": " << trail;
             ASSERT_EQ(h.host.MousePointer(), kPointerDefault) << "journey " << journey << ": " << trail;
-            ASSERT_NE(c.LabelProgress->caption, kBusyCaption) << "journey " << journey << ": " << trail;
-            for (const std::string& row : h.Rows(*c.LstImpact))
+            ASSERT_NE(h.Label("LabelProgress").caption, kBusyCaption) << "journey " << journey << ": " << trail;
+            for (const std::string& row : h.Rows(h.List("LstImpact")))
                 ASSERT_FALSE(row.empty()) << "a blank impact row\njourney " << journey << ": " << trail;
             for (; checkedRequests < h.host.requests.size(); ++checkedRequests) {
                 const std::string& request = h.host.requests[checkedRequests];

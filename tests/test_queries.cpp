@@ -129,10 +129,9 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
         bool frame3, frame1, totals;
     };
     std::vector<Seen> seen;
-    MainCtl& c = h.ctl;
     h.host.SetFetcher([&](const std::string& address) {
-        seen.push_back({h.host.MousePointer(), c.LabelProgress->caption, c.LabelProgress->backColor,
-                        c.Frame3->IsEnabled(), c.Frame1->IsEnabled(), c.Frame5->IsEnabled()});
+        seen.push_back({h.host.MousePointer(), h.Label("LabelProgress").caption, h.Label("LabelProgress").backColor,
+                        h.Frame("Frame3").IsEnabled(), h.Frame("Frame1").IsEnabled(), h.Frame("Frame5").IsEnabled()});
         if (address.rfind(kCapital, 0) == 0) return FetchResult{true, "0", ""};
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
@@ -151,10 +150,10 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
         EXPECT_TRUE(s.totals);
     }
     EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-    EXPECT_EQ(c.LabelProgress->caption, "");
-    EXPECT_EQ(c.LabelProgress->backColor, c.Frame1->backColor);
-    EXPECT_TRUE(c.Frame3->IsEnabled());
-    EXPECT_TRUE(c.Frame1->IsEnabled());
+    EXPECT_EQ(h.Label("LabelProgress").caption, "");
+    EXPECT_EQ(h.Label("LabelProgress").backColor, h.Frame("Frame1").backColor);
+    EXPECT_TRUE(h.Frame("Frame3").IsEnabled());
+    EXPECT_TRUE(h.Frame("Frame1").IsEnabled());
     EXPECT_TRUE(h.host.messages.empty());
 }
 
@@ -163,14 +162,14 @@ TEST(ServerChannel, TheDebugViewWithoutAPageOpensAnEmptyAddressAndWithoutScenari
         Harness h;
         h.Start({{"RecordString", kDecay}, {"ScenarioString", kTwoScenarios}, {"EnableDebug", "yes"}});
         h.host.messages.clear();
-        ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
+        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
         EXPECT_EQ(h.host.browserWindows, (std::vector<std::string>{""}));
         EXPECT_TRUE(h.host.messages.empty());
     }
     {
         Harness h;
         h.Start({{"RecordString", kDecay}, {"ScenarioDetailPath", kDetail}, {"EnableDebug", "yes"}});
-        ASSERT_TRUE(h.panel().UserClick(*h.ctl.CmdDebug));
+        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
         EXPECT_TRUE(h.host.browserWindows.empty());
     }
 }

@@ -9,8 +9,6 @@
 #include "Harness.h"
 #include "display/ResultsTable.h"
 #include "server/ImpactMath.h"
-#include "toolkit/Snapshot.h"
-#include "toolkit/UserAction.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -255,7 +253,8 @@ TEST(ResultsCsv, OneLinePerScenarioWithItsChangesTotalAndSubImpactsAsPlainNumber
               "'-Down,-10,25,2.5,30,0,100,-1234567.89,-1234567.89,\r\n");
 }
 
-// ---- Through the panel
+// ---- Through the panel (cells, sorting, revisions and the CSV of a session: golden/results_table;
+// the heatmap's cell and the drivers: golden/results_matrix).
 
 namespace {
 
@@ -267,121 +266,45 @@ struct ResultsPanel : Harness {
         host.SetFetcher([this](const std::string& address) {
             if (onFetch) onFetch();
             for (const Holding& h : MixedPortfolio()) {
-                if (address.rfind(kDetail + "?Secid=" + std::to_string(h.id) + "&", 0) == 0)
+                if (address.starts_with(kDetail + "?Secid=" + std::to_string(h.id) + "&"))
                     return FetchResult{true, h.up + "|" + h.down, ""};
-                if (address.rfind(kCarry + "?Secid=" + std::to_string(h.id) + "&", 0) == 0)
+                if (address.starts_with(kCarry + "?Secid=" + std::to_string(h.id) + "&"))
                     return FetchResult{true, kCarryPiece + "|" + kCarryPiece, ""};
             }
             return FetchResult{true, "0", ""};
         });
         Start(WithPages({{"RecordString", Records(MixedPortfolio())}, {"ScenarioString", kUpAndDown}}));
     }
-    bool Act(const std::string& line) { return ApplyUserAction(ctl.Ui(), ParseUserAction(line)); }
-    JsonValue Content(const DataView& view) { return view.content(DataView::Window{}); }
 };
 
 }  // namespace
 
-TEST(ResultsPanelView, ACellSelectsItsSecurityAndScenarioOnThePanel) {
+// A cell, the portfolio row's and the heatmap's, selecting on the panel, and
+// the views' revisions: golden/results_table and golden/results_matrix.
+TEST(ResultsPanelView, TheViewOpensWithItsButtonAndCellsItDoesNotHaveAreRefused) {
     ResultsPanel p;
-    EXPECT_FALSE(p.Act("cell Results 2 1")) << "the view opens with its button";
-    ASSERT_TRUE(p.Act("click BtnResults"));
-    struct Case {
-        const char* action;
-        int security, scenario;
-    } const kCases[] = {
-        {"cell Results 2 1", 2, 1},
-        {"cell Results -1 0", 2, 0},   // the portfolio row: the scenario only
-        {"cell Heatmap 0 1", 2, 1},
-        {"cell Results 5 0", 5, 0},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.action);
-        ASSERT_TRUE(p.Act(c.action));
-        EXPECT_EQ(p.ctl.LstSecurity->ListIndex(), c.security);
-        EXPECT_EQ(p.ctl.ScenarioLst->ListIndex(), c.scenario);
-        EXPECT_EQ(p.ctl.ScenarioLst->SelCount(), 1);
-        EXPECT_EQ(p.ctl.ViewResults->currentRow, c.security);
-        EXPECT_EQ(p.ctl.ViewResults->currentColumn, c.scenario);
-        // The panel shows the cell's sub-impact.
-        const JsonValue content = p.Content(*p.ctl.ViewResults);
-        const auto& row = content.Find("rows")->Items()[static_cast<std::size_t>(c.security)];
-        EXPECT_EQ(JsonValue(p.ctl.LabelValuation[m_SubImpact]->caption).Write(),
-                  row.Find("cells")->Items()[static_cast<std::size_t>(c.scenario)].Find("text")->Write());
-    }
+    EXPECT_FALSE(p.Do("cell Results 2 1"));
+    ASSERT_TRUE(p.Do("click BtnResults"));
+    ASSERT_TRUE(p.Do("cell Results 2 1"));
     for (const char* wrong : {"cell Results 7 0", "cell Results 0 2", "cell Results -2 0", "sort Results 2",
-                              "cell LstSecurity 0 0", "cell Results 1"}) {
-        EXPECT_THROW(p.Act(wrong), ActionError) << wrong;
-    }
-}
-
-TEST(ResultsPanelView, TheTableFollowsTheSortAndTheViewsMoveOncePerUpdateAndSelection) {
-    ResultsPanel p;
-    ASSERT_TRUE(p.Act("click BtnResults"));
-    auto order = [&] {
-        std::vector<std::string> rows;
-        const JsonValue content = p.Content(*p.ctl.ViewResults);
-        for (const auto& r : content.Find("rows")->Items()) rows.push_back(r.Find("description")->Write());
-        return rows;
-    };
-    const auto listed = order();
-    ASSERT_TRUE(p.Act("sort Results -1"));
-    auto sorted = listed;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(order(), sorted);
-    ASSERT_TRUE(p.Act("sort Results -1"));
-    std::reverse(sorted.begin(), sorted.end());
-    EXPECT_EQ(order(), sorted);
-
-    // Each action moves a view's revision at most once (selecting a security
-    // refreshes its carry, and with it the impacts); an Update once.
-    for (const char* action : {"select LstSecurity 3", "cell Results 3 1", "cell Results 1 0", "click UpdateBtn"}) {
-        SCOPED_TRACE(action);
-        const int results = p.ctl.ViewResults->revision, drivers = p.ctl.ViewDrivers->revision;
-        const int scenario = p.ctl.ScenarioLst->ListIndex();
-        ASSERT_TRUE(p.Act(action));
-        EXPECT_LE(p.ctl.ViewResults->revision, results + 1);
-        EXPECT_LE(p.ctl.ViewDrivers->revision, drivers + 1);
-        if (p.ctl.ScenarioLst->ListIndex() != scenario) {
-            EXPECT_EQ(p.ctl.ViewDrivers->revision, drivers + 1);
-        }
-        if (std::string(action) == "click UpdateBtn") {
-            EXPECT_EQ(p.ctl.ViewResults->revision, results + 1);
-        }
-    }
-}
-
-TEST(ResultsPanelView, ARenamedScenarioIsShownWithItsNewName) {
-    ResultsPanel p;
-    ASSERT_TRUE(p.Act("click BtnResults"));
-    const int revision = p.ctl.ViewResults->revision;
-    ASSERT_TRUE(p.Act("type DescriptionFld Up, a lot"));
-    ASSERT_TRUE(p.Act("click BtnModify"));
-    ASSERT_TRUE(p.Act("select LstSecurity 1"));
-    EXPECT_GT(p.ctl.ViewResults->revision, revision);
-    const JsonValue content = p.Content(*p.ctl.ViewResults);
-    EXPECT_EQ(content.Find("columns")->Items()[0].Find("description")->Write(), "\"Up, a lot\"");
+                              "cell LstSecurity 0 0", "cell Results 1"})
+        EXPECT_THROW(p.Do(wrong), ActionError) << wrong;
 }
 
 TEST(ResultsPanelView, AnUpdateCountsTheSecuritiesBesideTheBusyCaption) {
     ResultsPanel p;
-    std::vector<std::string> seen;
-    // Each request of the run sees the label as it stands then.
-    p.onFetch = [&] {
-        const Label& label = *p.ctl.LabelRunProgress;
+    std::vector<std::string> seen, expected;
+    p.onFetch = [&] {   // each request of the run sees the label as it stands then
+        const Label& label = p.Label("LabelRunProgress");
         if (label.visible) seen.push_back(label.caption + " " + std::to_string(label.percent) + "%");
     };
-    const std::vector<Holding> holdings = MixedPortfolio();
-    ASSERT_TRUE(p.Act("click UpdateBtn"));
-    const int n = static_cast<int>(holdings.size());
-    std::vector<std::string> expected;
-    for (int k = 1; k <= n; ++k)
+    ASSERT_TRUE(p.Do("click UpdateBtn"));
+    const int n = static_cast<int>(MixedPortfolio().size());
+    for (int k = 1; k <= n + 1; ++k)   // the last two: the display's refresh, every security valued
         for (int request = 0; request < 2; ++request)
-            expected.push_back("security " + std::to_string(k) + " of " + std::to_string(n) + " " +
+            expected.push_back("security " + std::to_string(std::min(k, n)) + " of " + std::to_string(n) + " " +
                                std::to_string((k - 1) * 100 / n) + "%");
-    // The display's refresh: every security valued.
-    for (int request = 0; request < 2; ++request) expected.push_back("security 7 of 7 100%");
     EXPECT_EQ(seen, expected);
-    EXPECT_FALSE(p.ctl.LabelRunProgress->visible);
-    EXPECT_EQ(p.ctl.LabelProgress->caption, "");
+    EXPECT_FALSE(p.Label("LabelRunProgress").visible);
+    EXPECT_EQ(p.Caption("LabelProgress"), "");
 }

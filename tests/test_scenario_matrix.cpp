@@ -36,9 +36,9 @@ struct MatrixHarness {
                  {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         h.host.messages.clear();
-        h.panel().UserClick(*h.ctl.BtnScenMatrix);
+        h.panel().UserClick(h.Button("BtnScenMatrix"));
     }
-    DlgScenMatrix& dlg() { return *h.ctl.ScenMatrixDialog(); }
+    DlgScenMatrix& dlg() { return *h.ScenMatrixDialog(); }
     Form& form() { return dlg().Window(); }
     // Types a text into a field and leaves it for the OK button's neighbour.
     bool Enter(TextBox& field, const std::string& text) {
@@ -99,109 +99,16 @@ TEST(MatrixGeneration, FiveStepsInEveryColumnGive3125ScenariosInOrder) {
     EXPECT_EQ(texts->back(), "S 5%,R 5bp,V 5%,C 5%,T 5;5;5;5;5;5;100;0;0;N");
 }
 
-// ---- The dialog.
+// ---- The dialog (its fields, checks, OK and Cancel, modal or not: golden/matrix_dialog,
+// golden/matrix_modal and golden/matrix_session).
 
-TEST(MatrixDialog, OpensWithFifteenZerosTheTunersAndTunerValue100ModelessOrModal) {
-    MatrixHarness m;
-    Form* open = m.h.ctl.Ui().FindOpenForm("DlgScenMatrix");
-    ASSERT_NE(open, nullptr);
-    EXPECT_EQ(open->caption, "Scenario Matrix");
-    EXPECT_FALSE(open->modal);
-    for (auto* column : {&m.dlg().TxtStk, &m.dlg().TxtVol, &m.dlg().TxtCrdSprd, &m.dlg().TxtRate, &m.dlg().TxtTime})
-        for (TextBox* box : *column) EXPECT_EQ(box->Text(), "0") << box->Name();
-    EXPECT_EQ(m.h.Rows(*m.dlg().ComboTuner), (std::vector<std::string>{"Standard", "Aggressive"}));
-    EXPECT_EQ(m.dlg().ComboTuner->Text(), "Standard");
-    EXPECT_EQ(m.dlg().TxtTunerVal->Text(), "100");
-
-    m.h.host.SetModelessAllowed(false);
-    m.form().UserClick(*m.dlg().CancelButton);
-    m.h.panel().UserClick(*m.h.ctl.BtnScenMatrix);
-    EXPECT_TRUE(m.form().modal);
-    m.form().UserClick(*m.dlg().CancelButton);
-    EXPECT_EQ(m.h.ctl.Ui().modalOpen, 0);
-    EXPECT_EQ(m.h.ctl.ScenarioLst->Count(), 1);
-}
-
-TEST(MatrixDialog, EachFieldCheckGivesItsMessageKeepsTheFocusAndSelectsTheText) {
-    struct Case {
-        const char* field;
-        std::string text, message, after;
-        bool accepted;
-    };
-    const Case cases[] = {
-        {"TxtStk(0)", "", "", "0", true},
-        {"TxtStk(0)", "  ", "", "0", true},
-        {"TxtRate(1)", "12.5", "", "12.5", true},
-        {"TxtVol(0)", "abc", "Please enter only number in this field!", "abc", false},
-        {"TxtTime(2)", "4", "", "4", true},
-        {"TxtTime(2)", "5", "The number in this field must be less than 5", "5", false},
-        {"TxtCrdSprd(2)", "x", "Please enter only number in this field!", "x", false},
-        {"TxtTunerVal", "", "", "0", true},
-        {"TxtTunerVal", "1e", "Please enter only number in this field!", "1e", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.field) + " '" + c.text + "'");
-        MatrixHarness m;
-        auto& field = static_cast<TextBox&>(*m.form().Find(c.field));
-        EXPECT_EQ(m.Enter(field, c.text), c.accepted);
-        EXPECT_EQ(m.h.Messages(), c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-        EXPECT_EQ(field.Text(), c.after);
-        if (!c.accepted) {
-            EXPECT_EQ(m.form().Focused(), &field);
-            EXPECT_EQ(field.selStart, 0);
-            EXPECT_GE(field.selLength, static_cast<int>(c.text.size()));
-        }
-    }
-}
-
-TEST(MatrixDialog, OkListsTheScenariosWithTheChosenTunerAndSelectsRow0BesideTheRowsSelectedBefore) {
-    MatrixHarness m;
-    m.Enter(*m.dlg().TxtStk[1], "5");
-    m.Enter(*m.dlg().TxtStk[2], "2");
-    m.dlg().ComboTuner->UserDropDown();
-    m.form().UserPick(*m.dlg().ComboTuner, 1);
-    m.Enter(*m.dlg().TxtTunerVal, "120");
-    // A second scenario, the only row selected when OK is pressed.
-    m.h.panel().UserType(*m.h.ctl.DescriptionFld, "Second");
-    m.h.panel().UserClick(*m.h.ctl.ScenarioAddBtn);
-    m.h.SelectRow(*m.h.ctl.ScenarioLst, 1);
-    const int32_t lastKey = m.h.ctl.Model().LastScenarioKey();
-    m.form().UserClick(*m.dlg().OKButton);
-
-    MainCtl& c = m.h.ctl;
-    EXPECT_EQ(c.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
-    EXPECT_EQ(c.ScenMatrixDialog(), nullptr);
-    EXPECT_EQ(m.h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Base", "Second", "S 0%,", "S 5%,", "S 10%,"}));
-    EXPECT_EQ(m.h.Rows(*c.LstImpact)[4], "0");
-    EXPECT_EQ(m.h.Rows(*c.ComboScenario), m.h.Rows(*c.ScenarioLst));
-    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 5);
-    const CScenario& last = c.Model().Scenarios().Item(5);
-    EXPECT_EQ(last.Getkey(), lastKey + 3);
-    EXPECT_EQ(last.Gettuner(), 2);
-    EXPECT_EQ(last.GetScenarioProperties(m_TunerValIdx), 120);
-    EXPECT_EQ(last.GetScenarioProperties(m_StkChgIdx), 10);
-    EXPECT_EQ(last.GetUid(), -1);
-    EXPECT_EQ(last.GetAutoLoad(), "No");
-    EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
-    EXPECT_EQ(c.ScenarioLst->SelCount(), 2);
-    EXPECT_TRUE(c.ScenarioLst->Selected(0) && c.ScenarioLst->Selected(1));
-}
-
-TEST(MatrixDialog, OkWithAllZerosOrCancelAddsNothingAndAnEmptyTunerListGivesTuner0) {
-    for (const bool cancel : {false, true}) {
-        MatrixHarness m;
-        m.Enter(*m.dlg().TxtStk[2], "3");
-        m.form().UserClick(cancel ? *m.dlg().CancelButton : *m.dlg().OKButton);
-        EXPECT_EQ(m.h.ctl.Ui().FindOpenForm("DlgScenMatrix"), nullptr);
-        EXPECT_EQ(m.h.ctl.ScenarioLst->Count(), 1);
-        EXPECT_EQ(m.h.ctl.ComboScenario->Count(), 1);
-    }
+TEST(MatrixDialog, AnEmptyTunerListGivesTuner0) {
     MatrixHarness m("");
     EXPECT_EQ(m.dlg().ComboTuner->Count(), 0);
     m.Enter(*m.dlg().TxtTime[0], "30");
     m.form().UserClick(*m.dlg().OKButton);
-    EXPECT_EQ(m.h.ctl.Model().Scenarios().Item(2).Gettuner(), 0);
-    EXPECT_EQ(m.h.ctl.Model().Scenarios().Item(2).Getdescription(), "T 30");
+    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Gettuner(), 0);
+    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Getdescription(), "T 30");
 }
 
 TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario) {
@@ -211,19 +118,18 @@ TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario)
         m.Enter(*(*column)[2], "4");
     }
     m.form().UserClick(*m.dlg().OKButton);
-    MainCtl& c = m.h.ctl;
-    ASSERT_EQ(c.ScenarioLst->Count(), 3126);
-    EXPECT_EQ(c.LstImpact->Count(), 3126);
-    EXPECT_EQ(c.ComboScenario->Count(), 3126);
-    EXPECT_EQ(c.Model().Valuations().Item(1).Count(), 3126);
-    EXPECT_EQ(c.Model().Valuations().Item(2).Count(), 3126);
+    ASSERT_EQ(m.h.List("ScenarioLst").Count(), 3126);
+    EXPECT_EQ(m.h.List("LstImpact").Count(), 3126);
+    EXPECT_EQ(m.h.Combo("ComboScenario").Count(), 3126);
+    EXPECT_EQ(m.h.Model().Valuations().Item(1).Count(), 3126);
+    EXPECT_EQ(m.h.Model().Valuations().Item(2).Count(), 3126);
 
     // Every scenario gets a valuation piece from the pages.
     std::string pieces = "0";
     for (int i = 1; i < 3126; ++i) pieces += "|" + Piece({{m_CurStkPrice, 40}, {m_UpdateStkPrice, 44}});
     m.h.Replies({{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}});
     m.h.host.requests.clear();
-    m.h.panel().UserClick(*m.h.ctl.UpdateBtn);
+    m.h.panel().UserClick(m.h.Button("UpdateBtn"));
     EXPECT_TRUE(m.h.Messages().empty()) << m.h.Messages().front();
     // Detail and carry per security, then the display's capital and carry.
     EXPECT_EQ(FromFirst(m.h.host.requests, kDetail).size(), 6u);

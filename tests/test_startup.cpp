@@ -20,28 +20,27 @@ TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     h.Start({{"StoredScenarios", "7;Stored A;1;0;0;0;0;100;0;1;N|8;Stored B;2;0;0;0;0;100;0;1;Y|9;Stored C;3;0;0;0;0;100;0;1;y"},
              {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;-1234.6;1;N"},
              {"RecordString", kSecurityA}});
-    MainCtl& c = h.ctl;
-    EXPECT_EQ(h.Rows(*c.ComboScenario), (std::vector<std::string>{"Stored A", "Stored B", "Stored C", "Up", "Down"}));
-    EXPECT_EQ(h.Rows(*c.ScenarioLst), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
-    ASSERT_EQ(c.LstImpact->Count(), 4);
+    EXPECT_EQ(h.Rows(h.Combo("ComboScenario")), (std::vector<std::string>{"Stored A", "Stored B", "Stored C", "Up", "Down"}));
+    EXPECT_EQ(h.Rows(h.List("ScenarioLst")), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
+    ASSERT_EQ(h.List("LstImpact").Count(), 4);
     std::vector<int> keys;
-    for (int i = 1; i <= c.Model().Scenarios().Count(); ++i) keys.push_back(c.Model().Scenarios().Item(i).Getkey());
+    for (int i = 1; i <= h.Model().Scenarios().Count(); ++i) keys.push_back(h.Model().Scenarios().Item(i).Getkey());
     EXPECT_EQ(keys, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(c.Model().LastScenarioKey(), 4);
-    EXPECT_EQ(c.Model().StoredScenarios().Count(), 5);
+    EXPECT_EQ(h.Model().LastScenarioKey(), 4);
+    EXPECT_EQ(h.Model().StoredScenarios().Count(), 5);
     // The working list and the stored list hold the same objects.
-    EXPECT_EQ(c.Model().Scenarios().Shared(1), c.Model().StoredScenarios().Shared(2));
-    EXPECT_EQ(c.Model().Scenarios().Shared(4), c.Model().StoredScenarios().Shared(5));
-    EXPECT_EQ(c.Model().StoredScenarios().Item(1).Getkey(), -1);
-    EXPECT_EQ(c.Model().StoredScenarios().Item(1).GetUid(), 7);
+    EXPECT_EQ(h.Model().Scenarios().Shared(1), h.Model().StoredScenarios().Shared(2));
+    EXPECT_EQ(h.Model().Scenarios().Shared(4), h.Model().StoredScenarios().Shared(5));
+    EXPECT_EQ(h.Model().StoredScenarios().Item(1).Getkey(), -1);
+    EXPECT_EQ(h.Model().StoredScenarios().Item(1).GetUid(), 7);
     // The grid: one security, four scenarios, each valuation its own object.
-    ASSERT_EQ(c.Model().Valuations().Count(), 1);
-    ASSERT_EQ(c.Model().Valuations().Item(1).Count(), 4);
-    EXPECT_NE(c.Model().Valuations().Item(1).Shared(1), c.Model().Valuations().Item(1).Shared(2));
-    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetTunerValue(), 100);
+    ASSERT_EQ(h.Model().Valuations().Count(), 1);
+    ASSERT_EQ(h.Model().Valuations().Item(1).Count(), 4);
+    EXPECT_NE(h.Model().Valuations().Item(1).Shared(1), h.Model().Valuations().Item(1).Shared(2));
+    EXPECT_EQ(h.Model().Valuations().Item(1).Item(1).GetTunerValue(), 100);
     // First rows selected.
-    EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
-    EXPECT_EQ(c.ScenarioLst->ListIndex(), 0);
+    EXPECT_EQ(h.List("LstSecurity").ListIndex(), 0);
+    EXPECT_EQ(h.List("ScenarioLst").ListIndex(), 0);
 }
 
 TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
@@ -49,40 +48,40 @@ TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
         const char* property;
         std::string text;
         std::vector<std::string> securities, scenarios, impacts;
-        std::function<void(MainCtl&)> also;
+        std::function<void(Harness&)> also;
     };
     const std::vector<Case> table = {
         // Impacts as grouped whole dollars, negatives in parentheses; the
         // record keeps its own.
         {"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N", {}, {"A", "B"}, {"(1,235)", "1,000"},
-         [](MainCtl& c) { EXPECT_DOUBLE_EQ(c.Model().Scenarios().Item(1).GetImpact(), -1234.6); }},
+         [](Harness& h) { EXPECT_DOUBLE_EQ(h.Model().Scenarios().Item(1).GetImpact(), -1234.6); }},
         // The auto-loaded stored scenario gets its impact row.
         {"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y", {}, {"Only"}, {"(50)"},
-         [](MainCtl& c) { EXPECT_EQ(c.Model().Scenarios().Item(1).Getkey(), 0); }},
+         [](Harness& h) { EXPECT_EQ(h.Model().Scenarios().Item(1).Getkey(), 0); }},
         // A trailing bar adds a blank scenario.
         {"ScenarioString", "A;1;0;0;0;0;100;0;1;N|", {}, {"A", ""}, {"0", "0"},
-         [](MainCtl& c) { EXPECT_EQ(c.Model().Scenarios().Item(2).GetScenarioProperties(m_TunerValIdx), 100); }},
+         [](Harness& h) { EXPECT_EQ(h.Model().Scenarios().Item(2).GetScenarioProperties(m_TunerValIdx), 100); }},
         // A security identifier given twice yields one row; the first wins.
         {"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB, {"ACME CV", "Beta Corp"}, {}, {},
-         [](MainCtl& c) { EXPECT_EQ(c.Model().Securities().Item(1).GetSectype(), "B"); }},
+         [](Harness& h) { EXPECT_EQ(h.Model().Securities().Item(1).GetSectype(), "B"); }},
         // Securities without scenarios build no grid and select only the
         // security.
-        {"RecordString", kSecurityA, {"ACME CV"}, {}, {}, [](MainCtl& c) {
-             EXPECT_EQ(c.Model().Valuations().Count(), 0);
-             EXPECT_EQ(c.LstSecurity->ListIndex(), 0);
-             EXPECT_EQ(c.ScenarioLst->ListIndex(), -1);
+        {"RecordString", kSecurityA, {"ACME CV"}, {}, {}, [](Harness& h) {
+             EXPECT_EQ(h.Model().Valuations().Count(), 0);
+             EXPECT_EQ(h.List("LstSecurity").ListIndex(), 0);
+             EXPECT_EQ(h.List("ScenarioLst").ListIndex(), -1);
          }},
     };
     for (const Case& c : table) {
         SCOPED_TRACE(c.text);
         Harness h;
         h.Start({{c.property, c.text}});
-        EXPECT_EQ(h.Rows(*h.ctl.LstSecurity), c.securities);
-        EXPECT_EQ(h.Rows(*h.ctl.ScenarioLst), c.scenarios);
-        EXPECT_EQ(h.Rows(*h.ctl.LstImpact), c.impacts);
-        EXPECT_EQ(h.ctl.Model().Securities().Count(), static_cast<int>(c.securities.size()));
-        EXPECT_EQ(h.ctl.Model().Scenarios().Count(), static_cast<int>(c.scenarios.size()));
-        c.also(h.ctl);
+        EXPECT_EQ(h.Rows(h.List("LstSecurity")), c.securities);
+        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), c.scenarios);
+        EXPECT_EQ(h.Rows(h.List("LstImpact")), c.impacts);
+        EXPECT_EQ(h.Model().Securities().Count(), static_cast<int>(c.securities.size()));
+        EXPECT_EQ(h.Model().Scenarios().Count(), static_cast<int>(c.scenarios.size()));
+        c.also(h);
     }
 }
 
@@ -90,20 +89,20 @@ TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
     for (const char* on : {"YES", "Yes", "y", "Y", "yes"}) {
         Harness h;
         h.Start({{"EnableDebug", on}});
-        EXPECT_TRUE(h.ctl.CmdDebug->visible) << on;
+        EXPECT_TRUE(h.Button("CmdDebug").visible) << on;
     }
     for (const char* off : {"true", "1", " yes", "", "no"}) {
         Harness h;
         h.Start({{"EnableDebug", off}});
-        EXPECT_FALSE(h.ctl.CmdDebug->visible) << off;
+        EXPECT_FALSE(h.Button("CmdDebug").visible) << off;
     }
 }
 
 TEST(StartUp, PropertiesAreReadOnceAndAbsentOnesAreEmpty) {
     Harness h;
     h.Start({{"ScenarioDetailPath", "http://server/ScenarioDetail.asp"}, {"Unknown", "x"}});
-    EXPECT_EQ(h.ctl.Properties().ScenarioDetailPath, "http://server/ScenarioDetail.asp");
-    EXPECT_EQ(h.ctl.Properties().CarryCalcPath, "");
+    EXPECT_EQ(h.Properties().ScenarioDetailPath, "http://server/ScenarioDetail.asp");
+    EXPECT_EQ(h.Properties().CarryCalcPath, "");
 }
 
 // The host may call ProcessInitData again: the lists get a second copy of
@@ -115,24 +114,23 @@ TEST(StartUp, ASecondStartUpKeepsTheValuationGridInStepWithBothLists) {
     h.Start(Harness::WithPages({{"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
                                 {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;0;1;N"}}));
     ASSERT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
-    MainCtl& c = h.ctl;
-    c.Model().Valuations().Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
+    h.Model().Valuations().Item(1).Item(1).SetoptCarry(7);  // kept by the second start-up
 
-    c.ProcessInitData();
+    h.ctl.ProcessInitData();
     EXPECT_TRUE(h.host.messages.empty()) << h.host.messages.front().text;
-    EXPECT_EQ(h.Rows(*c.LstSecurity), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
-    ASSERT_EQ(c.ScenarioLst->Count(), 4);
-    ASSERT_EQ(c.Model().Valuations().Count(), c.LstSecurity->Count());
-    for (int p = 1; p <= c.Model().Valuations().Count(); ++p) EXPECT_EQ(c.Model().Valuations().Item(p).Count(), 4) << p;
-    EXPECT_EQ(c.Model().Valuations().Item(1).Item(1).GetoptCarry(), 7);
-    EXPECT_EQ(c.Model().Valuations().Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
-    EXPECT_EQ(c.LstImpact->Count(), 4);
+    EXPECT_EQ(h.Rows(h.List("LstSecurity")), (std::vector<std::string>{"ACME CV", "Beta Corp"}));
+    ASSERT_EQ(h.List("ScenarioLst").Count(), 4);
+    ASSERT_EQ(h.Model().Valuations().Count(), h.List("LstSecurity").Count());
+    for (int p = 1; p <= h.Model().Valuations().Count(); ++p) EXPECT_EQ(h.Model().Valuations().Item(p).Count(), 4) << p;
+    EXPECT_EQ(h.Model().Valuations().Item(1).Item(1).GetoptCarry(), 7);
+    EXPECT_EQ(h.Model().Valuations().Item(2).Item(4).Getvaluation(m_CurEstPrice), 104);
+    EXPECT_EQ(h.List("LstImpact").Count(), 4);
 }
 
 TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
     Harness h;
     h.Start({{"TunerString", "3;Standard|7;Aggressive"}});
-    for (ComboBox* combo : {h.ctl.ComboTuner, h.ctl.ComboTuner2}) {
+    for (ComboBox* combo : {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2")}) {
         EXPECT_EQ(h.Rows(*combo), (std::vector<std::string>{"Standard", "Aggressive"}));
         EXPECT_EQ(combo->ItemData(1), 7);
         EXPECT_EQ(combo->Text(), "Standard");
@@ -174,9 +172,9 @@ TEST(OptionLists, CurveNamesAndCodesAreUniqueAndFoundWithoutRegardToCase) {
 TEST(OptionLists, ADropDownEntryIsFoundByItsCode) {
     Harness h;
     h.Start({{"CallAdjustment", "0;None|1;Hard Call"}});
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->Text(), "None");   // the first, even with code 0
-    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 1), "Hard Call");
-    EXPECT_EQ(EntryText(*h.ctl.CallAdjustmentComb, 5), "");
+    EXPECT_EQ(h.Combo("CallAdjustmentComb").Text(), "None");   // the first, even with code 0
+    EXPECT_EQ(EntryText(h.Combo("CallAdjustmentComb"), 1), "Hard Call");
+    EXPECT_EQ(EntryText(h.Combo("CallAdjustmentComb"), 5), "");
 }
 
 TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {
@@ -185,13 +183,13 @@ TEST(OptionLists, AListThatCannotBeLoadedIsReportedAndStartUpGoesOn) {
              {"CurveOptions", "USG;US Government|usg;Again"},
              {"CallAdjustment", "1"},
              {"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}});
-    EXPECT_EQ(h.Rows(*h.ctl.ComboTuner), (std::vector<std::string>{"One"}));
-    EXPECT_EQ(h.Rows(*h.ctl.CurveComboBox), (std::vector<std::string>{"US Government"}));
-    EXPECT_EQ(h.ctl.CallAdjustmentComb->Count(), 0);
+    EXPECT_EQ(h.Rows(h.Combo("ComboTuner")), (std::vector<std::string>{"One"}));
+    EXPECT_EQ(h.Rows(h.Combo("CurveComboBox")), (std::vector<std::string>{"US Government"}));
+    EXPECT_EQ(h.Combo("CallAdjustmentComb").Count(), 0);
     EXPECT_TRUE(Contains(h.Messages(), "tuner list cannot be loaded"));
     EXPECT_TRUE(Contains(h.Messages(), "curve code 'usg'"));
     EXPECT_TRUE(Contains(h.Messages(), "call-adjustment list cannot be loaded"));
-    EXPECT_EQ(h.ctl.ScenarioLst->Count(), 1);
+    EXPECT_EQ(h.List("ScenarioLst").Count(), 1);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "PanelDump.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "toolkit/Snapshot.h"
 
 namespace zemra::headless {
@@ -23,10 +26,36 @@ JsonValue Texts(const TextList& texts) {
     return a;
 }
 
+// The object without the members named in `leave`.
+JsonValue Without(const JsonValue& object, std::initializer_list<const char*> leave) {
+    JsonValue out = JsonValue::Object();
+    for (std::size_t i = 0; i < object.Keys().size(); ++i)
+        if (std::find(leave.begin(), leave.end(), object.Keys()[i]) == leave.end())
+            out[object.Keys()[i]] = object.Items()[i];
+    return out;
+}
+
+// The snapshot without the forms' and widgets' layout; a data view's
+// content is kept whole.
+JsonValue WithoutLayout(const JsonValue& state) {
+    JsonValue out = Without(state, {"forms"}), forms = JsonValue::Array();
+    for (const JsonValue& form : state.Find("forms")->Items()) {
+        JsonValue f = Without(form, {"columns", "place", "widgets"}), widgets = JsonValue::Object();
+        const JsonValue& all = *form.Find("widgets");
+        for (std::size_t i = 0; i < all.Keys().size(); ++i)
+            widgets[all.Keys()[i]] =
+                Without(all.Items()[i], {"parent", "cell", "role", "height", "tabIndex", "columns"});
+        f["widgets"] = std::move(widgets);
+        forms.Push(std::move(f));
+    }
+    out["forms"] = std::move(forms);
+    return out;
+}
+
 }  // namespace
 
-JsonValue DumpState(const UiContext& ui, const HeadlessHost& host, const std::set<std::string>& only) {
-    JsonValue state = TakeSnapshot(ui, only);
+JsonValue DumpState(const UiContext& ui, const HeadlessHost& host, const std::set<std::string>& only, bool layout) {
+    JsonValue state = layout ? TakeSnapshot(ui, only) : WithoutLayout(TakeSnapshot(ui, only));
     JsonValue messages = JsonValue::Array();
     for (const auto& m : host.messages) {
         JsonValue j;

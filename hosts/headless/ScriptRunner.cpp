@@ -28,10 +28,10 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
     std::string verb, name;
     words >> verb >> name;
 
-    if (verb == "dump") {
+    if (verb == "dump" || verb == "values") {
         std::set<std::string> only;
         for (std::string n = name; !n.empty(); n.clear(), words >> n) only.insert(n);
-        out_ << DumpState(ui_, host_, only).WritePretty() << "\n";
+        out_ << DumpState(ui_, host_, only, verb == "dump").WritePretty() << "\n";
         return;
     }
     if (verb == "summary") {

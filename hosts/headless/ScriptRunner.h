@@ -19,6 +19,7 @@ public:
 // shiftselect, dblclick, pick, check, key, close), and the host's own:
 //   answer yes|no   the answer to the next Yes/No message box
 //   dump [NAME ...] the state, pretty-printed (with names, only those elements)
+//   values [NAME ...] the same without the layout (where forms and widgets stand)
 //   safety get IID | safety set IID MASK ENABLED   the control's safety options
 class ScriptRunner {
 public:
