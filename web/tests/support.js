@@ -6,7 +6,7 @@
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawnSync } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
 const { chromium } = require('playwright-core');
 const { createServer, listen } = require('../server/page-server.js');
 
@@ -40,6 +40,45 @@ async function startServer(options = {}) {
       if (!res.ok) throw new Error(`cannot set the stand-in delay: ${res.status}`);
     },
     close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(() => resolve()); }),
+  };
+}
+
+// The real server pages, zemra-pages (built in build/), on a free loopback
+// port with a throwaway SQLite database in `folder`; `book` replaces the
+// demo book. Resolves once it says where it listens.
+const serviceBinary = process.env.ZEMRA_PAGES || path.join(repo, 'build', 'pages', 'service', 'zemra-pages');
+const serviceMissing = fs.existsSync(serviceBinary) ? false : `${serviceBinary} is not built: cmake --build build --target zemra-pages`;
+async function startService(folder, book) {
+  requireBuild();
+  const child = spawn(serviceBinary, ['--listen', '127.0.0.1:0', '--database', path.join(folder, 'pages.sqlite'),
+    '--control', controlDir, '--today', TODAY, '--threads', '2', '--engine-threads', '1', ...(book ? ['--book', book] : [])],
+  { stdio: ['ignore', 'pipe', 'pipe'] });
+  let output = '';
+  const exited = new Promise((resolve) => child.on('exit', (code, signal) => resolve({ code, signal })));
+  const origin = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`zemra-pages did not start:\n${output}`)), 30000);
+    const read = (chunk) => {
+      output += chunk;
+      const found = /zemra-pages: (http:\/\/127\.0\.0\.1:\d+)\//.exec(output);
+      if (found) { clearTimeout(timer); resolve(found[1]); }
+    };
+    child.stdout.on('data', read);
+    child.stderr.on('data', read);
+    exited.then(({ code }) => { clearTimeout(timer); reject(new Error(`zemra-pages exited (${code}):\n${output}`)); });
+  });
+  return {
+    origin,
+    output: () => output,
+    // SIGTERM stops it cleanly; one that hangs is killed after a while.
+    async close() {
+      if (child.exitCode === null && child.signalCode === null) {
+        child.kill('SIGTERM');
+        const timer = setTimeout(() => child.kill('SIGKILL'), 10000);
+        await exited;
+        clearTimeout(timer);
+      }
+      fs.rmSync(folder, { recursive: true, force: true });
+    },
   };
 }
 
@@ -131,10 +170,20 @@ async function diagnostics(page) {
   return page.evaluate(() => window.zemraTestDiagnostics());
 }
 
-// Waits until no call to the module runs.
-async function waitIdle(page) {
+// Waits until no call to the module runs (the real pages' valuations may
+// take longer than playwright's default wait).
+async function waitIdle(page, timeout = 30000) {
   await installDiagnostics(page);
-  await page.waitForFunction(() => !window.zemraTestDiagnostics().busy);
+  await page.waitForFunction(() => !window.zemraTestDiagnostics().busy, null, { timeout });
+}
+
+// Sets the window's size and waits until the element has fitted its panel.
+async function resize(page, width, height) {
+  await page.setViewportSize({ width, height });
+  await page.evaluate(() => new Promise((resolve) => {
+    window.scrollTo(0, 0);
+    requestAnimationFrame(() => requestAnimationFrame(resolve));
+  }));
 }
 
 async function screenshot(page, name) {
@@ -234,6 +283,6 @@ function csvRows(text) {
 }
 
 module.exports = {
-  repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
+  repo, TODAY, startServer, startService, serviceMissing, resize, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
   runHeadless, panelWidgets, shownAsDump, visibleFields, amount, csvRows,
 };
