@@ -46,8 +46,11 @@ missing() { # packages...
     dpkg-query -W -f '${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || printf ' %s' "$p"
   done
 }
+# dpkg unpacks without syncing every file (most of the install's time on a
+# busy disk otherwise); an install cut short is simply run again.
 install() { # packages...
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    -o Dpkg::Options::=--force-unsafe-io "$@"
 }
 # shellcheck disable=SC2086
 native_missing=$(missing $NATIVE_PACKAGES)
