@@ -1,5 +1,6 @@
 // Nothing cut, and room used: at 1280 x 720 and 1920 x 1080, on the sample
-// (stand-in pages) and on the demo book of zemra-pages, every text of the
+// (stand-in pages) and on the demo book of zemra-pages (when it is built;
+// its option lists have the longest entries), every text of the
 // panel and of the scenario matrix dialog is as wide as its box at most:
 // captions, value labels (also with the largest figure they show), every
 // entry of every drop-down in its closed box, buttons, fields, list rows.
