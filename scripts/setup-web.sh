@@ -1,12 +1,14 @@
 #!/bin/sh
 # Installs what the web build and the browser tests need (Debian 12, as
-# root): emscripten, Node.js with npm, Chromium, and the npm packages of
-# web/ (playwright-core, which drives Debian's Chromium; it downloads no
-# browser). Safe to run again: what is present is left alone.
+# root): emscripten, Node.js with npm, Chromium with the fonts the tests
+# measure text in, and the npm packages of web/ (playwright-core, which
+# drives Debian's Chromium; it downloads no browser). The packages'
+# recommendations (a desktop's printing, sound and network discovery) are
+# left out. Safe to run again: what is present is left alone.
 set -eu
 cd "$(dirname "$0")/.."
 missing=""
-for p in emscripten chromium; do
+for p in emscripten chromium fonts-liberation; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 command -v node >/dev/null 2>&1 || missing="$missing nodejs"
@@ -16,7 +18,7 @@ if [ -n "$missing" ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   # shellcheck disable=SC2086
-  apt-get install -y -q $missing
+  apt-get install -y -q --no-install-recommends $missing
 fi
 # The npm packages, again only when the lock file has changed since the
 # last install.

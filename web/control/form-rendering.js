@@ -6,8 +6,12 @@
 import { createDialogFrame } from './dialogs.js';
 import { createWidget, updateWidget } from './widget-rendering.js';
 
-// The model's column widths in pixels; 0 shares the room left.
-const gridColumns = (widths) => widths.map((w) => (w > 0 ? `${w}px` : '1fr')).join(' ');
+// The model's column widths in pixels (0 shares the room left), times a
+// stretch on a window with room to spare. A column is never narrower than
+// the longest text it holds, so that nothing is cut where the model's
+// width is too small for a text.
+const gridColumns = (widths, stretch = 1) =>
+  widths.map((w) => (w > 0 ? `minmax(max-content, ${+(w * stretch).toFixed(2)}px)` : 'minmax(max-content, 1fr)')).join(' ');
 
 export const withFormRendering = (Base) => class extends Base {
   _formState(name) {
@@ -67,7 +71,7 @@ export const withFormRendering = (Base) => class extends Base {
   }
 
   _buildForm(form) {
-    const rendered = { name: form.name, instance: form.instance, widgets: new Map(), containers: new Map(), last: new Map() };
+    const rendered = { name: form.name, instance: form.instance, widgets: new Map(), containers: new Map(), last: new Map(), stretch: 1 };
     let node, body;
     if (form.dialog) {
       const frame = createDialogFrame(form, this._forms.size, ++this._dialogOrder + 10, () => this._act(form.name, '', 'close'));
@@ -87,7 +91,7 @@ export const withFormRendering = (Base) => class extends Base {
       const columns = frameName === '' ? form.columns : form.widgets[frameName].columns;
       if (columns) grid.style.gridTemplateColumns = gridColumns(columns);
       else grid.classList.add('zemra-auto');
-      const c = { grid, placed: !!columns, extra: null };
+      const c = { grid, columns, placed: !!columns, extra: null };
       rendered.containers.set(frameName, c);
       return c;
     };
@@ -130,6 +134,13 @@ export const withFormRendering = (Base) => class extends Base {
     this._root.appendChild(node);
     rendered.node = node;
     return rendered;
+  }
+
+  // Widens the form's placed columns by a factor (1: the model's widths).
+  _stretchForm(rendered, stretch) {
+    if (Math.abs(rendered.stretch - stretch) < 0.0005) return;
+    rendered.stretch = stretch;
+    for (const c of rendered.containers.values()) if (c.columns) c.grid.style.gridTemplateColumns = gridColumns(c.columns, stretch);
   }
 
   _updateForm(rendered, form) {

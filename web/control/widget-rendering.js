@@ -14,6 +14,7 @@ export function createWidget(formName, name, w) {
       if (w.role === 'caption' || w.role === 'header') entry.node.classList.add('zemra-caption');
       if (w.role === 'header') entry.node.classList.add('zemra-header');
       if (w.role === 'notice') entry.node.classList.add('zemra-notice');
+      if (w.role === 'value') entry.node.classList.add('zemra-value');
       break;
     }
     case 'textbox': {
@@ -22,6 +23,8 @@ export function createWidget(formName, name, w) {
       input.className = 'zemra-text';
       input.spellcheck = false;
       input.autocomplete = 'off';
+      // The field takes its column's width; its own would widen the column.
+      input.size = 1;
       entry.node = input;
       entry.focus = input;
       break;
@@ -101,12 +104,23 @@ export function createWidget(formName, name, w) {
   return entry;
 }
 
-// A text that does not fit its box is set a step smaller, down to the
-// smallest readable step, so that an entry (a curve name, a discounting
-// scheme) is shown whole.
+// A drop-down is as wide as its longest entry (up to a bound), so that
+// every entry reads whole in the closed box and the box keeps its width
+// whichever entry is chosen. The entries are measured in the box's font.
+const ENTRY_WIDTH_BOUND = 280;
+let measuring = null;
+function widestEntry(text, rows) {
+  if (!measuring) measuring = document.createElement('canvas').getContext('2d');
+  const style = getComputedStyle(text);
+  measuring.font = style.font;
+  const spacing = parseFloat(style.letterSpacing) || 0;
+  return Math.max(0, ...rows.map((row) => measuring.measureText(row).width + spacing * row.length));
+}
+
+// A text still too long for its box is set a step smaller, down to the
+// smallest readable step.
 const FIT_STEPS = ['zemra-fit-1', 'zemra-fit-2'];
 function fitText(node) {
-  node.classList.remove(...FIT_STEPS);
   for (const step of FIT_STEPS) {
     if (node.scrollWidth <= node.clientWidth) return;
     node.classList.add(step);
@@ -179,6 +193,11 @@ export function updateWidget(entry, w) {
     }
     case 'combobox':
       entry.text.textContent = w.text;
+      entry.text.classList.remove(...FIT_STEPS);
+      if (entry.rowsKey !== (entry.rowsKey = JSON.stringify([w.rows, w.text]))) {
+        const widest = widestEntry(entry.text, [...(w.rows || []), w.text]);
+        entry.text.style.minWidth = `${Math.ceil(Math.min(widest, ENTRY_WIDTH_BOUND)) + 1}px`;
+      }
       fitText(entry.text);
       node.classList.toggle('zemra-locked', !!w.locked);
       node.setAttribute('aria-disabled', w.enabled ? 'false' : 'true');

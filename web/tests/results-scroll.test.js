@@ -9,33 +9,23 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const os = require('node:os');
-const path = require('node:path');
 const s = require('./support.js');
 
 const SECURITIES = 60, SCENARIOS = 125;
 
-function portfolio(dir) {
-  const sample = JSON.parse(fs.readFileSync(path.join(s.repo, 'samples', 'portfolio.json'), 'utf8'));
+function portfolio() {
+  const sample = s.sample('portfolio');
   const base = sample.RecordString.split('|')[0].split(';');
-  const records = [], replies = [];
   const v = [-20, -10, 0, 10, 20];
   const scenarios = Array.from({ length: SCENARIOS }, (_, j) =>
     `S${j};${v[Math.floor(j / 25) % 5]};0;${v[Math.floor(j / 5) % 5]};20;${v[j % 5]};100;0;1;N`);
-  for (let k = 0; k < SECURITIES; k++) {
-    const f = base.slice();
-    f[0] = String(2000 + k);
-    f[1] = `Security ${k}`;
-    records.push(f.join(';'));
-    // The estimated price (field 16) differs by security and scenario.
-    const piece = (j) => `42.5;105.25;107.1;88.4;58.2;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;44.63;${(100 + (j % 17) + k * 0.37).toFixed(2)};110.2;88.4;64.02;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;0`;
-    replies.push({ match: `http://127.0.0.1:8080/pages/ScenarioDetail.asp?Secid=${2000 + k}&`, reply: scenarios.map((_, j) => piece(j)).join('|') });
-  }
-  replies.push({ match: 'http://127.0.0.1:8080/pages/', reply: '0' });
-  const props = { ...sample, RecordString: records.join('|'), ScenarioString: scenarios.join('|'), StoredScenarios: '' };
-  fs.writeFileSync(path.join(dir, 'props.json'), JSON.stringify(props));
-  fs.writeFileSync(path.join(dir, 'replies.json'), JSON.stringify(replies));
-  return { properties: path.join(dir, 'props.json'), replies: path.join(dir, 'replies.json') };
+  const ids = Array.from({ length: SECURITIES }, (_, k) => 2000 + k);
+  // The estimated price (field 16) differs by security and scenario.
+  const piece = (k, j) => `42.5;105.25;107.1;88.4;58.2;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;44.63;${(100 + (j % 17) + k * 0.37).toFixed(2)};110.2;88.4;64.02;1.35;-0.21;0.41;31.2;340;1.73;1.42;1.1;0.95;-0.18;0`;
+  const replies = ids.map((id, k) => ({ match: `http://127.0.0.1:8080/pages/ScenarioDetail.asp?Secid=${id}&`, reply: scenarios.map((_, j) => piece(k, j)).join('|') }));
+  const records = ids.map((id, k) => [id, `Security ${k}`, ...base.slice(2)].join(';'));
+  return { properties: { ...sample, RecordString: records.join('|'), ScenarioString: scenarios.join('|'), StoredScenarios: '' },
+    replies: [...replies, { match: 'http://127.0.0.1:8080/pages/', reply: '0' }] };
 }
 
 // What the table shows: every cell on the page with its place and text.
@@ -71,11 +61,7 @@ const securityInView = (page, security) => page.evaluate((k) => {
 }, security);
 
 test('the table shows the right figures at every scroll step on reused cells, and keeps the current security in view when sorted', async (t) => {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zemra-scroll-'));
-  const server = await s.startServer(portfolio(dir));
-  const browser = await s.launch();
-  t.after(async () => { await browser.close(); await server.close(); fs.rmSync(dir, { recursive: true, force: true }); });
-  const { page } = browser;
+  const { server, browser, page } = await s.session(t, s.jsonFiles(t, portfolio()), null);
   await page.setViewportSize({ width: 1920, height: 1080 });
   await s.openPage(page, server.origin, '/');
   await page.click(s.sel('BtnResults'));
@@ -99,11 +85,8 @@ test('the table shows the right figures at every scroll step on reused cells, an
     await nextFrames(page);
     const shown = await shownCells(page);
     assert.ok(shown.values.length > 20, 'cells on screen');
-    for (const c of shown.values) {
-      assert.equal(c.text === '' ? '' : s.amount(c.text), expected(c.security, c.scenario), `security ${c.security}, scenario ${c.scenario} after a scroll by ${down}, ${right}`);
-    }
-    for (const n of shown.names) assert.equal(n.text, `Security ${n.security}`);
-    for (const h of shown.heads) assert.equal(h.text, `S${h.sort}`);
+    assert.deepEqual([...shown.values.filter((c) => (c.text === '' ? '' : s.amount(c.text)) !== expected(c.security, c.scenario)),
+      ...shown.names.filter((n) => n.text !== `Security ${n.security}`), ...shown.heads.filter((h) => h.text !== `S${h.sort}`)], [], `cells unlike the CSV after a scroll by ${down}, ${right}`);
     // A scenario drawn twice would be a stale node left on the page.
     const places = shown.values.map((c) => `${c.security}/${c.scenario}`);
     assert.equal(new Set(places).size, places.length, 'each cell once');

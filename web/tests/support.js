@@ -6,7 +6,7 @@
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawnSync } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
 const { chromium } = require('playwright-core');
 const { createServer, listen } = require('../server/page-server.js');
 
@@ -23,14 +23,8 @@ function requireBuild() {
 // A page server on a free loopback port, in this process.
 async function startServer(options = {}) {
   requireBuild();
-  const server = createServer({
-    host: '127.0.0.1',
-    port: 0,
-    control: controlDir,
-    properties: options.properties || path.join(repo, 'samples', 'portfolio.json'),
-    replies: options.replies || path.join(repo, 'samples', 'replies.json'),
-    delay: options.delay || 0,
-  });
+  const server = createServer({ host: '127.0.0.1', port: 0, control: controlDir, delay: options.delay || 0,
+    properties: options.properties || path.join(repo, 'samples', 'portfolio.json'), replies: options.replies || path.join(repo, 'samples', 'replies.json') });
   const port = await listen(server, { host: '127.0.0.1', port: 0 });
   const origin = `http://127.0.0.1:${port}`;
   return {
@@ -40,6 +34,45 @@ async function startServer(options = {}) {
       if (!res.ok) throw new Error(`cannot set the stand-in delay: ${res.status}`);
     },
     close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(() => resolve()); }),
+  };
+}
+
+// The real server pages, zemra-pages (built in build/), on a free loopback
+// port with a throwaway SQLite database in `folder`; `book` replaces the
+// demo book. Resolves once it says where it listens.
+const serviceBinary = process.env.ZEMRA_PAGES || path.join(repo, 'build', 'pages', 'service', 'zemra-pages');
+const serviceMissing = fs.existsSync(serviceBinary) ? false : `${serviceBinary} is not built: cmake --build build --target zemra-pages`;
+async function startService(folder, book) {
+  requireBuild();
+  const child = spawn(serviceBinary, ['--listen', '127.0.0.1:0', '--database', path.join(folder, 'pages.sqlite'),
+    '--control', controlDir, '--today', TODAY, '--threads', '2', '--engine-threads', '1', ...(book ? ['--book', book] : [])],
+  { stdio: ['ignore', 'pipe', 'pipe'] });
+  let output = '';
+  const exited = new Promise((resolve) => child.on('exit', (code, signal) => resolve({ code, signal })));
+  const origin = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`zemra-pages did not start:\n${output}`)), 30000);
+    const read = (chunk) => {
+      output += chunk;
+      const found = /zemra-pages: (http:\/\/127\.0\.0\.1:\d+)\//.exec(output);
+      if (found) { clearTimeout(timer); resolve(found[1]); }
+    };
+    child.stdout.on('data', read);
+    child.stderr.on('data', read);
+    exited.then(({ code }) => { clearTimeout(timer); reject(new Error(`zemra-pages exited (${code}):\n${output}`)); });
+  });
+  return {
+    origin,
+    output: () => output,
+    // SIGTERM stops it cleanly; one that hangs is killed after a while.
+    async close() {
+      if (child.exitCode === null && child.signalCode === null) {
+        child.kill('SIGTERM');
+        const timer = setTimeout(() => child.kill('SIGKILL'), 10000);
+        await exited;
+        clearTimeout(timer);
+      }
+      fs.rmSync(folder, { recursive: true, force: true });
+    },
   };
 }
 
@@ -60,12 +93,8 @@ async function launch() {
   page.on('pageerror', (e) => session.errors.push(e.message));
   page.on('dialog', async (d) => {
     session.dialogs.push({ type: d.type(), message: d.message() });
-    if (d.type() === 'confirm') {
-      const answer = session.answers.length ? session.answers.shift() : true;
-      if (answer) await d.accept(); else await d.dismiss();
-    } else {
-      await d.accept();
-    }
+    const yes = d.type() !== 'confirm' || !session.answers.length || session.answers.shift();
+    await (yes ? d.accept() : d.dismiss());
   });
   session.close = async () => {
     await context.close();
@@ -74,9 +103,32 @@ async function launch() {
   return session;
 }
 
+// A page server (startServer's options) and a browser for one test, closed
+// after it, with the host page at pagePath opened (unless null).
+async function session(t, options = {}, pagePath = '/') {
+  const server = await startServer(options);
+  const browser = await launch();
+  t.after(async () => { await browser.close(); await server.close(); });
+  if (pagePath !== null) await openPage(browser.page, server.origin, pagePath);
+  return { server, browser, page: browser.page };
+}
+
+// A sample file (samples/NAME.json), and JSON files in a folder of their own
+// removed after the test: { name: value } gives { name: file }.
+const sample = (name) => JSON.parse(fs.readFileSync(path.join(repo, 'samples', `${name}.json`), 'utf8'));
+function jsonFiles(t, files) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zemra-test-'));
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  return Object.fromEntries(Object.entries(files).map(([name, value]) => {
+    const file = path.join(dir, `${name}.json`);
+    fs.writeFileSync(file, JSON.stringify(value));
+    return [name, file];
+  }));
+}
+
 // Opens a host page and waits until its start-up has finished.
 async function openPage(page, origin, pagePath = '/') {
-  await page.goto(`${origin}${pagePath}?today=${TODAY}`);
+  await page.goto(`${origin}${pagePath}${pagePath.includes('?') ? '&' : '?'}today=${TODAY}`);
   await page.waitForFunction(() => window.controlStarted !== undefined);
   await page.evaluate(() => window.controlStarted);
   await installDiagnostics(page);
@@ -131,17 +183,75 @@ async function diagnostics(page) {
   return page.evaluate(() => window.zemraTestDiagnostics());
 }
 
-// Waits until no call to the module runs.
-async function waitIdle(page) {
+// Waits until no call to the module runs (the real pages' valuations may
+// take longer than playwright's default wait).
+async function waitIdle(page, timeout = 30000) {
   await installDiagnostics(page);
-  await page.waitForFunction(() => !window.zemraTestDiagnostics().busy);
+  await page.waitForFunction(() => !window.zemraTestDiagnostics().busy, null, { timeout });
+}
+
+// Sets the window's size and waits until the element has fitted its panel.
+async function resize(page, width, height) {
+  await page.setViewportSize({ width, height });
+  await page.evaluate(() => new Promise((resolve) => {
+    window.scrollTo(0, 0);
+    requestAnimationFrame(() => requestAnimationFrame(resolve));
+  }));
+}
+
+// A line of the headless host's script language done as a person does it
+// in the page (all but dump): real mouse and keyboard input.
+const KEYS = { 9: 'Tab', 13: 'Enter', 27: 'Escape', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight', 40: 'ArrowDown', 46: 'Delete' };
+// The page moves the focus as a script or assistive technology does.
+const focusByScript = (page, el) => page.$eval(`${el} >> nth=0`, (node) => (node.matches('input, button, [tabindex]') ? node : node.querySelector('input')).focus());
+
+async function perform(session, line) {
+  const { page } = session;
+  const [action, name = '', ...more] = line.split(' ');
+  const rest = more.join(' ');
+  const dot = name.indexOf('.');
+  const el = dot < 0 ? sel(name) : sel(name.slice(dot + 1), name.slice(0, dot));
+  const row = `${el} .zemra-row >> nth=${Number(rest)}`;
+  switch (action) {
+    case 'focus': await focusByScript(page, el); break;
+    case 'type':
+      // The field is entered, its text selected and replaced by the typed
+      // text in one input.
+      await focusByScript(page, el);
+      await waitIdle(page);
+      await page.$eval(el, (input) => input.select());
+      if (rest === '') await page.keyboard.press('Delete');
+      else await page.keyboard.insertText(rest);
+      break;
+    case 'click': await page.click(el); break;
+    case 'select': await page.click(row); break;
+    case 'ctrlselect': await page.click(row, { modifiers: ['Control'] }); break;
+    case 'shiftselect': await page.click(row, { modifiers: ['Shift'] }); break;
+    case 'dblclick': await page.dblclick(row); break;
+    case 'pick':
+      await page.click(el);
+      await page.click(`zemra-impact-analysis .zemra-popup-entry:text-is(${JSON.stringify(rest)})`);
+      break;
+    case 'check':
+      if (await page.$eval(`${el} input`, (i) => i.checked) !== (rest === '1')) await page.click(el);
+      break;
+    case 'key': {
+      const [code, modifiers = '0'] = rest.split(' ');
+      if (!KEYS[code]) throw new Error(`no key for code ${code}`);
+      await focusByScript(page, el);
+      await waitIdle(page);
+      await page.keyboard.press(Number(modifiers) & 1 ? `Shift+${KEYS[code]}` : KEYS[code]);
+      break;
+    }
+    case 'answer': session.answers.push(name === 'yes'); break;
+    default: throw new Error(`the journey has an unknown action: ${action}`);
+  }
+  await waitIdle(page);
 }
 
 async function screenshot(page, name) {
   fs.mkdirSync(screenshotDir, { recursive: true });
-  const file = path.join(screenshotDir, name);
-  await page.screenshot({ path: file });
-  return file;
+  await page.screenshot({ path: path.join(screenshotDir, name) });
 }
 
 // Runs a script of user actions in the headless host on the same sample
@@ -149,11 +259,8 @@ async function screenshot(page, name) {
 function runHeadless(script, options = {}) {
   const headless = process.env.ZEMRA_HEADLESS || path.join(repo, 'build', 'zemra-headless');
   if (!fs.existsSync(headless)) throw new Error(`${headless} is missing: build the native parts first (scripts/test.sh does)`);
-  const result = spawnSync(headless, [
-    '--properties', options.properties || path.join(repo, 'samples', 'portfolio.json'),
-    '--replies', options.replies || path.join(repo, 'samples', 'replies.json'),
-    '--today', TODAY,
-  ], { input: script, encoding: 'utf8' });
+  const result = spawnSync(headless, ['--properties', options.properties || path.join(repo, 'samples', 'portfolio.json'),
+    '--replies', options.replies || path.join(repo, 'samples', 'replies.json'), '--today', TODAY], { input: script, encoding: 'utf8' });
   if (result.status !== 0) throw new Error(`zemra-headless failed (${result.status}): ${result.stderr}`);
   // One pretty-printed object a dump: each closes with a "}" line of its own.
   return result.stdout.split(/^}$/m).filter((t) => t.trim() !== '').map((t) => JSON.parse(`${t}}`));
@@ -164,50 +271,32 @@ const panelWidgets = (state) => state.forms[0].widgets;
 
 // What the page shows of one widget, in the fields of a headless dump, so
 // that the rendering can be compared with the model.
-async function shownAsDump(page, name, form = 'MainCtl') {
-  return page.$eval(sel(name, form), (el) => {
-    const out = { visible: getComputedStyle(el).visibility !== 'hidden' };
-    if (el.classList.contains('zemra-view')) {
-      // A data view is shown or left out of the page.
-      Object.assign(out, { visible: el.style.display !== 'none', enabled: !el.classList.contains('zemra-disabled') });
-    } else if (el.matches('input')) {
-      Object.assign(out, { text: el.value, locked: el.readOnly, enabled: !el.disabled });
-    } else if (el.classList.contains('zemra-list')) {
-      const rows = [...el.children];
-      Object.assign(out, {
-        rows: rows.map((r) => (r.textContent === '\u00a0' ? '' : r.textContent)),
-        selected: rows.map((r) => r.classList.contains('zemra-selected')),
-        enabled: el.getAttribute('aria-disabled') !== 'true',
-      });
-    } else if (el.classList.contains('zemra-combo')) {
-      Object.assign(out, { text: el.querySelector('.zemra-combo-text').textContent, enabled: el.getAttribute('aria-disabled') !== 'true' });
-    } else if (el.classList.contains('zemra-check') || el.classList.contains('zemra-option')) {
-      const input = el.querySelector('input');
-      Object.assign(out, { caption: el.querySelector('span').textContent, checked: input.checked, enabled: !input.disabled });
-    } else if (el.matches('button')) {
-      Object.assign(out, { caption: el.textContent, enabled: !el.disabled });
-    } else if (el.matches('fieldset')) {
-      Object.assign(out, { caption: el.querySelector('legend').textContent, enabled: !el.classList.contains('zemra-disabled') });
-    } else {
-      Object.assign(out, { caption: el.textContent, enabled: !el.classList.contains('zemra-disabled') });
-    }
-    return out;
-  });
-}
+const shownAsDump = (page, name, form = 'MainCtl') => page.$eval(sel(name, form), (el) => {
+  const is = (c) => el.classList.contains(c);
+  const input = el.querySelector('input');
+  const out = { visible: getComputedStyle(el).visibility !== 'hidden', enabled: !is('zemra-disabled') };
+  // A data view is shown or left out of the page.
+  if (is('zemra-view')) return { ...out, visible: el.style.display !== 'none' };
+  if (el.matches('input')) return { ...out, text: el.value, locked: el.readOnly, enabled: !el.disabled };
+  const ariaEnabled = el.getAttribute('aria-disabled') !== 'true';
+  if (is('zemra-list')) {
+    const rows = [...el.children];
+    return { ...out, rows: rows.map((r) => (r.textContent === '\u00a0' ? '' : r.textContent)), selected: rows.map((r) => r.classList.contains('zemra-selected')), enabled: ariaEnabled };
+  }
+  if (is('zemra-combo')) return { ...out, text: el.querySelector('.zemra-combo-text').textContent, enabled: ariaEnabled };
+  if (is('zemra-check') || is('zemra-option')) return { ...out, caption: el.querySelector('span').textContent, checked: input.checked, enabled: !input.disabled };
+  if (el.matches('button')) return { ...out, caption: el.textContent, enabled: !el.disabled };
+  return { ...out, caption: el.matches('fieldset') ? el.querySelector('legend').textContent : el.textContent };
+});
 
 // The fields of a dumped widget that the page shows.
 function visibleFields(w) {
   const out = { visible: w.visible, enabled: w.enabled };
-  switch (w.kind) {
-    case 'textbox': Object.assign(out, { text: w.text, locked: w.locked }); break;
-    case 'listbox': Object.assign(out, { rows: w.rows, selected: w.selected }); break;
-    case 'combobox': Object.assign(out, { text: w.text }); break;
-    case 'checkbox': Object.assign(out, { caption: w.caption, checked: w.value === 1 }); break;
-    case 'option': Object.assign(out, { caption: w.caption, checked: !!w.value }); break;
-    case 'dataview': break;
-    default: Object.assign(out, { caption: w.caption });
-  }
-  return out;
+  const own = {
+    textbox: { text: w.text, locked: w.locked }, listbox: { rows: w.rows, selected: w.selected }, combobox: { text: w.text },
+    checkbox: { caption: w.caption, checked: w.value === 1 }, option: { caption: w.caption, checked: !!w.value }, dataview: {},
+  };
+  return { ...out, ...(own[w.kind] || { caption: w.caption }) };
 }
 
 // A figure as the views show it (grouped, negative in parentheses) as a number.
@@ -218,22 +307,10 @@ const amount = (text) => {
 };
 
 // The fields of CSV lines (quoted fields may hold commas and doubled quotes).
-function csvRows(text) {
-  const rows = [];
-  let row = [], field = '', quoted = false;
-  for (let i = 0; i < text.length; i++) {
-    const ch = text[i];
-    if (quoted) {
-      if (ch === '"' && text[i + 1] === '"') { field += '"'; i++; } else if (ch === '"') quoted = false; else field += ch;
-    } else if (ch === '"') quoted = true;
-    else if (ch === ',') { row.push(field); field = ''; } else if (ch === '\r' && text[i + 1] === '\n') {
-      row.push(field); rows.push(row); row = []; field = ''; i++;
-    } else field += ch;
-  }
-  return rows;
-}
+const csvRows = (text) => text.split('\r\n').filter((line) => line !== '').map((line) => [...line.matchAll(/(?:^|,)("(?:[^"]|"")*"|[^,]*)/g)]
+  .map(([, f]) => (f.startsWith('"') ? f.slice(1, -1).replace(/""/g, '"') : f)));
 
 module.exports = {
-  repo, TODAY, startServer, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
-  runHeadless, panelWidgets, shownAsDump, visibleFields, amount, csvRows,
+  repo, TODAY, startServer, startService, serviceMissing, session, sample, jsonFiles, resize, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
+  perform, runHeadless, panelWidgets, shownAsDump, visibleFields, amount, csvRows,
 };

@@ -5,12 +5,12 @@
 // of drawing the table in it); writes results-200x3125.png to the screenshots. The
 // scenario-detail requests of 3125 scenarios are longer than Node's
 // default header limit:
-//   node --max-http-header-size=8000000 tests/results-scale.js
+//   node --max-http-header-size=8000000 bench/results-scale.js
 'use strict';
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const s = require('./support.js');
+const s = require('../tests/support.js');
 
 (async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zemra-scale-'));
