@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "assumptions/Hedge.h"
+#include "compute/Hedge.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
 
 using namespace zemra;

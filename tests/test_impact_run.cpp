@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "Harness.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 #include "toolkit/NumberText.h"
 
 using namespace zemra;

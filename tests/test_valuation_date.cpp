@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "scenarios/ScenarioDate.h"
+#include "compute/ScenarioDate.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "assumptions/Hedge.h"
+#include "compute/Hedge.h"
 #include "control/MainCtl.h"
-#include "control/OptionLists.h"
-#include "control/WholeText.h"
+#include "compute/OptionLists.h"
+#include "toolkit/WholeText.h"
 #include "records/RecovDecay.h"
 #include "records/SecurityType.h"
 #include "toolkit/NumberText.h"

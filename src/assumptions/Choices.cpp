@@ -2,7 +2,7 @@
 // recovery/decay and the bankruptcy model, with the enabling rules of the
 // fields that depend on them.
 #include "control/MainCtl.h"
-#include "control/OptionLists.h"
+#include "compute/OptionLists.h"
 #include "records/AssumptionCodes.h"
 #include "records/RecovDecay.h"
 #include "toolkit/TextSplit.h"

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "control/BasSafeCtl.h"
-#include "control/OptionLists.h"
-#include "control/PropertyBag.h"
-#include "display/ResultsTable.h"
+#include "compute/OptionLists.h"
+#include "context/PropertyBag.h"
+#include "compute/ResultsTable.h"
 #include "portfolio/Portfolio.h"
-#include "server/DlgCapital.h"
-#include "server/DlgCarry.h"
+#include "carry/DlgCapital.h"
+#include "carry/DlgCarry.h"
 #include "toolkit/Form.h"
 
 namespace zemra {

@@ -3,8 +3,8 @@
 // impact calculation.
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
-#include "scenarios/ScenarioDate.h"
-#include "securities/QuickSearch.h"
+#include "compute/ScenarioDate.h"
+#include "compute/QuickSearch.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

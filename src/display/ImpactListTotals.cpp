@@ -2,7 +2,7 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

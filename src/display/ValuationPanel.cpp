@@ -2,7 +2,7 @@
 // figures in a current and an estimated column, the dollar Greeks and share
 // figures of the position, the carry and the tuner the valuation used.
 #include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 

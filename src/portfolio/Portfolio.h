@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "control/Collection.h"
+#include "portfolio/Collection.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"

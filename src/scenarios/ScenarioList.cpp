@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "control/MainCtl.h"
-#include "control/WholeText.h"
-#include "scenarios/ScenarioDate.h"
+#include "toolkit/WholeText.h"
+#include "compute/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "control/MainCtl.h"
-#include "scenarios/ScenarioDatabase.h"
-#include "scenarios/ScenarioDate.h"
-#include "server/PageContract.h"
+#include "compute/ScenarioDatabase.h"
+#include "compute/ScenarioDate.h"
+#include "compute/PageContract.h"
 
 namespace zemra {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "control/MainCtl.h"
-#include "control/WholeText.h"
+#include "toolkit/WholeText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 

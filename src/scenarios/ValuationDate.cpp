@@ -1,8 +1,8 @@
 // The valuation date of the current scenario: its time change in days shown
 // as a calendar date in TxtDate, and a typed date read back into days.
 #include "control/MainCtl.h"
-#include "control/WholeText.h"
-#include "scenarios/ScenarioDate.h"
+#include "toolkit/WholeText.h"
+#include "compute/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "control/MainCtl.h"
-#include "control/WholeText.h"
+#include "toolkit/WholeText.h"
 #include "records/RecordError.h"
 #include "securities/DlgAddSec.h"
-#include "securities/QuickSearch.h"
-#include "server/PageContract.h"
+#include "compute/QuickSearch.h"
+#include "compute/PageContract.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

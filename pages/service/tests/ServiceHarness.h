@@ -18,7 +18,7 @@
 
 #include "HttpClient.h"
 #include "http/PagesService.h"
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 #include "store/BookImport.h"
 
 namespace zemra::pages::testing {

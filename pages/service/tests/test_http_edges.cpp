@@ -8,7 +8,7 @@
 #include "ServiceHarness.h"
 #include "http/HostPage.h"
 #include "http/PageQuery.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {

@@ -1,7 +1,7 @@
-#include "securities/QuickSearch.h"
+#include "compute/QuickSearch.h"
 
-#include "server/PageContract.h"
-#include "server/QueryEncoding.h"
+#include "compute/PageContract.h"
+#include "compute/QueryEncoding.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 

@@ -1,9 +1,9 @@
 // The query strings of the scenario-detail and carry pages: keys in their
 // fixed order, each followed by its value written for the address.
-#include "server/Queries.h"
+#include "compute/Queries.h"
 
 #include "records/RecovDecay.h"
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
-#include "server/ImpactMath.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "compute/ImpactMath.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

@@ -1,9 +1,9 @@
-#include "scenarios/ScenarioDatabase.h"
+#include "compute/ScenarioDatabase.h"
 
 #include <climits>
 
 #include "records/Indexes.h"
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

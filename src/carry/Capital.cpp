@@ -5,9 +5,9 @@
 #include <string>
 
 #include "control/MainCtl.h"
-#include "server/CapitalRules.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "compute/CapitalRules.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "control/MainCtl.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 
 namespace zemra {
 
