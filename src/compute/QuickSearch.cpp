@@ -8,7 +8,9 @@
 namespace zemra {
 
 std::string QuickSearchAddress(const std::string& page, const std::string& searchText) {
-    return page + pages::kQuickSearchKey + QueryText(searchText);
+    std::string address = page + pages::kQueryStart;
+    pages::AppendPair(address, contract::key::kQuickSearch, QueryText(searchText), true);
+    return address;
 }
 
 bool NoRecordsFound(const std::string& reply) {

@@ -47,7 +47,7 @@ void MainCtl::CmdDebug_Click() {
     const int position = row + 1;
     const std::string query = SecurityAndScenarioQuery(portfolio_, position);
     std::string address;
-    if (!props_.ScenarioDetailPath.empty()) address = pages::Address(props_.ScenarioDetailPath, query) + pages::kDebugSwitch;
+    if (!props_.ScenarioDetailPath.empty()) address = pages::Address(props_.ScenarioDetailPath, query) + pages::DebugSwitch();
     host_.OpenBrowserWindow(address);
 }
 
