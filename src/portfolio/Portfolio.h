@@ -40,6 +40,8 @@ struct PortfolioLists {
 class Portfolio {
 public:
     void Attach(PortfolioLists lists) { lists_ = std::move(lists); }
+    // The list rows attached (none for a portfolio without lists).
+    const PortfolioLists& Lists() const { return lists_; }
 
     const Collection<CSecurity>& Securities() const { return securities_; }
     const Collection<CScenario>& Scenarios() const { return scenarios_; }
