@@ -63,6 +63,7 @@ public:
     // scenarios: their current rows are the current security and scenario.
     ListBox& SecurityList() const { return *portfolio.Lists().securities; }
     ListBox& ScenarioList() const { return *portfolio.Lists().scenarios; }
+    ListBox& ImpactList() const { return *portfolio.Lists().impacts; }
 
     // The busy state while a request runs: the hourglass, the busy caption
     // and the two main frames disabled.

@@ -71,11 +71,13 @@ void ResultsView::Results_CellClick(int security, int scenario) {
         bool& held;
         ~Hold() { held = false; }
     } hold{holdResults_ = true};
-    if (security >= 0 && security < ctx_.SecurityList().Count() &&
-        (ctx_.SecurityList().ListIndex() != security || ctx_.SecurityList().SelCount() != 1))
-        ctx_.SecurityList().UserClickRow(security);
-    if (scenario >= 0 && scenario < (*ctx_.portfolio.Lists().impacts).Count() && ctx_.ScenarioList().ListIndex() != scenario)
-        (*ctx_.portfolio.Lists().impacts).UserClickRow(scenario);
+    ListBox& securities = ctx_.SecurityList();
+    ListBox& impacts = ctx_.ImpactList();
+    if (security >= 0 && security < securities.Count() &&
+        (securities.ListIndex() != security || securities.SelCount() != 1))
+        securities.UserClickRow(security);
+    if (scenario >= 0 && scenario < impacts.Count() && ctx_.ScenarioList().ListIndex() != scenario)
+        impacts.UserClickRow(scenario);
     holdResults_ = false;
     ShowResultsView();
 }
