@@ -23,7 +23,7 @@
 #include "BenchHost.h"
 #include "control/MainCtl.h"
 #include "scenarios/DlgScenMatrix.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 #include "toolkit/NumberText.h"
 
 using namespace zemra;

@@ -1,5 +1,7 @@
 #!/bin/sh
-# Builds and runs every test: the unit tests and golden headless journeys,
+# Builds and runs every test: first the layering of src/'s folders
+# (scripts/check-layers.sh, no build), then the unit tests and golden
+# headless journeys,
 # then the unit tests once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then zemra-pages on a throwaway PostgreSQL
 # cluster with two instances behind nginx, then the web module and the
@@ -7,6 +9,7 @@
 # against zemra-pages, built with everything else in the first step).
 set -eu
 cd "$(dirname "$0")/.."
+sh scripts/check-layers.sh
 sh scripts/setup-native.sh
 JOBS=2
 sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON

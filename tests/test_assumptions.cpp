@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "assumptions/Hedge.h"
+#include "compute/Hedge.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Harness.h"
-#include "server/CapitalRules.h"
+#include "compute/CapitalRules.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -6,8 +6,8 @@
 
 #include "Builders.h"
 #include "records/CarryOption.h"
-#include "server/ImpactMath.h"
-#include "server/PageContract.h"
+#include "compute/ImpactMath.h"
+#include "compute/PageContract.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -16,7 +16,7 @@
 
 #include "CurlFetcher.h"
 #include "Harness.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 using namespace zemra;
 using zemra::headless::CannedReply;

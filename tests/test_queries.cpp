@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Harness.h"
-#include "server/Queries.h"
+#include "compute/Queries.h"
 
 using namespace zemra;
 using namespace zemra::testing;

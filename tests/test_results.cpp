@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "display/ResultsTable.h"
-#include "server/ImpactMath.h"
+#include "compute/ResultsTable.h"
+#include "compute/ImpactMath.h"
 
 using namespace zemra;
 using namespace zemra::testing;

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "Harness.h"
-#include "control/OptionLists.h"
+#include "compute/OptionLists.h"
 #include "records/RecordError.h"
 
 using namespace zemra;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "scenarios/ScenarioDatabase.h"
+#include "compute/ScenarioDatabase.h"
 
 using namespace zemra;
 using namespace zemra::testing;

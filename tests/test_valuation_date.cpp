@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "toolkit/DateText.h"
-#include "scenarios/ScenarioDate.h"
+#include "compute/ScenarioDate.h"
 
 using namespace zemra;
 

@@ -2,7 +2,7 @@
 
 #include <curl/curl.h>
 
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 namespace zemra::headless {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "HeadlessHost.h"
-#include "control/PropertyBag.h"
+#include "context/PropertyBag.h"
 
 namespace zemra::headless {
 

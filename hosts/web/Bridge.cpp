@@ -12,7 +12,7 @@
 #include "WebHost.h"
 #include "control/HostSafety.h"
 #include "control/MainCtl.h"
-#include "control/PropertyBag.h"
+#include "context/PropertyBag.h"
 #include "toolkit/Snapshot.h"
 #include "toolkit/UserAction.h"
 

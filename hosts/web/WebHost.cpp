@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 // ---- The page's side of the seam. Each call finds the script object that
 // the element registered under its id.

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "assumptions/Hedge.h"
-#include "control/MainCtl.h"
-#include "control/OptionLists.h"
-#include "control/WholeText.h"
+#include "assumptions/AssumptionPanel.h"
+
+#include "compute/Hedge.h"
+#include "toolkit/WholeText.h"
 #include "records/RecovDecay.h"
 #include "records/SecurityType.h"
 #include "toolkit/NumberText.h"
@@ -27,7 +27,8 @@ bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditS
 
 }  // namespace
 
-void MainCtl::WireAssumptionEvents() {
+AssumptionPanel::AssumptionPanel(PanelContext& ctx, const AssumptionWidgets& widgets)
+    : AssumptionWidgets(widgets), ctx_(ctx) {
     auto selectAll = [](TextBox* box) {
         box->GotFocus = [box] { SelectWholeText(*box); };
     };
@@ -60,18 +61,18 @@ void MainCtl::WireAssumptionEvents() {
     CheckBnkrpcy->Validate = [this](bool& cancel) { CheckBnkrpcy_Validate(cancel); };
 }
 
-CSecurity* MainCtl::CurrentSecurity() const {
-    const int r = LstSecurity->ListIndex();
-    if (r < 0 || portfolio_.Securities().Empty()) return nullptr;
-    return &portfolio_.Securities().Item(r + 1);
+CSecurity* AssumptionPanel::CurrentSecurity() const {
+    const int r = ctx_.SecurityList().ListIndex();
+    if (r < 0 || ctx_.portfolio.Securities().Empty()) return nullptr;
+    return &ctx_.portfolio.Securities().Item(r + 1);
 }
 
-void MainCtl::ShowSecurity() {
+void AssumptionPanel::ShowSecurity() {
     CSecurity* current = CurrentSecurity();
     if (!current) {
         for (TextBox* box : TxtAssumptions) box->SetText("");
         TxtDelta->SetText("0");
-        LbCapital->caption.clear();
+        ctx_.refresh.ClearCapital();
         LbFxRateToUSD->caption.clear();
         if (CallAdjustmentComb->Count() > 0) CallAdjustmentComb->SetListIndex(0);
         if (CurveComboBox->Count() > 0) CurveComboBox->SetListIndex(0);
@@ -98,7 +99,7 @@ void MainCtl::ShowSecurity() {
     ShowBankruptcy(sec.Getbankruptcy());
     ShowRecvDecay(sec.GetRecvDecay());
     TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
-    RequestCapital(LstSecurity->ListIndex());
+    ctx_.refresh.RequestCapital(ctx_.SecurityList().ListIndex());
     ShowDelta(sec);
     // A stock has no separate swap leg: its swap fields are read-only.
     if (IsStock(sec.GetSectype())) {
@@ -107,11 +108,11 @@ void MainCtl::ShowSecurity() {
     }
 }
 
-void MainCtl::ShowDelta(CSecurity& sec) { TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator)); }
+void AssumptionPanel::ShowDelta(CSecurity& sec) { TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator)); }
 
 // The stock position that hedges the convert position by `hedge` percent;
 // shown in the swap position field as stored (rounded to a whole number).
-void MainCtl::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
+void AssumptionPanel::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
     const double stock = HedgedStockPosition(sec, hedge);
     if (!std::isfinite(stock)) {
         throw std::runtime_error("A hedge of " + PlainNumber(hedge, Loc().decimalSeparator) +
@@ -121,7 +122,7 @@ void MainCtl::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
     TxtAssumptions[StkPosIdx]->SetText(PlainNumber(sec.GetProperties(StkPosIdx), Loc().decimalSeparator));
 }
 
-void MainCtl::ApplyDelta(CSecurity& sec) {
+void AssumptionPanel::ApplyDelta(CSecurity& sec) {
     const std::string text = Trim(TxtDelta->Text());
     if (text == "0") {
         sec.SetProperties(StkPosIdx, 0);
@@ -136,7 +137,7 @@ void MainCtl::ApplyDelta(CSecurity& sec) {
     SetStockPositionFromHedge(sec, *hedge);
 }
 
-bool MainCtl::IsRecvDecayValueValid() const {
+bool AssumptionPanel::IsRecvDecayValueValid() const {
     const auto value = ParseNumber(TxtRecvDecVal->Text(), Loc());
     return value && *value > 0;
 }
@@ -144,19 +145,19 @@ bool MainCtl::IsRecvDecayValueValid() const {
 // ---- Checks when the focus leaves a field. Without a current security
 // there is nothing to check and the focus may go.
 
-void MainCtl::TxtAssumptions_Validate(int index, bool& cancel) {
+void AssumptionPanel::TxtAssumptions_Validate(int index, bool& cancel) {
     CSecurity* sec = CurrentSecurity();
     if (!sec) return;
     TextBox* box = TxtAssumptions[index];
     const auto value = ParseNumber(box->Text(), Loc());
     if (!value) {
-        MsgOk(kDigitsOnly);
+        ctx_.MsgOk(kDigitsOnly);
         cancel = true;
         return;
     }
     const double v = *value;
     if (v == sec->GetProperties(index)) {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
         return;
     }
     sec->SetProperties(index, v);
@@ -169,15 +170,15 @@ void MainCtl::TxtAssumptions_Validate(int index, bool& cancel) {
         sec->SetProperties(StkPriceIdx, v);
         TxtAssumptions[StkPriceIdx]->SetText(PlainNumber(v, Loc().decimalSeparator));
     }
-    SetStaleNotice();
+    ctx_.SetStaleNotice();
 }
 
-void MainCtl::TxtDelta_Validate(bool& cancel) {
+void AssumptionPanel::TxtDelta_Validate(bool& cancel) {
     CSecurity* sec = CurrentSecurity();
     if (!sec) return;
     const auto hedge = ParseNumber(TxtDelta->Text(), Loc());
     if (!hedge) {
-        MsgOk(kDigitsOnly);
+        ctx_.MsgOk(kDigitsOnly);
         cancel = true;
         return;
     }
@@ -188,7 +189,7 @@ void MainCtl::TxtDelta_Validate(bool& cancel) {
     SetStockPositionFromHedge(*sec, *hedge);
 }
 
-void MainCtl::TxtDiscrYrs_Validate(bool& cancel) {
+void AssumptionPanel::TxtDiscrYrs_Validate(bool& cancel) {
     CSecurity* sec = CurrentSecurity();
     if (!sec || TxtDiscrYrs->locked) return;
     if (const auto years = ParseNumber(TxtDiscrYrs->Text(), Loc())) {
@@ -199,22 +200,22 @@ void MainCtl::TxtDiscrYrs_Validate(bool& cancel) {
         sec->m_DiscrYrs = 0;
         return;
     }
-    MsgOk(kDiscreteYears);
+    ctx_.MsgOk(kDiscreteYears);
     cancel = true;
 }
 
-void MainCtl::TxtRecvDecVal_Validate(bool& cancel) {
+void AssumptionPanel::TxtRecvDecVal_Validate(bool& cancel) {
     CSecurity* sec = CurrentSecurity();
     if (!sec || TxtRecvDecVal->locked) return;
     if (IsRecvDecayValueValid()) {
         sec->m_RecvDecayVal = *ParseNumber(TxtRecvDecVal->Text(), Loc());
         return;
     }
-    MsgOk(kRecoveryDecay);
+    ctx_.MsgOk(kRecoveryDecay);
     cancel = true;
 }
 
-void MainCtl::CallAdjustmentComb_Validate(bool& /*cancel*/) {
+void AssumptionPanel::CallAdjustmentComb_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     const int entry = CallAdjustmentComb->ListIndex();
     // A code that is not in the list shows no entry and stays as it is.
@@ -222,13 +223,13 @@ void MainCtl::CallAdjustmentComb_Validate(bool& /*cancel*/) {
     const long code = CallAdjustmentComb->ItemData(entry);
     if (code != sec->GetCallAdjustment()) {
         sec->SetCallAdjustment(static_cast<int32_t>(code));
-        SetStaleNotice();
+        ctx_.SetStaleNotice();
     } else {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
     }
 }
 
-void MainCtl::CurveComboBox_Validate(bool& /*cancel*/) {
+void AssumptionPanel::CurveComboBox_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     // An empty curve (a code missing from the curve list) keeps the code.
     if (!sec || CurveComboBox->ListIndex() < 0) return;
@@ -236,26 +237,26 @@ void MainCtl::CurveComboBox_Validate(bool& /*cancel*/) {
     if (code.empty()) return;
     if (code != sec->GetCurve()) {
         sec->SetCurve(code);
-        SetStaleNotice();
+        ctx_.SetStaleNotice();
     } else {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
     }
 }
 
-void MainCtl::ComboDisc_Validate(bool& /*cancel*/) {
+void AssumptionPanel::ComboDisc_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     const int entry = ComboDisc->ListIndex();
     if (!sec || entry < 0) return;
     const auto code = static_cast<int16_t>(ComboDisc->ItemData(entry));
     if (code != sec->GetDiscount()) {
         sec->SetDiscount(code);
-        SetStaleNotice();
+        ctx_.SetStaleNotice();
     } else {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
     }
 }
 
-void MainCtl::ComboDivType_Validate(bool& /*cancel*/) {
+void AssumptionPanel::ComboDivType_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     const int entry = ComboDivType->ListIndex();
     if (!sec || entry < 0) return;
@@ -263,13 +264,13 @@ void MainCtl::ComboDivType_Validate(bool& /*cancel*/) {
     if (code != sec->GetDivType()) {
         sec->SetDivType(code);
         ApplyDividendYearsRule(code);
-        SetStaleNotice();
+        ctx_.SetStaleNotice();
     } else {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
     }
 }
 
-void MainCtl::ComboRecv_Validate(bool& /*cancel*/) {
+void AssumptionPanel::ComboRecv_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     if (!sec) return;
     const std::string code = ComboRecv->ListIndex() == 0 ? kRecoveryRate : kDecayFactor;
@@ -277,14 +278,14 @@ void MainCtl::ComboRecv_Validate(bool& /*cancel*/) {
         sec->SetRecvDecay(code);
         // The new rate or factor needs a value above 0 before the focus
         // may go anywhere else.
-        if (!IsRecvDecayValueValid()) panel_.SetFocus(*TxtRecvDecVal);
-        SetStaleNotice();
+        if (!IsRecvDecayValueValid()) ctx_.panel.SetFocus(*TxtRecvDecVal);
+        ctx_.SetStaleNotice();
     } else {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
     }
 }
 
-void MainCtl::CheckBnkrpcy_Validate(bool& /*cancel*/) {
+void AssumptionPanel::CheckBnkrpcy_Validate(bool& /*cancel*/) {
     if (CSecurity* sec = CurrentSecurity()) sec->Setbankruptcy(static_cast<int16_t>(CheckBnkrpcy->Value()));
 }
 

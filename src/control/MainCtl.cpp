@@ -1,7 +1,5 @@
 #include "control/MainCtl.h"
 
-#include "scenarios/DlgScenMatrix.h"
-#include "securities/DlgAddSec.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -24,29 +22,42 @@ ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
     return p;
 }
 
-MainCtl::MainCtl(HostSeam& host) : host_(host), ui_(host), panel_(ui_, "MainCtl") {
+MainCtl::MainCtl(HostSeam& host)
+    : ControlForm(host),
+      PanelWidgets(panel_),
+      host_(host),
+      context_(host, ui_, panel_, props_, portfolio_),
+      assumptions_(context_, *this),
+      scenarios_(context_, *this),
+      stored_(context_, *this),
+      matrix_(context_, BtnScenMatrix),
+      search_(context_, *this),
+      impact_(context_, *this),
+      carry_(context_, *this),
+      valuation_(context_, *this),
+      results_(context_, *this) {
     ui_.onFailure = [this](const std::exception& e) { ReportFailure(e); };
-    BuildPanel();
-    BuildResultsView();
     portfolio_.Attach({LstSecurity, ScenarioLst, LstImpact, ComboScenario,
                        [this](double impact) { return FormatGrouped(impact, 0, Loc()); }});
-    WireAssumptionEvents();
-    WireServerEvents();
-    WireDisplayEvents();
-    WireScenarioEvents();
-    WireSecuritySearchEvents();
-    WireStoredScenarioEvents();
-    WireCarryEvents();
-    WireCapitalEvents();
+    context_.notice = *this;
+    WireRefreshCalls();
     WireKeyboardNavigation();
-    WireResultsEvents();
 }
 
-// The dialogs go before the panel and the context they are registered on.
-MainCtl::~MainCtl() {
-    frmCarry.reset();
-    frmCapital.reset();
-    released_.clear();
+void MainCtl::WireRefreshCalls() {
+    PanelRefresh& r = context_.refresh;
+    r.ShowSecurity = [this] { assumptions_.ShowSecurity(); };
+    r.ShowValuation = [this] { valuation_.ShowValuation(); };
+    r.ShowScenarioDetail = [this] { scenarios_.ShowScenarioDetail(); };
+    r.ShowCarryLabel = [this](const CValuation& val) { valuation_.ShowCarryLabel(val); };
+    r.ShowSubImpact = [this](const CValuation& val) { valuation_.ShowSubImpact(val); };
+    r.CalculateImpacts = [this] { impact_.CalculateImpacts(); };
+    r.RequestCapital = [this](int row) { carry_.RequestCapital(row); };
+    r.ClearCapital = [this] { carry_.ClearCapital(); };
+    r.ImpactsCalculated = [this] { results_.NoteImpactRun(); };
+    r.ShowResultsView = [this] { results_.ShowResultsView(); };
+    r.ShowRunProgress = [this](int done, int securities) { results_.ShowRunProgress(done, securities); };
+    r.HideRunProgress = [this] { results_.HideRunProgress(); };
 }
 
 void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
@@ -56,24 +67,8 @@ void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlPropertie
 // running (a failure outside a request leaves the panel's mode and notice
 // as they were). What was done before the failure is kept.
 void MainCtl::ReportFailure(const std::exception& e) {
-    if (busy_) HideProgress();
+    if (context_.Busy()) context_.HideProgress();
     host_.MessageBox(e.what(), MsgButtons::Ok);
-}
-
-void MainCtl::MsgOk(const std::string& text) { host_.MessageBox(text, MsgButtons::Ok); }
-
-bool MainCtl::AskYesNo(const std::string& text) {
-    return host_.MessageBox(text, MsgButtons::YesNo) == MsgAnswer::Yes;
-}
-
-void MainCtl::SetStaleNotice() {
-    LabelProgress->backColor = kWhite;
-    LabelProgress->caption = "Click Update button to recalculate $Impact!";
-}
-
-void MainCtl::ClearStaleNotice() {
-    LabelProgress->backColor = Frame1->backColor;
-    LabelProgress->caption.clear();
 }
 
 }  // namespace zemra

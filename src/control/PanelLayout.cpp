@@ -18,8 +18,7 @@ std::string Indexed(const std::string& name, int index) { return name + "(" + st
 
 }  // namespace
 
-void MainCtl::BuildPanel() {
-    Form& f = panel_;
+PanelWidgets::PanelWidgets(Form& f) {
     // Every element is added with its grid cell: row, column, and the rows
     // and columns it spans.
     auto add = [&]<class W>(W& w, GridCell cell) {
@@ -73,9 +72,9 @@ void MainCtl::BuildPanel() {
         return add(f.Add<ListBox>(name, parent), cell);
     };
 
-    panel_.caption = "ZemraImpactAnalysis";
+    f.caption = "ZemraImpactAnalysis";
     // Column widths in pixels; 0 shares the room left.
-    panel_.columns = {940, 314};
+    f.columns = {940, 314};
 
     // ---- Left: Frame3 holds the scenario, assumption and valuation frames.
     Frame3 = frame("Frame3", nullptr, "", {1, 1, 2, 1}, {488, 0});
@@ -296,6 +295,38 @@ void MainCtl::BuildPanel() {
     for (const auto& w : f.Widgets())
         if (w->tabIndex < 0 && w->Kind() != WidgetKind::Label && w->Kind() != WidgetKind::Frame)
             w->tabIndex = next++;
+
+    // ---- The results view's button and the run's progress.
+    // Beside the Update button; the view opens and closes with it.
+    BtnResults = &f.Add<Button>("BtnResults", ScenarioFrame);
+    BtnResults->caption = "Results";
+    BtnResults->toolTip = "Show or hide the results of every security under every scenario";
+    BtnResults->cell = {7, 6, 1, 2};
+    // Under the busy caption, while an Update runs.
+    LabelRunProgress = &f.Add<Label>("LabelRunProgress", Frame1);
+    LabelRunProgress->cell = {3, 1};
+    LabelRunProgress->role = WidgetRole::Notice;
+    LabelRunProgress->backColor = Frame1->backColor;
+    LabelRunProgress->visible = false;
+
+    next = 0;
+    for (const auto& w : f.Widgets()) next = std::max(next, w->tabIndex + 1);
+    BtnResults->tabIndex = next;
+    // The views stand beside the panel, in no frame; they open with the button.
+    const std::pair<DataView**, const char*> views[] = {
+        {&ViewResults, "Results"}, {&ViewHeatmap, "Heatmap"}, {&ViewDrivers, "Drivers"}, {&ViewCsv, "ResultsCsv"}};
+    for (const auto& [view, name] : views) {
+        *view = &f.Add<DataView>(name, nullptr);
+        (*view)->visible = false;
+    }
+
+    // ---- What one subsystem reads or disables of another's.
+    singleScenarioControls = {TxtDate,        DescriptionFld, ComboScenario, ComboAutoLoad,
+                              ScenarioAddBtn, BtnModify,      BtnSave,       BtnDelScenario,
+                              BtnRetrieve,    UpdateBtn,      AssumptionFrame, FrameDetail,
+                              Frame1,         Frame5};
+    scenarioDescription = DescriptionFld;
+    focusAfterUpdate = TxtScenario[m_StkChgIdx];
 }
 
 }  // namespace zemra

@@ -1,10 +1,12 @@
 // ProcessInitData: turns the start-up texts into records and list entries,
 // builds the valuation grid, selects the first rows and runs the first
 // impact calculation.
+#include <functional>
+
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
-#include "scenarios/ScenarioDate.h"
-#include "securities/QuickSearch.h"
+#include "compute/ScenarioDate.h"
+#include "compute/QuickSearch.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
@@ -15,17 +17,17 @@ void MainCtl::ProcessInitData() {
         if (debug == "yes" || debug == "y") CmdDebug->visible = true;
         // A list that cannot be loaded is reported and the start-up goes on
         // without the rest of that list: the portfolio still loads.
-        auto loadList = [this](const std::string& text, void (MainCtl::*load)(const std::string&)) {
+        auto loadList = [this](const std::string& text, const std::function<void(const std::string&)>& load) {
             if (text.empty()) return;
             try {
-                (this->*load)(text);
+                load(text);
             } catch (const RecordError& e) {
-                MsgOk(e.what());
+                context_.MsgOk(e.what());
             }
         };
-        loadList(props_.TunerString, &MainCtl::LoadTuners);
-        loadList(props_.CurveOptions, &MainCtl::LoadCurveOptions);
-        loadList(props_.CallAdjustment, &MainCtl::LoadCallAdjustments);
+        loadList(props_.TunerString, [this](const std::string& t) { LoadTuners(t); });
+        loadList(props_.CurveOptions, [this](const std::string& t) { assumptions_.LoadCurveOptions(t); });
+        loadList(props_.CallAdjustment, [this](const std::string& t) { assumptions_.LoadCallAdjustments(t); });
         // Start-up ends at the item that cannot be taken whole; what was
         // listed before it stays, with its valuations (the portfolio keeps
         // them in step).
@@ -34,7 +36,7 @@ void MainCtl::ProcessInitData() {
         if (!props_.ScenarioString.empty()) LoadScenarios(props_.ScenarioString);
         if (!portfolio_.Securities().Empty()) LstSecurity->SetSelected(0, true);
         if (!portfolio_.Scenarios().Empty()) ScenarioLst->SetSelected(0, true);
-        UpdateBtn_Click();
+        impact_.UpdateBtn_Click();
     });
 }
 
@@ -53,11 +55,7 @@ void MainCtl::LoadSecurities(const std::string& text) {
         auto sec = std::make_shared<CSecurity>();
         sec->CreateRecord(item, Loc(), Today());
         portfolio_.AddSecurity(sec);
-        ShowDiscount(sec->GetDiscount());
-        ShowDivType(sec->GetDivType());
-        ShowRecvDecay(sec->GetRecvDecay());
-        TxtRecvDecVal->SetText(PlainNumber(sec->m_RecvDecayVal, Loc().decimalSeparator));
-        ShowBankruptcy(sec->Getbankruptcy());
+        assumptions_.ShowChoices(*sec);
     }
 }
 

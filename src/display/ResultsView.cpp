@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "control/MainCtl.h"
+#include "display/ResultsView.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -41,32 +41,7 @@ std::pair<int, int> Range(int first, int size, int count) {
 
 }  // namespace
 
-void MainCtl::BuildResultsView() {
-    // Beside the Update button; the view opens and closes with it.
-    BtnResults = &panel_.Add<Button>("BtnResults", ScenarioFrame);
-    BtnResults->caption = "Results";
-    BtnResults->toolTip = "Show or hide the results of every security under every scenario";
-    BtnResults->cell = {7, 6, 1, 2};
-    // Under the busy caption, while an Update runs.
-    LabelRunProgress = &panel_.Add<Label>("LabelRunProgress", Frame1);
-    LabelRunProgress->cell = {3, 1};
-    LabelRunProgress->role = WidgetRole::Notice;
-    LabelRunProgress->backColor = Frame1->backColor;
-    LabelRunProgress->visible = false;
-
-    int next = 0;
-    for (const auto& w : panel_.Widgets()) next = std::max(next, w->tabIndex + 1);
-    BtnResults->tabIndex = next;
-    // The views stand beside the panel, in no frame; they open with the button.
-    const std::pair<DataView**, const char*> views[] = {
-        {&ViewResults, "Results"}, {&ViewHeatmap, "Heatmap"}, {&ViewDrivers, "Drivers"}, {&ViewCsv, "ResultsCsv"}};
-    for (const auto& [view, name] : views) {
-        *view = &panel_.Add<DataView>(name, nullptr);
-        (*view)->visible = false;
-    }
-}
-
-void MainCtl::WireResultsEvents() {
+ResultsView::ResultsView(PanelContext& ctx, const ResultsWidgets& widgets) : ResultsWidgets(widgets), ctx_(ctx) {
     BtnResults->Click = [this] { BtnResults_Click(); };
     ViewResults->CellClick = [this](int row, int column) { Results_CellClick(row, column); };
     ViewResults->HeaderClick = [this](int column) { Results_HeaderClick(column); };
@@ -82,7 +57,7 @@ void MainCtl::WireResultsEvents() {
     };
 }
 
-void MainCtl::BtnResults_Click() {
+void ResultsView::BtnResults_Click() {
     const bool show = !ViewResults->visible;
     for (DataView* view : {ViewResults, ViewHeatmap, ViewDrivers, ViewCsv}) view->visible = show;
     ShowResultsView();
@@ -91,21 +66,23 @@ void MainCtl::BtnResults_Click() {
 // A cell selects its security and its scenario on the panel, as clicks on
 // their rows of the security list and the impact list do; a cell of the
 // portfolio row (security -1) selects only the scenario.
-void MainCtl::Results_CellClick(int security, int scenario) {
+void ResultsView::Results_CellClick(int security, int scenario) {
     struct Hold {
         bool& held;
         ~Hold() { held = false; }
     } hold{holdResults_ = true};
-    if (security >= 0 && security < LstSecurity->Count() &&
-        (LstSecurity->ListIndex() != security || LstSecurity->SelCount() != 1))
-        LstSecurity->UserClickRow(security);
-    if (scenario >= 0 && scenario < LstImpact->Count() && ScenarioLst->ListIndex() != scenario)
-        LstImpact->UserClickRow(scenario);
+    ListBox& securities = ctx_.SecurityList();
+    ListBox& impacts = ctx_.ImpactList();
+    if (security >= 0 && security < securities.Count() &&
+        (securities.ListIndex() != security || securities.SelCount() != 1))
+        securities.UserClickRow(security);
+    if (scenario >= 0 && scenario < impacts.Count() && ctx_.ScenarioList().ListIndex() != scenario)
+        impacts.UserClickRow(scenario);
     holdResults_ = false;
     ShowResultsView();
 }
 
-void MainCtl::Results_HeaderClick(int column) {
+void ResultsView::Results_HeaderClick(int column) {
     resultsSort_ = NextSort(resultsSort_, column);
     ShowResultsView();
 }
@@ -113,15 +90,15 @@ void MainCtl::Results_HeaderClick(int column) {
 // Brings the views in step with the records and the selection: each view's
 // revision moves when what it shows has changed, so that a host fetches it
 // again only then.
-void MainCtl::ShowResultsView() {
+void ResultsView::ShowResultsView() {
     if (holdResults_) return;
-    const std::array<int, 4> now{impactRuns_, portfolio_.Securities().Count(), portfolio_.Scenarios().Count(),
+    const std::array<int, 4> now{impactRuns_, ctx_.portfolio.Securities().Count(), ctx_.portfolio.Scenarios().Count(),
                                  resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0)};
     // A scenario renamed, modified or reloaded changes the view as well.
     std::size_t scenarios = 0;
     const auto mix = [&scenarios](std::size_t h) { scenarios = scenarios * 1000003u ^ h; };
-    for (int s = 1; s <= portfolio_.Scenarios().Count(); ++s) {
-        const CScenario& scen = portfolio_.Scenarios().Item(s);
+    for (int s = 1; s <= ctx_.portfolio.Scenarios().Count(); ++s) {
+        const CScenario& scen = ctx_.portfolio.Scenarios().Item(s);
         mix(std::hash<std::string>{}(scen.Getdescription()));
         for (int c = 0; c < kScenarioChanges; ++c) mix(std::hash<double>{}(scen.GetScenarioProperties(c)));
         mix(std::hash<double>{}(scen.GetImpact()));
@@ -133,7 +110,7 @@ void MainCtl::ShowResultsView() {
         resultsTable_.reset();
         for (DataView* view : {ViewResults, ViewHeatmap, ViewCsv}) ++view->revision;
     }
-    const int security = LstSecurity->ListIndex(), scenario = ScenarioLst->ListIndex();
+    const int security = ctx_.SecurityList().ListIndex(), scenario = ctx_.ScenarioList().ListIndex();
     if (changed || ViewDrivers->currentColumn != scenario) ++ViewDrivers->revision;
     for (DataView* view : {ViewResults, ViewHeatmap, ViewDrivers, ViewCsv}) {
         view->rowCount = now[1];
@@ -145,27 +122,27 @@ void MainCtl::ShowResultsView() {
 
 // `done` securities of `securities` have their replies: the caption names
 // the one being valued (the last once all are in), the bar what is done.
-void MainCtl::ShowRunProgress(int done, int securities) {
+void ResultsView::ShowRunProgress(int done, int securities) {
     const int current = std::min(done + 1, securities);
     LabelRunProgress->caption = "security " + std::to_string(current) + " of " + std::to_string(securities);
     LabelRunProgress->percent = securities > 0 ? done * 100 / securities : 0;
     LabelRunProgress->visible = true;
 }
 
-void MainCtl::HideRunProgress() {
+void ResultsView::HideRunProgress() {
     LabelRunProgress->caption.clear();
     LabelRunProgress->percent = -1;
     LabelRunProgress->visible = false;
 }
 
-const ResultsTable& MainCtl::CurrentResults() {
-    if (!resultsTable_) resultsTable_ = BuildResultsTable(portfolio_);
+const ResultsTable& ResultsView::CurrentResults() {
+    if (!resultsTable_) resultsTable_ = BuildResultsTable(ctx_.portfolio);
     return *resultsTable_;
 }
 
 // A window of the table: the securities in the chosen order as rows, the
 // scenarios as columns with their changes and totals (the portfolio row).
-JsonValue MainCtl::ResultsContent(const DataView::Window& window) {
+JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
     const ResultsTable& table = CurrentResults();
     const std::vector<int> order = SortedSecurities(table, resultsSort_);
     const auto [firstRow, endRow] = Range(window.firstRow, window.rows, table.SecurityCount());
@@ -205,7 +182,7 @@ JsonValue MainCtl::ResultsContent(const DataView::Window& window) {
     return j;
 }
 
-JsonValue MainCtl::HeatmapContent() {
+JsonValue ResultsView::HeatmapContent() {
     const ResultsTable& table = CurrentResults();
     const Heatmap map = BuildHeatmap(table);
     auto cell = [&](int s) {
@@ -267,14 +244,14 @@ JsonValue MainCtl::HeatmapContent() {
 // The current scenario's total by security, the largest part first, with
 // what each part is made of: the price move, the price and stock legs and
 // the carry.
-JsonValue MainCtl::DriversContent() {
+JsonValue ResultsView::DriversContent() {
     const ResultsTable& table = CurrentResults();
-    const int scenario = ScenarioLst->ListIndex();
+    const int scenario = ctx_.ScenarioList().ListIndex();
     JsonValue j;
     if (scenario < 0 || scenario >= table.ScenarioCount()) return j;
     j = ScenarioSummary(table.scenarios[static_cast<std::size_t>(scenario)], scenario, Loc());
     JsonValue drivers = JsonValue::Array();
-    for (const Driver& d : ScenarioDrivers(portfolio_, table, scenario)) {
+    for (const Driver& d : ScenarioDrivers(ctx_.portfolio, table, scenario)) {
         JsonValue row;
         row["security"] = d.security;
         row["description"] = table.securities[static_cast<std::size_t>(d.security)];

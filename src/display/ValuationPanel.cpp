@@ -1,28 +1,34 @@
 // The valuation panel of one security under one scenario: the server's
 // figures in a current and an estimated column, the dollar Greeks and share
-// figures of the position, the carry and the tuner the valuation used.
-#include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+// figures of the position, the carry and the tuner the valuation used, which
+// the user may change for the next Update.
+#include "compute/OptionLists.h"
+#include "compute/ValuationFigures.h"
+#include "display/ValuationPanel.h"
 #include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
-void MainCtl::WireDisplayEvents() {
-    LstSecurity->Click = [this] { LstSecurity_Click(); };
-    WireImpactListEvents();
+ValuationPanel::ValuationPanel(PanelContext& ctx, const ValuationWidgets& widgets)
+    : ValuationWidgets(widgets), ctx_(ctx) {
+    ComboTuner2->Validate = [this](bool& cancel) { ComboTuner2_Validate(cancel); };
+    TxtTunerVal->GotFocus = [this] { TxtTunerVal_GotFocus(); };
+    TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
 }
 
-void MainCtl::ShowValuation() {
-    ShowResultsView();
-    const int s = LstSecurity->ListIndex();
-    const int c = ScenarioLst->ListIndex();
-    if (s < 0 || c < 0 || portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) {
+void ValuationPanel::ShowValuation() {
+    ctx_.refresh.ShowResultsView();
+    const int s = ctx_.SecurityList().ListIndex();
+    const int c = ctx_.ScenarioList().ListIndex();
+    if (s < 0 || c < 0 || ctx_.portfolio.Securities().Empty() || ctx_.portfolio.Scenarios().Empty()) {
         BlankValuationPanel();
         return;
     }
-    const CSecurity& security = portfolio_.Securities().Item(s + 1);
-    const CValuation& valuation = portfolio_.ValuationAt(s + 1, c + 1);
+    const CSecurity& security = ctx_.portfolio.Securities().Item(s + 1);
+    const CValuation& valuation = ctx_.portfolio.ValuationAt(s + 1, c + 1);
 
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
@@ -52,7 +58,7 @@ void MainCtl::ShowValuation() {
 
 // No current security or scenario: every figure of the valuation panel and
 // of the totals frame shows the empty text; colours stay as they were.
-void MainCtl::BlankValuationPanel() {
+void ValuationPanel::BlankValuationPanel() {
     for (Label* label : LabelValuation) label->caption.clear();
     TxtTunerVal->SetText("");
     LbCarry->caption.clear();
@@ -67,18 +73,56 @@ void MainCtl::BlankValuationPanel() {
 
 // The carry a valuation's option chooses in LbCarry; any other option
 // leaves the label as it is.
-void MainCtl::ShowCarryLabel(const CValuation& val) {
+void ValuationPanel::ShowCarryLabel(const CValuation& val) {
     const std::optional<double> carry = ChosenCarry(val);
     if (!carry) return;
     LbCarry->caption = FormatGrouped(*carry, 0, Loc());
     LbCarry->foreColor = SignColor(*carry);
 }
 
-// A new current security: its assumptions, then its valuation and the
-// totals.
-void MainCtl::LstSecurity_Click() {
-    ShowSecurity();
-    ShowValuation();
+void ValuationPanel::ShowSubImpact(const CValuation& val) {
+    const double subImpact = val.Getvaluation(m_SubImpact);
+    Label* label = LabelValuation[m_SubImpact];
+    label->caption = FormatGrouped(subImpact, 0, Loc());
+    label->foreColor = SignColor(subImpact);
+}
+
+// The tuner entries are the scenario tuner's, loaded into both drop-downs
+// alike.
+void ValuationPanel::ShowTuner2(long code) { ComboTuner2->SetText(EntryText(*ComboTuner2, code)); }
+
+void ValuationPanel::ComboTuner2_Validate(bool& /*cancel*/) {
+    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0) return;
+    const int security = ctx_.SecurityList().ListIndex();
+    const int scenario = ctx_.ScenarioList().ListIndex();
+    const int entry = ComboTuner2->ListIndex();
+    // Without a current security, scenario or tuner entry there is no cell
+    // and no tuner to set.
+    if (security < 0 || scenario < 0 || entry < 0) return;
+    ctx_.portfolio.Valuations().Item(security + 1).Item(scenario + 1).Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
+    ctx_.SetStaleNotice();
+}
+
+void ValuationPanel::TxtTunerVal_GotFocus() { SelectWholeText(*TxtTunerVal); }
+
+void ValuationPanel::TxtTunerVal_Validate(bool& cancel) {
+    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0) return;
+    const int security = ctx_.SecurityList().ListIndex();
+    const int scenario = ctx_.ScenarioList().ListIndex();
+    if (security < 0 || scenario < 0) return;
+    CValuation& val = ctx_.portfolio.Valuations().Item(security + 1).Item(scenario + 1);
+    const std::string text = Trim(TxtTunerVal->Text());
+    if (text.empty()) {
+        val.SetTunerValue(0);
+        return;
+    }
+    const auto value = ParseNumber(text, Loc());
+    if (!value) {
+        ctx_.MsgOk("Please enter only digit characters in Field!");
+        cancel = true;
+        return;
+    }
+    val.SetTunerValue(*value);
 }
 
 }  // namespace zemra

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "control/Collection.h"
+#include "portfolio/Collection.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
@@ -40,6 +40,8 @@ struct PortfolioLists {
 class Portfolio {
 public:
     void Attach(PortfolioLists lists) { lists_ = std::move(lists); }
+    // The list rows attached (none for a portfolio without lists).
+    const PortfolioLists& Lists() const { return lists_; }
 
     const Collection<CSecurity>& Securities() const { return securities_; }
     const Collection<CScenario>& Scenarios() const { return scenarios_; }

@@ -1,7 +1,7 @@
 #include "scenarios/DlgScenMatrix.h"
 
-#include "control/OptionLists.h"
-#include "control/WholeText.h"
+#include "compute/OptionLists.h"
+#include "toolkit/WholeText.h"
 #include "records/RecordError.h"
 #include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"

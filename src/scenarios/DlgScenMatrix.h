@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "scenarios/ScenarioMatrix.h"
+#include "compute/ScenarioMatrix.h"
 #include "toolkit/Form.h"
 
 namespace zemra {

@@ -5,28 +5,15 @@
 #include <stdexcept>
 #include <vector>
 
-#include "control/MainCtl.h"
-#include "control/WholeText.h"
-#include "scenarios/ScenarioDate.h"
+#include "scenarios/ScenarioList.h"
+#include "toolkit/WholeText.h"
+#include "compute/ScenarioDate.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
 
-namespace {
-
-// The controls that act on one scenario (or start a request) and the frames
-// that are usable only in the single mode.
-void SetSingleScenarioControls(MainCtl& c, bool enabled) {
-    Widget* const controls[] = {c.TxtDate,        c.DescriptionFld, c.ComboScenario, c.ComboAutoLoad,
-                                c.ScenarioAddBtn, c.BtnModify,      c.BtnSave,       c.BtnDelScenario,
-                                c.BtnRetrieve,    c.UpdateBtn,      c.AssumptionFrame, c.FrameDetail,
-                                c.Frame1,         c.Frame5};
-    for (Widget* w : controls) w->enabled = enabled;
-}
-
-}  // namespace
-
-void MainCtl::WireScenarioEvents() {
+ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets)
+    : ScenarioWidgets(widgets), ctx_(ctx) {
     ScenarioLst->Click = [this] { ScenarioLst_Click(); };
     ScenarioAddBtn->Click = [this] { ScenarioAddBtn_Click(); };
     DeleteBtn->Click = [this] { DeleteBtn_Click(); };
@@ -36,17 +23,19 @@ void MainCtl::WireScenarioEvents() {
         TxtScenario[i]->Validate = [this, i](bool& cancel) { TxtScenario_Validate(i, cancel); };
     }
     DescriptionFld->GotFocus = [this] { DescriptionFld_GotFocus(); };
+    LstImpact->Click = [this] { LstImpact_Click(); };
+    ComboAutoLoad->Validate = [this](bool& cancel) { ComboAutoLoad_Validate(cancel); };
     WireTunerEvents();
     WireValuationDateEvents();
 }
 
-void MainCtl::ScenarioAddBtn_Click() {
+void ScenarioList::ScenarioAddBtn_Click() {
     const std::string description = DescriptionFld->Text();
     if (description.empty()) {
-        MsgOk("Input scenario you wish to add!");
+        ctx_.MsgOk("Input scenario you wish to add!");
         return;
     }
-    if (portfolio_.LastScenarioKey() == std::numeric_limits<int32_t>::max())
+    if (ctx_.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
         throw std::runtime_error("Adding scenario '" + description +
                                  "': every scenario key has been handed out; no new scenario can be listed.");
     // A blank scenario: all changes 0, tuner value 100. The figures standing
@@ -55,28 +44,28 @@ void MainCtl::ScenarioAddBtn_Click() {
     record->CreateScenario("", DataFormat());
     record->Setdescription(description);
     record->Settuner(ComboTuner->Count() > 0 ? static_cast<int32_t>(ComboTuner->ItemData(0)) : 0);
-    portfolio_.AddScenario(record, portfolio_.LastScenarioKey() + 1);
-    portfolio_.AddStoredScenario(record);
+    ctx_.portfolio.AddScenario(record, ctx_.portfolio.LastScenarioKey() + 1);
+    ctx_.portfolio.AddStoredScenario(record);
     // Rows already selected stay selected, so adding beside a selected row
     // switches the panel to the multiple mode.
     ScenarioLst->SetSelected(ScenarioLst->Count() - 1, true);
 }
 
-void MainCtl::DeleteBtn_Click() {
+void ScenarioList::DeleteBtn_Click() {
     if (ScenarioLst->SelCount() == 0) {
-        MsgOk("Choose scenario you wish to delete!");
+        ctx_.MsgOk("Choose scenario you wish to delete!");
         return;
     }
-    if (!AskYesNo(std::string("Are you sure you want to delete the selected scenarios from list:") + "?")) return;
+    if (!ctx_.AskYesNo(std::string("Are you sure you want to delete the selected scenarios from list:") + "?")) return;
 
     // Row i belongs to position i + 1 everywhere: the selected rows go in one
     // pass, however many there are.
     std::vector<bool> selected;
     selected.reserve(static_cast<std::size_t>(ScenarioLst->Count()));
     for (const ListBox::Row& row : ScenarioLst->Rows()) selected.push_back(row.selected);
-    portfolio_.RemoveScenarios(selected);
+    ctx_.portfolio.RemoveScenarios(selected);
 
-    if (!portfolio_.Scenarios().Empty()) {
+    if (!ctx_.portfolio.Scenarios().Empty()) {
         ScenarioLst->SetSelected(0, true);
     } else {
         // The single mode, and nothing to apply a common tuner to.
@@ -84,12 +73,12 @@ void MainCtl::DeleteBtn_Click() {
         BtnUptTuner->enabled = false;
     }
     ShowScenarioDetail();
-    ShowValuation();
+    ctx_.refresh.ShowValuation();
 }
 
-void MainCtl::BtnModify_Click() {
-    if (portfolio_.Scenarios().Empty()) {
-        MsgOk("Choose scenario you wish to update!");
+void ScenarioList::BtnModify_Click() {
+    if (ctx_.portfolio.Scenarios().Empty()) {
+        ctx_.MsgOk("Choose scenario you wish to update!");
         return;
     }
     const int r = ScenarioLst->ListIndex();
@@ -98,9 +87,9 @@ void MainCtl::BtnModify_Click() {
     WriteScenarioDescription(r + 1);
 }
 
-void MainCtl::WriteScenarioDescription(int position) { portfolio_.RenameScenario(position, DescriptionFld->Text()); }
+void ScenarioList::WriteScenarioDescription(int position) { ctx_.portfolio.RenameScenario(position, DescriptionFld->Text()); }
 
-void MainCtl::ScenarioLst_Click() {
+void ScenarioList::ScenarioLst_Click() {
     if (ScenarioLst->SelCount() > 1) {
         DisableSingleScenarioEditing();
         BtnUptTuner->enabled = true;
@@ -108,8 +97,8 @@ void MainCtl::ScenarioLst_Click() {
     }
     EnableSingleScenarioEditing();
     const int r = ScenarioLst->ListIndex();
-    if (r >= 0 && r < portfolio_.Scenarios().Count()) {
-        const CScenario& record = portfolio_.Scenarios().Item(r + 1);
+    if (r >= 0 && r < ctx_.portfolio.Scenarios().Count()) {
+        const CScenario& record = ctx_.portfolio.Scenarios().Item(r + 1);
         DescriptionFld->SetText(record.Getdescription());
         for (int i = 0; i < static_cast<int>(TxtScenario.size()); ++i)
             TxtScenario[i]->SetText(PlainNumber(record.GetScenarioProperties(i), Loc().decimalSeparator));
@@ -122,31 +111,31 @@ void MainCtl::ScenarioLst_Click() {
         ShowTuner(record.Gettuner());
         ComboAutoLoad->SetText(record.GetAutoLoad());
         ShowScenarioDate(record.GetScenarioProperties(m_TimeIdx));
-        ShowValuation();
+        ctx_.refresh.ShowValuation();
     }
     BtnUptTuner->enabled = false;
 }
 
-void MainCtl::TxtScenario_GotFocus(int index) { SelectWholeText(*TxtScenario.at(static_cast<size_t>(index))); }
+void ScenarioList::TxtScenario_GotFocus(int index) { SelectWholeText(*TxtScenario.at(static_cast<size_t>(index))); }
 
-void MainCtl::DescriptionFld_GotFocus() { SelectWholeText(*DescriptionFld); }
+void ScenarioList::DescriptionFld_GotFocus() { SelectWholeText(*DescriptionFld); }
 
-void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
+void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
     // With several rows selected only BtnUptTuner applies a value.
     if (ScenarioLst->Count() == 0 || ScenarioLst->SelCount() != 1) return;
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: nothing to edit
     const int position = r + 1;
-    CScenario& record = portfolio_.Scenarios().Item(position);
-    const int storedPosition = portfolio_.FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &portfolio_.StoredScenarios().Item(storedPosition) : nullptr;
+    CScenario& record = ctx_.portfolio.Scenarios().Item(position);
+    const int storedPosition = ctx_.portfolio.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &ctx_.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
     auto setProperty = [&](double v) {
         record.SetScenarioProperties(index, v);
         if (stored) stored->SetScenarioProperties(index, v);
     };
 
     if (DescriptionFld->Text().empty()) {
-        MsgOk("Please enter description for the current scenario!");
+        ctx_.MsgOk("Please enter description for the current scenario!");
         cancel = true;
         return;
     }
@@ -163,13 +152,13 @@ void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     }
     const auto value = ParseNumber(text, Loc());
     if (!value) {
-        MsgOk("Please enter only digit characters in Field!");
+        ctx_.MsgOk("Please enter only digit characters in Field!");
         cancel = true;
         return;
     }
     const double v = *value;
     if (v == record.GetScenarioProperties(index)) {
-        ClearStaleNotice();
+        ctx_.ClearStaleNotice();
         return;
     }
     // A time change must give a calendar date; this is checked before
@@ -178,18 +167,36 @@ void MainCtl::TxtScenario_Validate(int index, bool& cancel) {
     setProperty(v);
     if (index == m_TunerValIdx) ApplyTunerToScenario(record.Gettuner(), v, position);
     if (index == m_TimeIdx) TxtDate->SetText(dateText);
-    SetStaleNotice();
+    ctx_.SetStaleNotice();
 }
 
-void MainCtl::DisableSingleScenarioEditing() {
+void ScenarioList::DisableSingleScenarioEditing() {
     for (TextBox* box : TxtScenario) box->enabled = false;
     TxtScenario[m_TunerValIdx]->enabled = true;
-    SetSingleScenarioControls(*this, false);
+    SetSingleScenarioControls(false);
 }
 
-void MainCtl::EnableSingleScenarioEditing() {
+void ScenarioList::EnableSingleScenarioEditing() {
     for (TextBox* box : TxtScenario) box->enabled = true;
-    SetSingleScenarioControls(*this, true);
+    SetSingleScenarioControls(true);
+}
+
+void ScenarioList::SetSingleScenarioControls(bool enabled) {
+    for (Widget* w : singleScenarioControls) w->enabled = enabled;
+}
+
+void ScenarioList::ComboAutoLoad_Validate(bool& /*cancel*/) {
+    const int row = ScenarioLst->ListIndex();
+    if (ScenarioLst->Count() == 0 || row < 0) return;
+    CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
+    const std::string chosen = ComboAutoLoad->Text();
+    if (chosen == record.GetAutoLoad()) {
+        ctx_.ClearStaleNotice();
+        return;
+    }
+    record.SetAutoLoad(chosen);
+    if (CScenario* stored = ctx_.portfolio.StoredEntry(record.Getkey())) stored->SetAutoLoad(chosen);
+    ctx_.SetStaleNotice();
 }
 
 }  // namespace zemra

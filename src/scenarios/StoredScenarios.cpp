@@ -1,28 +1,27 @@
 // The scenario database: retrieving every stored scenario, saving the
 // current one (insert, then modify once it has an identity), deleting it,
-// loading a stored scenario into the working list and its auto-load flag.
+// and loading a stored scenario into the working list.
 #include <limits>
 #include <stdexcept>
 
-#include "control/MainCtl.h"
-#include "scenarios/ScenarioDatabase.h"
-#include "scenarios/ScenarioDate.h"
-#include "server/PageContract.h"
+#include "compute/ScenarioDatabase.h"
+#include "compute/ScenarioDate.h"
+#include "scenarios/StoredScenarios.h"
+#include "compute/PageContract.h"
 
 namespace zemra {
 
-void MainCtl::WireStoredScenarioEvents() {
+StoredScenarios::StoredScenarios(PanelContext& ctx, const StoredScenarioWidgets& widgets)
+    : StoredScenarioWidgets(widgets), ctx_(ctx) {
     BtnRetrieve->Click = [this] { BtnRetrieve_Click(); };
     BtnSave->Click = [this] { BtnSave_Click(); };
     BtnDelScenario->Click = [this] { BtnDelScenario_Click(); };
     ComboScenario->Click = [this] { ComboScenario_Click(); };
-    ComboAutoLoad->Validate = [this](bool& cancel) { ComboAutoLoad_Validate(cancel); };
-    BtnScenMatrix->Click = [this] { BtnScenMatrix_Click(); };
 }
 
-void MainCtl::BtnRetrieve_Click() {
-    ShowProgress();
-    const std::string reply = FetchReply(props_.GetScenarioPath);
+void StoredScenarios::BtnRetrieve_Click() {
+    ctx_.ShowProgress();
+    const std::string reply = ctx_.FetchReply(ctx_.props.GetScenarioPath);
     // A malformed piece ends the retrieve there; the pieces before it stay.
     for (const std::string& piece : pages::ReplyPieces(reply)) {
         // An empty piece (after a trailing "|") holds no scenario and
@@ -32,25 +31,25 @@ void MainCtl::BtnRetrieve_Click() {
         record->CreateScenarioFromDataBase(piece, pages::ReplyNumberFormat());
         // A time change beyond the calendar cannot be shown as a date: such a
         // scenario is not taken.
-        CheckScenarioDate(*record, Today());
-        portfolio_.MergeStoredScenario(record);
+        CheckScenarioDate(*record, ctx_.Today());
+        ctx_.portfolio.MergeStoredScenario(record);
     }
-    HideProgress();
+    ctx_.HideProgress();
 }
 
-void MainCtl::BtnSave_Click() {
-    const int row = ScenarioLst->ListIndex();
-    if (ScenarioLst->Count() == 0 || row < 0) return;
-    CScenario& record = portfolio_.Scenarios().Item(row + 1);
+void StoredScenarios::BtnSave_Click() {
+    const int row = ctx_.ScenarioList().ListIndex();
+    if (ctx_.ScenarioList().Count() == 0 || row < 0) return;
+    CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
     if (const auto refused = RefusedDescription(record.Getdescription())) {
-        MsgOk(*refused);
+        ctx_.MsgOk(*refused);
         return;
     }
-    ShowProgress();
+    ctx_.ShowProgress();
     if (record.GetUid() > 0) {
-        FetchReply(ModifyScenarioAddress(props_.ModScenarioPath, record));
+        ctx_.FetchReply(ModifyScenarioAddress(ctx_.props.ModScenarioPath, record));
     } else {
-        const std::string reply = FetchReply(InsertScenarioAddress(props_.InsertScenarioPath, record));
+        const std::string reply = ctx_.FetchReply(InsertScenarioAddress(ctx_.props.InsertScenarioPath, record));
         const auto uid = InsertedUid(reply);
         if (!uid)
             throw std::runtime_error("Scenario '" + record.Getdescription() +
@@ -59,73 +58,59 @@ void MainCtl::BtnSave_Click() {
         // The stored entry is the same record, so it is saved too.
         record.SetUid(*uid);
     }
-    HideProgress();
+    ctx_.HideProgress();
 }
 
-void MainCtl::BtnDelScenario_Click() {
-    if (ScenarioLst->SelCount() == 0) {
-        MsgOk("Choose scenario you wish to delete!");
+void StoredScenarios::BtnDelScenario_Click() {
+    if (ctx_.ScenarioList().SelCount() == 0) {
+        ctx_.MsgOk("Choose scenario you wish to delete!");
         return;
     }
-    const int row = ScenarioLst->ListIndex();
+    const int row = ctx_.ScenarioList().ListIndex();
     if (row < 0) return;
-    if (!AskYesNo("Are you sure you want to delete the selected scenario from database:'" + DescriptionFld->Text() +
+    if (!ctx_.AskYesNo("Are you sure you want to delete the selected scenario from database:'" + scenarioDescription->Text() +
                   "'?"))
         return;
-    ShowProgress();
-    const CScenario& record = portfolio_.Scenarios().Item(row + 1);
+    ctx_.ShowProgress();
+    const CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
     const int32_t uid = record.GetUid();
     const int32_t key = record.Getkey();
-    if (uid > 0) FetchReply(DeleteScenarioAddress(props_.DelScenarioPath, uid));
+    if (uid > 0) ctx_.FetchReply(DeleteScenarioAddress(ctx_.props.DelScenarioPath, uid));
     RemoveCurrentScenario();
-    if (const int p = portfolio_.FindStoredScenarioPosition(key); p > 0) portfolio_.RemoveStoredScenario(p);
-    HideProgress();
+    if (const int p = ctx_.portfolio.FindStoredScenarioPosition(key); p > 0) ctx_.portfolio.RemoveStoredScenario(p);
+    ctx_.HideProgress();
 }
 
-void MainCtl::RemoveCurrentScenario() {
-    const int row = ScenarioLst->ListIndex();
-    portfolio_.RemoveScenario(row + 1);
-    if (!portfolio_.Scenarios().Empty()) ScenarioLst->SetSelected(0, true);
-    ShowScenarioDetail();
-    ShowValuation();
+void StoredScenarios::RemoveCurrentScenario() {
+    const int row = ctx_.ScenarioList().ListIndex();
+    ctx_.portfolio.RemoveScenario(row + 1);
+    if (!ctx_.portfolio.Scenarios().Empty()) ctx_.ScenarioList().SetSelected(0, true);
+    ctx_.refresh.ShowScenarioDetail();
+    ctx_.refresh.ShowValuation();
 }
 
-void MainCtl::ComboScenario_Click() {
+void StoredScenarios::ComboScenario_Click() {
     const int entry = ComboScenario->ListIndex();
     if (entry < 0) return;
-    const std::shared_ptr<CScenario>& stored = portfolio_.StoredScenarios().Shared(entry + 1);
+    const std::shared_ptr<CScenario>& stored = ctx_.portfolio.StoredScenarios().Shared(entry + 1);
     if (stored->Getkey() < 0) {
-        if (portfolio_.LastScenarioKey() == std::numeric_limits<int32_t>::max())
+        if (ctx_.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
             throw std::runtime_error("Loading scenario '" + stored->Getdescription() +
                                      "': every scenario key has been handed out; no new scenario can be listed.");
-        portfolio_.AddScenario(stored, portfolio_.LastScenarioKey() + 1);
-        ScenarioLst->SetSelected(ScenarioLst->Count() - 1, true);
+        ctx_.portfolio.AddScenario(stored, ctx_.portfolio.LastScenarioKey() + 1);
+        ctx_.ScenarioList().SetSelected(ctx_.ScenarioList().Count() - 1, true);
         return;
     }
-    const int position = portfolio_.FindScenarioPosition(stored->Getkey());
+    const int position = ctx_.portfolio.FindScenarioPosition(stored->Getkey());
     if (position == 0) {
-        portfolio_.RelistScenario(stored);
-        ScenarioLst->SetSelected(ScenarioLst->Count() - 1, true);
+        ctx_.portfolio.RelistScenario(stored);
+        ctx_.ScenarioList().SetSelected(ctx_.ScenarioList().Count() - 1, true);
         return;
     }
-    portfolio_.RefreshScenario(position, *stored);
+    ctx_.portfolio.RefreshScenario(position, *stored);
     // Selected again, so that the selection handling shows it.
-    ScenarioLst->SetSelected(position - 1, false);
-    ScenarioLst->SetSelected(position - 1, true);
-}
-
-void MainCtl::ComboAutoLoad_Validate(bool& /*cancel*/) {
-    const int row = ScenarioLst->ListIndex();
-    if (ScenarioLst->Count() == 0 || row < 0) return;
-    CScenario& record = portfolio_.Scenarios().Item(row + 1);
-    const std::string chosen = ComboAutoLoad->Text();
-    if (chosen == record.GetAutoLoad()) {
-        ClearStaleNotice();
-        return;
-    }
-    record.SetAutoLoad(chosen);
-    if (CScenario* stored = portfolio_.StoredEntry(record.Getkey())) stored->SetAutoLoad(chosen);
-    SetStaleNotice();
+    ctx_.ScenarioList().SetSelected(position - 1, false);
+    ctx_.ScenarioList().SetSelected(position - 1, true);
 }
 
 }  // namespace zemra

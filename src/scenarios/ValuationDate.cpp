@@ -1,37 +1,37 @@
 // The valuation date of the current scenario: its time change in days shown
 // as a calendar date in TxtDate, and a typed date read back into days.
-#include "control/MainCtl.h"
-#include "control/WholeText.h"
-#include "scenarios/ScenarioDate.h"
+#include "toolkit/WholeText.h"
+#include "compute/ScenarioDate.h"
+#include "scenarios/ScenarioList.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
-void MainCtl::WireValuationDateEvents() {
+void ScenarioList::WireValuationDateEvents() {
     TxtDate->GotFocus = [this] { TxtDate_GotFocus(); };
     TxtDate->Validate = [this](bool& cancel) { TxtDate_Validate(cancel); };
 }
 
-void MainCtl::ShowScenarioDate(double days) { TxtDate->SetText(ScenarioDateText(Today(), days, Loc())); }
+void ScenarioList::ShowScenarioDate(double days) { TxtDate->SetText(ScenarioDateText(Today(), days, Loc())); }
 
-void MainCtl::TxtDate_GotFocus() { SelectWholeText(*TxtDate); }
+void ScenarioList::TxtDate_GotFocus() { SelectWholeText(*TxtDate); }
 
-void MainCtl::TxtDate_Validate(bool& cancel) {
+void ScenarioList::TxtDate_Validate(bool& cancel) {
     if (ScenarioLst->Count() == 0) return;
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: no scenario to date
     const int position = r + 1;
-    CScenario& record = portfolio_.Scenarios().Item(position);
-    const int storedPosition = portfolio_.FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &portfolio_.StoredScenarios().Item(storedPosition) : nullptr;
+    CScenario& record = ctx_.portfolio.Scenarios().Item(position);
+    const int storedPosition = ctx_.portfolio.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &ctx_.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
     auto setTimeChange = [&](double days) {
         record.SetScenarioProperties(m_TimeIdx, days);
         if (stored) stored->SetScenarioProperties(m_TimeIdx, days);
     };
 
     if (DescriptionFld->Text().empty()) {
-        MsgOk("Please enter description for the current scenario!");
+        ctx_.MsgOk("Please enter description for the current scenario!");
         cancel = true;
         return;
     }
@@ -49,7 +49,7 @@ void MainCtl::TxtDate_Validate(bool& cancel) {
     }
     const std::string text = Trim(TxtDate->Text());
     if (!ReadScenarioDate(text, Loc())) {
-        MsgOk("Please enter only valid date in Field!");
+        ctx_.MsgOk("Please enter only valid date in Field!");
         cancel = true;
         return;
     }
@@ -61,8 +61,8 @@ void MainCtl::TxtDate_Validate(bool& cancel) {
     setTimeChange(days);
     TxtDate->SetText(FormatMmDdYyyy(date));
     TxtScenario[m_TimeIdx]->SetText(PlainNumber(days, Loc().decimalSeparator));
-    if (changed) SetStaleNotice();
-    else ClearStaleNotice();
+    if (changed) ctx_.SetStaleNotice();
+    else ctx_.ClearStaleNotice();
 }
 
 }  // namespace zemra

@@ -3,12 +3,11 @@
 // the current security, with the valuation grid kept in step.
 #include <string>
 
-#include "control/MainCtl.h"
-#include "control/WholeText.h"
+#include "toolkit/WholeText.h"
 #include "records/RecordError.h"
-#include "securities/DlgAddSec.h"
-#include "securities/QuickSearch.h"
-#include "server/PageContract.h"
+#include "securities/SecuritySearch.h"
+#include "compute/QuickSearch.h"
+#include "compute/PageContract.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
@@ -20,40 +19,42 @@ constexpr int kKeyEnter = 13;
 
 }  // namespace
 
-void MainCtl::WireSecuritySearchEvents() {
+SecuritySearch::SecuritySearch(PanelContext& ctx, const SecurityWidgets& widgets)
+    : SecurityWidgets(widgets), ctx_(ctx) {
+    LstSecurity->Click = [this] { LstSecurity_Click(); };
     AddBtn->Click = [this] { AddBtn_Click(); };
     RemoveBtn->Click = [this] { RemoveBtn_Click(); };
     QuickSearchFld->KeyDown = [this](int keyCode, int shift) { QuickSearchFld_KeyDown(keyCode, shift); };
     QuickSearchFld->GotFocus = [this] { SelectWholeText(*QuickSearchFld); };
 }
 
-void MainCtl::QuickSearchFld_KeyDown(int keyCode, int /*shift*/) {
+void SecuritySearch::QuickSearchFld_KeyDown(int keyCode, int /*shift*/) {
     if (keyCode == kKeyEnter) AddBtn_Click();
 }
 
-void MainCtl::AddBtn_Click() {
+void SecuritySearch::AddBtn_Click() {
     const std::string searchText = QuickSearchFld->Text();
     if (searchText.empty()) {
-        MsgOk("Type the search string!");
+        ctx_.MsgOk("Type the search string!");
         return;
     }
     // The offered records go, and with them the dialog that lists them, so
     // that no row is left without its record.
     CloseAddSecDialog();
-    if (props_.QuickSearchPath.empty()) {
-        MsgOk("Please give the QuickSearch.asp file path!");
+    if (ctx_.props.QuickSearchPath.empty()) {
+        ctx_.MsgOk("Please give the QuickSearch.asp file path!");
         return;
     }
-    ShowProgress();
-    const std::string reply = FetchReply(QuickSearchAddress(props_.QuickSearchPath, searchText));
+    ctx_.ShowProgress();
+    const std::string reply = ctx_.FetchReply(QuickSearchAddress(ctx_.props.QuickSearchPath, searchText));
     ProcessSearchReply(reply);
-    HideProgress();
-    if (frmAddSec && !m_SearchResults.Empty()) frmAddSec->Window().Show(!host_.ModelessAllowed());
+    ctx_.HideProgress();
+    if (frmAddSec && !m_SearchResults.Empty()) frmAddSec->Window().Show(!ctx_.host.ModelessAllowed());
 }
 
-void MainCtl::ProcessSearchReply(const std::string& reply) {
+void SecuritySearch::ProcessSearchReply(const std::string& reply) {
     if (NoRecordsFound(reply)) {
-        MsgOk("No records found!");
+        ctx_.MsgOk("No records found!");
         return;
     }
     const std::vector<std::string> records = pages::ReplyPieces(reply);
@@ -64,17 +65,17 @@ void MainCtl::ProcessSearchReply(const std::string& reply) {
         // converted is reported and adds nothing.
         auto sec = std::make_shared<CSecurity>();
         try {
-            sec->CreateRecord(record, Loc(), Today());
+            sec->CreateRecord(record, Loc(), ctx_.Today());
         } catch (const RecordError& e) {
-            MsgOk(e.what());
+            ctx_.MsgOk(e.what());
             return;
         }
-        portfolio_.AddSecurity(sec);
+        ctx_.portfolio.AddSecurity(sec);
         LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
         return;
     }
-    released_.clear();
-    frmAddSec = std::make_unique<DlgAddSec>(ui_);
+    ctx_.DestroyReleasedDialogs();
+    frmAddSec = std::make_unique<DlgAddSec>(ctx_.ui);
     frmAddSec->AddSecurity = [this](int16_t index) { frmAddSec_AddSecurity(index); };
     frmAddSec->UnLoadAddSec = [this] { frmAddSec_UnLoadAddSec(); };
     frmAddSec->SecSelList->Clear();
@@ -88,63 +89,70 @@ void MainCtl::ProcessSearchReply(const std::string& reply) {
             refused += (refused.empty() ? "" : "\n") + std::string(e.what());
         }
     }
-    if (!refused.empty()) MsgOk(refused);
+    if (!refused.empty()) ctx_.MsgOk(refused);
 }
 
-void MainCtl::AddSearchResults(const std::string& piece) {
+void SecuritySearch::AddSearchResults(const std::string& piece) {
     for (const std::string& record : SplitItems(piece, pages::kPieceSeparator)) {
         if (record.empty() || SecurityExists(IdFieldOf(record))) continue;
         auto sec = std::make_shared<CSecurity>();
-        sec->CreateRecord(record, Loc(), Today());
+        sec->CreateRecord(record, Loc(), ctx_.Today());
         frmAddSec->SecSelList->AddItem(sec->Getdescription());
         m_SearchResults.Add(std::move(sec));
     }
 }
 
-bool MainCtl::SecurityExists(const std::string& idText) const {
+bool SecuritySearch::SecurityExists(const std::string& idText) const {
     if (LstSecurity->Count() == 0) return false;
     // The identifier comes from a page's record text: the data format.
     const auto id = SecurityIdOf(idText, DataFormat());
-    return id && portfolio_.HoldsSecurity(*id);
+    return id && ctx_.portfolio.HoldsSecurity(*id);
 }
 
-void MainCtl::frmAddSec_AddSecurity(int16_t index) {
+void SecuritySearch::frmAddSec_AddSecurity(int16_t index) {
     const int position = index + 1;
     // The same record object that stood in the results joins the portfolio.
     std::shared_ptr<CSecurity> record = m_SearchResults.Shared(position);
     m_SearchResults.Remove(position);
-    portfolio_.AddSecurity(std::move(record));
+    ctx_.portfolio.AddSecurity(std::move(record));
     LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
 }
 
-void MainCtl::frmAddSec_UnLoadAddSec() {
+void SecuritySearch::frmAddSec_UnLoadAddSec() {
     if (frmAddSec) frmAddSec->SecSelList->Clear();
     m_SearchResults.Clear();
     // The dialog is still running its Close handler: it is released here
     // and destroyed when the next dialog takes its place.
-    ReleaseDialog(frmAddSec);
+    ctx_.ReleaseDialog(frmAddSec);
 }
 
-void MainCtl::CloseAddSecDialog() {
+void SecuritySearch::CloseAddSecDialog() {
     m_SearchResults.Clear();
     if (!frmAddSec) return;
     frmAddSec->Window().Unload();
-    ReleaseDialog(frmAddSec);
+    ctx_.ReleaseDialog(frmAddSec);
 }
 
-void MainCtl::RemoveBtn_Click() {
+void SecuritySearch::RemoveBtn_Click() {
     const int row = LstSecurity->ListIndex();
     if (row < 0) {
-        MsgOk("Choose security you wish to remove!");
+        ctx_.MsgOk("Choose security you wish to remove!");
         return;
     }
-    if (!AskYesNo("Are you sure you want to delete the selected security?")) return;
-    portfolio_.RemoveSecurity(row + 1);
-    CalculateImpacts();
-    if (!portfolio_.Securities().Empty()) LstSecurity->SetSelected(0, true);
-    ShowSecurity();
-    ShowScenarioDetail();
-    ShowValuation();
+    if (!ctx_.AskYesNo("Are you sure you want to delete the selected security?")) return;
+    ctx_.portfolio.RemoveSecurity(row + 1);
+    ctx_.refresh.CalculateImpacts();
+    if (!ctx_.portfolio.Securities().Empty()) LstSecurity->SetSelected(0, true);
+    ctx_.refresh.ShowSecurity();
+    ctx_.refresh.ShowScenarioDetail();
+    ctx_.refresh.ShowValuation();
+}
+
+// A new current security: its assumptions, then its valuation and the
+// totals.
+void SecuritySearch::LstSecurity_Click() {
+    ctx_.refresh.ShowSecurity();
+    ctx_.refresh.ShowValuation();
 }
 
 }  // namespace zemra

@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "http/PagesService.h"
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 #include "store/BookImport.h"
 
 namespace zemra::pages::testing {

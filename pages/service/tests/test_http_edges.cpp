@@ -11,7 +11,7 @@
 #include "ServiceHarness.h"
 #include "http/HostPage.h"
 #include "pages/PageQuery.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {

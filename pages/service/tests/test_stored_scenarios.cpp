@@ -2,7 +2,7 @@
 // after a restart on the same file, deleted.
 #include "ServiceHarness.h"
 #include "records/CScenario.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 #include "store/ScenarioStore.h"
 
 namespace zemra::pages::testing {

@@ -1,4 +1,4 @@
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 
 #include <charconv>
 #include <cmath>

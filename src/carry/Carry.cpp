@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
-#include "control/MainCtl.h"
-#include "display/ValuationFigures.h"
+#include "carry/CarryCapital.h"
+#include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -20,24 +20,33 @@ int BreakdownDecimals(int slot) { return slot >= kCarrySlots - 3 ? 2 : 0; }
 
 }  // namespace
 
-void MainCtl::WireCarryEvents() { BtnCarry->Click = [this] { BtnCarry_Click(); }; }
+CarryCapital::CarryCapital(PanelContext& ctx, const CarryWidgets& widgets) : CarryWidgets(widgets), ctx_(ctx) {
+    BtnCarry->Click = [this] { BtnCarry_Click(); };
+    BtnCapital->Click = [this] { BtnCapital_Click(); };
+}
 
-std::optional<MainCtl::SelectedPair> MainCtl::SelectedSecurityAndScenario() const {
-    if (portfolio_.Securities().Empty() || portfolio_.Scenarios().Empty()) return std::nullopt;
-    const int secRow = LstSecurity->ListIndex();
-    const int scenRow = ScenarioLst->ListIndex();
+CarryCapital::~CarryCapital() {
+    frmCarry.reset();
+    frmCapital.reset();
+    ctx_.DestroyReleasedDialogs();
+}
+
+std::optional<CarryCapital::SelectedPair> CarryCapital::SelectedSecurityAndScenario() const {
+    if (ctx_.portfolio.Securities().Empty() || ctx_.portfolio.Scenarios().Empty()) return std::nullopt;
+    const int secRow = ctx_.SecurityList().ListIndex();
+    const int scenRow = ctx_.ScenarioList().ListIndex();
     if (secRow < 0 || scenRow < 0) return std::nullopt;
     return SelectedPair{secRow, scenRow};
 }
 
-void MainCtl::BtnCarry_Click() {
+void CarryCapital::BtnCarry_Click() {
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    const CValuation& val = portfolio_.ValuationAt(pair->secRow + 1, pair->scenRow + 1);
-    const CSecurity& sec = portfolio_.Securities().Item(pair->secRow + 1);
+    const CValuation& val = ctx_.portfolio.ValuationAt(pair->secRow + 1, pair->scenRow + 1);
+    const CSecurity& sec = ctx_.portfolio.Securities().Item(pair->secRow + 1);
 
-    DiscardDialog(frmCarry);
-    frmCarry = std::make_unique<DlgCarry>(ui_, Loc());
+    ctx_.DiscardDialog(frmCarry);
+    frmCarry = std::make_unique<DlgCarry>(ctx_.ui, Loc());
     DlgCarry& dlg = *frmCarry;
     dlg.ChgCarry = [this](double fin, double reb, double tail, double brw, long option) {
         frmCarry_ChgCarry(fin, reb, tail, brw, option);
@@ -59,57 +68,54 @@ void MainCtl::BtnCarry_Click() {
     if (val.GetoptCarry() == kUseNetCarry) dlg.OptNetCarry->SetValue(true);
     else if (val.GetoptCarry() == kUseFullCarry) dlg.OptFullCarry->SetValue(true);
 
-    dlg.Show(!host_.ModelessAllowed());
+    dlg.Show(!ctx_.host.ModelessAllowed());
 }
 
 // The dialog is modeless: the rows selected now are the ones that count.
 // Without a selected security and scenario there is nothing to apply the
 // rates to, and the dialog is only released.
-void MainCtl::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption) {
-    ReleaseDialog(frmCarry);
+void CarryCapital::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption) {
+    ctx_.ReleaseDialog(frmCarry);
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    ShowProgress();
-    CSecurity& sec = portfolio_.Securities().Item(pair->secRow + 1);
+    ctx_.ShowProgress();
+    CSecurity& sec = ctx_.portfolio.Securities().Item(pair->secRow + 1);
     sec.SetFinance(finRate);
     sec.SetRebate(rebRate);
     sec.SetTail(tailRate);
     sec.SetBorrow(brwCost);
     RefreshCarry(*pair, carryOption);
-    HideProgress();
+    ctx_.HideProgress();
 }
 
-void MainCtl::frmCarry_UnloadCarry() { ReleaseDialog(frmCarry); }
+void CarryCapital::frmCarry_UnloadCarry() { ctx_.ReleaseDialog(frmCarry); }
 
-void MainCtl::RecalculateCarry() {
+void CarryCapital::RecalculateCarry() {
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    ShowProgress();
+    ctx_.ShowProgress();
     RefreshCarry(*pair, std::nullopt);
-    HideProgress();
+    ctx_.HideProgress();
 }
 
 // Requests the carry of one security under one scenario with the
 // security's current rates, sets the carry option when one is given, and
 // shows the carry, the impacts and the security's sub-impact.
-void MainCtl::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption) {
-    const Collection<CScenario>& scenarios = portfolio_.Scenarios();
-    const std::string query = BuildCarryQuery(portfolio_.Securities().Item(pair.secRow + 1)) +
+void CarryCapital::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption) {
+    const Collection<CScenario>& scenarios = ctx_.portfolio.Scenarios();
+    const std::string query = BuildCarryQuery(ctx_.portfolio.Securities().Item(pair.secRow + 1)) +
                               BuildTimeChange(scenarios, pair.scenRow);
-    const std::string reply = FetchReply(pages::Address(props_.CarryCalcPath, query));
-    CValuation& val = portfolio_.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
+    const std::string reply = ctx_.FetchReply(pages::Address(ctx_.props.CarryCalcPath, query));
+    CValuation& val = ctx_.portfolio.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
     // One time change was sent, so the page answers one piece; a page that
     // answers more has only its first piece read, as the impact run reads
     // one piece per scenario.
     const auto pieces = pages::FirstReplyPieces(reply, 1);
     val.CreateCarry(pieces.empty() ? std::string_view() : pieces.front(), pages::ReplyNumberFormat());
     if (carryOption) val.SetoptCarry(static_cast<int32_t>(*carryOption));
-    ShowCarryLabel(val);
-    CalculateImpacts();
-    const double subImpact = val.Getvaluation(m_SubImpact);
-    Label* label = LabelValuation[m_SubImpact];
-    label->caption = FormatGrouped(subImpact, 0, Loc());
-    label->foreColor = SignColor(subImpact);
+    ctx_.refresh.ShowCarryLabel(val);
+    ctx_.refresh.CalculateImpacts();
+    ctx_.refresh.ShowSubImpact(val);
 }
 
 }  // namespace zemra

@@ -1,4 +1,4 @@
-#include "server/CapitalRules.h"
+#include "compute/CapitalRules.h"
 
 #include <stdexcept>
 

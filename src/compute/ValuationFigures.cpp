@@ -1,4 +1,4 @@
-#include "display/ValuationFigures.h"
+#include "compute/ValuationFigures.h"
 
 #include <cmath>
 #include <limits>

@@ -1,28 +1,40 @@
-#include "scenarios/ScenarioDatabase.h"
+#include "compute/ScenarioDatabase.h"
 
 #include <climits>
 
+#include "compute/PageContract.h"
 #include "records/Indexes.h"
-#include "server/QueryEncoding.h"
+#include "compute/QueryEncoding.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
 namespace {
 
-constexpr const char* kForbiddenInDescription = ";|";
+constexpr char kForbiddenInDescription[] = {pages::kFieldSeparator, pages::kPieceSeparator, 0};
 
-std::string DescriptionDetailAndFlag(const CScenario& scenario) {
-    return "Description=" + QueryText(scenario.Getdescription()) +
-           "&ScenarioDetail=" + BuildScenarioDetailField(scenario) + "&AutoLoad=" + AutoLoadFlag(scenario.GetAutoLoad());
+namespace key = contract::key;
+using pages::AppendPair;
+
+void AppendDescriptionDetailAndFlag(std::string& query, const CScenario& scenario, bool first) {
+    AppendPair(query, key::kDescription, QueryText(scenario.Getdescription()), first);
+    AppendPair(query, key::kScenarioDetail, BuildScenarioDetailField(scenario));
+    AppendPair(query, key::kAutoLoad, AutoLoadFlag(scenario.GetAutoLoad()));
+}
+
+std::string UidQuery(const std::string& page, int32_t uid) {
+    std::string address = page + pages::kQueryStart;
+    AppendPair(address, key::kScenarioUid, QueryInteger(uid), true);
+    return address;
 }
 
 }  // namespace
 
 std::string BuildScenarioDetailField(const CScenario& scenario) {
     std::string field;
-    for (int i = 0; i < kScenarioSlots; ++i) field += QueryNumber(scenario.GetScenarioProperties(i)) + ";";
-    return field + "0;" + QueryInteger(scenario.Gettuner());
+    for (int i = 0; i < kScenarioSlots; ++i) field += QueryNumber(scenario.GetScenarioProperties(i)) + pages::kFieldSeparator;
+    // The stored detail's impact field is always sent as 0.
+    return field + '0' + pages::kFieldSeparator + QueryInteger(scenario.Gettuner());
 }
 
 std::string AutoLoadFlag(const std::string& autoLoad) {
@@ -39,14 +51,18 @@ std::optional<std::string> RefusedDescription(const std::string& description) {
 }
 
 std::string InsertScenarioAddress(const std::string& page, const CScenario& scenario) {
-    return page + "?" + DescriptionDetailAndFlag(scenario);
+    std::string address = page + pages::kQueryStart;
+    AppendDescriptionDetailAndFlag(address, scenario, true);
+    return address;
 }
 
 std::string ModifyScenarioAddress(const std::string& page, const CScenario& scenario) {
-    return page + "?Uid=" + QueryInteger(scenario.GetUid()) + "&" + DescriptionDetailAndFlag(scenario);
+    std::string address = UidQuery(page, scenario.GetUid());
+    AppendDescriptionDetailAndFlag(address, scenario, false);
+    return address;
 }
 
-std::string DeleteScenarioAddress(const std::string& page, int32_t uid) { return page + "?Uid=" + QueryInteger(uid); }
+std::string DeleteScenarioAddress(const std::string& page, int32_t uid) { return UidQuery(page, uid); }
 
 std::optional<int32_t> InsertedUid(const std::string& reply) {
     const auto first = reply.find_first_not_of(" \t\r\n");

@@ -1,10 +1,10 @@
-#include "server/ImpactLegs.h"
+#include "compute/ImpactLegs.h"
 
 #include <algorithm>
 
 #include "records/Indexes.h"
 #include "records/SecurityType.h"
-#include "server/ImpactMath.h"
+#include "compute/ImpactMath.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

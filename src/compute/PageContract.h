@@ -46,6 +46,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PageWire.h"
 #include "records/Indexes.h"
 #include "toolkit/Locale.h"
 #include "toolkit/NumberText.h"
@@ -53,10 +54,13 @@
 
 namespace zemra::pages {
 
-constexpr char kQueryStart = '?';
-constexpr char kListSeparator = ';';    // between the values of one list in a query
-constexpr char kPieceSeparator = '|';   // between the pieces of a reply
-constexpr char kFieldSeparator = ';';   // between the fields of one piece
+// The separators of the wire contract (PageWire.h), which the pages share.
+constexpr char kQueryStart = contract::kQueryStart;
+constexpr char kPairSeparator = contract::kPairSeparator;
+constexpr char kKeyValueSeparator = contract::kKeyValueSeparator;
+constexpr char kListSeparator = contract::kListSeparator;    // between the values of one list in a query
+constexpr char kPieceSeparator = contract::kPieceSeparator;  // between the pieces of a reply
+constexpr char kFieldSeparator = contract::kFieldSeparator;  // between the fields of one piece
 
 // Numbers a piece may carry: one per valuation slot, one per carry slot.
 constexpr int kValuationFields = kValuationSlots;   // 31
@@ -65,10 +69,21 @@ constexpr int kCarryFields = kCarrySlots;           // 12
 // The number format of every reply.
 inline const Locale& ReplyNumberFormat() { return DataFormat(); }
 
-// Appended to a scenario-detail address by the debug view.
-constexpr const char* kDebugSwitch = "&enableDebug=y";
-// The query of the quick search: this key and the search text.
-constexpr const char* kQuickSearchKey = "?QuickSearch=";
+// A query's pair: the key, "=" and the value, after a pair separator unless
+// it starts the query.
+inline void AppendPair(std::string& query, std::string_view key, const std::string& value, bool first = false) {
+    if (!first) query += kPairSeparator;
+    query += key;
+    query += kKeyValueSeparator;
+    query += value;
+}
+
+// Appended to a scenario-detail address by the debug view ("&enableDebug=y").
+inline std::string DebugSwitch() {
+    std::string pair;
+    AppendPair(pair, contract::key::kDebug, std::string(contract::key::kDebugOn));
+    return pair;
+}
 // A quick-search reply shorter than this, or "|" alone, means no match.
 constexpr std::size_t kQuickSearchMinimumReply = 2;
 

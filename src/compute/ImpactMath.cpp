@@ -1,4 +1,4 @@
-#include "server/ImpactMath.h"
+#include "compute/ImpactMath.h"
 
 #include <cmath>
 #include <optional>
@@ -8,7 +8,7 @@
 
 #include "records/CarryOption.h"
 #include "records/SecurityType.h"
-#include "server/PageContract.h"
+#include "compute/PageContract.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "portfolio/Portfolio.h"
-#include "server/ImpactLegs.h"
+#include "compute/ImpactLegs.h"
 #include "toolkit/Color.h"
 
 namespace zemra {

@@ -1,8 +1,8 @@
-#include "server/DlgCapital.h"
+#include "carry/DlgCapital.h"
 
 #include <string>
 
-#include "control/WholeText.h"
+#include "toolkit/WholeText.h"
 #include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 

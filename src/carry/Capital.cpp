@@ -4,24 +4,22 @@
 #include <stdexcept>
 #include <string>
 
-#include "control/MainCtl.h"
-#include "server/CapitalRules.h"
-#include "server/PageContract.h"
-#include "server/Queries.h"
+#include "carry/CarryCapital.h"
+#include "compute/CapitalRules.h"
+#include "compute/PageContract.h"
+#include "compute/Queries.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
 
-void MainCtl::WireCapitalEvents() { BtnCapital->Click = [this] { BtnCapital_Click(); }; }
-
-void MainCtl::BtnCapital_Click() {
-    if (portfolio_.Securities().Empty()) return;
-    const int row = LstSecurity->ListIndex();
+void CarryCapital::BtnCapital_Click() {
+    if (ctx_.portfolio.Securities().Empty()) return;
+    const int row = ctx_.SecurityList().ListIndex();
     if (row < 0) return;   // no security to open the dialog for
-    const CSecurity& sec = portfolio_.Securities().Item(row + 1);
+    const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
 
-    DiscardDialog(frmCapital);
-    frmCapital = std::make_unique<DlgCapital>(ui_, Loc());
+    ctx_.DiscardDialog(frmCapital);
+    frmCapital = std::make_unique<DlgCapital>(ctx_.ui, Loc());
     DlgCapital& dlg = *frmCapital;
     dlg.ChgCapital = [this](std::optional<long> rule, double convRate, double stkRate) {
         frmCapital_ChgCapital(rule, convRate, stkRate);
@@ -29,16 +27,16 @@ void MainCtl::BtnCapital_Click() {
     dlg.UnLoadCapital = [this] { frmCapital_UnLoadCapital(); };
 
     dlg.ComboCpRule->Clear();
-    FillCapitalRules(props_.CapitalRules);
+    FillCapitalRules(ctx_.props.CapitalRules);
     SelectCapitalRule(sec.GetCapitalRule());
     dlg.TxtConvRate->SetText(PlainNumber(sec.GetConvCapital(), Loc().decimalSeparator));
     dlg.TxtStkRate->SetText(PlainNumber(sec.GetStockCapital(), Loc().decimalSeparator));
-    dlg.Show(!host_.ModelessAllowed());
+    dlg.Show(!ctx_.host.ModelessAllowed());
 }
 
 // One entry per rule, its identifier as item data; the first rule is shown
 // (a list without rules shows none).
-void MainCtl::FillCapitalRules(const std::string& rules) {
+void CarryCapital::FillCapitalRules(const std::string& rules) {
     ComboBox& combo = *frmCapital->ComboCpRule;
     for (const CapitalRuleEntry& rule : ParseCapitalRules(rules, Loc())) {
         combo.AddItem(rule.name);
@@ -49,7 +47,7 @@ void MainCtl::FillCapitalRules(const std::string& rules) {
 
 // Shows the first entry whose identifier is `rule`; none matching changes
 // nothing.
-void MainCtl::SelectCapitalRule(long rule) {
+void CarryCapital::SelectCapitalRule(long rule) {
     ComboBox& combo = *frmCapital->ComboCpRule;
     for (int i = 0; i < combo.Count(); ++i) {
         if (combo.ItemData(i) == rule) {
@@ -62,30 +60,30 @@ void MainCtl::SelectCapitalRule(long rule) {
 // The three values go into the selected security before its capital is
 // requested, so that they stay even when the request fails. Without a
 // selected rule the security keeps its own.
-void MainCtl::frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate) {
-    if (LstSecurity->Count() == 0) return;
-    ReleaseDialog(frmCapital);
-    const int row = LstSecurity->ListIndex();
+void CarryCapital::frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate) {
+    if (ctx_.SecurityList().Count() == 0) return;
+    ctx_.ReleaseDialog(frmCapital);
+    const int row = ctx_.SecurityList().ListIndex();
     if (row < 0) return;
-    CSecurity& sec = portfolio_.Securities().Item(row + 1);
+    CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
     if (rule) sec.SetCapitalRule(static_cast<int32_t>(*rule));
     sec.SetConvCapital(convRate);
     sec.SetStockCapital(stkRate);
     RequestCapital(row);
 }
 
-void MainCtl::frmCapital_UnLoadCapital() { ReleaseDialog(frmCapital); }
+void CarryCapital::frmCapital_UnLoadCapital() { ctx_.ReleaseDialog(frmCapital); }
 
 // Requests the capital of the security at a 0-based row and shows it, then
 // refreshes the selected pair's carry, which depends on it. A failed
 // request, or a reply that is not a number, is reported and ends the
 // capital request there (LbCapital keeps what it showed, the carry is not
 // refreshed); whatever displayed the security goes on.
-void MainCtl::RequestCapital(int row) {
-    ShowProgress();
-    const CSecurity& sec = portfolio_.Securities().Item(row + 1);
+void CarryCapital::RequestCapital(int row) {
+    ctx_.ShowProgress();
+    const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
     try {
-        const std::string reply = FetchReply(pages::Address(props_.CapitalCalcPath, BuildCapitalQuery(sec)));
+        const std::string reply = ctx_.FetchReply(pages::Address(ctx_.props.CapitalCalcPath, BuildCapitalQuery(sec)));
         const std::optional<double> capital = ParseNumber(reply, pages::ReplyNumberFormat());
         if (!capital)
             throw std::runtime_error("The capital of '" + sec.Getdescription() +
@@ -94,11 +92,11 @@ void MainCtl::RequestCapital(int row) {
         LbCapital->foreColor = SignColor(*capital);
         RecalculateCarry();
     } catch (const std::exception& e) {
-        HideProgress();
-        MsgOk(e.what());
+        ctx_.HideProgress();
+        ctx_.MsgOk(e.what());
         return;
     }
-    HideProgress();
+    ctx_.HideProgress();
 }
 
 }  // namespace zemra

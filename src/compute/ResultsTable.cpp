@@ -1,4 +1,4 @@
-#include "display/ResultsTable.h"
+#include "compute/ResultsTable.h"
 
 #include <algorithm>
 #include <cmath>

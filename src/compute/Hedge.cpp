@@ -1,4 +1,4 @@
-#include "assumptions/Hedge.h"
+#include "compute/Hedge.h"
 
 #include "records/SecurityType.h"
 #include "toolkit/NumberText.h"

@@ -1,8 +1,8 @@
-#include "server/DlgCarry.h"
+#include "carry/DlgCarry.h"
 
 #include <string>
 
-#include "control/WholeText.h"
+#include "toolkit/WholeText.h"
 #include "records/CarryOption.h"
 #include "records/Indexes.h"
 #include "toolkit/FieldMessages.h"

@@ -1,14 +1,16 @@
-#include "securities/QuickSearch.h"
+#include "compute/QuickSearch.h"
 
-#include "server/PageContract.h"
-#include "server/QueryEncoding.h"
+#include "compute/PageContract.h"
+#include "compute/QueryEncoding.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
 
 std::string QuickSearchAddress(const std::string& page, const std::string& searchText) {
-    return page + pages::kQuickSearchKey + QueryText(searchText);
+    std::string address = page + pages::kQueryStart;
+    pages::AppendPair(address, contract::key::kQuickSearch, QueryText(searchText), true);
+    return address;
 }
 
 bool NoRecordsFound(const std::string& reply) {

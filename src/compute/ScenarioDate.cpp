@@ -1,4 +1,4 @@
-#include "scenarios/ScenarioDate.h"
+#include "compute/ScenarioDate.h"
 
 #include <cmath>
 #include <stdexcept>

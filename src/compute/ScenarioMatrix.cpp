@@ -1,4 +1,4 @@
-#include "scenarios/ScenarioMatrix.h"
+#include "compute/ScenarioMatrix.h"
 
 #include "toolkit/NumberText.h"
 

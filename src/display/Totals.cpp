@@ -1,0 +1,52 @@
+// The totals frame: the dollar Greeks of every security under the current
+// scenario.
+#include "compute/ValuationFigures.h"
+#include "display/ValuationPanel.h"
+#include "toolkit/NumberText.h"
+
+namespace zemra {
+
+// The totals frame: the dollar Greeks of every security under the current
+// scenario, their share equivalents in the current security and its
+// effective delta.
+void ValuationPanel::ShowTotals() {
+    if (ctx_.portfolio.Valuations().Empty()) return;
+    const int c = ctx_.ScenarioList().ListIndex();
+    if (c < 0) return;
+    const DollarTotals totals = SumDollarGreeks(ctx_.portfolio, c + 1);
+    const int s = ctx_.SecurityList().ListIndex();
+    if (s < 0) return;
+    const CSecurity& security = ctx_.portfolio.Securities().Item(s + 1);
+    const CValuation& valuation = ctx_.portfolio.ValuationAt(s + 1, c + 1);
+
+    auto show = [this](Label* label, double value, int decimals = 0) {
+        label->caption = FormatGrouped(value, decimals, Loc());
+    };
+    for (int k = 0; k < 2; ++k) {
+        const ShareTotals shares = ShareTotalsOf(totals, k, security, valuation);
+        show(LbDolDeltaTol[k], totals.delta[k]);
+        // A stock price of 0 keeps the share captions.
+        if (shares.deltaShares) show(LbDolDelShrsTot[k], *shares.deltaShares);
+        if (shares.gammaShares) show(LbGamShrsTot[k], *shares.gammaShares);
+        show(LbDolGamTol[k], totals.gamma[k]);
+        show(LbDolVegaTol[k], totals.vega[k]);
+        show(LbDolRhoTol[k], totals.rho[k]);
+        show(LbDolCSprd01Tot[k], totals.spread[k]);
+        if (shares.effectiveDelta) {
+            show(LbEffDelta[k], *shares.effectiveDelta, 2);
+            LbEffDelta[k]->foreColor = SignColor(*shares.effectiveDelta);
+        } else {
+            LbEffDelta[k]->caption = "0";
+            LbEffDelta[k]->foreColor = kBlue;
+        }
+        LbDolDeltaTol[k]->foreColor = SignColor(totals.delta[k]);
+        LbDolDelShrsTot[k]->foreColor = SignColor(totals.delta[k]);
+        LbDolGamTol[k]->foreColor = SignColor(totals.gamma[k]);
+        LbGamShrsTot[k]->foreColor = SignColor(totals.gamma[k]);
+        LbDolVegaTol[k]->foreColor = SignColor(totals.vega[k]);
+        LbDolRhoTol[k]->foreColor = SignColor(totals.rho[k]);
+        LbDolCSprd01Tot[k]->foreColor = SignColor(totals.spread[k]);
+    }
+}
+
+}  // namespace zemra
