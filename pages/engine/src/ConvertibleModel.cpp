@@ -660,7 +660,12 @@ class ConvertibleModel::Stepper {
       bool settled = true;
       for (std::size_t i = 0; i < n; ++i) {
         char kind = kFree;
-        if (active_[i] == kFree) {
+        if (floor_[i] >= cap_[i]) {
+          // Called where the holder converts: the value is parity either
+          // way. Held at the floor, the node cannot swap between the two
+          // bounds by a rounding error at every pass.
+          kind = kBelowFloor;
+        } else if (active_[i] == kFree) {
           kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
         } else {
           // The row's equation at the held value less its right-hand side:

@@ -39,8 +39,9 @@ constexpr double kTableTolerance = 0.002;
 // Where the price is smooth in volatility and spread the two cubics must
 // agree closer than that: a bend in the price between widely spaced nodes
 // (near a spread of 0, say) can leave both cubics off by the same amount.
-// Under Bond+Option the price moves in small steps with them, and closer
-// agreement only adds nodes.
+// Under Bond+Option and Blended the price moves in small steps with them
+// (the companion's boundaries cross nodes), and closer agreement only adds
+// nodes.
 constexpr double kSmoothTableAgreement = 0.001;
 constexpr int kMaxTableRefinements = 6;
 
@@ -219,7 +220,8 @@ class StateSolves {
       const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
       if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
       const double slope = (fHigh - fLow) / (high - low);
-      const double agreement = model_.SplitsCash() ? kTableTolerance : kSmoothTableAgreement;
+      const double agreement =
+          model_.CompanionQuantity() != ConvertibleModel::Companion::None ? kTableTolerance : kSmoothTableAgreement;
       if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= agreement)) {
         result = root;
         return true;
