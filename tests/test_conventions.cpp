@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "Builders.h"
+#include "toolkit/Color.h"
 #include "toolkit/DateText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
@@ -149,4 +150,17 @@ TEST(DateReading, HonoursOtherDateOrders) {
     Locale ymd;
     ymd.dateOrder = DateOrder::YearMonthDay;
     EXPECT_EQ(ParseDate("10/6/15", ymd), (Date{2010, 6, 15}));
+}
+
+// The colour follows the figure as shown: one that rounds to zero is not a
+// loss, one that rounds away from zero keeps its sign.
+TEST(Rounding, SignColourFollowsTheShownFigure) {
+    const struct {
+        double value;
+        int decimals;
+        Rgb colour;
+    } table[] = {{-0.0004, 3, kBlue}, {-0.0005, 3, kRed}, {-0.4, 0, kBlue}, {-0.5, 0, kRed}, {-1e-9, 2, kBlue},
+                 {0.0, 0, kBlue},     {-2.0, 0, kRed},    {-0.004, 2, kBlue}, {-0.05, 1, kRed}};
+    for (const auto& c : table)
+        EXPECT_EQ(SignColor(c.value, c.decimals), c.colour) << c.value << " with " << c.decimals << " decimals";
 }

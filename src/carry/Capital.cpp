@@ -89,7 +89,7 @@ void CarryCapital::RequestCapital(int row) {
             throw std::runtime_error("The capital of '" + sec.Getdescription() +
                                      "' cannot be shown: the capital page answered '" + reply + "'.");
         LbCapital->caption = FormatGrouped(*capital, 0, Loc());
-        LbCapital->foreColor = SignColor(*capital);
+        LbCapital->foreColor = SignColor(*capital, 0);
         RecalculateCarry();
     } catch (const std::exception& e) {
         ctx_.HideProgress();

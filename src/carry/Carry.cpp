@@ -63,7 +63,7 @@ void CarryCapital::BtnCarry_Click() {
         const double v = val.GetCarry(k);
         Label* label = dlg.LbCarryVal[static_cast<std::size_t>(k)];
         label->caption = FormatGrouped(v, BreakdownDecimals(k), Loc());
-        label->foreColor = SignColor(v);
+        label->foreColor = SignColor(v, BreakdownDecimals(k));
     }
     if (val.GetoptCarry() == kUseNetCarry) dlg.OptNetCarry->SetValue(true);
     else if (val.GetoptCarry() == kUseFullCarry) dlg.OptFullCarry->SetValue(true);

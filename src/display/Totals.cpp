@@ -34,18 +34,18 @@ void ValuationPanel::ShowTotals() {
         show(LbDolCSprd01Tot[k], totals.spread[k]);
         if (shares.effectiveDelta) {
             show(LbEffDelta[k], *shares.effectiveDelta, 2);
-            LbEffDelta[k]->foreColor = SignColor(*shares.effectiveDelta);
+            LbEffDelta[k]->foreColor = SignColor(*shares.effectiveDelta, 2);
         } else {
             LbEffDelta[k]->caption = "0";
             LbEffDelta[k]->foreColor = kBlue;
         }
-        LbDolDeltaTol[k]->foreColor = SignColor(totals.delta[k]);
-        LbDolDelShrsTot[k]->foreColor = SignColor(totals.delta[k]);
-        LbDolGamTol[k]->foreColor = SignColor(totals.gamma[k]);
-        LbGamShrsTot[k]->foreColor = SignColor(totals.gamma[k]);
-        LbDolVegaTol[k]->foreColor = SignColor(totals.vega[k]);
-        LbDolRhoTol[k]->foreColor = SignColor(totals.rho[k]);
-        LbDolCSprd01Tot[k]->foreColor = SignColor(totals.spread[k]);
+        LbDolDeltaTol[k]->foreColor = SignColor(totals.delta[k], 0);
+        LbDolDelShrsTot[k]->foreColor = SignColor(totals.delta[k], 0);
+        LbDolGamTol[k]->foreColor = SignColor(totals.gamma[k], 0);
+        LbGamShrsTot[k]->foreColor = SignColor(totals.gamma[k], 0);
+        LbDolVegaTol[k]->foreColor = SignColor(totals.vega[k], 0);
+        LbDolRhoTol[k]->foreColor = SignColor(totals.rho[k], 0);
+        LbDolCSprd01Tot[k]->foreColor = SignColor(totals.spread[k], 0);
     }
 }
 

@@ -33,7 +33,7 @@ void ValuationPanel::ShowValuation() {
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
         LabelValuation[i]->caption = ValuationText(i, v, security.GetFxRate(), Loc());
-        LabelValuation[i]->foreColor = SignColor(v);
+        LabelValuation[i]->foreColor = SignColor(v, ValuationDecimals(i));
     }
 
     ShowTuner2(valuation.Gettuner());
@@ -49,7 +49,7 @@ void ValuationPanel::ShowValuation() {
         };
         for (const auto& [label, value] : figures) {
             label->caption = FormatGrouped(value, 0, Loc());
-            label->foreColor = SignColor(value);
+            label->foreColor = SignColor(value, 0);
         }
     }
 
@@ -77,14 +77,14 @@ void ValuationPanel::ShowCarryLabel(const CValuation& val) {
     const std::optional<double> carry = ChosenCarry(val);
     if (!carry) return;
     LbCarry->caption = FormatGrouped(*carry, 0, Loc());
-    LbCarry->foreColor = SignColor(*carry);
+    LbCarry->foreColor = SignColor(*carry, 0);
 }
 
 void ValuationPanel::ShowSubImpact(const CValuation& val) {
     const double subImpact = val.Getvaluation(m_SubImpact);
     Label* label = LabelValuation[m_SubImpact];
     label->caption = FormatGrouped(subImpact, 0, Loc());
-    label->foreColor = SignColor(subImpact);
+    label->foreColor = SignColor(subImpact, 0);
 }
 
 // The tuner entries are the scenario tuner's, loaded into both drop-downs

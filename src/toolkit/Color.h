@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "toolkit/NumberText.h"
+
 namespace zemra {
 
 struct Rgb {
@@ -18,7 +20,9 @@ constexpr Rgb kRed{255, 0, 0};
 // dependent fields.
 constexpr Rgb kButtonFace{240, 240, 240};
 
-// Blue for a value of 0 or more, red below 0.
-inline Rgb SignColor(double value) { return value < 0 ? kRed : kBlue; }
+// Blue for a figure of 0 or more as it is shown, with `decimals` places,
+// red below 0: the colour follows the text, so a figure that rounds to zero
+// ("0.000") is never shown as a loss.
+inline Rgb SignColor(double value, int decimals) { return RoundHalfAway(value, decimals) < 0 ? kRed : kBlue; }
 
 }  // namespace zemra
