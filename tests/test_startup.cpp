@@ -86,15 +86,12 @@ TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
 }
 
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
-    for (const char* on : {"YES", "Yes", "y", "Y", "yes"}) {
+    for (const auto& [value, shown] : std::vector<std::pair<const char*, bool>>{
+             {"YES", true}, {"Yes", true}, {"y", true}, {"Y", true}, {"yes", true},
+             {"true", false}, {"1", false}, {" yes", false}, {"", false}, {"no", false}}) {
         Harness h;
-        h.Start({{"EnableDebug", on}});
-        EXPECT_TRUE(h.Button("CmdDebug").visible) << on;
-    }
-    for (const char* off : {"true", "1", " yes", "", "no"}) {
-        Harness h;
-        h.Start({{"EnableDebug", off}});
-        EXPECT_FALSE(h.Button("CmdDebug").visible) << off;
+        h.Start({{"EnableDebug", value}});
+        EXPECT_EQ(h.Button("CmdDebug").visible, shown) << "EnableDebug '" << value << "'";
     }
 }
 
