@@ -79,32 +79,8 @@ TEST(ImpactRun, TotalsAreWholeDollarsAndTheCarryOptionChoosesFullNetOrNone) {
     EXPECT_TRUE(h.host.messages.empty());
 }
 
-TEST(ImpactRun, AnUpdateAsksTwoPagesPerSecurityWhateverTheNumberOfScenarios) {
-    std::vector<Holding> holdings = MixedPortfolio();
-    holdings.resize(3);
-    std::vector<std::size_t> counts;
-    for (int scenarios : {1, 5}) {
-        Texts texts, detail, carry;
-        for (int j = 1; j <= scenarios; ++j) {
-            texts.push_back(ScenarioText("S" + std::to_string(j), j));
-            detail.push_back("0;1");
-            carry.push_back("0");
-        }
-        Harness h;
-        Start(h, holdings, Joined(texts), {{kDetail, Joined(detail)}, {kCarry, Joined(carry)}, {kPages, "0"}});
-        EXPECT_TRUE(h.host.messages.empty());
-        const auto r = FromFirst(h.host.requests, kDetail);   // after the first security's capital
-        ASSERT_GE(r.size(), 6u);
-        Texts first(r.begin(), r.begin() + 6);
-        for (std::string& address : first) address = address.substr(0, address.find('&') + 1);
-        EXPECT_EQ(first, (Texts{DetailPrefix(11), CarryPrefix(11), DetailPrefix(12), CarryPrefix(12),
-                                DetailPrefix(13), CarryPrefix(13)})) << scenarios;
-        // Then the display refresh: no further valuation request.
-        EXPECT_FALSE(Contains(Texts(r.begin() + 6, r.end()), kDetail));
-        counts.push_back(r.size());
-    }
-    EXPECT_EQ(counts[0], counts[1]);
-}
+// The requests of an Update, two pages per security whatever the number of
+// scenarios, then the display's refresh: golden/impact_portfolio.
 
 // An Update without securities, scenarios or a scenario-detail page says so
 // and requests nothing: golden/startup_empty, tuner_no_securities,
