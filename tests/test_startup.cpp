@@ -95,13 +95,6 @@ TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
     }
 }
 
-TEST(StartUp, PropertiesAreReadOnceAndAbsentOnesAreEmpty) {
-    Harness h;
-    h.Start({{"ScenarioDetailPath", "http://server/ScenarioDetail.asp"}, {"Unknown", "x"}});
-    EXPECT_EQ(h.Properties().ScenarioDetailPath, "http://server/ScenarioDetail.asp");
-    EXPECT_EQ(h.Properties().CarryCalcPath, "");
-}
-
 // The host may call ProcessInitData again: the lists get a second copy of
 // the scenarios, and the valuation grid still holds one row per security
 // with one valuation per scenario row, so the next run applies.
