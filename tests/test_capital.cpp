@@ -51,9 +51,7 @@ struct CapitalSession : Harness {
 TEST(CapitalRules, EntriesAreIdentifierAndNameWithSixteenBitIdentifiers) {
     struct Case { std::string text; std::vector<std::pair<int, std::string>> rules; };
     const Case cases[] = {
-        {"1;A|2;B", {{1, "A"}, {2, "B"}}},
-        {"", {}},
-        {"2.5;Half|-3;Minus|4;", {{2, "Half"}, {-3, "Minus"}, {4, ""}}},
+        {"1;A|2;B", {{1, "A"}, {2, "B"}}}, {"", {}}, {"2.5;Half|-3;Minus|4;", {{2, "Half"}, {-3, "Minus"}, {4, ""}}},
         {"32767;Top;extra", {{32767, "Top"}}},
     };
     for (const Case& c : cases) {

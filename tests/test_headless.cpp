@@ -109,11 +109,9 @@ TEST(HeadlessHost, TheRequestRecordKeepsTheLatestAddressesWithinItsBudget) {
         std::size_t kept, leftOut;
     };
     const std::vector<Case> table = {
-        {100, {10, 20, 30}, 3, 0},
-        {100, {40, 40, 40}, 2, 1},
-        {100, {150}, 1, 0},            // the last one stays, however long
-        {100, {10, 150, 10}, 1, 2},
-        {100, {60, 50, 50, 50}, 2, 2},
+        {100, {10, 20, 30}, 3, 0}, {100, {40, 40, 40}, 2, 1},
+        {100, {150}, 1, 0},   // the last one stays, however long
+        {100, {10, 150, 10}, 1, 2}, {100, {60, 50, 50, 50}, 2, 2},
     };
     for (const Case& c : table) {
         RequestLog log(c.budget);

@@ -156,10 +156,7 @@ TEST(ResultsHeatmap, TwoVaryingChangesWithDistinctPairsMakeAGridOtherwiseBars) {
 
 TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstOfEquals) {
     struct Case { std::vector<double> totals; int worst, best; double low, high; } const kCases[] = {
-        {{5, -3, 7, -9, 2}, 3, 2, -9, 7},
-        {{-4, -4, 1, 1}, 0, 2, -4, 1},
-        {{0}, 0, 0, 0, 0},
-        {{}, -1, -1, 0, 0},
+        {{5, -3, 7, -9, 2}, 3, 2, -9, 7}, {{-4, -4, 1, 1}, 0, 2, -4, 1}, {{0}, 0, 0, 0, 0}, {{}, -1, -1, 0, 0},
     };
     for (const Case& c : kCases) {
         std::vector<std::pair<std::array<double, kScenarioChanges>, double>> scenarios;
