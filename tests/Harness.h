@@ -91,9 +91,7 @@ struct Harness {
     void StartWithZeros(const std::string& records, const std::string& scenarios) {
         Replies({{kDetail, "0|0|0|0|0|0|0|0"}, {kCarry, "0|0|0|0|0|0|0|0"}, {kPages, "0"}});
         Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"RecordString", records},
-               {"ScenarioString", scenarios},
-               {"ScenarioDetailPath", kDetail},
+               {"RecordString", records}, {"ScenarioString", scenarios}, {"ScenarioDetailPath", kDetail},
                {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();

@@ -27,8 +27,7 @@ struct CarrySession : Harness {
         Replies({{kDetail, "0|0"}, {kCarry, kStartCarry + "|" + kStartCarry}, {kPages, "0"}});
         Start({{"RecordString", record},
                {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry},
+               {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();
         host.requests.clear();
@@ -52,10 +51,7 @@ struct CarrySession : Harness {
 }  // namespace
 
 TEST(CarryDialog, TheCarryOptionOfTheValuationSelectsItsOptionButton) {
-    struct Case {
-        int optCarry;
-        bool full, net;
-    };
+    struct Case { int optCarry; bool full, net; };
     for (const Case& c : {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}}) {
         CarrySession h;
         h.Val(1, 1).SetoptCarry(c.optCarry);

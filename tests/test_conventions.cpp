@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "Builders.h"
@@ -30,26 +31,18 @@ TEST(TextSplitting, ItemsAndFields) {
 
 // Reading numbers in every locale: test_number_reader.
 
-TEST(Rounding, HalfAwayOnTheDecimalRepresentation) {
-    EXPECT_EQ(RoundHalfAway(12.34567, 3), 12.346);
-    EXPECT_EQ(RoundHalfAway(25.55, 1), 25.6);
-    EXPECT_EQ(RoundHalfAway(2.675, 2), 2.68);
-    EXPECT_EQ(RoundHalfAway(1.005, 2), 1.01);
-    EXPECT_EQ(RoundHalfAway(1234.5, 0), 1235.0);
-    EXPECT_EQ(RoundHalfAway(-1234.56, 0), -1235.0);
-    EXPECT_EQ(RoundHalfAway(-0.5, 0), -1.0);
-    EXPECT_EQ(RoundHalfAway(0.1 + 0.2, 3), 0.3);
-    EXPECT_EQ(RoundHalfAway(1e20, 3), 1e20);
-    EXPECT_FALSE(std::signbit(RoundHalfAway(-0.4, 0)));
-}
-
-TEST(Rounding, HalfEvenAndWholeNumberConversions) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
-    EXPECT_EQ(RoundHalfEven(3.5), 4.0);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(RoundHalfEven(12.5), 12.0);
-    EXPECT_EQ(RoundHalfEven(13.5), 14.0);
-    EXPECT_EQ(RoundHalfEven(-2.6), -3.0);
+TEST(Rounding, HalfAwayOnTheDecimalRepresentationAndHalfEvenToWhole) {
+    struct Case { double value; int decimals; double away; };   // decimals < 0: half to even, whole
+    const Case cases[] = {
+        {12.34567, 3, 12.346}, {25.55, 1, 25.6}, {2.675, 2, 2.68}, {1.005, 2, 1.01}, {1234.5, 0, 1235},
+        {-1234.56, 0, -1235}, {-0.5, 0, -1}, {0.1 + 0.2, 3, 0.3}, {1e20, 3, 1e20}, {-0.4, 0, 0},
+        {2.5, -1, 2}, {3.5, -1, 4}, {-2.5, -1, -2}, {12.5, -1, 12}, {13.5, -1, 14}, {-2.6, -1, -3},
+    };
+    for (const Case& c : cases) {
+        const double got = c.decimals < 0 ? RoundHalfEven(c.value) : RoundHalfAway(c.value, c.decimals);
+        EXPECT_EQ(got, c.away) << c.value << " to " << c.decimals << " decimals (-1: half to even)";
+        EXPECT_FALSE(got == 0 && std::signbit(got)) << c.value << ": a negative zero";
+    }
     EXPECT_EQ(ToInt32(-3.5), -4);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(ToInt16(32767.4), 32767);
@@ -59,46 +52,30 @@ TEST(Rounding, HalfEvenAndWholeNumberConversions) {
     EXPECT_THROW(ToInt32(kNaN), std::invalid_argument);
 }
 
-TEST(PlainNumberText, FifteenDigitsNoTrailingZeros) {
-    EXPECT_EQ(PlainNumber(0.1 + 0.2), "0.3");
-    EXPECT_EQ(PlainNumber(100), "100");
-    EXPECT_EQ(PlainNumber(0.5), "0.5");
-    EXPECT_EQ(PlainNumber(-2.5), "-2.5");
-    EXPECT_EQ(PlainNumber(0), "0");
-    EXPECT_EQ(PlainNumber(-0.0), "0");
-    EXPECT_EQ(PlainNumber(123456789012345.0), "123456789012345");
-    EXPECT_EQ(PlainNumber(1e-10), "0.0000000001");
+// Fifteen significant digits without trailing zeros, the exponent form from
+// 1E+15, nothing for what is not finite.
+TEST(PlainNumberText, FifteenDigitsExponentFormAndNonFinite) {
+    const std::pair<double, const char*> cases[] = {
+        {0.1 + 0.2, "0.3"}, {100, "100"}, {0.5, "0.5"}, {-2.5, "-2.5"}, {0, "0"}, {-0.0, "0"},
+        {123456789012345.0, "123456789012345"}, {1e-10, "0.0000000001"}, {1e20, "1E+20"}, {1e15, "1E+15"},
+        {1.5e-12, "1.5E-12"}, {123456789012345678.0, "1.23456789012346E+17"}, {1e100, "1E+100"}, {kInf, ""}, {kNaN, ""},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(PlainNumber(value), text) << value;
     EXPECT_EQ(PlainNumber(-1234.5, ','), "-1234,5");
 }
 
-TEST(PlainNumberText, ExponentFormAndNonFinite) {
-    EXPECT_EQ(PlainNumber(1e20), "1E+20");
-    EXPECT_EQ(PlainNumber(1e15), "1E+15");
-    EXPECT_EQ(PlainNumber(1.5e-12), "1.5E-12");
-    EXPECT_EQ(PlainNumber(123456789012345678.0), "1.23456789012346E+17");
-    EXPECT_EQ(PlainNumber(1e100), "1E+100");
-    EXPECT_EQ(PlainNumber(kInf), "");
-    EXPECT_EQ(PlainNumber(kNaN), "");
-}
-
-TEST(GroupedNumberFormat, GroupsAndFixesDecimals) {
-    const Locale us;
-    EXPECT_EQ(FormatGrouped(999.5, 0, us), "1,000");
-    EXPECT_EQ(FormatGrouped(0.5, 3, us), "0.500");
-    EXPECT_EQ(FormatGrouped(1234567.8, 0, us), "1,234,568");
-    EXPECT_EQ(FormatGrouped(1, 4, us), "1.0000");
+TEST(GroupedNumberFormat, GroupsFixesDecimalsAndBracketsNegatives) {
+    struct Case { double value; int decimals; bool minusForm; const char* text; };
+    const Case cases[] = {
+        {999.5, 0, false, "1,000"}, {0.5, 3, false, "0.500"}, {1234567.8, 0, false, "1,234,568"},
+        {1, 4, false, "1.0000"}, {-1234.6, 0, false, "(1,235)"}, {-12.6, 0, false, "(13)"},
+        {-1234.6, 0, true, "-1,235"}, {-0.4, 0, false, "0"}, {-0.0004, 3, true, "0.000"}, {kInf, 0, false, ""},
+        {kNaN, 2, false, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatGrouped(c.value, c.decimals, Locale{}, c.minusForm), c.text)
+            << c.value << " with " << c.decimals << " decimals" << (c.minusForm ? ", minus form" : "");
     EXPECT_EQ(FormatGrouped(1234567.891, 2, GermanLike()), "1.234.567,89");
-}
-
-TEST(GroupedNumberFormat, NegativesZeroAndNonFinite) {
-    const Locale us;
-    EXPECT_EQ(FormatGrouped(-1234.6, 0, us), "(1,235)");
-    EXPECT_EQ(FormatGrouped(-12.6, 0, us), "(13)");
-    EXPECT_EQ(FormatGrouped(-1234.6, 0, us, true), "-1,235");
-    EXPECT_EQ(FormatGrouped(-0.4, 0, us), "0");
-    EXPECT_EQ(FormatGrouped(-0.0004, 3, us, true), "0.000");
-    EXPECT_EQ(FormatGrouped(kInf, 0, us), "");
-    EXPECT_EQ(FormatGrouped(kNaN, 2, us), "");
 }
 
 TEST(CalendarDates, SerialsAndArithmetic) {
@@ -123,33 +100,24 @@ TEST(CalendarDates, Formatting) {
     EXPECT_EQ(FormatShortDate(Date{2005, 1, 9}, shortYear), "05-01-09 (9/1)");
 }
 
-TEST(DateReading, MonthFirstIsoAndTimeOfDay) {
-    const Locale us;
-    EXPECT_EQ(ParseDate("1/5/30", us), (Date{1930, 1, 5}));
-    EXPECT_EQ(ParseDate("1/5/29", us), (Date{2029, 1, 5}));
-    EXPECT_EQ(ParseDate("12/31/1969", us), (Date{1969, 12, 31}));
-    EXPECT_EQ(ParseDate("07/04/1985", us), (Date{1985, 7, 4}));
-    EXPECT_EQ(ParseDate(" 6-15-2010 ", us), (Date{2010, 6, 15}));
-    EXPECT_EQ(ParseDate("2010-06-15", us), (Date{2010, 6, 15}));
-    EXPECT_EQ(ParseDate("6/15/2010 10:30", us), (Date{2010, 6, 15}));
-    EXPECT_EQ(ParseDate("6/15/2010 10:30:00 PM", us), (Date{2010, 6, 15}));
-}
-
-TEST(DateReading, RefusesWhatIsNotADate) {
-    const Locale us;
-    for (const char* text : {"13/45/2020", "2/30/2020", "hello", "", "1/5", "1/5/2020/1", "6/15/2010 hello",
-                             "6/15/2010 25:00", "6/15-2010", "6/15/201"}) {
-        EXPECT_FALSE(ParseDate(text, us).has_value()) << "'" << text << "'";
-    }
-}
-
-TEST(DateReading, HonoursOtherDateOrders) {
-    const Locale de = GermanLike();
-    EXPECT_EQ(ParseDate("15.06.2010", de), (Date{2010, 6, 15}));
-    EXPECT_FALSE(ParseDate("6/15/2010", de).has_value());
+TEST(DateReading, MonthFirstIsoTimeOfDayAndOtherDateOrders) {
     Locale ymd;
     ymd.dateOrder = DateOrder::YearMonthDay;
-    EXPECT_EQ(ParseDate("10/6/15", ymd), (Date{2010, 6, 15}));
+    struct Case { const char* text; Locale locale; std::optional<Date> date; };
+    const Case cases[] = {
+        {"1/5/30", {}, Date{1930, 1, 5}}, {"1/5/29", {}, Date{2029, 1, 5}}, {"12/31/1969", {}, Date{1969, 12, 31}},
+        {"07/04/1985", {}, Date{1985, 7, 4}}, {" 6-15-2010 ", {}, Date{2010, 6, 15}},
+        {"2010-06-15", {}, Date{2010, 6, 15}}, {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
+        {"6/15/2010 10:30:00 PM", {}, Date{2010, 6, 15}}, {"15.06.2010", GermanLike(), Date{2010, 6, 15}},
+        {"6/15/2010", GermanLike(), std::nullopt}, {"10/6/15", ymd, Date{2010, 6, 15}},
+        {"13/45/2020", {}, std::nullopt}, {"2/30/2020", {}, std::nullopt}, {"hello", {}, std::nullopt},
+        {"", {}, std::nullopt}, {"1/5", {}, std::nullopt}, {"1/5/2020/1", {}, std::nullopt},
+        {"6/15/2010 hello", {}, std::nullopt}, {"6/15/2010 25:00", {}, std::nullopt}, {"6/15-2010", {}, std::nullopt},
+        {"6/15/201", {}, std::nullopt},
+    };
+    auto text = [](const std::optional<Date>& d) { return d ? FormatMmDdYyyy(*d) : std::string("no date"); };
+    for (const Case& c : cases)
+        EXPECT_EQ(text(ParseDate(c.text, c.locale)), text(c.date)) << "'" << c.text << "'";
 }
 
 // The colour follows the figure as shown: one that rounds to zero is not a

@@ -62,11 +62,7 @@ TEST(ValuationFigures, DollarGreeksAreSummedOverEverySecurityUnderOneScenario) {
 }
 
 TEST(ValuationFigures, ShareTotalsUseTheCurrentSecuritysPriceInDollarsAndTheEffectiveDeltaItsDelta) {
-    struct Case {
-        SecurityFields sec;
-        double price;
-        std::optional<double> deltaShares, gammaShares, effective;
-    };
+    struct Case { SecurityFields sec; double price; std::optional<double> deltaShares, gammaShares, effective; };
     // Totals: $delta 100,000, $gamma -100. A 25-ratio, 1000-position security
     // at 40 has 250 shares of delta per point: 2,500 shares are 10 points.
     const std::vector<Case> table = {

@@ -57,9 +57,7 @@ TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {
 }
 
 TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
-    struct Case {
-        std::string properties, address, fetched;
-    };
+    struct Case { std::string properties, address, fetched; };
     const std::vector<Case> table = {
         {"http://127.0.0.1:8080/properties.json", "/pages/ScenarioDetail?Secid=1", "http://127.0.0.1:8080/pages/ScenarioDetail?Secid=1"},
         {"HTTPS://desk.example:443?x=/y", "/pages/QuickSearch", "HTTPS://desk.example:443/pages/QuickSearch"},
@@ -69,8 +67,7 @@ TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
         {"http://host/p.json", "//other/pages/X", "//other/pages/X"},
         {"http://host/p.json", "pages/X", "pages/X"},
         // Properties from a file give no origin.
-        {"samples/portfolio.json", "/pages/X", "/pages/X"},
-        {"http:///nohost", "/pages/X", "/pages/X"},
+        {"samples/portfolio.json", "/pages/X", "/pages/X"}, {"http:///nohost", "/pages/X", "/pages/X"},
         {"ftp://host/p.json", "/pages/X", "/pages/X"},
     };
     for (const auto& c : table)
@@ -86,8 +83,7 @@ TEST(HostSetup, InputFilesAreCheckedWithClearMessages) {
     const auto replies = ParseReplies(R"([{"match": "http://a/", "reply": "1|2"}, {"match": "http://b/", "fail": true}])", "r.json");
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_TRUE(replies[1].fail);
-    EXPECT_EQ(ParseIsoDate("2026-02-28"), (Date{2026, 2, 28}));
-    EXPECT_THROW(ParseIsoDate("2026-02-30"), std::runtime_error);
+    EXPECT_EQ(ParseIsoDate("2026-02-28"), (Date{2026, 2, 28}));   // refusals: HostOptions.ValuesAreReadStrictly
 }
 
 TEST(HeadlessHost, CannedRepliesMatchByPrefixAndUnansweredAddressesFail) {
@@ -113,11 +109,9 @@ TEST(HeadlessHost, TheRequestRecordKeepsTheLatestAddressesWithinItsBudget) {
         std::size_t kept, leftOut;
     };
     const std::vector<Case> table = {
-        {100, {10, 20, 30}, 3, 0},
-        {100, {40, 40, 40}, 2, 1},
-        {100, {150}, 1, 0},            // the last one stays, however long
-        {100, {10, 150, 10}, 1, 2},
-        {100, {60, 50, 50, 50}, 2, 2},
+        {100, {10, 20, 30}, 3, 0}, {100, {40, 40, 40}, 2, 1},
+        {100, {150}, 1, 0},   // the last one stays, however long
+        {100, {10, 150, 10}, 1, 2}, {100, {60, 50, 50, 50}, 2, 2},
     };
     for (const Case& c : table) {
         RequestLog log(c.budget);
@@ -157,9 +151,7 @@ TEST_F(ScriptFixture, TextsThatAreNotUtf8AreDumpedWithReplacementCharacters) {
     h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}, {"TunerString", "1;Standard"}});
     const std::string fffd = "\xEF\xBF\xBD";
     const std::vector<std::pair<std::string, std::string>> table = {
-        {"ab\xC3", "ab" + fffd},
-        {"\xE2\x82 x", fffd + fffd + " x"},
-        {"\xFF\xC0\xAF", fffd + fffd + fffd},
+        {"ab\xC3", "ab" + fffd}, {"\xE2\x82 x", fffd + fffd + " x"}, {"\xFF\xC0\xAF", fffd + fffd + fffd},
         {"\xED\xA0\x80", fffd + fffd + fffd},   // a surrogate
         {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},   // past U+10FFFF
         {"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80", "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
@@ -178,21 +170,13 @@ TEST(HostOptions, ValuesAreReadStrictly) {
         std::string error;   // empty: accepted
     };
     const std::vector<Case> table = {
-        {{"--timeout", "30"}, ""},
-        {{"--timeout", "86400"}, ""},
+        {{"--timeout", "30"}, ""}, {{"--timeout", "86400"}, ""}, {{"--today", "2026-12-06"}, ""}, {{"--locale", "sv-SE"}, ""},
         {{"--timeout", "abc"}, "--timeout takes a whole number of seconds from 1 to 86400, not 'abc'"},
-        {{"--timeout", "1e9"}, "not '1e9'"},
-        {{"--timeout", "99999999999999999999"}, "not '99999999999999999999'"},
-        {{"--timeout", "0"}, "not '0'"},
-        {{"--timeout", "-5"}, "not '-5'"},
-        {{"--timeout", "86401"}, "not '86401'"},
-        {{"--timeout", " 30"}, "not ' 30'"},
-        {{"--timeout"}, "--timeout needs a value"},
-        {{"--today", "2026-12-06"}, ""},
+        {{"--timeout", "1e9"}, "not '1e9'"}, {{"--timeout", "99999999999999999999"}, "not '99999999999999999999'"},
+        {{"--timeout", "0"}, "not '0'"}, {{"--timeout", "-5"}, "not '-5'"}, {{"--timeout", "86401"}, "not '86401'"},
+        {{"--timeout", " 30"}, "not ' 30'"}, {{"--timeout"}, "--timeout needs a value"},
         {{"--today", "2026-12-6"}, "--today: '2026-12-6' is not a date of the form YYYY-MM-DD"},
-        {{"--today", "2026-02-30"}, "is not a date"},
-        {{"--today", "+2026-1-01"}, "is not a date"},
-        {{"--locale", "sv-SE"}, ""},
+        {{"--today", "2026-02-30"}, "is not a date"}, {{"--today", "+2026-1-01"}, "is not a date"},
         {{"--locale", "xx"}, "--locale: unknown language tag 'xx' (known: en-US de-DE fr-FR sv-SE)"},
         {{"--frobnicate"}, "unknown option --frobnicate"},
     };

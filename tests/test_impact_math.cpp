@@ -163,9 +163,7 @@ TEST(ScenarioImpact, AnFxToUsdOfZeroStopsTheCalculationNamingTheSecurity) {
 
 TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged) {
     const Holding stock = MixedPortfolio()[1];
-    struct Case {
-        std::string record, detail, carry, scenarios, message;
-    };
+    struct Case { std::string record, detail, carry, scenarios, message; };
     const std::string both = stock.up + "|" + stock.down, carry = kCarryPiece + "|" + kCarryPiece;
     const std::vector<Case> table = {
         {stock.record, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
@@ -196,18 +194,10 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
 // A reply costs the pieces that are read: the first pieces are views into
 // it, and what follows them is not split.
 TEST(ReplyPieces, OnlyThePiecesAskedForAreTaken) {
-    struct Case {
-        std::string reply;
-        std::size_t count;
-        std::vector<std::string_view> pieces;
-    };
+    struct Case { std::string reply; std::size_t count; std::vector<std::string_view> pieces; };
     const std::string bars(1000000, '|');
     const std::vector<Case> table = {
-        {"", 3, {}},
-        {"a", 3, {"a"}},
-        {"a|b|c", 2, {"a", "b"}},
-        {"a|", 5, {"a", ""}},
-        {bars, 2, {"", ""}},
+        {"", 3, {}}, {"a", 3, {"a"}}, {"a|b|c", 2, {"a", "b"}}, {"a|", 5, {"a", ""}}, {bars, 2, {"", ""}},
         {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
     };
     for (const Case& c : table) {

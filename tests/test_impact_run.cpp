@@ -79,57 +79,31 @@ TEST(ImpactRun, TotalsAreWholeDollarsAndTheCarryOptionChoosesFullNetOrNone) {
     EXPECT_TRUE(h.host.messages.empty());
 }
 
-TEST(ImpactRun, AnUpdateAsksTwoPagesPerSecurityWhateverTheNumberOfScenarios) {
-    std::vector<Holding> holdings = MixedPortfolio();
-    holdings.resize(3);
-    std::vector<std::size_t> counts;
-    for (int scenarios : {1, 5}) {
-        Texts texts, detail, carry;
-        for (int j = 1; j <= scenarios; ++j) {
-            texts.push_back(ScenarioText("S" + std::to_string(j), j));
-            detail.push_back("0;1");
-            carry.push_back("0");
-        }
-        Harness h;
-        Start(h, holdings, Joined(texts), {{kDetail, Joined(detail)}, {kCarry, Joined(carry)}, {kPages, "0"}});
-        EXPECT_TRUE(h.host.messages.empty());
-        const auto r = FromFirst(h.host.requests, kDetail);   // after the first security's capital
-        ASSERT_GE(r.size(), 6u);
-        Texts first(r.begin(), r.begin() + 6);
-        for (std::string& address : first) address = address.substr(0, address.find('&') + 1);
-        EXPECT_EQ(first, (Texts{DetailPrefix(11), CarryPrefix(11), DetailPrefix(12), CarryPrefix(12),
-                                DetailPrefix(13), CarryPrefix(13)})) << scenarios;
-        // Then the display refresh: no further valuation request.
-        EXPECT_FALSE(Contains(Texts(r.begin() + 6, r.end()), kDetail));
-        counts.push_back(r.size());
-    }
-    EXPECT_EQ(counts[0], counts[1]);
-}
+// The requests of an Update, two pages per security whatever the number of
+// scenarios, then the display's refresh: golden/impact_portfolio.
 
 // An Update without securities, scenarios or a scenario-detail page says so
 // and requests nothing: golden/startup_empty, tuner_no_securities,
 // update_without_scenarios and scenario_delete_runs.
 
-// Security 2 ("Stock") fails, through a broken reply or its record or
-// scenarios: one message naming the security and the cause, the busy state
-// left, what was applied before kept, and a second Update that works.
+// Security 2 ("Stock") fails, through a broken reply, or the first through
+// the scenarios: one message naming the security and the cause, the busy
+// state left, what was applied before kept, and a second Update that works.
+// (The cause of each fault of a record: StageValuations, test_impact_math.)
 TEST(ImpactRun, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
     const std::vector<Holding> holdings = {MixedPortfolio()[0], MixedPortfolio()[1], MixedPortfolio()[2]};
     const std::string stockDetail = DetailPrefix(12), stockCarry = CarryPrefix(12);
-    std::vector<Holding> zeroFx = holdings;
-    zeroFx[1].record = SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "0");
     struct Case {
         std::optional<CannedReply> broken;
-        std::string records, scenarios;   // empty: the portfolio's, the two scenarios
+        std::string scenarios;   // empty: the two scenarios
         std::string cause, failing = "'Stock'";
     };
     const Case cases[] = {
-        {CannedReply{stockCarry, "", true}, "", "", "The server did not answer the request to " + stockCarry},
-        {CannedReply{stockDetail, holdings[1].up}, "", "", "the scenario-detail reply has 1 piece for 2 scenarios"},
-        {std::nullopt, Records(zeroFx), "", "Fx To USD is 0"},
-        {std::nullopt, "", "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
+        {CannedReply{stockCarry, "", true}, "", "The server did not answer the request to " + stockCarry},
+        {CannedReply{stockDetail, holdings[1].up}, "", "the scenario-detail reply has 1 piece for 2 scenarios"},
+        {std::nullopt, "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
          "stock price under scenario 'Wipe-out' (stock change -100%) is 0", "'Bond CV'"},
-        {CannedReply{stockDetail, std::string(pages::kMaxReplyBytes + 1, '|')}, "", "",
+        {CannedReply{stockDetail, std::string(pages::kMaxReplyBytes + 1, '|')}, "",
          "The reply of " + kDetail + " is too large: 8388609 bytes"},
     };
     for (const Case& c : cases) {
@@ -139,7 +113,7 @@ TEST(ImpactRun, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         for (CannedReply& reply : replies)
             if (c.broken && reply.match == c.broken->match) reply = *c.broken;
         h.Replies(replies);
-        h.Start(Harness::WithPages({{"RecordString", c.records.empty() ? Records(holdings) : c.records},
+        h.Start(Harness::WithPages({{"RecordString", Records(holdings)},
                                     {"ScenarioString", c.scenarios.empty() ? kUpAndDown : c.scenarios}}));
         ASSERT_EQ(h.host.messages.size(), 1u);
         EXPECT_EQ(h.host.messages[0].buttons, MsgButtons::Ok);
@@ -157,7 +131,7 @@ TEST(ImpactRun, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         // The same failure again, then the pages answer and the run goes through.
         ASSERT_TRUE(h.Do("click UpdateBtn"));
         EXPECT_EQ(h.host.messages.size(), 2u);
-        if (!c.records.empty() || !c.scenarios.empty()) continue;
+        if (!c.scenarios.empty()) continue;
         h.Replies(Replies(holdings));
         ASSERT_TRUE(h.Do("click UpdateBtn"));
         EXPECT_EQ(h.host.messages.size(), 2u);

@@ -27,11 +27,8 @@ struct Panel : Harness {
     Panel() {
         Replies({{kDetail, "0"}, {kCarry, "0"}, {kPages, "0"}});
         Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"CurveOptions", "USG;US Government"},
-               {"CallAdjustment", "1;None"},
-               {"RecordString", kSecurityA},
-               {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail},
+               {"CurveOptions", "USG;US Government"}, {"CallAdjustment", "1;None"}, {"RecordString", kSecurityA},
+               {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail},
                {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();

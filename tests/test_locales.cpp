@@ -37,12 +37,10 @@ struct Started {
     explicit Started(const std::string& tag) : h(Tagged(tag)) {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"CallAdjustment", "0;None|1;Hard Call"},
-                 {"RecordString", kConvertible},
+                 {"CallAdjustment", "0;None|1;Hard Call"}, {"RecordString", kConvertible},
                  {"ScenarioString", kScenarios},
                  {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
+                 {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
     }
     const CSecurity& Security() { return h.Model().Securities().Item(1); }
@@ -65,8 +63,7 @@ TEST(LocaleTags, TheConventionsABrowserReports) {
         const char* date;      // 4 March 2033
     };
     const Case cases[] = {
-        {"en-US", "-12,345.6", "3/4/2033"},
-        {"de-DE", "-12.345,6", "4.3.2033"},
+        {"en-US", "-12,345.6", "3/4/2033"}, {"de-DE", "-12.345,6", "4.3.2033"},
         {"fr-FR", std::string("-12") + kNarrowNbsp + "345,6", "04/03/2033"},
         {"sv-SE", std::string(kMinus) + "12" + kNbsp + "345,6", "2033-03-04"},
     };

@@ -138,9 +138,7 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
         Harness h;
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"RecordString", c.records},
-                 {"StoredScenarios", c.stored},
-                 {"ScenarioString", c.scenarios},
-                 {"ScenarioDetailPath", kDetail},
+                 {"StoredScenarios", c.stored}, {"ScenarioString", c.scenarios}, {"ScenarioDetailPath", kDetail},
                  {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         ASSERT_EQ(h.Messages().size(), 1u);
@@ -202,9 +200,7 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"RecordString", records},
-                 {"StoredScenarios", stored},
-                 {"ScenarioString", scenarios},
+                 {"RecordString", records}, {"StoredScenarios", stored}, {"ScenarioString", scenarios},
                  {"ScenarioDetailPath", kDetail},
                  {"CarryCalcPath", kCarry}});
         std::string trail =

@@ -104,8 +104,7 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     h.Start({{"RecordString", "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
                               "06/15/2031;1.08;0;1;R;40;0;0.5"},
              {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
+             {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
     ASSERT_GE(run.size(), 1u);
@@ -122,12 +121,7 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;
-    struct Seen {
-        int pointer;
-        std::string caption;
-        Rgb labelBack;
-        bool frame3, frame1, totals;
-    };
+    struct Seen { int pointer; std::string caption; Rgb labelBack; bool frame3, frame1, totals; };
     std::vector<Seen> seen;
     h.host.SetFetcher([&](const std::string& address) {
         seen.push_back({h.host.MousePointer(), h.Label("LabelProgress").caption, h.Label("LabelProgress").backColor,
@@ -136,9 +130,7 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
     h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
-             {"ScenarioString", kTwoScenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
+             {"ScenarioString", kTwoScenarios}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     ASSERT_GE(seen.size(), 4u);
     for (const Seen& s : seen) {

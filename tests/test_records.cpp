@@ -101,11 +101,7 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
     // and recovery value 7 are set before the record is read.
     const Locale de = GermanLike();
     const std::string zeros = "0;0;0;0;0;0;0;0;0;0;0";
-    struct Case {
-        std::string text;
-        const Locale& locale;
-        std::map<std::string, std::string> expected;
-    };
+    struct Case { std::string text; const Locale& locale; std::map<std::string, std::string> expected; };
     const std::vector<Case> table = {
         {"", kUs, {{"id", "-1"}, {"curve", "USG"}, {"capRule", "1"}, {"convCap", "15"}, {"stkCap", "15"},
                    {"fxToUsd", "1"}, {"maturity", "12/6/2056"}, {"properties", zeros}, {"ratio", "7"}, {"recvVal", "7"}}},
@@ -190,10 +186,8 @@ TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
         {false, "Flat;12.5;2;N", kUs, {{"properties", reset}, {"impact", "12.5"}}},
         {false, "S;1,5;-2.500;0;1;N", de, {{"properties", "1.5;-2500;0;0;0;100"}}},
         // Only "Y" means auto-load.
-        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}},
-        {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}}, {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}}, {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
         {false, "S;0;1; Y", kUs, {{"autoLoad", "No"}}},
     };
     for (const Case& c : table) {

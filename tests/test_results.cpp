@@ -155,15 +155,8 @@ TEST(ResultsHeatmap, TwoVaryingChangesWithDistinctPairsMakeAGridOtherwiseBars) {
 }
 
 TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstOfEquals) {
-    struct Case {
-        std::vector<double> totals;
-        int worst, best;
-        double low, high;
-    } const kCases[] = {
-        {{5, -3, 7, -9, 2}, 3, 2, -9, 7},
-        {{-4, -4, 1, 1}, 0, 2, -4, 1},
-        {{0}, 0, 0, 0, 0},
-        {{}, -1, -1, 0, 0},
+    struct Case { std::vector<double> totals; int worst, best; double low, high; } const kCases[] = {
+        {{5, -3, 7, -9, 2}, 3, 2, -9, 7}, {{-4, -4, 1, 1}, 0, 2, -4, 1}, {{0}, 0, 0, 0, 0}, {{}, -1, -1, 0, 0},
     };
     for (const Case& c : kCases) {
         std::vector<std::pair<std::array<double, kScenarioChanges>, double>> scenarios;
@@ -177,10 +170,7 @@ TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstO
 }
 
 TEST(ResultsHeatmap, TheScaleRunsFromOrangeThroughWhiteToBlueWithReadableNumbers) {
-    struct Case {
-        double value, low, high;
-        Rgb color, text;
-    } const kCases[] = {
+    struct Case { double value, low, high; Rgb color, text; } const kCases[] = {
         {0, -100, 50, kWhite, kBlack},
         {-100, -100, 50, {179, 88, 6}, kWhite},     // the largest loss: full orange
         {50, -100, 50, {144, 179, 214}, kBlack},    // half the scale's size: half way to blue
@@ -203,15 +193,9 @@ TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
     table.securities = {"Cee", "Aye", "Bee", "Dee"};
     table.scenarios = {{"s", {}, 0}};
     table.subImpacts = {5.0, std::nullopt, -2.0, 5.0};
-    struct Case {
-        ResultsSort sort;
-        std::vector<int> order;
-    } const kCases[] = {
-        {{kListOrder, false}, {0, 1, 2, 3}},
-        {{kByDescription, false}, {1, 2, 0, 3}},
-        {{kByDescription, true}, {3, 0, 2, 1}},
-        {{0, false}, {2, 0, 3, 1}},
-        {{0, true}, {0, 3, 2, 1}},
+    struct Case { ResultsSort sort; std::vector<int> order; } const kCases[] = {
+        {{kListOrder, false}, {0, 1, 2, 3}}, {{kByDescription, false}, {1, 2, 0, 3}},
+        {{kByDescription, true}, {3, 0, 2, 1}}, {{0, false}, {2, 0, 3, 1}}, {{0, true}, {0, 3, 2, 1}},
     };
     for (const Case& c : kCases) EXPECT_EQ(SortedSecurities(table, c.sort), c.order) << c.sort.column << c.sort.descending;
     EXPECT_EQ(NextSort({kListOrder, false}, 0), (ResultsSort{0, false}));
@@ -223,20 +207,12 @@ TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
 // ---- CSV
 
 TEST(ResultsCsv, TextFieldsOpenAsTextInASpreadsheet) {
-    struct Case {
-        const char* text;
-        const char* field;
-    } const kCases[] = {
-        {"Stock +10%", "Stock +10%"},
-        {"Up, then down", "\"Up, then down\""},
-        {"The \"big\" one", "\"The \"\"big\"\" one\""},
-        {"=1+2", "'=1+2"},
-        {"+10%", "'+10%"},
-        {"-10%", "'-10%"},
+    struct Case { const char* text; const char* field; } const kCases[] = {
+        {"Stock +10%", "Stock +10%"}, {"Up, then down", "\"Up, then down\""},
+        {"The \"big\" one", "\"The \"\"big\"\" one\""}, {"=1+2", "'=1+2"}, {"+10%", "'+10%"}, {"-10%", "'-10%"},
         {"@SUM(A1)", "'@SUM(A1)"},
         {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
-        {"two\nlines", "\"two\nlines\""},
-        {"", ""},
+        {"two\nlines", "\"two\nlines\""}, {"", ""},
     };
     for (const Case& c : kCases) EXPECT_EQ(CsvText(c.text), c.field) << c.text;
 }

@@ -31,9 +31,7 @@ struct MatrixHarness {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"TunerString", tuners},
                  {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-                 {"ScenarioString", ScenarioText("Base")},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
+                 {"ScenarioString", ScenarioText("Base")}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         h.host.messages.clear();
         h.panel().UserClick(h.Button("BtnScenMatrix"));
@@ -52,11 +50,7 @@ struct MatrixHarness {
 // ---- Generation.
 
 TEST(MatrixGeneration, SeriesNestStockOutermostAndCreditSpreadInnermostWithTheirDescriptions) {
-    struct Case {
-        const char* name;
-        MatrixSetup setup;
-        std::vector<std::string> texts;
-    };
+    struct Case { const char* name; MatrixSetup setup; std::vector<std::string> texts; };
     const Case cases[] = {
         {"stock 0 by 5, two steps",
          Grid({{kMatrixStock, {0, 5, 2}}}),

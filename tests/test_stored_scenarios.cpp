@@ -27,12 +27,8 @@ void StartDatabase(Harness& h, const std::string& scenarios, const std::string& 
                {kCarry, "0|0|0"}, {kPages, "0"}});
     h.Start({{"TunerString", "1;Standard|2;Aggressive"},
              {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", scenarios},
-             {"GetScenarioPath", kList},
-             {"InsertScenarioPath", kInsert},
-             {"ModScenarioPath", kModify},
-             {"DelScenarioPath", kDelete},
-             {"ScenarioDetailPath", kDetail},
+             {"ScenarioString", scenarios}, {"GetScenarioPath", kList}, {"InsertScenarioPath", kInsert},
+             {"ModScenarioPath", kModify}, {"DelScenarioPath", kDelete}, {"ScenarioDetailPath", kDetail},
              {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     h.host.messages.clear();

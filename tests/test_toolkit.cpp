@@ -43,19 +43,11 @@ struct FormFixture : ::testing::Test {
 // other does: the rows left keep their order, text and selection, and the
 // current row follows its row or becomes -1 with it.
 TEST_F(FormFixture, RemovingFlaggedRowsKeepsTheRestAndFollowsTheCurrentRow) {
-    struct Case {
-        std::vector<bool> flags;
-        int current;
-        std::vector<std::string> left;
-        int currentAfter;
-    };
+    struct Case { std::vector<bool> flags; int current; std::vector<std::string> left; int currentAfter; };
     const std::vector<Case> table = {
-        {{false, false, false}, 1, {"a", "b", "c"}, 1},
-        {{true, false, false}, 2, {"b", "c"}, 1},
-        {{false, true, false}, 1, {"a", "c"}, -1},
-        {{true, false, true}, 1, {"b"}, 0},
-        {{true, true, true}, 0, {}, -1},
-        {{false, true}, 2, {"a", "c"}, 1},  // rows beyond the flags stay
+        {{false, false, false}, 1, {"a", "b", "c"}, 1}, {{true, false, false}, 2, {"b", "c"}, 1},
+        {{false, true, false}, 1, {"a", "c"}, -1}, {{true, false, true}, 1, {"b"}, 0}, {{true, true, true}, 0, {}, -1},
+        {{false, true}, 2, {"a", "c"}, 1},   // rows beyond the flags stay
     };
     for (const Case& c : table) {
         list.Clear();
@@ -217,11 +209,7 @@ TEST_F(FormFixture, TabGoesByTabIndexThenCreationOrderSkippingWhatCannotTakeTheF
     list.tabIndex = 1;
     button.enabled = false;
     // Stops: second, list (by tab index), then first (creation order).
-    struct Case {
-        Widget* from;
-        bool backwards;
-        Widget* next;
-    };
+    struct Case { Widget* from; bool backwards; Widget* next; };
     const Case cases[] = {{&second, false, &list}, {&list, false, &first},  {&first, false, &second},
                           {&second, true, &first}, {&button, false, &second}, {&button, true, &first},
                           {nullptr, false, &second}};
@@ -264,10 +252,7 @@ TEST_F(FormFixture, TheSnapshotCarriesLayoutAndStateAndLeavesDefaultsOut) {
     option.SetValue(true);
     button.toolTip = "Press";
     frame.enabled = false;
-    struct Case {
-        const Widget* widget;
-        const char* json;
-    };
+    struct Case { const Widget* widget; const char* json; };
     const Case cases[] = {
         {&frame, R"({"kind":"frame","columns":[120,0],"caption":"","enabled":false,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
         {&first, R"({"kind":"textbox","parent":"Frame","cell":[1,2,1,2],"text":"","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
@@ -313,29 +298,17 @@ TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
         const char* focus;     // the main form's focus afterwards
     };
     const Case cases[] = {
-        {"type Text hello", "reached", "Text"},
-        {"type Off hello", "not reached", ""},
-        {"click Check", "reached", "Check"},
-        {"check Check 0", "reached", ""},
-        {"select List 1", "reached", "List"},
-        {"ctrlselect List 0", "reached", "List"},
-        {"dblclick List 1", "reached", "List"},
-        {"pick Combo two", "reached", "Combo"},
-        {"key Text 13", "reached", "Text"},
-        {"key Text 9", "reached", "List"},
-        {"key Text 9 1", "reached", "Combo"},
-        {"close Dlg", "reached", ""},
-        {"close Main", "not reached", ""},
-        {"focus Dlg.OK", "reached", ""},
-        {"wave Text", "unknown action 'wave'", ""},
-        {"click", "'click' needs an element name", ""},
-        {"click Nothing", "unknown element 'Nothing'", ""},
+        {"type Text hello", "reached", "Text"}, {"type Off hello", "not reached", ""},
+        {"click Check", "reached", "Check"}, {"check Check 0", "reached", ""}, {"select List 1", "reached", "List"},
+        {"ctrlselect List 0", "reached", "List"}, {"dblclick List 1", "reached", "List"},
+        {"pick Combo two", "reached", "Combo"}, {"key Text 13", "reached", "Text"}, {"key Text 9", "reached", "List"},
+        {"key Text 9 1", "reached", "Combo"}, {"close Dlg", "reached", ""}, {"close Main", "not reached", ""},
+        {"focus Dlg.OK", "reached", ""}, {"wave Text", "unknown action 'wave'", ""},
+        {"click", "'click' needs an element name", ""}, {"click Nothing", "unknown element 'Nothing'", ""},
         {"click Text", "'click' needs a button, check box or option button", ""},
         {"type Check x", "'type' needs a textbox, and 'Check' is a checkbox", ""},
-        {"select List 3", "'List' has no row 3", ""},
-        {"select List one", "row 'one' is not a whole number", ""},
-        {"pick Combo three", "'Combo' has no entry 'three'", ""},
-        {"check Check 2", "check takes 0 or 1", ""},
+        {"select List 3", "'List' has no row 3", ""}, {"select List one", "row 'one' is not a whole number", ""},
+        {"pick Combo three", "'Combo' has no entry 'three'", ""}, {"check Check 2", "check takes 0 or 1", ""},
         {"focus Gone.OK", "the dialog 'Gone' is not open", ""},
     };
     for (const auto& c : cases) {
