@@ -1,5 +1,7 @@
 // Every page at the HTTP level: the reply shapes the control relies on,
 // read back with the control's own record readers and reply contract.
+#include <tuple>
+
 #include "PageWire.h"
 #include "ServiceHarness.h"
 #include "records/CScenario.h"
@@ -51,16 +53,14 @@ TEST_F(PageReplies, QuickSearchRecordCarriesTermsDefaultsAndMarketData) {
     s.CreateRecord(reply.body, Format(), TestToday());
     EXPECT_EQ(s.Getdescription(), "Orvane 2.5% 2031 CV");
     EXPECT_EQ(s.GetSectype(), "B");
-    EXPECT_EQ(s.GetProperties(ConvertPosIdx), 500);
-    EXPECT_EQ(s.GetProperties(ConvertPriceIdx), 104.5);
-    EXPECT_EQ(s.GetProperties(CreditSprdIdx), 300);
-    EXPECT_EQ(s.GetProperties(StkPriceIdx), 40);       // the underlying's price
-    EXPECT_EQ(s.GetProperties(VolatilityIdx), 30);     // the underlying's volatility
-    EXPECT_EQ(s.GetBorrow(), 0.5);                      // the underlying's borrow cost
-    EXPECT_EQ(s.GetFactor(), 10);                       // face 1000 priced in points
-    EXPECT_EQ(s.GetRatio(), 20);                        // the conversion ratio
     EXPECT_EQ(s.GetMaturity(), "06/15/2031");
-    EXPECT_EQ(s.GetFinance(), 5);
+    const std::vector<std::tuple<const char*, double, double>> figures = {   // field, read, expected
+        {"convert position", s.GetProperties(ConvertPosIdx), 500}, {"convert price", s.GetProperties(ConvertPriceIdx), 104.5},
+        {"credit spread", s.GetProperties(CreditSprdIdx), 300}, {"the underlying's price", s.GetProperties(StkPriceIdx), 40},
+        {"the underlying's volatility", s.GetProperties(VolatilityIdx), 30}, {"the underlying's borrow", s.GetBorrow(), 0.5},
+        {"factor (face 1000 priced in points)", s.GetFactor(), 10}, {"conversion ratio", s.GetRatio(), 20},
+        {"finance rate", s.GetFinance(), 5}};
+    for (const auto& [field, read, expected] : figures) EXPECT_EQ(read, expected) << field;
 }
 
 TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
