@@ -16,6 +16,12 @@ const Locale& Format() { return zemra::pages::ReplyNumberFormat(); }
 
 using PageReplies = ServiceTest;
 
+// The pieces of a reply that must be 200 (none when it is not).
+std::vector<std::string> PiecesOf(const Reply& reply) {
+    EXPECT_EQ(reply.status, 200) << reply.body;
+    return reply.status == 200 ? ReplyPieces(reply.body) : std::vector<std::string>{};
+}
+
 // Every field of a piece is a number of the reply format.
 void ExpectNumbers(const std::string& piece, std::size_t count) {
     const std::vector<std::string> fields = SplitFields(piece, ';');
@@ -66,8 +72,7 @@ TEST_F(PageReplies, QuickSearchRecordCarriesTermsDefaultsAndMarketData) {
 TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
     const std::vector<double> changes = {-20, 0, 20};
     const Reply reply = service.Get(DetailQuery(changes).Page("ScenarioDetail"));
-    ASSERT_EQ(reply.status, 200) << reply.body;
-    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    const std::vector<std::string> pieces = PiecesOf(reply);
     ASSERT_EQ(pieces.size(), changes.size()) << reply.body;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         ExpectNumbers(pieces[i], kValuationFields);
@@ -93,8 +98,7 @@ TEST_F(PageReplies, ScenarioDetailWritesImpliedFiguresThatDoNotExistAsMissing) {
     const Reply reply = service.Get(DetailQuery({10, 10, 10}).With("ConvertPrice", "30").With("VolChg", "20;20;20")
                                         .With("CreditSprdChg", "20;20;20").With("Tuner", "1;-32768;3")
                                         .Page("ScenarioDetail"));
-    ASSERT_EQ(reply.status, 200) << reply.body;
-    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    const std::vector<std::string> pieces = PiecesOf(reply);
     ASSERT_EQ(pieces.size(), 3u) << reply.body;
     const std::pair<int, double> held[] = {{m_UpdateImpVol, 36}, {m_UpdateImpVol, 36}, {m_UpdateImpSprd, 360}};
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -111,8 +115,7 @@ TEST_F(PageReplies, ScenarioDetailWritesImpliedFiguresThatDoNotExistAsMissing) {
 TEST_F(PageReplies, CarryAnswersOnePiecePerTimeChange) {
     const std::vector<double> times = {0, 30, 90, 400};
     const Reply reply = service.Get(CarryQuery(times).Page("CarryCalc"));
-    ASSERT_EQ(reply.status, 200) << reply.body;
-    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    const std::vector<std::string> pieces = PiecesOf(reply);
     ASSERT_EQ(pieces.size(), times.size());
     for (const std::string& piece : pieces) ExpectNumbers(piece, kCarryFields);
     CValuation none, month;
@@ -137,8 +140,7 @@ TEST_F(PageReplies, CapitalAnswersOneNumber) {
 
 TEST_F(PageReplies, StoredScenariosListAsTheControlReadsThem) {
     const Reply reply = service.Get("/pages/GetScenario");
-    ASSERT_EQ(reply.status, 200);
-    const std::vector<std::string> pieces = ReplyPieces(reply.body);
+    const std::vector<std::string> pieces = PiecesOf(reply);
     ASSERT_EQ(pieces.size(), 2u) << reply.body;
     CScenario crash, rates;
     crash.CreateScenarioFromDataBase(pieces[0], Format());
