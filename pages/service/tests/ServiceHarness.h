@@ -4,19 +4,14 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-
-#include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <string>
 #include <thread>
 
 #include "http/PagesService.h"
@@ -38,7 +33,6 @@ public:
     explicit HttpClient(int port) : m_base("http://127.0.0.1:" + std::to_string(port)), m_curl(curl_easy_init()) {}
     ~HttpClient() { curl_easy_cleanup(m_curl); }
     HttpClient(const HttpClient&) = delete;
-    HttpClient& operator=(const HttpClient&) = delete;
 
     Reply Get(const std::string& target) { return Send("GET", target); }
     // Any method, without a request body.
@@ -90,7 +84,6 @@ public:
     }
     ~RawConnection() { curl_easy_cleanup(m_curl); }
     RawConnection(const RawConnection&) = delete;
-    RawConnection& operator=(const RawConnection&) = delete;
 
     // false when the service closed the connection before all was sent.
     bool Send(const std::string& data) {
@@ -266,6 +259,12 @@ public:
     std::string Log() const { return m_log.str(); }
 
     Reply Get(const std::string& target) const { return HttpClient(m_port).Get(target); }
+    // The reply, head and body, to bytes sent on a connection of their own.
+    std::string Exchange(const std::string& request) const {
+        RawConnection connection(m_port);
+        connection.Send(request);
+        return connection.Receive(10);
+    }
 
 private:
     std::unique_ptr<PagesService> m_service;
@@ -274,39 +273,37 @@ private:
     std::thread m_thread;
 };
 
+// The service with the test book, for the tests that need nothing else.
+class ServiceTest : public ::testing::Test {
+protected:
+    TestDatabase database;
+    RunningService service{database.Address()};
+};
+
 // Query builders: keys with their values encoded as the control encodes them.
 class Query {
 public:
-    Query& Add(const std::string& key, const std::string& text) {
-        m_text += (m_text.empty() ? "" : "&") + key + "=" + EncodeQueryValue(text);
-        return *this;
-    }
-    Query& Add(const std::string& key, double number) {
-        m_text += (m_text.empty() ? "" : "&") + key + "=" + QueryNumber(number);
-        return *this;
-    }
+    Query& Add(const std::string& key, const std::string& text) { return Raw(key, EncodeQueryValue(text)); }
+    Query& Add(const std::string& key, double number) { return Raw(key, QueryNumber(number)); }
     Query& AddList(const std::string& key, const std::vector<double>& numbers) {
         std::string list;
         for (std::size_t i = 0; i < numbers.size(); ++i) list += (i ? ";" : "") + QueryNumber(numbers[i]);
-        m_text += (m_text.empty() ? "" : "&") + key + "=" + list;
-        return *this;
+        return Raw(key, list);
     }
     // Without the key (for the tests of missing keys).
     Query Without(const std::string& key) const {
         Query q;
         std::istringstream pairs(m_text);
-        std::string pair;
-        while (std::getline(pairs, pair, '&')) {
-            if (pair.rfind(key + "=", 0) == 0) continue;
-            q.m_text += (q.m_text.empty() ? "" : "&") + pair;
+        for (std::string pair; std::getline(pairs, pair, '&');) {
+            if (pair.rfind(key + "=", 0) != 0) q.m_text += (q.m_text.empty() ? "" : "&") + pair;
         }
         return q;
     }
     // With key's value replaced by raw text (already encoded).
-    Query With(const std::string& key, const std::string& raw) const {
-        Query q = Without(key);
-        q.m_text += (q.m_text.empty() ? "" : "&") + key + "=" + raw;
-        return q;
+    Query With(const std::string& key, const std::string& raw) const { return Query(Without(key)).Raw(key, raw); }
+    Query& Raw(const std::string& key, const std::string& raw) {
+        m_text += (m_text.empty() ? "" : "&") + key + "=" + raw;
+        return *this;
     }
     std::string Page(const std::string& page) const { return "/pages/" + page + "?" + m_text; }
     const std::string& Text() const { return m_text; }

@@ -1,111 +1,100 @@
-// Requests that cannot be answered: a 4xx status and a one-line reason that
-// names the key and the value at fault.
+// Requests that cannot be answered, from the pages and from the HTTP side
+// alike: a 4xx or 505 status and one line of text/plain that names the key
+// and the value at fault.
 #include "ServiceHarness.h"
 
 namespace zemra::pages::testing {
 namespace {
 
 struct Refusal {
-    std::string name;
-    std::string target;
+    std::string request;   // an address sent with GET, or the bytes of a whole request
     int status;
-    std::string reason;   // the reply must hold this text
+    std::string reason;    // the reply must hold this text
 };
 
-class RefusedRequests : public ::testing::Test {
-protected:
-    TestDatabase database;
-    RunningService service{database.Address()};
-};
+using RefusedRequests = ServiceTest;
 
-TEST_F(RefusedRequests, AnswerFourHundredsWithTheirReasons) {
+TEST_F(RefusedRequests, AnswerOneLineReasons) {
+    const std::string okDetail = "0;0;0;0;0;100;0;1";
+    const auto capital = [](auto key, auto raw) { return CapitalQuery().With(key, raw).Page("CapitalCalc"); };
+    const auto detail = [](auto key, auto raw) { return DetailQuery({0}).With(key, raw).Page("ScenarioDetail"); };
+    const auto insert = [](const std::string& description, const std::string& scenario) {
+        return InsertQuery(description, scenario, "N").Page("InsertScenario");
+    };
     const std::vector<Refusal> table = {
-        {"search without its key", "/pages/QuickSearch?Other=x", 400, "QuickSearch: missing"},
-        {"search text too long", "/pages/QuickSearch?QuickSearch=" + std::string(5000, 'x'), 400,
-         "is longer than 200 characters"},
-        {"capital without a key", CapitalQuery().Without("StkPrice").Page("CapitalCalc"), 400, "StkPrice: missing"},
-        {"capital of a non-number", CapitalQuery().With("ConvPrice", "1O4.5").Page("CapitalCalc"), 400,
-         "ConvPrice: '1O4.5' is not a number"},
-        {"capital of an unknown security", CapitalQuery(9999).Page("CapitalCalc"), 404,
-         "Secid: '9999' is not a known security"},
-        {"capital of a fractional identifier", CapitalQuery().With("Secid", "10.5").Page("CapitalCalc"), 400,
-         "Secid: '10.5' is not a whole number"},
-        {"capital of an unknown rule", CapitalQuery().With("CapitalRule", "7").Page("CapitalCalc"), 404,
-         "CapitalRule: '7' is not a known capital rule"},
-        {"carry with a bad time change", CarryQuery({30}).With("TimeChg", "30;x;60").Page("CarryCalc"), 400,
-         "TimeChg: 'x' (item 2) is not a number"},
-        {"carry of an unknown security", CarryQuery({30}, 4242).Page("CarryCalc"), 404,
-         "Secid: '4242' is not a known security"},
-        {"carry beyond a century", CarryQuery({1e300}).Page("CarryCalc"), 400, "TimeChg: '1E+300' (item 1)"},
-        {"detail of an unknown security", DetailQuery({0}, 777).Page("ScenarioDetail"), 404,
-         "Secid: '777' is not a known security"},
-        {"detail with lists of unequal length", DetailQuery({0, 10}).With("TimeChg", "0").Page("ScenarioDetail"), 400,
-         "TimeChg: 1 values where StkChg has 2"},
-        {"detail on an unknown curve", DetailQuery({0}).With("Curve", "XYZ").Page("ScenarioDetail"), 404,
-         "Curve: 'XYZ' is not a known curve"},
-        {"detail on a curve with a line break", DetailQuery({0}).With("Curve", "A%0AB").Page("ScenarioDetail"), 400,
-         "Curve: 'A B' holds a control character"},
-        {"detail on a long curve name", DetailQuery({0}).With("Curve", std::string(3000, 'C')).Page("ScenarioDetail"),
-         404, "Curve: '" + std::string(60, 'C') + "...' is not a known curve"},
-        {"detail with an unknown scheme", DetailQuery({0}).With("DiscountingScheme", "9").Page("ScenarioDetail"), 400,
-         "DiscountingScheme: '9' is not a discounting scheme"},
-        {"detail with a tuner beyond 16 bits", DetailQuery({0, 0}).With("Tuner", "1;32768").Page("ScenarioDetail"),
-         400, "Tuner: '32768' (item 2) is not a tuner identifier"},
-        {"insert with a tuner beyond 32 bits", InsertQuery("Up", "0;0;0;0;0;100;0;1e20", "N").Page("InsertScenario"),
-         400, "ScenarioDetail: '1e20' (field 8) is not a tuner identifier"},
-        {"insert with ';' in the description", InsertQuery("a;b", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"), 400,
-         "Description: 'a;b' holds ';' or '|'"},
-        {"insert with '|' in the description", InsertQuery("a|b", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"), 400,
-         "Description: 'a|b' holds ';' or '|'"},
-        {"insert with a short detail", InsertQuery("Up", "10;0;0", "N").Page("InsertScenario"), 400,
-         "ScenarioDetail: '10;0;0' has 3 fields, not 8"},
-        {"insert with a non-number in the detail", InsertQuery("Up", "10;0;abc;0;0;100;0;1", "N").Page("InsertScenario"),
-         400, "ScenarioDetail: 'abc' (field 3) is not a number"},
-        {"insert with a description of 256 characters",
-         InsertQuery(std::string(256, 'd'), "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"), 400,
-         "is longer than 255 characters"},
-        {"insert with a detail over 200 characters",
-         InsertQuery("Up", "1;0;0;0;0;100;0;" + std::string(185, '0') + "1", "N").Page("InsertScenario"), 400,
-         "is longer than 200 characters"},
-        {"insert with a description not UTF-8", "/pages/InsertScenario?Description=a%FFb&ScenarioDetail=0", 400,
-         "Description: 'a?b' is not UTF-8 text"},
-        {"insert with a NUL in the description", "/pages/InsertScenario?Description=a%00b&ScenarioDetail=0", 400,
-         "Description: 'a b' holds a control character"},
-        {"search for a NUL", "/pages/QuickSearch?QuickSearch=%00", 400, "QuickSearch: ' ' holds a control character"},
-        {"search not UTF-8", "/pages/QuickSearch?QuickSearch=%C3%28", 400, "QuickSearch: '?(' is not UTF-8 text"},
-        {"a key with a line break", "/pages/GetScenario?a%0Ab=1", 400, "the key 'a b' holds a control character"},
-        {"carry with a maturity that is no date", CarryQuery({30}).With("Maturity", "15.06.2031").Page("CarryCalc"), 400,
+        {"/pages/QuickSearch?Other=x", 400, "QuickSearch: missing"},
+        {"/pages/QuickSearch?QuickSearch=" + std::string(5000, 'x'), 400, "is longer than 200 characters"},
+        {CapitalQuery().Without("StkPrice").Page("CapitalCalc"), 400, "StkPrice: missing"},
+        {capital("ConvPrice", "1O4.5"), 400, "ConvPrice: '1O4.5' is not a number"},
+        {capital("Secid", "9999"), 404, "Secid: '9999' is not a known security"},
+        {capital("Secid", "10.5"), 400, "Secid: '10.5' is not a whole number"},
+        {capital("CapitalRule", "7"), 404, "CapitalRule: '7' is not a known capital rule"},
+        {CarryQuery({30}).With("TimeChg", "30;x;60").Page("CarryCalc"), 400, "TimeChg: 'x' (item 2) is not a number"},
+        {CarryQuery({30}, 4242).Page("CarryCalc"), 404, "Secid: '4242' is not a known security"},
+        {CarryQuery({1e300}).Page("CarryCalc"), 400, "TimeChg: '1E+300' (item 1)"},   // beyond a century
+        {DetailQuery({0}, 777).Page("ScenarioDetail"), 404, "Secid: '777' is not a known security"},
+        {DetailQuery({0, 10}).With("TimeChg", "0").Page("ScenarioDetail"), 400, "TimeChg: 1 values where StkChg has 2"},
+        {detail("Curve", "XYZ"), 404, "Curve: 'XYZ' is not a known curve"},
+        {detail("Curve", "A%0AB"), 400, "Curve: 'A B' holds a control character"},
+        {detail("Curve", std::string(3000, 'C')), 404, "Curve: '" + std::string(60, 'C') + "...' is not a known curve"},
+        {detail("DiscountingScheme", "9"), 400, "DiscountingScheme: '9' is not a discounting scheme"},
+        {DetailQuery({0, 0}).With("Tuner", "1;32768").Page("ScenarioDetail"), 400,
+         "Tuner: '32768' (item 2) is not a tuner identifier"},
+        {insert("Up", "0;0;0;0;0;100;0;1e20"), 400, "ScenarioDetail: '1e20' (field 8) is not a tuner identifier"},
+        {insert("a;b", okDetail), 400, "Description: 'a;b' holds ';' or '|'"},
+        {insert("Robert'); DROP TABLE scenarios;--", okDetail), 400, "holds ';' or '|'"},
+        {insert("a|b", okDetail), 400, "Description: 'a|b' holds ';' or '|'"},
+        {insert("Up", "10;0;0"), 400, "ScenarioDetail: '10;0;0' has 3 fields, not 8"},
+        {insert("Up", "10;0;abc;0;0;100;0;1"), 400, "ScenarioDetail: 'abc' (field 3) is not a number"},
+        {insert(std::string(256, 'd'), okDetail), 400, "is longer than 255 characters"},
+        {insert("Up", "1;0;0;0;0;100;0;" + std::string(185, '0') + "1"), 400, "is longer than 200 characters"},
+        {"/pages/InsertScenario?Description=a%FFb&ScenarioDetail=0", 400, "Description: 'a?b' is not UTF-8 text"},
+        {"/pages/InsertScenario?Description=a%00b&ScenarioDetail=0", 400, "Description: 'a b' holds a control character"},
+        {"/pages/QuickSearch?QuickSearch=%00", 400, "QuickSearch: ' ' holds a control character"},
+        {"/pages/QuickSearch?QuickSearch=%C3%28", 400, "QuickSearch: '?(' is not UTF-8 text"},
+        {"/pages/GetScenario?a%0Ab=1", 400, "the key 'a b' holds a control character"},
+        {CarryQuery({30}).With("Maturity", "15.06.2031").Page("CarryCalc"), 400,
          "Maturity: '15.06.2031' is not a date (month, day and year)"},
-        {"detail with a maturity that is no date", DetailQuery({0}).With("Maturity", "06/15").Page("ScenarioDetail"),
-         400, "Maturity: '06/15' is not a date"},
-        {"a path with a line break", "/nothing%0Aforged%20line", 404, "no page at '/nothing forged line'"},
-        {"modify of an unknown identity",
-         InsertQuery("Up", "10;0;0;0;0;100;0;1", "N").Add("Uid", 99999).Page("ModScenario"), 404,
+        {detail("Maturity", "06/15"), 400, "Maturity: '06/15' is not a date"},
+        {"/nothing%0Aforged%20line", 404, "no page at '/nothing forged line'"},
+        {"/pages/NoSuchPage", 404, "no page named NoSuchPage"},
+        {InsertQuery("Up", "10;0;0;0;0;100;0;1", "N").Add("Uid", 99999).Page("ModScenario"), 404,
          "Uid: '99999' is not a stored scenario"},
-        {"delete of an unknown identity", "/pages/DelScenario?Uid=424242", 404, "Uid: '424242' is not a stored scenario"},
-        {"delete without an identity", "/pages/DelScenario", 400, "Uid: missing"},
-        {"delete of a non-number", "/pages/DelScenario?Uid=1%3B%20DROP%20TABLE%20scenarios", 400,
+        {"/pages/DelScenario?Uid=424242", 404, "Uid: '424242' is not a stored scenario"},
+        {"/pages/DelScenario", 400, "Uid: missing"},
+        {"/pages/DelScenario?Uid=1%3B%20DROP%20TABLE%20scenarios", 400,
          "Uid: '1; DROP TABLE scenarios' is not a whole number"},
+        // Requests the HTTP library would refuse with pages of its own.
+        {"GET /pages/GetScenario\r\n\r\n", 505, "(HTTP/0.9) is not answered"},
+        {"GET / HTTP/2.0\r\nHost: a\r\n\r\n", 505, "the version 'HTTP/2.0' is not answered"},
+        {"PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n", 505, "the version 'HTTP/2.0' is not answered"},
+        {"\r\n\r\n", 400, "the request line is not"},
+        {"GET /pages/QuickSearch?QuickSearch=" + std::string(kLongestAddress, 'a') + " HTTP/1.1\r\n\r\n", 414,
+         "the address is longer than 1048576 bytes"},
+        {"POST /pages/GetScenario HTTP/1.1\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 405,
+         "only GET is answered, not POST"},
+        {"DELETE /pages/GetScenario HTTP/1.1\r\nConnection: close\r\n\r\n", 405, "only GET is answered, not DELETE"},
     };
     for (const Refusal& r : table) {
-        const Reply reply = service.Get(r.target);
-        EXPECT_EQ(reply.status, r.status) << r.name << ": " << reply.body;
-        EXPECT_NE(reply.body.find(r.reason), std::string::npos) << r.name << ": " << reply.body;
-        EXPECT_EQ(reply.body.find('\n'), std::string::npos) << r.name << ": the reason is one line";
+        const bool address = r.request.rfind("/", 0) == 0;
+        const std::string reply =
+            service.Exchange(address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request);
+        const std::string name = r.request.substr(0, 80);
+        const std::size_t body = reply.find("\r\n\r\n");
+        EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(r.status), 0), 0u) << name << " -> " << reply;
+        ASSERT_NE(body, std::string::npos) << name << " -> " << reply;
+        EXPECT_NE(reply.find("Content-Type: text/plain"), std::string::npos) << name << " -> " << reply;
+        EXPECT_NE(reply.find(r.reason, body), std::string::npos) << name << " -> " << reply;
+        EXPECT_EQ(reply.find_first_of("\n<", body + 4), std::string::npos) << name << ": the reason is one line";
     }
-    // The scenarios survived the attempts above.
-    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u);
-}
-
-TEST_F(RefusedRequests, TextsReachTheDatabaseOnlyAsBoundValues) {
-    const std::string hostile = "x' OR '1'='1";
-    EXPECT_EQ(service.Get(Query().Add("QuickSearch", hostile).Page("QuickSearch")).body, "|");
-    const Reply inserted = service.Get(InsertQuery("Robert'); DROP TABLE scenarios;--", "0;0;0;0;0;100;0;1", "N")
-                                           .Page("InsertScenario"));
-    EXPECT_EQ(inserted.status, 400);   // the ";" is refused before anything is stored
-    const Reply quoted = service.Get(InsertQuery("It's \"quoted\" & <b>", "0;0;0;0;0;100;0;1", "N").Page("InsertScenario"));
-    ASSERT_EQ(quoted.status, 200) << quoted.body;
-    EXPECT_NE(service.Get("/pages/GetScenario").body.find(";It's \"quoted\" & <b>;"), std::string::npos);
+    // The scenarios survived the attempts above; the pages answer with the
+    // ".asp" ending too; every request wrote one log line.
+    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario.asp").body), 2u);
+    EXPECT_EQ(HttpClient(service.Port()).Send("HEAD", "/pages/GetScenario").status, 200);
+    const std::string log = service.Log();
+    EXPECT_NE(log.find("GET /pages/GetScenario.asp 200 "), std::string::npos) << log;
+    EXPECT_NE(log.find("GET /nothing\\x0Aforged line 404 "), std::string::npos) << log;
+    EXPECT_EQ(log.find("\nforged"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The scenario database through its four pages: saved, modified, listed
 // after a restart on the same file, deleted.
+#include <tuple>
+
 #include "ServiceHarness.h"
 #include "records/CScenario.h"
 #include "compute/PageContract.h"
@@ -7,6 +9,8 @@
 
 namespace zemra::pages::testing {
 namespace {
+
+using ScenarioTexts = ServiceTest;
 
 CScenario Listed(const RunningService& service, int32_t uid) {
     for (const std::string& piece : ReplyPieces(service.Get("/pages/GetScenario").body)) {
@@ -17,57 +21,54 @@ CScenario Listed(const RunningService& service, int32_t uid) {
     return CScenario();
 }
 
+// Every field of the listed scenario `uid` against the detail it was saved with.
+void ExpectListed(const RunningService& service, int32_t uid, const std::string& description,
+                  const std::vector<double>& detail, const std::string& autoLoad) {
+    const CScenario s = Listed(service, uid);
+    EXPECT_EQ(s.Getdescription(), description);
+    for (int slot = 0; slot < kScenarioSlots; ++slot) EXPECT_EQ(s.GetScenarioProperties(slot), detail[slot]) << slot;
+    EXPECT_EQ(s.GetImpact(), detail[6]);
+    EXPECT_EQ(s.Gettuner(), detail[7]);
+    EXPECT_EQ(s.GetAutoLoad(), autoLoad);
+}
+
 TEST(StoredScenarios, SurviveARestartAndAreModifiedAndDeleted) {
-    TestDatabase testDatabase;
-    const std::string database = testDatabase.Address();
+    TestDatabase database;
     int32_t uid = 0;
     {
-        RunningService service(database);
+        RunningService service(database.Address());
         const Reply inserted = service.Get(InsertQuery("Up 10", "10;25;0;30;0;100;0;2", "N").Page("InsertScenario"));
         ASSERT_EQ(inserted.status, 200) << inserted.body;
         uid = std::stoi(inserted.body);
         EXPECT_EQ(inserted.body, std::to_string(uid));   // a whole number and nothing else
-        const CScenario s = Listed(service, uid);
-        EXPECT_EQ(s.Getdescription(), "Up 10");
-        EXPECT_EQ(s.GetScenarioProperties(m_StkChgIdx), 10);
-        EXPECT_EQ(s.GetScenarioProperties(m_RateChgIdx), 25);
-        EXPECT_EQ(s.GetScenarioProperties(m_TimeIdx), 30);
-        EXPECT_EQ(s.Gettuner(), 2);
-        EXPECT_EQ(s.GetAutoLoad(), "No");
     }
     {
-        RunningService service(database, false);   // the same file, reopened
-        EXPECT_EQ(Listed(service, uid).Getdescription(), "Up 10");
+        RunningService service(database.Address(), false);   // the same file, reopened
+        ExpectListed(service, uid, "Up 10", {10, 25, 0, 30, 0, 100, 0, 2}, "No");
         const Reply modified = service.Get(
-            InsertQuery("Up 15 & more", "15;0;-5;0;10;120;0;3", "Y").Add("Uid", uid).Page("ModScenario"));
+            InsertQuery("Up 15 & more", "15;0;-5;0;10;120;7;3", "Y").Add("Uid", uid).Page("ModScenario"));
         ASSERT_EQ(modified.status, 200) << modified.body;
     }
-    {
-        RunningService service(database, false);
-        const CScenario s = Listed(service, uid);
-        EXPECT_EQ(s.Getdescription(), "Up 15 & more");
-        EXPECT_EQ(s.GetScenarioProperties(m_VolChgIdx), -5);
-        EXPECT_EQ(s.GetScenarioProperties(m_CreditSprdChgIdx), 10);
-        EXPECT_EQ(s.GetScenarioProperties(m_TunerValIdx), 120);
-        EXPECT_EQ(s.Gettuner(), 3);
-        EXPECT_EQ(s.GetAutoLoad(), "Yes");
-        EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 200);
-        EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 404);
-        EXPECT_EQ(Listed(service, uid).GetUid(), -1);
-        EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u);   // the book's two
-    }
+    RunningService service(database.Address(), false);
+    ExpectListed(service, uid, "Up 15 & more", {15, 0, -5, 0, 10, 120, 7, 3}, "Yes");
+    EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 200);
+    EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 404);
+    EXPECT_EQ(Listed(service, uid).GetUid(), -1);
+    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u);   // the book's two
 }
 
-TEST(StoredScenarios, AutoLoadFlagReadsOnlyYAsYes) {
-    TestDatabase database;
-    RunningService service(database.Address());
-    const std::vector<std::pair<std::string, std::string>> table = {{"Y", "Yes"}, {"y", "Yes"}, {"N", "No"}, {"", "No"},
-                                                                    {"YES", "No"}};
-    for (const auto& [flag, expected] : table) {
-        const Reply r = service.Get(InsertQuery("Flag " + flag, "0;0;0;0;0;100;0;1", flag).Page("InsertScenario"));
+// Only "Y" or "y" stores the flag as yes; the description comes back as
+// sent, quotes and markup included (bound values, never statement text).
+TEST_F(ScenarioTexts, AutoLoadFlagReadsOnlyYAsYesAndTextsStayAsSent) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> table = {   // flag, read, description
+        {"Y", "Yes", "Up"}, {"y", "Yes", "It's \"quoted\" & <b>"}, {"N", "No", "x' OR '1'='1"}, {"", "No", "Flag"},
+        {"YES", "No", "Robert') DROP TABLE scenarios--"}};
+    for (const auto& [flag, expected, description] : table) {
+        const Reply r = service.Get(InsertQuery(description, "0;0;0;0;0;100;0;1", flag).Page("InsertScenario"));
         ASSERT_EQ(r.status, 200) << r.body;
-        EXPECT_EQ(Listed(service, std::stoi(r.body)).GetAutoLoad(), expected) << "flag '" << flag << "'";
+        ExpectListed(service, std::stoi(r.body), description, {0, 0, 0, 0, 0, 100, 0, 1}, expected);
     }
+    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u + table.size());
 }
 
 // From none to the most: however long the texts, the list (GetScenario,
