@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "BenchHost.h"
+#include "compute/PageContract.h"
 #include "control/MainCtl.h"
 #include "scenarios/DlgScenMatrix.h"
-#include "compute/PageContract.h"
 #include "toolkit/NumberText.h"
 
 using namespace zemra;
@@ -153,7 +153,8 @@ void BM_Update(benchmark::State& state) {
     for (const auto& [id, text] : host.detail) replyBytes += static_cast<double>(text.size());
     for (const auto& [id, text] : host.carry) replyBytes += static_cast<double>(text.size());
     state.counters["replies_MB"] = replyBytes / (1024.0 * 1024.0);
-    state.counters["requests_per_run"] = static_cast<double>(host.requests) / static_cast<double>(state.iterations() + 1);
+    state.counters["requests_per_run"] =
+        static_cast<double>(host.requests) / static_cast<double>(state.iterations() + 1);
 }
 
 BENCHMARK(BM_Update)->Args({10, 125})->Args({50, 625})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -195,8 +196,9 @@ void BM_ReplyNumbers(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
     state.counters["numbers"] = static_cast<double>(fields.size());
-    state.counters["per_number"] = benchmark::Counter(static_cast<double>(fields.size()),
-                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_number"] =
+        benchmark::Counter(static_cast<double>(fields.size()),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The floor: the same numbers converted by std::from_chars alone (no
@@ -213,8 +215,9 @@ void BM_ReplyNumbersFromCharsFloor(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
     state.counters["numbers"] = static_cast<double>(fields.size());
-    state.counters["per_number"] = benchmark::Counter(static_cast<double>(fields.size()),
-                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_number"] =
+        benchmark::Counter(static_cast<double>(fields.size()),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_ReplyNumbers)->Unit(benchmark::kMillisecond);
@@ -358,8 +361,8 @@ void BM_MatrixGrid(benchmark::State& state) {
     for (int c = 0; c < 5; ++c) expected *= steps + 1;
     if (listed != expected) state.SkipWithError("the grid was not listed whole");
     state.counters["scenarios"] = static_cast<double>(listed);
-    state.counters["per_scenario"] =
-        benchmark::Counter(static_cast<double>(listed), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_scenario"] = benchmark::Counter(
+        static_cast<double>(listed), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_MatrixGrid)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -21,8 +21,9 @@ class OnePieceHost : public bench::BenchHost {
 public:
     explicit OnePieceHost(int scenarios) {
         for (int j = 0; j < scenarios; ++j) {
-            detail_ += (j > 0 ? "|" : "") + std::string("42.5;100;101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;") +
-                       "44;" + std::to_string(95 + j % 11) + ";101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;0";
+            detail_ += (j > 0 ? "|" : "") +
+                       std::string("42.5;100;101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;") + "44;" +
+                       std::to_string(95 + j % 11) + ";101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;0";
             carry_ += (j > 0 ? "|" : "") + std::string("-120;310;2;189;-15;174;22;40;1;1.25;0.85;0.40");
         }
     }
@@ -45,7 +46,8 @@ struct ValuedControl {
         std::string records, texts;
         for (int k = 0; k < securities; ++k)
             records += (k > 0 ? "|" : "") + std::to_string(1000 + k) + ";Security " + std::to_string(k) +
-                       ";B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
+                       ";B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/"
+                       "2031;1;0;1;R;40;1;0.5";
         for (int j = 0; j < scenarios; ++j)
             texts += (j > 0 ? "|" : "") + std::string("Scenario ") + std::to_string(j) + ";" +
                      std::to_string(j % 41 - 20) + ";" + std::to_string(j % 7 * 25) + ";0;0;0;100;0;1;N";
@@ -76,8 +78,8 @@ void BM_ResultsOpen(benchmark::State& state) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         c.Act("sort Results -1");
-        bytes = c.ctl.ViewResults->content(kOnScreen).Write().size() +
-                c.ctl.ViewHeatmap->content({}).Write().size() + c.ctl.ViewDrivers->content({}).Write().size();
+        bytes = c.ctl.ViewResults->content(kOnScreen).Write().size() + c.ctl.ViewHeatmap->content({}).Write().size() +
+                c.ctl.ViewDrivers->content({}).Write().size();
     }
     Counters(state, bytes);
 }
@@ -85,7 +87,7 @@ void BM_ResultsOpen(benchmark::State& state) {
 // Scrolling: another window of the table already built.
 void BM_ResultsScroll(benchmark::State& state) {
     ValuedControl c(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    std::size_t bytes = c.ctl.ViewResults->content(kOnScreen).Write().size();   // the view is open
+    std::size_t bytes = c.ctl.ViewResults->content(kOnScreen).Write().size();  // the view is open
     int first = 0;
     for (auto _ : state) {
         first = (first + 37) % static_cast<int>(state.range(1));
@@ -106,4 +108,9 @@ void BM_ResultsWholeTable(benchmark::State& state) {
 
 BENCHMARK(BM_ResultsOpen)->Args({10, 125})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ResultsScroll)->Args({10, 125})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ResultsWholeTable)->Args({10, 125})->Args({200, 3125})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_ResultsWholeTable)
+    ->Args({10, 125})
+    ->Args({200, 3125})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);

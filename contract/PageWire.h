@@ -11,12 +11,12 @@
 namespace zemra::contract {
 
 // ---- Separators.
-constexpr char kQueryStart = '?';       // between a page's address and its query
-constexpr char kPairSeparator = '&';    // between key=value pairs of a query
+constexpr char kQueryStart = '?';     // between a page's address and its query
+constexpr char kPairSeparator = '&';  // between key=value pairs of a query
 constexpr char kKeyValueSeparator = '=';
-constexpr char kListSeparator = ';';    // between the values of one list in a query
-constexpr char kPieceSeparator = '|';   // between the pieces of a reply
-constexpr char kFieldSeparator = ';';   // between the fields of one reply piece or stored detail
+constexpr char kListSeparator = ';';   // between the values of one list in a query
+constexpr char kPieceSeparator = '|';  // between the pieces of a reply
+constexpr char kFieldSeparator = ';';  // between the fields of one reply piece or stored detail
 
 // ---- The security half of a scenario-detail query, in the order it is sent.
 namespace key {
@@ -83,7 +83,8 @@ constexpr std::string_view kDebugOn = "y";
 constexpr std::int32_t kSmallIntMin = -32768;
 constexpr std::int32_t kSmallIntMax = 32767;
 constexpr bool IsSmallInt(double value) {
-    return value >= kSmallIntMin && value <= kSmallIntMax && value == static_cast<double>(static_cast<std::int32_t>(value));
+    return value >= kSmallIntMin && value <= kSmallIntMax &&
+           value == static_cast<double>(static_cast<std::int32_t>(value));
 }
 
 // ---- Replies.

@@ -1,16 +1,18 @@
 #!/bin/sh
 # Builds and runs every test: first the layering of src/'s folders
-# (scripts/check-layers.sh, no build), then the unit tests and golden
-# headless journeys,
-# then the unit tests once more under AddressSanitizer and
+# (scripts/check-layers.sh, no build) and the one code style
+# (scripts/check-format.sh), then the unit tests and golden headless
+# journeys, then the unit tests once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then zemra-pages on a throwaway PostgreSQL
 # cluster with two instances behind nginx, then the web module and the
 # browser tests (headless Chromium against a page server on loopback, and
-# against zemra-pages, built with everything else in the first step).
+# against zemra-pages, built with everything else in the first step), and
+# at the end the size of the tests against the code.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/check-layers.sh
 sh scripts/setup-native.sh
+sh scripts/check-format.sh
 JOBS=2
 sh scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMRA_UNITY=ON
 cmake --build build -j"$JOBS"

@@ -36,7 +36,8 @@ inline Locale GermanLike() {
 
 // Two complete security records: a convertible bond and a stock.
 inline const char* const kSecurityA =
-    "1001;ACME CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
+    "1001;ACME "
+    "CV;B;1000;105.25;350;1;0;1;-12500;42.5;32.5;USG;10;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0.5";
 inline const char* const kSecurityB =
     "1002;Beta Corp;E;5000;63.1;0;0;0;0;0;63.1;28;USG;1;0;1;1;15;15;5;1;0;0;1;;1;2;2;D;0;0;0";
 
@@ -49,10 +50,11 @@ struct SecurityFields {
                 disc = "0", divType = "1", recv = "R", recvVal = "40", bnk = "1", iad = "0";
     std::string Text() const {
         std::string out;
-        for (const std::string* f : {&id,  &desc,     &type,    &cp,     &convPrice, &spread, &callAdj, &callAdjVal,
-                                     &useBorrow, &stkPos, &stkPrice, &vol,    &curve,     &factor, &deltaAdj, &ratio,
-                                     &capRule,   &convCap, &stkCap,  &fin,    &reb,       &brw,    &tail,     &fx,
-                                     &maturity,  &fxToUsd, &disc,    &divType, &recv,     &recvVal, &bnk,     &iad})
+        for (const std::string* f :
+             {&id,        &desc,    &type,     &cp,      &convPrice, &spread,  &callAdj,  &callAdjVal,
+              &useBorrow, &stkPos,  &stkPrice, &vol,     &curve,     &factor,  &deltaAdj, &ratio,
+              &capRule,   &convCap, &stkCap,   &fin,     &reb,       &brw,     &tail,     &fx,
+              &maturity,  &fxToUsd, &disc,     &divType, &recv,      &recvVal, &bnk,      &iad})
             out += (f == &id ? "" : ";") + *f;
         return out;
     }
@@ -60,8 +62,8 @@ struct SecurityFields {
 
 // A security record: positions, prices, factor, ratio and exchange rate to
 // US dollars; the other fields are fixed.
-inline std::string SecurityRecord(int id, const std::string& description, const std::string& type, double cp,
-                                  double sp, double stp, double factor, double ratio, const std::string& fxToUsd) {
+inline std::string SecurityRecord(int id, const std::string& description, const std::string& type, double cp, double sp,
+                                  double stp, double factor, double ratio, const std::string& fxToUsd) {
     return std::to_string(id) + ";" + description + ";" + type + ";" + PlainNumber(cp) + ";100;300;0;0;0;" +
            PlainNumber(stp) + ";" + PlainNumber(sp) + ";30;USG;" + PlainNumber(factor) + ";0;" + PlainNumber(ratio) +
            ";1;15;15;5;1;0.5;0;1;06/15/2031;" + fxToUsd + ";0;1;R;40;0;0";
@@ -130,53 +132,135 @@ inline const std::string kUpAndDown = "Up 50;50;0;0;0;0;100;0;1;N|Down 25;-25;50
 struct Holding {
     int id;
     std::string record;
-    std::string up, down;   // the pieces of the two scenarios
+    std::string up, down;  // the pieces of the two scenarios
 };
 
 // A portfolio of every type the run tells apart, and one it does not know.
 inline std::vector<Holding> MixedPortfolio() {
     return {
         {11, SecurityRecord(11, "Bond CV", "B", 1000, 40, -2000, 10, 25, "1"),
-         Piece({{m_CurStkPrice, 40}, {m_CurEstPrice, 100}, {m_CurBondFlr, 80}, {m_CurDelta, 60}, {m_CurGamma, 1.5},
-                {m_CurRho, -0.2}, {m_CurVega, 0.4}, {m_CurCrdSprd01, -0.1}, {m_UpdateStkPrice, 60},
-                {m_UpdateEstPrice, 130}, {m_UpdateBondFlr, 82}, {m_UpdateDelta, 80}, {m_UpdateGamma, 1.0},
-                {m_UpdateRho, -0.3}, {m_UpdateVega, 0.3}, {m_UpdateCrdSprd01, -0.05}}),
-         Piece({{m_CurStkPrice, 40}, {m_CurEstPrice, 100}, {m_CurBondFlr, 80}, {m_CurDelta, 60}, {m_CurGamma, 1.5},
-                {m_CurRho, -0.2}, {m_CurVega, 0.4}, {m_CurCrdSprd01, -0.1}, {m_UpdateStkPrice, 30},
-                {m_UpdateEstPrice, 85}, {m_UpdateBondFlr, 79}, {m_UpdateDelta, 45}, {m_UpdateGamma, 1.7},
-                {m_UpdateRho, -0.15}, {m_UpdateVega, 0.45}, {m_UpdateCrdSprd01, -0.12}})},
+         Piece({{m_CurStkPrice, 40},
+                {m_CurEstPrice, 100},
+                {m_CurBondFlr, 80},
+                {m_CurDelta, 60},
+                {m_CurGamma, 1.5},
+                {m_CurRho, -0.2},
+                {m_CurVega, 0.4},
+                {m_CurCrdSprd01, -0.1},
+                {m_UpdateStkPrice, 60},
+                {m_UpdateEstPrice, 130},
+                {m_UpdateBondFlr, 82},
+                {m_UpdateDelta, 80},
+                {m_UpdateGamma, 1.0},
+                {m_UpdateRho, -0.3},
+                {m_UpdateVega, 0.3},
+                {m_UpdateCrdSprd01, -0.05}}),
+         Piece({{m_CurStkPrice, 40},
+                {m_CurEstPrice, 100},
+                {m_CurBondFlr, 80},
+                {m_CurDelta, 60},
+                {m_CurGamma, 1.5},
+                {m_CurRho, -0.2},
+                {m_CurVega, 0.4},
+                {m_CurCrdSprd01, -0.1},
+                {m_UpdateStkPrice, 30},
+                {m_UpdateEstPrice, 85},
+                {m_UpdateBondFlr, 79},
+                {m_UpdateDelta, 45},
+                {m_UpdateGamma, 1.7},
+                {m_UpdateRho, -0.15},
+                {m_UpdateVega, 0.45},
+                {m_UpdateCrdSprd01, -0.12}})},
         // A stock: no estimated price is needed, the stock position is not used.
         {12, SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "1"),
          Piece({{m_CurStkPrice, 40}, {m_CurDelta, 100}, {m_UpdateStkPrice, 60}, {m_UpdateDelta, 100}}),
          Piece({{m_CurStkPrice, 40}, {m_CurDelta, 100}, {m_UpdateStkPrice, 30}, {m_UpdateDelta, 100}})},
         {13, SecurityRecord(13, "Option AS", "AS", 200, 20, -1000, 10, 5, "1.25"),
-         Piece({{m_CurEstPrice, 95}, {m_CurBondFlr, 90}, {m_CurDelta, 40}, {m_CurGamma, 2}, {m_CurRho, -0.3},
-                {m_CurVega, 0.5}, {m_CurCrdSprd01, -0.2}, {m_UpdateEstPrice, 110}, {m_UpdateBondFlr, 91},
-                {m_UpdateDelta, 55}, {m_UpdateGamma, 1.8}, {m_UpdateRho, -0.35}, {m_UpdateVega, 0.45},
+         Piece({{m_CurEstPrice, 95},
+                {m_CurBondFlr, 90},
+                {m_CurDelta, 40},
+                {m_CurGamma, 2},
+                {m_CurRho, -0.3},
+                {m_CurVega, 0.5},
+                {m_CurCrdSprd01, -0.2},
+                {m_UpdateEstPrice, 110},
+                {m_UpdateBondFlr, 91},
+                {m_UpdateDelta, 55},
+                {m_UpdateGamma, 1.8},
+                {m_UpdateRho, -0.35},
+                {m_UpdateVega, 0.45},
                 {m_UpdateCrdSprd01, -0.15}}),
-         Piece({{m_CurEstPrice, 95}, {m_CurBondFlr, 90}, {m_CurDelta, 40}, {m_CurGamma, 2}, {m_CurRho, -0.3},
-                {m_CurVega, 0.5}, {m_CurCrdSprd01, -0.2}, {m_UpdateEstPrice, 92}, {m_UpdateBondFlr, 89},
-                {m_UpdateDelta, 30}, {m_UpdateGamma, 2.1}, {m_UpdateRho, -0.25}, {m_UpdateVega, 0.5},
+         Piece({{m_CurEstPrice, 95},
+                {m_CurBondFlr, 90},
+                {m_CurDelta, 40},
+                {m_CurGamma, 2},
+                {m_CurRho, -0.3},
+                {m_CurVega, 0.5},
+                {m_CurCrdSprd01, -0.2},
+                {m_UpdateEstPrice, 92},
+                {m_UpdateBondFlr, 89},
+                {m_UpdateDelta, 30},
+                {m_UpdateGamma, 2.1},
+                {m_UpdateRho, -0.25},
+                {m_UpdateVega, 0.5},
                 {m_UpdateCrdSprd01, -0.22}})},
         // Valued on its bond floors; the estimated prices do not count.
         {14, SecurityRecord(14, "Discount DS", "DS", 300, 30, -500, 10, 3, "1"),
-         Piece({{m_CurBondFlr, 70}, {m_CurDelta, 30}, {m_UpdateEstPrice, 999}, {m_UpdateBondFlr, 75}, {m_UpdateDelta, 40}}),
+         Piece({{m_CurBondFlr, 70},
+                {m_CurDelta, 30},
+                {m_UpdateEstPrice, 999},
+                {m_UpdateBondFlr, 75},
+                {m_UpdateDelta, 40}}),
          Piece({{m_CurBondFlr, 70}, {m_CurDelta, 30}, {m_UpdateBondFlr, 68}, {m_UpdateDelta, 20}})},
         {15, SecurityRecord(15, "Pref P", "P", 100, 40, 0, 10, 2, "2"),
-         Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 85}, {m_CurDelta, 50}, {m_CurGamma, 1.2}, {m_CurRho, -0.1},
-                {m_CurVega, 0.2}, {m_CurCrdSprd01, -0.05}, {m_UpdateEstPrice, 120}, {m_UpdateBondFlr, 86},
-                {m_UpdateDelta, 70}, {m_UpdateGamma, 1.1}, {m_UpdateRho, -0.12}, {m_UpdateVega, 0.18},
+         Piece({{m_CurEstPrice, 100},
+                {m_CurBondFlr, 85},
+                {m_CurDelta, 50},
+                {m_CurGamma, 1.2},
+                {m_CurRho, -0.1},
+                {m_CurVega, 0.2},
+                {m_CurCrdSprd01, -0.05},
+                {m_UpdateEstPrice, 120},
+                {m_UpdateBondFlr, 86},
+                {m_UpdateDelta, 70},
+                {m_UpdateGamma, 1.1},
+                {m_UpdateRho, -0.12},
+                {m_UpdateVega, 0.18},
                 {m_UpdateCrdSprd01, -0.06}}),
-         Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 85}, {m_CurDelta, 50}, {m_CurGamma, 1.2}, {m_CurRho, -0.1},
-                {m_CurVega, 0.2}, {m_CurCrdSprd01, -0.05}, {m_UpdateEstPrice, 90}, {m_UpdateBondFlr, 84},
-                {m_UpdateDelta, 40}, {m_UpdateGamma, 1.3}, {m_UpdateRho, -0.08}, {m_UpdateVega, 0.22},
+         Piece({{m_CurEstPrice, 100},
+                {m_CurBondFlr, 85},
+                {m_CurDelta, 50},
+                {m_CurGamma, 1.2},
+                {m_CurRho, -0.1},
+                {m_CurVega, 0.2},
+                {m_CurCrdSprd01, -0.05},
+                {m_UpdateEstPrice, 90},
+                {m_UpdateBondFlr, 84},
+                {m_UpdateDelta, 40},
+                {m_UpdateGamma, 1.3},
+                {m_UpdateRho, -0.08},
+                {m_UpdateVega, 0.22},
                 {m_UpdateCrdSprd01, -0.04}})},
         {16, SecurityRecord(16, "Other X&Y", "X&Y", 400, 25, -800, 10, 4, "1"),
-         Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 90}, {m_CurDelta, 50}, {m_CurGamma, 1}, {m_CurRho, -0.1},
-                {m_CurVega, 0.3}, {m_CurCrdSprd01, -0.08}, {m_UpdateEstPrice, 115}, {m_UpdateBondFlr, 92},
+         Piece({{m_CurEstPrice, 100},
+                {m_CurBondFlr, 90},
+                {m_CurDelta, 50},
+                {m_CurGamma, 1},
+                {m_CurRho, -0.1},
+                {m_CurVega, 0.3},
+                {m_CurCrdSprd01, -0.08},
+                {m_UpdateEstPrice, 115},
+                {m_UpdateBondFlr, 92},
                 {m_UpdateDelta, 65}}),
-         Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 90}, {m_CurDelta, 50}, {m_CurGamma, 1}, {m_CurRho, -0.1},
-                {m_CurVega, 0.3}, {m_CurCrdSprd01, -0.08}, {m_UpdateEstPrice, 92}, {m_UpdateBondFlr, 89},
+         Piece({{m_CurEstPrice, 100},
+                {m_CurBondFlr, 90},
+                {m_CurDelta, 50},
+                {m_CurGamma, 1},
+                {m_CurRho, -0.1},
+                {m_CurVega, 0.3},
+                {m_CurCrdSprd01, -0.08},
+                {m_UpdateEstPrice, 92},
+                {m_UpdateBondFlr, 89},
                 {m_UpdateDelta, 40}})},
         // Both prices below their bond floors under both scenarios.
         {17, SecurityRecord(17, "Deep AS", "AS", 100, 10, -400, 10, 2, "1"),

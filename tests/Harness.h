@@ -18,8 +18,8 @@ namespace zemra::testing {
 // text when every number is one. Text keys (curve, maturity, security type,
 // search and description texts) may be empty.
 inline std::string EmptyOrNonFiniteNumberIn(const std::string& request) {
-    static const char* const kTextKeys[] = {"Curve", "Maturity", "SecType", "QuickSearch", "Description",
-                                            "Detail", "enableDebug"};
+    static const char* const kTextKeys[] = {"Curve",       "Maturity", "SecType",    "QuickSearch",
+                                            "Description", "Detail",   "enableDebug"};
     const auto query = request.find('?');
     if (query == std::string::npos) return "";
     std::size_t at = query + 1;
@@ -91,7 +91,9 @@ struct Harness {
     void StartWithZeros(const std::string& records, const std::string& scenarios) {
         Replies({{kDetail, "0|0|0|0|0|0|0|0"}, {kCarry, "0|0|0|0|0|0|0|0"}, {kPages, "0"}});
         Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"RecordString", records}, {"ScenarioString", scenarios}, {"ScenarioDetailPath", kDetail},
+               {"RecordString", records},
+               {"ScenarioString", scenarios},
+               {"ScenarioDetailPath", kDetail},
                {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();

@@ -23,8 +23,10 @@ struct Desk : Harness {
     explicit Desk(const Sec& security) {
         Replies({{kDetail, "0"}, {kCarry, "0"}, {kPages, "0"}});
         Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"},
-               {"CallAdjustment", "0;None|1;Hard Call|2;Soft Call"}, {"RecordString", security.Text()},
-               {"ScenarioString", "S1;0;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail},
+               {"CallAdjustment", "0;None|1;Hard Call|2;Soft Call"},
+               {"RecordString", security.Text()},
+               {"ScenarioString", "S1;0;0;0;0;0;100;0;1;N"},
+               {"ScenarioDetailPath", kDetail},
                {"CarryCalcPath", kCarry}});
         host.messages.clear();
     }
@@ -35,9 +37,10 @@ struct Desk : Harness {
 TEST(Hedge, ComesFromThePositionsRoundedHalfToEvenAndGivesTheStockPosition) {
     // 1000 x ratio 25 = 25,000 shares: a stock position of -12,500 is 50.
     const std::vector<std::pair<Sec, double>> table = {
-        {Sec{}, 50},  {Sec{.stkPos = "-3125"}, 12},  {Sec{.stkPos = "-3375"}, 14}, {Sec{.stkPos = "5000"}, -20},
-        {Sec{.type = "E"}, 0}, {Sec{.cp = "0"}, 0},  {Sec{.ratio = "0"}, 0}};
-    for (const auto& [fields, hedge] : table) EXPECT_EQ(HedgePercent(SecurityOf(fields.Text())), hedge) << fields.Text();
+        {Sec{}, 50},           {Sec{.stkPos = "-3125"}, 12}, {Sec{.stkPos = "-3375"}, 14}, {Sec{.stkPos = "5000"}, -20},
+        {Sec{.type = "E"}, 0}, {Sec{.cp = "0"}, 0},          {Sec{.ratio = "0"}, 0}};
+    for (const auto& [fields, hedge] : table)
+        EXPECT_EQ(HedgePercent(SecurityOf(fields.Text())), hedge) << fields.Text();
     EXPECT_EQ(HedgedStockPosition(SecurityOf(Sec{}.Text()), 40), -10000);
     EXPECT_FALSE(std::isfinite(HedgedStockPosition(SecurityOf(Sec{}.Text()), 1e308)));
 }

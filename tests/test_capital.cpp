@@ -34,7 +34,9 @@ struct CapitalSession : Harness {
         Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kCapital, "0"}});
         Start({{"RecordString", Security("31", "2") + "|" + Security("32", "7")},
                {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
-               {"CapitalRules", rules}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+               {"CapitalRules", rules},
+               {"ScenarioDetailPath", kDetail},
+               {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();
         host.requests.clear();
@@ -49,9 +51,14 @@ struct CapitalSession : Harness {
 }  // namespace
 
 TEST(CapitalRules, EntriesAreIdentifierAndNameWithSixteenBitIdentifiers) {
-    struct Case { std::string text; std::vector<std::pair<int, std::string>> rules; };
+    struct Case {
+        std::string text;
+        std::vector<std::pair<int, std::string>> rules;
+    };
     const Case cases[] = {
-        {"1;A|2;B", {{1, "A"}, {2, "B"}}}, {"", {}}, {"2.5;Half|-3;Minus|4;", {{2, "Half"}, {-3, "Minus"}, {4, ""}}},
+        {"1;A|2;B", {{1, "A"}, {2, "B"}}},
+        {"", {}},
+        {"2.5;Half|-3;Minus|4;", {{2, "Half"}, {-3, "Minus"}, {4, ""}}},
         {"32767;Top;extra", {{32767, "Top"}}},
     };
     for (const Case& c : cases) {

@@ -16,9 +16,18 @@ namespace {
 
 // A stock whose stock price does not change under either scenario: its
 // impact is exactly the carry its option chooses.
-const std::string kStock = SecurityFields{.id = "21", .desc = "Stock", .type = "E", .cp = "100", .stkPos = "0",
-                                          .stkPrice = "10", .factor = "1", .fin = "5.25", .reb = "1.25", .brw = "0.5",
-                                          .maturity = "06/15/2031"}.Text();
+const std::string kStock = SecurityFields{.id = "21",
+                                          .desc = "Stock",
+                                          .type = "E",
+                                          .cp = "100",
+                                          .stkPos = "0",
+                                          .stkPrice = "10",
+                                          .factor = "1",
+                                          .fin = "5.25",
+                                          .reb = "1.25",
+                                          .brw = "0.5",
+                                          .maturity = "06/15/2031"}
+                               .Text();
 // Full carry 100, net carry 40 under both scenarios.
 const std::string kStartCarry = "0;0;0;100;0;40";
 
@@ -27,7 +36,8 @@ struct CarrySession : Harness {
         Replies({{kDetail, "0|0"}, {kCarry, kStartCarry + "|" + kStartCarry}, {kPages, "0"}});
         Start({{"RecordString", record},
                {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+               {"ScenarioDetailPath", kDetail},
+               {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();
         host.requests.clear();
@@ -51,7 +61,10 @@ struct CarrySession : Harness {
 }  // namespace
 
 TEST(CarryDialog, TheCarryOptionOfTheValuationSelectsItsOptionButton) {
-    struct Case { int optCarry; bool full, net; };
+    struct Case {
+        int optCarry;
+        bool full, net;
+    };
     for (const Case& c : {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}}) {
         CarrySession h;
         h.Val(1, 1).SetoptCarry(c.optCarry);

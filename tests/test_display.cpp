@@ -37,8 +37,8 @@ TEST(ValuationFigures, OnlyTheStockPricesAreDividedByTheFxRateAndWithoutOneHaveN
 
 TEST(ValuationFigures, TheValuationDateIsTodayPlusTheTimeChangeRoundedHalfToEven) {
     const std::vector<std::pair<double, const char*>> table = {
-        {0, "02/27/2027"}, {30, "03/29/2027"}, {-1, "02/26/2027"}, {2.5, "03/01/2027"}, {3.5, "03/03/2027"},
-        {1e300, ""},       {-800000, ""}};
+        {0, "02/27/2027"},   {30, "03/29/2027"}, {-1, "02/26/2027"}, {2.5, "03/01/2027"},
+        {3.5, "03/03/2027"}, {1e300, ""},        {-800000, ""}};
     for (const auto& [days, text] : table) EXPECT_EQ(ValuationDateText(Date{2027, 2, 27}, days), text) << days;
 }
 
@@ -62,22 +62,26 @@ TEST(ValuationFigures, DollarGreeksAreSummedOverEverySecurityUnderOneScenario) {
 }
 
 TEST(ValuationFigures, ShareTotalsUseTheCurrentSecuritysPriceInDollarsAndTheEffectiveDeltaItsDelta) {
-    struct Case { SecurityFields sec; double price; std::optional<double> deltaShares, gammaShares, effective; };
+    struct Case {
+        SecurityFields sec;
+        double price;
+        std::optional<double> deltaShares, gammaShares, effective;
+    };
     // Totals: $delta 100,000, $gamma -100. A 25-ratio, 1000-position security
     // at 40 has 250 shares of delta per point: 2,500 shares are 10 points.
     const std::vector<Case> table = {
         {SecurityFields{}, 40, 2500, -2.5, 10},
-        {SecurityFields{.fx = "2"}, 40, 5000, -5, 20},          // 40 / FxRate 2
-        {SecurityFields{.fxToUsd = "4"}, 40, 10000, -10, 40},   // 40 / FxToUsd 4
+        {SecurityFields{.fx = "2"}, 40, 5000, -5, 20},         // 40 / FxRate 2
+        {SecurityFields{.fxToUsd = "4"}, 40, 10000, -10, 40},  // 40 / FxToUsd 4
         {SecurityFields{.cp = "-1000"}, 40, 2500, -2.5, -10},
         {SecurityFields{.type = "E"}, 40, 2500, -2.5, 10},
-        {SecurityFields{.type = "b"}, 40, 2500, -2.5, 10},      // types compare with letter case
+        {SecurityFields{.type = "b"}, 40, 2500, -2.5, 10},  // types compare with letter case
         {SecurityFields{.type = "B"}, 40, 2500, -2.5, std::nullopt},
         {SecurityFields{.type = "P"}, 40, 2500, -2.5, std::nullopt},
         {SecurityFields{.type = "DS"}, 40, 2500, -2.5, std::nullopt},
         {SecurityFields{.cp = "0"}, 40, 2500, -2.5, std::nullopt},
         {SecurityFields{.ratio = "0"}, 40, 2500, -2.5, std::nullopt},
-        {SecurityFields{}, 0, std::nullopt, std::nullopt, std::nullopt},   // no price: no share figures
+        {SecurityFields{}, 0, std::nullopt, std::nullopt, std::nullopt},  // no price: no share figures
     };
     DollarTotals totals;
     totals.delta = {100000, 100000};

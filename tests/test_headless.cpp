@@ -57,9 +57,12 @@ TEST_F(ScriptFixture, TabFollowsTheTabOrderAndActionsThatDoNotReachAreNoted) {
 }
 
 TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
-    struct Case { std::string properties, address, fetched; };
+    struct Case {
+        std::string properties, address, fetched;
+    };
     const std::vector<Case> table = {
-        {"http://127.0.0.1:8080/properties.json", "/pages/ScenarioDetail?Secid=1", "http://127.0.0.1:8080/pages/ScenarioDetail?Secid=1"},
+        {"http://127.0.0.1:8080/properties.json", "/pages/ScenarioDetail?Secid=1",
+         "http://127.0.0.1:8080/pages/ScenarioDetail?Secid=1"},
         {"HTTPS://desk.example:443?x=/y", "/pages/QuickSearch", "HTTPS://desk.example:443/pages/QuickSearch"},
         {"http://host#frag", "/a", "http://host/a"},
         // Absolute addresses, protocol-relative ones and relative paths stand.
@@ -67,7 +70,8 @@ TEST(PageOrigin, RelativePageAddressesResolveAgainstThePropertiesOrigin) {
         {"http://host/p.json", "//other/pages/X", "//other/pages/X"},
         {"http://host/p.json", "pages/X", "pages/X"},
         // Properties from a file give no origin.
-        {"samples/portfolio.json", "/pages/X", "/pages/X"}, {"http:///nohost", "/pages/X", "/pages/X"},
+        {"samples/portfolio.json", "/pages/X", "/pages/X"},
+        {"http:///nohost", "/pages/X", "/pages/X"},
         {"ftp://host/p.json", "/pages/X", "/pages/X"},
     };
     for (const auto& c : table)
@@ -80,15 +84,17 @@ TEST(HostSetup, InputFilesAreCheckedWithClearMessages) {
         EXPECT_THROW(isReplies ? (void)ParseReplies(text, "r.json") : (void)ParseProperties(text, "p.json"),
                      std::runtime_error)
             << text;
-    const auto replies = ParseReplies(R"([{"match": "http://a/", "reply": "1|2"}, {"match": "http://b/", "fail": true}])", "r.json");
+    const auto replies =
+        ParseReplies(R"([{"match": "http://a/", "reply": "1|2"}, {"match": "http://b/", "fail": true}])", "r.json");
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_TRUE(replies[1].fail);
-    EXPECT_EQ(ParseIsoDate("2026-02-28"), (Date{2026, 2, 28}));   // refusals: HostOptions.ValuesAreReadStrictly
+    EXPECT_EQ(ParseIsoDate("2026-02-28"), (Date{2026, 2, 28}));  // refusals: HostOptions.ValuesAreReadStrictly
 }
 
 TEST(HeadlessHost, CannedRepliesMatchByPrefixAndUnansweredAddressesFail) {
     HeadlessHost host(Date{2026, 12, 6});
-    host.SetCannedReplies({{"http://s/Detail.asp?Secid=1&", "one", false}, {"http://s/Detail.asp", "any", false},
+    host.SetCannedReplies({{"http://s/Detail.asp?Secid=1&", "one", false},
+                           {"http://s/Detail.asp", "any", false},
                            {"http://s/Down", "", true}});
     EXPECT_EQ(host.Fetch("http://s/Detail.asp?Secid=1&x=2").body, "one");
     EXPECT_EQ(host.Fetch("http://s/Detail.asp?Secid=2").body, "any");
@@ -109,13 +115,14 @@ TEST(HeadlessHost, TheRequestRecordKeepsTheLatestAddressesWithinItsBudget) {
         std::size_t kept, leftOut;
     };
     const std::vector<Case> table = {
-        {100, {10, 20, 30}, 3, 0}, {100, {40, 40, 40}, 2, 1},
-        {100, {150}, 1, 0},   // the last one stays, however long
+        {100, {10, 20, 30}, 3, 0},  {100, {40, 40, 40}, 2, 1},
+        {100, {150}, 1, 0},  // the last one stays, however long
         {100, {10, 150, 10}, 1, 2}, {100, {60, 50, 50, 50}, 2, 2},
     };
     for (const Case& c : table) {
         RequestLog log(c.budget);
-        for (std::size_t i = 0; i < c.lengths.size(); ++i) log.Record(std::string(c.lengths[i], 'a' + static_cast<char>(i)));
+        for (std::size_t i = 0; i < c.lengths.size(); ++i)
+            log.Record(std::string(c.lengths[i], 'a' + static_cast<char>(i)));
         EXPECT_EQ(log.size(), c.kept) << ::testing::PrintToString(c.lengths);
         EXPECT_EQ(log.LeftOut(), c.leftOut) << ::testing::PrintToString(c.lengths);
         EXPECT_EQ(log.back(), std::string(c.lengths.back(), 'a' + static_cast<char>(c.lengths.size() - 1)));
@@ -151,9 +158,11 @@ TEST_F(ScriptFixture, TextsThatAreNotUtf8AreDumpedWithReplacementCharacters) {
     h.Start({{"ScenarioString", "A;1;0;0;0;0;100;0;1;N"}, {"TunerString", "1;Standard"}});
     const std::string fffd = "\xEF\xBF\xBD";
     const std::vector<std::pair<std::string, std::string>> table = {
-        {"ab\xC3", "ab" + fffd}, {"\xE2\x82 x", fffd + fffd + " x"}, {"\xFF\xC0\xAF", fffd + fffd + fffd},
-        {"\xED\xA0\x80", fffd + fffd + fffd},   // a surrogate
-        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},   // past U+10FFFF
+        {"ab\xC3", "ab" + fffd},
+        {"\xE2\x82 x", fffd + fffd + " x"},
+        {"\xFF\xC0\xAF", fffd + fffd + fffd},
+        {"\xED\xA0\x80", fffd + fffd + fffd},             // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // past U+10FFFF
         {"Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80", "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80"},
     };
     for (const auto& [typed, dumped] : table) {
@@ -167,16 +176,24 @@ TEST_F(ScriptFixture, TextsThatAreNotUtf8AreDumpedWithReplacementCharacters) {
 TEST(HostOptions, ValuesAreReadStrictly) {
     struct Case {
         std::vector<std::string> args;
-        std::string error;   // empty: accepted
+        std::string error;  // empty: accepted
     };
     const std::vector<Case> table = {
-        {{"--timeout", "30"}, ""}, {{"--timeout", "86400"}, ""}, {{"--today", "2026-12-06"}, ""}, {{"--locale", "sv-SE"}, ""},
+        {{"--timeout", "30"}, ""},
+        {{"--timeout", "86400"}, ""},
+        {{"--today", "2026-12-06"}, ""},
+        {{"--locale", "sv-SE"}, ""},
         {{"--timeout", "abc"}, "--timeout takes a whole number of seconds from 1 to 86400, not 'abc'"},
-        {{"--timeout", "1e9"}, "not '1e9'"}, {{"--timeout", "99999999999999999999"}, "not '99999999999999999999'"},
-        {{"--timeout", "0"}, "not '0'"}, {{"--timeout", "-5"}, "not '-5'"}, {{"--timeout", "86401"}, "not '86401'"},
-        {{"--timeout", " 30"}, "not ' 30'"}, {{"--timeout"}, "--timeout needs a value"},
+        {{"--timeout", "1e9"}, "not '1e9'"},
+        {{"--timeout", "99999999999999999999"}, "not '99999999999999999999'"},
+        {{"--timeout", "0"}, "not '0'"},
+        {{"--timeout", "-5"}, "not '-5'"},
+        {{"--timeout", "86401"}, "not '86401'"},
+        {{"--timeout", " 30"}, "not ' 30'"},
+        {{"--timeout"}, "--timeout needs a value"},
         {{"--today", "2026-12-6"}, "--today: '2026-12-6' is not a date of the form YYYY-MM-DD"},
-        {{"--today", "2026-02-30"}, "is not a date"}, {{"--today", "+2026-1-01"}, "is not a date"},
+        {{"--today", "2026-02-30"}, "is not a date"},
+        {{"--today", "+2026-1-01"}, "is not a date"},
         {{"--locale", "xx"}, "--locale: unknown language tag 'xx' (known: en-US de-DE fr-FR sv-SE)"},
         {{"--frobnicate"}, "unknown option --frobnicate"},
     };
@@ -187,8 +204,10 @@ TEST(HostOptions, ValuesAreReadStrictly) {
         } catch (const OptionError& e) {
             error = e.what();
         }
-        if (c.error.empty()) EXPECT_EQ(error, "") << c.args[0];
-        else EXPECT_TRUE(zemra::testing::Contains(error, c.error)) << c.args[0] << ": " << error;
+        if (c.error.empty())
+            EXPECT_EQ(error, "") << c.args[0];
+        else
+            EXPECT_TRUE(zemra::testing::Contains(error, c.error)) << c.args[0] << ": " << error;
     }
     EXPECT_EQ(ParseHostOptions({"--timeout", "30"}).timeoutSeconds, 30);
     EXPECT_EQ(ParseHostOptions({"--locale", "de-DE"}).locale.decimalSeparator, ',');

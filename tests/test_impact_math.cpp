@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "Builders.h"
-#include "records/CarryOption.h"
 #include "compute/ImpactMath.h"
 #include "compute/PageContract.h"
+#include "records/CarryOption.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -28,7 +28,8 @@ struct Valued {
         std::vector<CValuation> staged;
         StageValuations(model.Securities().Item(k), model.Scenarios(), model.Valuations().Item(k), h.up + "|" + h.down,
                         kCarryPiece + "|" + kCarryPiece, staged);
-        for (int s = 1; s <= static_cast<int>(staged.size()); ++s) model.ValuationAt(k, s) = staged[static_cast<std::size_t>(s - 1)];
+        for (int s = 1; s <= static_cast<int>(staged.size()); ++s)
+            model.ValuationAt(k, s) = staged[static_cast<std::size_t>(s - 1)];
     }
     const CValuation& Val(int k, int s) const { return model.ValuationAt(k, s); }
     // Every scenario's total $Impact, in list order.
@@ -68,7 +69,8 @@ TEST(ImpactFunctions, EachFunctionWithEveryCarryOption) {
     };
     const std::vector<Case> table = {
         // (130 - 100) x 10 x 1000 + (60 - 40) x -2000
-        {"price change", [](long o) { return PriceChangeImpact(130, 100, 10, 1000, 40, 60, -2000, o, 250, -75); }, 260000},
+        {"price change", [](long o) { return PriceChangeImpact(130, 100, 10, 1000, 40, 60, -2000, o, 250, -75); },
+         260000},
         // (60 - 40) x 1 x 500; the stock position does not count
         {"stock change", [](long o) { return StockChangeImpact(60, 40, 1, 500, o, 250, -75); }, 10000},
         // ((110 - 91) - (95 - 90)) x 200 x 10 + (30 - 20) x -1000
@@ -91,21 +93,34 @@ TEST(DollarGreeks, EveryTypeFromKnownReplies) {
     EXPECT_EQ(v.Val(1, 1).Getvaluation(m_UpdateEstPrice), 130);
     EXPECT_EQ(v.Val(1, 1).GetCarry(m_NetPtsIdx), 0.1);
     // B: no delta shares.
-    ExpectGreeks(v.Val(1, 1), {{520000, 1080000}, {15000, 15000}, {4000, 3000}, {-200, -300}, {-100, -50}, {0, 0},
-                               {375, 250}, {13000, 18000}});
-    ExpectGreeks(v.Val(1, 2), {{520000, 277500}, {15000, 12750}, {4000, 4500}, {-200, -150}, {-100, -120}, {0, 0},
-                               {375, 425}, {13000, 9250}});
+    ExpectGreeks(v.Val(1, 1), {{520000, 1080000},
+                               {15000, 15000},
+                               {4000, 3000},
+                               {-200, -300},
+                               {-100, -50},
+                               {0, 0},
+                               {375, 250},
+                               {13000, 18000}});
+    ExpectGreeks(v.Val(1, 2), {{520000, 277500},
+                               {15000, 12750},
+                               {4000, 4500},
+                               {-200, -150},
+                               {-100, -120},
+                               {0, 0},
+                               {375, 425},
+                               {13000, 9250}});
     // E: CP x price / FX; delta shares as in the general case.
     ExpectGreeks(v.Val(2, 1), {{20000, 30000}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {500, 500}, {0, 0}, {500, 500}});
     // AS at 1.25 to the dollar.
-    ExpectGreeks(v.Val(3, 1), {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550},
-                               {20, 18}, {-600, -450}});
-    ExpectGreeks(v.Val(3, 2), {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300},
-                               {20, 21}, {-600, -700}});
+    ExpectGreeks(v.Val(3, 1),
+                 {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550}, {20, 18}, {-600, -450}});
+    ExpectGreeks(
+        v.Val(3, 2),
+        {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300}, {20, 21}, {-600, -700}});
     // DS and P have no delta shares; P at 2 to the dollar.
     ExpectGreeks(v.Val(4, 1), {{-6900, -6300}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {-230, -140}});
-    ExpectGreeks(v.Val(5, 2), {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6},
-                               {100, 80}});
+    ExpectGreeks(v.Val(5, 2),
+                 {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6}, {100, 80}});
     // A type the run does not know is the general case, with delta shares.
     ExpectGreeks(v.Val(6, 1), {{0, 9000}, {400, 0}, {1200, 0}, {-40, 0}, {-32, 0}, {800, 1040}, {16, 0}, {0, 240}});
 }
@@ -113,13 +128,13 @@ TEST(DollarGreeks, EveryTypeFromKnownReplies) {
 TEST(ScenarioImpact, SubImpactsByTypeAndTheTotals) {
     Valued v(MixedPortfolio());
     const double expected[7][2] = {
-        {260250, -129750},   // B: estimated prices and the stock leg, plus the full carry
-        {10250, -4750},      // E
-        {14600, 1000},       // AS: option value over the bond floor, in dollars at 1.25
-        {7750, -2000},       // DS: the bond floors
-        {10125, -4875},      // P, at 2 to the dollar
-        {50250, -26750},     // X&Y: the general case
-        {-1750, 1250},       // AS below both bond floors: the stock leg and the carry only
+        {260250, -129750},  // B: estimated prices and the stock leg, plus the full carry
+        {10250, -4750},     // E
+        {14600, 1000},      // AS: option value over the bond floor, in dollars at 1.25
+        {7750, -2000},      // DS: the bond floors
+        {10125, -4875},     // P, at 2 to the dollar
+        {50250, -26750},    // X&Y: the general case
+        {-1750, 1250},      // AS below both bond floors: the stock leg and the carry only
     };
     EXPECT_EQ(v.Totals(), (std::vector<double>{351475, -165875}));
     for (int k = 1; k <= 7; ++k)
@@ -145,7 +160,7 @@ TEST(ScenarioImpact, ASecurityWithoutItsPriceOrBondFloorAddsNothingAndKeepsItsSu
 
     Valued lower({{22, SecurityRecord(22, "Lower e", "e", 500, 40, 0, 1, 2, "1"), Piece({{m_CurDelta, 100}}),
                    Piece({{m_CurDelta, 100}})}});
-    EXPECT_DOUBLE_EQ(lower.Val(1, 1).GetDolDelta(0), 40000);   // 100 x 500 / 100 x 2 x 40, not 500 x 40
+    EXPECT_DOUBLE_EQ(lower.Val(1, 1).GetDolDelta(0), 40000);  // 100 x 500 / 100 x 2 x 40, not 500 x 40
     EXPECT_EQ(lower.Totals(), (std::vector<double>{0, 0}));
 }
 
@@ -156,34 +171,39 @@ TEST(ScenarioImpact, AnFxToUsdOfZeroStopsTheCalculationNamingTheSecurity) {
         v.Totals();
         FAIL() << "no failure";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the "
-                               "sub-impacts are divided by it.");
+        EXPECT_STREQ(e.what(),
+                     "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the "
+                     "sub-impacts are divided by it.");
     }
 }
 
 TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged) {
     const Holding stock = MixedPortfolio()[1];
-    struct Case { std::string record, detail, carry, scenarios, message; };
+    struct Case {
+        std::string record, detail, carry, scenarios, message;
+    };
     const std::string both = stock.up + "|" + stock.down, carry = kCarryPiece + "|" + kCarryPiece;
     const std::vector<Case> table = {
         {stock.record, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
         {stock.record, "", carry, kUpAndDown, "the scenario-detail reply has 0 pieces for 2 scenarios."},
         {stock.record, both, kCarryPiece, kUpAndDown, "the carry reply has 1 piece for 2 scenarios."},
         {stock.record, stock.up + "|" + stock.down + ";7", carry, kUpAndDown,
-         "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more than 31 numbers (a number in field 32)."},
+         "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more than 31 numbers (a number in field "
+         "32)."},
         {SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "0"), both, carry, kUpAndDown,
          "its Fx To USD is 0, and the dollar figures are divided by it."},
         {SecurityRecord(12, "Stock", "E", 500, 0, 300, 1, 1, "1"), both, carry, kUpAndDown,
          "its stock price is 0, and the share figures are divided by it."},
         {stock.record, both, carry, "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
-         "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share figures are divided by it."},
+         "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share figures are divided by "
+         "it."},
     };
     for (const Case& c : table) {
         Portfolio model = PortfolioOf({c.record}, c.scenarios);
         try {
             std::vector<CValuation> staged;
-            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail, c.carry,
-                            staged);
+            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail,
+                            c.carry, staged);
             ADD_FAILURE() << "no failure: " << c.message;
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), c.message);
@@ -194,11 +214,15 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
 // A reply costs the pieces that are read: the first pieces are views into
 // it, and what follows them is not split.
 TEST(ReplyPieces, OnlyThePiecesAskedForAreTaken) {
-    struct Case { std::string reply; std::size_t count; std::vector<std::string_view> pieces; };
+    struct Case {
+        std::string reply;
+        std::size_t count;
+        std::vector<std::string_view> pieces;
+    };
     const std::string bars(1000000, '|');
     const std::vector<Case> table = {
-        {"", 3, {}}, {"a", 3, {"a"}}, {"a|b|c", 2, {"a", "b"}}, {"a|", 5, {"a", ""}}, {bars, 2, {"", ""}},
-        {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
+        {"", 3, {}},          {"a", 3, {"a"}},     {"a|b|c", 2, {"a", "b"}},
+        {"a|", 5, {"a", ""}}, {bars, 2, {"", ""}}, {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
     };
     for (const Case& c : table) {
         EXPECT_EQ(pages::FirstReplyPieces(c.reply, c.count), c.pieces) << c.reply.substr(0, 20) << " " << c.count;

@@ -34,7 +34,7 @@ std::vector<CannedReply> Replies(const std::vector<Holding>& holdings) {
         replies.push_back({DetailPrefix(h.id), h.up + "|" + h.down});
         replies.push_back({CarryPrefix(h.id), kCarryPiece + "|" + kCarryPiece});
     }
-    replies.push_back({kPages, "0"});   // the pages the display refresh asks
+    replies.push_back({kPages, "0"});  // the pages the display refresh asks
     return replies;
 }
 
@@ -47,7 +47,7 @@ void Start(Harness& h, const std::vector<Holding>& holdings, const std::string& 
 }  // namespace
 
 TEST(ImpactRun, TotalsAreWholeDollarsAndTheCarryOptionChoosesFullNetOrNone) {
-    Harness odd;   // 3 shares at 10.5, up 50%: 15.75 a share, plus 0.5 carry
+    Harness odd;  // 3 shares at 10.5, up 50%: 15.75 a share, plus 0.5 carry
     Start(odd, {{21, SecurityRecord(21, "Odd", "E", 3, 10.5, 0, 1, 1, "1"), Piece({{m_CurDelta, 100}}), ""}},
           "Up 50;50;0;0;0;0;100;0;1;N",
           {{DetailPrefix(21), Piece({{m_CurDelta, 100}})}, {CarryPrefix(21), "0;0;0;0.5"}, {kPages, "0"}});
@@ -56,15 +56,21 @@ TEST(ImpactRun, TotalsAreWholeDollarsAndTheCarryOptionChoosesFullNetOrNone) {
     EXPECT_EQ(odd.Rows("LstImpact"), Texts{"16"});
 
     // Options per valuation (scenario 1, scenario 2): sub-impacts, list, carry label and its colour.
-    struct Case { int opt1, opt2; double sub1, sub2; Texts rows; std::string carry; Rgb color; };
+    struct Case {
+        int opt1, opt2;
+        double sub1, sub2;
+        Texts rows;
+        std::string carry;
+        Rgb color;
+    };
     const Case cases[] = {
-        {0, 0, 260250, -129750, {"260,250", "(129,750)"}, "250", kBlue},   // full carry 250
-        {1, 2, 259925, -130000, {"259,925", "(130,000)"}, "(75)", kRed},    // net carry -75; none
-        {2, 2, 260000, -130000, {"260,000", "(130,000)"}, "(75)", kRed},    // none: the label stays
+        {0, 0, 260250, -129750, {"260,250", "(129,750)"}, "250", kBlue},  // full carry 250
+        {1, 2, 259925, -130000, {"259,925", "(130,000)"}, "(75)", kRed},  // net carry -75; none
+        {2, 2, 260000, -130000, {"260,000", "(130,000)"}, "(75)", kRed},  // none: the label stays
     };
     Harness h;
     Start(h, {MixedPortfolio()[0]});
-    EXPECT_EQ(h.Focus(), "TxtScenario(0)");   // a finished run gives it the first scenario field
+    EXPECT_EQ(h.Focus(), "TxtScenario(0)");  // a finished run gives it the first scenario field
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.opt1) + "/" + std::to_string(c.opt2));
         h.Model().Valuations().Item(1).Item(1).SetoptCarry(c.opt1);
@@ -95,7 +101,7 @@ TEST(ImpactRun, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
     const std::string stockDetail = DetailPrefix(12), stockCarry = CarryPrefix(12);
     struct Case {
         std::optional<CannedReply> broken;
-        std::string scenarios;   // empty: the two scenarios
+        std::string scenarios;  // empty: the two scenarios
         std::string cause, failing = "'Stock'";
     };
     const Case cases[] = {
@@ -113,8 +119,8 @@ TEST(ImpactRun, EachFailureStopsTheRunAtItsSecurityAndASecondUpdateWorks) {
         for (CannedReply& reply : replies)
             if (c.broken && reply.match == c.broken->match) reply = *c.broken;
         h.Replies(replies);
-        h.Start(Harness::WithPages({{"RecordString", Records(holdings)},
-                                    {"ScenarioString", c.scenarios.empty() ? kUpAndDown : c.scenarios}}));
+        h.Start(Harness::WithPages(
+            {{"RecordString", Records(holdings)}, {"ScenarioString", c.scenarios.empty() ? kUpAndDown : c.scenarios}}));
         ASSERT_EQ(h.host.messages.size(), 1u);
         EXPECT_EQ(h.host.messages[0].buttons, MsgButtons::Ok);
         EXPECT_TRUE(Contains(h.Messages()[0], c.failing) && Contains(h.Messages()[0], c.cause)) << h.Messages()[0];
@@ -149,13 +155,17 @@ TEST(ImpactRun, AFigureTooLargeToComputeStopsTheRunNamingSecurityAndScenario) {
     const std::string hugePiece =
         Piece({{m_CurEstPrice, 100}, {m_CurBondFlr, 80}, {m_UpdateEstPrice, 1e308}, {m_UpdateBondFlr, 80}});
     const std::string hugeCarry = kCarryPiece + "|0;0;0;1e308;0;1e308;0;0;0;0;0;0";
-    struct Case { std::string scenarios; std::function<void(std::vector<CannedReply>&)> brk; std::string cause; };
+    struct Case {
+        std::string scenarios;
+        std::function<void(std::vector<CannedReply>&)> brk;
+        std::string cause;
+    };
     const Case cases[] = {
         {"Up 50;50;0;0;0;0;100;0;1;N|Huge;1e308;0;0;0;0;100;0;1;N", nullptr,
          "'Bond CV': its dollar delta under scenario 'Huge' is too large to compute."},
         {kUpAndDown, [&](auto& r) { r[0].reply = holdings[0].up + "|" + hugePiece; },
          "security 'Bond CV' under scenario 'Down 25': its sub-impact is too large to compute."},
-        {kUpAndDown, [&](auto& r) { r[1].reply = r[3].reply = hugeCarry; },   // on both securities
+        {kUpAndDown, [&](auto& r) { r[1].reply = r[3].reply = hugeCarry; },  // on both securities
          "security 'Stock' under scenario 'Down 25': the scenario's total $Impact is too large to compute."},
     };
     for (const Case& c : cases) {
@@ -185,12 +195,12 @@ namespace {
 struct PageServer {
     struct Answer {
         int status = 200;
-        std::string body = "", location = "";   // location: for a redirect
-        bool hang = false, drop = false;        // never answer; close without an answer
+        std::string body = "", location = "";  // location: for a redirect
+        bool hang = false, drop = false;       // never answer; close without an answer
     };
     using Handler = std::function<Answer(const std::string& target)>;
     Handler handler;
-    Texts targets;   // read after the run
+    Texts targets;  // read after the run
     int listener = ::socket(AF_INET, SOCK_STREAM, 0), port = 0;
     std::atomic<bool> stop{false};
     std::thread thread;
@@ -218,8 +228,8 @@ struct PageServer {
                 const Answer a = handler(targets.back());
                 while (a.hang && !stop) std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 const std::string response =
-                    "HTTP/1.1 " + std::to_string(a.status) + " Status\r\nContent-Length: " +
-                    std::to_string(a.body.size()) + "\r\nConnection: close\r\n" +
+                    "HTTP/1.1 " + std::to_string(a.status) +
+                    " Status\r\nContent-Length: " + std::to_string(a.body.size()) + "\r\nConnection: close\r\n" +
                     (a.location.empty() ? "" : "Location: " + a.location + "\r\n") + "\r\n" + a.body;
                 if (!a.hang && !a.drop) ::send(client, response.data(), response.size(), MSG_NOSIGNAL);
                 ::close(client);
@@ -247,31 +257,40 @@ TEST(HeadlessFetch, RedirectsAreFollowedAndEveryKindOfFailureIsReportedNamingAdd
         for (const Holding& h : MixedPortfolio())
             if (t.starts_with("/pages/ScenarioDetail.asp?Secid=" + std::to_string(h.id) + "&"))
                 return Answer{200, h.up + "|" + h.down};
-        return Answer{200, kCarryPiece + "|" + kCarryPiece};   // the carry page, moved
+        return Answer{200, kCarryPiece + "|" + kCarryPiece};  // the carry page, moved
     };
-    struct Case { PageServer::Handler handler; long timeout; std::string security, page, cause; };
+    struct Case {
+        PageServer::Handler handler;
+        long timeout;
+        std::string security, page, cause;
+    };
     const Case cases[] = {
         {valued, 10, "", "", ""},
-        {[](const std::string& t) { return t.starts_with("/pages/ScenarioDetail.asp?Secid=12&") ? Answer{500, "oops"}
-                                                                                                : Answer{200, "0;1|0;1"}; },
+        {[](const std::string& t) {
+             return t.starts_with("/pages/ScenarioDetail.asp?Secid=12&") ? Answer{500, "oops"} : Answer{200, "0;1|0;1"};
+         },
          10, "'Stock'", "pages/ScenarioDetail.asp?Secid=12&", "status 500"},
         {[](const std::string&) { return Answer{.hang = true}; }, 1, "'Bond CV'", "pages/ScenarioDetail.asp?Secid=11&",
          "Timeout"},
-        {[](const std::string& t) { return t.starts_with("/pages/CarryCalc.asp?") ? Answer{.drop = true}
-                                                                                  : Answer{200, "0;1|0;1"}; },
+        {[](const std::string& t) {
+             return t.starts_with("/pages/CarryCalc.asp?") ? Answer{.drop = true} : Answer{200, "0;1|0;1"};
+         },
          10, "'Bond CV'", "pages/CarryCalc.asp?Secid=11&", "Server returned nothing"},
-        {[](const std::string&) { return Answer{200, std::string(pages::kMaxReplyBytes + 1, '|')}; }, 10, "'Bond CV'",
-         "pages/ScenarioDetail.asp is too large", "at most 8388608 bytes"},
+        {[](const std::string&) {
+             return Answer{200, std::string(pages::kMaxReplyBytes + 1, '|')};
+         },
+         10, "'Bond CV'", "pages/ScenarioDetail.asp is too large", "at most 8388608 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cause);
-        PageServer pages([&c](const std::string& target) {   // the capital page answers
+        PageServer pages([&c](const std::string& target) {  // the capital page answers
             return target.starts_with("/pages/CapitalCalc.asp?") ? Answer{200, "0"} : c.handler(target);
         });
         Harness h;
         h.host.SetFetcher([&](const std::string& address) { return headless::CurlFetch(address, c.timeout); });
         const auto began = std::chrono::steady_clock::now();
-        h.Start({{"RecordString", Records(MixedPortfolio())}, {"ScenarioString", kUpAndDown},
+        h.Start({{"RecordString", Records(MixedPortfolio())},
+                 {"ScenarioString", kUpAndDown},
                  {"ScenarioDetailPath", pages.Base() + "pages/ScenarioDetail.asp"},
                  {"CarryCalcPath", pages.Base() + "pages/CarryCalc.asp"},
                  {"CapitalCalcPath", pages.Base() + "pages/CapitalCalc.asp"}});

@@ -17,18 +17,27 @@ namespace {
 
 // The fields of the input grid, by tab index.
 std::vector<Widget*> Grid(Harness& h) {
-    return {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 1),    &h.Text("TxtScenario", 2),    &h.Text("TxtScenario", 3),   &h.Text("TxtScenario", 4),
-            &h.Combo("ComboTuner"),        &h.Text("TxtScenario", 5),    &h.Text("DescriptionFld"),    &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta"),
-            &h.Text("TxtAssumptions", 5), &h.Text("TxtAssumptions", 1), &h.Text("TxtAssumptions", 6), &h.Text("TxtAssumptions", 2), &h.Text("TxtAssumptions", 7),
-            &h.Combo("CallAdjustmentComb"), &h.Text("TxtAssumptions", 3), &h.Combo("CurveComboBox"),   &h.Text("TxtAssumptions", 4)};
+    return {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 1),
+            &h.Text("TxtScenario", 2),    &h.Text("TxtScenario", 3),
+            &h.Text("TxtScenario", 4),    &h.Combo("ComboTuner"),
+            &h.Text("TxtScenario", 5),    &h.Text("DescriptionFld"),
+            &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta"),
+            &h.Text("TxtAssumptions", 5), &h.Text("TxtAssumptions", 1),
+            &h.Text("TxtAssumptions", 6), &h.Text("TxtAssumptions", 2),
+            &h.Text("TxtAssumptions", 7), &h.Combo("CallAdjustmentComb"),
+            &h.Text("TxtAssumptions", 3), &h.Combo("CurveComboBox"),
+            &h.Text("TxtAssumptions", 4)};
 }
 
 struct Panel : Harness {
     Panel() {
         Replies({{kDetail, "0"}, {kCarry, "0"}, {kPages, "0"}});
         Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"CurveOptions", "USG;US Government"}, {"CallAdjustment", "1;None"}, {"RecordString", kSecurityA},
-               {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail},
+               {"CurveOptions", "USG;US Government"},
+               {"CallAdjustment", "1;None"},
+               {"RecordString", kSecurityA},
+               {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N"},
+               {"ScenarioDetailPath", kDetail},
                {"CarryCalcPath", kCarry},
                {"CapitalCalcPath", kCapital}});
         host.messages.clear();
@@ -82,7 +91,8 @@ TEST(KeyboardNavigation, WalksWithEnterAndTheArrows) {
 
 TEST(KeyboardNavigation, ADropDownEnteredByAKeyIsLocked) {
     Panel h;
-    for (ComboBox* combo : {&h.Combo("ComboTuner"), &h.Combo("CallAdjustmentComb"), &h.Combo("CurveComboBox")}) combo->locked = false;
+    for (ComboBox* combo : {&h.Combo("ComboTuner"), &h.Combo("CallAdjustmentComb"), &h.Combo("CurveComboBox")})
+        combo->locked = false;
     EXPECT_EQ(h.Press(h.Text("TxtScenario", 4), kKeyDown), &h.Combo("ComboTuner"));
     EXPECT_TRUE(h.Combo("ComboTuner").locked);
     EXPECT_EQ(h.Press(h.Combo("ComboTuner"), kKeyDown), &h.Text("DescriptionFld"));

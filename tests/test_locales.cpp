@@ -37,10 +37,12 @@ struct Started {
     explicit Started(const std::string& tag) : h(Tagged(tag)) {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"CallAdjustment", "0;None|1;Hard Call"}, {"RecordString", kConvertible},
+                 {"CallAdjustment", "0;None|1;Hard Call"},
+                 {"RecordString", kConvertible},
                  {"ScenarioString", kScenarios},
                  {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"},
-                 {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+                 {"ScenarioDetailPath", kDetail},
+                 {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
     }
     const CSecurity& Security() { return h.Model().Securities().Item(1); }
@@ -59,11 +61,12 @@ std::vector<std::string> WithoutMaturity(std::vector<std::string> requests) {
 TEST(LocaleTags, TheConventionsABrowserReports) {
     struct Case {
         const char* tag;
-        std::string grouped;   // -12345.6 with one decimal, minus form
-        const char* date;      // 4 March 2033
+        std::string grouped;  // -12345.6 with one decimal, minus form
+        const char* date;     // 4 March 2033
     };
     const Case cases[] = {
-        {"en-US", "-12,345.6", "3/4/2033"}, {"de-DE", "-12.345,6", "4.3.2033"},
+        {"en-US", "-12,345.6", "3/4/2033"},
+        {"de-DE", "-12.345,6", "4.3.2033"},
         {"fr-FR", std::string("-12") + kNarrowNbsp + "345,6", "04/03/2033"},
         {"sv-SE", std::string(kMinus) + "12" + kNbsp + "345,6", "2033-03-04"},
     };
@@ -98,7 +101,8 @@ TEST(Locales, StartUpDataReadsTheSameInEveryLocale) {
         EXPECT_TRUE(s.h.Messages().empty()) << tag << ": " << (s.h.Messages().empty() ? "" : s.h.Messages()[0]);
         EXPECT_EQ(s.Security().GetProperties(ConvertPriceIdx), 105.25) << tag;
         EXPECT_EQ(s.Security().GetProperties(StkPosIdx), -12500) << tag;
-        EXPECT_EQ(WithoutMaturity(s.h.host.requests.Addresses()), WithoutMaturity(us.h.host.requests.Addresses())) << tag;
+        EXPECT_EQ(WithoutMaturity(s.h.host.requests.Addresses()), WithoutMaturity(us.h.host.requests.Addresses()))
+            << tag;
         EXPECT_EQ(s.h.Model().Scenarios().Item(1).GetScenarioProperties(m_StkChgIdx), 10.5) << tag;
         EXPECT_EQ(s.h.Model().StoredScenarios().Item(1).GetScenarioProperties(m_StkChgIdx), -30.5) << tag;
         EXPECT_EQ(s.h.Rows(s.h.Combo("ComboTuner")), (std::vector<std::string>{"Standard", "Aggressive"})) << tag;

@@ -65,7 +65,11 @@ std::string Describe(const std::optional<double>& value) {
 constexpr std::optional<double> kRefused = std::nullopt;
 const std::string kLong(300, '7');  // 300 significant digits
 
-struct Case { const char* tag; std::string text; std::optional<double> value; };
+struct Case {
+    const char* tag;
+    std::string text;
+    std::optional<double> value;
+};
 
 }  // namespace
 
@@ -74,49 +78,107 @@ struct Case { const char* tag; std::string text; std::optional<double> value; };
 TEST(NumberReader, AcceptsAndRefusesTheSameTextsInEveryLocale) {
     const std::vector<Case> table = {
         // The usual form of replies and fields.
-        {"en-US", "105.25", 105.25}, {"en-US", "-120.50", -120.5}, {"en-US", "+7", 7.0}, {"en-US", "0", 0.0},
-        {"en-US", "-0", -0.0}, {"en-US", "-0.000", -0.0}, {"en-US", ".5", 0.5}, {"en-US", "5.", 5.0},
-        {"en-US", "0.1", 0.1}, {"en-US", "123456789012345", 123456789012345.0}, {"en-US", "0.000000000000001", 1e-15},
+        {"en-US", "105.25", 105.25},
+        {"en-US", "-120.50", -120.5},
+        {"en-US", "+7", 7.0},
+        {"en-US", "0", 0.0},
+        {"en-US", "-0", -0.0},
+        {"en-US", "-0.000", -0.0},
+        {"en-US", ".5", 0.5},
+        {"en-US", "5.", 5.0},
+        {"en-US", "0.1", 0.1},
+        {"en-US", "123456789012345", 123456789012345.0},
+        {"en-US", "0.000000000000001", 1e-15},
         // Blanks around, groups, exponents.
-        {"en-US", "  -3.25 ", -3.25}, {"en-US", "\t42\t", 42.0}, {"en-US", "1,234.5", 1234.5},
-        {"en-US", "-1,234,567", -1234567.0}, {"en-US", "1,2,3", kRefused}, {"en-US", "-12,5", kRefused},
-        {"en-US", "1,2345", kRefused}, {"en-US", "1234,567", kRefused}, {"en-US", "12,345,678", 12345678.0},
-        {"en-US", "1E+20", 1e20}, {"en-US", "2.5e-3", 0.0025}, {"en-US", "1e0000000000000000000000005", 1e5},
-        {"en-US", "12e30", 12e30}, {"en-US", "1.5E-12", 1.5e-12},
+        {"en-US", "  -3.25 ", -3.25},
+        {"en-US", "\t42\t", 42.0},
+        {"en-US", "1,234.5", 1234.5},
+        {"en-US", "-1,234,567", -1234567.0},
+        {"en-US", "1,2,3", kRefused},
+        {"en-US", "-12,5", kRefused},
+        {"en-US", "1,2345", kRefused},
+        {"en-US", "1234,567", kRefused},
+        {"en-US", "12,345,678", 12345678.0},
+        {"en-US", "1E+20", 1e20},
+        {"en-US", "2.5e-3", 0.0025},
+        {"en-US", "1e0000000000000000000000005", 1e5},
+        {"en-US", "12e30", 12e30},
+        {"en-US", "1.5E-12", 1.5e-12},
         // More digits than the fast path takes: the library's conversion.
-        {"en-US", "1234567890123456", 1234567890123456.0}, {"en-US", "0.30000000000000004", 0.30000000000000004},
-        {"en-US", "9007199254740993", 9007199254740992.0},   // 2^53 + 1: ties to even
+        {"en-US", "1234567890123456", 1234567890123456.0},
+        {"en-US", "0.30000000000000004", 0.30000000000000004},
+        {"en-US", "9007199254740993", 9007199254740992.0},  // 2^53 + 1: ties to even
         {"en-US", "12345678901234567890123", Reference("12345678901234567890123")},
-        {"en-US", "0." + std::string(30, '0') + "1", 1e-31}, {"en-US", kLong, Reference(kLong)},
+        {"en-US", "0." + std::string(30, '0') + "1", 1e-31},
+        {"en-US", kLong, Reference(kLong)},
         {"en-US", "0." + kLong + "e300", Reference("0." + kLong + "e300")},
         // The edges of a double.
         {"en-US", "1.7976931348623157e308", 1.7976931348623157e308},
         {"en-US", "2.2250738585072014e-308", 2.2250738585072014e-308},
-        {"en-US", "4.9406564584124654e-324", 4.9406564584124654e-324}, {"en-US", "1e-400", 0.0},
-        {"en-US", "-1e-400", -0.0}, {"en-US", "0e999999", 0.0}, {"en-US", "1.8e308", kRefused},
-        {"en-US", "1E+400", kRefused}, {"en-US", "-" + kLong + "e300", kRefused},
+        {"en-US", "4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"en-US", "1e-400", 0.0},
+        {"en-US", "-1e-400", -0.0},
+        {"en-US", "0e999999", 0.0},
+        {"en-US", "1.8e308", kRefused},
+        {"en-US", "1E+400", kRefused},
+        {"en-US", "-" + kLong + "e300", kRefused},
         // Not numbers.
-        {"en-US", "", kRefused}, {"en-US", " ", kRefused}, {"en-US", "abc", kRefused}, {"en-US", "N/A", kRefused},
-        {"en-US", ".", kRefused}, {"en-US", "-", kRefused}, {"en-US", "+", kRefused}, {"en-US", "--1", kRefused},
-        {"en-US", "+-1", kRefused}, {"en-US", "1.2.3", kRefused}, {"en-US", "1e", kRefused}, {"en-US", "1e+", kRefused},
-        {"en-US", "e5", kRefused}, {"en-US", "1e5.5", kRefused}, {"en-US", "1,", kRefused}, {"en-US", ",5", kRefused},
-        {"en-US", "1,,000", kRefused}, {"en-US", "1.5,000", kRefused}, {"en-US", "1 000", kRefused},
-        {"en-US", "1 2", kRefused}, {"en-US", "0x10", kRefused}, {"en-US", "inf", kRefused}, {"en-US", "nan", kRefused},
-        {"en-US", "1_000", kRefused}, {"en-US", "12345678901234567890x", kRefused},
-        {"en-US", "\u22123", kRefused},   // the Unicode minus is not the en-US one
+        {"en-US", "", kRefused},
+        {"en-US", " ", kRefused},
+        {"en-US", "abc", kRefused},
+        {"en-US", "N/A", kRefused},
+        {"en-US", ".", kRefused},
+        {"en-US", "-", kRefused},
+        {"en-US", "+", kRefused},
+        {"en-US", "--1", kRefused},
+        {"en-US", "+-1", kRefused},
+        {"en-US", "1.2.3", kRefused},
+        {"en-US", "1e", kRefused},
+        {"en-US", "1e+", kRefused},
+        {"en-US", "e5", kRefused},
+        {"en-US", "1e5.5", kRefused},
+        {"en-US", "1,", kRefused},
+        {"en-US", ",5", kRefused},
+        {"en-US", "1,,000", kRefused},
+        {"en-US", "1.5,000", kRefused},
+        {"en-US", "1 000", kRefused},
+        {"en-US", "1 2", kRefused},
+        {"en-US", "0x10", kRefused},
+        {"en-US", "inf", kRefused},
+        {"en-US", "nan", kRefused},
+        {"en-US", "1_000", kRefused},
+        {"en-US", "12345678901234567890x", kRefused},
+        {"en-US", "\u22123", kRefused},  // the Unicode minus is not the en-US one
         // A comma as the decimal sign, a point grouping.
-        {"de-DE", "1.234,5", 1234.5}, {"de-DE", "-0,25", -0.25}, {"de-DE", "1,5E+2", 150.0}, {"de-DE", "1.5", kRefused},
-        {"de-DE", "-12.5", kRefused}, {"de-DE", "105,25", 105.25}, {"de-DE", "1,2,3", kRefused},
-        {"de-DE", "1.234.5", kRefused}, {"de-DE", "1.234.567,5", 1234567.5}, {"de-DE", "1,", 1.0},
+        {"de-DE", "1.234,5", 1234.5},
+        {"de-DE", "-0,25", -0.25},
+        {"de-DE", "1,5E+2", 150.0},
+        {"de-DE", "1.5", kRefused},
+        {"de-DE", "-12.5", kRefused},
+        {"de-DE", "105,25", 105.25},
+        {"de-DE", "1,2,3", kRefused},
+        {"de-DE", "1.234.5", kRefused},
+        {"de-DE", "1.234.567,5", 1234567.5},
+        {"de-DE", "1,", 1.0},
         {"de-DE", "1.", kRefused},
         // Spaces grouping: any of the three spaces.
-        {"fr-FR", "1\u202F234,5", 1234.5}, {"fr-FR", "1\u00A0234,5", 1234.5}, {"fr-FR", "1 234,5", 1234.5},
-        {"fr-FR", "-1 234 567", -1234567.0}, {"fr-FR", "1 234 ", 1234.0}, {"fr-FR", "1\u202F", kRefused},
+        {"fr-FR", "1\u202F234,5", 1234.5},
+        {"fr-FR", "1\u00A0234,5", 1234.5},
+        {"fr-FR", "1 234,5", 1234.5},
+        {"fr-FR", "-1 234 567", -1234567.0},
+        {"fr-FR", "1 234 ", 1234.0},
+        {"fr-FR", "1\u202F", kRefused},
         {"fr-FR", "1.5", kRefused},
         // The Unicode minus sign.
-        {"sv-SE", "\u22123,5", -3.5}, {"sv-SE", "\u22121\u00A0234,5", -1234.5}, {"sv-SE", "-2", -2.0},
-        {"sv-SE", "\u2212", kRefused}, {"sv-SE", "\u2212\u22121", kRefused}, {"sv-SE", "\u2212-1", kRefused},
-        {"sv-SE", "-12\u202F500", -12500.0}, {"sv-SE", "\u221212 500,5", -12500.5}, {"sv-SE", "12\u00A0", kRefused},
+        {"sv-SE", "\u22123,5", -3.5},
+        {"sv-SE", "\u22121\u00A0234,5", -1234.5},
+        {"sv-SE", "-2", -2.0},
+        {"sv-SE", "\u2212", kRefused},
+        {"sv-SE", "\u2212\u22121", kRefused},
+        {"sv-SE", "\u2212-1", kRefused},
+        {"sv-SE", "-12\u202F500", -12500.0},
+        {"sv-SE", "\u221212 500,5", -12500.5},
+        {"sv-SE", "12\u00A0", kRefused},
         {"de-DE", "1\u00A0234", kRefused},
     };
     for (const Case& c : table) {
@@ -130,9 +192,12 @@ TEST(NumberReader, AcceptsAndRefusesTheSameTextsInEveryLocale) {
 }
 
 TEST(NumberReader, TellsANumberTooLargeFromText) {
-    const struct { std::string text; bool tooLarge; } table[] = {
-        {"1e309", true}, {"-1.8E+308", true}, {kLong + "e100", true}, {"1e308", false},
-        {"1e-400", false}, {"abc", false}, {"", false}, {"1e", false},
+    const struct {
+        std::string text;
+        bool tooLarge;
+    } table[] = {
+        {"1e309", true}, {"-1.8E+308", true}, {kLong + "e100", true}, {"1e308", false}, {"1e-400", false},
+        {"abc", false},  {"", false},         {"1e", false},
     };
     for (const auto& c : table) EXPECT_EQ(IsNumberTooLarge(c.text, Locale::EnUs()), c.tooLarge) << c.text.substr(0, 40);
 }
@@ -164,8 +229,8 @@ TEST(NumberReader, EveryFormGivesTheNearestDouble) {
         for (const auto& [text, locale] : {std::pair{plain, &us}, std::pair{german, &de}}) {
             const auto value = ParseNumber(text, *locale);
             ASSERT_TRUE(value.has_value()) << text;
-            ASSERT_TRUE(SameDouble(*value, expected)) << text << ": read " << Describe(value) << ", expected "
-                                                      << Describe(expected);
+            ASSERT_TRUE(SameDouble(*value, expected))
+                << text << ": read " << Describe(value) << ", expected " << Describe(expected);
         }
     }
 }
@@ -173,7 +238,11 @@ TEST(NumberReader, EveryFormGivesTheNearestDouble) {
 // The conversion of digits read elsewhere: the fast path's limits and the
 // written-out form's (more than 800 significant digits, exponents far out).
 TEST(DecimalConversion, TheFastPathAndTheWrittenOutFormAgree) {
-    struct Conversion { std::string digits; long long digitsExponent; std::optional<double> value; };
+    struct Conversion {
+        std::string digits;
+        long long digitsExponent;
+        std::optional<double> value;
+    };
     const std::string many = "1" + std::string(900, '0') + "1";  // beyond the 800 digits kept
     // 2^-1075, halfway between 0 and the smallest subnormal (751 digits).
     const std::string half = PowerOfFive(1075);
@@ -185,9 +254,16 @@ TEST(DecimalConversion, TheFastPathAndTheWrittenOutFormAgree) {
         // halfway.
         {half + std::string(100, '0') + "1", -1176, smallest},
         {half.substr(0, half.size() - 1) + "4" + std::string(100, '9'), -1175, 0.0},  // just below halfway
-        {"9007199254740992", 0, 9007199254740992.0}, {"9007199254740993", 0, 9007199254740992.0},
-        {"9007199254740995", 0, 9007199254740996.0}, {"12", 30, 12e30}, {"12", 300, 12e300}, {"1", -22, 1e-22},
-        {"1", -23, 1e-23}, {many, -901, 1.0}, {"1", 1000000000000LL, kRefused}, {"1", -1000000000000LL, 0.0},
+        {"9007199254740992", 0, 9007199254740992.0},
+        {"9007199254740993", 0, 9007199254740992.0},
+        {"9007199254740995", 0, 9007199254740996.0},
+        {"12", 30, 12e30},
+        {"12", 300, 12e300},
+        {"1", -22, 1e-22},
+        {"1", -23, 1e-23},
+        {many, -901, 1.0},
+        {"1", 1000000000000LL, kRefused},
+        {"1", -1000000000000LL, 0.0},
     };
     for (const Conversion& c : table) {
         DecimalNumber number;

@@ -57,7 +57,7 @@ std::string OutOfStep(const Portfolio& model, Harness* h = nullptr) {
 TEST(PortfolioModel, TheGridFollowsEveryAddAndRemoveInEitherOrder) {
     Portfolio model;
     model.AddSecurity(Security(kSecurityA));
-    EXPECT_TRUE(model.Valuations().Empty());   // no scenario yet
+    EXPECT_TRUE(model.Valuations().Empty());  // no scenario yet
     model.AddScenario(Scenario(ScenarioText("Up", 10, 3)), 1);
     model.AddSecurity(Security(kSecurityB));
     model.AddScenario(Scenario(ScenarioText("Down", -10, 2)), 2);
@@ -118,19 +118,43 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
     };
     const std::string ab = std::string(kSecurityA) + "|" + kSecurityB;
     const std::vector<Case> table = {
-        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N", {"ACME CV"}, {"A"},
+        {kSecurityA,
+         "",
+         "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N",
+         {"ACME CV"},
+         {"A"},
          "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"},
-        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y", "", {"ACME CV"}, {"Fine"},
+        {kSecurityA,
+         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y",
+         "",
+         {"ACME CV"},
+         {"Fine"},
          "Scenario 'Wide' tuner 40000"},
         {ab, "", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N", {"ACME CV", "Beta Corp"}, {"Up"}, "Bad"},
-        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB, "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB,
+         "",
+         "A;1;0;0;0;0;100;0;1;N",
+         {"ACME CV"},
+         {},
          "Broken"},
-        {std::string(kSecurityA) + "|", "", "A;1;0;0;0;0;100;0;1;N", {"ACME CV"}, {},
+        {std::string(kSecurityA) + "|",
+         "",
+         "A;1;0;0;0;0;100;0;1;N",
+         {"ACME CV"},
+         {},
          "needs at least an id and a description"},
         // A time change beyond the calendar gives no valuation date.
-        {kSecurityA, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y", "", {"ACME CV"}, {"Fine"},
+        {kSecurityA,
+         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y",
+         "",
+         {"ACME CV"},
+         {"Fine"},
          "Scenario 'Far' cannot be loaded: The time change of 3000000 days gives no valuation date"},
-        {kSecurityA, "", "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N", {"ACME CV"}, {"A"},
+        {kSecurityA,
+         "",
+         "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N",
+         {"ACME CV"},
+         {"A"},
          "Scenario 'Past' cannot be loaded"},
     };
     for (const Case& c : table) {
@@ -138,7 +162,9 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
         Harness h;
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"RecordString", c.records},
-                 {"StoredScenarios", c.stored}, {"ScenarioString", c.scenarios}, {"ScenarioDetailPath", kDetail},
+                 {"StoredScenarios", c.stored},
+                 {"ScenarioString", c.scenarios},
+                 {"ScenarioDetailPath", kDetail},
                  {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         ASSERT_EQ(h.Messages().size(), 1u);
@@ -162,20 +188,24 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
 // locales. Seeded, so a failure repeats. After every action: the model in
 // step, never busy, and no request with an empty or non-finite number.
 TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
-    const std::vector<std::string> securityPieces = {
-        kSecurityA, kSecurityB, SecurityRecord(1003, "Gamma AS", "AS", 200, 12, 0, 1, 4, "1"),
-        SecurityRecord(1006, "No FX", "DS", 10, 5, 0, 1, 1, "0"), SecurityRecord(1007, "Delta P", "P", 50, 20, -10, 1, 2, "1"),
-        "1004;Broken;B;abc", "1005"};
-    const std::vector<std::string> scenarioPieces = {
-        ScenarioText("Up", 10), ScenarioText("Down", -10, 2), ScenarioText("Flat"),       ScenarioText("Gone", -100),
-        ScenarioText("Up", 5),  ScenarioText("Wide", 0, 32768), ScenarioText("Low", 0, -40000), "Short;1",
-        "Bad;x;0;0;0;0;100;0;1;N"};
+    const std::vector<std::string> securityPieces = {kSecurityA,
+                                                     kSecurityB,
+                                                     SecurityRecord(1003, "Gamma AS", "AS", 200, 12, 0, 1, 4, "1"),
+                                                     SecurityRecord(1006, "No FX", "DS", 10, 5, 0, 1, 1, "0"),
+                                                     SecurityRecord(1007, "Delta P", "P", 50, 20, -10, 1, 2, "1"),
+                                                     "1004;Broken;B;abc",
+                                                     "1005"};
+    const std::vector<std::string> scenarioPieces = {ScenarioText("Up", 10),         ScenarioText("Down", -10, 2),
+                                                     ScenarioText("Flat"),           ScenarioText("Gone", -100),
+                                                     ScenarioText("Up", 5),          ScenarioText("Wide", 0, 32768),
+                                                     ScenarioText("Low", 0, -40000), "Short;1",
+                                                     "Bad;x;0;0;0;0;100;0;1;N"};
     const std::vector<std::string> storedPieces = {"5;Kept;0;0;0;0;0;100;0;1;Y", "7;Waiting;1;0;0;0;0;100;0;1;N",
                                                    "6;Wide;0;0;0;0;0;100;0;99999;Y", "x;Bad"};
     // Figures a double holds whose products it does not come often.
-    const std::vector<std::string> texts = {"",      "0",    "10",     "-5",    "abc",   "1E+300", "12/31/2030",
-                                            "100",   "Up 5", "1e308",  "1e308", "1e308", "-1e308", "12,5",
-                                            "\u221215", "1\u00A0000", "2e6", "1e309", "0.4"};
+    const std::vector<std::string> texts = {"",         "0",          "10",    "-5",    "abc",   "1E+300", "12/31/2030",
+                                            "100",      "Up 5",       "1e308", "1e308", "1e308", "-1e308", "12,5",
+                                            "\u221215", "1\u00A0000", "2e6",   "1e309", "0.4"};
     const std::vector<std::string> tags = KnownLocaleTags();
 
     std::mt19937 random(20261206);
@@ -200,23 +230,27 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
         h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"RecordString", records}, {"StoredScenarios", stored}, {"ScenarioString", scenarios},
+                 {"RecordString", records},
+                 {"StoredScenarios", stored},
+                 {"ScenarioString", scenarios},
                  {"ScenarioDetailPath", kDetail},
                  {"CarryCalcPath", kCarry}});
-        std::string trail =
-            tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
+        std::string trail = tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
         std::size_t checkedRequests = 0;
         ASSERT_EQ(OutOfStep(h.Model(), &h), "") << trail;
 
-        TextBox* const fields[] = {&h.Text("TxtScenario", 0), &h.Text("TxtScenario", 3), &h.Text("TxtScenario", 5), &h.Text("DescriptionFld"),
-                                   &h.Text("TxtDate"),        &h.Text("TxtTunerVal"),    &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta")};
-        Button* const buttons[] = {&h.Button("ScenarioAddBtn"), &h.Button("DeleteBtn"), &h.Button("BtnModify"), &h.Button("UpdateBtn"), &h.Button("BtnUptTuner")};
+        TextBox* const fields[] = {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 3), &h.Text("TxtScenario", 5),
+                                   &h.Text("DescriptionFld"),    &h.Text("TxtDate"),        &h.Text("TxtTunerVal"),
+                                   &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta")};
+        Button* const buttons[] = {&h.Button("ScenarioAddBtn"), &h.Button("DeleteBtn"), &h.Button("BtnModify"),
+                                   &h.Button("UpdateBtn"), &h.Button("BtnUptTuner")};
         ListBox* const lists[] = {&h.List("LstSecurity"), &h.List("ScenarioLst"), &h.List("LstImpact")};
-        ComboBox* const combos[] = {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2"), &h.Combo("ComboDisc"), &h.Combo("ComboDivType")};
+        ComboBox* const combos[] = {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2"), &h.Combo("ComboDisc"),
+                                    &h.Combo("ComboDivType")};
         for (int step = 0; step < 30; ++step) {
             h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
             switch (pick(12)) {
-                case 5:   // the host starts the control again: the lists get a second copy
+                case 5:  // the host starts the control again: the lists get a second copy
                     trail += " | ProcessInitData";
                     h.ctl.ProcessInitData();
                     break;

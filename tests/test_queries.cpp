@@ -88,9 +88,8 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
     Harness h;
     h.Replies({{kDetail, "0"}, {"?Secid=", "0"}});
-    h.Start({{"RecordString", kDecay},
-             {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"},
-             {"ScenarioDetailPath", kDetail}});
+    h.Start(
+        {{"RecordString", kDecay}, {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail}});
     const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
     ASSERT_GE(run.size(), 2u);
     EXPECT_EQ(run[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << run[1];
@@ -101,10 +100,12 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     Harness h(GermanLike());
     h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}, {kCapital, "0"}});
     // Start-up data comes in the data format whatever the host's locale.
-    h.Start({{"RecordString", "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-                              "06/15/2031;1.08;0;1;R;40;0;0.5"},
+    h.Start({{"RecordString",
+              "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
+              "06/15/2031;1.08;0;1;R;40;0;0.5"},
              {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
-             {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
     ASSERT_GE(run.size(), 1u);
@@ -121,7 +122,12 @@ TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;
-    struct Seen { int pointer; std::string caption; Rgb labelBack; bool frame3, frame1, totals; };
+    struct Seen {
+        int pointer;
+        std::string caption;
+        Rgb labelBack;
+        bool frame3, frame1, totals;
+    };
     std::vector<Seen> seen;
     h.host.SetFetcher([&](const std::string& address) {
         seen.push_back({h.host.MousePointer(), h.Label("LabelProgress").caption, h.Label("LabelProgress").backColor,
@@ -130,7 +136,9 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
     h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
-             {"ScenarioString", kTwoScenarios}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+             {"ScenarioString", kTwoScenarios},
+             {"ScenarioDetailPath", kDetail},
+             {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     ASSERT_GE(seen.size(), 4u);
     for (const Seen& s : seen) {

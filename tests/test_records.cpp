@@ -28,9 +28,10 @@ const Locale kUs;
 
 // A complete 32-field security record text, with some fields replaced.
 std::string SecurityText(const std::map<int, std::string>& changes = {}) {
-    std::vector<std::string> f = {"101", "IBM 5s", "AS", "1000", "98.5", "250", "2", "3", "1", "-500", "45.25",
-                                  "30.5", "LIB", "1", "0", "2.5", "3", "20", "25", "5", "1.25", "0.5", "0.1", "1.5",
-                                  "6/15/2010", "1.23456", "1", "2", "R", "40", "1", "0.25"};
+    std::vector<std::string> f = {"101",       "IBM 5s",  "AS",    "1000", "98.5", "250", "2",   "3",
+                                  "1",         "-500",    "45.25", "30.5", "LIB",  "1",   "0",   "2.5",
+                                  "3",         "20",      "25",    "5",    "1.25", "0.5", "0.1", "1.5",
+                                  "6/15/2010", "1.23456", "1",     "2",    "R",    "40",  "1",   "0.25"};
     for (const auto& [index, text] : changes) f[static_cast<std::size_t>(index)] = text;
     std::string out = f[0];
     for (std::size_t i = 1; i < f.size(); ++i) out += ";" + f[i];
@@ -52,16 +53,28 @@ std::string ErrorOf(Call call) {
 // property slots both one by one and joined.
 std::map<std::string, std::string> FieldsOf(const CSecurity& s) {
     const auto n = [](double v) { return PlainNumber(v); };
-    std::map<std::string, std::string> f = {
-        {"id", n(s.GetsecId())},          {"desc", s.Getdescription()},          {"type", s.GetSectype()},
-        {"callAdj", n(s.GetCallAdjustment())}, {"curve", s.GetCurve()},           {"factor", n(s.GetFactor())},
-        {"ratio", n(s.GetRatio())},       {"capRule", n(s.GetCapitalRule())},    {"convCap", n(s.GetConvCapital())},
-        {"stkCap", n(s.GetStockCapital())}, {"tail", n(s.GetTail())},            {"fx", n(s.GetFxRate())},
-        {"maturity", s.GetMaturity()},    {"fxToUsd", s.GetFxToUsd()},           {"disc", n(s.GetDiscount())},
-        {"divType", n(s.GetDivType())},   {"recv", s.GetRecvDecay()},            {"recvVal", n(s.m_RecvDecayVal)},
-        {"bnk", n(s.Getbankruptcy())}};
-    const char* const slots[kAssumptionSlots] = {"cp",     "convPrice", "spread",   "callAdjVal", "borrowCost", "stkPos",
-                                                 "stkPrice", "vol",     "deltaAdj", "iad",        "useBorrow"};
+    std::map<std::string, std::string> f = {{"id", n(s.GetsecId())},
+                                            {"desc", s.Getdescription()},
+                                            {"type", s.GetSectype()},
+                                            {"callAdj", n(s.GetCallAdjustment())},
+                                            {"curve", s.GetCurve()},
+                                            {"factor", n(s.GetFactor())},
+                                            {"ratio", n(s.GetRatio())},
+                                            {"capRule", n(s.GetCapitalRule())},
+                                            {"convCap", n(s.GetConvCapital())},
+                                            {"stkCap", n(s.GetStockCapital())},
+                                            {"tail", n(s.GetTail())},
+                                            {"fx", n(s.GetFxRate())},
+                                            {"maturity", s.GetMaturity()},
+                                            {"fxToUsd", s.GetFxToUsd()},
+                                            {"disc", n(s.GetDiscount())},
+                                            {"divType", n(s.GetDivType())},
+                                            {"recv", s.GetRecvDecay()},
+                                            {"recvVal", n(s.m_RecvDecayVal)},
+                                            {"bnk", n(s.Getbankruptcy())}};
+    const char* const slots[kAssumptionSlots] = {"cp",         "convPrice", "spread",   "callAdjVal",
+                                                 "borrowCost", "stkPos",    "stkPrice", "vol",
+                                                 "deltaAdj",   "iad",       "useBorrow"};
     for (int i = 0; i < kAssumptionSlots; ++i) {
         f[slots[i]] = n(s.GetProperties(i));
         f["properties"] += (i ? ";" : "") + f[slots[i]];
@@ -72,9 +85,10 @@ std::map<std::string, std::string> FieldsOf(const CSecurity& s) {
 // The fields of a scenario, likewise.
 std::map<std::string, std::string> FieldsOf(const CScenario& s) {
     std::map<std::string, std::string> f = {
-        {"desc", s.Getdescription()},   {"impact", PlainNumber(s.GetImpact())}, {"tuner", PlainNumber(s.Gettuner())},
-        {"autoLoad", s.GetAutoLoad()}, {"uid", PlainNumber(s.GetUid())},        {"key", PlainNumber(s.Getkey())}};
-    for (int i = 0; i < kScenarioSlots; ++i) f["properties"] += (i ? ";" : "") + PlainNumber(s.GetScenarioProperties(i));
+        {"desc", s.Getdescription()},  {"impact", PlainNumber(s.GetImpact())}, {"tuner", PlainNumber(s.Gettuner())},
+        {"autoLoad", s.GetAutoLoad()}, {"uid", PlainNumber(s.GetUid())},       {"key", PlainNumber(s.Getkey())}};
+    for (int i = 0; i < kScenarioSlots; ++i)
+        f["properties"] += (i ? ";" : "") + PlainNumber(s.GetScenarioProperties(i));
     return f;
 }
 
@@ -101,22 +115,66 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
     // and recovery value 7 are set before the record is read.
     const Locale de = GermanLike();
     const std::string zeros = "0;0;0;0;0;0;0;0;0;0;0";
-    struct Case { std::string text; const Locale& locale; std::map<std::string, std::string> expected; };
+    struct Case {
+        std::string text;
+        const Locale& locale;
+        std::map<std::string, std::string> expected;
+    };
     const std::vector<Case> table = {
-        {"", kUs, {{"id", "-1"}, {"curve", "USG"}, {"capRule", "1"}, {"convCap", "15"}, {"stkCap", "15"},
-                   {"fxToUsd", "1"}, {"maturity", "12/6/2056"}, {"properties", zeros}, {"ratio", "7"}, {"recvVal", "7"}}},
+        {"",
+         kUs,
+         {{"id", "-1"},
+          {"curve", "USG"},
+          {"capRule", "1"},
+          {"convCap", "15"},
+          {"stkCap", "15"},
+          {"fxToUsd", "1"},
+          {"maturity", "12/6/2056"},
+          {"properties", zeros},
+          {"ratio", "7"},
+          {"recvVal", "7"}}},
         {"", de, {{"maturity", "06.12.2056"}}},
-        {"7;Acme 2030;E", kUs, {{"id", "7"}, {"desc", "Acme 2030"}, {"type", "E"}, {"curve", "USG"},
-                                {"maturity", "12/6/2056"}}},
-        {SecurityText(), kUs,
-         {{"properties", "1000;98.5;250;3;4.25;-500;45.25;30.5;0;0.25;1"}, {"id", "101"}, {"type", "AS"},
-          {"callAdj", "2"}, {"curve", "LIB"}, {"factor", "1"}, {"ratio", "2.5"}, {"capRule", "3"}, {"convCap", "20"},
-          {"stkCap", "25"}, {"tail", "0.1"}, {"fx", "1.5"}, {"maturity", "06/15/2010"}, {"fxToUsd", "1.235"},
-          {"disc", "1"}, {"divType", "2"}, {"recv", "R"}, {"recvVal", "40"}, {"bnk", "1"}}},
-        {SecurityText({{0, "2.5"}, {6, "3.5"}, {3, "1234.5"}, {4, "12.34567"}, {11, "25.55"}, {13, "2.5"},
-                       {15, "0.123456"}, {31, "1.0005"}}),
-         kUs, {{"id", "2"}, {"callAdj", "4"}, {"cp", "1235"}, {"convPrice", "12.346"}, {"vol", "25.6"},
-               {"factor", "3"}, {"ratio", "0.123456"}, {"iad", "1.001"}}},
+        {"7;Acme 2030;E",
+         kUs,
+         {{"id", "7"}, {"desc", "Acme 2030"}, {"type", "E"}, {"curve", "USG"}, {"maturity", "12/6/2056"}}},
+        {SecurityText(),
+         kUs,
+         {{"properties", "1000;98.5;250;3;4.25;-500;45.25;30.5;0;0.25;1"},
+          {"id", "101"},
+          {"type", "AS"},
+          {"callAdj", "2"},
+          {"curve", "LIB"},
+          {"factor", "1"},
+          {"ratio", "2.5"},
+          {"capRule", "3"},
+          {"convCap", "20"},
+          {"stkCap", "25"},
+          {"tail", "0.1"},
+          {"fx", "1.5"},
+          {"maturity", "06/15/2010"},
+          {"fxToUsd", "1.235"},
+          {"disc", "1"},
+          {"divType", "2"},
+          {"recv", "R"},
+          {"recvVal", "40"},
+          {"bnk", "1"}}},
+        {SecurityText({{0, "2.5"},
+                       {6, "3.5"},
+                       {3, "1234.5"},
+                       {4, "12.34567"},
+                       {11, "25.55"},
+                       {13, "2.5"},
+                       {15, "0.123456"},
+                       {31, "1.0005"}}),
+         kUs,
+         {{"id", "2"},
+          {"callAdj", "4"},
+          {"cp", "1235"},
+          {"convPrice", "12.346"},
+          {"vol", "25.6"},
+          {"factor", "3"},
+          {"ratio", "0.123456"},
+          {"iad", "1.001"}}},
         // The borrow cost is derived only when the flag is exactly 1.
         {SecurityText({{8, "0.5"}}), kUs, {{"useBorrow", "0.5"}, {"borrowCost", "0"}}},
         {SecurityText({{8, "0"}}), kUs, {{"borrowCost", "0"}}},
@@ -124,9 +182,10 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
         {SecurityText({{24, "someday"}}), kUs, {{"maturity", "12/6/2056"}}},
         // Record texts are data written by a page: read in the one data format
         // whatever the host's locale, whose date separator only writes the maturity.
-        {"5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5", de,
+        {"5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5",
+         de,
          {{"cp", "1000"}, {"convPrice", "1234.568"}, {"vol", "25.6"}, {"maturity", "06.15.2010"}, {"fxToUsd", "1.5"}}},
-        {SecurityText() + ";junk;junk;junk", kUs, {{"iad", "0.25"}}},   // fields after the 32nd are ignored
+        {SecurityText() + ";junk;junk;junk", kUs, {{"iad", "0.25"}}},  // fields after the 32nd are ignored
     };
     for (const Case& c : table) {
         CSecurity sec;
@@ -143,7 +202,8 @@ TEST(SecurityRecord, SettersRound) {
     sec.SetProperties(ConvertPriceIdx, 2.6745);
     sec.SetProperties(StkPosIdx, -2.5);
     sec.SetFactor(2.5);
-    ExpectFields(FieldsOf(sec), {{"vol", "33.3"}, {"convPrice", "2.675"}, {"stkPos", "-3"}, {"factor", "3"}}, "setters");
+    ExpectFields(FieldsOf(sec), {{"vol", "33.3"}, {"convPrice", "2.675"}, {"stkPos", "-3"}, {"factor", "3"}},
+                 "setters");
 }
 
 TEST(SecurityRecord, FxToUsdTextReadsTheDefaultNumberFormat) {
@@ -158,10 +218,13 @@ TEST(SecurityRecord, FxToUsdTextReadsTheDefaultNumberFormat) {
 
 TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
     CSecurity sec;
-    EXPECT_EQ(ErrorOf([&] { sec.CreateRecord(SecurityText({{5, "abc"}}), kUs, kToday); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  sec.CreateRecord(SecurityText({{5, "abc"}}), kUs, kToday);
+              }),
               "Security record 'IBM 5s' (field 5, Credit Spread): 'abc' is not a number.");
-    ExpectFields(FieldsOf(sec), {{"id", "101"}, {"convPrice", "98.5"}, {"callAdj", "0"}, {"curve", "USG"},
-                                 {"borrowCost", "0"}}, "field 5 bad");
+    ExpectFields(FieldsOf(sec),
+                 {{"id", "101"}, {"convPrice", "98.5"}, {"callAdj", "0"}, {"curve", "USG"}, {"borrowCost", "0"}},
+                 "field 5 bad");
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("101;IBM 5s;AS;", kUs, kToday); }),
               "Security record 'IBM 5s' (field 3, Convert Position): the field is empty, a number is needed.");
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("x1;;E", kUs, kToday); }),
@@ -171,23 +234,34 @@ TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
 TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
     const std::string read = "10;25;-5;30;2;110", reset = "0;0;0;0;0;100";
     struct Case {
-        bool stored;   // the stored form, with the identifier first
+        bool stored;  // the stored form, with the identifier first
         std::string text;
         const Locale& locale;
         std::map<std::string, std::string> expected;
     };
     const Locale de = GermanLike();
     const std::vector<Case> table = {
-        {false, "Up 10;10;25;-5;30;2;110;-1234.56;3;y", kUs,   // the impact is not rounded
+        {false,
+         "Up 10;10;25;-5;30;2;110;-1234.56;3;y",
+         kUs,  // the impact is not rounded
          {{"properties", read}, {"desc", "Up 10"}, {"impact", "-1234.56"}, {"tuner", "3"}, {"autoLoad", "Yes"}}},
-        {true, "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N", kUs,   // the tuner halves to even
-         {{"properties", read}, {"uid", "42"}, {"key", "-1"}, {"desc", "Down"}, {"impact", "-1234.56"},
-          {"tuner", "2"}, {"autoLoad", "No"}}},
+        {true,
+         "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N",
+         kUs,  // the tuner halves to even
+         {{"properties", read},
+          {"uid", "42"},
+          {"key", "-1"},
+          {"desc", "Down"},
+          {"impact", "-1234.56"},
+          {"tuner", "2"},
+          {"autoLoad", "No"}}},
         {false, "Flat;12.5;2;N", kUs, {{"properties", reset}, {"impact", "12.5"}}},
         {false, "S;1,5;-2.500;0;1;N", de, {{"properties", "1.5;-2500;0;0;0;100"}}},
         // Only "Y" means auto-load.
-        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}}, {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}}, {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}},
+        {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
         {false, "S;0;1; Y", kUs, {{"autoLoad", "No"}}},
     };
     for (const Case& c : table) {
@@ -200,8 +274,15 @@ TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
     scen.CreateScenarioFromDataBase("42;Up 10;10;25;-5;30;2;110;-1234.56;3;Y", kUs);
     scen.Setkey(12);
     scen.CreateScenario("", kUs);
-    ExpectFields(FieldsOf(scen), {{"key", "-1"}, {"uid", "-1"}, {"autoLoad", "No"}, {"impact", "0"},
-                                  {"properties", reset}, {"desc", "Up 10"}, {"tuner", "3"}}, "");
+    ExpectFields(FieldsOf(scen),
+                 {{"key", "-1"},
+                  {"uid", "-1"},
+                  {"autoLoad", "No"},
+                  {"impact", "0"},
+                  {"properties", reset},
+                  {"desc", "Up 10"},
+                  {"tuner", "3"}},
+                 "");
 }
 
 TEST(ScenarioRecord, ImpactSetterRoundsToWhole) {
@@ -233,10 +314,10 @@ TEST(ValuationRecord, EachSlotIsReadFromTheRepliesAndWhatIsNotANumberIsZero) {
     EXPECT_EQ(val.GetTunerValue(), 100);
     val.SetTunerValue(120);
     val.CreateValuation("10;101.5;N/A;95", "1;2", kUs);
-    EXPECT_EQ(SlotsOf(val), Piece({{m_CurStkPrice, 10}, {m_CurEstPrice, 101.5}, {m_CurBondFlr, 95}}) +
-                                " / 1;2;0;0;0;0;0;0;0;0;0;0");
-    EXPECT_EQ(val.GetTunerValue(), 120);   // kept
-    val.CreateCarry("1;2;3;4;5;6;7;8;9;10;11;12;13;14", kUs);   // twelve slots at most
+    EXPECT_EQ(SlotsOf(val),
+              Piece({{m_CurStkPrice, 10}, {m_CurEstPrice, 101.5}, {m_CurBondFlr, 95}}) + " / 1;2;0;0;0;0;0;0;0;0;0;0");
+    EXPECT_EQ(val.GetTunerValue(), 120);                       // kept
+    val.CreateCarry("1;2;3;4;5;6;7;8;9;10;11;12;13;14", kUs);  // twelve slots at most
     EXPECT_TRUE(SlotsOf(val).ends_with(" / 1;2;3;4;5;6;7;8;9;10;11;12"));
     val.CreateCarry("1;2;x;4;5", kUs);
     EXPECT_TRUE(SlotsOf(val).ends_with(" / 1;2;0;4;5;0;0;0;0;0;0;0"));
@@ -261,13 +342,19 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
     CScenario scen;
     CValuation val;
     const std::vector<std::pair<std::function<void()>, std::string>> table = {
-        {[&] { sec.CreateRecord(SecurityText({{0, "3E+9"}}), kUs, kToday); },
+        {[&] {
+             sec.CreateRecord(SecurityText({{0, "3E+9"}}), kUs, kToday);
+         },
          "Security record 'IBM 5s' (field 0, Security Id): '3E+9' is outside the range of a whole number "
          "(-2147483648 to 2147483647)."},
-        {[&] { sec.CreateRecord(SecurityText({{30, "40000"}}), kUs, kToday); },
+        {[&] {
+             sec.CreateRecord(SecurityText({{30, "40000"}}), kUs, kToday);
+         },
          "Security record 'IBM 5s' (field 30, Bankruptcy): '40000' is outside the range of a small whole number "
          "(-32768 to 32767)."},
-        {[&] { sec.CreateRecord(SecurityText({{5, "1e309"}}), kUs, kToday); },
+        {[&] {
+             sec.CreateRecord(SecurityText({{5, "1e309"}}), kUs, kToday);
+         },
          "Security record 'IBM 5s' (field 5, Credit Spread): the number '1e309' is too large (beyond 1.8E+308)."},
         {[&] { scen.CreateScenario("S;-1" + std::string(400, '0') + ";0;1;N", kUs); },
          "Scenario record 'S' (field 1): the number '-1" + std::string(400, '0') + "' is too large (beyond 1.8E+308)."},
@@ -276,7 +363,8 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
         {[&] { scen.CreateScenario("S;1;2;3;4;5;6;7;99;1;Y", kUs); },
          "Scenario record 'S' (field 7): a scenario has no more than six properties."},
         {[&] { scen.CreateScenario("a;b", kUs); }, "Scenario text 'a;b' has too few fields."},
-        {[&] { scen.CreateScenarioFromDataBase("1;a;0;1", kUs); }, "Stored scenario text '1;a;0;1' has too few fields."},
+        {[&] { scen.CreateScenarioFromDataBase("1;a;0;1", kUs); },
+         "Stored scenario text '1;a;0;1' has too few fields."},
         {[&] { scen.GetScenarioProperties(6); }, "Scenario property index 6 is out of range (0 to 5)."},
         {[&] {
              scen.Settuner(40000);

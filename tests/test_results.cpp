@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "Harness.h"
-#include "compute/ResultsTable.h"
 #include "compute/ImpactMath.h"
+#include "compute/ResultsTable.h"
 
 using namespace zemra;
 using namespace zemra::testing;
@@ -42,7 +42,8 @@ ResultsTable TableOf(const std::vector<std::pair<std::array<double, kScenarioCha
     return table;
 }
 
-std::array<double, kScenarioChanges> Changes(double stock, double rate, double vol, double time = 0, double credit = 0) {
+std::array<double, kScenarioChanges> Changes(double stock, double rate, double vol, double time = 0,
+                                             double credit = 0) {
     return {stock, rate, vol, time, credit, 100};
 }
 
@@ -68,7 +69,8 @@ TEST(ResultsTable, EachScenariosSubImpactsAddUpToItsTotalAndTheirLegsToEachSubIm
         double shares = 0;
         for (std::size_t i = 0; i < drivers.size(); ++i) {
             const Driver& d = drivers[i];
-            SCOPED_TRACE("scenario " + std::to_string(s) + ", security " + table.securities[static_cast<std::size_t>(d.security)]);
+            SCOPED_TRACE("scenario " + std::to_string(s) + ", security " +
+                         table.securities[static_cast<std::size_t>(d.security)]);
             EXPECT_NEAR(d.legs.Sum(), d.subImpact, 1e-6 * std::max(1.0, std::fabs(d.subImpact)));
             if (i > 0) {
                 EXPECT_GE(std::fabs(drivers[i - 1].subImpact), std::fabs(d.subImpact)) << "largest first";
@@ -83,13 +85,13 @@ TEST(ResultsTable, EachTypesLegsComeFromThePriceItIsValuedBy) {
     const Portfolio model = ValuedMixedPortfolio();
     const ResultsTable table = BuildResultsTable(model);
     struct Case {
-        int security;   // 0-based, in MixedPortfolio's order
-        double priceMove, stockLeg;   // under "Up 50"
+        int security;                // 0-based, in MixedPortfolio's order
+        double priceMove, stockLeg;  // under "Up 50"
     } const kCases[] = {
-        {0, 130 - 100, 20 * -2000},   // Bond CV: estimated price, stock 40 -> 60 on -2000 shares
-        {1, 60 - 40, 0},              // Stock: its own price; no stock leg
-        {2, (110 - 91) - (95 - 90), 10 * -1000 / 1.25},   // Option AS: value above the floor
-        {3, 75 - 70, 15 * -500},      // Discount DS: bond floor
+        {0, 130 - 100, 20 * -2000},                      // Bond CV: estimated price, stock 40 -> 60 on -2000 shares
+        {1, 60 - 40, 0},                                 // Stock: its own price; no stock leg
+        {2, (110 - 91) - (95 - 90), 10 * -1000 / 1.25},  // Option AS: value above the floor
+        {3, 75 - 70, 15 * -500},                         // Discount DS: bond floor
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(table.securities[static_cast<std::size_t>(c.security)]);
@@ -130,13 +132,30 @@ TEST(ResultsHeatmap, TwoVaryingChangesWithDistinctPairsMakeAGridOtherwiseBars) {
         {"stock by vol, stock outermost",
          {Changes(-10, 0, -20), Changes(-10, 0, 20), Changes(0, 0, -20), Changes(0, 0, 20), Changes(10, 0, -20),
           Changes(10, 0, 20)},
-         true, m_VolChgIdx, m_StkChgIdx, {-20, 20}, {-10, 0, 10}, {0, 2, 4, 1, 3, 5}},
+         true,
+         m_VolChgIdx,
+         m_StkChgIdx,
+         {-20, 20},
+         {-10, 0, 10},
+         {0, 2, 4, 1, 3, 5}},
         {"rate by time, listed in any order, one point missing",
          {Changes(0, 50, 0, 30), Changes(0, 0, 0, 0), Changes(0, 50, 0, 0)},
-         true, m_TimeIdx, m_RateChgIdx, {0, 30}, {0, 50}, {1, 2, -1, 0}},
+         true,
+         m_TimeIdx,
+         m_RateChgIdx,
+         {0, 30},
+         {0, 50},
+         {1, 2, -1, 0}},
         {"one varying change", {Changes(-10, 0, 0), Changes(0, 0, 0), Changes(10, 0, 0)}, false, -1, -1, {}, {}, {}},
         {"three varying changes", {Changes(1, 0, 0), Changes(0, 1, 0), Changes(0, 0, 1)}, false, -1, -1, {}, {}, {}},
-        {"two scenarios on one point", {Changes(1, 1, 0), Changes(1, 1, 0), Changes(0, 0, 0)}, false, -1, -1, {}, {}, {}},
+        {"two scenarios on one point",
+         {Changes(1, 1, 0), Changes(1, 1, 0), Changes(0, 0, 0)},
+         false,
+         -1,
+         -1,
+         {},
+         {},
+         {}},
         {"no scenarios", {}, false, -1, -1, {}, {}, {}},
     };
     for (const Case& c : kCases) {
@@ -155,8 +174,15 @@ TEST(ResultsHeatmap, TwoVaryingChangesWithDistinctPairsMakeAGridOtherwiseBars) {
 }
 
 TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstOfEquals) {
-    struct Case { std::vector<double> totals; int worst, best; double low, high; } const kCases[] = {
-        {{5, -3, 7, -9, 2}, 3, 2, -9, 7}, {{-4, -4, 1, 1}, 0, 2, -4, 1}, {{0}, 0, 0, 0, 0}, {{}, -1, -1, 0, 0},
+    struct Case {
+        std::vector<double> totals;
+        int worst, best;
+        double low, high;
+    } const kCases[] = {
+        {{5, -3, 7, -9, 2}, 3, 2, -9, 7},
+        {{-4, -4, 1, 1}, 0, 2, -4, 1},
+        {{0}, 0, 0, 0, 0},
+        {{}, -1, -1, 0, 0},
     };
     for (const Case& c : kCases) {
         std::vector<std::pair<std::array<double, kScenarioChanges>, double>> scenarios;
@@ -170,13 +196,16 @@ TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstO
 }
 
 TEST(ResultsHeatmap, TheScaleRunsFromOrangeThroughWhiteToBlueWithReadableNumbers) {
-    struct Case { double value, low, high; Rgb color, text; } const kCases[] = {
+    struct Case {
+        double value, low, high;
+        Rgb color, text;
+    } const kCases[] = {
         {0, -100, 50, kWhite, kBlack},
-        {-100, -100, 50, {179, 88, 6}, kWhite},     // the largest loss: full orange
-        {50, -100, 50, {144, 179, 214}, kBlack},    // half the scale's size: half way to blue
+        {-100, -100, 50, {179, 88, 6}, kWhite},   // the largest loss: full orange
+        {50, -100, 50, {144, 179, 214}, kBlack},  // half the scale's size: half way to blue
         {100, -100, 100, {33, 102, 172}, kWhite},
-        {-250, -100, 100, {179, 88, 6}, kWhite},    // beyond the scale: its end
-        {7, 0, 0, kWhite, kBlack},                  // no scale
+        {-250, -100, 100, {179, 88, 6}, kWhite},  // beyond the scale: its end
+        {7, 0, 0, kWhite, kBlack},                // no scale
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.value);
@@ -193,11 +222,18 @@ TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
     table.securities = {"Cee", "Aye", "Bee", "Dee"};
     table.scenarios = {{"s", {}, 0}};
     table.subImpacts = {5.0, std::nullopt, -2.0, 5.0};
-    struct Case { ResultsSort sort; std::vector<int> order; } const kCases[] = {
-        {{kListOrder, false}, {0, 1, 2, 3}}, {{kByDescription, false}, {1, 2, 0, 3}},
-        {{kByDescription, true}, {3, 0, 2, 1}}, {{0, false}, {2, 0, 3, 1}}, {{0, true}, {0, 3, 2, 1}},
+    struct Case {
+        ResultsSort sort;
+        std::vector<int> order;
+    } const kCases[] = {
+        {{kListOrder, false}, {0, 1, 2, 3}},
+        {{kByDescription, false}, {1, 2, 0, 3}},
+        {{kByDescription, true}, {3, 0, 2, 1}},
+        {{0, false}, {2, 0, 3, 1}},
+        {{0, true}, {0, 3, 2, 1}},
     };
-    for (const Case& c : kCases) EXPECT_EQ(SortedSecurities(table, c.sort), c.order) << c.sort.column << c.sort.descending;
+    for (const Case& c : kCases)
+        EXPECT_EQ(SortedSecurities(table, c.sort), c.order) << c.sort.column << c.sort.descending;
     EXPECT_EQ(NextSort({kListOrder, false}, 0), (ResultsSort{0, false}));
     EXPECT_EQ(NextSort({0, false}, 0), (ResultsSort{0, true}));
     EXPECT_EQ(NextSort({0, true}, 0), (ResultsSort{0, false}));
@@ -207,12 +243,20 @@ TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
 // ---- CSV
 
 TEST(ResultsCsv, TextFieldsOpenAsTextInASpreadsheet) {
-    struct Case { const char* text; const char* field; } const kCases[] = {
-        {"Stock +10%", "Stock +10%"}, {"Up, then down", "\"Up, then down\""},
-        {"The \"big\" one", "\"The \"\"big\"\" one\""}, {"=1+2", "'=1+2"}, {"+10%", "'+10%"}, {"-10%", "'-10%"},
+    struct Case {
+        const char* text;
+        const char* field;
+    } const kCases[] = {
+        {"Stock +10%", "Stock +10%"},
+        {"Up, then down", "\"Up, then down\""},
+        {"The \"big\" one", "\"The \"\"big\"\" one\""},
+        {"=1+2", "'=1+2"},
+        {"+10%", "'+10%"},
+        {"-10%", "'-10%"},
         {"@SUM(A1)", "'@SUM(A1)"},
         {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
-        {"two\nlines", "\"two\nlines\""}, {"", ""},
+        {"two\nlines", "\"two\nlines\""},
+        {"", ""},
     };
     for (const Case& c : kCases) EXPECT_EQ(CsvText(c.text), c.field) << c.text;
 }
@@ -270,13 +314,13 @@ TEST(ResultsPanelView, TheViewOpensWithItsButtonAndCellsItDoesNotHaveAreRefused)
 TEST(ResultsPanelView, AnUpdateCountsTheSecuritiesBesideTheBusyCaption) {
     ResultsPanel p;
     std::vector<std::string> seen, expected;
-    p.onFetch = [&] {   // each request of the run sees the label as it stands then
+    p.onFetch = [&] {  // each request of the run sees the label as it stands then
         const Label& label = p.Label("LabelRunProgress");
         if (label.visible) seen.push_back(label.caption + " " + std::to_string(label.percent) + "%");
     };
     ASSERT_TRUE(p.Do("click UpdateBtn"));
     const int n = static_cast<int>(MixedPortfolio().size());
-    for (int k = 1; k <= n + 1; ++k)   // the last two: the display's refresh, every security valued
+    for (int k = 1; k <= n + 1; ++k)  // the last two: the display's refresh, every security valued
         for (int request = 0; request < 2; ++request)
             expected.push_back("security " + std::to_string(std::min(k, n)) + " of " + std::to_string(n) + " " +
                                std::to_string((k - 1) * 100 / n) + "%");

@@ -42,7 +42,6 @@ TEST(ScenarioAdd, AnEmptyDescriptionIsRefusedAndAnEmptyTunerListGivesTuner0) {
     h.panel().UserType(h.Text("DescriptionFld"), "Lonely");
     h.panel().UserClick(h.Button("ScenarioAddBtn"));
     EXPECT_EQ(h.Model().Scenarios().Item(1).Gettuner(), 0);
-
 }
 
 TEST(ScenarioModify, RenamesTheCurrentScenarioAndAnEmptyListOrNoCurrentRowChangesNothing) {
@@ -108,8 +107,8 @@ TEST(ScenarioEdit, LettersAndAnEmptyDescriptionAreRefused) {
 
 TEST(ScenarioEdit, TunerValuesAndTimeChangesReachTheValuationsAndTheDate) {
     Harness h;
-    Begin(h, {{"RecordString", kTwoSecurities},
-              {"ScenarioString", "Up;5;0;0;30;0;120;0;1;N|Down;-5;0;0;0;0;130;0;1;N"}});
+    Begin(h,
+          {{"RecordString", kTwoSecurities}, {"ScenarioString", "Up;5;0;0;30;0;120;0;1;N|Down;-5;0;0;0;0;130;0;1;N"}});
     Edit(h, h.Text("TxtScenario", 5), "80", h.Text("DescriptionFld"));
     for (int s = 1; s <= 2; ++s) EXPECT_EQ(TunerValues(h.Model().Valuations().Item(s)), (std::vector<double>{80, 130}));
     EXPECT_EQ(h.Label("LabelProgress").caption, kStale);
@@ -136,7 +135,8 @@ TEST(ScenarioEdit, EnteringAFieldSelectsItsWholeText) {
     Harness h;
     Begin(h, {{"ScenarioString", "Upward move;12.5;0;0;0;0;100;0;1;N"}});
     h.panel().UserType(h.Text("TxtTunerVal"), "123.25");
-    for (TextBox* box : {&h.Text("TxtScenario", 1), &h.Text("TxtScenario", 0), &h.Text("DescriptionFld"), &h.Text("TxtDate"), &h.Text("TxtTunerVal")}) {
+    for (TextBox* box : {&h.Text("TxtScenario", 1), &h.Text("TxtScenario", 0), &h.Text("DescriptionFld"),
+                         &h.Text("TxtDate"), &h.Text("TxtTunerVal")}) {
         box->selLength = 0;
         h.panel().UserFocus(*box);
         EXPECT_EQ(box->selStart, 0) << box->Name();

@@ -31,7 +31,9 @@ struct MatrixHarness {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start({{"TunerString", tuners},
                  {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-                 {"ScenarioString", ScenarioText("Base")}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry},
+                 {"ScenarioString", ScenarioText("Base")},
+                 {"ScenarioDetailPath", kDetail},
+                 {"CarryCalcPath", kCarry},
                  {"CapitalCalcPath", kCapital}});
         h.host.messages.clear();
         h.panel().UserClick(h.Button("BtnScenMatrix"));
@@ -50,7 +52,11 @@ struct MatrixHarness {
 // ---- Generation.
 
 TEST(MatrixGeneration, SeriesNestStockOutermostAndCreditSpreadInnermostWithTheirDescriptions) {
-    struct Case { const char* name; MatrixSetup setup; std::vector<std::string> texts; };
+    struct Case {
+        const char* name;
+        MatrixSetup setup;
+        std::vector<std::string> texts;
+    };
     const Case cases[] = {
         {"stock 0 by 5, two steps",
          Grid({{kMatrixStock, {0, 5, 2}}}),
@@ -60,8 +66,11 @@ TEST(MatrixGeneration, SeriesNestStockOutermostAndCreditSpreadInnermostWithTheir
          {"S 5%,T 0;5;0;0;0;0;100;0;2;N", "S 5%,T 30;5;0;0;30;0;100;0;2;N", "S 10%,T 0;10;0;0;0;0;100;0;2;N",
           "S 10%,T 30;10;0;0;30;0;100;0;2;N"}},
         {"every column: credit spread before time in the description, after it in the values",
-         Grid({{kMatrixStock, {1, 0, 0}}, {kMatrixRate, {2, 0, 0}}, {kMatrixVol, {3, 0, 0}},
-                {kMatrixTime, {4, 0, 0}}, {kMatrixCrdSprd, {5, 0, 0}}}),
+         Grid({{kMatrixStock, {1, 0, 0}},
+               {kMatrixRate, {2, 0, 0}},
+               {kMatrixVol, {3, 0, 0}},
+               {kMatrixTime, {4, 0, 0}},
+               {kMatrixCrdSprd, {5, 0, 0}}}),
          {"S 1%,R 2bp,V 3%,C 5%,T 4;1;2;3;4;5;100;0;2;N"}},
         {"a tenth in three steps",
          Grid({{kMatrixRate, {0, 0.1, 3}}}),

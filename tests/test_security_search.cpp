@@ -25,8 +25,8 @@ std::string Record(int id, const std::string& description) {
 
 // A control holding securities 1001 and 1002 under two scenarios, whose
 // quick-search page answers `reply`.
-void StartSearching(Harness& h, const std::string& reply, const std::string& securities = std::string(kSecurityA) +
-                                                                                              "|" + kSecurityB) {
+void StartSearching(Harness& h, const std::string& reply,
+                    const std::string& securities = std::string(kSecurityA) + "|" + kSecurityB) {
     h.StartWithZeros(securities, kUpAndDown);
     h.ctl.ReadProperties([&] {
         PropertyBag bag;
@@ -88,7 +88,7 @@ TEST(AddSecurityDialog, ThreeRecordsOfWhichOneIsHeldOfferTwoAndTheChosenOneJoins
     dialog->UserSelectRow(*dlg.SecSelList, 1);
     dialog->UserClick(*dlg.AddButton);
     EXPECT_EQ(Ids(h.Model().Securities()), (std::vector<int>{1001, 1002, 3002}));
-    EXPECT_EQ(&h.Model().Securities().Item(3), offered);   // the same record, not a copy
+    EXPECT_EQ(&h.Model().Securities().Item(3), offered);  // the same record, not a copy
     EXPECT_EQ(h.List("LstSecurity").ListIndex(), 2);
     EXPECT_EQ(h.Rows(*dlg.SecSelList), (std::vector<std::string>{"Maple CV"}));
     EXPECT_EQ(Ids(h.SearchResults()), (std::vector<int>{3001}));
@@ -101,7 +101,7 @@ TEST(AddSecurityDialog, ThreeRecordsOfWhichOneIsHeldOfferTwoAndTheChosenOneJoins
     EXPECT_EQ(Ids(h.Model().Securities()), (std::vector<int>{1001, 1002, 3002, 3001}));
     EXPECT_TRUE(h.SearchResults().Empty());
     EXPECT_EQ(dlg.SecSelList->Count(), 0);
-    EXPECT_NE(OpenDialog(h), nullptr);   // open for further additions
+    EXPECT_NE(OpenDialog(h), nullptr);  // open for further additions
 
     dialog->UserClick(*dlg.CloseButton);
     EXPECT_EQ(OpenDialog(h), nullptr);
@@ -126,8 +126,8 @@ TEST(RemoveSecurity, RemovingTheOnlySecurityBlanksThePanelAndRewritesEveryImpact
     // Without a scenario-detail page the start-up run ends at once, so the
     // impacts of the scenario texts stand until the removal recomputes them.
     Harness h;
-    h.Start({{"RecordString", kSecurityA}, {"ScenarioString", ScenarioText("Up", 10, 1, 1500) + "|" +
-                                                                  ScenarioText("Down", -10, 1, -2500)}});
+    h.Start({{"RecordString", kSecurityA},
+             {"ScenarioString", ScenarioText("Up", 10, 1, 1500) + "|" + ScenarioText("Down", -10, 1, -2500)}});
     ASSERT_EQ(h.Rows(h.List("LstImpact")), (std::vector<std::string>{"1,500", "(2,500)"}));
     h.host.messages.clear();
     h.host.QueueAnswer(MsgAnswer::Yes);

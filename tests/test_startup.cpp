@@ -17,10 +17,12 @@ namespace {
 
 TEST(StartUp, StoredScenariosComeFirstAndKeysContinueFromTheLastAutoLoadedOne) {
     Harness h;
-    h.Start({{"StoredScenarios", "7;Stored A;1;0;0;0;0;100;0;1;N|8;Stored B;2;0;0;0;0;100;0;1;Y|9;Stored C;3;0;0;0;0;100;0;1;y"},
+    h.Start({{"StoredScenarios",
+              "7;Stored A;1;0;0;0;0;100;0;1;N|8;Stored B;2;0;0;0;0;100;0;1;Y|9;Stored C;3;0;0;0;0;100;0;1;y"},
              {"ScenarioString", "Up;10;0;0;0;0;100;0;1;N|Down;-10;0;0;0;0;100;-1234.6;1;N"},
              {"RecordString", kSecurityA}});
-    EXPECT_EQ(h.Rows(h.Combo("ComboScenario")), (std::vector<std::string>{"Stored A", "Stored B", "Stored C", "Up", "Down"}));
+    EXPECT_EQ(h.Rows(h.Combo("ComboScenario")),
+              (std::vector<std::string>{"Stored A", "Stored B", "Stored C", "Up", "Down"}));
     EXPECT_EQ(h.Rows(h.List("ScenarioLst")), (std::vector<std::string>{"Stored B", "Stored C", "Up", "Down"}));
     ASSERT_EQ(h.List("LstImpact").Count(), 4);
     std::vector<int> keys;
@@ -53,20 +55,41 @@ TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
     const std::vector<Case> table = {
         // Impacts as grouped whole dollars, negatives in parentheses; the
         // record keeps its own.
-        {"ScenarioString", "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N", {}, {"A", "B"}, {"(1,235)", "1,000"},
+        {"ScenarioString",
+         "A;1;2;3;4;5;100;-1234.6;1;N|B;0;0;0;0;0;100;999.5;1;N",
+         {},
+         {"A", "B"},
+         {"(1,235)", "1,000"},
          [](Harness& h) { EXPECT_DOUBLE_EQ(h.Model().Scenarios().Item(1).GetImpact(), -1234.6); }},
         // The auto-loaded stored scenario gets its impact row.
-        {"StoredScenarios", "5;Only;0;0;0;0;0;100;-50;1;Y", {}, {"Only"}, {"(50)"},
+        {"StoredScenarios",
+         "5;Only;0;0;0;0;0;100;-50;1;Y",
+         {},
+         {"Only"},
+         {"(50)"},
          [](Harness& h) { EXPECT_EQ(h.Model().Scenarios().Item(1).Getkey(), 0); }},
         // A trailing bar adds a blank scenario.
-        {"ScenarioString", "A;1;0;0;0;0;100;0;1;N|", {}, {"A", ""}, {"0", "0"},
+        {"ScenarioString",
+         "A;1;0;0;0;0;100;0;1;N|",
+         {},
+         {"A", ""},
+         {"0", "0"},
          [](Harness& h) { EXPECT_EQ(h.Model().Scenarios().Item(2).GetScenarioProperties(m_TunerValIdx), 100); }},
         // A security identifier given twice yields one row; the first wins.
-        {"RecordString", std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB, {"ACME CV", "Beta Corp"}, {}, {},
+        {"RecordString",
+         std::string(kSecurityA) + "|1001;Second copy;E|" + kSecurityB,
+         {"ACME CV", "Beta Corp"},
+         {},
+         {},
          [](Harness& h) { EXPECT_EQ(h.Model().Securities().Item(1).GetSectype(), "B"); }},
         // Securities without scenarios build no grid and select only the
         // security.
-        {"RecordString", kSecurityA, {"ACME CV"}, {}, {}, [](Harness& h) {
+        {"RecordString",
+         kSecurityA,
+         {"ACME CV"},
+         {},
+         {},
+         [](Harness& h) {
              EXPECT_EQ(h.Model().Valuations().Count(), 0);
              EXPECT_EQ(h.List("LstSecurity").ListIndex(), 0);
              EXPECT_EQ(h.List("ScenarioLst").ListIndex(), -1);
@@ -86,9 +109,16 @@ TEST(StartUp, EachListShowsWhatItsStartUpTextHolds) {
 }
 
 TEST(StartUp, TheDebugButtonShowsOnlyForYesOrY) {
-    for (const auto& [value, shown] : std::vector<std::pair<const char*, bool>>{
-             {"YES", true}, {"Yes", true}, {"y", true}, {"Y", true}, {"yes", true},
-             {"true", false}, {"1", false}, {" yes", false}, {"", false}, {"no", false}}) {
+    for (const auto& [value, shown] : std::vector<std::pair<const char*, bool>>{{"YES", true},
+                                                                                {"Yes", true},
+                                                                                {"y", true},
+                                                                                {"Y", true},
+                                                                                {"yes", true},
+                                                                                {"true", false},
+                                                                                {"1", false},
+                                                                                {" yes", false},
+                                                                                {"", false},
+                                                                                {"no", false}}) {
         Harness h;
         h.Start({{"EnableDebug", value}});
         EXPECT_EQ(h.Button("CmdDebug").visible, shown) << "EnableDebug '" << value << "'";
@@ -130,12 +160,14 @@ TEST(OptionLists, TunersFillBothDropDownsWithCodesAndShowTheFirst) {
 TEST(OptionLists, CodeItemsNeedANameAndASmallWholeNumber) {
     const Locale us = Locale::EnUs();
     EXPECT_EQ(ReadCodeItem("tuner", "3;Standard", 0, us), (std::pair<int16_t, std::string>{3, "Standard"}));
-    EXPECT_EQ(ReadCodeItem("tuner", "2.5;Half", 0, us).first, 2);   // halves to even
+    EXPECT_EQ(ReadCodeItem("tuner", "2.5;Half", 0, us).first, 2);  // halves to even
     const std::vector<std::pair<const char*, const char*>> refused = {
         {"1", "The tuner list cannot be loaded: item 2 ('1') has no name."},
         {"x;Two", "The tuner list cannot be loaded: the code of item 2 ('x') is not a whole number."},
-        {"40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('40000') is outside the range -32768 to 32767."},
-        {"-40000;Wide", "The tuner list cannot be loaded: the code of item 2 ('-40000') is outside the range -32768 to 32767."}};
+        {"40000;Wide",
+         "The tuner list cannot be loaded: the code of item 2 ('40000') is outside the range -32768 to 32767."},
+        {"-40000;Wide",
+         "The tuner list cannot be loaded: the code of item 2 ('-40000') is outside the range -32768 to 32767."}};
     for (const auto& [item, message] : refused) {
         try {
             ReadCodeItem("tuner", item, 1, us);
@@ -162,7 +194,7 @@ TEST(OptionLists, CurveNamesAndCodesAreUniqueAndFoundWithoutRegardToCase) {
 TEST(OptionLists, ADropDownEntryIsFoundByItsCode) {
     Harness h;
     h.Start({{"CallAdjustment", "0;None|1;Hard Call"}});
-    EXPECT_EQ(h.Combo("CallAdjustmentComb").Text(), "None");   // the first, even with code 0
+    EXPECT_EQ(h.Combo("CallAdjustmentComb").Text(), "None");  // the first, even with code 0
     EXPECT_EQ(EntryText(h.Combo("CallAdjustmentComb"), 1), "Hard Call");
     EXPECT_EQ(EntryText(h.Combo("CallAdjustmentComb"), 5), "");
 }

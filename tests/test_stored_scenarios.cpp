@@ -23,12 +23,21 @@ const std::string kTwoStored = "7;A;1;0;0;0;0;100;0;1;Y|8;B;0;0;0;0;0;100;0;1;n"
 // database pages; the list page answers `list`, the insert page `inserted`.
 void StartDatabase(Harness& h, const std::string& scenarios, const std::string& list = kTwoStored,
                    const std::string& inserted = "42") {
-    h.Replies({{kList, list}, {kInsert, inserted}, {kModify, ""}, {kDelete, ""}, {kDetail, "0|0|0"},
-               {kCarry, "0|0|0"}, {kPages, "0"}});
+    h.Replies({{kList, list},
+               {kInsert, inserted},
+               {kModify, ""},
+               {kDelete, ""},
+               {kDetail, "0|0|0"},
+               {kCarry, "0|0|0"},
+               {kPages, "0"}});
     h.Start({{"TunerString", "1;Standard|2;Aggressive"},
              {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", scenarios}, {"GetScenarioPath", kList}, {"InsertScenarioPath", kInsert},
-             {"ModScenarioPath", kModify}, {"DelScenarioPath", kDelete}, {"ScenarioDetailPath", kDetail},
+             {"ScenarioString", scenarios},
+             {"GetScenarioPath", kList},
+             {"InsertScenarioPath", kInsert},
+             {"ModScenarioPath", kModify},
+             {"DelScenarioPath", kDelete},
+             {"ScenarioDetailPath", kDetail},
              {"CarryCalcPath", kCarry},
              {"CapitalCalcPath", kCapital}});
     h.host.messages.clear();
@@ -73,9 +82,14 @@ TEST(ScenarioDatabaseRequests, ValuesReachThePagesAsTypedAndTheFlagFollowsTheAut
 }
 
 TEST(ScenarioDatabaseRequests, OnlyAWholeNumberIsAnIdentityAndOnlySeparatorsAreRefusedInADescription) {
-    const std::pair<std::string, std::optional<int32_t>> replies[] = {
-        {"42", 42}, {" 17\r\n", 17}, {"-3", -3}, {"", std::nullopt}, {"12a", std::nullopt},
-        {"1.5", std::nullopt}, {"Error: table locked", std::nullopt}, {"99999999999", std::nullopt}};
+    const std::pair<std::string, std::optional<int32_t>> replies[] = {{"42", 42},
+                                                                      {" 17\r\n", 17},
+                                                                      {"-3", -3},
+                                                                      {"", std::nullopt},
+                                                                      {"12a", std::nullopt},
+                                                                      {"1.5", std::nullopt},
+                                                                      {"Error: table locked", std::nullopt},
+                                                                      {"99999999999", std::nullopt}};
     for (const auto& [reply, uid] : replies) EXPECT_EQ(InsertedUid(reply), uid) << "'" << reply << "'";
 
     const std::pair<std::string, bool> descriptions[] = {
@@ -83,7 +97,6 @@ TEST(ScenarioDatabaseRequests, OnlyAWholeNumberIsAnIdentityAndOnlySeparatorsAreR
     for (const auto& [description, refused] : descriptions)
         EXPECT_EQ(RefusedDescription(description).has_value(), refused) << description;
 }
-
 
 TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIsOverwrittenButItsImpactKept) {
     Harness h;
@@ -95,7 +108,7 @@ TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIs
     EXPECT_EQ(stored.Item(2).GetAutoLoad(), "Yes");
     EXPECT_EQ(stored.Item(3).GetAutoLoad(), "No");
     EXPECT_EQ(stored.Item(2).Getkey(), -1);
-    EXPECT_EQ(h.List("ScenarioLst").Count(), 1);   // retrieved scenarios are not listed
+    EXPECT_EQ(h.List("ScenarioLst").Count(), 1);  // retrieved scenarios are not listed
 
     h.panel().UserClick(h.Button("BtnRetrieve"));
     EXPECT_EQ(h.Rows(h.Combo("ComboScenario")), (std::vector<std::string>{"Base", "A", "B"}));
@@ -122,7 +135,8 @@ TEST(StoredScenarioRetrieve, TheListReplyAddsEachScenarioOnceAndAKnownIdentityIs
 // a time change beyond the calendar is refused with what came before it kept.
 TEST(StoredScenarioRetrieve, TheListIsReadInTheDataFormatAndATimeChangeBeyondTheCalendarIsRefused) {
     Harness h(GermanLike());
-    StartDatabase(h, ScenarioText("Base"), "7;A;1.5;0;0;0;0;100;0;1;Y|9;Far;0;0;0;1000000000;0;100;0;1;N|10;C;0;0;0;0;0;100;0;1;N");
+    StartDatabase(h, ScenarioText("Base"),
+                  "7;A;1.5;0;0;0;0;100;0;1;Y|9;Far;0;0;0;1000000000;0;100;0;1;N|10;C;0;0;0;0;0;100;0;1;N");
     h.panel().UserClick(h.Button("BtnRetrieve"));
     EXPECT_EQ(h.Rows(h.Combo("ComboScenario")), (std::vector<std::string>{"Base", "A"}));
     EXPECT_EQ(h.Model().StoredScenarios().Item(2).GetScenarioProperties(m_StkChgIdx), 1.5);

@@ -43,11 +43,19 @@ struct FormFixture : ::testing::Test {
 // other does: the rows left keep their order, text and selection, and the
 // current row follows its row or becomes -1 with it.
 TEST_F(FormFixture, RemovingFlaggedRowsKeepsTheRestAndFollowsTheCurrentRow) {
-    struct Case { std::vector<bool> flags; int current; std::vector<std::string> left; int currentAfter; };
+    struct Case {
+        std::vector<bool> flags;
+        int current;
+        std::vector<std::string> left;
+        int currentAfter;
+    };
     const std::vector<Case> table = {
-        {{false, false, false}, 1, {"a", "b", "c"}, 1}, {{true, false, false}, 2, {"b", "c"}, 1},
-        {{false, true, false}, 1, {"a", "c"}, -1}, {{true, false, true}, 1, {"b"}, 0}, {{true, true, true}, 0, {}, -1},
-        {{false, true}, 2, {"a", "c"}, 1},   // rows beyond the flags stay
+        {{false, false, false}, 1, {"a", "b", "c"}, 1},
+        {{true, false, false}, 2, {"b", "c"}, 1},
+        {{false, true, false}, 1, {"a", "c"}, -1},
+        {{true, false, true}, 1, {"b"}, 0},
+        {{true, true, true}, 0, {}, -1},
+        {{false, true}, 2, {"a", "c"}, 1},  // rows beyond the flags stay
     };
     for (const Case& c : table) {
         list.Clear();
@@ -81,7 +89,8 @@ TEST_F(FormFixture, RefusedValidationKeepsFocusAndNothingHappensInTheTarget) {
 TEST_F(FormFixture, AcceptedValidationMovesFocusThenRaisesGotFocus) {
     ASSERT_TRUE(form.UserFocus(second));
     ASSERT_TRUE(form.UserClick(button));
-    EXPECT_EQ(events, (std::vector<std::string>{"second.GotFocus", "second.Validate", "button.GotFocus", "button.Click"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"second.GotFocus", "second.Validate", "button.GotFocus", "button.Click"}));
     EXPECT_EQ(form.Focused(), &button);
 }
 
@@ -189,7 +198,7 @@ TEST_F(FormFixture, AFailureEndsTheWholeUserActionAndIsReportedOnce) {
     form.UserClick(button);
     EXPECT_EQ(events, (std::vector<std::string>{"button.GotFocus", "before", "failure:boom"}));
     events.clear();
-    form.UserClick(button);   // the form still works
+    form.UserClick(button);  // the form still works
     EXPECT_EQ(events.front(), "before");
 }
 
@@ -209,9 +218,13 @@ TEST_F(FormFixture, TabGoesByTabIndexThenCreationOrderSkippingWhatCannotTakeTheF
     list.tabIndex = 1;
     button.enabled = false;
     // Stops: second, list (by tab index), then first (creation order).
-    struct Case { Widget* from; bool backwards; Widget* next; };
-    const Case cases[] = {{&second, false, &list}, {&list, false, &first},  {&first, false, &second},
-                          {&second, true, &first}, {&button, false, &second}, {&button, true, &first},
+    struct Case {
+        Widget* from;
+        bool backwards;
+        Widget* next;
+    };
+    const Case cases[] = {{&second, false, &list},  {&list, false, &first},    {&first, false, &second},
+                          {&second, true, &first},  {&button, false, &second}, {&button, true, &first},
                           {nullptr, false, &second}};
     for (const auto& c : cases)
         EXPECT_EQ(form.NextTabStop(c.from, c.backwards), c.next)
@@ -235,8 +248,8 @@ TEST_F(FormFixture, TheRegistryListsTheMainFormThenTheDialogsShownUntilUnloaded)
     EXPECT_EQ(ui.FindOpenForm(""), &form);
     EXPECT_EQ(ui.FindOpenForm("A"), dialogA.get());
     dialogB.Unload();
-    dialogB.Show(true);   // shown again: a new instance
-    dialogA.reset();      // a dialog that goes away leaves the registry
+    dialogB.Show(true);  // shown again: a new instance
+    dialogA.reset();     // a dialog that goes away leaves the registry
     EXPECT_EQ(names(), "Panel#1 B#4 ");
     EXPECT_EQ(ui.FindOpenForm("A"), nullptr);
 }
@@ -252,15 +265,25 @@ TEST_F(FormFixture, TheSnapshotCarriesLayoutAndStateAndLeavesDefaultsOut) {
     option.SetValue(true);
     button.toolTip = "Press";
     frame.enabled = false;
-    struct Case { const Widget* widget; const char* json; };
+    struct Case {
+        const Widget* widget;
+        const char* json;
+    };
     const Case cases[] = {
-        {&frame, R"({"kind":"frame","columns":[120,0],"caption":"","enabled":false,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&first, R"({"kind":"textbox","parent":"Frame","cell":[1,2,1,2],"text":"","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
-        {&second, R"({"kind":"textbox","parent":"Frame","text":"a\"b","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
-        {&caption, R"({"kind":"label","parent":"Frame","role":"caption","caption":"First:","fontSize":8,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&option, R"({"kind":"option","caption":"","value":true,"group":"g","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&button, R"({"kind":"button","caption":"","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0","toolTip":"Press"})"},
-        {&list, R"({"kind":"listbox","rows":["a","b","c"],"itemData":[0,0,0],"selected":[false,false,false],"listIndex":-1,"multiSelect":false,"enabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+        {&frame,
+         R"({"kind":"frame","columns":[120,0],"caption":"","enabled":false,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&first,
+         R"({"kind":"textbox","parent":"Frame","cell":[1,2,1,2],"text":"","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+        {&second,
+         R"({"kind":"textbox","parent":"Frame","text":"a\"b","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
+        {&caption,
+         R"({"kind":"label","parent":"Frame","role":"caption","caption":"First:","fontSize":8,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&option,
+         R"({"kind":"option","caption":"","value":true,"group":"g","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
+        {&button,
+         R"({"kind":"button","caption":"","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0","toolTip":"Press"})"},
+        {&list,
+         R"({"kind":"listbox","rows":["a","b","c"],"itemData":[0,0,0],"selected":[false,false,false],"listIndex":-1,"multiSelect":false,"enabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
     };
     for (const auto& c : cases) EXPECT_EQ(WidgetSnapshot(*c.widget).Write(), c.json) << c.widget->Name();
 }
@@ -282,9 +305,13 @@ TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidget
     EXPECT_EQ(forms[0].Find("widgets")->Keys(), std::vector<std::string>{"Button"});
     EXPECT_EQ(forms[0].Find("focus")->Write(), R"("First")");
     EXPECT_EQ(forms[1].Find("widgets")->Keys(), std::vector<std::string>{"OK"});
-    for (const auto& [key, json] : std::vector<std::pair<std::string, std::string>>{
-             {"name", R"("Dlg")"}, {"caption", R"("Rates")"}, {"instance", "2"}, {"dialog", "true"},
-             {"modal", "true"}, {"focus", "null"}, {"place", "[10,20]"}})
+    for (const auto& [key, json] : std::vector<std::pair<std::string, std::string>>{{"name", R"("Dlg")"},
+                                                                                    {"caption", R"("Rates")"},
+                                                                                    {"instance", "2"},
+                                                                                    {"dialog", "true"},
+                                                                                    {"modal", "true"},
+                                                                                    {"focus", "null"},
+                                                                                    {"place", "[10,20]"}})
         EXPECT_EQ(forms[1].Find(key)->Write(), json) << key;
     EXPECT_EQ(TakeSnapshot(ui).Find("forms")->Items()[0].Find("widgets")->Size(), form.Widgets().size());
 }
@@ -294,21 +321,33 @@ TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidget
 TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
     struct Case {
         const char* line;
-        const char* outcome;   // "reached", "not reached", or the start of the error
-        const char* focus;     // the main form's focus afterwards
+        const char* outcome;  // "reached", "not reached", or the start of the error
+        const char* focus;    // the main form's focus afterwards
     };
     const Case cases[] = {
-        {"type Text hello", "reached", "Text"}, {"type Off hello", "not reached", ""},
-        {"click Check", "reached", "Check"}, {"check Check 0", "reached", ""}, {"select List 1", "reached", "List"},
-        {"ctrlselect List 0", "reached", "List"}, {"dblclick List 1", "reached", "List"},
-        {"pick Combo two", "reached", "Combo"}, {"key Text 13", "reached", "Text"}, {"key Text 9", "reached", "List"},
-        {"key Text 9 1", "reached", "Combo"}, {"close Dlg", "reached", ""}, {"close Main", "not reached", ""},
-        {"focus Dlg.OK", "reached", ""}, {"wave Text", "unknown action 'wave'", ""},
-        {"click", "'click' needs an element name", ""}, {"click Nothing", "unknown element 'Nothing'", ""},
+        {"type Text hello", "reached", "Text"},
+        {"type Off hello", "not reached", ""},
+        {"click Check", "reached", "Check"},
+        {"check Check 0", "reached", ""},
+        {"select List 1", "reached", "List"},
+        {"ctrlselect List 0", "reached", "List"},
+        {"dblclick List 1", "reached", "List"},
+        {"pick Combo two", "reached", "Combo"},
+        {"key Text 13", "reached", "Text"},
+        {"key Text 9", "reached", "List"},
+        {"key Text 9 1", "reached", "Combo"},
+        {"close Dlg", "reached", ""},
+        {"close Main", "not reached", ""},
+        {"focus Dlg.OK", "reached", ""},
+        {"wave Text", "unknown action 'wave'", ""},
+        {"click", "'click' needs an element name", ""},
+        {"click Nothing", "unknown element 'Nothing'", ""},
         {"click Text", "'click' needs a button, check box or option button", ""},
         {"type Check x", "'type' needs a textbox, and 'Check' is a checkbox", ""},
-        {"select List 3", "'List' has no row 3", ""}, {"select List one", "row 'one' is not a whole number", ""},
-        {"pick Combo three", "'Combo' has no entry 'three'", ""}, {"check Check 2", "check takes 0 or 1", ""},
+        {"select List 3", "'List' has no row 3", ""},
+        {"select List one", "row 'one' is not a whole number", ""},
+        {"pick Combo three", "'Combo' has no entry 'three'", ""},
+        {"check Check 2", "check takes 0 or 1", ""},
         {"focus Gone.OK", "the dialog 'Gone' is not open", ""},
     };
     for (const auto& c : cases) {

@@ -5,8 +5,8 @@
 
 #include <stdexcept>
 
-#include "toolkit/DateText.h"
 #include "compute/ScenarioDate.h"
+#include "toolkit/DateText.h"
 
 using namespace zemra;
 
@@ -26,8 +26,8 @@ TEST(ScenarioDate, TypedDatesReadMonthFirstWithYearsBefore1970InThisCentury) {
     Locale dayFirst = Locale::EnUs();
     dayFirst.dateOrder = DateOrder::DayMonthYear;
     const std::vector<std::pair<const char*, Date>> table = {
-        {"1/5/30", {2030, 1, 5}},     {"12/31/1969", {2069, 12, 31}},  {"07/04/1985", {1985, 7, 4}},
-        {"2-28-70", {1970, 2, 28}},   {"  3/7/2027", {2027, 3, 7}},    {"12/7/2026 10:30", {2026, 12, 7}}};
+        {"1/5/30", {2030, 1, 5}},   {"12/31/1969", {2069, 12, 31}}, {"07/04/1985", {1985, 7, 4}},
+        {"2-28-70", {1970, 2, 28}}, {"  3/7/2027", {2027, 3, 7}},   {"12/7/2026 10:30", {2026, 12, 7}}};
     for (const auto& [typed, date] : table)
         for (const Locale& host : {Locale::EnUs(), dayFirst}) {
             const Date read = ParseScenarioDate(typed, kToday, host);

@@ -64,8 +64,8 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
         return result;
     }
     if (status < 200 || status > 299) {
-        result.error = "The request to " + address + " failed: the server answered with status " +
-                       std::to_string(status) + ".";
+        result.error =
+            "The request to " + address + " failed: the server answered with status " + std::to_string(status) + ".";
         return result;
     }
     result.ok = true;

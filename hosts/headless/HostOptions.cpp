@@ -37,9 +37,12 @@ HostOptions ParseHostOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw OptionError(arg + " needs a value");
             return args[++i];
         };
-        if (arg == "--properties") options.propertiesPath = value();
-        else if (arg == "--replies") options.repliesPath = value();
-        else if (arg == "--script") options.scriptPath = value();
+        if (arg == "--properties")
+            options.propertiesPath = value();
+        else if (arg == "--replies")
+            options.repliesPath = value();
+        else if (arg == "--script")
+            options.scriptPath = value();
         else if (arg == "--today") {
             options.today = value();
             try {
@@ -47,11 +50,16 @@ HostOptions ParseHostOptions(const std::vector<std::string>& args) {
             } catch (const std::runtime_error& e) {
                 throw OptionError(std::string("--today: ") + e.what());
             }
-        } else if (arg == "--timeout") options.timeoutSeconds = ReadTimeout(value());
-        else if (arg == "--locale") options.locale = ReadLocaleTag(value());
-        else if (arg == "--modal-only") options.modalOnly = true;
-        else if (arg == "--help" || arg == "-h") options.help = true;
-        else throw OptionError("unknown option " + arg);
+        } else if (arg == "--timeout")
+            options.timeoutSeconds = ReadTimeout(value());
+        else if (arg == "--locale")
+            options.locale = ReadLocaleTag(value());
+        else if (arg == "--modal-only")
+            options.modalOnly = true;
+        else if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else
+            throw OptionError("unknown option " + arg);
     }
     return options;
 }

@@ -21,8 +21,7 @@ uint32_t Mask(const std::string& text) {
         std::size_t used = 0;
         const unsigned long long v = std::stoull(text, &used, 0);
         if (used == text.size() && v <= 0xFFFFFFFFull && text[0] != '-') return static_cast<uint32_t>(v);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     throw std::invalid_argument("safety: '" + text + "' is not a 32-bit option mask");
 }
 

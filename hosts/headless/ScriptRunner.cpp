@@ -47,9 +47,12 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
         return;
     }
     if (verb == "answer") {
-        if (name == "yes") host_.QueueAnswer(MsgAnswer::Yes);
-        else if (name == "no") host_.QueueAnswer(MsgAnswer::No);
-        else throw ScriptError(Where(lineNumber) + "answer must be yes or no");
+        if (name == "yes")
+            host_.QueueAnswer(MsgAnswer::Yes);
+        else if (name == "no")
+            host_.QueueAnswer(MsgAnswer::No);
+        else
+            throw ScriptError(Where(lineNumber) + "answer must be yes or no");
         return;
     }
     try {

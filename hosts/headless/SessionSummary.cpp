@@ -10,9 +10,8 @@ namespace {
 
 // The width of a text as printed: UTF-8 continuation bytes take no room.
 std::size_t Width(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string PadRight(const std::string& text, std::size_t width) {

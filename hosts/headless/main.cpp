@@ -8,8 +8,8 @@
 
 #include "CurlFetcher.h"
 #include "HeadlessHost.h"
-#include "HostSetup.h"
 #include "HostOptions.h"
+#include "HostSetup.h"
 #include "PageOrigin.h"
 #include "ScriptRunner.h"
 #include "control/HostSafety.h"
@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         host.SetModelessAllowed(!modalOnly);
         // Properties from a service carry page addresses relative to it.
         const std::string origin = OriginOf(propertiesPath);
-        if (!repliesPath.empty()) host.SetCannedReplies(ReadRepliesFile(repliesPath));
+        if (!repliesPath.empty())
+            host.SetCannedReplies(ReadRepliesFile(repliesPath));
         else
             host.SetFetcher([timeout, origin](const std::string& address) {
                 return CurlFetch(ResolveAgainst(origin, address), timeout);

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "WebHost.h"
+#include "context/PropertyBag.h"
 #include "control/HostSafety.h"
 #include "control/MainCtl.h"
-#include "context/PropertyBag.h"
 #include "toolkit/Snapshot.h"
 #include "toolkit/UserAction.h"
 
@@ -78,8 +78,8 @@ public:
 
     // What a data view shows of a window of its rows and columns (rows or
     // columns -1: all from the first); "null" when there is no such view.
-    std::string ViewContent(const std::string& form, const std::string& name, int firstRow, int rows,
-                            int firstColumn, int columns) {
+    std::string ViewContent(const std::string& form, const std::string& name, int firstRow, int rows, int firstColumn,
+                            int columns) {
         std::string out = "null";
         Guard([&] {
             Form* f = ctl_->Ui().FindOpenForm(form);

@@ -33,7 +33,7 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
         text = "EThe request to " + url + " failed: " + e + ".";
     }
     const encoder = new TextEncoder();
-    const store = (bytes) => {
+    const store = (bytes) = > {
         const buffer = _malloc(bytes.length + 5);
         if (!buffer) return 0;
         HEAPU8.set(bytes, buffer + 4);
@@ -42,7 +42,7 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
         return buffer;
     };
     let bytes = encoder.encode(text);
-    if (text[0] === "O" && bytes.length - 1 > maxBytes) {
+    if (text[0] == = "O" && bytes.length - 1 > maxBytes) {
         bytes = encoder.encode("EThe reply of " + url.split("?")[0] + " is too large: " + (bytes.length - 1) +
                                " bytes or more, where a reply may have at most " + maxBytes + " bytes.");
     }
@@ -50,25 +50,17 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
            store(encoder.encode("EThe reply of " + url.split("?")[0] + " could not be stored: out of memory."));
 });
 
-EM_JS(void, zemra_web_render, (int id, const char* json), {
-    Module.zemraHosts[id].render(UTF8ToString(json));
-});
+EM_JS(void, zemra_web_render, (int id, const char* json), { Module.zemraHosts[id].render(UTF8ToString(json)); });
 
-EM_JS(int, zemra_web_message, (int id, const char* text, int yesNo), {
-    return Module.zemraHosts[id].message(UTF8ToString(text), yesNo !== 0) ? 1 : 0;
-});
+EM_JS(int, zemra_web_message, (int id, const char* text, int yesNo),
+      { return Module.zemraHosts[id].message(UTF8ToString(text), yesNo != = 0) ? 1 : 0; });
 
-EM_JS(void, zemra_web_open_window, (int id, const char* address), {
-    Module.zemraHosts[id].openWindow(UTF8ToString(address));
-});
+EM_JS(void, zemra_web_open_window, (int id, const char* address),
+      { Module.zemraHosts[id].openWindow(UTF8ToString(address)); });
 
-EM_JS(void, zemra_web_set_pointer, (int id, int code), {
-    Module.zemraHosts[id].setPointer(code);
-});
+EM_JS(void, zemra_web_set_pointer, (int id, int code), { Module.zemraHosts[id].setPointer(code); });
 
-EM_JS(int, zemra_web_today, (int id), {
-    return Module.zemraHosts[id].today();
-});
+EM_JS(int, zemra_web_today, (int id), { return Module.zemraHosts[id].today(); });
 
 // The locale as lines: decimal separator, group separator, date separator,
 // date order (0 month first, 1 day first, 2 year first), short date
@@ -76,7 +68,7 @@ EM_JS(int, zemra_web_today, (int id), {
 // The null pointer when the module cannot allocate the buffer.
 EM_JS(char*, zemra_web_locale, (int id), {
     const l = Module.zemraHosts[id].locale();
-    const text = [l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus].join("\n");
+    const text = [ l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus ].join("\n");
     const size = lengthBytesUTF8(text) + 1;
     const buffer = _malloc(size);
     if (!buffer) return 0;
@@ -108,8 +100,10 @@ Locale ReadLocale(int id) {
     if (locale.groupSeparator == std::string(1, locale.decimalSeparator))
         locale.groupSeparator = locale.decimalSeparator == ',' ? "." : ",";
     locale.dateSeparator = OneChar(lines[2], locale.dateSeparator);
-    if (lines[3] == "1") locale.dateOrder = DateOrder::DayMonthYear;
-    else if (lines[3] == "2") locale.dateOrder = DateOrder::YearMonthDay;
+    if (lines[3] == "1")
+        locale.dateOrder = DateOrder::DayMonthYear;
+    else if (lines[3] == "2")
+        locale.dateOrder = DateOrder::YearMonthDay;
     if (!lines[4].empty()) locale.shortDatePattern = lines[4];
     if (!lines[5].empty()) locale.minusSign = lines[5];
     return locale;
@@ -144,8 +138,10 @@ FetchResult WebHost::Fetch(const std::string& address) {
     try {
         const char* text = raw.get() + 4;
         result.ok = size > 0 && text[0] == 'O';
-        if (result.ok) result.body.assign(text + 1, size - 1);
-        else result.error = size == 0 ? "The request to " + address + " failed." : std::string(text + 1, size - 1);
+        if (result.ok)
+            result.body.assign(text + 1, size - 1);
+        else
+            result.error = size == 0 ? "The request to " + address + " failed." : std::string(text + 1, size - 1);
     } catch (const std::bad_alloc&) {
         result = FetchResult{};
         result.error = outOfMemory;

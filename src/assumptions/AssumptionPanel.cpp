@@ -7,11 +7,11 @@
 #include "assumptions/AssumptionPanel.h"
 
 #include "compute/Hedge.h"
-#include "toolkit/WholeText.h"
 #include "records/RecovDecay.h"
 #include "records/SecurityType.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
@@ -29,9 +29,7 @@ bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditS
 
 AssumptionPanel::AssumptionPanel(PanelContext& ctx, const AssumptionWidgets& widgets)
     : AssumptionWidgets(widgets), ctx_(ctx) {
-    auto selectAll = [](TextBox* box) {
-        box->GotFocus = [box] { SelectWholeText(*box); };
-    };
+    auto selectAll = [](TextBox* box) { box->GotFocus = [box] { SelectWholeText(*box); }; };
     for (int i = 0; i < 10; ++i) {
         selectAll(TxtAssumptions[i]);
         TxtAssumptions[i]->Validate = [this, i](bool& cancel) { TxtAssumptions_Validate(i, cancel); };
@@ -108,7 +106,9 @@ void AssumptionPanel::ShowSecurity() {
     }
 }
 
-void AssumptionPanel::ShowDelta(CSecurity& sec) { TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator)); }
+void AssumptionPanel::ShowDelta(CSecurity& sec) {
+    TxtDelta->SetText(PlainNumber(HedgePercent(sec), Loc().decimalSeparator));
+}
 
 // The stock position that hedges the convert position by `hedge` percent;
 // shown in the swap position field as stored (rounded to a whole number).
@@ -116,7 +116,8 @@ void AssumptionPanel::SetStockPositionFromHedge(CSecurity& sec, double hedge) {
     const double stock = HedgedStockPosition(sec, hedge);
     if (!std::isfinite(stock)) {
         throw std::runtime_error("A hedge of " + PlainNumber(hedge, Loc().decimalSeparator) +
-                                 " gives no swap position for '" + sec.Getdescription() + "': the number is too large.");
+                                 " gives no swap position for '" + sec.Getdescription() +
+                                 "': the number is too large.");
     }
     sec.SetProperties(StkPosIdx, stock);
     TxtAssumptions[StkPosIdx]->SetText(PlainNumber(sec.GetProperties(StkPosIdx), Loc().decimalSeparator));

@@ -50,7 +50,7 @@ private:
     bool IsRecvDecayValueValid() const;
     void ApplyDividendYearsRule(long code);
     void ApplyBankruptcyRule();
-    CSecurity* CurrentSecurity() const;   // nullptr without a current row
+    CSecurity* CurrentSecurity() const;  // nullptr without a current row
     void SetStockPositionFromHedge(CSecurity& sec, double hedge);
     void TxtAssumptions_Validate(int index, bool& cancel);
     void TxtDelta_Validate(bool& cancel);

@@ -15,7 +15,7 @@ namespace zemra {
 void CarryCapital::BtnCapital_Click() {
     if (ctx_.portfolio.Securities().Empty()) return;
     const int row = ctx_.SecurityList().ListIndex();
-    if (row < 0) return;   // no security to open the dialog for
+    if (row < 0) return;  // no security to open the dialog for
     const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
 
     ctx_.DiscardDialog(frmCapital);

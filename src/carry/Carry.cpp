@@ -4,10 +4,10 @@
 #include <string>
 
 #include "carry/CarryCapital.h"
-#include "compute/ValuationFigures.h"
-#include "records/CarryOption.h"
 #include "compute/PageContract.h"
 #include "compute/Queries.h"
+#include "compute/ValuationFigures.h"
+#include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -65,8 +65,10 @@ void CarryCapital::BtnCarry_Click() {
         label->caption = FormatGrouped(v, BreakdownDecimals(k), Loc());
         label->foreColor = SignColor(v, BreakdownDecimals(k));
     }
-    if (val.GetoptCarry() == kUseNetCarry) dlg.OptNetCarry->SetValue(true);
-    else if (val.GetoptCarry() == kUseFullCarry) dlg.OptFullCarry->SetValue(true);
+    if (val.GetoptCarry() == kUseNetCarry)
+        dlg.OptNetCarry->SetValue(true);
+    else if (val.GetoptCarry() == kUseFullCarry)
+        dlg.OptFullCarry->SetValue(true);
 
     dlg.Show(!ctx_.host.ModelessAllowed());
 }
@@ -74,7 +76,8 @@ void CarryCapital::BtnCarry_Click() {
 // The dialog is modeless: the rows selected now are the ones that count.
 // Without a selected security and scenario there is nothing to apply the
 // rates to, and the dialog is only released.
-void CarryCapital::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption) {
+void CarryCapital::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost,
+                                     long carryOption) {
     ctx_.ReleaseDialog(frmCarry);
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
@@ -103,8 +106,8 @@ void CarryCapital::RecalculateCarry() {
 // shows the carry, the impacts and the security's sub-impact.
 void CarryCapital::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption) {
     const Collection<CScenario>& scenarios = ctx_.portfolio.Scenarios();
-    const std::string query = BuildCarryQuery(ctx_.portfolio.Securities().Item(pair.secRow + 1)) +
-                              BuildTimeChange(scenarios, pair.scenRow);
+    const std::string query =
+        BuildCarryQuery(ctx_.portfolio.Securities().Item(pair.secRow + 1)) + BuildTimeChange(scenarios, pair.scenRow);
     const std::string reply = ctx_.FetchReply(pages::Address(ctx_.props.CarryCalcPath, query));
     CValuation& val = ctx_.portfolio.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
     // One time change was sent, so the page answers one piece; a page that

@@ -14,8 +14,8 @@ namespace zemra {
 
 // The carry and capital elements, made by the panel's layout.
 struct CarryWidgets {
-    Button* BtnCarry = nullptr;     // in the valuation frame
-    Button* BtnCapital = nullptr;   // in the assumption frame
+    Button* BtnCarry = nullptr;    // in the valuation frame
+    Button* BtnCapital = nullptr;  // in the assumption frame
     Label* LbCapital = nullptr;
 };
 

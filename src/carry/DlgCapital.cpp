@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "toolkit/WholeText.h"
 #include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 

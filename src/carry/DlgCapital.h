@@ -15,7 +15,7 @@ class DlgCapital : public Form {
 public:
     DlgCapital(UiContext& ui, const Locale& locale);
 
-    ComboBox* ComboCpRule;   // rule names; each entry's item data is the rule's identifier
+    ComboBox* ComboCpRule;  // rule names; each entry's item data is the rule's identifier
     TextBox* TxtConvRate;
     TextBox* TxtStkRate;
     Button* OKButton;

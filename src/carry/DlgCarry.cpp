@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "toolkit/WholeText.h"
 #include "records/CarryOption.h"
 #include "records/Indexes.h"
 #include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
@@ -16,8 +16,8 @@ constexpr int kRateDecimals = 3;
 
 // The captions beside the carry breakdown, by carry slot.
 constexpr const char* kBreakdownCaptions[kCarrySlots] = {
-    "Finance:", "Income:",    "Est. # Payments:",  "Carry:",   "Capital:", "Net Carry:",
-    "Rebate:",  "Dividends:", "Est. # Dividends:", "Points:",  "Points:",  "Points:"};
+    "Finance:", "Income:",    "Est. # Payments:",  "Carry:",  "Capital:", "Net Carry:",
+    "Rebate:",  "Dividends:", "Est. # Dividends:", "Points:", "Points:",  "Points:"};
 // The breakdown stands in two columns of six rows.
 constexpr int kBreakdownRows = 6;
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "compute/ImpactMath.h"
 #include "records/Indexes.h"
 #include "records/SecurityType.h"
-#include "compute/ImpactMath.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {

@@ -14,10 +14,10 @@
 namespace zemra {
 
 struct ImpactLegs {
-    double priceMove = 0;   // the change in the price the impact is valued by, in its own units
-    double price = 0;       // the change in value on the convert position
-    double stock = 0;       // the change in the stock price on the stock position
-    double carry = 0;       // the carry the valuation's carry option adds
+    double priceMove = 0;  // the change in the price the impact is valued by, in its own units
+    double price = 0;      // the change in value on the convert position
+    double stock = 0;      // the change in the stock price on the stock position
+    double carry = 0;      // the carry the valuation's carry option adds
     double Sum() const { return price + stock + carry; }
 };
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <utility>
 
+#include "compute/PageContract.h"
 #include "records/CarryOption.h"
 #include "records/SecurityType.h"
-#include "compute/PageContract.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -17,19 +17,17 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
-std::string PieceCount(std::size_t pieces) {
-    return std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces");
-}
+std::string PieceCount(std::size_t pieces) { return std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces"); }
 
 // The name of the first dollar Greek or share figure of `val` that is not a
 // finite number, or nullptr.
 const char* NonFiniteFigure(const CValuation& val) noexcept {
     for (int k = 0; k < 2; ++k) {
         const std::pair<const char*, double> figures[] = {
-            {"dollar delta", val.GetDolDelta(k)},   {"dollar gamma", val.GetDolGamma(k)},
-            {"dollar vega", val.GetDolVega(k)},     {"dollar rho", val.GetDolRho(k)},
-            {"dollar spread", val.GetDolCSprd(k)},  {"delta shares", val.GetDelShrs(k)},
-            {"gamma shares", val.GetGammaShrs(k)},  {"dollar delta shares", val.GetDolDelShrs(k)}};
+            {"dollar delta", val.GetDolDelta(k)},  {"dollar gamma", val.GetDolGamma(k)},
+            {"dollar vega", val.GetDolVega(k)},    {"dollar rho", val.GetDolRho(k)},
+            {"dollar spread", val.GetDolCSprd(k)}, {"delta shares", val.GetDelShrs(k)},
+            {"gamma shares", val.GetGammaShrs(k)}, {"dollar delta shares", val.GetDolDelShrs(k)}};
         for (const auto& [name, value] : figures) {
             if (!std::isfinite(value)) return name;
         }
@@ -49,8 +47,8 @@ std::optional<std::string> FxFault(const CSecurity& sec, const std::optional<dou
 struct StageStop {
     enum class Fault { None, StockPriceTooLarge, StockPriceZero, TooManyNumbers, FigureTooLarge };
     Fault fault = Fault::None;
-    int scenario = 0;          // 1-based
-    std::size_t field = 0;     // TooManyNumbers: the 0-based field of the 32nd number
+    int scenario = 0;              // 1-based
+    std::size_t field = 0;         // TooManyNumbers: the 0-based field of the 32nd number
     const char* figure = nullptr;  // FigureTooLarge: its name
 };
 
@@ -91,8 +89,9 @@ double WithCarry(double impact, long carryOption, double fullCarry, double netCa
 double PriceChangeImpact(double updatePrice, double currentPrice, double factor, double convertPosition,
                          double stockPrice, double newStockPrice, double stockPosition, long carryOption,
                          double fullCarry, double netCarry) {
-    return WithCarry((updatePrice - currentPrice) * factor * convertPosition + (newStockPrice - stockPrice) * stockPosition,
-                     carryOption, fullCarry, netCarry);
+    return WithCarry(
+        (updatePrice - currentPrice) * factor * convertPosition + (newStockPrice - stockPrice) * stockPosition,
+        carryOption, fullCarry, netCarry);
 }
 
 double StockChangeImpact(double newStockPrice, double stockPrice, double factor, double convertPosition,
@@ -100,10 +99,9 @@ double StockChangeImpact(double newStockPrice, double stockPrice, double factor,
     return WithCarry((newStockPrice - stockPrice) * factor * convertPosition, carryOption, fullCarry, netCarry);
 }
 
-double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice,
-                         double currentBondFloor, double convertPosition, double factor, double newStockPrice,
-                         double stockPrice, double stockPosition, long carryOption, double fullCarry,
-                         double netCarry) {
+double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice, double currentBondFloor,
+                         double convertPosition, double factor, double newStockPrice, double stockPrice,
+                         double stockPosition, long carryOption, double fullCarry, double netCarry) {
     double a = updateEstPrice - updateBondFloor;
     if (a < 0) a = 0;
     double b = currentEstPrice - currentBondFloor;
@@ -184,17 +182,17 @@ void StageValuations(const CSecurity& sec, const Collection<CScenario>& scenario
                                      " (stock change " + stockChange + "%) is too large to compute.");
         case StageStop::Fault::StockPriceZero:
             throw std::runtime_error("its stock price under scenario " + Quoted(scen.Getdescription()) +
-                                     " (stock change " + stockChange + "%) is 0, and the share figures are divided by it.");
+                                     " (stock change " + stockChange +
+                                     "%) is 0, and the share figures are divided by it.");
         case StageStop::Fault::TooManyNumbers:
-            throw std::runtime_error("piece " + std::to_string(stop.scenario) + " of the scenario-detail reply (scenario " +
-                                     Quoted(scen.Getdescription()) + ") holds more than " +
-                                     std::to_string(pages::kValuationFields) + " numbers (a number in field " +
-                                     std::to_string(stop.field + 1) + ").");
+            throw std::runtime_error("piece " + std::to_string(stop.scenario) +
+                                     " of the scenario-detail reply (scenario " + Quoted(scen.Getdescription()) +
+                                     ") holds more than " + std::to_string(pages::kValuationFields) +
+                                     " numbers (a number in field " + std::to_string(stop.field + 1) + ").");
         case StageStop::Fault::FigureTooLarge:
             throw std::runtime_error(std::string("its ") + stop.figure + " under scenario " +
                                      Quoted(scen.Getdescription()) + " is too large to compute.");
-        case StageStop::Fault::None:
-            break;
+        case StageStop::Fault::None: break;
     }
 }
 
@@ -218,8 +216,7 @@ struct ImpactStop {
 // Writes every security's sub-impact under scenario `s` and adds them up
 // into `total`. Like StagePieces, the hot loop neither throws for the
 // figures nor holds anything that needs cleaning up.
-ImpactStop ScenarioTotal(const Portfolio& portfolio, const Holding* holdings, std::size_t count, int s,
-                         double& total) {
+ImpactStop ScenarioTotal(const Portfolio& portfolio, const Holding* holdings, std::size_t count, int s, double& total) {
     const double S = portfolio.Scenarios().Item(s).GetScenarioProperties(m_StkChgIdx);
     total = 0;
     for (std::size_t k = 0; k < count; ++k) {
@@ -278,11 +275,10 @@ void CalculateImpacts(const Portfolio& portfolio, const std::function<void(int, 
             const std::string where = "The $Impact calculation stopped at security " + Quoted(h.sec->Getdescription());
             if (stop.fault == ImpactStop::Fault::Fx)
                 throw std::runtime_error(where + ": " + FxFault(*h.sec, h.FX, "sub-impacts").value_or(""));
-            throw std::runtime_error(where + " under scenario " + Quoted(portfolio.Scenarios().Item(s).Getdescription()) +
-                                     ": " +
-                                     (stop.fault == ImpactStop::Fault::Total ? "the scenario's total $Impact"
-                                                                             : "its sub-impact") +
-                                     " is too large to compute.");
+            throw std::runtime_error(
+                where + " under scenario " + Quoted(portfolio.Scenarios().Item(s).Getdescription()) + ": " +
+                (stop.fault == ImpactStop::Fault::Total ? "the scenario's total $Impact" : "its sub-impact") +
+                " is too large to compute.");
         }
         done(s, total);
     }

@@ -27,10 +27,9 @@ double StockChangeImpact(double newStockPrice, double stockPrice, double factor,
                          long carryOption, double fullCarry, double netCarry);
 // The change in the value above the bond floor (0 when below it) on the
 // convert position plus the stock leg.
-double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice,
-                         double currentBondFloor, double convertPosition, double factor, double newStockPrice,
-                         double stockPrice, double stockPosition, long carryOption, double fullCarry,
-                         double netCarry);
+double OptionValueImpact(double updateEstPrice, double updateBondFloor, double currentEstPrice, double currentBondFloor,
+                         double convertPosition, double factor, double newStockPrice, double stockPrice,
+                         double stockPosition, long carryOption, double fullCarry, double netCarry);
 
 // The security's FxToUsd as a divisor; throws (saying that the `figures`
 // are divided by it) when it is not a number or is 0.

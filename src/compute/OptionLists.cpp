@@ -24,13 +24,14 @@ std::pair<int16_t, std::string> ReadCodeItem(const std::string& list, const std:
                                              const Locale& locale) {
     const auto [code, name] = CodeAndName(list, item, i);
     const auto v = ParseNumber(code, locale);
-    if (!v) throw RecordError("The " + list + " list cannot be loaded: the code of item " + std::to_string(i + 1) +
-                              " ('" + code + "') is not a whole number.");
+    if (!v)
+        throw RecordError("The " + list + " list cannot be loaded: the code of item " + std::to_string(i + 1) + " ('" +
+                          code + "') is not a whole number.");
     try {
         return {ToInt16(*v), name};
     } catch (const std::exception&) {
-        throw RecordError("The " + list + " list cannot be loaded: the code of item " + std::to_string(i + 1) +
-                          " ('" + code + "') is outside the range -32768 to 32767.");
+        throw RecordError("The " + list + " list cannot be loaded: the code of item " + std::to_string(i + 1) + " ('" +
+                          code + "') is outside the range -32768 to 32767.");
     }
 }
 

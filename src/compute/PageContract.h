@@ -63,8 +63,8 @@ constexpr char kPieceSeparator = contract::kPieceSeparator;  // between the piec
 constexpr char kFieldSeparator = contract::kFieldSeparator;  // between the fields of one piece
 
 // Numbers a piece may carry: one per valuation slot, one per carry slot.
-constexpr int kValuationFields = kValuationSlots;   // 31
-constexpr int kCarryFields = kCarrySlots;           // 12
+constexpr int kValuationFields = kValuationSlots;  // 31
+constexpr int kCarryFields = kCarrySlots;          // 12
 
 // The number format of every reply.
 inline const Locale& ReplyNumberFormat() { return DataFormat(); }
@@ -138,7 +138,7 @@ inline std::vector<std::string_view> FirstReplyPieces(std::string_view reply, st
 // slots (the first such field), or nothing when the piece fits. Fields that
 // are not numbers are skipped wherever they stand.
 inline std::optional<std::size_t> NumberBeyondSlots(std::string_view piece, const Locale& locale,
-                                                   int slots = kValuationFields) {
+                                                    int slots = kValuationFields) {
     std::size_t start = 0;
     for (std::size_t i = 0;; ++i) {
         const auto at = piece.find(kFieldSeparator, start);

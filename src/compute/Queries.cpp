@@ -3,8 +3,8 @@
 #include "compute/Queries.h"
 
 #include "compute/PageContract.h"
-#include "records/RecovDecay.h"
 #include "compute/QueryEncoding.h"
+#include "records/RecovDecay.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

@@ -27,8 +27,6 @@ std::optional<int32_t> SecurityIdOf(const std::string& idText, const Locale& loc
     }
 }
 
-std::string IdFieldOf(const std::string& record) {
-    return record.substr(0, record.find(pages::kFieldSeparator));
-}
+std::string IdFieldOf(const std::string& record) { return record.substr(0, record.find(pages::kFieldSeparator)); }
 
 }  // namespace zemra

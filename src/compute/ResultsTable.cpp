@@ -23,7 +23,8 @@ ResultsTable BuildResultsTable(const Portfolio& portfolio) {
     for (int s = 1; s <= scenarios.Count(); ++s) {
         const CScenario& scen = scenarios.Item(s);
         ResultsScenario row{scen.Getdescription(), {}, scen.GetImpact()};
-        for (int c = 0; c < kScenarioChanges; ++c) row.changes[static_cast<std::size_t>(c)] = scen.GetScenarioProperties(c);
+        for (int c = 0; c < kScenarioChanges; ++c)
+            row.changes[static_cast<std::size_t>(c)] = scen.GetScenarioProperties(c);
         table.scenarios.push_back(std::move(row));
     }
     const int valued = portfolio.Valuations().Count();
@@ -66,7 +67,7 @@ std::vector<int> SortedSecurities(const ResultsTable& table, const ResultsSort& 
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             const auto& x = table.SubImpact(a, sort.column);
             const auto& y = table.SubImpact(b, sort.column);
-            if (!x || !y) return x.has_value() && !y.has_value();   // empty cells last
+            if (!x || !y) return x.has_value() && !y.has_value();  // empty cells last
             return sort.descending ? *y < *x : *x < *y;
         });
     }
@@ -103,7 +104,7 @@ void LayOutGrid(const ResultsTable& table, Heatmap& map) {
         const int r = IndexOf(rows.values, changes[static_cast<std::size_t>(rows.change)]);
         const int c = IndexOf(columns.values, changes[static_cast<std::size_t>(columns.change)]);
         int& cell = cells[static_cast<std::size_t>(r) * columns.values.size() + static_cast<std::size_t>(c)];
-        if (cell >= 0) return;   // two scenarios on one point: no grid
+        if (cell >= 0) return;  // two scenarios on one point: no grid
         cell = s;
     }
     map.grid = true;
@@ -112,9 +113,7 @@ void LayOutGrid(const ResultsTable& table, Heatmap& map) {
     map.cells = std::move(cells);
 }
 
-uint8_t Blend(uint8_t from, uint8_t to, double t) {
-    return static_cast<uint8_t>(std::lround(from + (to - from) * t));
-}
+uint8_t Blend(uint8_t from, uint8_t to, double t) { return static_cast<uint8_t>(std::lround(from + (to - from) * t)); }
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "portfolio/Portfolio.h"
 #include "compute/ImpactLegs.h"
+#include "portfolio/Portfolio.h"
 #include "toolkit/Color.h"
 
 namespace zemra {
@@ -24,12 +24,12 @@ extern const std::array<const char*, kScenarioChanges> kScenarioChangeNames;
 struct ResultsScenario {
     std::string description;
     std::array<double, kScenarioChanges> changes{};
-    double total = 0;   // the scenario's $Impact
+    double total = 0;  // the scenario's $Impact
 };
 
 struct ResultsTable {
-    std::vector<std::string> securities;   // descriptions, in list order
-    std::vector<ResultsScenario> scenarios;   // in list order
+    std::vector<std::string> securities;     // descriptions, in list order
+    std::vector<ResultsScenario> scenarios;  // in list order
     // Security-major: the sub-impact of security k under scenario s stands
     // at k * scenarios + s; nothing where the security adds nothing to the
     // scenario's total.
@@ -52,7 +52,7 @@ ResultsTable BuildResultsTable(const Portfolio& portfolio);
 constexpr int kListOrder = -2;
 constexpr int kByDescription = -1;
 struct ResultsSort {
-    int column = kListOrder;   // kListOrder, kByDescription or a 0-based scenario
+    int column = kListOrder;  // kListOrder, kByDescription or a 0-based scenario
     bool descending = false;
     bool operator==(const ResultsSort&) const = default;
 };
@@ -63,8 +63,8 @@ ResultsSort NextSort(const ResultsSort& current, int column);
 std::vector<int> SortedSecurities(const ResultsTable& table, const ResultsSort& sort);
 
 struct HeatmapAxis {
-    int change = -1;              // a ScenarioPropertiesIdx
-    std::vector<double> values;   // ascending
+    int change = -1;             // a ScenarioPropertiesIdx
+    std::vector<double> values;  // ascending
 };
 
 // The scenario totals laid out over the scenarios' changes. When exactly
@@ -74,10 +74,10 @@ struct HeatmapAxis {
 struct Heatmap {
     bool grid = false;
     HeatmapAxis rows, columns;
-    std::vector<int> cells;   // row-major, rows x columns: a 0-based scenario or -1
-    int worst = -1;           // the scenario with the most negative total (the first of equals)
-    int best = -1;            // the scenario with the largest total
-    double low = 0, high = 0;   // the lowest and highest total
+    std::vector<int> cells;    // row-major, rows x columns: a 0-based scenario or -1
+    int worst = -1;            // the scenario with the most negative total (the first of equals)
+    int best = -1;             // the scenario with the largest total
+    double low = 0, high = 0;  // the lowest and highest total
     int Cell(int row, int column) const;
 };
 Heatmap BuildHeatmap(const ResultsTable& table);
@@ -91,10 +91,10 @@ Rgb TextColorOn(const Rgb& background);
 
 // One security's part in a scenario's total.
 struct Driver {
-    int security = 0;          // 0-based
+    int security = 0;  // 0-based
     double subImpact = 0;
-    std::optional<double> share;   // of the scenario's total; nothing when the total is 0
-    ImpactLegs legs;           // what the sub-impact is made of
+    std::optional<double> share;  // of the scenario's total; nothing when the total is 0
+    ImpactLegs legs;              // what the sub-impact is made of
 };
 // The securities that add to the 0-based scenario's total, the largest
 // sub-impact (by size) first.

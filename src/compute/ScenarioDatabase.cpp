@@ -3,8 +3,8 @@
 #include <climits>
 
 #include "compute/PageContract.h"
-#include "records/Indexes.h"
 #include "compute/QueryEncoding.h"
+#include "records/Indexes.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {
@@ -32,7 +32,8 @@ std::string UidQuery(const std::string& page, int32_t uid) {
 
 std::string BuildScenarioDetailField(const CScenario& scenario) {
     std::string field;
-    for (int i = 0; i < kScenarioSlots; ++i) field += QueryNumber(scenario.GetScenarioProperties(i)) + pages::kFieldSeparator;
+    for (int i = 0; i < kScenarioSlots; ++i)
+        field += QueryNumber(scenario.GetScenarioProperties(i)) + pages::kFieldSeparator;
     // The stored detail's impact field is always sent as 0.
     return field + '0' + pages::kFieldSeparator + QueryInteger(scenario.Gettuner());
 }

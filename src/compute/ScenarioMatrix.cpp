@@ -50,8 +50,8 @@ std::optional<std::vector<std::string>> GenerateMatrixScenarios(const MatrixSetu
         series[c] = Series(setup.columns[c]);
         count *= series[c].size();
     }
-    const std::string tail = ";" + PlainNumber(setup.tunerValue, decimalSeparator) + ";0;" +
-                             std::to_string(setup.tuner) + ";N";
+    const std::string tail =
+        ";" + PlainNumber(setup.tunerValue, decimalSeparator) + ";0;" + std::to_string(setup.tuner) + ";N";
     std::vector<std::string> scenarios;
     scenarios.reserve(count);
     // An odometer over the five series: the last column turns fastest.

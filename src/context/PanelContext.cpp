@@ -47,7 +47,8 @@ void PanelContext::ClearStaleNotice() {
 
 std::string PanelContext::FetchReply(const std::string& address) {
     FetchResult result = host.Fetch(address);
-    if (!result.ok) throw std::runtime_error(result.error.empty() ? "The request to " + address + " failed." : result.error);
+    if (!result.ok)
+        throw std::runtime_error(result.error.empty() ? "The request to " + address + " failed." : result.error);
     if (result.body.size() > pages::kMaxReplyBytes)
         throw std::runtime_error(pages::ReplyTooLarge(address, result.body.size()));
     return std::move(result.body);

@@ -18,15 +18,15 @@ namespace zemra {
 // Each call is wired by the control to the subsystem that owns the elements
 // concerned.
 struct PanelRefresh {
-    std::function<void()> ShowSecurity;         // the assumptions of the current security
-    std::function<void()> ShowValuation;        // the valuation panel and the totals
-    std::function<void()> ShowScenarioDetail;   // the current scenario's summary
+    std::function<void()> ShowSecurity;        // the assumptions of the current security
+    std::function<void()> ShowValuation;       // the valuation panel and the totals
+    std::function<void()> ShowScenarioDetail;  // the current scenario's summary
     std::function<void(const CValuation&)> ShowCarryLabel;
     std::function<void(const CValuation&)> ShowSubImpact;
-    std::function<void()> CalculateImpacts;     // the sub-impacts and totals of every scenario
+    std::function<void()> CalculateImpacts;  // the sub-impacts and totals of every scenario
     std::function<void(int row)> RequestCapital;
     std::function<void()> ClearCapital;
-    std::function<void()> ImpactsCalculated;    // the results view's figures moved
+    std::function<void()> ImpactsCalculated;  // the results view's figures moved
     std::function<void()> ShowResultsView;
     std::function<void(int done, int securities)> ShowRunProgress;
     std::function<void()> HideRunProgress;
@@ -34,8 +34,8 @@ struct PanelRefresh {
 
 // The elements of the busy state and the stale notice.
 struct NoticeWidgets {
-    Frame* Frame3 = nullptr;   // left: scenario, assumptions, valuation
-    Frame* Frame1 = nullptr;   // upper right: the security list and LabelProgress
+    Frame* Frame3 = nullptr;  // left: scenario, assumptions, valuation
+    Frame* Frame1 = nullptr;  // upper right: the security list and LabelProgress
     Label* LabelProgress = nullptr;
 };
 
@@ -93,7 +93,7 @@ public:
     void DestroyReleasedDialogs() { released_.clear(); }
 
 private:
-    bool busy_ = false;   // between ShowProgress and HideProgress
+    bool busy_ = false;  // between ShowProgress and HideProgress
     // Each keeps the deleter of its own dialog class.
     std::vector<std::shared_ptr<void>> released_;
 };

@@ -51,7 +51,7 @@ std::string StringFromGUID2(const Guid& g) {
     std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                   static_cast<unsigned>(g.Data1), static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3),
                   g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-    return std::string(buffer);   // up to the first NUL
+    return std::string(buffer);  // up to the first NUL
 }
 
 std::optional<Guid> GuidFromString(const std::string& text) {

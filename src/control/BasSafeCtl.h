@@ -19,8 +19,8 @@ struct Guid {
 static_assert(sizeof(Guid) == 16, "an interface identifier is 16 bytes");
 
 // Safety option bits.
-constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_CALLER = 1;   // safe for scripting
-constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_DATA = 2;     // safe for initialising
+constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_CALLER = 1;  // safe for scripting
+constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_DATA = 2;    // safe for initialising
 constexpr uint32_t kSupportedSafetyOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
 // Result codes.

@@ -7,7 +7,7 @@ namespace zemra {
 
 namespace {
 
-using Move = std::pair<int16_t, int16_t>;   // from, to
+using Move = std::pair<int16_t, int16_t>;  // from, to
 
 template <std::size_t N>
 std::optional<int16_t> Find(const std::array<Move, N>& moves, int16_t from) {
@@ -18,11 +18,40 @@ std::optional<int16_t> Find(const std::array<Move, N>& moves, int16_t from) {
 
 constexpr std::array<Move, 7> kRight = {{{5, 6}, {8, 9}, {9, 10}, {11, 12}, {13, 14}, {15, 16}, {16, 17}}};
 constexpr std::array<Move, 7> kLeft = {{{6, 5}, {9, 8}, {10, 9}, {12, 11}, {14, 13}, {16, 15}, {17, 16}}};
-constexpr std::array<Move, 16> kDown = {{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 7}, {6, 7}, {7, 8}, {8, 11},
-                                        {10, 12}, {11, 13}, {12, 14}, {13, 15}, {14, 17}, {15, 18}, {16, 18}}};
-constexpr std::array<Move, 18> kUp = {{{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 4}, {6, 5}, {7, 5}, {8, 7}, {9, 8},
-                                      {10, 9}, {11, 8}, {12, 10}, {13, 11}, {14, 12}, {15, 13}, {16, 15}, {17, 14},
-                                      {18, 15}}};
+constexpr std::array<Move, 16> kDown = {{{0, 1},
+                                         {1, 2},
+                                         {2, 3},
+                                         {3, 4},
+                                         {4, 5},
+                                         {5, 7},
+                                         {6, 7},
+                                         {7, 8},
+                                         {8, 11},
+                                         {10, 12},
+                                         {11, 13},
+                                         {12, 14},
+                                         {13, 15},
+                                         {14, 17},
+                                         {15, 18},
+                                         {16, 18}}};
+constexpr std::array<Move, 18> kUp = {{{1, 0},
+                                       {2, 1},
+                                       {3, 2},
+                                       {4, 3},
+                                       {5, 4},
+                                       {6, 5},
+                                       {7, 5},
+                                       {8, 7},
+                                       {9, 8},
+                                       {10, 9},
+                                       {11, 8},
+                                       {12, 10},
+                                       {13, 11},
+                                       {14, 12},
+                                       {15, 13},
+                                       {16, 15},
+                                       {17, 14},
+                                       {18, 15}}};
 
 }  // namespace
 

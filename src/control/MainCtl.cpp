@@ -5,19 +5,18 @@
 namespace zemra {
 
 const char* const ControlProperties::kNames[16] = {
-    "TunerString",     "CurveOptions",    "CallAdjustment",  "RecordString",       "ScenarioString",
-    "QuickSearchPath", "ScenarioDetailPath", "GetScenarioPath", "InsertScenarioPath", "DelScenarioPath",
-    "ModScenarioPath", "StoredScenarios", "CapitalRules",    "CapitalCalcPath",    "CarryCalcPath",
-    "EnableDebug"};
+    "TunerString",        "CurveOptions",    "CallAdjustment",     "RecordString",
+    "ScenarioString",     "QuickSearchPath", "ScenarioDetailPath", "GetScenarioPath",
+    "InsertScenarioPath", "DelScenarioPath", "ModScenarioPath",    "StoredScenarios",
+    "CapitalRules",       "CapitalCalcPath", "CarryCalcPath",      "EnableDebug"};
 
 ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
     ControlProperties p;
-    std::string* const targets[16] = {&p.TunerString,     &p.CurveOptions,       &p.CallAdjustment,
-                                      &p.RecordString,    &p.ScenarioString,     &p.QuickSearchPath,
-                                      &p.ScenarioDetailPath, &p.GetScenarioPath, &p.InsertScenarioPath,
-                                      &p.DelScenarioPath, &p.ModScenarioPath,    &p.StoredScenarios,
-                                      &p.CapitalRules,    &p.CapitalCalcPath,    &p.CarryCalcPath,
-                                      &p.EnableDebug};
+    std::string* const targets[16] = {
+        &p.TunerString,        &p.CurveOptions,    &p.CallAdjustment,     &p.RecordString,
+        &p.ScenarioString,     &p.QuickSearchPath, &p.ScenarioDetailPath, &p.GetScenarioPath,
+        &p.InsertScenarioPath, &p.DelScenarioPath, &p.ModScenarioPath,    &p.StoredScenarios,
+        &p.CapitalRules,       &p.CapitalCalcPath, &p.CarryCalcPath,      &p.EnableDebug};
     for (int i = 0; i < 16; ++i) *targets[i] = bag.Read(kNames[i]).value_or("");
     return p;
 }

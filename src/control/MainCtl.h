@@ -28,8 +28,15 @@ struct ControlForm {
 
 // Every element of the panel: the layout (control/PanelLayout.cpp) makes
 // them and records where they stand, and each subsystem is handed its own.
-struct PanelWidgets : NoticeWidgets, ScenarioWidgets, StoredScenarioWidgets, ImpactWidgets, AssumptionWidgets,
-                      CarryWidgets, ValuationWidgets, SecurityWidgets, ResultsWidgets {
+struct PanelWidgets : NoticeWidgets,
+                      ScenarioWidgets,
+                      StoredScenarioWidgets,
+                      ImpactWidgets,
+                      AssumptionWidgets,
+                      CarryWidgets,
+                      ValuationWidgets,
+                      SecurityWidgets,
+                      ResultsWidgets {
     explicit PanelWidgets(Form& panel);
     Button* BtnScenMatrix = nullptr;
 };

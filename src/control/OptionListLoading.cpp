@@ -1,7 +1,7 @@
 // The start-up's tuner list, in the scenario's and the valuation's tuner
 // drop-downs alike.
-#include "control/MainCtl.h"
 #include "compute/OptionLists.h"
+#include "control/MainCtl.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

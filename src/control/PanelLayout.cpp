@@ -80,12 +80,14 @@ PanelWidgets::PanelWidgets(Form& f) {
     Frame3 = frame("Frame3", nullptr, "", {1, 1, 2, 1}, {488, 0});
     ScenarioFrame = frame("ScenarioFrame", Frame3, "Scenario Detail", {1, 1, 1, 2}, {134, 104, 56, 0, 96, 92, 92});
 
-    static const char* const kScenarioCaptions[6] = {"Stk Change(%):", "Rate Change(bp):", "Vol Change(%):",
+    static const char* const kScenarioCaptions[6] = {"Stk Change(%):",  "Rate Change(bp):",         "Vol Change(%):",
                                                      "Time Change(d):", "Credit Spread Change(%):", "Tuner:"};
-    static const char* const kScenarioTips[6] = {
-        "Change in stock price in percentage terms", "Change in interest rates in basis points",
-        "Relative change in volatility", "Change in valuation date in days", "Relative change in credit spread",
-        "Tuner value"};
+    static const char* const kScenarioTips[6] = {"Change in stock price in percentage terms",
+                                                 "Change in interest rates in basis points",
+                                                 "Relative change in volatility",
+                                                 "Change in valuation date in days",
+                                                 "Relative change in credit spread",
+                                                 "Tuner value"};
     // The time change and the tuner value stand in rows 1 to 4, 6 and 7; the
     // valuation date in row 5, right under the time change.
     static const int kScenarioRows[6] = {1, 2, 3, 4, 6, 7};
@@ -208,15 +210,17 @@ PanelWidgets::PanelWidgets(Form& f) {
         int current;
         int estimated;
         int row;
-        int column;   // of the caption
+        int column;  // of the caption
     };
     static const ValuationRowCaption kRows[] = {
-        {"Stock Price:", 0, 15, 2, 1},       {"Est Price:", 1, 16, 3, 1},   {"Fair Value:", 2, 17, 4, 1},
-        {"Imp Vol:", 8, 23, 5, 1},           {"Imp Spread:", 9, 24, 6, 1},  {"Delta:", 4, 19, 7, 1},
-        {"Gamma(1%):", 5, 20, 8, 1},         {"Rho(100bp):", 6, 21, 9, 1},  {"Vega(1p):", 7, 22, 10, 1},
-        {"Crd Sprd(100bp):", 14, 29, 11, 1}, {"Bond Floor:", 3, 18, 2, 4},  {"Pct Cheap:", 10, 25, 3, 4},
-        {"YTM:", 11, 26, 4, 4},              {"YTP:", 12, 27, 5, 4},        {"YTC:", 13, 28, 6, 4},
-        {"$Impact:", 30, -1, 7, 4},
+        {"Stock Price:", 0, 15, 2, 1}, {"Est Price:", 1, 16, 3, 1},
+        {"Fair Value:", 2, 17, 4, 1},  {"Imp Vol:", 8, 23, 5, 1},
+        {"Imp Spread:", 9, 24, 6, 1},  {"Delta:", 4, 19, 7, 1},
+        {"Gamma(1%):", 5, 20, 8, 1},   {"Rho(100bp):", 6, 21, 9, 1},
+        {"Vega(1p):", 7, 22, 10, 1},   {"Crd Sprd(100bp):", 14, 29, 11, 1},
+        {"Bond Floor:", 3, 18, 2, 4},  {"Pct Cheap:", 10, 25, 3, 4},
+        {"YTM:", 11, 26, 4, 4},        {"YTP:", 12, 27, 5, 4},
+        {"YTC:", 13, 28, 6, 4},        {"$Impact:", 30, -1, 7, 4},
     };
     for (const auto& row : kRows) {
         captionFor(Indexed("LabelValuation", row.current), FrameDetail, row.caption, {row.row, row.column});
@@ -234,7 +238,7 @@ PanelWidgets::PanelWidgets(Form& f) {
         const char* name;
         const char* caption;
         int row;
-        int column;   // of the caption; the pair stands in the next two
+        int column;  // of the caption; the pair stands in the next two
     };
     const PairCaption kPairs[] = {
         {&LbDolDelta, "LbDolDelta", "$Delta:", 12, 1},
@@ -285,16 +289,15 @@ PanelWidgets::PanelWidgets(Form& f) {
     for (const auto& p : kTotals) pairRow(p, Frame5);
 
     // ---- The tab order of the navigable input grid.
-    Widget* const kTabOrder[19] = {TxtScenario[0],     TxtScenario[1],    TxtScenario[2],     TxtScenario[3],
-                                   TxtScenario[4],     ComboTuner,        TxtScenario[5],     DescriptionFld,
-                                   TxtAssumptions[0],  TxtDelta,          TxtAssumptions[5],  TxtAssumptions[1],
-                                   TxtAssumptions[6],  TxtAssumptions[2], TxtAssumptions[7],  CallAdjustmentComb,
-                                   TxtAssumptions[3],  CurveComboBox,     TxtAssumptions[4]};
+    Widget* const kTabOrder[19] = {TxtScenario[0],    TxtScenario[1],    TxtScenario[2],    TxtScenario[3],
+                                   TxtScenario[4],    ComboTuner,        TxtScenario[5],    DescriptionFld,
+                                   TxtAssumptions[0], TxtDelta,          TxtAssumptions[5], TxtAssumptions[1],
+                                   TxtAssumptions[6], TxtAssumptions[2], TxtAssumptions[7], CallAdjustmentComb,
+                                   TxtAssumptions[3], CurveComboBox,     TxtAssumptions[4]};
     for (int i = 0; i < 19; ++i) kTabOrder[i]->tabIndex = i;
     int next = 19;
     for (const auto& w : f.Widgets())
-        if (w->tabIndex < 0 && w->Kind() != WidgetKind::Label && w->Kind() != WidgetKind::Frame)
-            w->tabIndex = next++;
+        if (w->tabIndex < 0 && w->Kind() != WidgetKind::Label && w->Kind() != WidgetKind::Frame) w->tabIndex = next++;
 
     // ---- The results view's button and the run's progress.
     // Beside the Update button; the view opens and closes with it.
@@ -321,10 +324,9 @@ PanelWidgets::PanelWidgets(Form& f) {
     }
 
     // ---- What one subsystem reads or disables of another's.
-    singleScenarioControls = {TxtDate,        DescriptionFld, ComboScenario, ComboAutoLoad,
-                              ScenarioAddBtn, BtnModify,      BtnSave,       BtnDelScenario,
-                              BtnRetrieve,    UpdateBtn,      AssumptionFrame, FrameDetail,
-                              Frame1,         Frame5};
+    singleScenarioControls = {TxtDate,         DescriptionFld, ComboScenario,  ComboAutoLoad, ScenarioAddBtn,
+                              BtnModify,       BtnSave,        BtnDelScenario, BtnRetrieve,   UpdateBtn,
+                              AssumptionFrame, FrameDetail,    Frame1,         Frame5};
     scenarioDescription = DescriptionFld;
     focusAfterUpdate = TxtScenario[m_StkChgIdx];
 }

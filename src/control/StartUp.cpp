@@ -3,10 +3,10 @@
 // impact calculation.
 #include <functional>
 
+#include "compute/QuickSearch.h"
+#include "compute/ScenarioDate.h"
 #include "control/MainCtl.h"
 #include "records/RecordError.h"
-#include "compute/ScenarioDate.h"
-#include "compute/QuickSearch.h"
 #include "toolkit/TextSplit.h"
 
 namespace zemra {

@@ -15,11 +15,11 @@ namespace zemra {
 // The results view's elements, made by the panel's layout.
 struct ResultsWidgets {
     Button* BtnResults = nullptr;
-    Label* LabelRunProgress = nullptr;   // "security k of n" during an Update
-    DataView* ViewResults = nullptr;     // securities x scenarios: sub-impacts, the portfolio's totals
-    DataView* ViewHeatmap = nullptr;     // the totals over the scenarios' changes
-    DataView* ViewDrivers = nullptr;     // the current scenario's total by security
-    DataView* ViewCsv = nullptr;         // the results table as CSV text
+    Label* LabelRunProgress = nullptr;  // "security k of n" during an Update
+    DataView* ViewResults = nullptr;    // securities x scenarios: sub-impacts, the portfolio's totals
+    DataView* ViewHeatmap = nullptr;    // the totals over the scenarios' changes
+    DataView* ViewDrivers = nullptr;    // the current scenario's total by security
+    DataView* ViewCsv = nullptr;        // the results table as CSV text
 };
 
 class ResultsView : private ResultsWidgets {
@@ -44,11 +44,11 @@ private:
 
     PanelContext& ctx_;
     ResultsSort resultsSort_;
-    int impactRuns_ = 0;                                 // counts CalculateImpacts
-    std::array<int, 4> resultsShown_{-1, -1, -1, -1};   // impact runs, securities, scenarios, sort when last shown
-    std::size_t resultsScenarios_ = 0;                   // the scenarios' descriptions, changes and totals then
-    std::optional<ResultsTable> resultsTable_;           // of the results last shown
-    bool holdResults_ = false;                           // a cell's click shows the views once, at its end
+    int impactRuns_ = 0;                               // counts CalculateImpacts
+    std::array<int, 4> resultsShown_{-1, -1, -1, -1};  // impact runs, securities, scenarios, sort when last shown
+    std::size_t resultsScenarios_ = 0;                 // the scenarios' descriptions, changes and totals then
+    std::optional<ResultsTable> resultsTable_;         // of the results last shown
+    bool holdResults_ = false;                         // a cell's click shows the views once, at its end
 };
 
 }  // namespace zemra

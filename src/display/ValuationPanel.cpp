@@ -2,9 +2,9 @@
 // figures in a current and an estimated column, the dollar Greeks and share
 // figures of the position, the carry and the tuner the valuation used, which
 // the user may change for the next Update.
+#include "display/ValuationPanel.h"
 #include "compute/OptionLists.h"
 #include "compute/ValuationFigures.h"
-#include "display/ValuationPanel.h"
 #include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
@@ -42,10 +42,10 @@ void ValuationPanel::ShowValuation() {
 
     for (int k = 0; k < 2; ++k) {
         const std::pair<Label*, double> figures[] = {
-            {LbDolDelta[k], valuation.GetDolDelta(k)},     {LbDolGamma[k], valuation.GetDolGamma(k)},
-            {LbDolVega[k], valuation.GetDolVega(k)},       {LbDolRho[k], valuation.GetDolRho(k)},
-            {LbDelShrs[k], valuation.GetDelShrs(k)},       {LbDolCSprd01[k], valuation.GetDolCSprd(k)},
-            {LbGamShrs[k], valuation.GetGammaShrs(k)},     {LbDolDelShrs[k], valuation.GetDolDelShrs(k)},
+            {LbDolDelta[k], valuation.GetDolDelta(k)}, {LbDolGamma[k], valuation.GetDolGamma(k)},
+            {LbDolVega[k], valuation.GetDolVega(k)},   {LbDolRho[k], valuation.GetDolRho(k)},
+            {LbDelShrs[k], valuation.GetDelShrs(k)},   {LbDolCSprd01[k], valuation.GetDolCSprd(k)},
+            {LbGamShrs[k], valuation.GetGammaShrs(k)}, {LbDolDelShrs[k], valuation.GetDolDelShrs(k)},
         };
         for (const auto& [label, value] : figures) {
             label->caption = FormatGrouped(value, 0, Loc());
@@ -63,9 +63,9 @@ void ValuationPanel::BlankValuationPanel() {
     TxtTunerVal->SetText("");
     LbCarry->caption.clear();
     for (int k = 0; k < 2; ++k) {
-        for (auto* pair : {&LbDolDelta, &LbDolGamma, &LbDolVega, &LbDolRho, &LbDolDeltaTol, &LbDolGamTol,
-                           &LbDolVegaTol, &LbDolRhoTol, &LbDelShrs, &LbEffDelta, &LbGamShrsTot, &LbDolCSprd01Tot,
-                           &LbDolCSprd01, &LbGamShrs, &LbDolDelShrsTot, &LbDolDelShrs}) {
+        for (auto* pair : {&LbDolDelta, &LbDolGamma, &LbDolVega, &LbDolRho, &LbDolDeltaTol, &LbDolGamTol, &LbDolVegaTol,
+                           &LbDolRhoTol, &LbDelShrs, &LbEffDelta, &LbGamShrsTot, &LbDolCSprd01Tot, &LbDolCSprd01,
+                           &LbGamShrs, &LbDolDelShrsTot, &LbDolDelShrs}) {
             (*pair)[k]->caption.clear();
         }
     }
@@ -92,21 +92,26 @@ void ValuationPanel::ShowSubImpact(const CValuation& val) {
 void ValuationPanel::ShowTuner2(long code) { ComboTuner2->SetText(EntryText(*ComboTuner2, code)); }
 
 void ValuationPanel::ComboTuner2_Validate(bool& /*cancel*/) {
-    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0) return;
+    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0)
+        return;
     const int security = ctx_.SecurityList().ListIndex();
     const int scenario = ctx_.ScenarioList().ListIndex();
     const int entry = ComboTuner2->ListIndex();
     // Without a current security, scenario or tuner entry there is no cell
     // and no tuner to set.
     if (security < 0 || scenario < 0 || entry < 0) return;
-    ctx_.portfolio.Valuations().Item(security + 1).Item(scenario + 1).Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
+    ctx_.portfolio.Valuations()
+        .Item(security + 1)
+        .Item(scenario + 1)
+        .Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
     ctx_.SetStaleNotice();
 }
 
 void ValuationPanel::TxtTunerVal_GotFocus() { SelectWholeText(*TxtTunerVal); }
 
 void ValuationPanel::TxtTunerVal_Validate(bool& cancel) {
-    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0) return;
+    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0)
+        return;
     const int security = ctx_.SecurityList().ListIndex();
     const int scenario = ctx_.ScenarioList().ListIndex();
     if (security < 0 || scenario < 0) return;

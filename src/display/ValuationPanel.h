@@ -19,7 +19,7 @@ struct ValuationWidgets {
     ComboBox* ComboTuner2 = nullptr;
     TextBox* TxtTunerVal = nullptr;
 
-    Frame* Frame5 = nullptr;   // "Totals"
+    Frame* Frame5 = nullptr;  // "Totals"
     std::array<Label*, 2> LbDolDeltaTol{}, LbDolGamTol{}, LbDolRhoTol{}, LbDolVegaTol{}, LbDolCSprd01Tot{},
         LbGamShrsTot{}, LbDolDelShrsTot{};
 };

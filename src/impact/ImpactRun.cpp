@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "compute/ValuationFigures.h"
-#include "impact/ImpactRun.h"
-#include "records/CarryOption.h"
 #include "compute/ImpactMath.h"
 #include "compute/PageContract.h"
 #include "compute/Queries.h"
+#include "compute/ValuationFigures.h"
+#include "impact/ImpactRun.h"
+#include "records/CarryOption.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -22,7 +22,8 @@ ImpactRun::ImpactRun(PanelContext& ctx, const ImpactWidgets& widgets) : ImpactWi
 
 void ImpactRun::UpdateBtn_Click() {
     if (ctx_.portfolio.Securities().Empty() || ctx_.portfolio.Scenarios().Empty()) {
-        ctx_.MsgOk(ctx_.portfolio.Scenarios().Empty() ? "Choose the scenario you wish to update!" : "Choose the security you wish to update!");
+        ctx_.MsgOk(ctx_.portfolio.Scenarios().Empty() ? "Choose the scenario you wish to update!"
+                                                      : "Choose the security you wish to update!");
     } else {
         const int securities = ctx_.portfolio.Securities().Count();
         // What every security's queries share is written once.
@@ -73,8 +74,8 @@ void ImpactRun::UpdateBtn_Click() {
 void ImpactRun::ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply) {
     const ValuationRow& row = ctx_.portfolio.Valuations().Item(position);
     std::vector<CValuation>& staged = stagedValuations_;
-    StageValuations(ctx_.portfolio.Securities().Item(position), ctx_.portfolio.Scenarios(), row, detailReply, carryReply,
-                    staged);
+    StageValuations(ctx_.portfolio.Securities().Item(position), ctx_.portfolio.Scenarios(), row, detailReply,
+                    carryReply, staged);
     // Each valuation in turn writes its carry to LbCarry; the last one with
     // a carry option that chooses a carry is what the label shows afterwards.
     int carryShown = 0;
@@ -106,7 +107,8 @@ void ImpactRun::CmdDebug_Click() {
     const int position = row + 1;
     const std::string query = SecurityAndScenarioQuery(ctx_.portfolio, position);
     std::string address;
-    if (!ctx_.props.ScenarioDetailPath.empty()) address = pages::Address(ctx_.props.ScenarioDetailPath, query) + pages::DebugSwitch();
+    if (!ctx_.props.ScenarioDetailPath.empty())
+        address = pages::Address(ctx_.props.ScenarioDetailPath, query) + pages::DebugSwitch();
     ctx_.host.OpenBrowserWindow(address);
 }
 

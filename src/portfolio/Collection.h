@@ -49,8 +49,8 @@ public:
 private:
     void Check(int position) const {
         if (position < 1 || position > Count())
-            throw std::out_of_range("There is no item " + std::to_string(position) + " in " + name_ +
-                                    " (it holds " + std::to_string(Count()) + ").");
+            throw std::out_of_range("There is no item " + std::to_string(position) + " in " + name_ + " (it holds " +
+                                    std::to_string(Count()) + ").");
     }
     std::string name_;
     std::vector<std::shared_ptr<T>> items_;

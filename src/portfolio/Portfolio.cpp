@@ -82,8 +82,7 @@ void Portfolio::MergeStoredScenario(const std::shared_ptr<CScenario>& fromDataba
         CScenario& known = stored_.Item(p);
         if (known.GetUid() != uid) continue;
         known.Setdescription(fromDatabase->Getdescription());
-        for (int i = 0; i < kScenarioSlots; ++i)
-            known.SetScenarioProperties(i, fromDatabase->GetScenarioProperties(i));
+        for (int i = 0; i < kScenarioSlots; ++i) known.SetScenarioProperties(i, fromDatabase->GetScenarioProperties(i));
         known.SetAutoLoad(fromDatabase->GetAutoLoad());
         known.Settuner(fromDatabase->Gettuner());
         if (lists_.stored) lists_.stored->SetItemText(p - 1, known.Getdescription());
@@ -157,7 +156,8 @@ void Portfolio::RenameScenario(int position, const std::string& description) {
 }
 
 void Portfolio::ShowImpactRow(int position) const {
-    if (lists_.impacts) lists_.impacts->SetItemText(position - 1, lists_.impactText(scenarios_.Item(position).GetImpact()));
+    if (lists_.impacts)
+        lists_.impacts->SetItemText(position - 1, lists_.impactText(scenarios_.Item(position).GetImpact()));
 }
 
 bool Portfolio::HoldsSecurity(int32_t id) const {

@@ -15,7 +15,7 @@ enum DiscountScheme : int16_t {
 // dividend-type drop-down's item data.
 enum DividendType : int16_t {
     kDiscreteDividends = 1,
-    kContinuousDividends = 2,   // no discrete dividend years
+    kContinuousDividends = 2,  // no discrete dividend years
 };
 
 }  // namespace zemra

@@ -29,9 +29,7 @@ std::string Where(const std::string& record, std::size_t field) {
 
 }  // namespace
 
-void CScenario::ThrowPropertyIndex(int index) {
-    throw IndexError("Scenario property", index, kScenarioSlots - 1);
-}
+void CScenario::ThrowPropertyIndex(int index) { throw IndexError("Scenario property", index, kScenarioSlots - 1); }
 
 void CScenario::SetScenarioProperties(int index, double v) {
     CheckScenarioPropertyIndex(index);

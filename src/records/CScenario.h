@@ -19,7 +19,7 @@ inline constexpr const char* kAutoLoadNo = "No";
 class CScenario {
 public:
     const std::string& GetAutoLoad() const { return m_AutoLoad; }
-    bool AutoLoads() const;   // the flag reads "Yes" in any case
+    bool AutoLoads() const;  // the flag reads "Yes" in any case
     void SetAutoLoad(const std::string& v) { m_AutoLoad = v; }
     int32_t GetUid() const { return m_Uid; }
     void SetUid(int32_t v) { m_Uid = v; }
@@ -34,10 +34,10 @@ public:
     void SetScenarioProperties(int index, double v);
     const std::string& Getdescription() const { return m_description; }
     void Setdescription(const std::string& v) { m_description = v; }
-    int16_t Gettuner() const;                          // RecordError when outside 16 bits
+    int16_t Gettuner() const;  // RecordError when outside 16 bits
     void Settuner(int32_t v) { m_tuner = v; }
     double GetImpact() const { return m_Impact; }
-    void SetImpact(double v);                          // rounds to whole, halves away
+    void SetImpact(double v);  // rounds to whole, halves away
     void SetImpactUnrounded(double v) { m_Impact = v; }
 
     // Scenario text: description;6 properties (or fewer);impact;tuner;flag.

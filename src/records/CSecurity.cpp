@@ -15,13 +15,38 @@ constexpr std::size_t kRecordFields = 32;
 
 // Field names of the security record text, as the user knows them.
 constexpr const char* kFieldNames[kRecordFields] = {
-    "Security Id",     "Description",    "Security Type",      "Convert Position", "Convert Price",
-    "Credit Spread",   "Call Adjustment", "Call Adjustment Value", "Use Borrow",   "Stock Position",
-    "Stock Price",     "Volatility",     "Curve",              "Factor",           "Delta Adjustment",
-    "Ratio",           "Capital Rule",   "Convert Capital",    "Stock Capital",    "Finance Rate",
-    "Rebate Rate",     "Borrow Rate",    "Tail Rate",          "Fx Rate",          "Maturity",
-    "Fx To USD",       "Discounting",    "Dividend Type",      "Recovery/Decay",   "Recovery/Decay Value",
-    "Bankruptcy",      "IAD",
+    "Security Id",
+    "Description",
+    "Security Type",
+    "Convert Position",
+    "Convert Price",
+    "Credit Spread",
+    "Call Adjustment",
+    "Call Adjustment Value",
+    "Use Borrow",
+    "Stock Position",
+    "Stock Price",
+    "Volatility",
+    "Curve",
+    "Factor",
+    "Delta Adjustment",
+    "Ratio",
+    "Capital Rule",
+    "Convert Capital",
+    "Stock Capital",
+    "Finance Rate",
+    "Rebate Rate",
+    "Borrow Rate",
+    "Tail Rate",
+    "Fx Rate",
+    "Maturity",
+    "Fx To USD",
+    "Discounting",
+    "Dividend Type",
+    "Recovery/Decay",
+    "Recovery/Decay Value",
+    "Bankruptcy",
+    "IAD",
 };
 
 // Decimals each Properties slot is rounded to when set.
@@ -72,9 +97,7 @@ void CheckSecurityPropertyIndex(int index) {
 
 void CSecurity::SetFactor(double v) { m_Factor = RoundHalfAway(v, 0); }
 
-void CSecurity::ThrowPropertyIndex(int index) {
-    throw IndexError("Security property", index, kAssumptionSlots - 1);
-}
+void CSecurity::ThrowPropertyIndex(int index) { throw IndexError("Security property", index, kAssumptionSlots - 1); }
 
 void CSecurity::SetProperties(int index, double v) {
     CheckSecurityPropertyIndex(index);

@@ -18,14 +18,14 @@ public:
     double GetRatio() const { return m_Ratio; }
     void SetRatio(double v) { m_Ratio = v; }
     double GetFactor() const { return m_Factor; }
-    void SetFactor(double v);                       // rounds to whole
+    void SetFactor(double v);  // rounds to whole
     // RecordError outside 0..10; read for every valuation of an impact run,
     // so the check is inline and the error out of line.
     double GetProperties(int index) const {
         if (index < 0 || index >= kAssumptionSlots) ThrowPropertyIndex(index);
         return m_Properties[static_cast<std::size_t>(index)];
     }
-    void SetProperties(int index, double v);        // rounds by index
+    void SetProperties(int index, double v);  // rounds by index
     int32_t GetsecId() const { return m_secId; }
     void SetsecId(int32_t v) { m_secId = v; }
     const std::string& Getdescription() const { return m_description; }

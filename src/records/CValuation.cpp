@@ -21,7 +21,8 @@ void ForEachField(std::string_view text, Use use) {
     std::size_t start = 0;
     for (std::size_t i = 0;; ++i) {
         const auto at = text.find(';', start);
-        const std::string_view field = text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
+        const std::string_view field =
+            text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
         if (!use(i, field) || at == std::string_view::npos) return;
         start = at + 1;
     }
@@ -34,7 +35,8 @@ double CValuation::retNumber(std::string_view str, const Locale& locale) noexcep
 }
 
 void CValuation::CreateValuation(std::string_view ValuationStr, std::string_view carrystr, const Locale& locale) {
-    if (ReadValuation(ValuationStr, carrystr, locale)) throw RecordError("Valuation reply piece has more than 31 numbers.");
+    if (ReadValuation(ValuationStr, carrystr, locale))
+        throw RecordError("Valuation reply piece has more than 31 numbers.");
 }
 
 std::optional<std::size_t> CValuation::ReadValuation(std::string_view ValuationStr, std::string_view carrystr,
@@ -54,7 +56,8 @@ std::optional<std::size_t> CValuation::ReadValuation(std::string_view ValuationS
         if (!value) {
             // An implied figure the model could not find is kept as missing
             // (NaN), so it is shown as such and never as a plausible 0.
-            if (field == contract::kMissingFigure && IsImpliedSlot(i)) m_valuation[i] = std::numeric_limits<double>::quiet_NaN();
+            if (field == contract::kMissingFigure && IsImpliedSlot(i))
+                m_valuation[i] = std::numeric_limits<double>::quiet_NaN();
             return true;
         }
         if (i >= static_cast<std::size_t>(kValuationSlots)) {

@@ -16,7 +16,7 @@ class CValuation {
 public:
     using Pair = std::array<double, 2>;
 
-    int16_t Gettuner() const;                   // RecordError when outside 16 bits
+    int16_t Gettuner() const;  // RecordError when outside 16 bits
     void Settuner(int32_t v) { m_tuner = v; }
     double GetTunerValue() const { return m_TunerValue; }
     void SetTunerValue(double v) { m_TunerValue = v; }

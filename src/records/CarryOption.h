@@ -9,8 +9,8 @@ namespace zemra {
 // The carry option of a valuation (its optCarry): which carry its $Impact
 // adds. Any other value adds none.
 enum CarryOption : int32_t {
-    kUseFullCarry = 0,   // Carry(m_CarryIdx)
-    kUseNetCarry = 1,    // Carry(m_NetCarryIdx)
+    kUseFullCarry = 0,  // Carry(m_CarryIdx)
+    kUseNetCarry = 1,   // Carry(m_NetCarryIdx)
 };
 
 // The carry a valuation's option chooses, or nothing for any other option.

@@ -9,8 +9,8 @@ namespace zemra {
 // the general case.
 namespace security_type {
 inline constexpr std::string_view kStock = "E";
-inline constexpr std::string_view kOptionValue = "AS";   // impact from the value above the bond floor
-inline constexpr std::string_view kBondFloor = "DS";     // impact from the bond floor
+inline constexpr std::string_view kOptionValue = "AS";  // impact from the value above the bond floor
+inline constexpr std::string_view kBondFloor = "DS";    // impact from the bond floor
 inline constexpr std::string_view kBond = "B";
 inline constexpr std::string_view kPreferred = "P";
 }  // namespace security_type

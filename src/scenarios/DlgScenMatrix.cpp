@@ -1,11 +1,11 @@
 #include "scenarios/DlgScenMatrix.h"
 
 #include "compute/OptionLists.h"
-#include "toolkit/WholeText.h"
 #include "records/RecordError.h"
 #include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
@@ -48,7 +48,8 @@ void DlgScenMatrix::Build() {
     for (int c = 0; c < kMatrixColumns; ++c) {
         label(std::string("Header") + kHeadings[c].name, kHeadings[c].caption, {1, c + 2}, WidgetRole::Header);
         for (int row = 0; row < 3; ++row) {
-            TextBox& box = form_.Add<TextBox>(std::string(kHeadings[c].name) + "(" + std::to_string(row) + ")", nullptr);
+            TextBox& box =
+                form_.Add<TextBox>(std::string(kHeadings[c].name) + "(" + std::to_string(row) + ")", nullptr);
             box.SetText("0");
             box.cell = {row + 2, c + 2};
             (*columns_[c].fields)[row] = &box;
@@ -132,7 +133,8 @@ void DlgScenMatrix::TxtTunerVal_Validate(bool& cancel) {
         TxtTunerVal->SetText("0");
         return;
     }
-    if (!IsNumeric(TxtTunerVal->Text(), form_.Ui().Host().GetLocale())) Refuse(*TxtTunerVal, kNumbersOnlyMessage, cancel);
+    if (!IsNumeric(TxtTunerVal->Text(), form_.Ui().Host().GetLocale()))
+        Refuse(*TxtTunerVal, kNumbersOnlyMessage, cancel);
 }
 
 double DlgScenMatrix::Number(const TextBox& field) {
@@ -148,7 +150,9 @@ void DlgScenMatrix::OKButton_Click() {
         // Negative steps give an empty series; steps are below the limit
         // once their field was left.
         const double steps = RoundHalfEven(Number(*(*column.fields)[kStepsRow]));
-        c.steps = steps < 0 ? -1 : steps > kMatrixStepsLimit ? static_cast<int>(kMatrixStepsLimit) : static_cast<int>(steps);
+        c.steps = steps < 0                   ? -1
+                  : steps > kMatrixStepsLimit ? static_cast<int>(kMatrixStepsLimit)
+                                              : static_cast<int>(steps);
     }
     setup.tunerValue = Number(*TxtTunerVal);
     // Without a chosen tuner the scenarios get the first one offered, or 0.

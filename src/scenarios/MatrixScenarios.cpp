@@ -30,8 +30,10 @@ void MatrixScenarios::frmScenMatrix_AddScenarios(const std::vector<std::string>&
     ctx_.ReleaseDialog(frmScenMatrix);
     for (const std::string& text : scenarios) {
         if (ctx_.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
-            throw std::runtime_error("Adding the scenario matrix: every scenario key has been handed out; the "
-                                     "scenarios from '" + text + "' on are not listed.");
+            throw std::runtime_error(
+                "Adding the scenario matrix: every scenario key has been handed out; the "
+                "scenarios from '" +
+                text + "' on are not listed.");
         auto record = std::make_shared<CScenario>();
         record->CreateScenario(text, ctx_.Loc());
         ctx_.portfolio.AddScenario(record, ctx_.portfolio.LastScenarioKey() + 1);

@@ -5,15 +5,14 @@
 #include <stdexcept>
 #include <vector>
 
-#include "scenarios/ScenarioList.h"
-#include "toolkit/WholeText.h"
 #include "compute/ScenarioDate.h"
+#include "scenarios/ScenarioList.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
-ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets)
-    : ScenarioWidgets(widgets), ctx_(ctx) {
+ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets) : ScenarioWidgets(widgets), ctx_(ctx) {
     ScenarioLst->Click = [this] { ScenarioLst_Click(); };
     ScenarioAddBtn->Click = [this] { ScenarioAddBtn_Click(); };
     DeleteBtn->Click = [this] { DeleteBtn_Click(); };
@@ -87,7 +86,9 @@ void ScenarioList::BtnModify_Click() {
     WriteScenarioDescription(r + 1);
 }
 
-void ScenarioList::WriteScenarioDescription(int position) { ctx_.portfolio.RenameScenario(position, DescriptionFld->Text()); }
+void ScenarioList::WriteScenarioDescription(int position) {
+    ctx_.portfolio.RenameScenario(position, DescriptionFld->Text());
+}
 
 void ScenarioList::ScenarioLst_Click() {
     if (ScenarioLst->SelCount() > 1) {

@@ -39,8 +39,9 @@ void ScenarioList::LstImpact_Click() {
     const int r = LstImpact->ListIndex();
     if (r < 0) return;
     if (r >= ScenarioLst->Count()) {
-        throw std::runtime_error("The impact row " + std::to_string(r + 1) + " has no scenario: the scenario list holds " +
-                                 std::to_string(ScenarioLst->Count()) + " rows.");
+        throw std::runtime_error("The impact row " + std::to_string(r + 1) +
+                                 " has no scenario: the scenario list holds " + std::to_string(ScenarioLst->Count()) +
+                                 " rows.");
     }
     if (ScenarioLst->ListIndex() != r || !ScenarioLst->Selected(r)) ScenarioLst->SetSelected(r, true);
     for (int i = 0; i < ScenarioLst->Count(); ++i)

@@ -4,10 +4,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "compute/PageContract.h"
 #include "compute/ScenarioDatabase.h"
 #include "compute/ScenarioDate.h"
 #include "scenarios/StoredScenarios.h"
-#include "compute/PageContract.h"
 
 namespace zemra {
 
@@ -68,8 +68,8 @@ void StoredScenarios::BtnDelScenario_Click() {
     }
     const int row = ctx_.ScenarioList().ListIndex();
     if (row < 0) return;
-    if (!ctx_.AskYesNo("Are you sure you want to delete the selected scenario from database:'" + scenarioDescription->Text() +
-                  "'?"))
+    if (!ctx_.AskYesNo("Are you sure you want to delete the selected scenario from database:'" +
+                       scenarioDescription->Text() + "'?"))
         return;
     ctx_.ShowProgress();
     const CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "scenarios/ScenarioList.h"
-#include "toolkit/WholeText.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
@@ -89,8 +89,10 @@ ScenarioList::TunerUpdate ScenarioList::ApplyTunerValueToSelected() {
 }
 
 void ScenarioList::ShowTunerUpdate(TunerUpdate result) {
-    if (result == TunerUpdate::Changed) ctx_.SetStaleNotice();
-    else if (result == TunerUpdate::Unchanged) ctx_.ClearStaleNotice();
+    if (result == TunerUpdate::Changed)
+        ctx_.SetStaleNotice();
+    else if (result == TunerUpdate::Unchanged)
+        ctx_.ClearStaleNotice();
 }
 
 // Each user action that applies a tuner or tuner value to the selected
@@ -115,8 +117,10 @@ void ScenarioList::BtnUptTuner_Click() {
     // among the selected scenarios makes the shown impacts stale.
     const TunerUpdate tuner = ApplyTunerChoiceToSelected();
     const TunerUpdate value = ApplyTunerValueToSelected();
-    if (tuner == TunerUpdate::Changed || value == TunerUpdate::Changed) ShowTunerUpdate(TunerUpdate::Changed);
-    else if (tuner == TunerUpdate::Unchanged || value == TunerUpdate::Unchanged) ShowTunerUpdate(TunerUpdate::Unchanged);
+    if (tuner == TunerUpdate::Changed || value == TunerUpdate::Changed)
+        ShowTunerUpdate(TunerUpdate::Changed);
+    else if (tuner == TunerUpdate::Unchanged || value == TunerUpdate::Unchanged)
+        ShowTunerUpdate(TunerUpdate::Unchanged);
     ctx_.refresh.ShowValuation();
 }
 

@@ -1,10 +1,10 @@
 // The valuation date of the current scenario: its time change in days shown
 // as a calendar date in TxtDate, and a typed date read back into days.
-#include "toolkit/WholeText.h"
 #include "compute/ScenarioDate.h"
 #include "scenarios/ScenarioList.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 
@@ -61,8 +61,10 @@ void ScenarioList::TxtDate_Validate(bool& cancel) {
     setTimeChange(days);
     TxtDate->SetText(FormatMmDdYyyy(date));
     TxtScenario[m_TimeIdx]->SetText(PlainNumber(days, Loc().decimalSeparator));
-    if (changed) ctx_.SetStaleNotice();
-    else ctx_.ClearStaleNotice();
+    if (changed)
+        ctx_.SetStaleNotice();
+    else
+        ctx_.ClearStaleNotice();
 }
 
 }  // namespace zemra

@@ -3,12 +3,12 @@
 // the current security, with the valuation grid kept in step.
 #include <string>
 
-#include "toolkit/WholeText.h"
+#include "compute/PageContract.h"
+#include "compute/QuickSearch.h"
 #include "records/RecordError.h"
 #include "securities/SecuritySearch.h"
-#include "compute/QuickSearch.h"
-#include "compute/PageContract.h"
 #include "toolkit/TextSplit.h"
+#include "toolkit/WholeText.h"
 
 namespace zemra {
 

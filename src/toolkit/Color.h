@@ -9,7 +9,7 @@ namespace zemra {
 struct Rgb {
     uint8_t r = 0, g = 0, b = 0;
     bool operator==(const Rgb&) const = default;
-    std::string Hex() const;   // "#RRGGBB"
+    std::string Hex() const;  // "#RRGGBB"
 };
 
 constexpr Rgb kWhite{255, 255, 255};

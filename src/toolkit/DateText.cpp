@@ -174,8 +174,7 @@ std::optional<Date> ParseDate(const std::string& text, const Locale& locale) {
     const std::string* month = &parts[0];
     const std::string* day = &parts[1];
     switch (locale.dateOrder) {
-        case DateOrder::MonthDayYear:
-            break;
+        case DateOrder::MonthDayYear: break;
         case DateOrder::DayMonthYear:
             day = &parts[0];
             month = &parts[1];

@@ -15,11 +15,11 @@ struct Date {
 };
 
 bool IsValidDate(int year, int month, int day);
-long DaySerial(const Date& date);            // days since 1970-01-01
+long DaySerial(const Date& date);  // days since 1970-01-01
 Date FromDaySerial(long serial);
 Date AddDays(const Date& date, long days);
-long DaysBetween(const Date& from, const Date& to);   // to - from
-Date AddYears(const Date& date, int years);           // 29 Feb -> 28 Feb
+long DaysBetween(const Date& from, const Date& to);  // to - from
+Date AddYears(const Date& date, int years);          // 29 Feb -> 28 Feb
 
 // "mm/dd/yyyy" with the given separator (two-digit month and day).
 std::string FormatMmDdYyyy(const Date& date, char separator = '/');

@@ -166,9 +166,12 @@ bool Form::UserSelectRow(ListBox& list, int row, bool ctrl, bool shift) {
     ui_.Dispatch([&] {
         if (!SetFocus(list)) return;
         reached = true;
-        if (ctrl) list.UserCtrlClickRow(row);
-        else if (shift) list.UserShiftClickRow(row);
-        else list.UserClickRow(row);
+        if (ctrl)
+            list.UserCtrlClickRow(row);
+        else if (shift)
+            list.UserShiftClickRow(row);
+        else
+            list.UserClickRow(row);
     });
     return reached;
 }

@@ -112,7 +112,7 @@ public:
     // the focus first (so a refused field stops it) and ignores disabled or
     // hidden elements. Returns whether the action reached the element.
     bool UserFocus(Widget& target);
-    bool UserClick(Widget& target);             // button, check box, option button
+    bool UserClick(Widget& target);  // button, check box, option button
     bool UserType(TextBox& box, const std::string& text);
     bool UserSelectRow(ListBox& list, int row, bool ctrl = false, bool shift = false);
     bool UserDblClickRow(ListBox& list, int row);

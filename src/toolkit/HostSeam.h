@@ -17,8 +17,8 @@ constexpr int kPointerHourglass = 11;
 
 struct FetchResult {
     bool ok = false;
-    std::string body;    // the reply text when ok
-    std::string error;   // what failed when not ok (names the address and cause)
+    std::string body;   // the reply text when ok
+    std::string error;  // what failed when not ok (names the address and cause)
 };
 
 // Everything the control needs from the page that hosts it. The control never

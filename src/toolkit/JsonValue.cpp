@@ -9,7 +9,7 @@ namespace {
 // An array of plain values this long or shorter stays on one line.
 constexpr size_t kInlineArrayWidth = 100;
 
-constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";   // U+FFFD in UTF-8
+constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
 // The length of the well-formed UTF-8 sequence at s[i] (no overlong forms,
 // surrogates or code points past U+10FFFF), 0 when there is none.
@@ -17,7 +17,7 @@ std::size_t Utf8SequenceAt(const std::string& s, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char lead = byte(i);
     std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;   // the range of the second byte
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
     } else if (lead >= 0xE0 && lead <= 0xEF) {

@@ -41,7 +41,7 @@ public:
 
 private:
     explicit JsonValue(Type t) : type_(t) {}
-    void WriteTo(std::string& out, int indent) const;   // indent < 0: compact
+    void WriteTo(std::string& out, int indent) const;  // indent < 0: compact
     // Writes the value on one line with blanks after separators, when it
     // holds nothing deeper than a list of plain values; false otherwise.
     bool WriteInline(std::string& out) const;
@@ -51,7 +51,7 @@ private:
     bool bool_ = false;
     long long number_ = 0;
     std::string text_;
-    std::vector<std::string> keys_;   // object members' names, parallel to items_
+    std::vector<std::string> keys_;  // object members' names, parallel to items_
     std::vector<JsonValue> items_;
 };
 

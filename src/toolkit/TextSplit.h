@@ -12,8 +12,8 @@ std::vector<std::string> SplitItems(const std::string& text, char sep);
 // empty field (used for the fields of one item, where field 0 always exists).
 std::vector<std::string> SplitFields(const std::string& text, char sep);
 
-std::string Trim(const std::string& text);       // blanks (space, tab) both ends
-std::string ToUpper(const std::string& text);    // ASCII
-std::string ToLower(const std::string& text);    // ASCII
+std::string Trim(const std::string& text);     // blanks (space, tab) both ends
+std::string ToUpper(const std::string& text);  // ASCII
+std::string ToLower(const std::string& text);  // ASCII
 
 }  // namespace zemra

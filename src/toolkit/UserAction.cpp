@@ -11,8 +11,7 @@ int ParseWhole(const std::string& text, const std::string& what) {
         size_t used = 0;
         const int v = std::stoi(text, &used);
         if (used == text.size()) return v;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     throw ActionError(what + " '" + text + "' is not a whole number");
 }
 
@@ -25,8 +24,7 @@ W& As(Widget& w, WidgetKind kind, const char* verb) {
 }
 
 int RowOf(const ListBox& list, int row) {
-    if (row < 0 || row >= list.Count())
-        throw ActionError("'" + list.Name() + "' has no row " + std::to_string(row));
+    if (row < 0 || row >= list.Count()) throw ActionError("'" + list.Name() + "' has no row " + std::to_string(row));
     return row;
 }
 
@@ -49,10 +47,10 @@ Form& OpenForm(UiContext& ui, const std::string& name) {
 
 std::optional<ActionVerb> ActionVerbNamed(const std::string& name) {
     static const std::map<std::string, ActionVerb> kVerbs = {
-        {"focus", ActionVerb::Focus}, {"type", ActionVerb::Type},         {"click", ActionVerb::Click},
-        {"select", ActionVerb::Select}, {"ctrlselect", ActionVerb::Select}, {"shiftselect", ActionVerb::Select},
-        {"dblclick", ActionVerb::DblClick}, {"pick", ActionVerb::Pick},   {"check", ActionVerb::Check},
-        {"key", ActionVerb::Key},     {"close", ActionVerb::Close},      {"cell", ActionVerb::Cell},
+        {"focus", ActionVerb::Focus},       {"type", ActionVerb::Type},         {"click", ActionVerb::Click},
+        {"select", ActionVerb::Select},     {"ctrlselect", ActionVerb::Select}, {"shiftselect", ActionVerb::Select},
+        {"dblclick", ActionVerb::DblClick}, {"pick", ActionVerb::Pick},         {"check", ActionVerb::Check},
+        {"key", ActionVerb::Key},           {"close", ActionVerb::Close},       {"cell", ActionVerb::Cell},
         {"sort", ActionVerb::Sort}};
     const auto found = kVerbs.find(name);
     if (found == kVerbs.end()) return std::nullopt;

@@ -20,13 +20,13 @@ enum class ActionVerb { Focus, Type, Click, Select, DblClick, Pick, Check, Key, 
 // One user action on an element of an open form, as every host passes it.
 struct UserAction {
     ActionVerb verb = ActionVerb::Focus;
-    std::string form;      // the form's name; empty for the main form
-    std::string element;   // the element's name (empty for close, and for Tab from the focus)
-    int number = 0;        // select, dblclick, cell: the row; pick: the entry (-1: the entry whose text is
-                           // `text`); check: 0 or 1; key: the key code; sort: the column
-    int modifiers = 0;     // kShiftMask | kCtrlMask | kAltMask (select: Ctrl toggles a row, Shift extends)
-    std::string text;      // type: the new text; pick: the entry's text
-    int column = 0;        // cell: the column
+    std::string form;     // the form's name; empty for the main form
+    std::string element;  // the element's name (empty for close, and for Tab from the focus)
+    int number = 0;       // select, dblclick, cell: the row; pick: the entry (-1: the entry whose text is
+                          // `text`); check: 0 or 1; key: the key code; sort: the column
+    int modifiers = 0;    // kShiftMask | kCtrlMask | kAltMask (select: Ctrl toggles a row, Shift extends)
+    std::string text;     // type: the new text; pick: the entry's text
+    int column = 0;       // cell: the column
 };
 
 // A line that names no action, or an action that names nothing it can act

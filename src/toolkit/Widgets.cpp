@@ -101,9 +101,18 @@ void ListBox::CheckRow(int row) const {
         throw std::out_of_range("List " + Name() + " has no row " + std::to_string(row) + ".");
 }
 
-const std::string& ListBox::ItemText(int row) const { CheckRow(row); return rows_[row].text; }
-long ListBox::ItemData(int row) const { CheckRow(row); return rows_[row].itemData; }
-bool ListBox::Selected(int row) const { CheckRow(row); return rows_[row].selected; }
+const std::string& ListBox::ItemText(int row) const {
+    CheckRow(row);
+    return rows_[row].text;
+}
+long ListBox::ItemData(int row) const {
+    CheckRow(row);
+    return rows_[row].itemData;
+}
+bool ListBox::Selected(int row) const {
+    CheckRow(row);
+    return rows_[row].selected;
+}
 
 int ListBox::SelCount() const {
     int n = 0;
@@ -116,8 +125,10 @@ void ListBox::AddItem(const std::string& text) { rows_.push_back(Row{text, 0, fa
 void ListBox::RemoveItem(int row) {
     CheckRow(row);
     rows_.erase(rows_.begin() + row);
-    if (listIndex_ == row) listIndex_ = -1;
-    else if (listIndex_ > row) --listIndex_;
+    if (listIndex_ == row)
+        listIndex_ = -1;
+    else if (listIndex_ > row)
+        --listIndex_;
 }
 
 void ListBox::RemoveFlaggedItems(const std::vector<bool>& flags) {
@@ -141,8 +152,14 @@ void ListBox::Clear() {
     listIndex_ = -1;
 }
 
-void ListBox::SetItemText(int row, const std::string& text) { CheckRow(row); rows_[row].text = text; }
-void ListBox::SetItemData(int row, long data) { CheckRow(row); rows_[row].itemData = data; }
+void ListBox::SetItemText(int row, const std::string& text) {
+    CheckRow(row);
+    rows_[row].text = text;
+}
+void ListBox::SetItemData(int row, long data) {
+    CheckRow(row);
+    rows_[row].itemData = data;
+}
 
 void ListBox::SetSelected(int row, bool selected) {
     CheckRow(row);
@@ -212,8 +229,14 @@ void ComboBox::CheckEntry(int entry) const {
         throw std::out_of_range("Drop-down " + Name() + " has no entry " + std::to_string(entry) + ".");
 }
 
-const std::string& ComboBox::ItemText(int entry) const { CheckEntry(entry); return entries_[entry].text; }
-long ComboBox::ItemData(int entry) const { CheckEntry(entry); return entries_[entry].itemData; }
+const std::string& ComboBox::ItemText(int entry) const {
+    CheckEntry(entry);
+    return entries_[entry].text;
+}
+long ComboBox::ItemData(int entry) const {
+    CheckEntry(entry);
+    return entries_[entry].itemData;
+}
 
 void ComboBox::AddItem(const std::string& text) { entries_.push_back(Entry{text, 0}); }
 
@@ -240,7 +263,10 @@ void ComboBox::SetItemText(int entry, const std::string& text) {
     if (entry == listIndex_) text_ = text;
 }
 
-void ComboBox::SetItemData(int entry, long data) { CheckEntry(entry); entries_[entry].itemData = data; }
+void ComboBox::SetItemData(int entry, long data) {
+    CheckEntry(entry);
+    entries_[entry].itemData = data;
+}
 
 void ComboBox::SetListIndex(int entry) {
     if (entry == -1) {

@@ -56,11 +56,11 @@ public:
     // Layout, recorded when the form is built.
     GridCell cell;
     WidgetRole role = WidgetRole::None;
-    int height = 0;   // in pixels, where the construction fixes it; 0 leaves it to the host
+    int height = 0;  // in pixels, where the construction fixes it; 0 leaves it to the host
 
-    bool IsEnabled() const;      // own setting and every enclosing frame
-    bool IsVisible() const;      // own setting and every enclosing frame
-    bool CanTakeFocus() const;   // a kind that takes the focus, enabled and visible
+    bool IsEnabled() const;     // own setting and every enclosing frame
+    bool IsVisible() const;     // own setting and every enclosing frame
+    bool CanTakeFocus() const;  // a kind that takes the focus, enabled and visible
 
     std::function<void()> GotFocus;
     std::function<void(bool& cancel)> Validate;
@@ -108,7 +108,7 @@ class TextBox : public Widget {
 public:
     TextBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::TextBox, std::move(n), p) {}
     const std::string& Text() const { return text_; }
-    void SetText(const std::string& text);   // raises Change when the text changes
+    void SetText(const std::string& text);  // raises Change when the text changes
     bool locked = false;
     int selStart = 0;
     int selLength = 0;
@@ -129,7 +129,7 @@ public:
     };
     ListBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::ListBox, std::move(n), p) {}
 
-    bool multiSelect = false;   // extended multiple selection
+    bool multiSelect = false;  // extended multiple selection
     int Count() const { return static_cast<int>(rows_.size()); }
     int ListIndex() const { return listIndex_; }
     const std::vector<Row>& Rows() const { return rows_; }
@@ -140,7 +140,7 @@ public:
 
     // Changes without events.
     void AddItem(const std::string& text);
-    void RemoveItem(int row);     // the current row, if removed, becomes -1
+    void RemoveItem(int row);  // the current row, if removed, becomes -1
     // Removes every row whose flag is set (rows beyond the flags stay) in one
     // pass, as RemoveItem would one after the other.
     void RemoveFlaggedItems(const std::vector<bool>& flags);
@@ -220,7 +220,7 @@ public:
     CheckBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::CheckBox, std::move(n), p) {}
     std::string caption;
     int Value() const { return value_; }
-    void SetValue(int value);   // 0 or 1; raises Click when it changes
+    void SetValue(int value);  // 0 or 1; raises Click when it changes
     void UserToggle() { SetValue(value_ ? 0 : 1); }
     std::function<void()> Click;
 
@@ -255,7 +255,7 @@ class DataView : public Widget {
 public:
     struct Window {
         int firstRow = 0;
-        int rows = -1;   // -1: every row from firstRow
+        int rows = -1;  // -1: every row from firstRow
         int firstColumn = 0;
         int columns = -1;
     };

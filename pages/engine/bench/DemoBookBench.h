@@ -10,8 +10,8 @@
 namespace zemra::engine::bench {
 
 struct DemoSecurity {
-  long id = 0;
-  ValuationInput input;
+    long id = 0;
+    ValuationInput input;
 };
 
 // The convertibles of a zemra-pages demo book (stocks left out), valued on

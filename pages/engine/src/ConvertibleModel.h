@@ -21,96 +21,96 @@ namespace zemra::engine {
 
 // What a scenario changes in a solve (decimals).
 struct ModelState {
-  double rateShift = 0;   // added to every zero rate
-  double volatility = 0;  // a year
-  double spread = 0;      // credit spread
+    double rateShift = 0;   // added to every zero rate
+    double volatility = 0;  // a year
+    double spread = 0;      // credit spread
 };
 
 class ConvertibleModel {
- public:
-  // The stock grid depends on the terms, today's stock price and the
-  // highest stock price to be read from it (a scenario's) only, so that
-  // solves with other volatilities, rates or spreads share its nodes.
-  explicit ConvertibleModel(const ValuationInput& input, double highestStock = 0);
+public:
+    // The stock grid depends on the terms, today's stock price and the
+    // highest stock price to be read from it (a scenario's) only, so that
+    // solves with other volatilities, rates or spreads share its nodes.
+    explicit ConvertibleModel(const ValuationInput& input, double highestStock = 0);
 
-  const std::vector<double>& Stock() const { return stock_; }
-  std::size_t SpotNode() const { return spotNode_; }
-  // Parity points per unit of stock price: ratio x fx x 100 / face.
-  double ParityPerShare() const { return parityPerShare_; }
-  const BondSchedule& Schedule() const { return schedule_; }
-  // False under the bankruptcy model, where a higher spread also raises the
-  // stock's drift and the price need not fall with it.
-  bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
-  // What a solve carries beside the value (without the bankruptcy model):
-  // the Tsiveriotis-Fernandes cash part under Bond+Option, the probability
-  // of conversion under Blended.
-  enum class Companion { None, Cash, ConversionProbability };
-  Companion CompanionQuantity() const;
-  // True where the value is split into a cash part and an equity part.
-  bool SplitsCash() const { return CompanionQuantity() == Companion::Cash; }
+    const std::vector<double>& Stock() const { return stock_; }
+    std::size_t SpotNode() const { return spotNode_; }
+    // Parity points per unit of stock price: ratio x fx x 100 / face.
+    double ParityPerShare() const { return parityPerShare_; }
+    const BondSchedule& Schedule() const { return schedule_; }
+    // False under the bankruptcy model, where a higher spread also raises the
+    // stock's drift and the price need not fall with it.
+    bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
+    // What a solve carries beside the value (without the bankruptcy model):
+    // the Tsiveriotis-Fernandes cash part under Bond+Option, the probability
+    // of conversion under Blended.
+    enum class Companion { None, Cash, ConversionProbability };
+    Companion CompanionQuantity() const;
+    // True where the value is split into a cash part and an equity part.
+    bool SplitsCash() const { return CompanionQuantity() == Companion::Cash; }
 
-  // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
-  // ascending), seen from that horizon: coupons paid on or before it excluded.
-  std::vector<std::vector<double>> Solve(const ModelState& state, bool conversion,
-                                         std::span<const double> horizons) const;
+    // Dirty values on the stock grid at every horizon (years, 0 <= h < maturity,
+    // ascending), seen from that horizon: coupons paid on or before it excluded.
+    std::vector<std::vector<double>> Solve(const ModelState& state, bool conversion,
+                                           std::span<const double> horizons) const;
 
-  // The least a holder's dirty value can be at a stock price and time:
-  // parity where conversion is allowed then, else 0.
-  double ConversionFloor(double stock, double t) const {
-    return ConversionAllowed(t) ? parityPerShare_ * stock : 0.0;
-  }
+    // The least a holder's dirty value can be at a stock price and time:
+    // parity where conversion is allowed then, else 0.
+    double ConversionFloor(double stock, double t) const {
+        return ConversionAllowed(t) ? parityPerShare_ * stock : 0.0;
+    }
 
-  // Value at maturity of a stock price, for horizons at or past maturity.
-  double PayoffAtMaturity(double stock, bool conversion) const;
+    // Value at maturity of a stock price, for horizons at or past maturity.
+    double PayoffAtMaturity(double stock, bool conversion) const;
 
- private:
-  struct TimeNode;
-  class Stepper;
+private:
+    struct TimeNode;
+    class Stepper;
 
-  void BuildStockGrid(double highestStock);
-  std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
-  std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
-  bool ConversionAllowed(double t) const;
-  // Whether the call period is in force at t (not on the maturity date),
-  // or (justBefore) an instant before t.
-  bool CallInForce(const CallPeriod& call, double t, bool justBefore = false) const;
-  // binding: after a time step, the nodes it held at a bound (they alone
-  // move the companion); null at other times. `cash` is the companion.
-  void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
-                        const std::vector<char>* binding = nullptr) const;
-  // The call caps in force at t, or (justBefore) an instant before t, where
-  // a coupon paid at t has fully accrued; convertible: whether conversion
-  // is allowed there.
-  void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
-                  std::vector<double>& cash, const std::vector<char>* binding = nullptr) const;
-  void ApplyDividend(double amount, std::vector<double>& values) const;
-  // The corner of the call cap at t: the lowest call price in force where
-  // conversion is allowed and the stock price at which parity reaches it.
-  // Below it the holder is paid the price, above it he converts; the value
-  // meets the cap there at a kink that moves with a clean price's accrued
-  // interest. False when no call is in force there.
-  bool CallCorner(double t, bool conversion, double& level, double& price) const;
-  // Share of node i's cell (between the midpoints to its neighbours) below
-  // a stock price.
-  double CellShareBelow(std::size_t i, double level) const;
-  // The companion where a call at `price` binds at node i: no cash part
-  // (the holder is paid or converts at once); a probability of conversion
-  // of 1 where he converts (parity at least the price), 0 where paid.
-  double CalledCompanion(std::size_t i, double price, bool convertible) const;
-  void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
-  // Conversion floor and call cap in force at t (infinite where none);
-  // false when neither is.
-  // capCompanion: the companion where the cap holds.
-  bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
-                        std::vector<double>& capCompanion) const;
+    void BuildStockGrid(double highestStock);
+    std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
+    std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
+    bool ConversionAllowed(double t) const;
+    // Whether the call period is in force at t (not on the maturity date),
+    // or (justBefore) an instant before t.
+    bool CallInForce(const CallPeriod& call, double t, bool justBefore = false) const;
+    // binding: after a time step, the nodes it held at a bound (they alone
+    // move the companion); null at other times. `cash` is the companion.
+    void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
+                          const std::vector<char>* binding = nullptr) const;
+    // The call caps in force at t, or (justBefore) an instant before t, where
+    // a coupon paid at t has fully accrued; convertible: whether conversion
+    // is allowed there.
+    void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value, std::vector<double>& cash,
+                    const std::vector<char>* binding = nullptr) const;
+    void ApplyDividend(double amount, std::vector<double>& values) const;
+    // The corner of the call cap at t: the lowest call price in force where
+    // conversion is allowed and the stock price at which parity reaches it.
+    // Below it the holder is paid the price, above it he converts; the value
+    // meets the cap there at a kink that moves with a clean price's accrued
+    // interest. False when no call is in force there.
+    bool CallCorner(double t, bool conversion, double& level, double& price) const;
+    // Share of node i's cell (between the midpoints to its neighbours) below
+    // a stock price.
+    double CellShareBelow(std::size_t i, double level) const;
+    // The companion where a call at `price` binds at node i: no cash part
+    // (the holder is paid or converts at once); a probability of conversion
+    // of 1 where he converts (parity at least the price), 0 where paid.
+    double CalledCompanion(std::size_t i, double price, bool convertible) const;
+    void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
+    // Conversion floor and call cap in force at t (infinite where none);
+    // false when neither is.
+    // capCompanion: the companion where the cap holds.
+    bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
+                          std::vector<double>& capCompanion) const;
 
-  const ValuationInput& input_;
-  BondSchedule schedule_;
-  std::vector<double> stock_;
-  std::size_t spotNode_ = 0;
-  double parityPerShare_ = 0;
-  double conversionEnd_ = 0;
-  std::vector<Dividend> discreteDividends_;
+    const ValuationInput& input_;
+    BondSchedule schedule_;
+    std::vector<double> stock_;
+    std::size_t spotNode_ = 0;
+    double parityPerShare_ = 0;
+    double conversionEnd_ = 0;
+    std::vector<Dividend> discreteDividends_;
 };
 
 }  // namespace zemra::engine

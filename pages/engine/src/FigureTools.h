@@ -35,18 +35,18 @@ double Sensitivity(double up, double centre, double down, bool haveDown, double 
 // and its slope in the parameter (points per unit of the decimal value;
 // 0 when unknown). They save the search a solve and aim its first step.
 struct ImpliedHint {
-  bool haveStartPrice = false;
-  double startPrice = 0;
-  double slope = 0;
+    bool haveStartPrice = false;
+    double startPrice = 0;
+    double slope = 0;
 };
 
 // Volatility (decimal) at which the clean price at (stock, horizon) is
 // `target`; false when no volatility in the bracket gives it.
-bool ImpliedVolatility(const ConvertibleModel& model, ModelState state, double stock, double horizon,
-                       double target, double& vol, const ImpliedHint& hint = {});
+bool ImpliedVolatility(const ConvertibleModel& model, ModelState state, double stock, double horizon, double target,
+                       double& vol, const ImpliedHint& hint = {});
 // Credit spread (decimal) likewise.
-bool ImpliedSpread(const ConvertibleModel& model, ModelState state, double stock, double horizon,
-                   double target, double& spread, const ImpliedHint& hint = {});
+bool ImpliedSpread(const ConvertibleModel& model, ModelState state, double stock, double horizon, double target,
+                   double& spread, const ImpliedHint& hint = {});
 
 // The parameter at which a price known at ascending parameter nodes equals
 // `target`: cubic interpolation between the two nodes that bracket it.
@@ -56,9 +56,9 @@ bool InvertTable(const std::vector<double>& nodes, const std::vector<double>& pr
 // Yields (percent) at a clean price seen from `horizon`: to maturity, to the
 // next put and to the next call. 0 where there is no such date or no yield.
 struct Yields {
-  double toMaturity = 0;
-  double toPut = 0;
-  double toCall = 0;
+    double toMaturity = 0;
+    double toPut = 0;
+    double toCall = 0;
 };
 Yields YieldsAt(const ContractTerms& terms, const BondSchedule& schedule, double horizon, double cleanPrice);
 

@@ -8,8 +8,8 @@ namespace zemra::engine {
 
 // Finds x in [low, high] with f(x) = 0 within `tolerance` in x. False when
 // f has the same sign at both ends (no bracketed root).
-bool FindRoot(const std::function<double(double)>& f, double low, double high, double tolerance,
-              double& root, int maxIterations = 100);
+bool FindRoot(const std::function<double(double)>& f, double low, double high, double tolerance, double& root,
+              int maxIterations = 100);
 
 // The same with f already known at both ends (flow and fhigh).
 // valueTolerance: also stop where |f| is at most this.

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <functional>
+#include <map>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -46,437 +46,441 @@ constexpr double kSmoothTableAgreement = 0.001;
 constexpr int kMaxTableRefinements = 6;
 
 ModelState BaseState(const ValuationInput& input) {
-  return {0.0, input.market.volatilityPct / 100.0, input.market.creditSpreadBp / 10000.0};
+    return {0.0, input.market.volatilityPct / 100.0, input.market.creditSpreadBp / 10000.0};
 }
 
 ModelState ScenarioState(const ValuationInput& input, const ScenarioShift& s) {
-  const ModelState base = BaseState(input);
-  return {s.rateChangeBp / 10000.0, base.volatility * (1 + s.volChangePct / 100.0),
-          base.spread * (1 + s.spreadChangePct / 100.0)};
+    const ModelState base = BaseState(input);
+    return {s.rateChangeBp / 10000.0, base.volatility * (1 + s.volChangePct / 100.0),
+            base.spread * (1 + s.spreadChangePct / 100.0)};
 }
 
 // Today's figures and what the tuners carry into the scenarios.
 struct Today {
-  Figures figures;
-  std::optional<double> impliedVol;     // decimal
-  std::optional<double> impliedSpread;  // decimal
-  double pctCheap = 0;
+    Figures figures;
+    std::optional<double> impliedVol;     // decimal
+    std::optional<double> impliedSpread;  // decimal
+    double pctCheap = 0;
 };
 
 Figures StockFigures(double stock) {
-  Figures f;
-  f.stockPrice = f.estimatedPrice = f.fairValue = stock;
-  f.delta = 100;
-  f.impliedVolPct = f.impliedSpreadBp = 0.0;
-  return f;
+    Figures f;
+    f.stockPrice = f.estimatedPrice = f.fairValue = stock;
+    f.delta = 100;
+    f.impliedVolPct = f.impliedSpreadBp = 0.0;
+    return f;
 }
 
 std::vector<ScenarioResult> StockScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios) {
-  std::vector<ScenarioResult> result(scenarios.size());
-  for (std::size_t j = 0; j < scenarios.size(); ++j) {
-    result[j].today = StockFigures(input.market.stockPrice);
-    result[j].scenario = StockFigures(input.market.stockPrice * (1 + scenarios[j].stockChangePct / 100.0));
-  }
-  return result;
+    std::vector<ScenarioResult> result(scenarios.size());
+    for (std::size_t j = 0; j < scenarios.size(); ++j) {
+        result[j].today = StockFigures(input.market.stockPrice);
+        result[j].scenario = StockFigures(input.market.stockPrice * (1 + scenarios[j].stockChangePct / 100.0));
+    }
+    return result;
 }
 
 // The solves of one market state at a list of horizons, and the figures
 // read from them.
 class StateSolves {
- public:
-  StateSolves(const ConvertibleModel& model, const ModelState& state, std::vector<double> horizons)
-      : model_(model), state_(state), horizons_(std::move(horizons)) {}
+public:
+    StateSolves(const ConvertibleModel& model, const ModelState& state, std::vector<double> horizons)
+        : model_(model), state_(state), horizons_(std::move(horizons)) {}
 
-  const std::vector<double>& Horizons() const { return horizons_; }
+    const std::vector<double>& Horizons() const { return horizons_; }
 
-  const std::vector<std::vector<double>>& Get(const ModelState& state, bool conversion) {
-    const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
-    auto it = cache_.find(key);
-    if (it == cache_.end()) it = cache_.emplace(key, model_.Solve(state, conversion, horizons_)).first;
-    return it->second;
-  }
-
-  // Solves the states FillModelFigures reads (fair value, bond floor and
-  // the Greeks' bumps) on `threads` threads at once.
-  void SolveFiguresStates(int threads) {
-    std::vector<std::pair<ModelState, bool>> wanted{{state_, true}, {state_, false}};
-    for (int sign : {1, -1}) {
-      ModelState rate = state_, vol = state_, spread = state_;
-      rate.rateShift += sign * kRateBump;
-      vol.volatility += sign * kVolBump;
-      spread.spread += sign * kSpreadBump;
-      wanted.push_back({rate, true});
-      if (sign > 0 || state_.volatility > kVolBump) wanted.push_back({vol, true});
-      if (sign > 0 || state_.spread >= kSpreadBump) wanted.push_back({spread, true});
+    const std::vector<std::vector<double>>& Get(const ModelState& state, bool conversion) {
+        const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
+        auto it = cache_.find(key);
+        if (it == cache_.end()) it = cache_.emplace(key, model_.Solve(state, conversion, horizons_)).first;
+        return it->second;
     }
-    std::vector<std::vector<std::vector<double>>> slices(wanted.size());
-    std::vector<std::function<void()>> tasks;
-    for (std::size_t k = 0; k < wanted.size(); ++k)
-      tasks.push_back([&, k] { slices[k] = model_.Solve(wanted[k].first, wanted[k].second, horizons_); });
-    RunTasks(tasks, threads);
-    for (std::size_t k = 0; k < wanted.size(); ++k) {
-      const ModelState& state = wanted[k].first;
-      cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
-                     std::move(slices[k]));
+
+    // Solves the states FillModelFigures reads (fair value, bond floor and
+    // the Greeks' bumps) on `threads` threads at once.
+    void SolveFiguresStates(int threads) {
+        std::vector<std::pair<ModelState, bool>> wanted{{state_, true}, {state_, false}};
+        for (int sign : {1, -1}) {
+            ModelState rate = state_, vol = state_, spread = state_;
+            rate.rateShift += sign * kRateBump;
+            vol.volatility += sign * kVolBump;
+            spread.spread += sign * kSpreadBump;
+            wanted.push_back({rate, true});
+            if (sign > 0 || state_.volatility > kVolBump) wanted.push_back({vol, true});
+            if (sign > 0 || state_.spread >= kSpreadBump) wanted.push_back({spread, true});
+        }
+        std::vector<std::vector<std::vector<double>>> slices(wanted.size());
+        std::vector<std::function<void()>> tasks;
+        for (std::size_t k = 0; k < wanted.size(); ++k)
+            tasks.push_back([&, k] { slices[k] = model_.Solve(wanted[k].first, wanted[k].second, horizons_); });
+        RunTasks(tasks, threads);
+        for (std::size_t k = 0; k < wanted.size(); ++k) {
+            const ModelState& state = wanted[k].first;
+            cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
+                           std::move(slices[k]));
+        }
     }
-  }
 
-  double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
-    return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
-  }
-
-  // Fair value, bond floor and the Greeks of one column at (stock, horizon h).
-  void FillModelFigures(std::size_t h, double stock, Figures& column) {
-    const double horizon = horizons_[h];
-    const Spline fair(model_.Stock(), Get(state_, true)[h]);
-    const double perShare = model_.ParityPerShare();
-    const double centre =
-        std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
-    column.fairValue = centre;
-    column.bondFloor = Clean(state_, false, h, stock);
-    column.delta = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
-    column.gamma = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
-
-    ModelState up = state_, down = state_;
-    up.rateShift += kRateBump;
-    down.rateShift -= kRateBump;
-    column.rho = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
-
-    up = down = state_;
-    up.volatility += kVolBump;
-    const bool volDown = state_.volatility > kVolBump;
-    down.volatility -= kVolBump;
-    column.vega = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
-                              volDown, kVolBump, 0.01);
-
-    up = down = state_;
-    up.spread += kSpreadBump;
-    const bool spreadDown = state_.spread >= kSpreadBump;
-    down.spread -= kSpreadBump;
-    column.spreadSensitivity = Sensitivity(Clean(up, true, h, stock), centre,
-                                           spreadDown ? Clean(down, true, h, stock) : centre, spreadDown,
-                                           kSpreadBump, 0.01);
-  }
-
-  // Implied volatility or spread at (stock, horizon h) from a table of
-  // solves of this state's group: nodes around the state's own value out to
-  // the ends of the implied solvers' range. The walk starts at the node
-  // nearest the state's own value and moves towards the target (the price
-  // rises with volatility and falls with spread; under the bankruptcy model
-  // a high spread also raises the stock's drift, so the other way is tried
-  // too). The root comes from cubic interpolation on the four nodes around
-  // the bracket; where that is not settled, the bracket is narrowed by a
-  // node at the cubic's root (whose price, if within the tolerance of the
-  // target, is the answer), the new nodes shared by the group's later
-  // scenarios. No bracket up to
-  // the ends: no value gives the price.
-  bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
-    std::vector<double>& xs = volatility ? volNodes_ : spreadNodes_;
-    if (xs.empty()) xs = TableNodes(volatility);
-    auto price = [&](double x) {
-      ModelState node = state_;
-      (volatility ? node.volatility : node.spread) = x;
-      return Clean(node, true, h, stock);
-    };
-    const double own = volatility ? state_.volatility : state_.spread;
-    const std::size_t k = static_cast<std::size_t>(
-        std::min_element(xs.begin(), xs.end(), [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
-        xs.begin());
-    const double atOwn = price(xs[k]) - target;
-    if (atOwn == 0) {
-      result = xs[k];
-      return true;
+    double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
+        return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
     }
-    const bool up = (atOwn < 0) == volatility;
-    // The price rises with volatility: when the end of the range does not
-    // reach the target, nothing does.
-    if (volatility) {
-      const double end = up ? xs.back() : xs.front();
-      if ((price(end) - target > 0) == (atOwn > 0)) return false;
-    }
-    double low = 0, high = 0;
-    bool bracketed = Walk(xs, k, atOwn, up, price, target, low, high);
-    if (!bracketed && !volatility && !model_.PriceMonotoneInSpread())
-      bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
-    if (!bracketed) return false;
 
-    double fLow = price(low) - target;
-    // Interpolate on the four nodes around the bracketing pair; where the
-    // four nodes one further along give a root whose price differs by more
-    // than the agreement asked, the bracket is narrowed again.
-    for (int refinement = 0;; ++refinement) {
-      const std::size_t at = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
-      const double fHigh = price(high) - target;
-      const double linear = low + (high - low) * fLow / (fLow - fHigh);
-      const std::size_t first = at > 0 ? at - 1 : 0;
-      double root = linear, other = linear;
-      const bool cubic = InvertOn(xs, at, first, price, target, root);
-      // The other set of four: one node further up or down, whichever adds
-      // the node nearer the bracket; at the ends, where there is none, the
-      // straight line.
-      const bool canUp = first + 4 < xs.size();
-      const bool canDown = first >= 1;
-      const bool goUp = canUp && (!canDown || xs[first + 4] - high < low - xs[first - 1]);
-      const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
-      if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
-      const double slope = (fHigh - fLow) / (high - low);
-      const double agreement =
-          model_.CompanionQuantity() != ConvertibleModel::Companion::None ? kTableTolerance : kSmoothTableAgreement;
-      if (refinement >= kMaxTableRefinements || (cubic && std::abs(root - other) * std::abs(slope) <= agreement)) {
-        result = root;
-        return true;
-      }
-      // The new node: the cubic's root kept off the bracket's ends; where
-      // its price is within the tolerance of the target it is the answer.
-      const double width = high - low;
-      const double mid = cubic ? std::clamp(root, low + 0.1 * width, high - 0.1 * width) : 0.5 * (low + high);
-      xs.insert(std::upper_bound(xs.begin(), xs.end(), mid), mid);
-      const double fMid = price(mid) - target;
-      if (std::abs(fMid) <= kTableTolerance) {
-        result = mid;
-        return true;
-      }
-      if ((fMid > 0) == (fLow > 0)) {
-        low = mid;
-        fLow = fMid;
-      } else {
-        high = mid;
-      }
-    }
-  }
+    // Fair value, bond floor and the Greeks of one column at (stock, horizon h).
+    void FillModelFigures(std::size_t h, double stock, Figures& column) {
+        const double horizon = horizons_[h];
+        const Spline fair(model_.Stock(), Get(state_, true)[h]);
+        const double perShare = model_.ParityPerShare();
+        const double centre =
+            std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
+        column.fairValue = centre;
+        column.bondFloor = Clean(state_, false, h, stock);
+        column.delta = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
+        column.gamma = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
 
- private:
-  // Root of the cubic through the four table nodes from xs[first] (fewer
-  // at the ends) inside the bracket [xs[at], xs[at + 1]].
-  template <class Price>
-  static bool InvertOn(const std::vector<double>& xs, std::size_t at, std::size_t first, Price& price, double target,
-                       double& root) {
-    const std::size_t last = std::min(xs.size() - 1, first + 3);
-    std::vector<double> nodes, prices;
-    for (std::size_t m = first; m <= last; ++m) {
-      nodes.push_back(xs[m]);
-      prices.push_back(price(xs[m]));
-    }
-    return InvertTable(nodes, prices, target, root) && root >= xs[at] && root <= xs[at + 1];
-  }
+        ModelState up = state_, down = state_;
+        up.rateShift += kRateBump;
+        down.rateShift -= kRateBump;
+        column.rho = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
 
-  // Nodes of the implied-value tables: multiples of the state's own value,
-  // the Greek bumps and the ends of the implied solvers' range.
-  std::vector<double> TableNodes(bool volatility) const {
-    std::vector<double> xs;
-    if (volatility) {
-      for (double m : kVolTableNodes) xs.push_back(state_.volatility * m);
-      xs.push_back(state_.volatility + kVolBump);
-      if (state_.volatility > kVolBump) xs.push_back(state_.volatility - kVolBump);
-      xs.push_back(kMinImpliedVol);
-      xs.push_back(kMaxImpliedVol);
-    } else if (state_.spread >= kSmallSpread) {
-      for (double m : kSpreadTableNodes) xs.push_back(state_.spread * m);
-      xs.push_back(state_.spread + kSpreadBump);
-      if (state_.spread >= kSpreadBump) xs.push_back(state_.spread - kSpreadBump);
-      xs.push_back(kMaxImpliedSpread);
-    } else {
-      xs.assign(kAbsoluteSpreadNodes.begin(), kAbsoluteSpreadNodes.end());
-      xs.push_back(kMaxImpliedSpread);
-    }
-    const double low = volatility ? kMinImpliedVol : kMinImpliedSpread;
-    const double high = volatility ? kMaxImpliedVol : kMaxImpliedSpread;
-    xs.erase(std::remove_if(xs.begin(), xs.end(), [&](double x) { return x < low || x > high; }), xs.end());
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    return xs;
-  }
+        up = down = state_;
+        up.volatility += kVolBump;
+        const bool volDown = state_.volatility > kVolBump;
+        down.volatility -= kVolBump;
+        column.vega = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
+                                  volDown, kVolBump, 0.01);
 
-  // Moves node by node from xs[k] (gap atK) in one direction until the gap
-  // changes sign: [low, high] then brackets the root.
-  template <class Price>
-  static bool Walk(const std::vector<double>& xs, std::size_t k, double atK, bool up, Price& price, double target,
-                   double& low, double& high) {
-    double previous = atK;
-    for (std::size_t m = k; up ? m + 1 < xs.size() : m > 0;) {
-      const std::size_t next = up ? m + 1 : m - 1;
-      const double gap = price(xs[next]) - target;
-      if (gap == 0 || (gap > 0) != (previous > 0)) {
-        low = std::min(xs[m], xs[next]);
-        high = std::max(xs[m], xs[next]);
-        return true;
-      }
-      previous = gap;
-      m = next;
+        up = down = state_;
+        up.spread += kSpreadBump;
+        const bool spreadDown = state_.spread >= kSpreadBump;
+        down.spread -= kSpreadBump;
+        column.spreadSensitivity =
+            Sensitivity(Clean(up, true, h, stock), centre, spreadDown ? Clean(down, true, h, stock) : centre,
+                        spreadDown, kSpreadBump, 0.01);
     }
-    return false;
-  }
 
-  const ConvertibleModel& model_;
-  ModelState state_;
-  std::vector<double> horizons_;
-  std::vector<double> volNodes_, spreadNodes_;
-  std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
+    // Implied volatility or spread at (stock, horizon h) from a table of
+    // solves of this state's group: nodes around the state's own value out to
+    // the ends of the implied solvers' range. The walk starts at the node
+    // nearest the state's own value and moves towards the target (the price
+    // rises with volatility and falls with spread; under the bankruptcy model
+    // a high spread also raises the stock's drift, so the other way is tried
+    // too). The root comes from cubic interpolation on the four nodes around
+    // the bracket; where that is not settled, the bracket is narrowed by a
+    // node at the cubic's root (whose price, if within the tolerance of the
+    // target, is the answer), the new nodes shared by the group's later
+    // scenarios. No bracket up to
+    // the ends: no value gives the price.
+    bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
+        std::vector<double>& xs = volatility ? volNodes_ : spreadNodes_;
+        if (xs.empty()) xs = TableNodes(volatility);
+        auto price = [&](double x) {
+            ModelState node = state_;
+            (volatility ? node.volatility : node.spread) = x;
+            return Clean(node, true, h, stock);
+        };
+        const double own = volatility ? state_.volatility : state_.spread;
+        const std::size_t k = static_cast<std::size_t>(
+            std::min_element(xs.begin(), xs.end(),
+                             [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
+            xs.begin());
+        const double atOwn = price(xs[k]) - target;
+        if (atOwn == 0) {
+            result = xs[k];
+            return true;
+        }
+        const bool up = (atOwn < 0) == volatility;
+        // The price rises with volatility: when the end of the range does not
+        // reach the target, nothing does.
+        if (volatility) {
+            const double end = up ? xs.back() : xs.front();
+            if ((price(end) - target > 0) == (atOwn > 0)) return false;
+        }
+        double low = 0, high = 0;
+        bool bracketed = Walk(xs, k, atOwn, up, price, target, low, high);
+        if (!bracketed && !volatility && !model_.PriceMonotoneInSpread())
+            bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
+        if (!bracketed) return false;
+
+        double fLow = price(low) - target;
+        // Interpolate on the four nodes around the bracketing pair; where the
+        // four nodes one further along give a root whose price differs by more
+        // than the agreement asked, the bracket is narrowed again.
+        for (int refinement = 0;; ++refinement) {
+            const std::size_t at = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), low) - xs.begin());
+            const double fHigh = price(high) - target;
+            const double linear = low + (high - low) * fLow / (fLow - fHigh);
+            const std::size_t first = at > 0 ? at - 1 : 0;
+            double root = linear, other = linear;
+            const bool cubic = InvertOn(xs, at, first, price, target, root);
+            // The other set of four: one node further up or down, whichever adds
+            // the node nearer the bracket; at the ends, where there is none, the
+            // straight line.
+            const bool canUp = first + 4 < xs.size();
+            const bool canDown = first >= 1;
+            const bool goUp = canUp && (!canDown || xs[first + 4] - high < low - xs[first - 1]);
+            const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
+            if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
+            const double slope = (fHigh - fLow) / (high - low);
+            const double agreement = model_.CompanionQuantity() != ConvertibleModel::Companion::None
+                                         ? kTableTolerance
+                                         : kSmoothTableAgreement;
+            if (refinement >= kMaxTableRefinements ||
+                (cubic && std::abs(root - other) * std::abs(slope) <= agreement)) {
+                result = root;
+                return true;
+            }
+            // The new node: the cubic's root kept off the bracket's ends; where
+            // its price is within the tolerance of the target it is the answer.
+            const double width = high - low;
+            const double mid = cubic ? std::clamp(root, low + 0.1 * width, high - 0.1 * width) : 0.5 * (low + high);
+            xs.insert(std::upper_bound(xs.begin(), xs.end(), mid), mid);
+            const double fMid = price(mid) - target;
+            if (std::abs(fMid) <= kTableTolerance) {
+                result = mid;
+                return true;
+            }
+            if ((fMid > 0) == (fLow > 0)) {
+                low = mid;
+                fLow = fMid;
+            } else {
+                high = mid;
+            }
+        }
+    }
+
+private:
+    // Root of the cubic through the four table nodes from xs[first] (fewer
+    // at the ends) inside the bracket [xs[at], xs[at + 1]].
+    template <class Price>
+    static bool InvertOn(const std::vector<double>& xs, std::size_t at, std::size_t first, Price& price, double target,
+                         double& root) {
+        const std::size_t last = std::min(xs.size() - 1, first + 3);
+        std::vector<double> nodes, prices;
+        for (std::size_t m = first; m <= last; ++m) {
+            nodes.push_back(xs[m]);
+            prices.push_back(price(xs[m]));
+        }
+        return InvertTable(nodes, prices, target, root) && root >= xs[at] && root <= xs[at + 1];
+    }
+
+    // Nodes of the implied-value tables: multiples of the state's own value,
+    // the Greek bumps and the ends of the implied solvers' range.
+    std::vector<double> TableNodes(bool volatility) const {
+        std::vector<double> xs;
+        if (volatility) {
+            for (double m : kVolTableNodes) xs.push_back(state_.volatility * m);
+            xs.push_back(state_.volatility + kVolBump);
+            if (state_.volatility > kVolBump) xs.push_back(state_.volatility - kVolBump);
+            xs.push_back(kMinImpliedVol);
+            xs.push_back(kMaxImpliedVol);
+        } else if (state_.spread >= kSmallSpread) {
+            for (double m : kSpreadTableNodes) xs.push_back(state_.spread * m);
+            xs.push_back(state_.spread + kSpreadBump);
+            if (state_.spread >= kSpreadBump) xs.push_back(state_.spread - kSpreadBump);
+            xs.push_back(kMaxImpliedSpread);
+        } else {
+            xs.assign(kAbsoluteSpreadNodes.begin(), kAbsoluteSpreadNodes.end());
+            xs.push_back(kMaxImpliedSpread);
+        }
+        const double low = volatility ? kMinImpliedVol : kMinImpliedSpread;
+        const double high = volatility ? kMaxImpliedVol : kMaxImpliedSpread;
+        xs.erase(std::remove_if(xs.begin(), xs.end(), [&](double x) { return x < low || x > high; }), xs.end());
+        std::sort(xs.begin(), xs.end());
+        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+        return xs;
+    }
+
+    // Moves node by node from xs[k] (gap atK) in one direction until the gap
+    // changes sign: [low, high] then brackets the root.
+    template <class Price>
+    static bool Walk(const std::vector<double>& xs, std::size_t k, double atK, bool up, Price& price, double target,
+                     double& low, double& high) {
+        double previous = atK;
+        for (std::size_t m = k; up ? m + 1 < xs.size() : m > 0;) {
+            const std::size_t next = up ? m + 1 : m - 1;
+            const double gap = price(xs[next]) - target;
+            if (gap == 0 || (gap > 0) != (previous > 0)) {
+                low = std::min(xs[m], xs[next]);
+                high = std::max(xs[m], xs[next]);
+                return true;
+            }
+            previous = gap;
+            m = next;
+        }
+        return false;
+    }
+
+    const ConvertibleModel& model_;
+    ModelState state_;
+    std::vector<double> horizons_;
+    std::vector<double> volNodes_, spreadNodes_;
+    std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
 };
 
 void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, Figures& column) {
-  const Yields y = YieldsAt(input.terms, model.Schedule(), horizon, column.estimatedPrice);
-  column.yieldToMaturity = y.toMaturity;
-  column.yieldToPut = y.toPut;
-  column.yieldToCall = y.toCall;
+    const Yields y = YieldsAt(input.terms, model.Schedule(), horizon, column.estimatedPrice);
+    column.yieldToMaturity = y.toMaturity;
+    column.yieldToPut = y.toPut;
+    column.yieldToCall = y.toCall;
 }
 
 std::optional<double> Scaled(const std::optional<double>& value, double unit) {
-  return value ? std::optional<double>(*value * unit) : std::nullopt;
+    return value ? std::optional<double>(*value * unit) : std::nullopt;
 }
 
 double PercentCheap(double fair, double estimated) { return fair != 0 ? (fair - estimated) / fair * 100.0 : 0.0; }
 
 Today ValueToday(const ValuationInput& input, const ConvertibleModel& model, int threads) {
-  Today today;
-  Figures& column = today.figures;
-  const ModelState state = BaseState(input);
-  const double spot = input.market.stockPrice;
-  StateSolves solves(model, state, {0.0});
-  if (threads > 1) solves.SolveFiguresStates(threads);
-  column.stockPrice = spot;
-  solves.FillModelFigures(0, spot, column);
-  const bool haveMarket = input.marketPricePct > 0;
-  column.estimatedPrice = haveMarket ? input.marketPricePct : column.fairValue;
-  const double target = column.estimatedPrice;
+    Today today;
+    Figures& column = today.figures;
+    const ModelState state = BaseState(input);
+    const double spot = input.market.stockPrice;
+    StateSolves solves(model, state, {0.0});
+    if (threads > 1) solves.SolveFiguresStates(threads);
+    column.stockPrice = spot;
+    solves.FillModelFigures(0, spot, column);
+    const bool haveMarket = input.marketPricePct > 0;
+    column.estimatedPrice = haveMarket ? input.marketPricePct : column.fairValue;
+    const double target = column.estimatedPrice;
 
-  // The fair value is the price at today's own volatility and spread; vega
-  // and the spread sensitivity (points per point and per 100 bp) aim the
-  // first steps.
-  const ImpliedHint volHint{true, column.fairValue, column.vega * 100.0};
-  const ImpliedHint spreadHint{true, column.fairValue, column.spreadSensitivity * 100.0};
-  std::vector<std::function<void()>> tasks{
-      [&] {
-        double vol = 0;
-        if (ImpliedVolatility(model, state, spot, 0.0, target, vol, volHint)) today.impliedVol = vol;
-      },
-      [&] {
-        double spread = 0;
-        if (ImpliedSpread(model, state, spot, 0.0, target, spread, spreadHint)) today.impliedSpread = spread;
-      }};
-  RunTasks(tasks, threads);
-  column.impliedVolPct = Scaled(today.impliedVol, 100.0);
-  column.impliedSpreadBp = Scaled(today.impliedSpread, 10000.0);
-  today.pctCheap = PercentCheap(column.fairValue, target);
-  column.pctCheap = today.pctCheap;
-  FillYields(input, model, 0.0, column);
-  return today;
+    // The fair value is the price at today's own volatility and spread; vega
+    // and the spread sensitivity (points per point and per 100 bp) aim the
+    // first steps.
+    const ImpliedHint volHint{true, column.fairValue, column.vega * 100.0};
+    const ImpliedHint spreadHint{true, column.fairValue, column.spreadSensitivity * 100.0};
+    std::vector<std::function<void()>> tasks{[&] {
+                                                 double vol = 0;
+                                                 if (ImpliedVolatility(model, state, spot, 0.0, target, vol, volHint))
+                                                     today.impliedVol = vol;
+                                             },
+                                             [&] {
+                                                 double spread = 0;
+                                                 if (ImpliedSpread(model, state, spot, 0.0, target, spread, spreadHint))
+                                                     today.impliedSpread = spread;
+                                             }};
+    RunTasks(tasks, threads);
+    column.impliedVolPct = Scaled(today.impliedVol, 100.0);
+    column.impliedSpreadBp = Scaled(today.impliedSpread, 10000.0);
+    today.pctCheap = PercentCheap(column.fairValue, target);
+    column.pctCheap = today.pctCheap;
+    FillYields(input, model, 0.0, column);
+    return today;
 }
 
 // One group of scenarios that share rate, volatility and spread changes.
 struct Group {
-  ModelState state;
-  std::vector<std::size_t> members;
+    ModelState state;
+    std::vector<std::size_t> members;
 };
 
 void ValueMatured(const ConvertibleModel& model, double stock, Figures& column) {
-  const double payoff = model.PayoffAtMaturity(stock, true);
-  column.estimatedPrice = column.fairValue = payoff;
-  column.bondFloor = model.PayoffAtMaturity(stock, false);
-  column.delta = payoff > column.bondFloor ? 100.0 : 0.0;
+    const double payoff = model.PayoffAtMaturity(stock, true);
+    column.estimatedPrice = column.fairValue = payoff;
+    column.bondFloor = model.PayoffAtMaturity(stock, false);
+    column.delta = payoff > column.bondFloor ? 100.0 : 0.0;
 }
 
 // threads: how many threads the group's own solves may use (the groups
 // themselves run side by side when there are enough of them).
 void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, const Today& today, const Group& group,
                 std::span<const ScenarioShift> scenarios, int threads, std::vector<ScenarioResult>& result) {
-  const double maturity = model.Schedule().Maturity();
-  std::vector<double> horizons;
-  for (std::size_t j : group.members) {
-    const double h = YearsFromDays(scenarios[j].days);
-    if (h < maturity - kTimeTolerance) horizons.push_back(h);
-  }
-  std::sort(horizons.begin(), horizons.end());
-  horizons.erase(std::unique(horizons.begin(), horizons.end()), horizons.end());
-  StateSolves solves(model, group.state, horizons);
-  if (threads > 1) solves.SolveFiguresStates(threads);
-
-  for (std::size_t j : group.members) {
-    const ScenarioShift& shift = scenarios[j];
-    Figures& column = result[j].scenario;
-    const double stock = input.market.stockPrice * (1 + shift.stockChangePct / 100.0);
-    const double horizon = YearsFromDays(shift.days);
-    column.stockPrice = stock;
-    if (horizon >= maturity - kTimeTolerance) {
-      ValueMatured(model, stock, column);
-      continue;
+    const double maturity = model.Schedule().Maturity();
+    std::vector<double> horizons;
+    for (std::size_t j : group.members) {
+        const double h = YearsFromDays(scenarios[j].days);
+        if (h < maturity - kTimeTolerance) horizons.push_back(h);
     }
-    const std::size_t h = static_cast<std::size_t>(
-        std::lower_bound(horizons.begin(), horizons.end(), horizon) - horizons.begin());
-    solves.FillModelFigures(h, stock, column);
+    std::sort(horizons.begin(), horizons.end());
+    horizons.erase(std::unique(horizons.begin(), horizons.end()), horizons.end());
+    StateSolves solves(model, group.state, horizons);
+    if (threads > 1) solves.SolveFiguresStates(threads);
 
-    const double scale = shift.tunerValuePct / 100.0;
-    int rule = shift.tuner;
-    if (rule != TunerRule::ConstantCheapness && rule != TunerRule::ConstantImpliedSpread)
-      rule = TunerRule::ConstantImpliedVolatility;
+    for (std::size_t j : group.members) {
+        const ScenarioShift& shift = scenarios[j];
+        Figures& column = result[j].scenario;
+        const double stock = input.market.stockPrice * (1 + shift.stockChangePct / 100.0);
+        const double horizon = YearsFromDays(shift.days);
+        column.stockPrice = stock;
+        if (horizon >= maturity - kTimeTolerance) {
+            ValueMatured(model, stock, column);
+            continue;
+        }
+        const std::size_t h =
+            static_cast<std::size_t>(std::lower_bound(horizons.begin(), horizons.end(), horizon) - horizons.begin());
+        solves.FillModelFigures(h, stock, column);
 
-    // Rules 1 and 3 carry today's implied value; where today's market price
-    // has none, the given volatility (or spread) stands in for it.
-    const ModelState given = BaseState(input);
-    bool knownVol = false, knownSpread = false;
-    double vol = 0, spread = 0;
-    if (rule == TunerRule::ConstantImpliedVolatility) {
-      ModelState tuned = group.state;
-      const double carried = today.impliedVol.value_or(given.volatility);
-      tuned.volatility = std::max(carried * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
-      column.estimatedPrice = solves.Clean(tuned, true, h, stock);
-      knownVol = true;
-      vol = tuned.volatility;
-    } else if (rule == TunerRule::ConstantImpliedSpread) {
-      ModelState tuned = group.state;
-      const double carried = today.impliedSpread.value_or(given.spread);
-      tuned.spread = std::max(carried * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
-      column.estimatedPrice = solves.Clean(tuned, true, h, stock);
-      knownSpread = true;
-      spread = tuned.spread;
-    } else {
-      column.estimatedPrice = column.fairValue * (1 - today.pctCheap * scale / 100.0);
+        const double scale = shift.tunerValuePct / 100.0;
+        int rule = shift.tuner;
+        if (rule != TunerRule::ConstantCheapness && rule != TunerRule::ConstantImpliedSpread)
+            rule = TunerRule::ConstantImpliedVolatility;
+
+        // Rules 1 and 3 carry today's implied value; where today's market price
+        // has none, the given volatility (or spread) stands in for it.
+        const ModelState given = BaseState(input);
+        bool knownVol = false, knownSpread = false;
+        double vol = 0, spread = 0;
+        if (rule == TunerRule::ConstantImpliedVolatility) {
+            ModelState tuned = group.state;
+            const double carried = today.impliedVol.value_or(given.volatility);
+            tuned.volatility = std::max(carried * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
+            column.estimatedPrice = solves.Clean(tuned, true, h, stock);
+            knownVol = true;
+            vol = tuned.volatility;
+        } else if (rule == TunerRule::ConstantImpliedSpread) {
+            ModelState tuned = group.state;
+            const double carried = today.impliedSpread.value_or(given.spread);
+            tuned.spread = std::max(carried * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
+            column.estimatedPrice = solves.Clean(tuned, true, h, stock);
+            knownSpread = true;
+            spread = tuned.spread;
+        } else {
+            column.estimatedPrice = column.fairValue * (1 - today.pctCheap * scale / 100.0);
+        }
+        const double target = column.estimatedPrice;
+        if (!knownVol) knownVol = solves.Implied(true, h, stock, target, vol);
+        if (!knownSpread) knownSpread = solves.Implied(false, h, stock, target, spread);
+        if (knownVol) column.impliedVolPct = vol * 100.0;
+        if (knownSpread) column.impliedSpreadBp = spread * 10000.0;
+        column.pctCheap = PercentCheap(column.fairValue, target);
+        FillYields(input, model, horizon, column);
     }
-    const double target = column.estimatedPrice;
-    if (!knownVol) knownVol = solves.Implied(true, h, stock, target, vol);
-    if (!knownSpread) knownSpread = solves.Implied(false, h, stock, target, spread);
-    if (knownVol) column.impliedVolPct = vol * 100.0;
-    if (knownSpread) column.impliedSpreadBp = spread * 10000.0;
-    column.pctCheap = PercentCheap(column.fairValue, target);
-    FillYields(input, model, horizon, column);
-  }
 }
 
 }  // namespace
 
 std::vector<ScenarioResult> ValueScenarios(const ValuationInput& input, std::span<const ScenarioShift> scenarios,
                                            const RunOptions& options) {
-  CheckValuationInput(input);
-  for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
-  if (input.isStock) return StockScenarios(input, scenarios);
+    CheckValuationInput(input);
+    for (std::size_t j = 0; j < scenarios.size(); ++j) CheckScenario(scenarios[j], j);
+    if (input.isStock) return StockScenarios(input, scenarios);
 
-  double highestStock = input.market.stockPrice;
-  for (const ScenarioShift& shift : scenarios)
-    highestStock = std::max(highestStock, input.market.stockPrice * (1 + shift.stockChangePct / 100.0));
-  const ConvertibleModel model(input, highestStock);
-  const Today today = ValueToday(input, model, options.threads);
+    double highestStock = input.market.stockPrice;
+    for (const ScenarioShift& shift : scenarios)
+        highestStock = std::max(highestStock, input.market.stockPrice * (1 + shift.stockChangePct / 100.0));
+    const ConvertibleModel model(input, highestStock);
+    const Today today = ValueToday(input, model, options.threads);
 
-  std::vector<ScenarioResult> result(scenarios.size());
-  for (auto& figures : result) figures.today = today.figures;
+    std::vector<ScenarioResult> result(scenarios.size());
+    for (auto& figures : result) figures.today = today.figures;
 
-  std::map<std::tuple<double, double, double>, Group> groups;
-  for (std::size_t j = 0; j < scenarios.size(); ++j) {
-    const auto& s = scenarios[j];
-    Group& g = groups[{s.rateChangeBp, s.volChangePct, s.spreadChangePct}];
-    g.state = ScenarioState(input, s);
-    g.members.push_back(j);
-  }
-  // Groups run side by side; with fewer groups than threads, the threads
-  // left over go to each group's own solves.
-  const int groupCount = static_cast<int>(groups.size());
-  const int inner = std::max(1, options.threads / std::max(groupCount, 1));
-  std::vector<std::function<void()>> tasks;
-  for (const auto& entry : groups) {
-    const Group* group = &entry.second;
-    tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, inner, result); });
-  }
-  RunTasks(tasks, options.threads);
-  return result;
+    std::map<std::tuple<double, double, double>, Group> groups;
+    for (std::size_t j = 0; j < scenarios.size(); ++j) {
+        const auto& s = scenarios[j];
+        Group& g = groups[{s.rateChangeBp, s.volChangePct, s.spreadChangePct}];
+        g.state = ScenarioState(input, s);
+        g.members.push_back(j);
+    }
+    // Groups run side by side; with fewer groups than threads, the threads
+    // left over go to each group's own solves.
+    const int groupCount = static_cast<int>(groups.size());
+    const int inner = std::max(1, options.threads / std::max(groupCount, 1));
+    std::vector<std::function<void()>> tasks;
+    for (const auto& entry : groups) {
+        const Group* group = &entry.second;
+        tasks.push_back([&, group] { ValueGroup(input, model, today, *group, scenarios, inner, result); });
+    }
+    RunTasks(tasks, options.threads);
+    return result;
 }
 
 }  // namespace zemra::engine

@@ -7,19 +7,19 @@
 namespace zemra::engine {
 
 class Spline {
- public:
-  Spline(const std::vector<double>& x, const std::vector<double>& y);
+public:
+    Spline(const std::vector<double>& x, const std::vector<double>& y);
 
-  double Value(double at) const;
-  double Slope(double at) const;
-  double Curvature(double at) const;
+    double Value(double at) const;
+    double Slope(double at) const;
+    double Curvature(double at) const;
 
- private:
-  std::size_t Interval(double at) const;
+private:
+    std::size_t Interval(double at) const;
 
-  const std::vector<double>& x_;
-  std::vector<double> y_;
-  std::vector<double> m_;  // second derivatives at the nodes
+    const std::vector<double>& x_;
+    std::vector<double> y_;
+    std::vector<double> m_;  // second derivatives at the nodes
 };
 
 }  // namespace zemra::engine

@@ -9,42 +9,41 @@
 namespace zemra::engine {
 
 class TridiagonalSystem {
- public:
-  // The matrix: lower[i] x[i-1] + diag[i] x[i] + upper[i] x[i+1] (lower[0]
-  // and upper[n-1] are not used). Factored again only from the first row
-  // where it differs from the kept one.
-  void SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
-  const std::vector<double>& Lower() const { return lower_; }
-  const std::vector<double>& Diag() const { return diag_; }
-  const std::vector<double>& Upper() const { return upper_; }
+public:
+    // The matrix: lower[i] x[i-1] + diag[i] x[i] + upper[i] x[i+1] (lower[0]
+    // and upper[n-1] are not used). Factored again only from the first row
+    // where it differs from the kept one.
+    void SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
+    const std::vector<double>& Lower() const { return lower_; }
+    const std::vector<double>& Diag() const { return diag_; }
+    const std::vector<double>& Upper() const { return upper_; }
 
-  // Solves the kept matrix times x = rhs; x is resized.
-  void Solve(const std::vector<double>& rhs, std::vector<double>& x) const;
+    // Solves the kept matrix times x = rhs; x is resized.
+    void Solve(const std::vector<double>& rhs, std::vector<double>& x) const;
 
-  // The same system with the rows where fixed[i] != 0 replaced by
-  // x[i] = value[i]. Rows below the first fixed one keep the factorization
-  // of the whole matrix (the elimination runs from the first row up), so a
-  // changing set of fixed rows near the top of the grid costs no new
-  // factorization; free stretches above a fixed row are eliminated afresh.
-  // corner: where the free rows below the first fixed one end at a
-  // boundary that lies between the last of them and the fixed row, the
-  // value that row sees there is extrapolated through that boundary (see
-  // BoundaryCorner); null: the fixed value as it stands.
-  struct BoundaryCorner {
-    std::size_t row = 0;  // the last free row below the first fixed one
-    double weight = 0;    // (s[row+1] - b) / (b - s[row]) for the boundary b
-    double value = 0;     // the value at the boundary
-  };
-  void SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
-                  std::vector<double>& x, const BoundaryCorner* corner = nullptr);
+    // The same system with the rows where fixed[i] != 0 replaced by
+    // x[i] = value[i]. Rows below the first fixed one keep the factorization
+    // of the whole matrix (the elimination runs from the first row up), so a
+    // changing set of fixed rows near the top of the grid costs no new
+    // factorization; free stretches above a fixed row are eliminated afresh.
+    // corner: where the free rows below the first fixed one end at a
+    // boundary that lies between the last of them and the fixed row, the
+    // value that row sees there is extrapolated through that boundary (see
+    // BoundaryCorner); null: the fixed value as it stands.
+    struct BoundaryCorner {
+        std::size_t row = 0;  // the last free row below the first fixed one
+        double weight = 0;    // (s[row+1] - b) / (b - s[row]) for the boundary b
+        double value = 0;     // the value at the boundary
+    };
+    void SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
+                    std::vector<double>& x, const BoundaryCorner* corner = nullptr);
 
- private:
- private:
-
-  std::vector<double> lower_, diag_, upper_;
-  std::vector<double> sweep_;    // upper[i] / pivot[i]
-  std::vector<double> inverse_;  // 1 / pivot[i]
-  std::vector<double> stretchSweep_;  // the factorization of a free stretch above a fixed row
+private:
+private:
+    std::vector<double> lower_, diag_, upper_;
+    std::vector<double> sweep_;         // upper[i] / pivot[i]
+    std::vector<double> inverse_;       // 1 / pivot[i]
+    std::vector<double> stretchSweep_;  // the factorization of a free stretch above a fixed row
 };
 
 }  // namespace zemra::engine

@@ -9,19 +9,19 @@
 namespace zemra::engine {
 
 class YieldCurve {
- public:
-  YieldCurve() = default;
-  // points: tenors in years with rates in percent; shift: decimal added to every rate.
-  YieldCurve(const std::vector<ZeroRate>& points, double shift);
+public:
+    YieldCurve() = default;
+    // points: tenors in years with rates in percent; shift: decimal added to every rate.
+    YieldCurve(const std::vector<ZeroRate>& points, double shift);
 
-  double Zero(double t) const;          // decimal
-  double Discount(double t) const;          // exp(-z(t) t)
-  double Forward(double t1, double t2) const;  // decimal, average over [t1, t2]
+    double Zero(double t) const;                 // decimal
+    double Discount(double t) const;             // exp(-z(t) t)
+    double Forward(double t1, double t2) const;  // decimal, average over [t1, t2]
 
- private:
-  std::vector<double> tenors_;
-  std::vector<double> rates_;  // decimal
-  double shift_ = 0;
+private:
+    std::vector<double> tenors_;
+    std::vector<double> rates_;  // decimal
+    double shift_ = 0;
 };
 
 }  // namespace zemra::engine

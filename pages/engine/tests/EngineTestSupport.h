@@ -17,28 +17,28 @@ namespace zemra::engine::testing {
 // A five-year 2.5% semi-annual convertible of face 1000 into 20 shares
 // (conversion price 50), stock 42.5, volatility 30%, flat 4% curve, 300 bp.
 inline ValuationInput BaseConvertible() {
-  ValuationInput in;
-  in.terms.face = 1000;
-  in.terms.couponPct = 2.5;
-  in.terms.couponFrequency = 2;
-  in.terms.issueTime = -1;
-  in.terms.maturityTime = 5;
-  in.terms.conversionRatio = 20;
-  in.market.stockPrice = 42.5;
-  in.market.volatilityPct = 30;
-  in.market.creditSpreadBp = 300;
-  in.market.zeroCurve = {{1, 4}};
-  in.marketPricePct = 100;
-  return in;
+    ValuationInput in;
+    in.terms.face = 1000;
+    in.terms.couponPct = 2.5;
+    in.terms.couponFrequency = 2;
+    in.terms.issueTime = -1;
+    in.terms.maturityTime = 5;
+    in.terms.conversionRatio = 20;
+    in.market.stockPrice = 42.5;
+    in.market.volatilityPct = 30;
+    in.market.creditSpreadBp = 300;
+    in.market.zeroCurve = {{1, 4}};
+    in.marketPricePct = 100;
+    return in;
 }
 
 // The same bond with a call from year 2 (100 clean, soft trigger 130%) and a
 // put at year 3 (100 clean).
 inline ValuationInput CallablePutableConvertible() {
-  ValuationInput in = BaseConvertible();
-  in.terms.calls.push_back({2, 5, 100, true, 130});
-  in.terms.puts.push_back({3, 100, true});
-  return in;
+    ValuationInput in = BaseConvertible();
+    in.terms.calls.push_back({2, 5, 100, true, 130});
+    in.terms.puts.push_back({3, 100, true});
+    return in;
 }
 
 // The bond of Ayache, Forsyth and Vetzal (2003), Table 1: five years, 4.0
@@ -47,24 +47,24 @@ inline ValuationInput CallablePutableConvertible() {
 // 5%, volatility 20%, no dividends; at maturity the larger of the share and
 // 104. The credit spread (200 bp there) and the model are the caller's.
 inline ValuationInput ReferenceBond(DiscountingScheme scheme = DiscountingScheme::Risky, double spreadBp = 200) {
-  ValuationInput in;
-  in.terms.face = 100;
-  in.terms.couponPct = 8;
-  in.terms.maturityTime = 5;
-  in.terms.conversionRatio = 1;
-  in.terms.calls.push_back({2, 5, 110, true, 0});
-  in.terms.puts.push_back({3, 105, true});
-  in.market.stockPrice = 100;
-  in.market.volatilityPct = 20;
-  in.market.creditSpreadBp = spreadBp;
-  in.market.zeroCurve = {{1, 5}};
-  in.model.discounting = scheme;
-  return in;
+    ValuationInput in;
+    in.terms.face = 100;
+    in.terms.couponPct = 8;
+    in.terms.maturityTime = 5;
+    in.terms.conversionRatio = 1;
+    in.terms.calls.push_back({2, 5, 110, true, 0});
+    in.terms.puts.push_back({3, 105, true});
+    in.market.stockPrice = 100;
+    in.market.volatilityPct = 20;
+    in.market.creditSpreadBp = spreadBp;
+    in.market.zeroCurve = {{1, 5}};
+    in.model.discounting = scheme;
+    return in;
 }
 
 inline ScenarioResult ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
-  const std::vector<ScenarioShift> one{shift};
-  return ValueScenarios(in, one).front();
+    const std::vector<ScenarioShift> one{shift};
+    return ValueScenarios(in, one).front();
 }
 
 // A figure that may be missing, NaN when it is.
@@ -73,23 +73,23 @@ inline double Value(const std::optional<double>& figure) { return figure.value_o
 // Today's fair value (or bond floor) from one solve of the model, as
 // ValueScenarios computes it, without the other figures.
 inline double ModelValue(const ValuationInput& in, bool conversion) {
-  CheckValuationInput(in);
-  const ConvertibleModel model(in);
-  const ModelState state{0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000};
-  return CleanPriceToday(model, state, conversion);
+    CheckValuationInput(in);
+    const ConvertibleModel model(in);
+    const ModelState state{0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000};
+    return CleanPriceToday(model, state, conversion);
 }
 inline double FairValue(const ValuationInput& in) { return ModelValue(in, true); }
 inline double BondFloor(const ValuationInput& in) { return ModelValue(in, false); }
 
 inline std::string Describe(const ValuationInput& in) {
-  std::ostringstream s;
-  s << "stock " << in.market.stockPrice << ", vol " << in.market.volatilityPct << "%, spread "
-    << in.market.creditSpreadBp << "bp, coupon " << in.terms.couponPct << "% x" << in.terms.couponFrequency
-    << ", maturity " << in.terms.maturityTime << "y, ratio " << in.terms.conversionRatio << " per "
-    << in.terms.face << ", calls " << in.terms.calls.size() << ", puts " << in.terms.puts.size() << ", scheme "
-    << static_cast<int>(in.model.discounting) << ", bankruptcy " << in.model.bankruptcy << ", market price "
-    << in.marketPricePct;
-  return s.str();
+    std::ostringstream s;
+    s << "stock " << in.market.stockPrice << ", vol " << in.market.volatilityPct << "%, spread "
+      << in.market.creditSpreadBp << "bp, coupon " << in.terms.couponPct << "% x" << in.terms.couponFrequency
+      << ", maturity " << in.terms.maturityTime << "y, ratio " << in.terms.conversionRatio << " per " << in.terms.face
+      << ", calls " << in.terms.calls.size() << ", puts " << in.terms.puts.size() << ", scheme "
+      << static_cast<int>(in.model.discounting) << ", bankruptcy " << in.model.bankruptcy << ", market price "
+      << in.marketPricePct;
+    return s.str();
 }
 
 }  // namespace zemra::engine::testing

@@ -15,69 +15,70 @@ namespace zemra::engine::testing {
 namespace {
 
 TEST(Published, ReferenceBondValues) {
-  ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended);
-  noCall.terms.calls.clear();
-  noCall.terms.puts.clear();
-  ValuationInput totalDefault = ReferenceBond();
-  totalDefault.model.bankruptcy = true;  // hazard 2%, recovery 0, stock to 0 on default
-  ValuationInput putOnly = ReferenceBond(DiscountingScheme::Blended);
-  putOnly.terms.calls.clear();
-  const struct {
-    const char* name;
-    ValuationInput input;
-    double expected, tolerance;
-  } rows[] = {
-      // Tables 2 and 3 (3200 nodes x 3200 steps; Tsiveriotis-Fernandes at
-      // 6400 x 6400).
-      {"no credit risk", ReferenceBond(DiscountingScheme::Risky, 0), 125.9529, 0.005},
-      {"hazard 2%, total default", totalDefault, 122.7316, 0.005},
-      {"Tsiveriotis-Fernandes, cash part at r + 2%", ReferenceBond(DiscountingScheme::BondPlusOption), 123.9705, 0.02},
-      // QuantLib 1.29's BinomialConvertibleEngine (CRR, conversion
-      // probability), the mean over 3200 ... 3239 steps (`zemra_engine_bench
-      // references`; the tree swings by 0.07 between odd and even counts).
-      {"blended, no call or put, QuantLib", noCall, 135.8089, 0.05},
-  };
-  for (const auto& row : rows) {
-    const double computed = FairValue(row.input);
-    EXPECT_NEAR(computed, row.expected, row.tolerance) << row.name << "\n inputs: " << Describe(row.input)
-                                                       << "\n expected " << row.expected << " computed " << computed
-                                                       << " tolerance " << row.tolerance;
-  }
-  // The 1994 rule at a put (probability 0 where put) against a tree of the
-  // same rule, its limit the mean over 20 step counts from 2000 to 3919
-  // (consecutive counts from 3200 would leave it 0.03 high: the mean swings
-  // with the nodes' place against the contract's prices).
-  const double tree = ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101);
-  const double computed = FairValue(putOnly);
-  EXPECT_NEAR(computed, tree, 0.03) << "blended, put only\n inputs: " << Describe(putOnly) << "\n expected " << tree
-                                    << " computed " << computed << " tolerance 0.03";
+    ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended);
+    noCall.terms.calls.clear();
+    noCall.terms.puts.clear();
+    ValuationInput totalDefault = ReferenceBond();
+    totalDefault.model.bankruptcy = true;  // hazard 2%, recovery 0, stock to 0 on default
+    ValuationInput putOnly = ReferenceBond(DiscountingScheme::Blended);
+    putOnly.terms.calls.clear();
+    const struct {
+        const char* name;
+        ValuationInput input;
+        double expected, tolerance;
+    } rows[] = {
+        // Tables 2 and 3 (3200 nodes x 3200 steps; Tsiveriotis-Fernandes at
+        // 6400 x 6400).
+        {"no credit risk", ReferenceBond(DiscountingScheme::Risky, 0), 125.9529, 0.005},
+        {"hazard 2%, total default", totalDefault, 122.7316, 0.005},
+        {"Tsiveriotis-Fernandes, cash part at r + 2%", ReferenceBond(DiscountingScheme::BondPlusOption), 123.9705,
+         0.02},
+        // QuantLib 1.29's BinomialConvertibleEngine (CRR, conversion
+        // probability), the mean over 3200 ... 3239 steps (`zemra_engine_bench
+        // references`; the tree swings by 0.07 between odd and even counts).
+        {"blended, no call or put, QuantLib", noCall, 135.8089, 0.05},
+    };
+    for (const auto& row : rows) {
+        const double computed = FairValue(row.input);
+        EXPECT_NEAR(computed, row.expected, row.tolerance)
+            << row.name << "\n inputs: " << Describe(row.input) << "\n expected " << row.expected << " computed "
+            << computed << " tolerance " << row.tolerance;
+    }
+    // The 1994 rule at a put (probability 0 where put) against a tree of the
+    // same rule, its limit the mean over 20 step counts from 2000 to 3919
+    // (consecutive counts from 3200 would leave it 0.03 high: the mean swings
+    // with the nodes' place against the contract's prices).
+    const double tree = ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101);
+    const double computed = FairValue(putOnly);
+    EXPECT_NEAR(computed, tree, 0.03) << "blended, put only\n inputs: " << Describe(putOnly) << "\n expected " << tree
+                                      << " computed " << computed << " tolerance 0.03";
 }
 
 // Scenario stock prices far above and below today's lie on the grid: worth
 // at least parity (dirty), and the reference bond 1000% up is parity plus
 // the coupons up to its first call.
 TEST(Published, FarScenarioStocksAreWorthParity) {
-  const std::vector<ScenarioShift> shifts{{1000}, {-99}};
-  auto check = [&](const ValuationInput& in, long id) {
-    const auto f = ValueScenarios(in, shifts);
-    const double perShare = in.terms.conversionRatio * in.market.fxStockToBond * 100 / in.terms.face;
-    const double accrued = BondSchedule(in.terms).Accrued(0);
-    for (std::size_t j = 0; j < shifts.size(); ++j) {
-      const double stock = f[j].scenario.stockPrice;
-      const double dirty = f[j].scenario.fairValue + accrued;
-      EXPECT_GE(dirty, perShare * stock - 1e-9) << "security " << id << ", stock change " << shifts[j].stockChangePct
-                                                << "%\n inputs: " << Describe(in);
-    }
-    return f[0].scenario.fairValue;
-  };
-  const double upThousand = check(ReferenceBond(DiscountingScheme::Risky, 0), 0);
-  double coupons = 0;
-  for (double t : {0.5, 1.0, 1.5, 2.0}) coupons += 4 * std::exp(-0.05 * t);
-  EXPECT_NEAR(upThousand, 1100 + coupons, 0.01) << "reference bond, stock +1000%: expected " << 1100 + coupons
-                                                 << " computed " << upThousand << " tolerance 0.01";
-  const auto book = bench::LoadDemoBook(ZEMRA_DEMO_BOOK);
-  ASSERT_FALSE(book.empty()) << "demo book " << ZEMRA_DEMO_BOOK;
-  for (const auto& [id, in] : book) check(in, id);
+    const std::vector<ScenarioShift> shifts{{1000}, {-99}};
+    auto check = [&](const ValuationInput& in, long id) {
+        const auto f = ValueScenarios(in, shifts);
+        const double perShare = in.terms.conversionRatio * in.market.fxStockToBond * 100 / in.terms.face;
+        const double accrued = BondSchedule(in.terms).Accrued(0);
+        for (std::size_t j = 0; j < shifts.size(); ++j) {
+            const double stock = f[j].scenario.stockPrice;
+            const double dirty = f[j].scenario.fairValue + accrued;
+            EXPECT_GE(dirty, perShare * stock - 1e-9)
+                << "security " << id << ", stock change " << shifts[j].stockChangePct << "%\n inputs: " << Describe(in);
+        }
+        return f[0].scenario.fairValue;
+    };
+    const double upThousand = check(ReferenceBond(DiscountingScheme::Risky, 0), 0);
+    double coupons = 0;
+    for (double t : {0.5, 1.0, 1.5, 2.0}) coupons += 4 * std::exp(-0.05 * t);
+    EXPECT_NEAR(upThousand, 1100 + coupons, 0.01) << "reference bond, stock +1000%: expected " << 1100 + coupons
+                                                  << " computed " << upThousand << " tolerance 0.01";
+    const auto book = bench::LoadDemoBook(ZEMRA_DEMO_BOOK);
+    ASSERT_FALSE(book.empty()) << "demo book " << ZEMRA_DEMO_BOOK;
+    for (const auto& [id, in] : book) check(in, id);
 }
 
 }  // namespace

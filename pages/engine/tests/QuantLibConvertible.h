@@ -32,38 +32,41 @@ namespace zemra::engine::testing {
 // calls (one on every day of a period) and puts, and its credit spread: the
 // conversion probability discounts at r + spread x (1 - p).
 inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
-  namespace ql = QuantLib;
-  const ql::Date today(1, ql::March, 2097);
-  ql::Settings::instance().evaluationDate() = today;
-  const ql::Actual365Fixed dayCount;
-  const ql::Date maturity = today + static_cast<ql::Integer>(std::lround(in.terms.maturityTime * 365));
-  const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
-                              ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward, false);
-  auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
-  auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
-  ql::CallabilitySchedule calls;
-  for (const auto& call : in.terms.calls)
-    for (ql::Date d = day(call.start); d <= day(call.end) && d < maturity; ++d)
-      calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean),
-                                                            ql::Callability::Call, d));
-  for (const auto& put : in.terms.puts)
-    calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(put.pricePct, ql::Bond::Price::Clean),
-                                                          ql::Callability::Put, day(put.time)));
-  std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
-  ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
-                                      {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
-                                      in.terms.redemptionPct);
-  auto flat = [&](double rate) {
-    return ql::Handle<ql::YieldTermStructure>(ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
-  };
-  auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
-      ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.stockPrice)),
-      flat(in.market.dividendYieldPct / 100), flat(in.market.zeroCurve[0].ratePct / 100),
-      ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
-          today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
-  bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
-      process, steps, ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.creditSpreadBp / 10000))));
-  return bond.NPV();
+    namespace ql = QuantLib;
+    const ql::Date today(1, ql::March, 2097);
+    ql::Settings::instance().evaluationDate() = today;
+    const ql::Actual365Fixed dayCount;
+    const ql::Date maturity = today + static_cast<ql::Integer>(std::lround(in.terms.maturityTime * 365));
+    const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
+                                ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward,
+                                false);
+    auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
+    auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
+    ql::CallabilitySchedule calls;
+    for (const auto& call : in.terms.calls)
+        for (ql::Date d = day(call.start); d <= day(call.end) && d < maturity; ++d)
+            calls.push_back(ql::ext::make_shared<ql::Callability>(
+                ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean), ql::Callability::Call, d));
+    for (const auto& put : in.terms.puts)
+        calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(put.pricePct, ql::Bond::Price::Clean),
+                                                              ql::Callability::Put, day(put.time)));
+    std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
+    ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
+                                        {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
+                                        in.terms.redemptionPct);
+    auto flat = [&](double rate) {
+        return ql::Handle<ql::YieldTermStructure>(
+            ql::ext::make_shared<ql::FlatForward>(today, rate, dayCount, ql::Continuous));
+    };
+    auto process = ql::ext::make_shared<ql::BlackScholesMertonProcess>(
+        ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.stockPrice)),
+        flat(in.market.dividendYieldPct / 100), flat(in.market.zeroCurve[0].ratePct / 100),
+        ql::Handle<ql::BlackVolTermStructure>(ql::ext::make_shared<ql::BlackConstantVol>(
+            today, ql::NullCalendar(), in.market.volatilityPct / 100, dayCount)));
+    bond.setPricingEngine(ql::ext::make_shared<ql::BinomialConvertibleEngine<ql::CoxRossRubinstein>>(
+        process, steps,
+        ql::Handle<ql::Quote>(ql::ext::make_shared<ql::SimpleQuote>(in.market.creditSpreadBp / 10000))));
+    return bond.NPV();
 }
 
 }  // namespace zemra::engine::testing

@@ -31,89 +31,89 @@ namespace {
 namespace ql = QuantLib;
 
 TEST(QuantLibOracle, ConversionAtMaturityIsBondPlusCalls) {
-  struct Row {
-    double stock, volPct, ratePct, yieldPct, maturity;
-  };
-  const Row rows[] = {
-      {42.5, 30, 4, 0, 5}, {50, 20, 3, 1, 2}, {70, 45, 5, 2, 3}, {30, 25, 1, 0, 1}, {55, 35, 6, 0.5, 7},
-  };
-  for (const Row& row : rows) {
-    ValuationInput in = BaseConvertible();
-    in.terms.couponPct = 0;
-    in.terms.maturityTime = row.maturity;
-    in.terms.conversionStart = row.maturity;
-    in.market.stockPrice = row.stock;
-    in.market.volatilityPct = row.volPct;
-    in.market.zeroCurve = {{1, row.ratePct}};
-    in.market.dividendYieldPct = row.yieldPct;
-    in.market.creditSpreadBp = 0;
-    const double T = row.maturity, r = row.ratePct / 100, q = row.yieldPct / 100, vol = row.volPct / 100;
-    const double strike = in.terms.face / in.terms.conversionRatio;
-    const double shares = in.terms.conversionRatio * 100 / in.terms.face;
-    const double forward = row.stock * std::exp((r - q) * T);
-    const double call = ql::blackFormula(ql::Option::Call, strike, forward, vol * std::sqrt(T), std::exp(-r * T));
-    const double expected = 100 * std::exp(-r * T) + shares * call;
-    const double computed = FairValue(in);
-    EXPECT_NEAR(computed, expected, 0.01) << "inputs: " << Describe(in) << "\n expected (QuantLib Black) " << expected
-                                          << " computed " << computed << " tolerance 0.01";
-  }
+    struct Row {
+        double stock, volPct, ratePct, yieldPct, maturity;
+    };
+    const Row rows[] = {
+        {42.5, 30, 4, 0, 5}, {50, 20, 3, 1, 2}, {70, 45, 5, 2, 3}, {30, 25, 1, 0, 1}, {55, 35, 6, 0.5, 7},
+    };
+    for (const Row& row : rows) {
+        ValuationInput in = BaseConvertible();
+        in.terms.couponPct = 0;
+        in.terms.maturityTime = row.maturity;
+        in.terms.conversionStart = row.maturity;
+        in.market.stockPrice = row.stock;
+        in.market.volatilityPct = row.volPct;
+        in.market.zeroCurve = {{1, row.ratePct}};
+        in.market.dividendYieldPct = row.yieldPct;
+        in.market.creditSpreadBp = 0;
+        const double T = row.maturity, r = row.ratePct / 100, q = row.yieldPct / 100, vol = row.volPct / 100;
+        const double strike = in.terms.face / in.terms.conversionRatio;
+        const double shares = in.terms.conversionRatio * 100 / in.terms.face;
+        const double forward = row.stock * std::exp((r - q) * T);
+        const double call = ql::blackFormula(ql::Option::Call, strike, forward, vol * std::sqrt(T), std::exp(-r * T));
+        const double expected = 100 * std::exp(-r * T) + shares * call;
+        const double computed = FairValue(in);
+        EXPECT_NEAR(computed, expected, 0.01) << "inputs: " << Describe(in) << "\n expected (QuantLib Black) "
+                                              << expected << " computed " << computed << " tolerance 0.01";
+    }
 }
 
 // Coupon dates of whole days (Actual/365 Fixed) so that both sides accrue alike.
 TEST(QuantLibOracle, BondFloorIsQuantLibFixedRateBond) {
-  struct Row {
-    double couponPct, ratePct, spreadBp, maturity, previousCoupon;
-  };
-  const Row rows[] = {{5, 4, 300, 4.6, -0.4}, {2.5, 2, 100, 2.2, -0.8}, {8, 5, 900, 9.1, -0.9}};
-  for (const Row& row : rows) {
-    ValuationInput in = BaseConvertible();
-    in.terms.couponPct = row.couponPct;
-    in.terms.couponFrequency = 1;
-    in.terms.maturityTime = row.maturity;
-    in.terms.issueTime = row.previousCoupon;
-    in.market.zeroCurve = {{1, row.ratePct}};
-    in.market.creditSpreadBp = row.spreadBp;
+    struct Row {
+        double couponPct, ratePct, spreadBp, maturity, previousCoupon;
+    };
+    const Row rows[] = {{5, 4, 300, 4.6, -0.4}, {2.5, 2, 100, 2.2, -0.8}, {8, 5, 900, 9.1, -0.9}};
+    for (const Row& row : rows) {
+        ValuationInput in = BaseConvertible();
+        in.terms.couponPct = row.couponPct;
+        in.terms.couponFrequency = 1;
+        in.terms.maturityTime = row.maturity;
+        in.terms.issueTime = row.previousCoupon;
+        in.market.zeroCurve = {{1, row.ratePct}};
+        in.market.creditSpreadBp = row.spreadBp;
 
-    const ql::Date today(15, ql::June, 2026);
-    ql::Settings::instance().evaluationDate() = today;
-    const ql::Actual365Fixed dayCount;
-    std::vector<ql::Date> dates;
-    for (double t = row.previousCoupon; t < row.maturity + 1e-9; t += 1.0)
-      dates.push_back(today + static_cast<ql::Integer>(std::lround(t * 365)));
-    const ql::Schedule schedule(dates);
-    ql::FixedRateBond bond(0, 100.0, schedule, {row.couponPct / 100}, dayCount);
-    const ql::Handle<ql::YieldTermStructure> curve(ql::ext::make_shared<ql::FlatForward>(
-        today, (row.ratePct / 100) + row.spreadBp / 10000, dayCount, ql::Continuous));
-    bond.setPricingEngine(ql::ext::make_shared<ql::DiscountingBondEngine>(curve));
-    const double expected = bond.cleanPrice();
-    const double computed = BondFloor(in);
-    EXPECT_NEAR(computed, expected, 0.005) << "inputs: " << Describe(in) << "\n expected (QuantLib FixedRateBond) "
-                                           << expected << " computed " << computed << " tolerance 0.005";
-  }
+        const ql::Date today(15, ql::June, 2026);
+        ql::Settings::instance().evaluationDate() = today;
+        const ql::Actual365Fixed dayCount;
+        std::vector<ql::Date> dates;
+        for (double t = row.previousCoupon; t < row.maturity + 1e-9; t += 1.0)
+            dates.push_back(today + static_cast<ql::Integer>(std::lround(t * 365)));
+        const ql::Schedule schedule(dates);
+        ql::FixedRateBond bond(0, 100.0, schedule, {row.couponPct / 100}, dayCount);
+        const ql::Handle<ql::YieldTermStructure> curve(ql::ext::make_shared<ql::FlatForward>(
+            today, (row.ratePct / 100) + row.spreadBp / 10000, dayCount, ql::Continuous));
+        bond.setPricingEngine(ql::ext::make_shared<ql::DiscountingBondEngine>(curve));
+        const double expected = bond.cleanPrice();
+        const double computed = BondFloor(in);
+        EXPECT_NEAR(computed, expected, 0.005) << "inputs: " << Describe(in) << "\n expected (QuantLib FixedRateBond) "
+                                               << expected << " computed " << computed << " tolerance 0.005";
+    }
 }
 
 TEST(QuantLibOracle, AmericanConversionMatchesBinomialConvertible) {
-  struct Row {
-    double stock, volPct, couponPct, yieldPct;
-  };
-  const Row rows[] = {{42.5, 30, 2.5, 0}, {50, 25, 4, 2}, {60, 40, 1, 1}};
-  for (const Row& row : rows) {
-    ValuationInput in = BaseConvertible();
-    in.terms.couponPct = row.couponPct;
-    in.terms.couponFrequency = 1;
-    in.terms.maturityTime = 5;
-    in.terms.issueTime = 0;
-    in.market.stockPrice = row.stock;
-    in.market.volatilityPct = row.volPct;
-    in.market.dividendYieldPct = row.yieldPct;
-    in.market.creditSpreadBp = 0;
+    struct Row {
+        double stock, volPct, couponPct, yieldPct;
+    };
+    const Row rows[] = {{42.5, 30, 2.5, 0}, {50, 25, 4, 2}, {60, 40, 1, 1}};
+    for (const Row& row : rows) {
+        ValuationInput in = BaseConvertible();
+        in.terms.couponPct = row.couponPct;
+        in.terms.couponFrequency = 1;
+        in.terms.maturityTime = 5;
+        in.terms.issueTime = 0;
+        in.market.stockPrice = row.stock;
+        in.market.volatilityPct = row.volPct;
+        in.market.dividendYieldPct = row.yieldPct;
+        in.market.creditSpreadBp = 0;
 
-    const double expected = QuantLibConvertiblePrice(in, 4000);
-    const double computed = FairValue(in);
-    EXPECT_NEAR(computed, expected, 0.05) << "inputs: " << Describe(in)
-                                          << "\n expected (QuantLib binomial, 4000 steps) " << expected
-                                          << " computed " << computed << " tolerance 0.05";
-  }
+        const double expected = QuantLibConvertiblePrice(in, 4000);
+        const double computed = FairValue(in);
+        EXPECT_NEAR(computed, expected, 0.05)
+            << "inputs: " << Describe(in) << "\n expected (QuantLib binomial, 4000 steps) " << expected << " computed "
+            << computed << " tolerance 0.05";
+    }
 }
 
 }  // namespace

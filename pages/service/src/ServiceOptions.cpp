@@ -53,9 +53,11 @@ ServiceOptions ParseServiceOptions(const std::vector<std::string>& args, const S
         } else if (arg == "--listen") {
             const std::string& address = value();
             const std::size_t colon = address.rfind(':');
-            if (colon == std::string::npos || colon == 0) throw UsageError("--listen: '" + address + "' is not HOST:PORT");
+            if (colon == std::string::npos || colon == 0)
+                throw UsageError("--listen: '" + address + "' is not HOST:PORT");
             o.host = address.substr(0, colon);
-            if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']') o.host = o.host.substr(1, o.host.size() - 2);
+            if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
+                o.host = o.host.substr(1, o.host.size() - 2);
             o.port = ReadCount("--listen", address.substr(colon + 1), 0, 65535);
         } else if (arg == "--port-fallback") {
             o.portFallback = true;

@@ -29,12 +29,12 @@ struct ServiceOptions {
     bool portFallback = false;
     std::string database;
     std::string controlDir;
-    std::string book;                   // imported into a database without securities
+    std::string book;  // imported into a database without securities
     int threads = 8;
-    int engineThreads = 0;              // 0: one per processor of the machine
-    std::optional<Date> today;          // default: the system's date (UTC)
+    int engineThreads = 0;      // 0: one per processor of the machine
+    std::optional<Date> today;  // default: the system's date (UTC)
     std::string pidFile;
-    ConnectionLimits limits;            // --connections, --connections-per-address
+    ConnectionLimits limits;  // --connections, --connections-per-address
 };
 
 // Defaults: database, control folder and book are given by the caller (the

@@ -74,7 +74,8 @@ int Serve(const ServiceOptions& options) {
 
     int port = -1;
     const int last = options.portFallback && options.port != 0 ? options.port + kFallbackPorts : options.port;
-    for (int candidate = options.port; candidate <= last && port < 0; ++candidate) port = service.Bind(options.host, candidate);
+    for (int candidate = options.port; candidate <= last && port < 0; ++candidate)
+        port = service.Bind(options.host, candidate);
     if (port < 0) {
         std::cerr << "zemra-pages cannot listen on " << options.host << ":" << options.port << "\n";
         return 1;
@@ -89,7 +90,7 @@ int Serve(const ServiceOptions& options) {
         service.Stop();
     });
     service.Run();
-    pthread_kill(watcher.native_handle(), SIGUSR1);   // wakes the watcher when Run ended on its own
+    pthread_kill(watcher.native_handle(), SIGUSR1);  // wakes the watcher when Run ended on its own
     watcher.join();
     if (!options.pidFile.empty()) std::remove(options.pidFile.c_str());
     std::cout << "zemra-pages stopped" << std::endl;

@@ -14,14 +14,14 @@
 #include <sstream>
 #include <thread>
 
-#include "http/PagesService.h"
 #include "compute/QueryEncoding.h"
+#include "http/PagesService.h"
 #include "store/BookImport.h"
 
 namespace zemra::pages::testing {
 
 struct Reply {
-    int status = 0;   // 0: no answer at all
+    int status = 0;  // 0: no answer at all
     std::string body;
     std::string type;
 };
@@ -45,10 +45,11 @@ public:
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, method == "HEAD" ? 1L : 0L);
         curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, method == "GET" || method == "HEAD" ? nullptr : method.c_str());
         curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &reply.body);
-        curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* body) {
-            static_cast<std::string*>(body)->append(data, n);
-            return n;
-        });
+        curl_easy_setopt(
+            m_curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* body) {
+                static_cast<std::string*>(body)->append(data, n);
+                return n;
+            });
         if (curl_easy_perform(m_curl) != CURLE_OK) return {};
         long status = 0;
         const char* type = nullptr;
@@ -90,8 +91,10 @@ public:
         for (std::size_t sent = 0; m_open && sent < data.size();) {
             std::size_t n = 0;
             const CURLcode code = curl_easy_send(m_curl, data.data() + sent, data.size() - sent, &n);
-            if (code == CURLE_AGAIN) Wait(POLLOUT, 1000);
-            else if (code != CURLE_OK) return false;
+            if (code == CURLE_AGAIN)
+                Wait(POLLOUT, 1000);
+            else if (code != CURLE_OK)
+                return false;
             sent += n;
         }
         return m_open;
@@ -102,7 +105,8 @@ public:
         std::string received;
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (m_open && received.size() < enough) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             char buffer[65536];
             std::size_t n = 0;
@@ -318,31 +322,71 @@ inline std::size_t ReplyPiecesCount(const std::string& reply) {
 }
 
 inline Query CapitalQuery(double secId = 1001) {
-    return Query().Add("Secid", secId).Add("ConvPosition", 500).Add("StkPosition", -6000).Add("CapitalRule", 1)
-        .Add("ConvCapital", 15).Add("StockCapital", 10).Add("ConvPrice", 104.5).Add("StkPrice", 40).Add("FxRate", 1);
+    return Query()
+        .Add("Secid", secId)
+        .Add("ConvPosition", 500)
+        .Add("StkPosition", -6000)
+        .Add("CapitalRule", 1)
+        .Add("ConvCapital", 15)
+        .Add("StockCapital", 10)
+        .Add("ConvPrice", 104.5)
+        .Add("StkPrice", 40)
+        .Add("FxRate", 1);
 }
 
 inline Query CarryQuery(const std::vector<double>& times, double secId = 1001) {
-    return Query().Add("Secid", secId).Add("FinRate", 5).Add("RebRate", 4).Add("BrwCost", 0.5).Add("TailRate", 5)
-        .Add("ConvPosition", 500).Add("StkPosition", -6000).Add("CapitalRule", 1).Add("ConvCapital", 15)
-        .Add("StockCapital", 10).Add("ConvPrice", 104.5).Add("StkPrice", 40).Add("FxRate", 1)
-        .Add("Maturity", "06/15/2031").AddList("TimeChg", times);
+    return Query()
+        .Add("Secid", secId)
+        .Add("FinRate", 5)
+        .Add("RebRate", 4)
+        .Add("BrwCost", 0.5)
+        .Add("TailRate", 5)
+        .Add("ConvPosition", 500)
+        .Add("StkPosition", -6000)
+        .Add("CapitalRule", 1)
+        .Add("ConvCapital", 15)
+        .Add("StockCapital", 10)
+        .Add("ConvPrice", 104.5)
+        .Add("StkPrice", 40)
+        .Add("FxRate", 1)
+        .Add("Maturity", "06/15/2031")
+        .AddList("TimeChg", times);
 }
 
 // The scenario-detail query of security 1001 with one entry per stock change.
 inline Query DetailQuery(const std::vector<double>& stockChanges, double secId = 1001) {
     const std::size_t n = stockChanges.size();
     Query q;
-    q.Add("Secid", secId).Add("StockPrice", 40).Add("ConvertPrice", 104.5).Add("CallAdjustment", 0)
-        .Add("CreditSpread", 300).Add("CallAdjValue", 0).Add("BorrowCost", 0.5).Add("Volatility", 30)
-        .Add("Curve", "USG").Add("ConvertPosition", 500).Add("StockPosition", -6000).Add("Factor", 10)
-        .Add("Maturity", "06/15/2031").Add("SecType", "B").Add("FxRate", 1).Add("BankruptcyModel", 0)
-        .Add("BondRecoveryRate", 40).Add("SpreadDecayFactor", 0).Add("DiscountingScheme", 0).Add("DividendType", 1)
-        .Add("DiscreteDivYrs", 0).Add("IAD", 0);
-    q.AddList("StkChg", stockChanges).AddList("RateChg", std::vector<double>(n, 0))
-        .AddList("VolChg", std::vector<double>(n, 0)).AddList("Impact", std::vector<double>(n, 0))
-        .AddList("CreditSprdChg", std::vector<double>(n, 0)).AddList("TunerVal", std::vector<double>(n, 100))
-        .AddList("Tuner", std::vector<double>(n, 1)).AddList("TimeChg", std::vector<double>(n, 0));
+    q.Add("Secid", secId)
+        .Add("StockPrice", 40)
+        .Add("ConvertPrice", 104.5)
+        .Add("CallAdjustment", 0)
+        .Add("CreditSpread", 300)
+        .Add("CallAdjValue", 0)
+        .Add("BorrowCost", 0.5)
+        .Add("Volatility", 30)
+        .Add("Curve", "USG")
+        .Add("ConvertPosition", 500)
+        .Add("StockPosition", -6000)
+        .Add("Factor", 10)
+        .Add("Maturity", "06/15/2031")
+        .Add("SecType", "B")
+        .Add("FxRate", 1)
+        .Add("BankruptcyModel", 0)
+        .Add("BondRecoveryRate", 40)
+        .Add("SpreadDecayFactor", 0)
+        .Add("DiscountingScheme", 0)
+        .Add("DividendType", 1)
+        .Add("DiscreteDivYrs", 0)
+        .Add("IAD", 0);
+    q.AddList("StkChg", stockChanges)
+        .AddList("RateChg", std::vector<double>(n, 0))
+        .AddList("VolChg", std::vector<double>(n, 0))
+        .AddList("Impact", std::vector<double>(n, 0))
+        .AddList("CreditSprdChg", std::vector<double>(n, 0))
+        .AddList("TunerVal", std::vector<double>(n, 100))
+        .AddList("Tuner", std::vector<double>(n, 1))
+        .AddList("TimeChg", std::vector<double>(n, 0));
     return q;
 }
 

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: zemra_pages_load [--seconds 0-30] [--clients 1-256] [--most-cpu-us N]\n");
         return 2;
     }
-    const TestDatabase database;   // SQLite, or PostgreSQL when ZEMRA_PAGES_TEST_POSTGRES names a server
+    const TestDatabase database;  // SQLite, or PostgreSQL when ZEMRA_PAGES_TEST_POSTGRES names a server
     ServiceSettings settings;
     settings.database = database.Address();
     settings.today = TestToday();
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         {"CapitalCalc", CapitalQuery(1001).With("CapitalRule", "2").Page("CapitalCalc")},
         {"CarryCalc", CarryQuery({30, 90, 365}, 1001).Page("CarryCalc")}};
     std::mutex mutex;
-    std::map<std::pair<std::string, int>, long> answers;   // (page, status) -> count
+    std::map<std::pair<std::string, int>, long> answers;  // (page, status) -> count
     long connections = 0;
     double clientCpu = 0;
     std::atomic<bool> stop{false};
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
         if (key.second != 200) failures += count;
     }
     const double cpuMicros = total > 0 ? serviceCpu / static_cast<double>(total) * 1e6 : 0;
-    std::printf("requests %ld, %.0f per s, service processor time %.2f s, %.0f us per request (at most %.0f)\n",
-                total, total / elapsed, serviceCpu, cpuMicros, mostCpuMicros);
+    std::printf("requests %ld, %.0f per s, service processor time %.2f s, %.0f us per request (at most %.0f)\n", total,
+                total / elapsed, serviceCpu, cpuMicros, mostCpuMicros);
     return failures == 0 && total > 0 && cpuMicros <= mostCpuMicros && connections <= clients ? 0 : 1;
 }

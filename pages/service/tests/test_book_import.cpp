@@ -26,7 +26,8 @@ protected:
 
 TEST_F(BookImport, RefusesBadDocumentsWholeNamingTheField) {
     const json erase(json::value_t::discarded);
-    const std::vector<std::tuple<std::string, json, std::string>> table = {   // where, what is written there, reason
+    const std::vector<std::tuple<std::string, json, std::string>> table = {
+        // where, what is written there, reason
         {"/securities/3/coupon", "abc", "securities[3].coupon: 'abc' is not a number"},
         {"/securities/2/maturity", erase, "securities[2].maturity: missing"},
         {"/securities/2/maturity", "2031-02-30", "securities[2].maturity: '2031-02-30' is not a date"},
@@ -47,8 +48,10 @@ TEST_F(BookImport, RefusesBadDocumentsWholeNamingTheField) {
     for (const auto& [where, value, reason] : table) {
         json book = TestBook();
         const json::json_pointer at(where);
-        if (value.is_discarded()) book[at.parent_pointer()].erase(at.back());
-        else book[at] = value;
+        if (value.is_discarded())
+            book[at.parent_pointer()].erase(at.back());
+        else
+            book[at] = value;
         const std::string text = book.is_string() ? book.get<std::string>() : book.dump();
         try {
             ImportBookText(*connection, text);
@@ -69,9 +72,9 @@ TEST_F(BookImport, ReplacesWhatItNamesAndKeepsTheRest) {
     ImportBookText(*connection, update.dump());
     EXPECT_EQ(Count("securities"), 5);
     EXPECT_EQ(LoadSecurity(*connection, 2001)->price, 44);
-    EXPECT_TRUE(LoadSecurity(*connection, 2001)->dividends.empty());   // replaced whole
+    EXPECT_TRUE(LoadSecurity(*connection, 2001)->dividends.empty());  // replaced whole
     EXPECT_EQ(LoadSecurity(*connection, 1001)->calls.size(), 1u);
-    ImportBookText(*connection, TestBook().dump());   // again: the scenarios are replaced, not doubled
+    ImportBookText(*connection, TestBook().dump());  // again: the scenarios are replaced, not doubled
     EXPECT_EQ(Count("scenarios"), 2);
 }
 
@@ -85,13 +88,13 @@ TEST_F(BookImport, DemoBookImportsAndFillsTheHostPage) {
 }
 
 TEST_F(BookImport, SchemaVersionIsKeptAndANewerOneRefused) {
-    StoredScenario longer;   // stored before descriptions were limited: cut to 255 characters
+    StoredScenario longer;  // stored before descriptions were limited: cut to 255 characters
     longer.description = std::string(300, 'x');
     InsertScenario(*connection, longer);
     connection->Execute("UPDATE schema_version SET version = ?", {CurrentSchemaVersion() - 1});
     MigrateSchema(*connection);
     EXPECT_EQ(ListScenarios(*connection).at(0).description, std::string(255, 'x'));
-    MigrateSchema(*connection);   // a second start changes nothing
+    MigrateSchema(*connection);  // a second start changes nothing
     EXPECT_EQ(connection->Query("SELECT version FROM schema_version").at(0).at(0).AsInteger(), CurrentSchemaVersion());
     connection->Execute("UPDATE schema_version SET version = ?", {CurrentSchemaVersion() + 1});
     EXPECT_THROW(MigrateSchema(*connection), SqlError);

@@ -8,9 +8,9 @@
 #include <tuple>
 
 #include "ServiceHarness.h"
+#include "compute/PageContract.h"
 #include "http/HostPage.h"
 #include "pages/PageQuery.h"
-#include "compute/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {
@@ -39,9 +39,11 @@ TEST_F(Connections, PipelinedRequestsAreAllAnswered) {
     constexpr int kRequests = 51;
     std::string batch;
     for (int i = 1; i < kRequests; ++i) batch += "GET /pages/GetScenario HTTP/1.1\r\nHost: a\r\n\r\n";
-    const std::string replies = service.Exchange(batch + "GET /pages/GetScenario HTTP/1.1\r\nConnection: close\r\n\r\n");
+    const std::string replies =
+        service.Exchange(batch + "GET /pages/GetScenario HTTP/1.1\r\nConnection: close\r\n\r\n");
     int answered = 0;
-    for (std::size_t at = replies.find("HTTP/1.1 200"); at != std::string::npos; at = replies.find("HTTP/1.1 200", at + 1)) {
+    for (std::size_t at = replies.find("HTTP/1.1 200"); at != std::string::npos;
+         at = replies.find("HTTP/1.1 200", at + 1)) {
         ++answered;
     }
     EXPECT_EQ(answered, kRequests) << replies.substr(0, 400);
@@ -59,7 +61,7 @@ TEST(ConnectionCaps, CapsAndTheHeadDeadlineKeepTheServiceAnswering) {
     RunningService service(database.Address(), true, "", limits);
     std::vector<std::unique_ptr<RawConnection>> idle;
     const std::vector<std::tuple<std::string, int, std::string>> table = {
-        {"127.0.0.1", 4, "this address holds 4 connections"},   // from, idle ones opened first, reason
+        {"127.0.0.1", 4, "this address holds 4 connections"},  // from, idle ones opened first, reason
         {"127.0.0.2", 2, "the service holds 6 connections"},
     };
     for (const auto& [from, before, reason] : table) {
@@ -85,10 +87,11 @@ TEST(ConnectionCaps, CapsAndTheHeadDeadlineKeepTheServiceAnswering) {
 }
 
 TEST(QueryDecoding, ReadsValuesAsAStandardPageDoes) {
-    const std::vector<std::tuple<std::string, std::string, std::string>> table = {   // query, key, value
-        {"A=1&B=x%20y", "B", "x y"}, {"A=a+b", "A", "a b"}, {"A=a%2Bb", "A", "a+b"}, {"A=%3B%7C%26%3D", "A", ";|&="},
-        {"A=100%", "A", "100%"}, {"A=%zz", "A", "%zz"},   // a "%" without hex digits stands for itself
-        {"A=1&A=2", "A", "1"}, {"Flag&A=3", "Flag", ""}, {"%41=%42", "A", "B"},   // the first of a repeated key
+    const std::vector<std::tuple<std::string, std::string, std::string>> table = {
+        // query, key, value
+        {"A=1&B=x%20y", "B", "x y"}, {"A=a+b", "A", "a b"},    {"A=a%2Bb", "A", "a+b"}, {"A=%3B%7C%26%3D", "A", ";|&="},
+        {"A=100%", "A", "100%"},     {"A=%zz", "A", "%zz"},  // a "%" without hex digits stands for itself
+        {"A=1&A=2", "A", "1"},       {"Flag&A=3", "Flag", ""}, {"%41=%42", "A", "B"},  // the first of a repeated key
     };
     for (const auto& [raw, key, value] : table) {
         const PageQuery query(raw);
@@ -99,9 +102,9 @@ TEST(QueryDecoding, ReadsValuesAsAStandardPageDoes) {
 
 TEST(QueryDecoding, NumbersUseThePointAndRefuseTheRest) {
     const std::vector<std::pair<std::string, bool>> table = {
-        {"1.5", true}, {"-10", true}, {"1E+20", true}, {"+3", true}, {" 7 ", true}, {".5", true},
-        {"1,5", false}, {"1,000", false}, {"", false}, {"abc", false}, {"inf", false}, {"nan", false},
-        {"0x10", false}, {"1e999", false}, {"++1", false},
+        {"1.5", true},  {"-10", true},  {"1E+20", true},  {"+3", true},     {" 7 ", true},
+        {".5", true},   {"1,5", false}, {"1,000", false}, {"", false},      {"abc", false},
+        {"inf", false}, {"nan", false}, {"0x10", false},  {"1e999", false}, {"++1", false},
     };
     double value = 0;
     for (const auto& [text, accepted] : table) EXPECT_EQ(ReadNumber(text, value), accepted) << "'" << text << "'";
@@ -124,11 +127,13 @@ TEST_F(HostPage, CarriesTheSixteenPropertiesOfTheJsonEscaped) {
     EXPECT_EQ(params, 16u);
     for (const auto& [name, value] : properties.items()) {
         ASSERT_TRUE(value.is_string()) << name;
-        const std::string param = "<param name=\"" + name + "\" value=\"" + EscapeHtml(value.get<std::string>()) + "\">";
+        const std::string param =
+            "<param name=\"" + name + "\" value=\"" + EscapeHtml(value.get<std::string>()) + "\">";
         EXPECT_NE(page.body.find(param), std::string::npos) << param;
     }
     EXPECT_EQ(properties["QuickSearchPath"], "/pages/QuickSearch");
-    EXPECT_NE(properties["ScenarioString"].get<std::string>().find("Spread <b>&;0;0;0;0;25;100;0;1;N"), std::string::npos);
+    EXPECT_NE(properties["ScenarioString"].get<std::string>().find("Spread <b>&;0;0;0;0;25;100;0;1;N"),
+              std::string::npos);
     EXPECT_EQ(page.body.find("<b>&"), std::string::npos);
     EXPECT_NE(page.body.find("value=\"1001;Orvane 2.5% 2031 CV;B;"), std::string::npos);
     EXPECT_EQ(EscapeHtml("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
@@ -144,11 +149,17 @@ TEST(ControlFiles, ServedWithTheirTypesAndNeverFromOutside) {
     std::filesystem::create_directory_symlink(folder, dist / "outside");
     std::filesystem::create_symlink(folder / "secret.txt", dist / "secret.js");
     RunningService service(database.Address(), true, dist.string());
-    const std::vector<std::tuple<std::string, int, std::string>> table = {   // address, status, type
+    const std::vector<std::tuple<std::string, int, std::string>> table = {
+        // address, status, type
         {"/control/zemra-impact-analysis.js", 200, "text/javascript; charset=utf-8"},
-        {"/control/zemra-module.wasm", 200, "application/wasm"}, {"/favicon.ico", 204, ""},
-        {"/control/../secret.txt", 404, ""}, {"/control/%2E%2E/secret.txt", 404, ""}, {"/control/", 404, ""},
-        {"/control/missing.js", 404, ""}, {"/control/outside/secret.txt", 404, ""}, {"/control/secret.js", 404, ""},
+        {"/control/zemra-module.wasm", 200, "application/wasm"},
+        {"/favicon.ico", 204, ""},
+        {"/control/../secret.txt", 404, ""},
+        {"/control/%2E%2E/secret.txt", 404, ""},
+        {"/control/", 404, ""},
+        {"/control/missing.js", 404, ""},
+        {"/control/outside/secret.txt", 404, ""},
+        {"/control/secret.js", 404, ""},
     };
     for (const auto& [target, status, type] : table) {
         const Reply reply = service.Get(target);
@@ -161,13 +172,40 @@ TEST(ControlFiles, ServedWithTheirTypesAndNeverFromOutside) {
 // Random queries against every page: each answer is 2xx or 4xx, and the
 // service keeps answering.
 TEST_F(PageFuzz, RandomQueriesNeverCrashAPage) {
-    const std::vector<std::string> pages = {"QuickSearch", "ScenarioDetail", "CarryCalc", "CapitalCalc",
+    const std::vector<std::string> pages = {"QuickSearch", "ScenarioDetail", "CarryCalc",   "CapitalCalc",
                                             "GetScenario", "InsertScenario", "ModScenario", "DelScenario"};
     const std::vector<Query> valid = {DetailQuery({-10, 0, 10}), CarryQuery({0, 30}), CapitalQuery(),
                                       InsertQuery("Fuzz", "1;2;3;4;5;100;0;1", "Y")};
-    const std::vector<std::string> pieces = {"=", "&", ";", "|", "%", "%2", "%00", "%FF", "+", "-", ".", "E", "1e308",
-                                             "-1e308", "NaN", "1001", "2001", "0", "-0", "\xC3\xA9", "'", "\"", "<",
-                                             "Secid", "TimeChg", "StkChg", "Uid", "Tuner", "999999999999", " "};
+    const std::vector<std::string> pieces = {"=",
+                                             "&",
+                                             ";",
+                                             "|",
+                                             "%",
+                                             "%2",
+                                             "%00",
+                                             "%FF",
+                                             "+",
+                                             "-",
+                                             ".",
+                                             "E",
+                                             "1e308",
+                                             "-1e308",
+                                             "NaN",
+                                             "1001",
+                                             "2001",
+                                             "0",
+                                             "-0",
+                                             "\xC3\xA9",
+                                             "'",
+                                             "\"",
+                                             "<",
+                                             "Secid",
+                                             "TimeChg",
+                                             "StkChg",
+                                             "Uid",
+                                             "Tuner",
+                                             "999999999999",
+                                             " "};
     std::mt19937 random(20261207);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     constexpr int kRequests = 400;

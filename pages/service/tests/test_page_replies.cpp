@@ -4,10 +4,10 @@
 
 #include "PageWire.h"
 #include "ServiceHarness.h"
+#include "compute/PageContract.h"
 #include "records/CScenario.h"
 #include "records/CSecurity.h"
 #include "records/CValuation.h"
-#include "compute/PageContract.h"
 
 namespace zemra::pages::testing {
 namespace {
@@ -33,10 +33,15 @@ void ExpectNumbers(const std::string& piece, std::size_t count) {
 // identifiers of the records answered, each read with the control's reader.
 TEST_F(PageReplies, QuickSearchAnswersRecordTextsTheControlReads) {
     const std::vector<std::pair<std::string, std::vector<int32_t>>> cases = {
-        {"orvane", {1001, 1002, 1003, 2001, 2002}},   // description, any case, anywhere (Jorvane too)
-        {"JVM", {1002, 2002}}, {"100", {1001, 1002, 1003}},   // ticker, identifier
-        {"2.5%25", {1001}}, {"Orvane+2.5%25", {1001}}, {"orvane%202.5%25+2031", {1001}},   // "%" matches itself
-        {"Jorvane%2B", {}}, {"no+such+name", {}}, {"x'+OR+'1'%3D'1", {}},   // an encoded "+" is a plus
+        {"orvane", {1001, 1002, 1003, 2001, 2002}},  // description, any case, anywhere (Jorvane too)
+        {"JVM", {1002, 2002}},
+        {"100", {1001, 1002, 1003}},  // ticker, identifier
+        {"2.5%25", {1001}},
+        {"Orvane+2.5%25", {1001}},
+        {"orvane%202.5%25+2031", {1001}},  // "%" matches itself
+        {"Jorvane%2B", {}},
+        {"no+such+name", {}},
+        {"x'+OR+'1'%3D'1", {}},  // an encoded "+" is a plus
     };
     for (const auto& [text, ids] : cases) {
         const Reply reply = service.Get("/pages/QuickSearch?QuickSearch=" + text);
@@ -60,11 +65,16 @@ TEST_F(PageReplies, QuickSearchRecordCarriesTermsDefaultsAndMarketData) {
     EXPECT_EQ(s.Getdescription(), "Orvane 2.5% 2031 CV");
     EXPECT_EQ(s.GetSectype(), "B");
     EXPECT_EQ(s.GetMaturity(), "06/15/2031");
-    const std::vector<std::tuple<const char*, double, double>> figures = {   // field, read, expected
-        {"convert position", s.GetProperties(ConvertPosIdx), 500}, {"convert price", s.GetProperties(ConvertPriceIdx), 104.5},
-        {"credit spread", s.GetProperties(CreditSprdIdx), 300}, {"the underlying's price", s.GetProperties(StkPriceIdx), 40},
-        {"the underlying's volatility", s.GetProperties(VolatilityIdx), 30}, {"the underlying's borrow", s.GetBorrow(), 0.5},
-        {"factor (face 1000 priced in points)", s.GetFactor(), 10}, {"conversion ratio", s.GetRatio(), 20},
+    const std::vector<std::tuple<const char*, double, double>> figures = {
+        // field, read, expected
+        {"convert position", s.GetProperties(ConvertPosIdx), 500},
+        {"convert price", s.GetProperties(ConvertPriceIdx), 104.5},
+        {"credit spread", s.GetProperties(CreditSprdIdx), 300},
+        {"the underlying's price", s.GetProperties(StkPriceIdx), 40},
+        {"the underlying's volatility", s.GetProperties(VolatilityIdx), 30},
+        {"the underlying's borrow", s.GetBorrow(), 0.5},
+        {"factor (face 1000 priced in points)", s.GetFactor(), 10},
+        {"conversion ratio", s.GetRatio(), 20},
         {"finance rate", s.GetFinance(), 5}};
     for (const auto& [field, read, expected] : figures) EXPECT_EQ(read, expected) << field;
 }
@@ -95,8 +105,11 @@ TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
 // volatility or spread, up 20% under the scenario, instead: the scenario's
 // estimated price is its fair value.
 TEST_F(PageReplies, ScenarioDetailWritesImpliedFiguresThatDoNotExistAsMissing) {
-    const Reply reply = service.Get(DetailQuery({10, 10, 10}).With("ConvertPrice", "30").With("VolChg", "20;20;20")
-                                        .With("CreditSprdChg", "20;20;20").With("Tuner", "1;-32768;3")
+    const Reply reply = service.Get(DetailQuery({10, 10, 10})
+                                        .With("ConvertPrice", "30")
+                                        .With("VolChg", "20;20;20")
+                                        .With("CreditSprdChg", "20;20;20")
+                                        .With("Tuner", "1;-32768;3")
                                         .Page("ScenarioDetail"));
     const std::vector<std::string> pieces = PiecesOf(reply);
     ASSERT_EQ(pieces.size(), 3u) << reply.body;

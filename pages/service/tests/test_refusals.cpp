@@ -7,9 +7,9 @@ namespace zemra::pages::testing {
 namespace {
 
 struct Refusal {
-    std::string request;   // an address sent with GET, or the bytes of a whole request
+    std::string request;  // an address sent with GET, or the bytes of a whole request
     int status;
-    std::string reason;    // the reply must hold this text
+    std::string reason;  // the reply must hold this text
 };
 
 using RefusedRequests = ServiceTest;
@@ -31,7 +31,7 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
         {capital("CapitalRule", "7"), 404, "CapitalRule: '7' is not a known capital rule"},
         {CarryQuery({30}).With("TimeChg", "30;x;60").Page("CarryCalc"), 400, "TimeChg: 'x' (item 2) is not a number"},
         {CarryQuery({30}, 4242).Page("CarryCalc"), 404, "Secid: '4242' is not a known security"},
-        {CarryQuery({1e300}).Page("CarryCalc"), 400, "TimeChg: '1E+300' (item 1)"},   // beyond a century
+        {CarryQuery({1e300}).Page("CarryCalc"), 400, "TimeChg: '1E+300' (item 1)"},  // beyond a century
         {DetailQuery({0}, 777).Page("ScenarioDetail"), 404, "Secid: '777' is not a known security"},
         {DetailQuery({0, 10}).With("TimeChg", "0").Page("ScenarioDetail"), 400, "TimeChg: 1 values where StkChg has 2"},
         {detail("Curve", "XYZ"), 404, "Curve: 'XYZ' is not a known curve"},
@@ -49,7 +49,8 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
         {insert(std::string(256, 'd'), okDetail), 400, "is longer than 255 characters"},
         {insert("Up", "1;0;0;0;0;100;0;" + std::string(185, '0') + "1"), 400, "is longer than 200 characters"},
         {"/pages/InsertScenario?Description=a%FFb&ScenarioDetail=0", 400, "Description: 'a?b' is not UTF-8 text"},
-        {"/pages/InsertScenario?Description=a%00b&ScenarioDetail=0", 400, "Description: 'a b' holds a control character"},
+        {"/pages/InsertScenario?Description=a%00b&ScenarioDetail=0", 400,
+         "Description: 'a b' holds a control character"},
         {"/pages/QuickSearch?QuickSearch=%00", 400, "QuickSearch: ' ' holds a control character"},
         {"/pages/QuickSearch?QuickSearch=%C3%28", 400, "QuickSearch: '?(' is not UTF-8 text"},
         {"/pages/GetScenario?a%0Ab=1", 400, "the key 'a b' holds a control character"},
@@ -77,8 +78,8 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
     };
     for (const Refusal& r : table) {
         const bool address = r.request.rfind("/", 0) == 0;
-        const std::string reply =
-            service.Exchange(address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request);
+        const std::string reply = service.Exchange(
+            address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request);
         const std::string name = r.request.substr(0, 80);
         const std::size_t body = reply.find("\r\n\r\n");
         EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(r.status), 0), 0u) << name << " -> " << reply;

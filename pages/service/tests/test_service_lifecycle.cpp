@@ -21,7 +21,7 @@ TEST(ServiceStop, FinishesTheRequestsInFlight) {
     // (twelve scenarios take longer than the wait for it).
     for (int wait = 0; wait < 1000 && service->Service().RequestsInFlight() == 0; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    service.reset();   // stops the service and waits for it
+    service.reset();  // stops the service and waits for it
     client.join();
     EXPECT_EQ(reply.status, 200) << reply.body;
     EXPECT_EQ(ReplyPiecesCount(reply.body), changes.size());
@@ -30,13 +30,15 @@ TEST(ServiceStop, FinishesTheRequestsInFlight) {
 TEST(ServiceStop, TerminationSignalStopsTheProgram) {
     TempFolder folder;
     const std::string pidFile = folder.File("pages.pid");
-    const std::string command = std::string("exec '") + ZEMRA_PAGES_BINARY + "' --listen 127.0.0.1:0 --book '' --database '" +
-                                folder.File("pages.sqlite") + "' --pid-file '" + pidFile + "' 2>&1";
+    const std::string command = std::string("exec '") + ZEMRA_PAGES_BINARY +
+                                "' --listen 127.0.0.1:0 --book '' --database '" + folder.File("pages.sqlite") +
+                                "' --pid-file '" + pidFile + "' 2>&1";
     FILE* program = popen(command.c_str(), "r");
     ASSERT_NE(program, nullptr);
     std::string output;
     char line[512];
-    while (output.find("zemra-pages: http://127.0.0.1:") == std::string::npos && std::fgets(line, sizeof line, program)) {
+    while (output.find("zemra-pages: http://127.0.0.1:") == std::string::npos &&
+           std::fgets(line, sizeof line, program)) {
         output += line;
     }
     ASSERT_NE(output.find("zemra-pages: http://127.0.0.1:"), std::string::npos) << output;

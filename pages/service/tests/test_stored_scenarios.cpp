@@ -3,8 +3,8 @@
 #include <tuple>
 
 #include "ServiceHarness.h"
-#include "records/CScenario.h"
 #include "compute/PageContract.h"
+#include "records/CScenario.h"
 #include "store/ScenarioStore.h"
 
 namespace zemra::pages::testing {
@@ -40,13 +40,13 @@ TEST(StoredScenarios, SurviveARestartAndAreModifiedAndDeleted) {
         const Reply inserted = service.Get(InsertQuery("Up 10", "10;25;0;30;0;100;0;2", "N").Page("InsertScenario"));
         ASSERT_EQ(inserted.status, 200) << inserted.body;
         uid = std::stoi(inserted.body);
-        EXPECT_EQ(inserted.body, std::to_string(uid));   // a whole number and nothing else
+        EXPECT_EQ(inserted.body, std::to_string(uid));  // a whole number and nothing else
     }
     {
-        RunningService service(database.Address(), false);   // the same file, reopened
+        RunningService service(database.Address(), false);  // the same file, reopened
         ExpectListed(service, uid, "Up 10", {10, 25, 0, 30, 0, 100, 0, 2}, "No");
-        const Reply modified = service.Get(
-            InsertQuery("Up 15 & more", "15;0;-5;0;10;120;7;3", "Y").Add("Uid", uid).Page("ModScenario"));
+        const Reply modified =
+            service.Get(InsertQuery("Up 15 & more", "15;0;-5;0;10;120;7;3", "Y").Add("Uid", uid).Page("ModScenario"));
         ASSERT_EQ(modified.status, 200) << modified.body;
     }
     RunningService service(database.Address(), false);
@@ -54,14 +54,18 @@ TEST(StoredScenarios, SurviveARestartAndAreModifiedAndDeleted) {
     EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 200);
     EXPECT_EQ(service.Get("/pages/DelScenario?Uid=" + std::to_string(uid)).status, 404);
     EXPECT_EQ(Listed(service, uid).GetUid(), -1);
-    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u);   // the book's two
+    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario").body), 2u);  // the book's two
 }
 
 // Only "Y" or "y" stores the flag as yes; the description comes back as
 // sent, quotes and markup included (bound values, never statement text).
 TEST_F(ScenarioTexts, AutoLoadFlagReadsOnlyYAsYesAndTextsStayAsSent) {
-    const std::vector<std::tuple<std::string, std::string, std::string>> table = {   // flag, read, description
-        {"Y", "Yes", "Up"}, {"y", "Yes", "It's \"quoted\" & <b>"}, {"N", "No", "x' OR '1'='1"}, {"", "No", "Flag"},
+    const std::vector<std::tuple<std::string, std::string, std::string>> table = {
+        // flag, read, description
+        {"Y", "Yes", "Up"},
+        {"y", "Yes", "It's \"quoted\" & <b>"},
+        {"N", "No", "x' OR '1'='1"},
+        {"", "No", "Flag"},
         {"YES", "No", "Robert') DROP TABLE scenarios--"}};
     for (const auto& [flag, expected, description] : table) {
         const Reply r = service.Get(InsertQuery(description, "0;0;0;0;0;100;0;1", flag).Page("InsertScenario"));
@@ -78,10 +82,10 @@ TEST(StoredScenarios, ListStaysWithinTheLargestReplyTheControlReads) {
     RunningService service(database.Address(), false);
     const Reply empty = service.Get("/pages/GetScenario");
     EXPECT_EQ(empty.status, 200);
-    EXPECT_EQ(empty.body, "");   // none stored: the empty text
-    const std::string longest(255, '&');   // five bytes each on the host page
-    const Reply first = service.Get(InsertQuery(longest, "-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;1", "Y")
-                                        .Page("InsertScenario"));
+    EXPECT_EQ(empty.body, "");            // none stored: the empty text
+    const std::string longest(255, '&');  // five bytes each on the host page
+    const Reply first = service.Get(
+        InsertQuery(longest, "-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;-1e300;1", "Y").Page("InsertScenario"));
     ASSERT_EQ(first.status, 200) << first.body;
     service.Service().Database().Run([&](SqlConnection& c) {
         StoredScenario s;

@@ -17,18 +17,18 @@ constexpr const char* kStockType = "E";
 struct CallPeriod {
     Date from;
     Date to;
-    double price = 100;                    // % of face
-    std::optional<double> trigger;         // soft call: % of the conversion price
+    double price = 100;             // % of face
+    std::optional<double> trigger;  // soft call: % of the conversion price
 };
 
 struct PutDate {
     Date date;
-    double price = 100;                    // % of face
+    double price = 100;  // % of face
 };
 
 struct Dividend {
     Date exDate;
-    double amount = 0;                     // per share, in the stock's currency
+    double amount = 0;  // per share, in the stock's currency
 };
 
 // The other fields of the security record text: the assumptions a security
@@ -40,16 +40,16 @@ struct DefaultAssumptions {
     double callAdjValue = 0;
     double useBorrow = 0;
     std::string curve = "USG";
-    std::optional<double> factor;          // face / 100 when absent
+    std::optional<double> factor;  // face / 100 when absent
     double deltaAdj = 0;
-    std::optional<double> ratio;           // the conversion ratio when absent
+    std::optional<double> ratio;  // the conversion ratio when absent
     int capitalRule = 1;
     double convCapital = 15;
     double stockCapital = 15;
     double finance = 0;
     double rebate = 0;
     double tail = 0;
-    std::optional<double> fxRate;          // the FX to USD when absent
+    std::optional<double> fxRate;  // the FX to USD when absent
     int discount = 0;
     int divType = 0;
     std::string recvDecay = "R";
@@ -66,27 +66,27 @@ struct Security {
     std::string currency = "USD";
     double fxToUsd = 1;
     // Market data.
-    double price = 0;                      // stock: per share; bond: % of face
-    double volatility = 0;                 // stock, % a year
-    double dividendYield = 0;              // stock, % a year (when no schedule)
-    double borrowCost = 0;                 // stock, % a year
-    std::vector<Dividend> dividends;       // stock
-    double creditSpread = 0;               // bond, basis points
+    double price = 0;                 // stock: per share; bond: % of face
+    double volatility = 0;            // stock, % a year
+    double dividendYield = 0;         // stock, % a year (when no schedule)
+    double borrowCost = 0;            // stock, % a year
+    std::vector<Dividend> dividends;  // stock
+    double creditSpread = 0;          // bond, basis points
     // Contract terms of a bond.
-    std::optional<int64_t> underlying;     // the stock's identifier
+    std::optional<int64_t> underlying;  // the stock's identifier
     double face = 1000;
-    double coupon = 0;                     // % a year
-    int frequency = 2;                     // coupons a year (0: none)
+    double coupon = 0;  // % a year
+    int frequency = 2;  // coupons a year (0: none)
     std::string dayCount = "30/360";
     std::optional<Date> issueDate;
     std::optional<Date> maturity;
-    double redemption = 100;               // % of face
-    double conversionRatio = 0;            // shares per bond
+    double redemption = 100;     // % of face
+    double conversionRatio = 0;  // shares per bond
     std::optional<Date> conversionStart;
     std::optional<Date> conversionEnd;
     std::vector<CallPeriod> calls;
     std::vector<PutDate> puts;
-    std::string callPriceKind = "clean";   // clean or dirty
+    std::string callPriceKind = "clean";  // clean or dirty
     std::string putPriceKind = "clean";
     DefaultAssumptions defaults;
 
@@ -95,7 +95,7 @@ struct Security {
 
 struct CurvePoint {
     double tenorYears = 0;
-    double zeroRate = 0;                   // % a year, continuously compounded
+    double zeroRate = 0;  // % a year, continuously compounded
 };
 
 struct Curve {
@@ -110,9 +110,9 @@ struct OptionEntry {
 };
 
 // How a capital rule turns the two legs into a capital figure.
-constexpr const char* kCapitalGross = "gross";   // each leg's rate on its value
-constexpr const char* kCapitalNet = "net";       // net exposure plus the hedged part
-constexpr const char* kCapitalLarger = "larger"; // the larger of the two leg charges
+constexpr const char* kCapitalGross = "gross";    // each leg's rate on its value
+constexpr const char* kCapitalNet = "net";        // net exposure plus the hedged part
+constexpr const char* kCapitalLarger = "larger";  // the larger of the two leg charges
 
 struct CapitalRule {
     int id = 0;

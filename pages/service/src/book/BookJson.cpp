@@ -223,7 +223,8 @@ Security ReadSecurity(const json& value, const std::string& path) {
         s.putPriceKind = r.OneOf("putPriceKind", {"clean", "dirty"}, s.putPriceKind);
         r.Each("calls", [&](const json& c, const std::string& p) {
             ObjectReader cr(c, p);
-            CallPeriod call{cr.DateField("from"), cr.DateField("to"), cr.Positive("price"), cr.OptionalNumber("trigger")};
+            CallPeriod call{cr.DateField("from"), cr.DateField("to"), cr.Positive("price"),
+                            cr.OptionalNumber("trigger")};
             if (DaySerial(call.to) < DaySerial(call.from)) throw BookError(cr.Path("to") + ": ends before 'from'");
             s.calls.push_back(call);
             cr.RefuseUnknown();

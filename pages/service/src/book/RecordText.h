@@ -38,7 +38,7 @@ struct RecordFields {
     double borrow = 0;
     double tail = 0;
     double fxRate = 0;
-    std::optional<Date> maturity;   // written mm/dd/yyyy; none for a stock
+    std::optional<Date> maturity;  // written mm/dd/yyyy; none for a stock
     double fxToUsd = 1;
     int discount = 0;
     int divType = 0;

@@ -37,8 +37,8 @@ std::string IsoDate(const Date& date) {
 
 std::string ScenarioText(const StoredScenario& s) {
     std::string text = s.description;
-    for (const double v : {s.stockChange, s.rateChange, s.volChange, s.timeChange, s.spreadChange, s.tunerValue,
-                           s.impact}) {
+    for (const double v :
+         {s.stockChange, s.rateChange, s.volChange, s.timeChange, s.spreadChange, s.tunerValue, s.impact}) {
         text += kFieldSeparator;
         text += ReplyNumber(v);
     }

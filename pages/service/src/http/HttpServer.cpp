@@ -48,7 +48,7 @@ using Clock = std::chrono::steady_clock;
 struct RequestState {
     std::string address;
     Clock::time_point start = Clock::now();
-    bool headSeen = false;   // the library's first call (the head) has been taken
+    bool headSeen = false;  // the library's first call (the head) has been taken
     bool answered = false;
 };
 
@@ -61,17 +61,16 @@ void WriteRefusal(int fd, int status, const std::string& reason) {
                          : status == 431 ? "Request Header Fields Too Large"
                          : status == 505 ? "HTTP Version Not Supported"
                                          : "Bad Request";
-    const std::string reply = "HTTP/1.1 " + std::to_string(status) + " " + phrase +
-                              "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
-                              std::to_string(reason.size()) +
-                              "\r\nConnection: close\r\nCache-Control: no-store\r\n\r\n" + reason;
+    const std::string reply =
+        "HTTP/1.1 " + std::to_string(status) + " " + phrase +
+        "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(reason.size()) +
+        "\r\nConnection: close\r\nCache-Control: no-store\r\n\r\n" + reason;
     (void)!send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     shutdown(fd, SHUT_WR);
     // What the client sent is read before closing, so that the close does
     // not reset the connection under the reply.
     char sink[4096];
-    for (int i = 0; i < 64 && recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
-    }
+    for (int i = 0; i < 64 && recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {}
     close(fd);
 }
 
@@ -86,7 +85,8 @@ HeadVerdict JudgeHead(std::string_view head) {
     const std::size_t lineEnd = head.find('\n');
     if (lineEnd == std::string_view::npos) {
         if (head.size() > kLongestAddress + 64) {
-            return {HeadVerdict::Refuse, 414, "the address is longer than " + std::to_string(kLongestAddress) + " bytes"};
+            return {HeadVerdict::Refuse, 414,
+                    "the address is longer than " + std::to_string(kLongestAddress) + " bytes"};
         }
         return {HeadVerdict::Wait, 0, {}};
     }
@@ -115,8 +115,8 @@ HeadVerdict JudgeHead(std::string_view head) {
         return {HeadVerdict::Ready, 0, {}};
     }
     if (head.size() >= kLongestAddress + kLongestHeaders) {
-        return {HeadVerdict::Refuse, 431, "the request's head is longer than " +
-                                             std::to_string(kLongestAddress + kLongestHeaders) + " bytes"};
+        return {HeadVerdict::Refuse, 431,
+                "the request's head is longer than " + std::to_string(kLongestAddress + kLongestHeaders) + " bytes"};
     }
     return {HeadVerdict::Wait, 0, {}};
 }
@@ -170,9 +170,7 @@ void OnCompleted(void* server, MHD_Connection* connection, void** state, MHD_Req
     *state = nullptr;
 }
 
-HttpReply Refusal(int status, const std::string& reason) {
-    return {status, reason, "text/plain; charset=utf-8"};
-}
+HttpReply Refusal(int status, const std::string& reason) { return {status, reason, "text/plain; charset=utf-8"}; }
 
 // A refusal's reason is one line, whatever a page put into it.
 void OneLine(std::string& text) {
@@ -193,13 +191,13 @@ struct HttpServer::Gate {
         sockaddr_storage peer{};
         socklen_t peerLength = 0;
         Clock::time_point deadline;
-        std::size_t seen = 0;   // bytes of the head looked at so far
+        std::size_t seen = 0;  // bytes of the head looked at so far
         Clock::time_point looked;
     };
     struct Kept {
         int fd = -1;
         std::string address;
-        bool armed = false;   // waiting for a head
+        bool armed = false;  // waiting for a head
         Clock::time_point deadline;
     };
     int wake[2] = {-1, -1};
@@ -209,7 +207,7 @@ struct HttpServer::Gate {
     std::mutex mutex;
     int open = 0;
     std::map<std::string, int> perAddress;
-    std::unordered_map<int, std::string> handed;   // socket -> address, until the library starts the connection
+    std::unordered_map<int, std::string> handed;  // socket -> address, until the library starts the connection
     std::unordered_map<void*, Kept> kept;
 
     void Forget(const std::string& address) {
@@ -220,8 +218,11 @@ struct HttpServer::Gate {
 };
 
 HttpServer::HttpServer(Handler handler, Logger logger, int threads, ConnectionLimits limits)
-    : m_handler(std::move(handler)), m_logger(std::move(logger)), m_threads(threads > 0 ? threads : 1),
-      m_limits(limits), m_gate(std::make_unique<Gate>()) {}
+    : m_handler(std::move(handler)),
+      m_logger(std::move(logger)),
+      m_threads(threads > 0 ? threads : 1),
+      m_limits(limits),
+      m_gate(std::make_unique<Gate>()) {}
 
 HttpServer::~HttpServer() {
     StopGate();
@@ -300,8 +301,8 @@ void HttpServer::GateLoop() {
         for (std::size_t i = g.pending.size(); i-- > 0;) {
             Gate::Pending& p = g.pending[i];
             if (now >= p.deadline) {
-                WriteRefusal(p.fd, 408, "the request's head did not arrive within " +
-                                            std::to_string(m_limits.headSeconds) + " s");
+                WriteRefusal(p.fd, 408,
+                             "the request's head did not arrive within " + std::to_string(m_limits.headSeconds) + " s");
                 drop(i);
                 continue;
             }
@@ -365,7 +366,8 @@ void HttpServer::GateLoop() {
                     if (g.open >= m_limits.connections) {
                         refusal = "the service holds " + std::to_string(g.open) + " connections, the most it takes";
                     } else if (mine >= m_limits.connectionsPerAddress) {
-                        refusal = "this address holds " + std::to_string(mine) + " connections, the most one client may";
+                        refusal =
+                            "this address holds " + std::to_string(mine) + " connections, the most one client may";
                     } else {
                         ++mine;
                         ++g.open;
@@ -401,7 +403,8 @@ int HttpServer::Bind(const std::string& host, int port) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.empty() ? nullptr : host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return -1;
+    if (getaddrinfo(host.empty() ? nullptr : host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+        return -1;
     std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
     for (const addrinfo* a = found; a; a = a->ai_next) {
         const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -429,19 +432,14 @@ void HttpServer::Run() {
         std::lock_guard lock(m_mutex);
         if (m_stopRequested) return;
         // The gate accepts; the library only gets the connections it passes.
-        const unsigned flags =
-            MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ITC | MHD_USE_NO_LISTEN_SOCKET;
+        const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ITC | MHD_USE_NO_LISTEN_SOCKET;
         m_daemon = MHD_start_daemon(
-            flags, 0, nullptr, nullptr, &OnRequest, this,
-            MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(m_threads),
+            flags, 0, nullptr, nullptr, &OnRequest, this, MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(m_threads),
             MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(m_limits.connections + 16),
-            MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
-            MHD_OPTION_CONNECTION_MEMORY_INCREMENT, kMemoryIncrement,
-            MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(m_limits.idleSeconds),
-            MHD_OPTION_URI_LOG_CALLBACK, &OnRequestLine, this,
-            MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this,
-            MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this,
-            MHD_OPTION_END);
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_MEMORY_INCREMENT,
+            kMemoryIncrement, MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(m_limits.idleSeconds),
+            MHD_OPTION_URI_LOG_CALLBACK, &OnRequestLine, this, MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this,
+            MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this, MHD_OPTION_END);
         if (!m_daemon) throw std::runtime_error("the HTTP server cannot start");
         if (pipe2(m_gate->wake, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("the HTTP server cannot start");
         fcntl(m_listenSocket, F_SETFL, fcntl(m_listenSocket, F_GETFL) | O_NONBLOCK);

@@ -40,15 +40,15 @@ struct ConnectionLimits {
 
 struct HttpRequest {
     std::string method;
-    std::string path;       // percent-decoded
-    std::string rawQuery;   // what follows "?" in the address, as sent
+    std::string path;      // percent-decoded
+    std::string rawQuery;  // what follows "?" in the address, as sent
     std::size_t addressLength = 0;
 };
 
 struct HttpReply {
     int status = 200;
     std::string body;
-    std::string type;   // Content-Type; none when empty
+    std::string type;  // Content-Type; none when empty
 };
 
 class HttpServer {
@@ -101,7 +101,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_stopRequested = false;
-    int m_inFlight = 0;   // requests being answered or whose answer is being sent
+    int m_inFlight = 0;  // requests being answered or whose answer is being sent
 };
 
 }  // namespace zemra::pages

@@ -24,10 +24,10 @@ constexpr const char* kPropertiesPath = "/properties.json";
 
 const std::map<std::string, Page>& PagesByName() {
     static const std::map<std::string, Page> pages = {
-        {"QuickSearch", QuickSearchPage},       {"ScenarioDetail", ScenarioDetailPage},
-        {"CarryCalc", CarryCalcPage},           {"CapitalCalc", CapitalCalcPage},
-        {"GetScenario", GetScenarioPage},       {"InsertScenario", InsertScenarioPage},
-        {"ModScenario", ModScenarioPage},       {"DelScenario", DelScenarioPage},
+        {"QuickSearch", QuickSearchPage}, {"ScenarioDetail", ScenarioDetailPage},
+        {"CarryCalc", CarryCalcPage},     {"CapitalCalc", CapitalCalcPage},
+        {"GetScenario", GetScenarioPage}, {"InsertScenario", InsertScenarioPage},
+        {"ModScenario", ModScenarioPage}, {"DelScenario", DelScenarioPage},
     };
     return pages;
 }
@@ -40,7 +40,8 @@ std::string PageNameOf(const std::string& path) {
     constexpr std::string_view kAspSuffix = ".asp";
     if (path.rfind(kPagesBase, 0) != 0) return {};
     std::string name = path.substr(std::string_view(kPagesBase).size());
-    if (name.size() > kAspSuffix.size() && name.compare(name.size() - kAspSuffix.size(), kAspSuffix.size(), kAspSuffix) == 0) {
+    if (name.size() > kAspSuffix.size() &&
+        name.compare(name.size() - kAspSuffix.size(), kAspSuffix.size(), kAspSuffix) == 0) {
         name.resize(name.size() - kAspSuffix.size());
     }
     const bool letters = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
@@ -103,8 +104,7 @@ void PagesService::LogRequest(const HttpRequest& request, int status, long long 
     if (!m_settings.accessLog) return;
     std::ostringstream line;
     line << UtcNow() << ' ' << LogText(request.method) << ' ' << LogText(request.path.substr(0, 200)) << ' ' << status
-         << ' ' << micros
-         << "us\n";
+         << ' ' << micros << "us\n";
     std::lock_guard lock(m_logMutex);
     *m_settings.accessLog << line.str() << std::flush;
 }

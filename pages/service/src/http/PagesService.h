@@ -16,12 +16,12 @@
 namespace zemra::pages {
 
 struct ServiceSettings {
-    std::string database;             // SQLite file or postgresql:// address
-    std::string controlDir;           // the control's files
-    Date today;                       // valuation date of carry and valuations
-    int threads = 8;                  // worker threads
-    int engineThreads = 1;            // threads of one valuation request
-    ConnectionLimits limits;          // head deadline and connection caps
+    std::string database;     // SQLite file or postgresql:// address
+    std::string controlDir;   // the control's files
+    Date today;               // valuation date of carry and valuations
+    int threads = 8;          // worker threads
+    int engineThreads = 1;    // threads of one valuation request
+    ConnectionLimits limits;  // head deadline and connection caps
     std::ostream* accessLog = nullptr;
 };
 

@@ -9,10 +9,15 @@ namespace zemra::pages {
 
 std::string ContentTypeOf(const std::string& path) {
     static const std::map<std::string, std::string> types = {
-        {".html", "text/html; charset=utf-8"}, {".js", "text/javascript; charset=utf-8"},
-        {".mjs", "text/javascript; charset=utf-8"}, {".css", "text/css; charset=utf-8"},
-        {".wasm", "application/wasm"}, {".json", "application/json; charset=utf-8"},
-        {".png", "image/png"}, {".svg", "image/svg+xml"}, {".map", "application/json; charset=utf-8"},
+        {".html", "text/html; charset=utf-8"},
+        {".js", "text/javascript; charset=utf-8"},
+        {".mjs", "text/javascript; charset=utf-8"},
+        {".css", "text/css; charset=utf-8"},
+        {".wasm", "application/wasm"},
+        {".json", "application/json; charset=utf-8"},
+        {".png", "image/png"},
+        {".svg", "image/svg+xml"},
+        {".map", "application/json; charset=utf-8"},
     };
     const auto it = types.find(std::filesystem::path(path).extension().string());
     return it == types.end() ? "application/octet-stream" : it->second;

@@ -9,7 +9,7 @@ namespace zemra::pages {
 struct StaticFile {
     int status = 200;
     std::string type;
-    std::string body;     // the file, or the reason when status is not 200
+    std::string body;  // the file, or the reason when status is not 200
 };
 
 std::string ContentTypeOf(const std::string& path);

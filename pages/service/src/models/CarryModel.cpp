@@ -57,7 +57,8 @@ CarryFigures CarryOver(const Date& today, double days, const Security& security,
     CarryFigures f{};
     const bool isStock = security.IsStock();
     double period = std::max(0.0, days);
-    if (!isStock && maturity) period = std::min(period, static_cast<double>(std::max(0L, DaysBetween(today, *maturity))));
+    if (!isStock && maturity)
+        period = std::min(period, static_cast<double>(std::max(0L, DaysBetween(today, *maturity))));
     if (period <= 0) return f;
     const Date horizon = AddDays(today, std::lround(period));
     const double tau = period / kMoneyMarketDays;
@@ -67,7 +68,8 @@ CarryFigures CarryOver(const Date& today, double days, const Security& security,
 
     f[kFinance] = -(convertValue + std::max(stockValue, 0.0)) * p.financeRatePct / 100 * tau;
     if (!isStock) {
-        f[kIncome] = p.convertPosition * security.face * security.coupon / 100 * YearFraction(security.dayCount, today, horizon);
+        f[kIncome] =
+            p.convertPosition * security.face * security.coupon / 100 * YearFraction(security.dayCount, today, horizon);
         if (maturity) f[kPayments] = CouponsBetween(security, *maturity, today, horizon);
     }
     f[kRebate] = std::max(-stockValue, 0.0) * (p.rebateRatePct - p.borrowCostPct) / 100 * tau;

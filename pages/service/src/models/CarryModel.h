@@ -35,8 +35,18 @@ using CarryFigures = std::array<double, kCarryFigures>;
 
 // Slots of the reply, in reply order.
 enum CarrySlot : int {
-    kFinance = 0, kIncome, kPayments, kCarry, kCapitalCost, kNetCarry,
-    kRebate, kDividends, kDividendCount, kPoints, kPremium, kNetPoints,
+    kFinance = 0,
+    kIncome,
+    kPayments,
+    kCarry,
+    kCapitalCost,
+    kNetCarry,
+    kRebate,
+    kDividends,
+    kDividendCount,
+    kPoints,
+    kPremium,
+    kNetPoints,
 };
 
 struct CarryPosition {
@@ -48,7 +58,7 @@ struct CarryPosition {
     double stockPosition = 0;
     double convertPrice = 0;
     double stockPrice = 0;
-    double capital = 0;           // from the capital rule, security's currency
+    double capital = 0;  // from the capital rule, security's currency
 };
 
 // security: its terms (type, face, coupon, frequency, day count, maturity,

@@ -68,14 +68,13 @@ std::string CarryCalcPage(const PageQuery& query, PageContext& context) {
     position.stockPosition = query.Number(key::kStkPosition);
     position.convertPrice = query.Number(key::kConvPrice);
     position.stockPrice = query.Number(key::kStkPrice);
-    query.Number(key::kFxRate);   // checked as every number is; carry stays in the security's currency
+    query.Number(key::kFxRate);  // checked as every number is; carry stays in the security's currency
     position.capital = LocalCapital(query, context, security);
     const std::vector<double> times = query.NumberList(key::kTimeChange);
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (std::fabs(times[i]) > kMostDays) {
             throw PageError(kBadRequest, std::string(key::kTimeChange) + ": '" + ReplyNumber(times[i]) + "' (item " +
-                                             std::to_string(i + 1) +
-                                             ") is beyond " + ReplyNumber(kMostDays) + " days");
+                                             std::to_string(i + 1) + ") is beyond " + ReplyNumber(kMostDays) + " days");
         }
     }
 

@@ -14,8 +14,8 @@ namespace zemra::pages {
 
 struct PageContext {
     ConnectionPool& database;
-    Date today;                 // the valuation date of carry and valuations
-    int engineThreads = 1;      // threads of one valuation request
+    Date today;             // the valuation date of carry and valuations
+    int engineThreads = 1;  // threads of one valuation request
 };
 
 // A page: the decoded query in, the reply text out; PageError for a request

@@ -108,7 +108,7 @@ std::string DecodeComponent(const std::string& text) {
             out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
             i += 2;
         } else {
-            out += c;   // a "%" without two hex digits stands for itself
+            out += c;  // a "%" without two hex digits stands for itself
         }
     }
     return out;
@@ -167,8 +167,8 @@ const std::string& PageQuery::Text(std::string_view key) const {
 const std::string& PageQuery::Text(std::string_view key, std::size_t longest) const {
     const std::string& text = Text(key);
     if (CharacterCount(text) > longest) {
-        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is longer than " + std::to_string(longest) +
-                                         " characters");
+        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is longer than " +
+                                         std::to_string(longest) + " characters");
     }
     return text;
 }
@@ -203,7 +203,8 @@ std::optional<Date> PageQuery::MonthDayYear(std::string_view key) const {
 double PageQuery::Number(std::string_view key) const {
     const std::string& text = Text(key);
     double value = 0;
-    if (!ReadNumber(text, value)) throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a number");
+    if (!ReadNumber(text, value))
+        throw PageError(kBadRequest, std::string(key) + ": " + Quoted(text) + " is not a number");
     return value;
 }
 
@@ -227,8 +228,8 @@ std::vector<double> PageQuery::NumberList(std::string_view key) const {
         const std::string item = text.substr(start, end - start);
         double value = 0;
         if (!ReadNumber(item, value)) {
-            throw PageError(kBadRequest, std::string(key) + ": " + Quoted(item) + " (item " + std::to_string(list.size() + 1) +
-                                             ") is not a number");
+            throw PageError(kBadRequest, std::string(key) + ": " + Quoted(item) + " (item " +
+                                             std::to_string(list.size() + 1) + ") is not a number");
         }
         list.push_back(value);
         if (end == text.size()) break;

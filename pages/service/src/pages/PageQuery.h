@@ -50,7 +50,7 @@ public:
     // empty; 400 naming the value when it is not a date.
     std::optional<Date> MonthDayYear(std::string_view key) const;
     double Number(std::string_view key) const;
-    int64_t Integer(std::string_view key) const;   // a whole number of 32 bits
+    int64_t Integer(std::string_view key) const;  // a whole number of 32 bits
     // A ";"-separated list of numbers.
     std::vector<double> NumberList(std::string_view key) const;
 

@@ -21,8 +21,8 @@ std::string QuickSearchPage(const PageQuery& query, PageContext& context) {
         throw PageError(kBadRequest, std::string(contract::key::kQuickSearch) + ": " + Quoted(text) +
                                          " is longer than " + std::to_string(kLongestSearch) + " characters");
     }
-    const std::vector<std::string> records = context.database.Run(
-        [&](SqlConnection& c) { return SearchRecordTexts(c, text, kMostRecords); });
+    const std::vector<std::string> records =
+        context.database.Run([&](SqlConnection& c) { return SearchRecordTexts(c, text, kMostRecords); });
     if (records.empty()) return kNoMatch;
     std::string reply;
     for (const std::string& record : records) {

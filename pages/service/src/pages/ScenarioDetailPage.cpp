@@ -18,8 +18,8 @@ namespace {
 namespace key = contract::key;
 
 // Call-adjustment codes of the book's list: what "CallAdjValue" does.
-constexpr int kCallPricePlusPoints = 1;   // every call price + the value, in points
-constexpr int kCallNoticeDays = 2;        // every call period starts the value's days later
+constexpr int kCallPricePlusPoints = 1;  // every call price + the value, in points
+constexpr int kCallNoticeDays = 2;       // every call period starts the value's days later
 
 // More scenarios than this in one request are refused.
 constexpr std::size_t kMostScenarios = 20000;
@@ -55,7 +55,7 @@ engine::ContractTerms TermsOf(const Security& bond, const Date& today, const Dat
         period.triggerPct = call.trigger.value_or(0);
         if (adjustment == kCallPricePlusPoints) period.pricePct += adjustValue;
         if (adjustment == kCallNoticeDays) period.start += engine::YearsFromDays(adjustValue);
-        if (period.end < period.start) continue;   // the notice outlasts the period
+        if (period.end < period.start) continue;  // the notice outlasts the period
         terms.calls.push_back(period);
     }
     for (const PutDate& put : bond.puts) {
@@ -120,9 +120,9 @@ constexpr std::size_t kReplyFields = 31;
 // as a number; a figure that overflows as 0.
 void AppendColumn(const engine::Figures& f, std::string& reply) {
     const std::optional<double> figures[] = {
-        f.stockPrice, f.estimatedPrice,  f.fairValue,  f.bondFloor,     f.delta,
-        f.gamma,      f.rho,             f.vega,       f.impliedVolPct, f.impliedSpreadBp,
-        f.pctCheap,   f.yieldToMaturity, f.yieldToPut, f.yieldToCall,   f.spreadSensitivity};
+        f.stockPrice, f.estimatedPrice, f.fairValue,        f.bondFloor,       f.delta,    f.gamma,
+        f.rho,        f.vega,           f.impliedVolPct,    f.impliedSpreadBp, f.pctCheap, f.yieldToMaturity,
+        f.yieldToPut, f.yieldToCall,    f.spreadSensitivity};
     bool first = true;
     for (const std::optional<double>& figure : figures) {
         if (!first) reply += kFieldSeparator;
@@ -183,7 +183,8 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
         std::optional<Date> maturity = security.maturity;
         if (const auto date = query.MonthDayYear(key::kMaturity)) maturity = *date;
         if (!maturity) {
-            throw PageError(kBadRequest, std::string(key::kMaturity) + ": " + Quoted(query.Text(key::kMaturity)) + " is not a date");
+            throw PageError(kBadRequest,
+                            std::string(key::kMaturity) + ": " + Quoted(query.Text(key::kMaturity)) + " is not a date");
         }
         input.terms = TermsOf(security, today, *maturity, query);
     }
@@ -203,7 +204,7 @@ std::string ScenarioDetailPage(const PageQuery& query, PageContext& context) {
         reply += kFieldSeparator;
         AppendColumn(results[j].scenario, reply);
         reply += kFieldSeparator;
-        reply += '0';   // the security's impact: the control computes it
+        reply += '0';  // the security's impact: the control computes it
     }
     return reply;
 }

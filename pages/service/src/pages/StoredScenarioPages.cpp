@@ -88,8 +88,8 @@ std::string GetScenarioPage(const PageQuery&, PageContext& context) {
 
 std::string InsertScenarioPage(const PageQuery& query, PageContext& context) {
     const StoredScenario s = ScenarioFromQuery(query);
-    const auto id = context.database.Run(
-        [&](SqlConnection& c) { return InsertScenarioWithin(c, s, kMostStoredScenarios); });
+    const auto id =
+        context.database.Run([&](SqlConnection& c) { return InsertScenarioWithin(c, s, kMostStoredScenarios); });
     if (!id) {
         throw PageError(kConflict, "the scenario database holds " + std::to_string(kMostStoredScenarios) +
                                        " scenarios, the most it keeps: delete one first");

@@ -63,7 +63,8 @@ void WriteSecurity(SqlConnection& c, const Security& s) {
     c.Execute(
         "INSERT INTO securities (id, description, ticker, sec_type, currency, fx_to_usd, underlying_id, face, coupon, "
         "frequency, day_count, issue_date, maturity_date, redemption, conversion_ratio, conversion_start, "
-        "conversion_end, call_price_kind, put_price_kind) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        "conversion_end, call_price_kind, put_price_kind) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?, ?)",
         {s.id, s.description, s.ticker, s.type, s.currency, s.fxToUsd, s.underlying, stock ? SqlValue() : s.face,
          stock ? SqlValue() : s.coupon, stock ? SqlValue() : s.frequency, stock ? SqlValue() : s.dayCount,
          OptionalDate(s.issueDate), OptionalDate(s.maturity), stock ? SqlValue() : s.redemption,
@@ -77,9 +78,29 @@ void WriteSecurity(SqlConnection& c, const Security& s) {
         "call_adj_value, use_borrow, curve, factor, delta_adj, ratio, capital_rule, conv_capital, stock_capital, "
         "finance, rebate, tail, fx_rate, discount, div_type, recv_decay, recv_decay_value, bankruptcy, iad) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {s.id, d.convertPosition, d.stockPosition, d.callAdjustment, d.callAdjValue, d.useBorrow, d.curve, factor,
-         d.deltaAdj, ratio, d.capitalRule, d.convCapital, d.stockCapital, d.finance, d.rebate, d.tail,
-         d.fxRate.value_or(s.fxToUsd), d.discount, d.divType, d.recvDecay, d.recvDecayValue, d.bankruptcy, d.iad});
+        {s.id,
+         d.convertPosition,
+         d.stockPosition,
+         d.callAdjustment,
+         d.callAdjValue,
+         d.useBorrow,
+         d.curve,
+         factor,
+         d.deltaAdj,
+         ratio,
+         d.capitalRule,
+         d.convCapital,
+         d.stockCapital,
+         d.finance,
+         d.rebate,
+         d.tail,
+         d.fxRate.value_or(s.fxToUsd),
+         d.discount,
+         d.divType,
+         d.recvDecay,
+         d.recvDecayValue,
+         d.bankruptcy,
+         d.iad});
     c.Execute("INSERT INTO prices (security_id, price) VALUES (?, ?)", {s.id, s.price});
     if (stock) {
         c.Execute("INSERT INTO stock_data (security_id, volatility, dividend_yield, borrow_cost) VALUES (?, ?, ?, ?)",
@@ -92,8 +113,9 @@ void WriteSecurity(SqlConnection& c, const Security& s) {
     }
     c.Execute("INSERT INTO credit_spreads (security_id, spread_bp) VALUES (?, ?)", {s.id, s.creditSpread});
     for (const CallPeriod& call : s.calls) {
-        c.Execute("INSERT INTO call_schedule (security_id, start_date, end_date, price, trigger_pct) VALUES (?, ?, ?, ?, ?)",
-                  {s.id, IsoDate(call.from), IsoDate(call.to), call.price, call.trigger});
+        c.Execute(
+            "INSERT INTO call_schedule (security_id, start_date, end_date, price, trigger_pct) VALUES (?, ?, ?, ?, ?)",
+            {s.id, IsoDate(call.from), IsoDate(call.to), call.price, call.trigger});
     }
     for (const PutDate& put : s.puts) {
         c.Execute("INSERT INTO put_schedule (security_id, put_date, price) VALUES (?, ?, ?)",
@@ -272,9 +294,9 @@ std::optional<Security> LoadSecurity(SqlConnection& c, int64_t id) {
     s.defaults.factor = r[26].AsDouble();
     s.defaults.ratio = r[27].AsDouble();
     s.defaults.fxRate = r[28].AsDouble();
-    for (const SqlRow& call : c.Query(
-             "SELECT start_date, end_date, price, trigger_pct FROM call_schedule WHERE security_id = ? ORDER BY start_date",
-             {id})) {
+    for (const SqlRow& call : c.Query("SELECT start_date, end_date, price, trigger_pct FROM call_schedule WHERE "
+                                      "security_id = ? ORDER BY start_date",
+                                      {id})) {
         CallPeriod period{*DateColumn(call[0]), *DateColumn(call[1]), call[2].AsDouble(), std::nullopt};
         if (!call[3].IsNull()) period.trigger = call[3].AsDouble();
         s.calls.push_back(period);
@@ -293,10 +315,11 @@ std::optional<Security> LoadSecurity(SqlConnection& c, int64_t id) {
 std::vector<std::string> SearchRecordTexts(SqlConnection& c, const std::string& text, int limit) {
     const std::string pattern = LikePattern(text);
     std::vector<std::string> records;
-    for (const SqlRow& r : c.Query(std::string(kRecordSelect) +
-                                       "WHERE CAST(s.id AS TEXT) LIKE ? ESCAPE '\\' OR lower(s.ticker) LIKE ? ESCAPE '\\' "
-                                       "OR lower(s.description) LIKE ? ESCAPE '\\' ORDER BY s.id LIMIT ?",
-                                   {pattern, pattern, pattern, limit})) {
+    for (const SqlRow& r :
+         c.Query(std::string(kRecordSelect) +
+                     "WHERE CAST(s.id AS TEXT) LIKE ? ESCAPE '\\' OR lower(s.ticker) LIKE ? ESCAPE '\\' "
+                     "OR lower(s.description) LIKE ? ESCAPE '\\' ORDER BY s.id LIMIT ?",
+                 {pattern, pattern, pattern, limit})) {
         records.push_back(SecurityRecordText(RecordFieldsOf(r)));
     }
     return records;
@@ -304,8 +327,8 @@ std::vector<std::string> SearchRecordTexts(SqlConnection& c, const std::string& 
 
 std::vector<std::string> HostRecordTexts(SqlConnection& c) {
     std::vector<std::string> records;
-    for (const SqlRow& r : c.Query(std::string(kRecordSelect) +
-                                   "JOIN host_securities h ON h.security_id = s.id ORDER BY h.position")) {
+    for (const SqlRow& r :
+         c.Query(std::string(kRecordSelect) + "JOIN host_securities h ON h.security_id = s.id ORDER BY h.position")) {
         records.push_back(SecurityRecordText(RecordFieldsOf(r)));
     }
     return records;
@@ -323,8 +346,8 @@ std::optional<Curve> LoadCurve(SqlConnection& c, const std::string& code) {
     const SqlRows rows = c.Query("SELECT code, name FROM curves WHERE lower(code) = ?", {ToLowerAscii(code)});
     if (rows.empty()) return std::nullopt;
     Curve curve{rows[0][0].AsText(), rows[0][1].AsText(), {}};
-    for (const SqlRow& p : c.Query(
-             "SELECT tenor_years, zero_rate FROM curve_points WHERE code = ? ORDER BY tenor_years", {curve.code})) {
+    for (const SqlRow& p :
+         c.Query("SELECT tenor_years, zero_rate FROM curve_points WHERE code = ? ORDER BY tenor_years", {curve.code})) {
         curve.points.push_back({p[0].AsDouble(), p[1].AsDouble()});
     }
     return curve;

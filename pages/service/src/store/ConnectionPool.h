@@ -2,10 +2,10 @@
 // Connections shared by the service's worker threads: each request borrows
 // one for its duration. A connection whose use failed is dropped, not
 // returned, so a broken PostgreSQL connection is replaced by a fresh one.
-#include <type_traits>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "store/Sql.h"
@@ -32,7 +32,7 @@ public:
                 return result;
             }
         } catch (const SqlError&) {
-            throw;   // the connection is dropped
+            throw;  // the connection is dropped
         } catch (...) {
             GiveBack(std::move(connection));
             throw;

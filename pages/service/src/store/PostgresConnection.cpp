@@ -61,8 +61,8 @@ public:
             values.push_back(p.IsNull() ? nullptr : texts.back().c_str());
         }
         const std::string statement = NumberedPlaceholders(sql);
-        Result result(PQexecParams(m_conn, statement.c_str(), static_cast<int>(values.size()), nullptr,
-                                   values.data(), nullptr, nullptr, 0));
+        Result result(PQexecParams(m_conn, statement.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                                   nullptr, nullptr, 0));
         const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
             throw SqlError(std::string("PostgreSQL: ") + PQerrorMessage(m_conn));

@@ -5,17 +5,17 @@ namespace zemra::pages {
 namespace {
 
 std::vector<SqlValue> Fields(const StoredScenario& s) {
-    return {s.description, s.stockChange, s.rateChange, s.volChange, s.timeChange, s.spreadChange,
-            s.tunerValue,  s.impact,      s.tuner,      std::string(s.autoLoad ? "Y" : "N")};
+    return {s.description,  s.stockChange, s.rateChange, s.volChange, s.timeChange,
+            s.spreadChange, s.tunerValue,  s.impact,     s.tuner,     std::string(s.autoLoad ? "Y" : "N")};
 }
 
 }  // namespace
 
 std::vector<StoredScenario> ListScenarios(SqlConnection& connection) {
     std::vector<StoredScenario> list;
-    for (const SqlRow& r : connection.Query(
-             "SELECT id, description, stock_change, rate_change, vol_change, time_change, spread_change, "
-             "tuner_value, impact, tuner, auto_load FROM scenarios ORDER BY id")) {
+    for (const SqlRow& r :
+         connection.Query("SELECT id, description, stock_change, rate_change, vol_change, time_change, spread_change, "
+                          "tuner_value, impact, tuner, auto_load FROM scenarios ORDER BY id")) {
         StoredScenario s;
         s.id = r[0].AsInteger();
         s.description = r[1].AsText();

@@ -16,7 +16,7 @@ namespace zemra::pages {
 // A value bound to a placeholder or read from a column.
 class SqlValue {
 public:
-    SqlValue() = default;   // NULL
+    SqlValue() = default;  // NULL
     SqlValue(std::nullptr_t) {}
     SqlValue(int value) : m_value(static_cast<int64_t>(value)) {}
     SqlValue(int64_t value) : m_value(value) {}
@@ -64,7 +64,7 @@ public:
     // Runs a script of statements without parameters (the schema).
     virtual void ExecuteScript(const std::string& sql) = 0;
 
-    virtual void Begin() = 0;   // a write transaction
+    virtual void Begin() = 0;  // a write transaction
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
 };
