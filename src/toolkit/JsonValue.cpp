@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "toolkit/Utf8.h"
+
 namespace zemra {
 
 namespace {
@@ -10,34 +12,6 @@ namespace {
 constexpr size_t kInlineArrayWidth = 100;
 
 constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
-// The length of the well-formed UTF-8 sequence at s[i] (no overlong forms,
-// surrogates or code points past U+10FFFF), 0 when there is none.
-std::size_t Utf8SequenceAt(const std::string& s, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > s.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    }
-    return length;
-}
 
 // A JSON string. Bytes that are not well-formed UTF-8 are written as U+FFFD,
 // one for each, so that what is written is always valid JSON text.

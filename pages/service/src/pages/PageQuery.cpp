@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "toolkit/Utf8.h"
+
 namespace zemra::pages {
 
 namespace {
@@ -13,35 +15,6 @@ int HexDigit(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-// The length of the UTF-8 sequence at text[at], 0 when none starts there
-// (overlong forms, surrogates and code points beyond U+10FFFF are none).
-std::size_t SequenceLength(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-    }
-    return length;
 }
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
@@ -56,7 +29,7 @@ std::string Quoted(const std::string& value) {
             shown += "...";
             break;
         }
-        const std::size_t length = SequenceLength(value, at);
+        const std::size_t length = Utf8SequenceAt(value, at);
         if (length == 0) {
             shown += '?';
             ++at;
@@ -70,7 +43,7 @@ std::string Quoted(const std::string& value) {
 
 std::string TextFault(const std::string& text) {
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = SequenceLength(text, at);
+        const std::size_t length = Utf8SequenceAt(text, at);
         if (length == 0) return "is not UTF-8 text";
         if (IsControl(static_cast<unsigned char>(text[at]))) return "holds a control character";
         at += length;
