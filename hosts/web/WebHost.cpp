@@ -23,6 +23,8 @@
 // a failed fetch saying so. When the module cannot allocate the buffer, a
 // short failure is tried instead, and the null pointer returned when that
 // fails too.
+// The JavaScript of these functions is not C++: the code style leaves it as written.
+// clang-format off
 EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes), {
     const url = UTF8ToString(address);
     let text;
@@ -33,7 +35,7 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
         text = "EThe request to " + url + " failed: " + e + ".";
     }
     const encoder = new TextEncoder();
-    const store = (bytes) = > {
+    const store = (bytes) => {
         const buffer = _malloc(bytes.length + 5);
         if (!buffer) return 0;
         HEAPU8.set(bytes, buffer + 4);
@@ -42,7 +44,7 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
         return buffer;
     };
     let bytes = encoder.encode(text);
-    if (text[0] == = "O" && bytes.length - 1 > maxBytes) {
+    if (text[0] === "O" && bytes.length - 1 > maxBytes) {
         bytes = encoder.encode("EThe reply of " + url.split("?")[0] + " is too large: " + (bytes.length - 1) +
                                " bytes or more, where a reply may have at most " + maxBytes + " bytes.");
     }
@@ -50,17 +52,25 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
            store(encoder.encode("EThe reply of " + url.split("?")[0] + " could not be stored: out of memory."));
 });
 
-EM_JS(void, zemra_web_render, (int id, const char* json), { Module.zemraHosts[id].render(UTF8ToString(json)); });
+EM_JS(void, zemra_web_render, (int id, const char* json), {
+    Module.zemraHosts[id].render(UTF8ToString(json));
+});
 
-EM_JS(int, zemra_web_message, (int id, const char* text, int yesNo),
-      { return Module.zemraHosts[id].message(UTF8ToString(text), yesNo != = 0) ? 1 : 0; });
+EM_JS(int, zemra_web_message, (int id, const char* text, int yesNo), {
+    return Module.zemraHosts[id].message(UTF8ToString(text), yesNo !== 0) ? 1 : 0;
+});
 
-EM_JS(void, zemra_web_open_window, (int id, const char* address),
-      { Module.zemraHosts[id].openWindow(UTF8ToString(address)); });
+EM_JS(void, zemra_web_open_window, (int id, const char* address), {
+    Module.zemraHosts[id].openWindow(UTF8ToString(address));
+});
 
-EM_JS(void, zemra_web_set_pointer, (int id, int code), { Module.zemraHosts[id].setPointer(code); });
+EM_JS(void, zemra_web_set_pointer, (int id, int code), {
+    Module.zemraHosts[id].setPointer(code);
+});
 
-EM_JS(int, zemra_web_today, (int id), { return Module.zemraHosts[id].today(); });
+EM_JS(int, zemra_web_today, (int id), {
+    return Module.zemraHosts[id].today();
+});
 
 // The locale as lines: decimal separator, group separator, date separator,
 // date order (0 month first, 1 day first, 2 year first), short date
@@ -68,13 +78,14 @@ EM_JS(int, zemra_web_today, (int id), { return Module.zemraHosts[id].today(); })
 // The null pointer when the module cannot allocate the buffer.
 EM_JS(char*, zemra_web_locale, (int id), {
     const l = Module.zemraHosts[id].locale();
-    const text = [ l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus ].join("\n");
+    const text = [l.decimal, l.group, l.dateSeparator, String(l.dateOrder), l.shortDatePattern, l.minus].join("\n");
     const size = lengthBytesUTF8(text) + 1;
     const buffer = _malloc(size);
     if (!buffer) return 0;
     stringToUTF8(text, buffer, size);
     return buffer;
 });
+// clang-format on
 
 namespace zemra::web {
 
