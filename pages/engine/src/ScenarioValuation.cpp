@@ -414,22 +414,25 @@ void ValueGroup(const ValuationInput& input, const ConvertibleModel& model, cons
         if (rule != TunerRule::ConstantCheapness && rule != TunerRule::ConstantImpliedSpread)
             rule = TunerRule::ConstantImpliedVolatility;
 
-        // Rules 1 and 3 carry today's implied value; where today's market price
-        // has none, the given volatility (or spread) stands in for it.
-        const ModelState given = BaseState(input);
+        // Rules 1 and 3 carry today's implied value. Where today's market
+        // price has none, they carry today's cheapness instead: the given
+        // volatility (or spread) would price the bond at its fair value under
+        // every scenario, and the gap between the market price and the model
+        // would show as the impact of any scenario, even a rate move of a
+        // bond that does not feel rates.
+        if (rule == TunerRule::ConstantImpliedVolatility && !today.impliedVol) rule = TunerRule::ConstantCheapness;
+        if (rule == TunerRule::ConstantImpliedSpread && !today.impliedSpread) rule = TunerRule::ConstantCheapness;
         bool knownVol = false, knownSpread = false;
         double vol = 0, spread = 0;
         if (rule == TunerRule::ConstantImpliedVolatility) {
             ModelState tuned = group.state;
-            const double carried = today.impliedVol.value_or(given.volatility);
-            tuned.volatility = std::max(carried * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
+            tuned.volatility = std::max(*today.impliedVol * (1 + shift.volChangePct / 100.0) * scale, kMinImpliedVol);
             column.estimatedPrice = solves.Clean(tuned, true, h, stock);
             knownVol = true;
             vol = tuned.volatility;
         } else if (rule == TunerRule::ConstantImpliedSpread) {
             ModelState tuned = group.state;
-            const double carried = today.impliedSpread.value_or(given.spread);
-            tuned.spread = std::max(carried * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
+            tuned.spread = std::max(*today.impliedSpread * (1 + shift.spreadChangePct / 100.0) * scale, 0.0);
             column.estimatedPrice = solves.Clean(tuned, true, h, stock);
             knownSpread = true;
             spread = tuned.spread;
