@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "PageWire.h"
 #include "toolkit/Locale.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
@@ -54,7 +55,7 @@ inline int16_t ReadInt16Field(const std::string& text, const Locale& locale, con
 
 // The 16-bit view of a stored 32-bit tuner identifier.
 inline int16_t TunerAs16Bits(int32_t tuner, const std::string& record) {
-    if (tuner < -32768 || tuner > 32767) {
+    if (tuner < contract::kSmallIntMin || tuner > contract::kSmallIntMax) {
         throw RecordError(record + " tuner " + std::to_string(tuner) +
                           " is outside the range of a tuner identifier (-32768 to 32767).");
     }

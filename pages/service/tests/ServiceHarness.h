@@ -321,10 +321,10 @@ inline std::size_t ReplyPiecesCount(const std::string& reply) {
     return static_cast<std::size_t>(std::count(reply.begin(), reply.end(), '|')) + 1;
 }
 
-inline Query CapitalQuery(double secId = 1001) {
-    return Query()
-        .Add("Secid", secId)
-        .Add("ConvPosition", 500)
+// The positions, capital settings, prices and exchange rate the carry and
+// capital pages both take, in the order the control sends them.
+inline Query& AddPositionAndCapital(Query& q) {
+    return q.Add("ConvPosition", 500)
         .Add("StkPosition", -6000)
         .Add("CapitalRule", 1)
         .Add("ConvCapital", 15)
@@ -334,23 +334,15 @@ inline Query CapitalQuery(double secId = 1001) {
         .Add("FxRate", 1);
 }
 
+inline Query CapitalQuery(double secId = 1001) {
+    Query q;
+    return AddPositionAndCapital(q.Add("Secid", secId));
+}
+
 inline Query CarryQuery(const std::vector<double>& times, double secId = 1001) {
-    return Query()
-        .Add("Secid", secId)
-        .Add("FinRate", 5)
-        .Add("RebRate", 4)
-        .Add("BrwCost", 0.5)
-        .Add("TailRate", 5)
-        .Add("ConvPosition", 500)
-        .Add("StkPosition", -6000)
-        .Add("CapitalRule", 1)
-        .Add("ConvCapital", 15)
-        .Add("StockCapital", 10)
-        .Add("ConvPrice", 104.5)
-        .Add("StkPrice", 40)
-        .Add("FxRate", 1)
-        .Add("Maturity", "06/15/2031")
-        .AddList("TimeChg", times);
+    Query q;
+    q.Add("Secid", secId).Add("FinRate", 5).Add("RebRate", 4).Add("BrwCost", 0.5).Add("TailRate", 5);
+    return AddPositionAndCapital(q).Add("Maturity", "06/15/2031").AddList("TimeChg", times);
 }
 
 // The scenario-detail query of security 1001 with one entry per stock change.

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "PageWire.h"
 #include "book/TextFields.h"
 
 namespace zemra::pages {
@@ -176,8 +177,8 @@ DefaultAssumptions ReadDefaults(ObjectReader& security) {
     d.rebate = r.Number("rebate", d.rebate);
     d.tail = r.Number("tail", d.tail);
     d.fxRate = r.OptionalNumber("fxRate");
-    d.discount = static_cast<int>(r.Integer("discount", d.discount, -32768, 32767));
-    d.divType = static_cast<int>(r.Integer("divType", d.divType, -32768, 32767));
+    d.discount = static_cast<int>(r.Integer("discount", d.discount, contract::kSmallIntMin, contract::kSmallIntMax));
+    d.divType = static_cast<int>(r.Integer("divType", d.divType, contract::kSmallIntMin, contract::kSmallIntMax));
     d.recvDecay = r.OneOf("recvDecay", {"R", "D"}, d.recvDecay);
     d.recvDecayValue = r.Number("recvDecayValue", d.recvDecayValue);
     d.bankruptcy = static_cast<int>(r.Integer("bankruptcy", d.bankruptcy, 0, 1));
@@ -259,7 +260,8 @@ Curve ReadCurve(const json& value, const std::string& path) {
 
 OptionEntry ReadOption(const json& value, const std::string& path) {
     ObjectReader r(value, path);
-    OptionEntry e{static_cast<int>(r.Integer("id", std::nullopt, -32768, 32767)), r.Text("name")};
+    OptionEntry e{static_cast<int>(r.Integer("id", std::nullopt, contract::kSmallIntMin, contract::kSmallIntMax)),
+                  r.Text("name")};
     r.RefuseUnknown();
     return e;
 }
@@ -267,7 +269,7 @@ OptionEntry ReadOption(const json& value, const std::string& path) {
 CapitalRule ReadCapitalRule(const json& value, const std::string& path) {
     ObjectReader r(value, path);
     CapitalRule rule;
-    rule.id = static_cast<int>(r.Integer("id", std::nullopt, -32768, 32767));
+    rule.id = static_cast<int>(r.Integer("id", std::nullopt, contract::kSmallIntMin, contract::kSmallIntMax));
     rule.name = r.Text("name");
     rule.method = r.OneOf("method", {kCapitalGross, kCapitalNet, kCapitalLarger}, kCapitalGross);
     r.RefuseUnknown();
@@ -284,7 +286,7 @@ StoredScenario ReadScenario(const json& value, const std::string& path) {
     s.timeChange = r.Number("timeChange", 0.0);
     s.spreadChange = r.Number("spreadChange", 0.0);
     s.tunerValue = r.Number("tunerValue", 100.0);
-    s.tuner = static_cast<int>(r.Integer("tuner", 1, -32768, 32767));
+    s.tuner = static_cast<int>(r.Integer("tuner", 1, contract::kSmallIntMin, contract::kSmallIntMax));
     s.autoLoad = r.Flag("autoLoad", false);
     r.RefuseUnknown();
     return s;
