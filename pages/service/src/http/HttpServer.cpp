@@ -5,12 +5,19 @@
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <map>
 #include <memory>
@@ -27,21 +34,30 @@ namespace {
 // The reading buffer grows by this much at a time: long addresses arrive
 // in few steps.
 constexpr std::size_t kMemoryIncrement = 64 * 1024;
+// The longest head (request line and headers) the service takes.
+constexpr std::size_t kLongestHead = kLongestAddress + kLongestHeaders;
 // The request line and the headers live in one per-connection memory area
 // of the library; it must hold the longest head. The library clears the
 // whole area after every request, so its size is the processor time of
 // every request: no larger than the longest head needs.
-constexpr std::size_t kConnectionMemory = kLongestAddress + kLongestHeaders + 2 * kMemoryIncrement;
-// The gate looks at a new connection's head without reading it: the
-// socket's receive buffer must hold the longest head.
-constexpr int kReceiveBuffer = static_cast<int>(kLongestAddress + kLongestHeaders + 4096);
+constexpr std::size_t kConnectionMemory = kLongestHead + 2 * kMemoryIncrement;
 constexpr int kListenBacklog = 512;
 // The gate checks its deadlines at least this often.
 constexpr int kGateTickMillis = 200;
-// A long head is looked at again when it has grown by this much (or at the
-// next tick): a head arriving in small pieces costs no more than a few
-// dozen looks, however it is cut.
-constexpr std::size_t kPeekStep = 16 * 1024;
+// A head still arriving is judged again when a line has ended in what came
+// or it has grown by this much: a long head arriving in small pieces costs
+// no more than a few dozen looks, however it is cut.
+constexpr std::size_t kJudgeStep = 16 * 1024;
+// What the gate holds for one side before it stops reading the other.
+constexpr std::size_t kRelayBytes = 1024 * 1024;
+constexpr std::size_t kReadChunk = 256 * 1024;
+// After its last reply the gate reads what the client still sends for this
+// long before closing, so that the close does not reset the connection
+// under the reply.
+constexpr int kLingerMillis = 2000;
+// Once the requests in flight are answered, the replies have this long to
+// reach their clients when the service stops.
+constexpr int kStopGraceMillis = 5000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -52,73 +68,138 @@ struct RequestState {
     bool answered = false;
 };
 
-// A refusal the gate writes itself, before the library has the connection:
-// the same one-line text as every other refusal, then the connection closes.
-void WriteRefusal(int fd, int status, const std::string& reason) {
+// A refusal the gate writes itself: the same one-line text as every other
+// refusal, then the connection closes.
+std::string RefusalReply(int status, const std::string& reason) {
     const char* phrase = status == 503   ? "Service Unavailable"
                          : status == 408 ? "Request Timeout"
+                         : status == 411 ? "Length Required"
                          : status == 414 ? "URI Too Long"
                          : status == 431 ? "Request Header Fields Too Large"
                          : status == 505 ? "HTTP Version Not Supported"
                                          : "Bad Request";
-    const std::string reply =
-        "HTTP/1.1 " + std::to_string(status) + " " + phrase +
-        "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(reason.size()) +
-        "\r\nConnection: close\r\nCache-Control: no-store\r\n\r\n" + reason;
+    return "HTTP/1.1 " + std::to_string(status) + " " + phrase +
+           "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(reason.size()) +
+           "\r\nConnection: close\r\nCache-Control: no-store\r\n\r\n" + reason;
+}
+
+// The refusal of a connection the gate does not take at all (the caps).
+void WriteRefusal(int fd, int status, const std::string& reason) {
+    const std::string reply = RefusalReply(status, reason);
     (void)!send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     shutdown(fd, SHUT_WR);
-    // What the client sent is read before closing, so that the close does
-    // not reset the connection under the reply.
     char sink[4096];
     for (int i = 0; i < 64 && recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {}
     close(fd);
 }
 
-// What the gate makes of a new connection's head so far.
+// What the gate makes of the head at the front of a connection's bytes.
 struct HeadVerdict {
     enum Kind { Wait, Ready, Refuse } kind = Wait;
     int status = 0;
     std::string reason;
+    std::size_t headLength = 0;    // Ready: the head with its empty line
+    std::uint64_t bodyLength = 0;  // Ready: Content-Length
 };
 
-HeadVerdict JudgeHead(std::string_view head) {
-    const std::size_t lineEnd = head.find('\n');
-    if (lineEnd == std::string_view::npos) {
-        if (head.size() > kLongestAddress + 64) {
-            return {HeadVerdict::Refuse, 414,
-                    "the address is longer than " + std::to_string(kLongestAddress) + " bytes"};
-        }
-        return {HeadVerdict::Wait, 0, {}};
+HeadVerdict Refused(int status, std::string reason) { return {HeadVerdict::Refuse, status, std::move(reason), 0, 0}; }
+
+// At most 40 characters of a client's text, control characters as spaces.
+std::string Shown(std::string_view text) {
+    std::string shown(text.substr(0, 40));
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
     }
-    std::string_view line = head.substr(0, lineEnd);
+    return shown;
+}
+
+bool HasControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f; });
+}
+
+bool IsToken(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > 0x20 && u < 0x7f && !std::strchr("\"(),/:;<=>?@[\\]{}", c);
+    });
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+// Judges the head at the front of `bytes` (what has arrived of it): the
+// request line `METHOD ADDRESS HTTP/1.x`, then "Name: value" lines up to an
+// empty line. Only heads the library reads without a word of its own pass.
+HeadVerdict JudgeHead(std::string_view bytes) {
+    const std::size_t lineEnd = bytes.find('\n');
+    if (lineEnd == std::string_view::npos) {
+        if (bytes.size() > kLongestAddress + 64) {
+            return Refused(414, "the address is longer than " + std::to_string(kLongestAddress) + " bytes");
+        }
+        return {};
+    }
+    std::string_view line = bytes.substr(0, lineEnd);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::size_t first = line.find(' ');
     const std::size_t last = line.rfind(' ');
-    if (first == std::string_view::npos || first == 0) {
-        return {HeadVerdict::Refuse, 400, "the request line is not 'METHOD ADDRESS HTTP/1.1'"};
+    if (first == std::string_view::npos || first == 0 || HasControl(line) || !IsToken(line.substr(0, first))) {
+        return Refused(400, "the request line is not 'METHOD ADDRESS HTTP/1.1'");
     }
     if (first == last) {
-        return {HeadVerdict::Refuse, 505, "a request line without 'HTTP/1.0' or 'HTTP/1.1' (HTTP/0.9) is not answered"};
+        return Refused(505, "a request line without 'HTTP/1.0' or 'HTTP/1.1' (HTTP/0.9) is not answered");
     }
     const std::string_view version = line.substr(last + 1);
     if (version != "HTTP/1.1" && version != "HTTP/1.0") {
-        std::string shown(version.substr(0, 20));
-        for (char& c : shown) {
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-        }
-        return {HeadVerdict::Refuse, 505, "the version '" + shown + "' is not answered: HTTP/1.0 or HTTP/1.1"};
+        return Refused(505, "the version '" + Shown(version.substr(0, 20)) + "' is not answered: HTTP/1.0 or HTTP/1.1");
     }
     if (last - first - 1 > kLongestAddress) {
-        return {HeadVerdict::Refuse, 414, "the address is longer than " + std::to_string(kLongestAddress) + " bytes"};
+        return Refused(414, "the address is longer than " + std::to_string(kLongestAddress) + " bytes");
     }
-    if (head.find("\r\n\r\n") != std::string_view::npos || head.find("\n\n") != std::string_view::npos) {
-        return {HeadVerdict::Ready, 0, {}};
+    if (last == first + 1 || line.substr(first + 1, last - first - 1).find(' ') != std::string_view::npos) {
+        return Refused(400, "the request line is not 'METHOD ADDRESS HTTP/1.1'");
     }
-    if (head.size() >= kLongestAddress + kLongestHeaders) {
-        return {HeadVerdict::Refuse, 431,
-                "the request's head is longer than " + std::to_string(kLongestAddress + kLongestHeaders) + " bytes"};
+    HeadVerdict verdict;
+    verdict.kind = HeadVerdict::Ready;
+    bool sized = false;
+    for (std::size_t at = lineEnd + 1;;) {
+        const std::size_t end = bytes.find('\n', at);
+        const bool whole = end != std::string_view::npos;
+        if ((whole ? end : bytes.size()) - lineEnd > kLongestHeaders || (!whole && bytes.size() > kLongestHead)) {
+            return Refused(431, "the request's headers are longer than " + std::to_string(kLongestHeaders) + " bytes");
+        }
+        if (!whole) return {};
+        std::string_view header = bytes.substr(at, end - at);
+        at = end + 1;
+        if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
+        if (header.empty()) {
+            verdict.headLength = at;
+            return verdict;
+        }
+        const std::size_t colon = header.find(':');
+        if (colon == std::string_view::npos || !IsToken(header.substr(0, colon)) || HasControl(header)) {
+            return Refused(400, "the header line '" + Shown(header) + "' is not 'Name: value'");
+        }
+        const std::string_view name = header.substr(0, colon);
+        std::string_view value = header.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+        if (SameLetters(name, "Transfer-Encoding")) {
+            return Refused(411, "a request body is taken only with Content-Length");
+        }
+        if (SameLetters(name, "Content-Length")) {
+            std::uint64_t length = 0;
+            const auto [end2, error] = std::from_chars(value.data(), value.data() + value.size(), length);
+            if (value.empty() || value.size() > 15 || error != std::errc() || end2 != value.data() + value.size() ||
+                (sized && length != verdict.bodyLength)) {
+                return Refused(400, "the Content-Length '" + Shown(value) + "' is not a length");
+            }
+            sized = true;
+            verdict.bodyLength = length;
+        }
     }
-    return {HeadVerdict::Wait, 0, {}};
 }
 
 std::string AddressKey(const sockaddr* address) {
@@ -154,7 +235,6 @@ MHD_Result OnRequest(void* server, MHD_Connection* connection, const char* path,
     auto* request = static_cast<RequestState*>(*state);
     if (request && !request->headSeen) {
         request->headSeen = true;
-        static_cast<HttpServer*>(server)->HeadArrived(connection);
         return MHD_YES;
     }
     // A request body is read and dropped: no page takes one.
@@ -179,41 +259,93 @@ void OneLine(std::string& text) {
     }
 }
 
+// Sends what it can of `out` from `at`; false when the peer is gone.
+bool Flush(int fd, std::string& out) {
+    std::size_t at = 0;
+    while (at < out.size()) {
+        const ssize_t n = send(fd, out.data() + at, out.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            at += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+            break;
+        }
+    }
+    out.erase(0, at);
+    return true;
+}
+
+// Reads into `in` until nothing more is there or it holds `most`; false at
+// the end of the stream or an error.
+bool Fill(int fd, std::string& in, std::size_t most, std::vector<char>& buffer) {
+    while (in.size() < most) {
+        const ssize_t n = recv(fd, buffer.data(), std::min(buffer.size(), most - in.size()), MSG_DONTWAIT);
+        if (n > 0) {
+            in.append(buffer.data(), static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-// The gate's state. The pending connections are the gate thread's own; the
-// counts and the library's connections are shared with the library's
-// threads under the mutex.
+// One client connection: the client's socket, and the gate's end of a
+// socket pair whose other end the library has. The gate passes the heads it
+// takes (with their bodies) to the library and the library's replies back.
+struct HttpServer::Link {
+    std::uint64_t id = 0;
+    int client = -1;
+    int library = -1;
+    std::string address;
+    std::string in;          // the client's bytes not yet passed
+    std::size_t judged = 0;  // the size of `in` when its head was last found incomplete
+    std::uint64_t bodyLeft = 0;
+    std::string toLibrary, toClient;
+    std::deque<std::size_t> heads;  // the heads passed and not yet answered
+    std::size_t headBytes = 0;
+    std::atomic<int> answered{0};      // requests the library has finished (counted on its threads)
+    std::atomic<bool> waiting{false};  // the gate waits for an answer: wake it
+    int counted = 0;                   // of `answered`, the ones the gate has taken into account
+    std::string refusal;               // written once the library has answered the requests before it
+    bool passedAny = false;
+    bool clientEnded = false;
+    bool closing = false;  // the last bytes for the client are being written
+    bool shut = false;     // ... and have been: the client's leftovers are read until it closes (no longer counted)
+    Clock::time_point deadline;
+    std::uint32_t clientEvents = 0, libraryEvents = 0;
+};
+
+// The gate's state. The links and the counts are the gate thread's own;
+// the library's connections are shared with the library's threads under the
+// mutex.
 struct HttpServer::Gate {
-    struct Pending {
-        int fd = -1;
-        std::string address;
-        sockaddr_storage peer{};
-        socklen_t peerLength = 0;
-        Clock::time_point deadline;
-        std::size_t seen = 0;  // bytes of the head looked at so far
-        Clock::time_point looked;
-    };
-    struct Kept {
-        int fd = -1;
-        std::string address;
-        bool armed = false;  // waiting for a head
-        Clock::time_point deadline;
-    };
+    int epoll = -1;
     int wake[2] = {-1, -1};
     std::thread thread;
-    std::atomic<bool> stopping{false};
-    std::vector<Pending> pending;
-    std::mutex mutex;
-    int open = 0;
+    std::atomic<bool> stopping{false};   // no new connection nor request
+    std::atomic<bool> finishing{false};  // the requests in flight are answered
+    std::uint64_t nextId = 1;
+    std::unordered_map<std::uint64_t, std::shared_ptr<Link>> links;
+    int open = 0;  // links counted against the caps: all but the ones closing after their last reply
     std::map<std::string, int> perAddress;
-    std::unordered_map<int, std::string> handed;  // socket -> address, until the library starts the connection
-    std::unordered_map<void*, Kept> kept;
+    std::vector<char> buffer = std::vector<char>(kReadChunk);
+    std::mutex mutex;
+    std::unordered_map<int, std::shared_ptr<Link>> handed;  // the library's socket -> link, until it starts
+    std::unordered_map<void*, std::shared_ptr<Link>> connections;
 
     void Forget(const std::string& address) {
         --open;
         const auto it = perAddress.find(address);
         if (it != perAddress.end() && --it->second <= 0) perAddress.erase(it);
+    }
+    void Wake() {
+        if (wake[1] >= 0) (void)!write(wake[1], "x", 1);
     }
 };
 
@@ -233,166 +365,273 @@ HttpServer::~HttpServer() {
 void HttpServer::StopGate() {
     Gate& g = *m_gate;
     g.stopping = true;
-    if (g.wake[1] >= 0) (void)!write(g.wake[1], "x", 1);
+    g.finishing = true;
+    g.Wake();
     if (g.thread.joinable()) g.thread.join();
-    for (const Gate::Pending& p : g.pending) close(p.fd);
-    g.pending.clear();
-    for (int& fd : g.wake) {
-        if (fd >= 0) close(fd);
-        fd = -1;
+    while (!g.links.empty()) Close(*g.links.begin()->second);
+    for (int* fd : {&g.wake[0], &g.wake[1], &g.epoll}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
     }
 }
 
 void HttpServer::ConnectionOpened(void* connection, int fd) {
     std::lock_guard lock(m_gate->mutex);
-    Gate::Kept kept;
-    kept.fd = fd;
     const auto handed = m_gate->handed.find(fd);
-    if (handed != m_gate->handed.end()) {
-        kept.address = std::move(handed->second);
-        m_gate->handed.erase(handed);
-    }
-    // The gate hands over a connection whose head has arrived, or, when the
-    // socket cannot hold a long head, one still arriving: its deadline runs on.
-    kept.armed = true;
-    kept.deadline = Clock::now() + std::chrono::seconds(m_limits.headSeconds);
-    m_gate->kept[connection] = std::move(kept);
+    if (handed == m_gate->handed.end()) return;
+    m_gate->connections[connection] = std::move(handed->second);
+    m_gate->handed.erase(handed);
 }
 
 void HttpServer::ConnectionClosed(void* connection) {
     std::lock_guard lock(m_gate->mutex);
-    const auto it = m_gate->kept.find(connection);
-    if (it == m_gate->kept.end()) return;
-    m_gate->Forget(it->second.address);
-    m_gate->kept.erase(it);
+    m_gate->connections.erase(connection);
 }
 
-void HttpServer::SetHeadDeadline(void* connection, int seconds) {
-    std::lock_guard lock(m_gate->mutex);
-    const auto it = m_gate->kept.find(connection);
-    if (it == m_gate->kept.end()) return;
-    it->second.armed = seconds >= 0;
-    it->second.deadline = Clock::now() + std::chrono::seconds(seconds);
+void HttpServer::Close(Link& link) {
+    Gate& g = *m_gate;
+    if (link.client >= 0) close(link.client);
+    if (link.library >= 0) close(link.library);
+    if (!link.shut) g.Forget(link.address);
+    const std::uint64_t id = link.id;
+    g.links.erase(id);  // the last use of `link`
 }
 
-void HttpServer::HeadArrived(void* connection) { SetHeadDeadline(connection, -1); }
+void HttpServer::Accept() {
+    Gate& g = *m_gate;
+    for (;;) {
+        sockaddr_storage peer{};
+        socklen_t peerLength = sizeof peer;
+        const int fd =
+            accept4(m_listenSocket, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        const std::string address = AddressKey(reinterpret_cast<const sockaddr*>(&peer));
+        int& mine = g.perAddress[address];
+        if (g.open >= m_limits.connections) {
+            if (mine == 0) g.perAddress.erase(address);
+            WriteRefusal(fd, 503, "the service holds " + std::to_string(g.open) + " connections, the most it takes");
+            continue;
+        }
+        if (mine >= m_limits.connectionsPerAddress) {
+            WriteRefusal(fd, 503,
+                         "this address holds " + std::to_string(mine) + " connections, the most one client may");
+            continue;
+        }
+        int pair[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
+            if (mine == 0) g.perAddress.erase(address);
+            close(fd);
+            continue;
+        }
+        ++mine;
+        ++g.open;
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        auto link = std::make_shared<Link>();
+        link->id = g.nextId++;
+        link->client = fd;
+        link->library = pair[0];
+        link->address = address;
+        link->deadline = Clock::now() + std::chrono::seconds(m_limits.headSeconds);
+        g.links[link->id] = link;
+        {
+            std::lock_guard lock(g.mutex);
+            g.handed[pair[1]] = link;
+        }
+        sockaddr_un local{};
+        local.sun_family = AF_UNIX;
+        if (MHD_add_connection(m_daemon, pair[1], reinterpret_cast<const sockaddr*>(&local), sizeof(sa_family_t)) !=
+            MHD_YES) {
+            std::lock_guard lock(g.mutex);
+            g.handed.erase(pair[1]);
+            Close(*link);
+            continue;
+        }
+        Watch(*link);
+    }
+}
+
+// Registers the link's sockets for what the gate waits for on each.
+void HttpServer::Watch(Link& link) {
+    Gate& g = *m_gate;
+    const bool readClient =
+        !link.clientEnded && (link.shut || (!link.closing && link.refusal.empty() && link.in.size() <= kLongestHead &&
+                                            link.toLibrary.size() < kRelayBytes));
+    const std::uint32_t clientEvents = (readClient ? EPOLLIN : 0u) | (link.toClient.empty() ? 0u : EPOLLOUT);
+    const std::uint32_t libraryEvents = link.library < 0 ? 0u
+                                                         : (link.toClient.size() < kRelayBytes ? EPOLLIN : 0u) |
+                                                               (link.toLibrary.empty() ? 0u : EPOLLOUT);
+    const auto watch = [&](int fd, std::uint32_t& now, std::uint32_t wanted, std::uint64_t key) {
+        if (fd < 0 || now == wanted) return;
+        epoll_event event{};
+        event.events = wanted;
+        event.data.u64 = key;
+        epoll_ctl(g.epoll, now == 0 ? EPOLL_CTL_ADD : wanted == 0 ? EPOLL_CTL_DEL : EPOLL_CTL_MOD, fd, &event);
+        now = wanted;
+    };
+    watch(link.client, link.clientEvents, clientEvents, link.id << 1);
+    watch(link.library, link.libraryEvents, libraryEvents, link.id << 1 | 1);
+}
+
+// Moves what can be moved between the client and the library, judges the
+// heads, and closes the link when it is done.
+void HttpServer::Pass(Link& link) {
+    Gate& g = *m_gate;
+    const auto now = Clock::now();
+    for (bool again = true; again;) {
+        again = false;
+        // The library's answers: a held head or the refusal may go now.
+        for (const int answered = link.answered; link.counted < answered; ++link.counted) {
+            if (link.heads.empty()) break;
+            link.headBytes -= link.heads.front();
+            link.heads.pop_front();
+            if (link.heads.empty()) link.deadline = now + std::chrono::seconds(m_limits.idleSeconds);
+        }
+        if (link.library >= 0 && !Fill(link.library, link.toClient, kRelayBytes, g.buffer)) {
+            // The library closed its side (after a reply that closes the connection).
+            close(link.library);
+            link.library = -1;
+            link.libraryEvents = 0;
+            link.closing = true;
+        }
+        if (!link.clientEnded && (link.shut || (!link.closing && link.refusal.empty()))) {
+            if (link.shut) link.in.clear();
+            if (!Fill(link.client, link.in, link.shut ? kReadChunk : kLongestHead + 1, g.buffer)) {
+                link.clientEnded = true;
+            }
+            if (link.shut) link.in.clear();
+        }
+        // The client's bytes: bodies pass as they come, heads once judged.
+        while (!link.closing && link.refusal.empty() && !link.in.empty() && link.toLibrary.size() < kRelayBytes) {
+            if (link.bodyLeft > 0) {
+                const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(link.bodyLeft, link.in.size()));
+                link.toLibrary.append(link.in, 0, n);
+                link.in.erase(0, n);
+                link.bodyLeft -= n;
+                continue;
+            }
+            const std::size_t grown = link.in.size() - std::min(link.judged, link.in.size());
+            if (link.judged > 0 && grown < kJudgeStep && link.in.size() <= kLongestHead &&
+                link.in.find('\n', link.judged) == std::string::npos) {
+                break;
+            }
+            const HeadVerdict verdict = JudgeHead(link.in);
+            if (verdict.kind == HeadVerdict::Wait) {
+                link.judged = link.in.size();
+                break;
+            }
+            link.judged = 0;
+            if (verdict.kind == HeadVerdict::Refuse) {
+                link.refusal = RefusalReply(verdict.status, verdict.reason);
+                link.in.clear();
+                break;
+            }
+            // The library's memory area holds the heads it has not answered:
+            // a long head waits for the answers before it.
+            if (g.stopping || (!link.heads.empty() && link.headBytes + verdict.headLength > kLongestHead)) break;
+            link.toLibrary.append(link.in, 0, verdict.headLength);
+            link.in.erase(0, verdict.headLength);
+            link.heads.push_back(verdict.headLength);
+            link.headBytes += verdict.headLength;
+            link.bodyLeft = verdict.bodyLength;
+            link.passedAny = true;
+        }
+        if (link.library >= 0 && !link.toLibrary.empty() && !Flush(link.library, link.toLibrary)) {
+            link.toLibrary.clear();
+        }
+        const bool idle = link.heads.empty() && link.toLibrary.empty();
+        if (!link.closing && idle) {
+            // Nothing with the library: what is left is the gate's to say.
+            const bool late = now >= link.deadline;
+            if (late && link.refusal.empty() && !link.passedAny) {
+                link.refusal = RefusalReply(
+                    408, "the request's head did not arrive within " + std::to_string(m_limits.headSeconds) + " s");
+            }
+            if (!link.refusal.empty() || late || g.stopping || link.clientEnded) {
+                if (link.library >= 0) {
+                    Fill(link.library, link.toClient, std::string::npos, g.buffer);
+                    close(link.library);
+                    link.library = -1;
+                    link.libraryEvents = 0;
+                }
+                link.toClient += link.refusal;
+                link.closing = true;
+            }
+        }
+        if (!link.toClient.empty() && !Flush(link.client, link.toClient)) {
+            Close(link);
+            return;
+        }
+        if (link.closing && link.toClient.empty()) {
+            if (!link.shut) {
+                shutdown(link.client, SHUT_WR);
+                link.shut = true;
+                g.Forget(link.address);
+                link.deadline = now + std::chrono::milliseconds(kLingerMillis);
+                again = !link.clientEnded;
+                continue;
+            }
+            if (link.clientEnded || now >= link.deadline) {
+                Close(link);
+                return;
+            }
+        }
+        // Waiting on an answer of the library: its end wakes the gate.
+        if (!link.heads.empty() && link.library >= 0 &&
+            (!link.in.empty() || !link.refusal.empty() || link.clientEnded || g.stopping)) {
+            link.waiting = true;
+            again = link.answered != link.counted;
+        }
+    }
+    Watch(link);
+}
 
 void HttpServer::GateLoop() {
     Gate& g = *m_gate;
-    std::vector<char> buffer(kLongestAddress + kLongestHeaders);
-    std::vector<pollfd> polled;
-    auto drop = [&](std::size_t i) {
-        {
-            std::lock_guard lock(g.mutex);
-            g.Forget(g.pending[i].address);
+    std::vector<epoll_event> events(256);
+    bool accepting = true;
+    auto swept = Clock::now();
+    Clock::time_point finishBy{};
+    while (true) {
+        const int n = epoll_wait(g.epoll, events.data(), static_cast<int>(events.size()), kGateTickMillis);
+        if (n < 0 && errno != EINTR) break;
+        if (g.stopping && accepting) {
+            epoll_ctl(g.epoll, EPOLL_CTL_DEL, m_listenSocket, nullptr);
+            accepting = false;
         }
-        g.pending[i] = std::move(g.pending.back());
-        g.pending.pop_back();
-    };
-    while (!g.stopping) {
-        polled.clear();
-        polled.push_back({m_listenSocket, POLLIN, 0});
-        polled.push_back({g.wake[0], POLLIN, 0});
-        for (const Gate::Pending& p : g.pending) polled.push_back({p.fd, POLLIN, 0});
-        if (poll(polled.data(), polled.size(), kGateTickMillis) < 0 && errno != EINTR) break;
-        if (g.stopping) break;
+        bool sweep = false;
+        for (int i = 0; i < n; ++i) {
+            const std::uint64_t key = events[i].data.u64;
+            if (key == 0) {
+                if (accepting) Accept();
+            } else if (key == 1) {
+                char sink[256];
+                while (read(g.wake[0], sink, sizeof sink) > 0) {}
+                sweep = true;
+            } else if (const auto it = g.links.find(key >> 1); it != g.links.end()) {
+                const std::shared_ptr<Link> link = it->second;
+                // A client gone (reset, or closed after the gate shut its side): nothing more reaches it.
+                if ((key & 1) == 0 && (events[i].events & (EPOLLERR | EPOLLHUP))) {
+                    Close(*link);
+                } else {
+                    Pass(*link);
+                }
+            }
+        }
+        // Deadlines, and the links whose answers came: every link, now and then.
         const auto now = Clock::now();
-        // From the last: a finished connection's place is taken by the last one, already seen.
-        for (std::size_t i = g.pending.size(); i-- > 0;) {
-            Gate::Pending& p = g.pending[i];
-            if (now >= p.deadline) {
-                WriteRefusal(p.fd, 408,
-                             "the request's head did not arrive within " + std::to_string(m_limits.headSeconds) + " s");
-                drop(i);
-                continue;
-            }
-            const bool readable = polled[i + 2].revents != 0;
-            if (!readable && (p.seen < kPeekStep || now - p.looked < std::chrono::milliseconds(kGateTickMillis))) {
-                continue;
-            }
-            p.looked = now;
-            const ssize_t n = recv(p.fd, buffer.data(), buffer.size(), MSG_PEEK | MSG_DONTWAIT);
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
-            if (n <= 0) {
-                close(p.fd);
-                drop(i);
-                continue;
-            }
-            const std::size_t size = static_cast<std::size_t>(n);
-            HeadVerdict verdict = JudgeHead(std::string_view(buffer.data(), size));
-            // A socket that cannot hold more of a long head: the library reads the rest.
-            if (verdict.kind == HeadVerdict::Wait && readable && size == p.seen) verdict.kind = HeadVerdict::Ready;
-            if (verdict.kind == HeadVerdict::Refuse) {
-                WriteRefusal(p.fd, verdict.status, verdict.reason);
-                drop(i);
-            } else if (verdict.kind == HeadVerdict::Wait) {
-                // Woken again when more has arrived (a long head: 16 KB more, or at a tick).
-                p.seen = size;
-                const int more = static_cast<int>(size < kPeekStep ? size + 1 : size + kPeekStep);
-                setsockopt(p.fd, SOL_SOCKET, SO_RCVLOWAT, &more, sizeof more);
-            } else {
-                const int one = 1;
-                setsockopt(p.fd, SOL_SOCKET, SO_RCVLOWAT, &one, sizeof one);
-                {
-                    std::lock_guard lock(g.mutex);
-                    g.handed[p.fd] = p.address;
-                }
-                const int fd = p.fd;
-                const std::string address = p.address;
-                const sockaddr_storage peer = p.peer;
-                const socklen_t peerLength = p.peerLength;
-                g.pending[i] = std::move(g.pending.back());
-                g.pending.pop_back();
-                if (MHD_add_connection(m_daemon, fd, reinterpret_cast<const sockaddr*>(&peer), peerLength) != MHD_YES) {
-                    std::lock_guard lock(g.mutex);
-                    g.handed.erase(fd);
-                    g.Forget(address);
-                }
+        if (sweep || now - swept >= std::chrono::milliseconds(kGateTickMillis)) {
+            swept = now;
+            std::vector<std::shared_ptr<Link>> all;
+            all.reserve(g.links.size());
+            for (const auto& [id, link] : g.links) all.push_back(link);
+            for (const auto& link : all) {
+                if (g.links.count(link->id)) Pass(*link);
             }
         }
-        if (polled[0].revents & POLLIN) {
-            for (;;) {
-                Gate::Pending p;
-                p.peerLength = sizeof p.peer;
-                p.fd = accept4(m_listenSocket, reinterpret_cast<sockaddr*>(&p.peer), &p.peerLength,
-                               SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (p.fd < 0) break;
-                p.address = AddressKey(reinterpret_cast<const sockaddr*>(&p.peer));
-                p.deadline = Clock::now() + std::chrono::seconds(m_limits.headSeconds);
-                std::string refusal;
-                {
-                    std::lock_guard lock(g.mutex);
-                    int& mine = g.perAddress[p.address];
-                    if (g.open >= m_limits.connections) {
-                        refusal = "the service holds " + std::to_string(g.open) + " connections, the most it takes";
-                    } else if (mine >= m_limits.connectionsPerAddress) {
-                        refusal =
-                            "this address holds " + std::to_string(mine) + " connections, the most one client may";
-                    } else {
-                        ++mine;
-                        ++g.open;
-                    }
-                    if (mine == 0) g.perAddress.erase(p.address);
-                }
-                if (!refusal.empty()) {
-                    WriteRefusal(p.fd, 503, refusal);
-                    continue;
-                }
-                g.pending.push_back(std::move(p));
-            }
-        }
-        if (polled[1].revents & POLLIN) {
-            char sink[64];
-            (void)!read(g.wake[0], sink, sizeof sink);
-        }
-        // A kept connection whose next head is late is shut: the library then closes it.
-        std::lock_guard lock(g.mutex);
-        for (auto& [connection, kept] : g.kept) {
-            if (kept.armed && now >= kept.deadline) {
-                kept.armed = false;
-                shutdown(kept.fd, SHUT_RDWR);
-            }
-        }
+        if (g.finishing && finishBy == Clock::time_point{})
+            finishBy = now + std::chrono::milliseconds(kStopGraceMillis);
+        if (g.finishing && (g.links.empty() || now >= finishBy)) break;
     }
 }
 
@@ -411,8 +650,6 @@ int HttpServer::Bind(const std::string& host, int port) {
         if (fd < 0) continue;
         const int yes = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        // Inherited by the accepted sockets: room for the longest head.
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
         sockaddr_storage bound{};
         socklen_t length = sizeof bound;
         if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, kListenBacklog) == 0 &&
@@ -441,19 +678,32 @@ void HttpServer::Run() {
             MHD_OPTION_URI_LOG_CALLBACK, &OnRequestLine, this, MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this,
             MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this, MHD_OPTION_END);
         if (!m_daemon) throw std::runtime_error("the HTTP server cannot start");
-        if (pipe2(m_gate->wake, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("the HTTP server cannot start");
+        Gate& g = *m_gate;
+        g.epoll = epoll_create1(EPOLL_CLOEXEC);
+        if (g.epoll < 0 || pipe2(g.wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+            throw std::runtime_error("the HTTP server cannot start");
+        }
         fcntl(m_listenSocket, F_SETFL, fcntl(m_listenSocket, F_GETFL) | O_NONBLOCK);
-        m_gate->thread = std::thread([this] { GateLoop(); });
+        for (const auto& [fd, key] : {std::pair{m_listenSocket, 0}, std::pair{g.wake[0], 1}}) {
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.u64 = static_cast<std::uint64_t>(key);
+            epoll_ctl(g.epoll, EPOLL_CTL_ADD, fd, &event);
+        }
+        g.thread = std::thread([this] { GateLoop(); });
     }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_stopRequested; });
-    // Stop accepting, let the answers under way finish, then close the rest
-    // (idle keep-alive connections).
+    // Stop accepting and passing requests, let the answers under way finish
+    // and reach their clients, then close the rest (idle keep-alive
+    // connections).
     lock.unlock();
-    StopGate();
+    m_gate->stopping = true;
+    m_gate->Wake();
     lock.lock();
     m_changed.wait(lock, [this] { return m_inFlight == 0; });
     lock.unlock();
+    StopGate();
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;
     close(m_listenSocket);
@@ -543,8 +793,14 @@ void HttpServer::FinishInFlight() {
 }
 
 void HttpServer::EndRequest(void* opaque, void* connection) {
-    // The idle time of a kept connection runs from the end of this reply.
-    SetHeadDeadline(connection, m_limits.idleSeconds);
+    {
+        std::lock_guard lock(m_gate->mutex);
+        const auto it = m_gate->connections.find(connection);
+        if (it != m_gate->connections.end()) {
+            ++it->second->answered;
+            if (it->second->waiting.exchange(false)) m_gate->Wake();
+        }
+    }
     std::unique_ptr<RequestState> state(static_cast<RequestState*>(opaque));
     if (state && state->answered) FinishInFlight();
 }

@@ -5,13 +5,16 @@
 // answered request (for the access log), and a stop that lets the requests
 // in flight finish.
 //
-// A gate of its own accepts the connections: it refuses a connection beyond
-// the overall or the per-address cap at once (503), waits for the first
-// request's head to arrive whole within the head deadline, and answers a
-// request line the service does not take (no HTTP/1.x, longer than
-// kLongestAddress) with a one-line text itself; only then does the library
-// get the connection. A kept connection's next head must arrive whole
-// within the idle time of the previous reply.
+// A gate of its own accepts the connections and stands between each client
+// and the library: it refuses a connection beyond the overall or the
+// per-address cap at once (503), and it reads every request head of the
+// connection, first or kept or pipelined, before the library sees it. A
+// head the service does not take (no HTTP/1.x, a malformed request line or
+// header, an address longer than kLongestAddress, a head too long) gets a
+// one-line text from the gate once the library has answered the requests
+// before it; the library never answers with a page of its own. The first
+// head must arrive whole within the head deadline, a kept connection's next
+// head within the idle time from the previous reply.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -81,15 +84,17 @@ public:
     void EndRequest(void* state, void* connection);
     void ConnectionOpened(void* connection, int fd);
     void ConnectionClosed(void* connection);
-    void HeadArrived(void* connection);
 
 private:
     struct Gate;
+    struct Link;
     void FinishInFlight();
     void GateLoop();
     void StopGate();
-    // Sets (or clears, with seconds < 0) the deadline of a kept connection's next head.
-    void SetHeadDeadline(void* connection, int seconds);
+    void Accept();
+    void Pass(Link& link);
+    void Watch(Link& link);
+    void Close(Link& link);
 
     Handler m_handler;
     Logger m_logger;
