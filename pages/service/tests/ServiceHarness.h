@@ -1,9 +1,12 @@
 #pragma once
-// Shared builders of the service tests: a small book, a temporary folder,
-// and the service running in-process on an ephemeral loopback port.
-#include <curl/curl.h>
+// Shared fixtures of the service tests: a client connection, a small book,
+// a temporary folder, and the service running in-process on an ephemeral
+// loopback port.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,111 +29,86 @@ struct Reply {
     std::string type;
 };
 
-// The tests' HTTP client (libcurl): one connection kept between requests,
-// the address sent as given (up to libcurl's 1 MB of request).
-class HttpClient {
+// A client's connection to the service (from another loopback address when
+// `from` names one): bytes as given, for requests no client would write and
+// ones written slowly, or requests kept alive on it (a new connection when
+// the service closed the last).
+class Connection {
 public:
-    explicit HttpClient(int port) : m_base("http://127.0.0.1:" + std::to_string(port)), m_curl(curl_easy_init()) {}
-    ~HttpClient() { curl_easy_cleanup(m_curl); }
-    HttpClient(const HttpClient&) = delete;
+    explicit Connection(int port, const std::string& from = "") : m_port(port), m_from(from) { Connect(); }
+    ~Connection() { Drop(); }
+    Connection(const Connection&) = delete;
 
-    Reply Get(const std::string& target) { return Send("GET", target); }
-    // Any method, without a request body.
-    Reply Send(const std::string& method, const std::string& target) {
-        Reply reply;
-        const std::string url = m_base + target;
-        curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_PATH_AS_IS, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, 120L);
-        curl_easy_setopt(m_curl, CURLOPT_NOBODY, method == "HEAD" ? 1L : 0L);
-        curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, method == "GET" || method == "HEAD" ? nullptr : method.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &reply.body);
-        curl_easy_setopt(
-            m_curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t, size_t n, void* body) {
-                static_cast<std::string*>(body)->append(data, n);
-                return n;
-            });
-        if (curl_easy_perform(m_curl) != CURLE_OK) return {};
-        long status = 0;
-        const char* type = nullptr;
-        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
-        curl_easy_getinfo(m_curl, CURLINFO_CONTENT_TYPE, &type);
-        reply.status = static_cast<int>(status);
-        reply.type = type ? type : "";
-        return reply;
-    }
-    // Connections opened so far beyond the first (0 when one was kept).
-    long NewConnections() {
-        long count = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_NUM_CONNECTS, &count);
-        return count;
-    }
-
-private:
-    std::string m_base;
-    CURL* m_curl;
-};
-
-// A connection that carries bytes as given (libcurl connect-only), from
-// another loopback address when `from` names one: requests no HTTP client
-// would write, and ones written slowly.
-class RawConnection {
-public:
-    explicit RawConnection(int port, const std::string& from = "") : m_curl(curl_easy_init()) {
-        const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
-        curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_CONNECT_ONLY, 1L);
-        if (!from.empty()) curl_easy_setopt(m_curl, CURLOPT_INTERFACE, ("host!" + from).c_str());
-        m_open = curl_easy_perform(m_curl) == CURLE_OK;
-    }
-    ~RawConnection() { curl_easy_cleanup(m_curl); }
-    RawConnection(const RawConnection&) = delete;
-
+    bool Open() const { return m_fd >= 0; }
+    int Opened() const { return m_opened; }
     // false when the service closed the connection before all was sent.
     bool Send(const std::string& data) {
-        for (std::size_t sent = 0; m_open && sent < data.size();) {
-            std::size_t n = 0;
-            const CURLcode code = curl_easy_send(m_curl, data.data() + sent, data.size() - sent, &n);
-            if (code == CURLE_AGAIN)
-                Wait(POLLOUT, 1000);
-            else if (code != CURLE_OK)
-                return false;
-            sent += n;
+        for (std::size_t sent = 0; m_fd >= 0 && sent < data.size();) {
+            const ssize_t n = send(m_fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return false;
+            sent += static_cast<std::size_t>(n);
         }
-        return m_open;
+        return m_fd >= 0;
     }
     // What arrives until the service closes the connection, `seconds` pass,
-    // or `enough` bytes have come.
-    std::string Receive(double seconds, std::size_t enough = std::string::npos) {
-        std::string received;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (m_open && received.size() < enough) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            char buffer[65536];
-            std::size_t n = 0;
-            const CURLcode code = curl_easy_recv(m_curl, buffer, sizeof buffer, &n);
-            if (code == CURLE_AGAIN) {
-                Wait(POLLIN, static_cast<int>(left.count()));
-            } else {
-                if (code != CURLE_OK || n == 0) m_open = false;
-                received.append(buffer, n);
-            }
-        }
-        return received;
+    // or `until` has come.
+    std::string Receive(double seconds, const std::string& until = "") {
+        std::string got;
+        const auto end =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+        while ((until.empty() || got.find(until) == std::string::npos) && ReadSome(got, end)) {}
+        return got;
     }
-    bool Open() const { return m_open; }
+    Reply Request(const std::string& method, const std::string& target) {
+        if (m_fd < 0) Connect();
+        if (!Send(method + " " + target + " HTTP/1.1\r\nHost: zemra\r\n\r\n")) return {};
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        std::string got = Receive(120, "\r\n\r\n");
+        const std::size_t head = got.find("\r\n\r\n");
+        if (head == std::string::npos || got.rfind("HTTP/1.1 ", 0) != 0) return {};
+        const auto header = [&](const std::string& name) {
+            const std::size_t at = got.find("\r\n" + name + ": ");
+            return at > head ? std::string()
+                             : got.substr(at + name.size() + 4, got.find("\r\n", at + 2) - at - name.size() - 4);
+        };
+        Reply reply{std::atoi(got.c_str() + 9), got.substr(head + 4), header("Content-Type")};
+        const std::size_t length = method == "HEAD" ? 0 : std::stoul("0" + header("Content-Length"));
+        while (reply.body.size() < length && ReadSome(reply.body, end)) {}
+        if (header("Connection") == "close") Drop();
+        return reply;
+    }
 
 private:
-    void Wait(short events, int millis) {
-        curl_socket_t fd = CURL_SOCKET_BAD;
-        curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &fd);
-        pollfd p{fd, events, 0};
-        poll(&p, 1, millis);
+    void Connect() {
+        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in to{AF_INET, htons(static_cast<uint16_t>(m_port)), {htonl(INADDR_LOOPBACK)}, {}}, from = to;
+        from.sin_port = 0;
+        ++m_opened;
+        if ((!m_from.empty() && (inet_pton(AF_INET, m_from.c_str(), &from.sin_addr) != 1 ||
+                                 bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)) ||
+            connect(m_fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+            Drop();
+        }
     }
-    CURL* m_curl;
-    bool m_open = false;
+    void Drop() {
+        if (m_fd >= 0) close(m_fd);
+        m_fd = -1;
+    }
+    // Adds what arrives before `end` to `into`; false when nothing did.
+    bool ReadSome(std::string& into, std::chrono::steady_clock::time_point end) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        pollfd p{m_fd, POLLIN, 0};
+        if (m_fd < 0 || left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+        char buffer[65536];
+        const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
+        if (n <= 0) Drop();
+        if (n > 0) into.append(buffer, static_cast<std::size_t>(n));
+        return n > 0;
+    }
+    int m_port;
+    std::string m_from;
+    int m_fd = -1;
+    int m_opened = 0;
 };
 
 // A folder removed with everything in it at the end of the test.
@@ -262,12 +240,14 @@ public:
     PagesService& Service() { return *m_service; }
     std::string Log() const { return m_log.str(); }
 
-    Reply Get(const std::string& target) const { return HttpClient(m_port).Get(target); }
-    // The reply, head and body, to bytes sent on a connection of their own.
-    std::string Exchange(const std::string& request) const {
-        RawConnection connection(m_port);
+    Reply Get(const std::string& target) const { return Connection(m_port).Request("GET", target); }
+    // The replies, heads and bodies, to bytes sent on a connection of their
+    // own; with `before`, a request answered first on the same connection.
+    std::string Exchange(const std::string& request, const std::string& before = "") const {
+        Connection connection(m_port);
+        std::string replies = before.empty() || !connection.Send(before) ? "" : connection.Receive(10, "\r\n\r\n");
         connection.Send(request);
-        return connection.Receive(10);
+        return replies + connection.Receive(10);
     }
 
 private:
@@ -299,14 +279,15 @@ public:
         Query q;
         std::istringstream pairs(m_text);
         for (std::string pair; std::getline(pairs, pair, '&');) {
-            if (pair.rfind(key + "=", 0) != 0) q.m_text += (q.m_text.empty() ? "" : "&") + pair;
+            if (pair.rfind(key + "=", 0) != 0) q.Raw(pair);
         }
         return q;
     }
     // With key's value replaced by raw text (already encoded).
     Query With(const std::string& key, const std::string& raw) const { return Query(Without(key)).Raw(key, raw); }
-    Query& Raw(const std::string& key, const std::string& raw) {
-        m_text += (m_text.empty() ? "" : "&") + key + "=" + raw;
+    Query& Raw(const std::string& key, const std::string& raw) { return Raw(key + "=" + raw); }
+    Query& Raw(const std::string& pairs) {
+        m_text += (m_text.empty() ? "" : "&") + pairs;
         return *this;
     }
     std::string Page(const std::string& page) const { return "/pages/" + page + "?" + m_text; }
@@ -323,63 +304,35 @@ inline std::size_t ReplyPiecesCount(const std::string& reply) {
 
 // The positions, capital settings, prices and exchange rate the carry and
 // capital pages both take, in the order the control sends them.
-inline Query& AddPositionAndCapital(Query& q) {
-    return q.Add("ConvPosition", 500)
-        .Add("StkPosition", -6000)
-        .Add("CapitalRule", 1)
-        .Add("ConvCapital", 15)
-        .Add("StockCapital", 10)
-        .Add("ConvPrice", 104.5)
-        .Add("StkPrice", 40)
-        .Add("FxRate", 1);
-}
+constexpr const char* kPositionAndCapital =
+    "ConvPosition=500&StkPosition=-6000&CapitalRule=1&ConvCapital=15&StockCapital=10&ConvPrice=104.5&StkPrice=40&"
+    "FxRate=1";
 
-inline Query CapitalQuery(double secId = 1001) {
-    Query q;
-    return AddPositionAndCapital(q.Add("Secid", secId));
-}
+inline Query CapitalQuery(double secId = 1001) { return Query().Add("Secid", secId).Raw(kPositionAndCapital); }
 
 inline Query CarryQuery(const std::vector<double>& times, double secId = 1001) {
-    Query q;
-    q.Add("Secid", secId).Add("FinRate", 5).Add("RebRate", 4).Add("BrwCost", 0.5).Add("TailRate", 5);
-    return AddPositionAndCapital(q).Add("Maturity", "06/15/2031").AddList("TimeChg", times);
+    return Query()
+        .Add("Secid", secId)
+        .Raw("FinRate=5&RebRate=4&BrwCost=0.5&TailRate=5")
+        .Raw(kPositionAndCapital)
+        .Raw("Maturity=06%2F15%2F2031")
+        .AddList("TimeChg", times);
 }
 
-// The scenario-detail query of security 1001 with one entry per stock change.
+// The scenario-detail query of a security with one entry per stock change.
 inline Query DetailQuery(const std::vector<double>& stockChanges, double secId = 1001) {
-    const std::size_t n = stockChanges.size();
     Query q;
     q.Add("Secid", secId)
-        .Add("StockPrice", 40)
-        .Add("ConvertPrice", 104.5)
-        .Add("CallAdjustment", 0)
-        .Add("CreditSpread", 300)
-        .Add("CallAdjValue", 0)
-        .Add("BorrowCost", 0.5)
-        .Add("Volatility", 30)
-        .Add("Curve", "USG")
-        .Add("ConvertPosition", 500)
-        .Add("StockPosition", -6000)
-        .Add("Factor", 10)
-        .Add("Maturity", "06/15/2031")
-        .Add("SecType", "B")
-        .Add("FxRate", 1)
-        .Add("BankruptcyModel", 0)
-        .Add("BondRecoveryRate", 40)
-        .Add("SpreadDecayFactor", 0)
-        .Add("DiscountingScheme", 0)
-        .Add("DividendType", 1)
-        .Add("DiscreteDivYrs", 0)
-        .Add("IAD", 0);
-    q.AddList("StkChg", stockChanges)
-        .AddList("RateChg", std::vector<double>(n, 0))
-        .AddList("VolChg", std::vector<double>(n, 0))
-        .AddList("Impact", std::vector<double>(n, 0))
-        .AddList("CreditSprdChg", std::vector<double>(n, 0))
-        .AddList("TunerVal", std::vector<double>(n, 100))
-        .AddList("Tuner", std::vector<double>(n, 1))
-        .AddList("TimeChg", std::vector<double>(n, 0));
-    return q;
+        .Raw(
+            "StockPrice=40&ConvertPrice=104.5&CallAdjustment=0&CreditSpread=300&CallAdjValue=0&BorrowCost=0.5&"
+            "Volatility=30&Curve=USG&ConvertPosition=500&StockPosition=-6000&Factor=10&Maturity=06%2F15%2F2031&"
+            "SecType=B&FxRate=1&BankruptcyModel=0&BondRecoveryRate=40&SpreadDecayFactor=0&DiscountingScheme=0&"
+            "DividendType=1&DiscreteDivYrs=0&IAD=0")
+        .AddList("StkChg", stockChanges);
+    const std::size_t n = stockChanges.size();
+    for (const char* key : {"RateChg", "VolChg", "Impact", "CreditSprdChg"}) q.AddList(key, std::vector<double>(n, 0));
+    q.AddList("TunerVal", std::vector<double>(n, 100)).AddList("Tuner", std::vector<double>(n, 1));
+    return q.AddList("TimeChg", std::vector<double>(n, 0));
 }
 
 inline Query InsertQuery(const std::string& description, const std::string& detail, const std::string& flag) {

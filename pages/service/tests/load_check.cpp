@@ -7,7 +7,6 @@
 // than the one connection it keeps alive.
 //
 //   zemra_pages_load [--seconds N] [--clients N] [--most-cpu-us N]
-#include <sys/resource.h>
 #include <time.h>
 
 #include <cstdio>
@@ -20,17 +19,9 @@ using namespace zemra::pages::testing;
 
 namespace {
 
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-}
-
-double ThreadCpuSeconds() {
+double CpuSeconds(clockid_t clock) {
     timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
@@ -70,23 +61,21 @@ int main(int argc, char** argv) {
     double clientCpu = 0;
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
-    const double cpuBefore = ProcessCpuSeconds();
+    const double cpuBefore = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     const auto start = std::chrono::steady_clock::now();
     for (long c = 0; c < clients; ++c) {
         workers.emplace_back([&, c] {
-            const double cpuStart = ThreadCpuSeconds();
+            const double cpuStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
             std::map<std::pair<std::string, int>, long> mine;
-            HttpClient client(port);
-            long opened = 0;
+            Connection client(port);
             for (std::size_t n = static_cast<std::size_t>(c); !stop; ++n) {
                 const auto& [name, address] = targets[n % targets.size()];
-                ++mine[{name, client.Get(address).status}];
-                opened += client.NewConnections();
+                ++mine[{name, client.Request("GET", address).status}];
             }
-            const double cpu = ThreadCpuSeconds() - cpuStart;
+            const double cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
             std::lock_guard lock(mutex);
             for (const auto& [key, count] : mine) answers[key] += count;
-            connections += opened;
+            connections += client.Opened();
             clientCpu += cpu;
         });
     }
@@ -94,7 +83,7 @@ int main(int argc, char** argv) {
     stop = true;
     for (auto& w : workers) w.join();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double serviceCpu = ProcessCpuSeconds() - cpuBefore - clientCpu;
+    const double serviceCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore - clientCpu;
     service.Stop();
     server.join();
 

@@ -33,36 +33,18 @@ TEST(CapitalModel, RulesOnTheTwoLegs) {
 // 100 bonds at 110 against 1000 shares short at 50, capital 20000.
 Security Bond() {
     Security b;
-    b.id = 1001;
-    b.type = "B";
-    b.face = 1000;
-    b.coupon = 3;
-    b.frequency = 2;
-    b.dayCount = "30/360";
-    b.maturity = Date{2031, 6, 15};
-    b.conversionRatio = 20;
+    b.type = "B", b.coupon = 3, b.maturity = Date{2031, 6, 15}, b.conversionRatio = 20;
     return b;
 }
-CarryPosition Position() {
-    CarryPosition p;
-    p.financeRatePct = 5;
-    p.rebateRatePct = 4;
-    p.borrowCostPct = 0.5;
-    p.tailRatePct = 6;
-    p.convertPosition = 100;
-    p.stockPosition = -1000;
-    p.convertPrice = 110;
-    p.stockPrice = 50;
-    p.capital = 20000;
-    return p;
-}
+const Security kBond = Bond();
+const CarryPosition kPosition{5, 4, 0.5, 6, 100, -1000, 110, 50, 20000};
 
 TEST(CarryModel, NinetyDaysOfAHedgedConvertible) {
     const Date today{2026, 12, 7};
+    // A dividend in the period, one after it.
     Security stock;
-    stock.type = "E";
-    stock.dividends = {{Date{2027, 1, 15}, 0.3}, {Date{2027, 4, 15}, 0.3}};  // one in the period
-    const CarryFigures f = CarryOver(today, 90, Bond(), stock, Position(), Bond().maturity);
+    stock.type = "E", stock.dividends = {{Date{2027, 1, 15}, 0.3}, {Date{2027, 4, 15}, 0.3}};
+    const CarryFigures f = CarryOver(today, 90, kBond, stock, kPosition, kBond.maturity);
     const double tau = 90.0 / 360;
     EXPECT_NEAR(f[kFinance], -110000 * 0.05 * tau, 1e-9);
     EXPECT_NEAR(f[kIncome], 100 * 1000 * 0.03 * (90.0 / 360), 1e-9);  // 7 Dec to 7 Mar, 30/360
@@ -81,16 +63,15 @@ TEST(CarryModel, NinetyDaysOfAHedgedConvertible) {
 TEST(CarryModel, PeriodsAndCounts) {
     const Date today{2026, 12, 7};
     Security stock;
-    stock.type = "E";
-    stock.dividendYield = 2;
+    stock.type = "E", stock.dividendYield = 2;
     const std::vector<std::tuple<double, std::optional<Date>, double, double>> table = {
         // days, maturity, counts
-        {0, Bond().maturity, 0, 0},   {-30, Bond().maturity, 0, 0},  // no carry backwards
-        {200, Bond().maturity, 2, 2},  // 15 Dec, 15 Jun; a dividend a quarter from the yield
-        {400, Bond().maturity, 3, 4}, {5000, Date{2027, 12, 15}, 3, 4},  // stops at maturity (373 days)
+        {0, kBond.maturity, 0, 0},   {-30, kBond.maturity, 0, 0},  // no carry backwards
+        {200, kBond.maturity, 2, 2},  // 15 Dec, 15 Jun; a dividend a quarter from the yield
+        {400, kBond.maturity, 3, 4}, {5000, Date{2027, 12, 15}, 3, 4},  // stops at maturity (373 days)
     };
     for (const auto& [days, maturity, payments, dividendCount] : table) {
-        const CarryFigures f = CarryOver(today, days, Bond(), stock, Position(), maturity);
+        const CarryFigures f = CarryOver(today, days, kBond, stock, kPosition, maturity);
         EXPECT_EQ(f[kPayments], payments) << days;
         EXPECT_EQ(f[kDividendCount], dividendCount) << days;
     }

@@ -65,33 +65,56 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
         {"/pages/DelScenario", 400, "Uid: missing"},
         {"/pages/DelScenario?Uid=1%3B%20DROP%20TABLE%20scenarios", 400,
          "Uid: '1; DROP TABLE scenarios' is not a whole number"},
-        // Requests the HTTP library would refuse with pages of its own.
+        // Heads the service does not take, answered by its own gate.
         {"GET /pages/GetScenario\r\n\r\n", 505, "(HTTP/0.9) is not answered"},
         {"GET / HTTP/2.0\r\nHost: a\r\n\r\n", 505, "the version 'HTTP/2.0' is not answered"},
         {"PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n", 505, "the version 'HTTP/2.0' is not answered"},
         {"\r\n\r\n", 400, "the request line is not"},
+        {"garbage\r\n\r\n", 400, "the request line is not 'METHOD ADDRESS HTTP/1.1'"},
+        {"GET / HTTP/1.1\r\nbad header\r\n\r\n", 400, "the header line 'bad header' is not 'Name: value'"},
+        {"GET / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n", 400, "the Content-Length '1x' is not a length"},
+        {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 411, "taken only with Content-Length"},
         {"GET /pages/QuickSearch?QuickSearch=" + std::string(kLongestAddress, 'a') + " HTTP/1.1\r\n\r\n", 414,
          "the address is longer than 1048576 bytes"},
-        {"POST /pages/GetScenario HTTP/1.1\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 405,
+        {"GET /?" + std::string(1300 * 1024, 'a') + " HTTP/1.1\r\n\r\n", 414, "the address is longer than"},
+        {"GET / HTTP/1.1\r\nX-Long: " + std::string(kLongestHeaders, 'x') + "\r\n\r\n", 431, "headers are longer"},
+        {"POST /pages/GetScenario HTTP/1.1\r\nConnection: close\r\nContent-Length: 5\r\n\r\nGET /", 405,
          "only GET is answered, not POST"},
         {"DELETE /pages/GetScenario HTTP/1.1\r\nConnection: close\r\n\r\n", 405, "only GET is answered, not DELETE"},
     };
+    // Every request of the HTTP side also after one answered on the same
+    // connection, and pipelined behind 50 in one write.
+    const std::string good = "GET /favicon.ico HTTP/1.1\r\nHost: a\r\n\r\n";
+    std::string fifty;
+    for (int i = 0; i < 50; ++i) fifty += good;
     for (const Refusal& r : table) {
         const bool address = r.request.rfind("/", 0) == 0;
-        const std::string reply = service.Exchange(
-            address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request);
-        const std::string name = r.request.substr(0, 80);
-        const std::size_t body = reply.find("\r\n\r\n");
-        EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(r.status), 0), 0u) << name << " -> " << reply;
-        ASSERT_NE(body, std::string::npos) << name << " -> " << reply;
-        EXPECT_NE(reply.find("Content-Type: text/plain"), std::string::npos) << name << " -> " << reply;
-        EXPECT_NE(reply.find(r.reason, body), std::string::npos) << name << " -> " << reply;
-        EXPECT_EQ(reply.find_first_of("\n<", body + 4), std::string::npos) << name << ": the reason is one line";
+        const std::string request =
+            address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request;
+        std::vector<std::pair<int, std::string>> exchanges = {{0, service.Exchange(request)}};  // answers before, bytes
+        if (!address)
+            exchanges.insert(exchanges.end(),
+                             {{1, service.Exchange(request, good)}, {50, service.Exchange(fifty + request)}});
+        for (const auto& [before, replies] : exchanges) {
+            const std::string name = std::to_string(before) + " before " + r.request.substr(0, 80);
+            std::size_t at = 0;  // the answers before: 204, no body
+            for (int i = 0; i < before && at < replies.size(); ++i) {
+                EXPECT_EQ(replies.compare(at, 13, "HTTP/1.1 204 "), 0) << name << " -> " << replies.substr(at, 200);
+                at = std::min(replies.size(), replies.find("\r\n\r\n", at)) + 4;
+            }
+            const std::string reply = replies.substr(std::min(at, replies.size()));
+            const std::size_t body = reply.find("\r\n\r\n");
+            EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(r.status), 0), 0u) << name << " -> " << reply;
+            ASSERT_NE(body, std::string::npos) << name << " -> " << reply;
+            EXPECT_NE(reply.find("Content-Type: text/plain"), std::string::npos) << name << " -> " << reply;
+            EXPECT_NE(reply.find(r.reason, body), std::string::npos) << name << " -> " << reply;
+            EXPECT_EQ(reply.find_first_of("\n<", body + 4), std::string::npos) << name << ": the reason is one line";
+        }
     }
     // The scenarios survived the attempts above; the pages answer with the
     // ".asp" ending too; every request wrote one log line.
     EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario.asp").body), 2u);
-    EXPECT_EQ(HttpClient(service.Port()).Send("HEAD", "/pages/GetScenario").status, 200);
+    EXPECT_EQ(Connection(service.Port()).Request("HEAD", "/pages/GetScenario").status, 200);
     const std::string log = service.Log();
     EXPECT_NE(log.find("GET /pages/GetScenario.asp 200 "), std::string::npos) << log;
     EXPECT_NE(log.find("GET /nothing\\x0Aforged line 404 "), std::string::npos) << log;

@@ -118,7 +118,7 @@ HttpReply PagesService::Route(const HttpRequest& request) {
             const HostProperties properties =
                 m_pool.Run([](SqlConnection& c) { return DemoProperties(c, kPagesBase); });
             if (path == kPropertiesPath) return {200, HostPropertiesJson(properties), "application/json"};
-            return {200, HostPageHtml(properties), "text/html; charset=utf-8"};
+            return {200, HostPageHtml(properties, PageLanguage(request.rawQuery)), "text/html; charset=utf-8"};
         } catch (const SqlError& e) {
             return Text(503, std::string("the database is not available: ") + e.what());
         }
