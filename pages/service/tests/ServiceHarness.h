@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "compute/PageContract.h"
 #include "compute/QueryEncoding.h"
 #include "http/PagesService.h"
 #include "store/BookImport.h"
@@ -51,29 +52,34 @@ public:
         return m_fd >= 0;
     }
     // What arrives until the service closes the connection, `seconds` pass,
-    // or `until` has come.
-    std::string Receive(double seconds, const std::string& until = "") {
-        std::string got;
-        const auto end =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-        while ((until.empty() || got.find(until) == std::string::npos) && ReadSome(got, end)) {}
+    // `until` has come, or `length` bytes have.
+    std::string Receive(double seconds, const std::string& until = "", std::string got = "",
+                        std::size_t length = std::string::npos) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+        char buffer[65536];
+        for (pollfd p{m_fd, POLLIN, 0};
+             m_fd >= 0 && got.size() < length && (until.empty() || got.find(until) == got.npos);) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+            const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0) Drop();
+            got.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        }
         return got;
     }
     Reply Request(const std::string& method, const std::string& target) {
         if (m_fd < 0) Connect();
         if (!Send(method + " " + target + " HTTP/1.1\r\nHost: zemra\r\n\r\n")) return {};
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        std::string got = Receive(120, "\r\n\r\n");
+        const std::string got = Receive(120, "\r\n\r\n");
         const std::size_t head = got.find("\r\n\r\n");
-        if (head == std::string::npos || got.rfind("HTTP/1.1 ", 0) != 0) return {};
+        if (head == got.npos || got.rfind("HTTP/1.1 ", 0) != 0) return {};
         const auto header = [&](const std::string& name) {
-            const std::size_t at = got.find("\r\n" + name + ": ");
-            return at > head ? std::string()
-                             : got.substr(at + name.size() + 4, got.find("\r\n", at + 2) - at - name.size() - 4);
+            const std::size_t at = got.find("\r\n" + name + ": ") + name.size() + 4;
+            return at > head ? std::string() : got.substr(at, got.find("\r\n", at) - at);
         };
-        Reply reply{std::atoi(got.c_str() + 9), got.substr(head + 4), header("Content-Type")};
-        const std::size_t length = method == "HEAD" ? 0 : std::stoul("0" + header("Content-Length"));
-        while (reply.body.size() < length && ReadSome(reply.body, end)) {}
+        const std::size_t length = head + 4 + (method == "HEAD" ? 0 : std::stoul("0" + header("Content-Length")));
+        Reply reply{std::atoi(got.c_str() + 9), Receive(120, "", got, length).substr(head + 4), header("Content-Type")};
         if (header("Connection") == "close") Drop();
         return reply;
     }
@@ -84,88 +90,56 @@ private:
         sockaddr_in to{AF_INET, htons(static_cast<uint16_t>(m_port)), {htonl(INADDR_LOOPBACK)}, {}}, from = to;
         from.sin_port = 0;
         ++m_opened;
-        if ((!m_from.empty() && (inet_pton(AF_INET, m_from.c_str(), &from.sin_addr) != 1 ||
-                                 bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)) ||
-            connect(m_fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-            Drop();
-        }
+        const bool bound = m_from.empty() || (inet_pton(AF_INET, m_from.c_str(), &from.sin_addr) == 1 &&
+                                              bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0);
+        if (!bound || connect(m_fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) Drop();
     }
     void Drop() {
         if (m_fd >= 0) close(m_fd);
         m_fd = -1;
     }
-    // Adds what arrives before `end` to `into`; false when nothing did.
-    bool ReadSome(std::string& into, std::chrono::steady_clock::time_point end) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        pollfd p{m_fd, POLLIN, 0};
-        if (m_fd < 0 || left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
-        char buffer[65536];
-        const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
-        if (n <= 0) Drop();
-        if (n > 0) into.append(buffer, static_cast<std::size_t>(n));
-        return n > 0;
-    }
     int m_port;
     std::string m_from;
-    int m_fd = -1;
-    int m_opened = 0;
+    int m_fd = -1, m_opened = 0;
 };
 
-// A folder removed with everything in it at the end of the test.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zemra-pages-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-        m_path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// The database of one test: a file of a temporary folder, or, when
-// ZEMRA_PAGES_TEST_POSTGRES holds the address of a PostgreSQL server
+// The database of one test: a file of a temporary folder of its own, or,
+// when ZEMRA_PAGES_TEST_POSTGRES holds the address of a PostgreSQL server
 // (postgresql://user@host:port/database), a database of its own created
 // there for the test and dropped after it. Every test of the service runs
 // on either.
 class TestDatabase {
 public:
     TestDatabase() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zemra-pages-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+        m_folder = pattern;
+        m_address = File("pages.sqlite");
         const char* server = std::getenv("ZEMRA_PAGES_TEST_POSTGRES");
-        if (!server || !*server) {
-            m_address = m_folder.File("pages.sqlite");
-            return;
-        }
+        if (!server || !*server) return;
         static std::atomic<int> counter{0};
         m_name = "zemra_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
         m_server = server;
         OpenPostgres(m_server)->ExecuteScript("CREATE DATABASE " + m_name);
-        const std::size_t slash = m_server.rfind('/');
-        m_address = m_server.substr(0, slash + 1) + m_name;
+        m_address = m_server.substr(0, m_server.rfind('/') + 1) + m_name;
     }
     ~TestDatabase() {
-        if (m_name.empty()) return;
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
         try {
-            OpenPostgres(m_server)->ExecuteScript("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
+            if (!m_name.empty())
+                OpenPostgres(m_server)->ExecuteScript("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
         } catch (const std::exception&) {
             // Left for the throwaway cluster to take with it.
         }
     }
     const std::string& Address() const { return m_address; }
-    const TempFolder& Folder() const { return m_folder; }
+    // A file of the test's own folder.
+    std::string File(const std::string& name) const { return (m_folder / name).string(); }
 
 private:
-    TempFolder m_folder;
-    std::string m_server;
-    std::string m_name;
-    std::string m_address;
+    std::filesystem::path m_folder;
+    std::string m_server, m_name, m_address;
 };
 
 // The valuation date every test runs on.
@@ -176,40 +150,32 @@ inline Date TestToday() { return Date{2026, 12, 7}; }
 // scenarios and a host page.
 inline nlohmann::json TestBook() {
     using nlohmann::json;
-    return json::parse(R"JSON({
-  "securities": [
-    {"id": 2001, "description": "Orvane Systems", "ticker": "ORV", "type": "E", "price": 40, "volatility": 30,
-     "borrowCost": 0.5, "dividends": [{"exDate": "2027-01-15", "amount": 0.25}, {"exDate": "2027-04-15", "amount": 0.25}],
-     "defaults": {"convertPosition": 1000}},
-    {"id": 2002, "description": "Jorvane Mobility", "ticker": "JVM", "type": "E", "currency": "EUR", "fxToUsd": 0.92,
-     "price": 25, "volatility": 35, "dividendYield": 2},
-    {"id": 1001, "description": "Orvane 2.5% 2031 CV", "ticker": "ORV 2.5 31", "type": "B", "underlying": 2001,
-     "price": 104.5, "creditSpread": 300, "face": 1000, "coupon": 2.5, "frequency": 2, "dayCount": "30/360",
-     "issueDate": "2024-06-15", "maturity": "2031-06-15", "conversionRatio": 20,
-     "calls": [{"from": "2028-06-15", "to": "2031-06-15", "price": 100, "trigger": 130}],
-     "puts": [{"date": "2029-06-15", "price": 100}],
-     "defaults": {"convertPosition": 500, "stockPosition": -6000, "finance": 5, "rebate": 4, "tail": 5, "capitalRule": 1}},
-    {"id": 1002, "description": "Jorvane 1% 2030 CV", "ticker": "JVM 1 30", "type": "AS", "underlying": 2002,
-     "currency": "EUR", "fxToUsd": 0.92, "price": 98, "creditSpread": 250, "face": 1000, "coupon": 1, "frequency": 1,
-     "dayCount": "ACT/365", "maturity": "2030-03-01", "conversionRatio": 30,
-     "defaults": {"convertPosition": 200, "stockPosition": -3000, "curve": "EUR", "capitalRule": 2}},
-    {"id": 1003, "description": "Orvane 0% 2029 CV", "ticker": "ORV 0 29", "type": "P", "underlying": 2001,
-     "price": 95, "creditSpread": 400, "face": 1000, "coupon": 0, "frequency": 0, "maturity": "2029-09-30",
-     "conversionRatio": 15}
-  ],
-  "curves": [
-    {"code": "USG", "name": "US Government", "points": [{"tenor": 0.25, "rate": 4.2}, {"tenor": 2, "rate": 3.9}, {"tenor": 10, "rate": 4.1}]},
-    {"code": "EUR", "name": "Euro Swap", "points": [{"tenor": 1, "rate": 2.4}, {"tenor": 10, "rate": 2.7}]}
-  ],
-  "tuners": [{"id": 1, "name": "Constant implied volatility"}, {"id": 2, "name": "Constant cheapness"},
-             {"id": 3, "name": "Constant implied spread"}],
-  "callAdjustments": [{"id": 0, "name": "None"}, {"id": 1, "name": "Call price + points"}],
-  "capitalRules": [{"id": 1, "name": "Gross legs", "method": "gross"}, {"id": 2, "name": "Net hedged", "method": "net"}],
-  "scenarios": [{"description": "Crash -30%", "stockChange": -30, "volChange": 20, "autoLoad": true},
-                {"description": "Rates +50bp", "rateChange": 50, "tuner": 2}],
-  "hostPage": {"securities": [1001, 2001, 1002],
-               "scenarios": [{"description": "Stock +10%", "stockChange": 10}, {"description": "Spread <b>&", "spreadChange": 25}]}
-})JSON");
+    return json::parse(R"JSON(
+{"securities": [{"id": 2001, "description": "Orvane Systems", "ticker": "ORV", "type": "E", "price": 40,
+"volatility": 30, "borrowCost": 0.5, "dividends": [{"exDate": "2027-01-15", "amount": 0.25},
+{"exDate": "2027-04-15", "amount": 0.25}], "defaults": {"convertPosition": 1000}}, {"id": 2002,
+"description": "Jorvane Mobility", "ticker": "JVM", "type": "E", "currency": "EUR", "fxToUsd": 0.92, "price": 25,
+"volatility": 35, "dividendYield": 2}, {"id": 1001, "description": "Orvane 2.5% 2031 CV", "ticker": "ORV 2.5 31",
+"type": "B", "underlying": 2001, "price": 104.5, "creditSpread": 300, "face": 1000, "coupon": 2.5, "frequency": 2,
+"dayCount": "30/360", "issueDate": "2024-06-15", "maturity": "2031-06-15", "conversionRatio": 20,
+"calls": [{"from": "2028-06-15", "to": "2031-06-15", "price": 100, "trigger": 130}],
+"puts": [{"date": "2029-06-15", "price": 100}], "defaults": {"convertPosition": 500, "stockPosition": -6000,
+"finance": 5, "rebate": 4, "tail": 5, "capitalRule": 1}}, {"id": 1002, "description": "Jorvane 1% 2030 CV",
+"ticker": "JVM 1 30", "type": "AS", "underlying": 2002, "currency": "EUR", "fxToUsd": 0.92, "price": 98,
+"creditSpread": 250, "face": 1000, "coupon": 1, "frequency": 1, "dayCount": "ACT/365", "maturity": "2030-03-01",
+"conversionRatio": 30, "defaults": {"convertPosition": 200, "stockPosition": -3000, "curve": "EUR",
+"capitalRule": 2}}, {"id": 1003, "description": "Orvane 0% 2029 CV", "ticker": "ORV 0 29", "type": "P",
+"underlying": 2001, "price": 95, "creditSpread": 400, "face": 1000, "coupon": 0, "frequency": 0,
+"maturity": "2029-09-30", "conversionRatio": 15}], "curves": [{"code": "USG", "name": "US Government",
+"points": [{"tenor": 0.25, "rate": 4.2}, {"tenor": 2, "rate": 3.9}, {"tenor": 10, "rate": 4.1}]}, {"code": "EUR",
+"name": "Euro Swap", "points": [{"tenor": 1, "rate": 2.4}, {"tenor": 10, "rate": 2.7}]}], "tuners": [{"id": 1,
+"name": "Constant implied volatility"}, {"id": 2, "name": "Constant cheapness"}, {"id": 3,
+"name": "Constant implied spread"}], "callAdjustments": [{"id": 0, "name": "None"}, {"id": 1,
+"name": "Call price + points"}], "capitalRules": [{"id": 1, "name": "Gross legs", "method": "gross"}, {"id": 2,
+"name": "Net hedged", "method": "net"}], "scenarios": [{"description": "Crash -30%", "stockChange": -30,
+"volChange": 20, "autoLoad": true}, {"description": "Rates +50bp", "rateChange": 50, "tuner": 2}],
+"hostPage": {"securities": [1001, 2001, 1002], "scenarios": [{"description": "Stock +10%", "stockChange": 10},
+{"description": "Spread <b>&", "spreadChange": 25}]}})JSON");
 }
 
 // The service on a loopback port of its own, answering from `database`
@@ -219,12 +185,8 @@ public:
     explicit RunningService(const std::string& database, bool importBook = true, const std::string& controlDir = "",
                             ConnectionLimits limits = {}) {
         ServiceSettings settings;
-        settings.limits = limits;
-        settings.database = database;
-        settings.controlDir = controlDir;
-        settings.today = TestToday();
-        settings.threads = 8;
-        settings.accessLog = &m_log;
+        settings.database = database, settings.controlDir = controlDir, settings.today = TestToday();
+        settings.limits = limits, settings.accessLog = &m_log;
         m_service = std::make_unique<PagesService>(settings);
         if (importBook) m_service->Database().Run([](SqlConnection& c) { ImportBookText(c, TestBook().dump()); });
         m_port = m_service->Bind("127.0.0.1", 0);
@@ -297,11 +259,6 @@ private:
     std::string m_text;
 };
 
-inline std::size_t ReplyPiecesCount(const std::string& reply) {
-    if (reply.empty()) return 0;
-    return static_cast<std::size_t>(std::count(reply.begin(), reply.end(), '|')) + 1;
-}
-
 // The positions, capital settings, prices and exchange rate the carry and
 // capital pages both take, in the order the control sends them.
 constexpr const char* kPositionAndCapital =
@@ -311,11 +268,10 @@ constexpr const char* kPositionAndCapital =
 inline Query CapitalQuery(double secId = 1001) { return Query().Add("Secid", secId).Raw(kPositionAndCapital); }
 
 inline Query CarryQuery(const std::vector<double>& times, double secId = 1001) {
+    const std::string rates = "FinRate=5&RebRate=4&BrwCost=0.5&TailRate=5&";
     return Query()
         .Add("Secid", secId)
-        .Raw("FinRate=5&RebRate=4&BrwCost=0.5&TailRate=5")
-        .Raw(kPositionAndCapital)
-        .Raw("Maturity=06%2F15%2F2031")
+        .Raw(rates + kPositionAndCapital + "&Maturity=06%2F15%2F2031")
         .AddList("TimeChg", times);
 }
 

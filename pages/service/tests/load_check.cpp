@@ -28,28 +28,17 @@ double CpuSeconds(clockid_t clock) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 3, mostCpuMicros = 1000;
-    long clients = 32;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        if (arg == "--seconds") seconds = std::atof(argv[i + 1]);
-        if (arg == "--clients") clients = std::atol(argv[i + 1]);
-        if (arg == "--most-cpu-us") mostCpuMicros = std::atof(argv[i + 1]);
-    }
-    if (seconds <= 0 || seconds > 30 || clients <= 0 || clients > 256) {
+    std::map<std::string, double> options = {{"--seconds", 3}, {"--clients", 32}, {"--most-cpu-us", 1000}};
+    for (int i = 1; i + 1 < argc; i += 2) options[argv[i]] = std::atof(argv[i + 1]);
+    const double seconds = options["--seconds"], mostCpuMicros = options["--most-cpu-us"];
+    const long clients = std::lround(options["--clients"]);
+    if (options.size() > 3 || seconds <= 0 || seconds > 30 || clients <= 0 || clients > 256) {
         std::fprintf(stderr, "usage: zemra_pages_load [--seconds 0-30] [--clients 1-256] [--most-cpu-us N]\n");
         return 2;
     }
     const TestDatabase database;  // SQLite, or PostgreSQL when ZEMRA_PAGES_TEST_POSTGRES names a server
-    ServiceSettings settings;
-    settings.database = database.Address();
-    settings.today = TestToday();
-    settings.threads = 8;
-    PagesService service(settings);
-    service.Database().Run([](SqlConnection& c) { ImportBookFile(c, ZEMRA_PAGES_DEMO_BOOK); });
-    const int port = service.Bind("127.0.0.1", 0);
-    std::thread server([&] { service.Run(); });
-
+    auto service = std::make_unique<RunningService>(database.Address(), false);
+    service->Service().Database().Run([](SqlConnection& c) { ImportBookFile(c, ZEMRA_PAGES_DEMO_BOOK); });
     const std::vector<std::pair<std::string, std::string>> targets = {
         {"QuickSearch", "/pages/QuickSearch?QuickSearch=cv"},
         {"GetScenario", "/pages/GetScenario"},
@@ -67,16 +56,15 @@ int main(int argc, char** argv) {
         workers.emplace_back([&, c] {
             const double cpuStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
             std::map<std::pair<std::string, int>, long> mine;
-            Connection client(port);
+            Connection client(service->Port());
             for (std::size_t n = static_cast<std::size_t>(c); !stop; ++n) {
                 const auto& [name, address] = targets[n % targets.size()];
                 ++mine[{name, client.Request("GET", address).status}];
             }
-            const double cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
             std::lock_guard lock(mutex);
             for (const auto& [key, count] : mine) answers[key] += count;
             connections += client.Opened();
-            clientCpu += cpu;
+            clientCpu += CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
         });
     }
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -84,9 +72,7 @@ int main(int argc, char** argv) {
     for (auto& w : workers) w.join();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double serviceCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore - clientCpu;
-    service.Stop();
-    server.join();
-
+    service.reset();
     long total = 0, failures = 0;
     std::printf("load check: %ld keep-alive clients, %.1f s, loopback, %s, %ld connections\n", clients, elapsed,
                 IsPostgresAddress(database.Address()) ? "PostgreSQL" : "SQLite", connections);
@@ -94,7 +80,7 @@ int main(int argc, char** argv) {
     for (const auto& [key, count] : answers) {
         std::printf("%-12s %6d %10ld\n", key.first.c_str(), key.second, count);
         total += count;
-        if (key.second != 200) failures += count;
+        failures += key.second == 200 ? 0 : count;
     }
     const double cpuMicros = total > 0 ? serviceCpu / static_cast<double>(total) * 1e6 : 0;
     std::printf("requests %ld, %.0f per s, service processor time %.2f s, %.0f us per request (at most %.0f)\n", total,

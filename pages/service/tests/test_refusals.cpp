@@ -26,6 +26,10 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
         {"/pages/QuickSearch?QuickSearch=" + std::string(5000, 'x'), 400, "is longer than 200 characters"},
         {CapitalQuery().Without("StkPrice").Page("CapitalCalc"), 400, "StkPrice: missing"},
         {capital("ConvPrice", "1O4.5"), 400, "ConvPrice: '1O4.5' is not a number"},
+        {capital("ConvPrice", "1,5"), 400, "'1,5' is not a number"},  // the point, no grouping
+        {capital("ConvPrice", "inf"), 400, "'inf' is not a number"},
+        {capital("ConvPrice", "0x10"), 400, "'0x10' is not a number"},
+        {capital("ConvPrice", "1e999"), 400, "'1e999' is not a number"},
         {capital("Secid", "9999"), 404, "Secid: '9999' is not a known security"},
         {capital("Secid", "10.5"), 400, "Secid: '10.5' is not a whole number"},
         {capital("CapitalRule", "7"), 404, "CapitalRule: '7' is not a known capital rule"},
@@ -113,7 +117,7 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
     }
     // The scenarios survived the attempts above; the pages answer with the
     // ".asp" ending too; every request wrote one log line.
-    EXPECT_EQ(ReplyPiecesCount(service.Get("/pages/GetScenario.asp").body), 2u);
+    EXPECT_EQ(ReplyPieces(service.Get("/pages/GetScenario.asp").body).size(), 2u);
     EXPECT_EQ(Connection(service.Port()).Request("HEAD", "/pages/GetScenario").status, 200);
     const std::string log = service.Log();
     EXPECT_NE(log.find("GET /pages/GetScenario.asp 200 "), std::string::npos) << log;

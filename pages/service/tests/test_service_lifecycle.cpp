@@ -24,11 +24,11 @@ TEST(ServiceStop, FinishesTheRequestsInFlight) {
     service.reset();  // stops the service and waits for it
     client.join();
     EXPECT_EQ(reply.status, 200) << reply.body;
-    EXPECT_EQ(ReplyPiecesCount(reply.body), changes.size());
+    EXPECT_EQ(ReplyPieces(reply.body).size(), changes.size());
 }
 
 TEST(ServiceStop, TerminationSignalStopsTheProgram) {
-    TempFolder folder;
+    TestDatabase folder;  // its folder
     const std::string pidFile = folder.File("pages.pid");
     const std::string command = std::string("exec '") + ZEMRA_PAGES_BINARY +
                                 "' --listen 127.0.0.1:0 --book '' --database '" + folder.File("pages.sqlite") +
