@@ -1,7 +1,8 @@
 // The control in the demo host page of the real zemra-pages service: a
-// quick search adds a security through the Add Security dialog, and a new
+// quick search adds a security through the Add Security dialog, a new
 // scenario is saved to the service's database, retrieved and deleted from
-// it again. The service runs on a free loopback port with a throwaway
+// it again, and the page in German shows the same figures in its
+// conventions. The service runs on a free loopback port with a throwaway
 // SQLite database and a small book (the demo book's security master with
 // two securities and one scenario on the host page, so that the real
 // valuations stay short).
@@ -24,6 +25,9 @@ const VALUATION_WAIT_MS = 120000;
 const SEARCH = 'varrix';
 const HOST_SECURITIES = [1001, 2001];
 const SCENARIO = 'Pages check scenario';
+// Figures compared between the English and the German page.
+const FIGURES = ['TxtAssumptions(0)', 'TxtAssumptions(1)', 'TxtAssumptions(5)', 'TxtDelta', 'LstImpact'];
+const shownFigures = (page) => Promise.all(FIGURES.map(async (n) => [await s.shown(page, n)].flat().join('|')));
 
 function smallBook(folder) {
   const book = JSON.parse(fs.readFileSync(demoBook, 'utf8'));
@@ -52,6 +56,7 @@ test('a security added by quick search and a scenario saved, retrieved and delet
     const { page } = browser, { origin } = service;
     await s.openPage(page, origin, '/');
     await waitIdle(page);
+    const english = await shownFigures(page);
 
     // (1) The search offers several securities; one of them is added.
     const securitiesBefore = await s.shown(page, 'LstSecurity');
@@ -109,6 +114,17 @@ test('a security added by quick search and a scenario saved, retrieved and delet
       type: 'confirm',
       message: `Are you sure you want to delete the selected scenario from database:'${SCENARIO}'?`,
     }]);
+    // (3) The page in German: the same figures with the decimal comma and
+    // the thousands point; the maturity sent with its date separator.
+    await s.openPage(page, origin, '/?lang=de-DE');
+    await waitIdle(page);
+    assert.equal(await page.getAttribute('html', 'lang'), 'de-DE');
+    const german = await shownFigures(page);
+    const maturities = (await s.diagnostics(page)).log.requests.map((r) => /Maturity=([^&]*)/.exec(r)).filter(Boolean);
+    assert.ok(maturities.length > 0 && maturities.every((m) => /^\d{1,2}\.\d{1,2}\.\d{4}$/.test(m[1])), JSON.stringify(maturities));
+    assert.deepEqual(german.map((t) => t.replace(/\./g, '').replace(/,/g, '.')), english.map((t) => t.replace(/,/g, '')));
+    assert.ok(german.some((t) => /\d,\d/.test(t)), JSON.stringify(german));
+    assert.equal(german.some((t) => /\d\.\d{3}/.test(t)), english.some((t) => /\d,\d{3}/.test(t)), JSON.stringify(german));
     assert.deepEqual(browser.errors, []);
     // Every page the control asked answered without a fault.
     const asked = service.output().split('\n').filter((l) => / \/pages\//.test(l));

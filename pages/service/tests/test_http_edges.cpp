@@ -38,16 +38,12 @@ TEST_F(LongAddresses, TheLongestIsAnswered) {
 // refused and closed.
 TEST(ConnectionCaps, CapsAndTheHeadDeadlineKeepTheServiceAnswering) {
     TestDatabase database;
-    ConnectionLimits limits;
-    limits.headSeconds = 1;
-    limits.connections = 6;
-    limits.connectionsPerAddress = 4;
-    RunningService service(database.Address(), true, "", limits);
+    RunningService service(database.Address(), true, "", ConnectionLimits{1, 30, 6, 4});  // head 1 s; 6, 4 per address
     std::vector<std::unique_ptr<Connection>> idle;
     const std::vector<std::tuple<std::string, int, std::string>> table = {
-        {"127.0.0.1", 4, "this address holds 4 connections"},  // from, idle ones opened first, reason
-        {"127.0.0.2", 2, "the service holds 6 connections"},
-    };
+        // from, idle ones opened first, reason
+        {"127.0.0.1", 4, "this address holds 4 connections"},
+        {"127.0.0.2", 2, "the service holds 6 connections"}};
     for (const auto& [from, before, reason] : table) {
         for (int i = 0; i < before; ++i) idle.push_back(std::make_unique<Connection>(service.Port(), from));
         Connection refused(service.Port(), from);

@@ -92,12 +92,13 @@ TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {
 // tuners that carry them (1, -32768 valued as 1, and 3) carry today's
 // cheapness instead.
 TEST_F(PageReplies, ScenarioDetailWritesImpliedFiguresThatDoNotExistAsMissing) {
-    const Reply reply = service.Get(DetailQuery({10, 10, 10})
-                                        .With("ConvertPrice", "30")
-                                        .With("VolChg", "20;20;20")
-                                        .With("CreditSprdChg", "20;20;20")
-                                        .With("Tuner", "1;-32768;3")
-                                        .Page("ScenarioDetail"));
+    Query query = DetailQuery({10, 10, 10});
+    for (const auto& [key, raw] : {std::pair{"ConvertPrice", "30"},
+                                   {"VolChg", "20;20;20"},
+                                   {"CreditSprdChg", "20;20;20"},
+                                   {"Tuner", "1;-32768;3"}})
+        query = query.With(key, raw);
+    const Reply reply = service.Get(query.Page("ScenarioDetail"));
     const std::vector<std::string> pieces = ReplyPieces(reply.body);
     ASSERT_EQ(pieces.size(), 3u) << reply.body;
     for (std::size_t i = 0; i < pieces.size(); ++i) {

@@ -13,8 +13,7 @@ namespace {
 TEST(ServiceStop, FinishesTheRequestsInFlight) {
     TestDatabase database;
     auto service = std::make_unique<RunningService>(database.Address());
-    std::vector<double> changes;
-    for (int i = 0; i < 12; ++i) changes.push_back(i * 5 - 30);
+    const std::vector<double> changes = {-30, -25, -20, -15, -10, -5, 0, 5, 10, 15, 20, 25};
     Reply reply;
     std::thread client([&] { reply = service->Get(DetailQuery(changes).Page("ScenarioDetail")); });
     // Stop while the valuation runs: once the request is being answered
