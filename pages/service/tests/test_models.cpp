@@ -11,12 +11,8 @@ namespace zemra::pages {
 namespace {
 
 TEST(CapitalModel, RulesOnTheTwoLegs) {
-    struct Case {
-        const char* method;
-        CapitalLegs legs;
-        double expected;
-    };
-    const std::vector<Case> table = {
+    const std::vector<std::tuple<const char*, CapitalLegs, double>> table = {
+        // method, legs (convert, stock, their rates %), capital
         {kCapitalGross, {522500, -240000, 15, 10}, 0.15 * 522500 + 0.10 * 240000},
         {kCapitalNet, {522500, -240000, 15, 10}, 0.15 * 282500 + 0.10 * 240000},
         {kCapitalLarger, {522500, -240000, 15, 10}, 0.15 * 522500},
@@ -24,8 +20,8 @@ TEST(CapitalModel, RulesOnTheTwoLegs) {
         {kCapitalNet, {-300000, 0, 20, 10}, 0.20 * 300000},
         {"unknown", {1000, 1000, 10, 10}, 200},
     };
-    for (const Case& c : table) {
-        EXPECT_NEAR(CapitalByRule(c.legs, c.method), c.expected, 1e-6) << c.method << " " << c.legs.convertValue;
+    for (const auto& [method, legs, expected] : table) {
+        EXPECT_NEAR(CapitalByRule(legs, method), expected, 1e-6) << method << " " << legs.convertValue;
     }
 }
 

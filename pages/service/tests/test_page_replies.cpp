@@ -1,7 +1,5 @@
 // Every page at the HTTP level: the reply shapes the control relies on,
 // read back with the control's own record readers and reply contract.
-#include <tuple>
-
 #include "PageWire.h"
 #include "ServiceHarness.h"
 #include "compute/PageContract.h"
@@ -57,18 +55,15 @@ TEST_F(PageReplies, QuickSearchAnswersRecordTextsTheControlReads) {
     CSecurity s;  // the record's terms, defaults and market data
     s.CreateRecord(service.Get(Query().Add("QuickSearch", "ORV 2.5").Page("QuickSearch")).body, Format(), TestToday());
     EXPECT_EQ(s.Getdescription() + ";" + s.GetSectype() + ";" + s.GetMaturity(), "Orvane 2.5% 2031 CV;B;06/15/2031");
-    const std::vector<std::tuple<const char*, double, double>> figures = {
-        // field, read, expected
-        {"convert position", s.GetProperties(ConvertPosIdx), 500},
-        {"convert price", s.GetProperties(ConvertPriceIdx), 104.5},
-        {"credit spread", s.GetProperties(CreditSprdIdx), 300},
-        {"stock price", s.GetProperties(StkPriceIdx), 40},
-        {"volatility", s.GetProperties(VolatilityIdx), 30},
-        {"borrow", s.GetBorrow(), 0.5},
-        {"factor (face 1000 in points)", s.GetFactor(), 10},
-        {"conversion ratio", s.GetRatio(), 20},
-        {"finance rate", s.GetFinance(), 5}};
-    for (const auto& [field, read, expected] : figures) EXPECT_EQ(read, expected) << field;
+    // Convert position and price, credit spread, the stock's price, volatility and borrow, factor (face 1000 in
+    // points), conversion ratio, finance rate.
+    std::string figures;
+    for (const double x : {s.GetProperties(ConvertPosIdx), s.GetProperties(ConvertPriceIdx),
+                           s.GetProperties(CreditSprdIdx), s.GetProperties(StkPriceIdx), s.GetProperties(VolatilityIdx),
+                           s.GetBorrow(), s.GetFactor(), s.GetRatio(), s.GetFinance()}) {
+        figures += QueryNumber(x) + ";";
+    }
+    EXPECT_EQ(figures, "500;104.5;300;40;30;0.5;10;20;5;");
 }
 
 TEST_F(PageReplies, ScenarioDetailAnswersOnePiecePerScenarioInSlotOrder) {

@@ -1,16 +1,12 @@
 // Requests that cannot be answered, from the pages and from the HTTP side
 // alike: a 4xx or 505 status and one line of text/plain that names the key
 // and the value at fault.
+#include <tuple>
+
 #include "ServiceHarness.h"
 
 namespace zemra::pages::testing {
 namespace {
-
-struct Refusal {
-    std::string request;  // an address sent with GET, or the bytes of a whole request
-    int status;
-    std::string reason;  // the reply must hold this text
-};
 
 using RefusedRequests = ServiceTest;
 
@@ -21,7 +17,8 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
     const auto insert = [](const std::string& description, const std::string& scenario) {
         return InsertQuery(description, scenario, "N").Page("InsertScenario");
     };
-    const std::vector<Refusal> table = {
+    const std::vector<std::tuple<std::string, int, std::string>> table = {
+        // an address sent with GET or the bytes of a whole request, status, a text the reply holds
         {"/pages/QuickSearch?Other=x", 400, "QuickSearch: missing"},
         {"/pages/QuickSearch?QuickSearch=" + std::string(5000, 'x'), 400, "is longer than 200 characters"},
         {CapitalQuery().Without("StkPrice").Page("CapitalCalc"), 400, "StkPrice: missing"},
@@ -91,16 +88,16 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
     const std::string good = "GET /favicon.ico HTTP/1.1\r\nHost: a\r\n\r\n";
     std::string fifty;
     for (int i = 0; i < 50; ++i) fifty += good;
-    for (const Refusal& r : table) {
-        const bool address = r.request.rfind("/", 0) == 0;
+    for (const auto& [sent, status, reason] : table) {
+        const bool address = sent.rfind("/", 0) == 0;
         const std::string request =
-            address ? "GET " + r.request + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : r.request;
+            address ? "GET " + sent + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n" : sent;
         std::vector<std::pair<int, std::string>> exchanges = {{0, service.Exchange(request)}};  // answers before, bytes
         if (!address)
             exchanges.insert(exchanges.end(),
                              {{1, service.Exchange(request, good)}, {50, service.Exchange(fifty + request)}});
         for (const auto& [before, replies] : exchanges) {
-            const std::string name = std::to_string(before) + " before " + r.request.substr(0, 80);
+            const std::string name = std::to_string(before) + " before " + sent.substr(0, 80);
             std::size_t at = 0;  // the answers before: 204, no body
             for (int i = 0; i < before && at < replies.size(); ++i) {
                 EXPECT_EQ(replies.compare(at, 13, "HTTP/1.1 204 "), 0) << name << " -> " << replies.substr(at, 200);
@@ -108,10 +105,10 @@ TEST_F(RefusedRequests, AnswerOneLineReasons) {
             }
             const std::string reply = replies.substr(std::min(at, replies.size()));
             const std::size_t body = reply.find("\r\n\r\n");
-            EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(r.status), 0), 0u) << name << " -> " << reply;
+            EXPECT_EQ(reply.rfind("HTTP/1.1 " + std::to_string(status), 0), 0u) << name << " -> " << reply;
             ASSERT_NE(body, std::string::npos) << name << " -> " << reply;
             EXPECT_NE(reply.find("Content-Type: text/plain"), std::string::npos) << name << " -> " << reply;
-            EXPECT_NE(reply.find(r.reason, body), std::string::npos) << name << " -> " << reply;
+            EXPECT_NE(reply.find(reason, body), std::string::npos) << name << " -> " << reply;
             EXPECT_EQ(reply.find_first_of("\n<", body + 4), std::string::npos) << name << ": the reason is one line";
         }
     }
