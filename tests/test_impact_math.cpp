@@ -92,37 +92,25 @@ TEST(DollarGreeks, EveryTypeFromKnownReplies) {
     const Valued v(MixedPortfolio());
     EXPECT_EQ(v.Val(1, 1).Getvaluation(m_UpdateEstPrice), 130);
     EXPECT_EQ(v.Val(1, 1).GetCarry(m_NetPtsIdx), 0.1);
+    // clang-format off
     // B: no delta shares.
-    ExpectGreeks(v.Val(1, 1), {{520000, 1080000},
-                               {15000, 15000},
-                               {4000, 3000},
-                               {-200, -300},
-                               {-100, -50},
-                               {0, 0},
-                               {375, 250},
-                               {13000, 18000}});
-    ExpectGreeks(v.Val(1, 2), {{520000, 277500},
-                               {15000, 12750},
-                               {4000, 4500},
-                               {-200, -150},
-                               {-100, -120},
-                               {0, 0},
-                               {375, 425},
-                               {13000, 9250}});
+    ExpectGreeks(v.Val(1, 1), {{520000, 1080000}, {15000, 15000}, {4000, 3000}, {-200, -300}, {-100, -50}, {0, 0},
+                               {375, 250}, {13000, 18000}});
+    ExpectGreeks(v.Val(1, 2), {{520000, 277500}, {15000, 12750}, {4000, 4500}, {-200, -150}, {-100, -120}, {0, 0},
+                               {375, 425}, {13000, 9250}});
     // E: CP x price / FX; delta shares as in the general case.
     ExpectGreeks(v.Val(2, 1), {{20000, 30000}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {500, 500}, {0, 0}, {500, 500}});
     // AS at 1.25 to the dollar.
-    ExpectGreeks(v.Val(3, 1),
-                 {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550}, {20, 18}, {-600, -450}});
-    ExpectGreeks(
-        v.Val(3, 2),
-        {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300}, {20, 21}, {-600, -700}});
+    ExpectGreeks(v.Val(3, 1), {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550}, {20, 18},
+                               {-600, -450}});
+    ExpectGreeks(v.Val(3, 2), {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300}, {20, 21},
+                               {-600, -700}});
     // DS and P have no delta shares; P at 2 to the dollar.
     ExpectGreeks(v.Val(4, 1), {{-6900, -6300}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {-230, -140}});
-    ExpectGreeks(v.Val(5, 2),
-                 {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6}, {100, 80}});
+    ExpectGreeks(v.Val(5, 2), {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6}, {100, 80}});
     // A type the run does not know is the general case, with delta shares.
     ExpectGreeks(v.Val(6, 1), {{0, 9000}, {400, 0}, {1200, 0}, {-40, 0}, {-32, 0}, {800, 1040}, {16, 0}, {0, 240}});
+    // clang-format on
 }
 
 TEST(ScenarioImpact, SubImpactsByTypeAndTheTotals) {
@@ -183,21 +171,23 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
         std::string record, detail, carry, scenarios, message;
     };
     const std::string both = stock.up + "|" + stock.down, carry = kCarryPiece + "|" + kCarryPiece;
+    const std::string s = stock.record;
+    const std::string bust = "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N";
+    // clang-format off
     const std::vector<Case> table = {
-        {stock.record, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
-        {stock.record, "", carry, kUpAndDown, "the scenario-detail reply has 0 pieces for 2 scenarios."},
-        {stock.record, both, kCarryPiece, kUpAndDown, "the carry reply has 1 piece for 2 scenarios."},
-        {stock.record, stock.up + "|" + stock.down + ";7", carry, kUpAndDown,
-         "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more than 31 numbers (a number in field "
-         "32)."},
+        {s, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
+        {s, "", carry, kUpAndDown, "the scenario-detail reply has 0 pieces for 2 scenarios."},
+        {s, both, kCarryPiece, kUpAndDown, "the carry reply has 1 piece for 2 scenarios."},
+        {s, both + ";7", carry, kUpAndDown, "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more "
+         "than 31 numbers (a number in field 32)."},
         {SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "0"), both, carry, kUpAndDown,
          "its Fx To USD is 0, and the dollar figures are divided by it."},
         {SecurityRecord(12, "Stock", "E", 500, 0, 300, 1, 1, "1"), both, carry, kUpAndDown,
          "its stock price is 0, and the share figures are divided by it."},
-        {stock.record, both, carry, "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
-         "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share figures are divided by "
-         "it."},
+        {s, both, carry, bust, "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share "
+         "figures are divided by it."},
     };
+    // clang-format on
     for (const Case& c : table) {
         Portfolio model = PortfolioOf({c.record}, c.scenarios);
         try {

@@ -21,17 +21,8 @@ namespace {
 
 const char* const kBusyCaption = "Calculation in progress,please wait ..";
 
-std::shared_ptr<CScenario> Scenario(const std::string& text) {
-    auto scenario = std::make_shared<CScenario>();
-    scenario->CreateScenario(text, Locale::EnUs());
-    return scenario;
-}
-
-std::shared_ptr<CSecurity> Security(const std::string& text) {
-    auto security = std::make_shared<CSecurity>();
-    security->CreateRecord(text, Locale::EnUs(), Date{2026, 12, 6});
-    return security;
-}
+std::shared_ptr<CScenario> Scenario(const std::string& text) { return std::make_shared<CScenario>(ScenarioOf(text)); }
+std::shared_ptr<CSecurity> Security(const std::string& text) { return std::make_shared<CSecurity>(SecurityOf(text)); }
 
 // Why the records, the list rows and the grid are not in step, or "".
 std::string OutOfStep(const Portfolio& model, Harness* h = nullptr) {
@@ -116,57 +107,29 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
         std::vector<std::string> securityRows, scenarioRows;
         std::string message;
     };
-    const std::string ab = std::string(kSecurityA) + "|" + kSecurityB;
+    const std::string a = kSecurityA, ab = a + "|" + kSecurityB, one = "A;1;0;0;0;0;100;0;1;N";
+    // clang-format off
     const std::vector<Case> table = {
-        {kSecurityA,
-         "",
-         "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N",
-         {"ACME CV"},
-         {"A"},
+        {a, "", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N", {"ACME CV"}, {"A"},
          "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"},
-        {kSecurityA,
-         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y",
-         "",
-         {"ACME CV"},
-         {"Fine"},
+        {a, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y", "", {"ACME CV"}, {"Fine"},
          "Scenario 'Wide' tuner 40000"},
         {ab, "", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N", {"ACME CV", "Beta Corp"}, {"Up"}, "Bad"},
-        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB,
-         "",
-         "A;1;0;0;0;0;100;0;1;N",
-         {"ACME CV"},
-         {},
-         "Broken"},
-        {std::string(kSecurityA) + "|",
-         "",
-         "A;1;0;0;0;0;100;0;1;N",
-         {"ACME CV"},
-         {},
-         "needs at least an id and a description"},
+        {a + "|1003;Broken;B;abc|" + kSecurityB, "", one, {"ACME CV"}, {}, "Broken"},
+        {a + "|", "", one, {"ACME CV"}, {}, "needs at least an id and a description"},
         // A time change beyond the calendar gives no valuation date.
-        {kSecurityA,
-         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y",
-         "",
-         {"ACME CV"},
-         {"Fine"},
+        {a, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y", "", {"ACME CV"}, {"Fine"},
          "Scenario 'Far' cannot be loaded: The time change of 3000000 days gives no valuation date"},
-        {kSecurityA,
-         "",
-         "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N",
-         {"ACME CV"},
-         {"A"},
+        {a, "", "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N", {"ACME CV"}, {"A"},
          "Scenario 'Past' cannot be loaded"},
     };
+    // clang-format on
     for (const Case& c : table) {
         SCOPED_TRACE(c.message);
         Harness h;
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
-        h.Start({{"RecordString", c.records},
-                 {"StoredScenarios", c.stored},
-                 {"ScenarioString", c.scenarios},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
-                 {"CapitalCalcPath", kCapital}});
+        h.Start(Harness::WithPages(
+            {{"RecordString", c.records}, {"StoredScenarios", c.stored}, {"ScenarioString", c.scenarios}}));
         ASSERT_EQ(h.Messages().size(), 1u);
         EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
         EXPECT_EQ(h.Rows(h.List("LstSecurity")), c.securityRows);
@@ -176,9 +139,7 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
         h.SelectRow(h.List("LstSecurity"), 0);
         if (!c.scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
         h.panel().UserClick(h.Button("UpdateBtn"));
-        if (!c.scenarioRows.empty()) {
-            EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
-        }
+        if (!c.scenarioRows.empty()) EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
     }
 }
 

@@ -1,9 +1,10 @@
 // The server channel and the queries: the exact query of each page (security
 // half, scenario half, carry query with the time changes), how values are
-// written into them, the busy state around every request and the debug view
-// without a page. The requests of a whole Update, the totals sent by the
+// written into them, and the busy state around every request.
+// The requests of a whole Update, the totals sent by the
 // next one and the debug view's address are in the golden journeys
-// impact_portfolio and impact_debug.
+// impact_portfolio and impact_debug; without a carry page: carry_no_path;
+// the debug view without a page: debug_no_page.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -85,17 +86,6 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 
 // ---- The requests of an Update.
 
-TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
-    Harness h;
-    h.Replies({{kDetail, "0"}, {"?Secid=", "0"}});
-    h.Start(
-        {{"RecordString", kDecay}, {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail}});
-    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
-    ASSERT_GE(run.size(), 2u);
-    EXPECT_EQ(run[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << run[1];
-    EXPECT_TRUE(h.host.messages.empty());
-}
-
 TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
     Harness h(GermanLike());
     h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}, {kCapital, "0"}});
@@ -155,21 +145,4 @@ TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     EXPECT_TRUE(h.Frame("Frame3").IsEnabled());
     EXPECT_TRUE(h.Frame("Frame1").IsEnabled());
     EXPECT_TRUE(h.host.messages.empty());
-}
-
-TEST(ServerChannel, TheDebugViewWithoutAPageOpensAnEmptyAddressAndWithoutScenariosNothing) {
-    {
-        Harness h;
-        h.Start({{"RecordString", kDecay}, {"ScenarioString", kTwoScenarios}, {"EnableDebug", "yes"}});
-        h.host.messages.clear();
-        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
-        EXPECT_EQ(h.host.browserWindows, (std::vector<std::string>{""}));
-        EXPECT_TRUE(h.host.messages.empty());
-    }
-    {
-        Harness h;
-        h.Start({{"RecordString", kDecay}, {"ScenarioDetailPath", kDetail}, {"EnableDebug", "yes"}});
-        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
-        EXPECT_TRUE(h.host.browserWindows.empty());
-    }
 }
