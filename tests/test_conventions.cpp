@@ -60,23 +60,13 @@ TEST(Rounding, HalfAwayOnTheDecimalRepresentationAndHalfEvenToWhole) {
 // Fifteen significant digits without trailing zeros, the exponent form from
 // 1E+15, nothing for what is not finite.
 TEST(PlainNumberText, FifteenDigitsExponentFormAndNonFinite) {
+    // clang-format off
     const std::pair<double, const char*> cases[] = {
-        {0.1 + 0.2, "0.3"},
-        {100, "100"},
-        {0.5, "0.5"},
-        {-2.5, "-2.5"},
-        {0, "0"},
-        {-0.0, "0"},
-        {123456789012345.0, "123456789012345"},
-        {1e-10, "0.0000000001"},
-        {1e20, "1E+20"},
-        {1e15, "1E+15"},
-        {1.5e-12, "1.5E-12"},
-        {123456789012345678.0, "1.23456789012346E+17"},
-        {1e100, "1E+100"},
-        {kInf, ""},
-        {kNaN, ""},
-    };
+        {0.1 + 0.2, "0.3"}, {100, "100"}, {0.5, "0.5"}, {-2.5, "-2.5"}, {0, "0"}, {-0.0, "0"},
+        {123456789012345.0, "123456789012345"}, {1e-10, "0.0000000001"}, {1e20, "1E+20"}, {1e15, "1E+15"},
+        {1.5e-12, "1.5E-12"}, {123456789012345678.0, "1.23456789012346E+17"}, {1e100, "1E+100"}, {kInf, ""},
+        {kNaN, ""}};
+    // clang-format on
     for (const auto& [value, text] : cases) EXPECT_EQ(PlainNumber(value), text) << value;
     EXPECT_EQ(PlainNumber(-1234.5, ','), "-1234,5");
 }
@@ -130,29 +120,18 @@ TEST(DateReading, MonthFirstIsoTimeOfDayAndOtherDateOrders) {
         Locale locale;
         std::optional<Date> date;
     };
+    const std::optional<Date> none;
+    // clang-format off
     const Case cases[] = {
-        {"1/5/30", {}, Date{1930, 1, 5}},
-        {"1/5/29", {}, Date{2029, 1, 5}},
-        {"12/31/1969", {}, Date{1969, 12, 31}},
-        {"07/04/1985", {}, Date{1985, 7, 4}},
-        {" 6-15-2010 ", {}, Date{2010, 6, 15}},
-        {"2010-06-15", {}, Date{2010, 6, 15}},
-        {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
-        {"6/15/2010 10:30:00 PM", {}, Date{2010, 6, 15}},
-        {"15.06.2010", GermanLike(), Date{2010, 6, 15}},
-        {"6/15/2010", GermanLike(), std::nullopt},
-        {"10/6/15", ymd, Date{2010, 6, 15}},
-        {"13/45/2020", {}, std::nullopt},
-        {"2/30/2020", {}, std::nullopt},
-        {"hello", {}, std::nullopt},
-        {"", {}, std::nullopt},
-        {"1/5", {}, std::nullopt},
-        {"1/5/2020/1", {}, std::nullopt},
-        {"6/15/2010 hello", {}, std::nullopt},
-        {"6/15/2010 25:00", {}, std::nullopt},
-        {"6/15-2010", {}, std::nullopt},
-        {"6/15/201", {}, std::nullopt},
-    };
+        {"1/5/30", {}, Date{1930, 1, 5}}, {"1/5/29", {}, Date{2029, 1, 5}}, {"12/31/1969", {}, Date{1969, 12, 31}},
+        {"07/04/1985", {}, Date{1985, 7, 4}}, {" 6-15-2010 ", {}, Date{2010, 6, 15}},
+        {"2010-06-15", {}, Date{2010, 6, 15}}, {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
+        {"6/15/2010 10:30:00 PM", {}, Date{2010, 6, 15}}, {"15.06.2010", GermanLike(), Date{2010, 6, 15}},
+        {"6/15/2010", GermanLike(), none}, {"10/6/15", ymd, Date{2010, 6, 15}}, {"13/45/2020", {}, none},
+        {"2/30/2020", {}, none}, {"hello", {}, none}, {"", {}, none}, {"1/5", {}, none}, {"1/5/2020/1", {}, none},
+        {"6/15/2010 hello", {}, none}, {"6/15/2010 25:00", {}, none}, {"6/15-2010", {}, none},
+        {"6/15/201", {}, none}};
+    // clang-format on
     auto text = [](const std::optional<Date>& d) { return d ? FormatMmDdYyyy(*d) : std::string("no date"); };
     for (const Case& c : cases) EXPECT_EQ(text(ParseDate(c.text, c.locale)), text(c.date)) << "'" << c.text << "'";
 }

@@ -139,7 +139,7 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
         h.SelectRow(h.List("LstSecurity"), 0);
         if (!c.scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
         h.panel().UserClick(h.Button("UpdateBtn"));
-        if (!c.scenarioRows.empty()) EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
+        EXPECT_TRUE(c.scenarioRows.empty() || h.Messages().size() == 1u) << h.Messages().back();
     }
 }
 

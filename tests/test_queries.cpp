@@ -4,7 +4,8 @@
 // The requests of a whole Update, the totals sent by the
 // next one and the debug view's address are in the golden journeys
 // impact_portfolio and impact_debug; without a carry page: carry_no_path;
-// the debug view without a page: debug_no_page.
+// the debug view without a page: debug_no_page; numbers written plainly and
+// text as UTF-8 in a German locale, and the replies read: queries_de.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,11 +29,6 @@ const char* const kAwkward =
 const char* const kDecay = "102;Decay;D S;300;99;200;0;0;0;0;20;25;;10;0;3;1;15;15;4;1;0;0;1;;1;0;2;D;0.25;0;0";
 
 const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5;30;1E+20;95.5;-1234.4;2;N";
-
-std::string Query(const std::string& address, const std::string& page) {
-    EXPECT_EQ(address.rfind(page + "?", 0), 0u) << address;
-    return address.substr(page.size() + 1);
-}
 
 const std::string kAwkwardSecurityHalf =
     "Secid=101&StockPrice=42.5&ConvertPrice=105.25&CallAdjustment=1&CreditSpread=350&CallAdjValue=25"
@@ -85,30 +81,6 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 }
 
 // ---- The requests of an Update.
-
-TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    Harness h(GermanLike());
-    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}, {kCapital, "0"}});
-    // Start-up data comes in the data format whatever the host's locale.
-    h.Start({{"RecordString",
-              "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-              "06/15/2031;1.08;0;1;R;40;0;0.5"},
-             {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
-    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
-    ASSERT_GE(run.size(), 1u);
-    const std::string q = Query(run[0], kDetail);
-    EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
-    for (const char* part : {"&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&", "&Maturity=06.15.2031&",
-                             "&StkChg=12.5;0&", "&TunerVal=100;99.5&", "&IAD=0.5"})
-        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
-    // Both replies are read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(h.Val(1, 1).Getvaluation(m_CurEstPrice), 1234.5);
-    EXPECT_EQ(h.Val(1, 1).GetCarry(m_CarryIdx), 1234.5);
-    EXPECT_TRUE(h.host.messages.empty());
-}
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;
