@@ -90,12 +90,10 @@ struct Harness {
     // cleared.
     void StartWithZeros(const std::string& records, const std::string& scenarios) {
         Replies({{kDetail, "0|0|0|0|0|0|0|0"}, {kCarry, "0|0|0|0|0|0|0|0"}, {kPages, "0"}});
-        Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"RecordString", records},
-               {"ScenarioString", scenarios},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry},
-               {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        Start({{"TunerString", "1;Standard|2;Aggressive"}, {"RecordString", records}, {"ScenarioString", scenarios},
+            {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
         host.messages.clear();
     }
     // ---- What the tests reach of the control: its model, its forms, and

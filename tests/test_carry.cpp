@@ -26,11 +26,10 @@ const std::string kStartCarry = "0;0;0;100;0;40";
 struct CarrySession : Harness {
     explicit CarrySession(const std::string& record = kStock) {
         Replies({{kDetail, "0|0"}, {kCarry, kStartCarry + "|" + kStartCarry}, {kPages, "0"}});
-        Start({{"RecordString", record},
-               {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry},
-               {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        Start({{"RecordString", record}, {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
+            {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
         host.messages.clear();
         host.requests.clear();
     }

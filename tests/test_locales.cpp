@@ -36,14 +36,12 @@ struct Started {
     Harness h;
     explicit Started(const std::string& tag) : h(Tagged(tag)) {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
-        h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"CallAdjustment", "0;None|1;Hard Call"},
-                 {"RecordString", kConvertible},
-                 {"ScenarioString", kScenarios},
-                 {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
-                 {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        h.Start({{"TunerString", "1;Standard|2;Aggressive"}, {"CallAdjustment", "0;None|1;Hard Call"},
+            {"RecordString", kConvertible}, {"ScenarioString", kScenarios},
+            {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"}, {"ScenarioDetailPath", kDetail},
+            {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
     }
     const CSecurity& Security() { return h.Model().Securities().Item(1); }
 };

@@ -190,12 +190,10 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         h.Replies({{kDetail, pick(3) ? detailReply : "1|2"}, {kCarry, carryReply}, {kPages, "0"}});
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
-        h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"RecordString", records},
-                 {"StoredScenarios", stored},
-                 {"ScenarioString", scenarios},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry}});
+        // clang-format off
+        h.Start({{"TunerString", "1;Standard|2;Aggressive"}, {"RecordString", records}, {"StoredScenarios", stored},
+            {"ScenarioString", scenarios}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}});
+        // clang-format on
         std::string trail = tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
         std::size_t checkedRequests = 0;
         ASSERT_EQ(OutOfStep(h.Model(), &h), "") << trail;

@@ -84,37 +84,26 @@ TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;
-    struct Seen {
-        int pointer;
-        std::string caption;
-        Rgb labelBack;
-        bool frame3, frame1, totals;
+    // The pointer, the progress caption, and whether the caption's back is
+    // white and frames 3, 1 and the totals' frame are enabled.
+    const auto state = [&h] {
+        return std::to_string(h.host.MousePointer()) + " " + h.Label("LabelProgress").caption + " " +
+               std::to_string(h.Label("LabelProgress").backColor == kWhite) +
+               std::to_string(h.Frame("Frame3").IsEnabled()) + std::to_string(h.Frame("Frame1").IsEnabled()) +
+               std::to_string(h.Frame("Frame5").IsEnabled());
     };
-    std::vector<Seen> seen;
+    std::vector<std::string> seen;
     h.host.SetFetcher([&](const std::string& address) {
-        seen.push_back({h.host.MousePointer(), h.Label("LabelProgress").caption, h.Label("LabelProgress").backColor,
-                        h.Frame("Frame3").IsEnabled(), h.Frame("Frame1").IsEnabled(), h.Frame("Frame5").IsEnabled()});
+        seen.push_back(state());
         if (address.rfind(kCapital, 0) == 0) return FetchResult{true, "0", ""};
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
-    h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
-             {"ScenarioString", kTwoScenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
+    h.Start(Harness::WithPages(
+        {{"RecordString", std::string(kAwkward) + "|" + kDecay}, {"ScenarioString", kTwoScenarios}}));
     ASSERT_GE(seen.size(), 4u);
-    for (const Seen& s : seen) {
-        EXPECT_EQ(s.pointer, kPointerHourglass);
-        EXPECT_EQ(s.caption, "Calculation in progress,please wait ..");
-        EXPECT_EQ(s.labelBack, kWhite);
-        EXPECT_FALSE(s.frame3);
-        EXPECT_FALSE(s.frame1);
-        EXPECT_TRUE(s.totals);
-    }
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-    EXPECT_EQ(h.Label("LabelProgress").caption, "");
+    const std::string busy = std::to_string(kPointerHourglass) + " Calculation in progress,please wait .. 1001";
+    for (const std::string& s : seen) EXPECT_EQ(s, busy);
+    EXPECT_EQ(state(), std::to_string(kPointerDefault) + "  0111");
     EXPECT_EQ(h.Label("LabelProgress").backColor, h.Frame("Frame1").backColor);
-    EXPECT_TRUE(h.Frame("Frame3").IsEnabled());
-    EXPECT_TRUE(h.Frame("Frame1").IsEnabled());
     EXPECT_TRUE(h.host.messages.empty());
 }

@@ -23,23 +23,14 @@ const std::string kTwoStored = "7;A;1;0;0;0;0;100;0;1;Y|8;B;0;0;0;0;0;100;0;1;n"
 // database pages; the list page answers `list`, the insert page `inserted`.
 void StartDatabase(Harness& h, const std::string& scenarios, const std::string& list = kTwoStored,
                    const std::string& inserted = "42") {
-    h.Replies({{kList, list},
-               {kInsert, inserted},
-               {kModify, ""},
-               {kDelete, ""},
-               {kDetail, "0|0|0"},
-               {kCarry, "0|0|0"},
-               {kPages, "0"}});
-    h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-             {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-             {"ScenarioString", scenarios},
-             {"GetScenarioPath", kList},
-             {"InsertScenarioPath", kInsert},
-             {"ModScenarioPath", kModify},
-             {"DelScenarioPath", kDelete},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
+    // clang-format off
+    h.Replies({{kList, list}, {kInsert, inserted}, {kModify, ""}, {kDelete, ""}, {kDetail, "0|0|0"}, {kCarry, "0|0|0"},
+        {kPages, "0"}});
+    h.Start({{"TunerString", "1;Standard|2;Aggressive"}, {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
+        {"ScenarioString", scenarios}, {"GetScenarioPath", kList}, {"InsertScenarioPath", kInsert},
+        {"ModScenarioPath", kModify}, {"DelScenarioPath", kDelete}, {"ScenarioDetailPath", kDetail},
+        {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+    // clang-format on
     h.host.messages.clear();
     h.host.requests.clear();
 }
