@@ -2,7 +2,6 @@
 // listed scenarios, a second start-up, and the option lists' items.
 #include <gtest/gtest.h>
 
-
 #include "Harness.h"
 #include "compute/OptionLists.h"
 #include "records/RecordError.h"
