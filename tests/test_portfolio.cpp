@@ -168,6 +168,11 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                                             "100",      "Up 5",       "1e308", "1e308", "1e308", "-1e308", "12,5",
                                             "\u221215", "1\u00A0000", "2e6",   "1e309", "0.4"};
     const std::vector<std::string> tags = KnownLocaleTags();
+    const std::vector<std::string> fields = {"TxtScenario(0)", "TxtScenario(3)", "TxtScenario(5)",    "DescriptionFld",
+                                             "TxtDate",        "TxtTunerVal",    "TxtAssumptions(0)", "TxtDelta"},
+                                   buttons = {"ScenarioAddBtn", "DeleteBtn", "BtnModify", "UpdateBtn", "BtnUptTuner"},
+                                   lists = {"LstSecurity", "ScenarioLst", "LstImpact"},
+                                   combos = {"ComboTuner", "ComboTuner2", "ComboDisc", "ComboDivType"};
 
     std::mt19937 random(20261206);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -198,61 +203,31 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         std::size_t checkedRequests = 0;
         ASSERT_EQ(OutOfStep(h.Model(), &h), "") << trail;
 
-        TextBox* const fields[] = {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 3), &h.Text("TxtScenario", 5),
-                                   &h.Text("DescriptionFld"),    &h.Text("TxtDate"),        &h.Text("TxtTunerVal"),
-                                   &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta")};
-        Button* const buttons[] = {&h.Button("ScenarioAddBtn"), &h.Button("DeleteBtn"), &h.Button("BtnModify"),
-                                   &h.Button("UpdateBtn"), &h.Button("BtnUptTuner")};
-        ListBox* const lists[] = {&h.List("LstSecurity"), &h.List("ScenarioLst"), &h.List("LstImpact")};
-        ComboBox* const combos[] = {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2"), &h.Combo("ComboDisc"),
-                                    &h.Combo("ComboDivType")};
         for (int step = 0; step < 30; ++step) {
             h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
-            switch (pick(12)) {
-                case 5:  // the host starts the control again: the lists get a second copy
-                    trail += " | ProcessInitData";
-                    h.ctl.ProcessInitData();
-                    break;
-                case 0:
-                case 6: {
-                    TextBox* box = fields[pick(8)];
-                    const std::string& text = texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
-                    trail += " | type " + box->Name() + " '" + text + "'";
-                    h.panel().UserType(*box, text);
-                    break;
-                }
-                case 1:
-                case 7: {
-                    Button* button = buttons[pick(5)];
-                    trail += " | click " + button->Name();
-                    h.panel().UserClick(*button);
-                    break;
-                }
-                case 2:
-                case 8: {
-                    ListBox* list = lists[pick(3)];
-                    if (list->Count() == 0) break;
-                    const int row = pick(list->Count());
-                    const bool ctrl = pick(2) == 0;
-                    trail += " | select " + list->Name() + " " + std::to_string(row) + (ctrl ? " ctrl" : "");
-                    h.panel().UserSelectRow(*list, row, ctrl);
-                    break;
-                }
-                case 3:
-                case 9: {
-                    ComboBox* combo = combos[pick(4)];
-                    if (combo->Count() == 0) break;
-                    const int entry = pick(combo->Count());
-                    trail += " | pick " + combo->Name() + " " + std::to_string(entry);
-                    h.panel().UserPick(*combo, entry);
-                    break;
-                }
-                default: {
-                    TextBox* box = fields[pick(8)];
-                    trail += " | key " + box->Name();
-                    h.panel().UserKey(*box, pick(2) ? 13 : 40);
-                    break;
-                }
+            // An action in the script language of the headless host.
+            std::string action;
+            const int kind = pick(12);
+            const std::string field = fields[static_cast<std::size_t>(pick(8))];
+            ListBox& list = h.List(lists[static_cast<std::size_t>(pick(3))]);
+            ComboBox& combo = h.Combo(combos[static_cast<std::size_t>(pick(4))]);
+            if (kind == 5) {  // the host starts the control again: the lists get a second copy
+                trail += " | ProcessInitData";
+                h.ctl.ProcessInitData();
+            } else if (kind == 0 || kind == 6) {
+                action = "type " + field + " " + texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
+            } else if (kind == 1 || kind == 7) {
+                action = "click " + buttons[static_cast<std::size_t>(pick(5))];
+            } else if ((kind == 2 || kind == 8) && list.Count() > 0) {
+                action = (pick(2) ? "select " : "ctrlselect ") + list.Name() + " " + std::to_string(pick(list.Count()));
+            } else if ((kind == 3 || kind == 9) && combo.Count() > 0) {
+                action = "pick " + combo.Name() + " " + combo.ItemText(pick(combo.Count()));
+            } else if (kind == 4 || kind > 9) {
+                action = "key " + field + (pick(2) ? " 13" : " 40");
+            }
+            if (!action.empty()) {
+                trail += " | " + action;
+                h.Do(action);
             }
             ASSERT_EQ(OutOfStep(h.Model(), &h), "") << "journey " << journey << ": " << trail;
             ASSERT_EQ(h.host.MousePointer(), kPointerDefault) << "journey " << journey << ": " << trail;
