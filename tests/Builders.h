@@ -190,6 +190,18 @@ inline std::string Records(const std::vector<Holding>& holdings) {
     return Joined(texts);
 }
 
+// The message of the exception of type E the call throws, or "" when it
+// throws none.
+template <class E = std::exception, class Call>
+std::string ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return "";
+}
+
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 inline bool Contains(const std::vector<std::string>& texts, const std::string& part) {
     return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return Contains(t, part); });

@@ -155,14 +155,9 @@ TEST(ScenarioImpact, ASecurityWithoutItsPriceOrBondFloorAddsNothingAndKeepsItsSu
 TEST(ScenarioImpact, AnFxToUsdOfZeroStopsTheCalculationNamingTheSecurity) {
     Valued v({MixedPortfolio()[0]});
     v.model.Securities().Item(1).SetFxToUsd("0");
-    try {
-        v.Totals();
-        FAIL() << "no failure";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(),
-                     "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the "
-                     "sub-impacts are divided by it.");
-    }
+    EXPECT_EQ(ErrorOf<std::runtime_error>([&] { v.Totals(); }),
+              "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the sub-impacts are "
+              "divided by it.");
 }
 
 TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged) {
@@ -190,14 +185,12 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
     // clang-format on
     for (const Case& c : table) {
         Portfolio model = PortfolioOf({c.record}, c.scenarios);
-        try {
-            std::vector<CValuation> staged;
-            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail,
-                            c.carry, staged);
-            ADD_FAILURE() << "no failure: " << c.message;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
-        }
+        std::vector<CValuation> staged;
+        EXPECT_EQ(ErrorOf<std::runtime_error>([&] {
+                      StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1),
+                                      c.detail, c.carry, staged);
+                  }),
+                  c.message);
     }
 }
 

@@ -175,24 +175,18 @@ TEST(DecimalConversion, TheFastPathAndTheWrittenOutFormAgree) {
     // 2^-1075, halfway between 0 and the smallest subnormal (751 digits).
     const std::string half = PowerOfFive(1075);
     const double smallest = 4.9406564584124654e-324;
+    // clang-format off
     const std::vector<Conversion> table = {
         {half, -1075, 0.0},  // a tie goes to the even neighbour, 0
         {half + std::string(100, '0'), -1175, 0.0},
         // A digit other than 0 past the 800 kept decides that it is above
-        // halfway.
+        // halfway; just below halfway rounds down.
         {half + std::string(100, '0') + "1", -1176, smallest},
-        {half.substr(0, half.size() - 1) + "4" + std::string(100, '9'), -1175, 0.0},  // just below halfway
-        {"9007199254740992", 0, 9007199254740992.0},
-        {"9007199254740993", 0, 9007199254740992.0},
-        {"9007199254740995", 0, 9007199254740996.0},
-        {"12", 30, 12e30},
-        {"12", 300, 12e300},
-        {"1", -22, 1e-22},
-        {"1", -23, 1e-23},
-        {many, -901, 1.0},
-        {"1", 1000000000000LL, kRefused},
-        {"1", -1000000000000LL, 0.0},
-    };
+        {half.substr(0, half.size() - 1) + "4" + std::string(100, '9'), -1175, 0.0},
+        {"9007199254740992", 0, 9007199254740992.0}, {"9007199254740993", 0, 9007199254740992.0},
+        {"9007199254740995", 0, 9007199254740996.0}, {"12", 30, 12e30}, {"12", 300, 12e300}, {"1", -22, 1e-22},
+        {"1", -23, 1e-23}, {many, -901, 1.0}, {"1", 1000000000000LL, kRefused}, {"1", -1000000000000LL, 0.0}};
+    // clang-format on
     for (const Conversion& c : table) {
         DecimalNumber number;
         number.digits = c.digits;

@@ -41,15 +41,9 @@ std::string SecurityText(const std::string& changes = "") {
     return out;
 }
 
-// The message of the RecordError the call throws, or "" when it throws none.
 template <typename Call>
 std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const RecordError& error) {
-        return error.what();
-    }
-    return "";
+    return zemra::testing::ErrorOf<RecordError>(call);
 }
 
 // Every field a security shows, as text (numbers written plainly); the

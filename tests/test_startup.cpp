@@ -76,14 +76,8 @@ TEST(OptionLists, CodeItemsNeedANameAndASmallWholeNumber) {
          "The tuner list cannot be loaded: the code of item 2 ('40000') is outside the range -32768 to 32767."},
         {"-40000;Wide",
          "The tuner list cannot be loaded: the code of item 2 ('-40000') is outside the range -32768 to 32767."}};
-    for (const auto& [item, message] : refused) {
-        try {
-            ReadCodeItem("tuner", item, 1, us);
-            ADD_FAILURE() << item;
-        } catch (const RecordError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    for (const auto& [item, message] : refused)
+        EXPECT_EQ(ErrorOf<RecordError>([&] { ReadCodeItem("tuner", item, 1, us); }), message) << item;
 }
 
 TEST(OptionLists, CurveNamesAndCodesAreUniqueAndFoundWithoutRegardToCase) {
