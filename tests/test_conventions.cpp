@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
 #include "Builders.h"
 #include "toolkit/Color.h"
@@ -32,21 +33,17 @@ TEST(TextSplitting, ItemsAndFields) {
 // Reading numbers in every locale: test_number_reader.
 
 TEST(Rounding, HalfAwayOnTheDecimalRepresentationAndHalfEvenToWhole) {
-    struct Case {
-        double value;
-        int decimals;
-        double away;
-    };  // decimals < 0: half to even, whole
-    const Case cases[] = {
+    // Value, decimals (-1: half to even, to whole), rounded.
+    const std::tuple<double, int, double> cases[] = {
         {12.34567, 3, 12.346}, {25.55, 1, 25.6},     {2.675, 2, 2.68}, {1.005, 2, 1.01},
         {1234.5, 0, 1235},     {-1234.56, 0, -1235}, {-0.5, 0, -1},    {0.1 + 0.2, 3, 0.3},
         {1e20, 3, 1e20},       {-0.4, 0, 0},         {2.5, -1, 2},     {3.5, -1, 4},
         {-2.5, -1, -2},        {12.5, -1, 12},       {13.5, -1, 14},   {-2.6, -1, -3},
     };
-    for (const Case& c : cases) {
-        const double got = c.decimals < 0 ? RoundHalfEven(c.value) : RoundHalfAway(c.value, c.decimals);
-        EXPECT_EQ(got, c.away) << c.value << " to " << c.decimals << " decimals (-1: half to even)";
-        EXPECT_FALSE(got == 0 && std::signbit(got)) << c.value << ": a negative zero";
+    for (const auto& [value, decimals, rounded] : cases) {
+        const double got = decimals < 0 ? RoundHalfEven(value) : RoundHalfAway(value, decimals);
+        EXPECT_EQ(got, rounded) << value << " to " << decimals << " decimals (-1: half to even)";
+        EXPECT_FALSE(got == 0 && std::signbit(got)) << value << ": a negative zero";
     }
     EXPECT_EQ(ToInt32(-3.5), -4);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<int32_t>::min());
@@ -72,21 +69,16 @@ TEST(PlainNumberText, FifteenDigitsExponentFormAndNonFinite) {
 }
 
 TEST(GroupedNumberFormat, GroupsFixesDecimalsAndBracketsNegatives) {
-    struct Case {
-        double value;
-        int decimals;
-        bool minusForm;
-        const char* text;
-    };
-    const Case cases[] = {
+    // Value, decimals, whether a negative takes the minus form, text.
+    const std::tuple<double, int, bool, const char*> cases[] = {
         {999.5, 0, false, "1,000"},   {0.5, 3, false, "0.500"},       {1234567.8, 0, false, "1,234,568"},
         {1, 4, false, "1.0000"},      {-1234.6, 0, false, "(1,235)"}, {-12.6, 0, false, "(13)"},
         {-1234.6, 0, true, "-1,235"}, {-0.4, 0, false, "0"},          {-0.0004, 3, true, "0.000"},
         {kInf, 0, false, ""},         {kNaN, 2, false, ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatGrouped(c.value, c.decimals, Locale{}, c.minusForm), c.text)
-            << c.value << " with " << c.decimals << " decimals" << (c.minusForm ? ", minus form" : "");
+    for (const auto& [value, decimals, minusForm, text] : cases)
+        EXPECT_EQ(FormatGrouped(value, decimals, Locale{}, minusForm), text)
+            << value << " with " << decimals << " decimals" << (minusForm ? ", minus form" : "");
     EXPECT_EQ(FormatGrouped(1234567.891, 2, GermanLike()), "1.234.567,89");
 }
 
@@ -115,14 +107,9 @@ TEST(CalendarDates, Formatting) {
 TEST(DateReading, MonthFirstIsoTimeOfDayAndOtherDateOrders) {
     Locale ymd;
     ymd.dateOrder = DateOrder::YearMonthDay;
-    struct Case {
-        const char* text;
-        Locale locale;
-        std::optional<Date> date;
-    };
     const std::optional<Date> none;
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, Locale, std::optional<Date>> cases[] = {
         {"1/5/30", {}, Date{1930, 1, 5}}, {"1/5/29", {}, Date{2029, 1, 5}}, {"12/31/1969", {}, Date{1969, 12, 31}},
         {"07/04/1985", {}, Date{1985, 7, 4}}, {" 6-15-2010 ", {}, Date{2010, 6, 15}},
         {"2010-06-15", {}, Date{2010, 6, 15}}, {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
@@ -133,7 +120,8 @@ TEST(DateReading, MonthFirstIsoTimeOfDayAndOtherDateOrders) {
         {"6/15/201", {}, none}};
     // clang-format on
     auto text = [](const std::optional<Date>& d) { return d ? FormatMmDdYyyy(*d) : std::string("no date"); };
-    for (const Case& c : cases) EXPECT_EQ(text(ParseDate(c.text, c.locale)), text(c.date)) << "'" << c.text << "'";
+    for (const auto& [typed, locale, date] : cases)
+        EXPECT_EQ(text(ParseDate(typed, locale)), text(date)) << "'" << typed << "'";
 }
 
 // The colour follows the figure as shown: one that rounds to zero is not a

@@ -69,18 +69,9 @@ TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKey
         EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
 }
 
-TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
-    Portfolio model = TwoScenarios("Only;-10;0;0;7;0;100;0;1;N");
-    EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)),
-              "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
-    EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=7");
-    model.ValuationAt(1, 1).Settuner(7);
-    model.ValuationAt(1, 1).SetTunerValue(120);
-    EXPECT_NE(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)).find("&TunerVal=120&Tuner=7&"),
-              std::string::npos);
-}
-
-// ---- The requests of an Update.
+// One scenario's single values and the tuners taken from the valuations:
+// the Update requests of golden/scenario_empty, scenario_edits and
+// carry_no_path.
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "HeadlessHost.h"
 #include "toolkit/Form.h"
@@ -43,31 +44,26 @@ struct FormFixture : ::testing::Test {
 // other does: the rows left keep their order, text and selection, and the
 // current row follows its row or becomes -1 with it.
 TEST_F(FormFixture, RemovingFlaggedRowsKeepsTheRestAndFollowsTheCurrentRow) {
-    struct Case {
-        std::vector<bool> flags;
-        int current;
-        std::vector<std::string> left;
-        int currentAfter;
-    };
-    const std::vector<Case> table = {
-        {{false, false, false}, 1, {"a", "b", "c"}, 1},
-        {{true, false, false}, 2, {"b", "c"}, 1},
-        {{false, true, false}, 1, {"a", "c"}, -1},
-        {{true, false, true}, 1, {"b"}, 0},
-        {{true, true, true}, 0, {}, -1},
-        {{false, true}, 2, {"a", "c"}, 1},  // rows beyond the flags stay
-    };
-    for (const Case& c : table) {
+    // The flags, the current row, the rows left and the current row after;
+    // rows beyond the flags stay.
+    using Rows = std::vector<std::string>;
+    const std::tuple<std::vector<bool>, int, Rows, int> table[] = {{{false, false, false}, 1, {"a", "b", "c"}, 1},
+                                                                   {{true, false, false}, 2, {"b", "c"}, 1},
+                                                                   {{false, true, false}, 1, {"a", "c"}, -1},
+                                                                   {{true, false, true}, 1, {"b"}, 0},
+                                                                   {{true, true, true}, 0, {}, -1},
+                                                                   {{false, true}, 2, {"a", "c"}, 1}};
+    for (const auto& [flags, current, rowsLeft, currentAfter] : table) {
         list.Clear();
         for (const char* text : {"a", "b", "c"}) list.AddItem(text);
-        list.SetListIndex(c.current);
-        list.RemoveFlaggedItems(c.flags);
-        std::vector<std::string> left;
+        list.SetListIndex(current);
+        list.RemoveFlaggedItems(flags);
+        Rows left;
         for (const auto& row : list.Rows()) left.push_back(row.text);
-        EXPECT_EQ(left, c.left) << c.current;
-        EXPECT_EQ(list.ListIndex(), c.currentAfter) << c.current;
+        EXPECT_EQ(left, rowsLeft) << current;
+        EXPECT_EQ(list.ListIndex(), currentAfter) << current;
         // Only the row that was current stays selected, if it is left.
-        const std::string currentText(1, "abc"[c.current]);
+        const std::string currentText(1, "abc"[current]);
         for (const auto& row : list.Rows()) EXPECT_EQ(row.selected, row.text == currentText) << row.text;
     }
 }
@@ -202,33 +198,20 @@ TEST_F(FormFixture, AFailureEndsTheWholeUserActionAndIsReportedOnce) {
     EXPECT_EQ(events.front(), "before");
 }
 
-TEST_F(FormFixture, AModalDialogKeepsThePanelFromTheUser) {
-    Form dialog(ui, "Dialog");
-    Button& ok = dialog.Add<Button>("OK", nullptr);
-    dialog.Show(/*asModal=*/true);
-    EXPECT_FALSE(form.UserClick(button));
-    EXPECT_TRUE(dialog.UserClick(ok));
-    dialog.Unload();
-    EXPECT_TRUE(form.UserClick(button));
-    EXPECT_FALSE(dialog.UserClick(ok));
-}
+// A modal dialog keeps the panel from the user until it is closed:
+// golden/carry_modal, search_modal and matrix_modal.
 
 TEST_F(FormFixture, TabGoesByTabIndexThenCreationOrderSkippingWhatCannotTakeTheFocus) {
     second.tabIndex = 0;
     list.tabIndex = 1;
     button.enabled = false;
     // Stops: second, list (by tab index), then first (creation order).
-    struct Case {
-        Widget* from;
-        bool backwards;
-        Widget* next;
-    };
-    const Case cases[] = {{&second, false, &list},  {&list, false, &first},    {&first, false, &second},
-                          {&second, true, &first},  {&button, false, &second}, {&button, true, &first},
-                          {nullptr, false, &second}};
-    for (const auto& c : cases)
-        EXPECT_EQ(form.NextTabStop(c.from, c.backwards), c.next)
-            << (c.from ? c.from->Name() : "focus") << (c.backwards ? " backwards" : "");
+    const std::tuple<Widget*, bool, Widget*> cases[] = {
+        {&second, false, &list},   {&list, false, &first},  {&first, false, &second}, {&second, true, &first},
+        {&button, false, &second}, {&button, true, &first}, {nullptr, false, &second}};
+    for (const auto& [from, backwards, next] : cases)
+        EXPECT_EQ(form.NextTabStop(from, backwards), next)
+            << (from ? from->Name() : "focus") << (backwards ? " backwards" : "");
     frame.visible = false;
     EXPECT_EQ(form.NextTabStop(&list, false), &list);
 }
