@@ -4,6 +4,8 @@
 // skipped securities, and every reply or record that stops a security.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Builders.h"
 #include "compute/ImpactMath.h"
 #include "compute/PageContract.h"
@@ -62,12 +64,8 @@ void ExpectGreeks(const CValuation& v, const Greeks& g) {
 
 TEST(ImpactFunctions, EachFunctionWithEveryCarryOption) {
     // Full carry 250, net carry -75; option 2 adds none.
-    struct Case {
-        const char* name;
-        double (*impact)(long);
-        double withoutCarry;
-    };
-    const std::vector<Case> table = {
+    // The function of the carry option, and its impact without carry.
+    const std::vector<std::tuple<const char*, double (*)(long), double>> table = {
         // (130 - 100) x 10 x 1000 + (60 - 40) x -2000
         {"price change", [](long o) { return PriceChangeImpact(130, 100, 10, 1000, 40, 60, -2000, o, 250, -75); },
          260000},
@@ -80,10 +78,10 @@ TEST(ImpactFunctions, EachFunctionWithEveryCarryOption) {
         {"option value below the floors",
          [](long o) { return OptionValueImpact(75, 88, 70, 90, 100, 10, 15, 10, -400, o, 250, -75); }, -2000},
     };
-    for (const Case& c : table) {
-        EXPECT_DOUBLE_EQ(c.impact(kUseFullCarry), c.withoutCarry + 250) << c.name;
-        EXPECT_DOUBLE_EQ(c.impact(kUseNetCarry), c.withoutCarry - 75) << c.name;
-        EXPECT_DOUBLE_EQ(c.impact(2), c.withoutCarry) << c.name;
+    for (const auto& [name, impact, withoutCarry] : table) {
+        EXPECT_DOUBLE_EQ(impact(kUseFullCarry), withoutCarry + 250) << name;
+        EXPECT_DOUBLE_EQ(impact(kUseNetCarry), withoutCarry - 75) << name;
+        EXPECT_DOUBLE_EQ(impact(2), withoutCarry) << name;
     }
     EXPECT_DOUBLE_EQ(NewStockPrice(-25, 40), 30);
 }
@@ -197,17 +195,11 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
 // A reply costs the pieces that are read: the first pieces are views into
 // it, and what follows them is not split.
 TEST(ReplyPieces, OnlyThePiecesAskedForAreTaken) {
-    struct Case {
-        std::string reply;
-        std::size_t count;
-        std::vector<std::string_view> pieces;
-    };
     const std::string bars(1000000, '|');
-    const std::vector<Case> table = {
+    const std::vector<std::tuple<std::string, std::size_t, std::vector<std::string_view>>> table = {
         {"", 3, {}},          {"a", 3, {"a"}},     {"a|b|c", 2, {"a", "b"}},
         {"a|", 5, {"a", ""}}, {bars, 2, {"", ""}}, {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
     };
-    for (const Case& c : table) {
-        EXPECT_EQ(pages::FirstReplyPieces(c.reply, c.count), c.pieces) << c.reply.substr(0, 20) << " " << c.count;
-    }
+    for (const auto& [reply, count, pieces] : table)
+        EXPECT_EQ(pages::FirstReplyPieces(reply, count), pieces) << reply.substr(0, 20) << " " << count;
 }

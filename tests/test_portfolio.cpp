@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "Builders.h"
 #include "Harness.h"
@@ -18,6 +19,8 @@ using zemra::headless::KnownLocaleTags;
 using zemra::headless::LocaleForTag;
 
 namespace {
+
+using Rows = std::vector<std::string>;
 
 const char* const kBusyCaption = "Calculation in progress,please wait ..";
 
@@ -102,11 +105,9 @@ TEST(PortfolioModel, RemovingKeepsTheStoredEntryWithoutAnImpactAndRenamingRename
 // start-up ends there, and what was listed before it has its valuations, so
 // that an Update values it.
 TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValued) {
-    struct Case {
-        std::string records, stored, scenarios;
-        std::vector<std::string> securityRows, scenarioRows;
-        std::string message;
-    };
+    // The records, the stored scenarios and the scenarios, the rows listed
+    // and the message.
+    using Case = std::tuple<std::string, std::string, std::string, Rows, Rows, std::string>;
     const std::string a = kSecurityA, ab = a + "|" + kSecurityB, one = "A;1;0;0;0;0;100;0;1;N";
     // clang-format off
     const std::vector<Case> table = {
@@ -124,22 +125,22 @@ TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValue
          "Scenario 'Past' cannot be loaded"},
     };
     // clang-format on
-    for (const Case& c : table) {
-        SCOPED_TRACE(c.message);
+    for (const auto& [records, stored, scenarios, securityRows, scenarioRows, message] : table) {
+        SCOPED_TRACE(message);
         Harness h;
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
         h.Start(Harness::WithPages(
-            {{"RecordString", c.records}, {"StoredScenarios", c.stored}, {"ScenarioString", c.scenarios}}));
+            {{"RecordString", records}, {"StoredScenarios", stored}, {"ScenarioString", scenarios}}));
         ASSERT_EQ(h.Messages().size(), 1u);
-        EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
-        EXPECT_EQ(h.Rows(h.List("LstSecurity")), c.securityRows);
-        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), c.scenarioRows);
+        EXPECT_TRUE(Contains(h.Messages()[0], message)) << h.Messages()[0];
+        EXPECT_EQ(h.Rows(h.List("LstSecurity")), securityRows);
+        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), scenarioRows);
         EXPECT_EQ(OutOfStep(h.Model(), &h), "");
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
         h.SelectRow(h.List("LstSecurity"), 0);
-        if (!c.scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
+        if (!scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
         h.panel().UserClick(h.Button("UpdateBtn"));
-        EXPECT_TRUE(c.scenarioRows.empty() || h.Messages().size() == 1u) << h.Messages().back();
+        EXPECT_TRUE(scenarioRows.empty() || h.Messages().size() == 1u) << h.Messages().back();
     }
 }
 

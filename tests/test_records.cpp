@@ -105,12 +105,7 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
     // and recovery value 7 are set before the record is read.
     const Locale de = GermanLike();
     const std::string rounded = SecurityText("0=2.5|6=3.5|3=1234.5|4=12.34567|11=25.55|13=2.5|15=0.123456|31=1.0005");
-    struct Case {
-        std::string text;
-        const Locale& locale;
-        std::string expected;
-    };
-    const std::vector<Case> table = {
+    const std::vector<std::tuple<std::string, Locale, std::string>> table = {
         {"", kUs,
          "id=-1|curve=USG|capRule=1|convCap=15|stkCap=15|fxToUsd=1|maturity=12/6/2056|properties=0;0;0;0;0;0;0;0;0;0;"
          "0|ratio=7|recvVal=7"},
@@ -132,12 +127,12 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
          "cp=1000|convPrice=1234.568|vol=25.6|maturity=06.15.2010|fxToUsd=1.5"},
         {SecurityText() + ";junk;junk;junk", kUs, "iad=0.25"},  // fields after the 32nd are ignored
     };
-    for (const Case& c : table) {
+    for (const auto& [text, locale, expected] : table) {
         CSecurity sec;
         sec.SetRatio(7);
         sec.m_RecvDecayVal = 7;
-        sec.CreateRecord(c.text, c.locale, kToday);
-        ExpectFields(FieldsOf(sec), c.expected, c.text);
+        sec.CreateRecord(text, locale, kToday);
+        ExpectFields(FieldsOf(sec), expected, text);
     }
 }
 
@@ -173,14 +168,10 @@ TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
 
 TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
     const std::string read = "properties=10;25;-5;30;2;110|", reset = "properties=0;0;0;0;0;100|";
-    struct Case {
-        bool stored;  // the stored form, with the identifier first
-        std::string text;
-        const Locale& locale;
-        std::string expected;
-    };
     const Locale de = GermanLike();
-    const std::vector<Case> table = {
+    // Whether the text is in the stored form (the identifier first), the
+    // text, the locale and the fields.
+    const std::vector<std::tuple<bool, std::string, Locale, std::string>> table = {
         // The impact is not rounded; the tuner halves to even.
         {false, "Up 10;10;25;-5;30;2;110;-1234.56;3;y", kUs, read + "desc=Up 10|impact=-1234.56|tuner=3|autoLoad=Yes"},
         {true, "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N", kUs,
@@ -194,10 +185,10 @@ TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
         {false, "S;0;1;", kUs, "autoLoad=No"},
         {false, "S;0;1; Y", kUs, "autoLoad=No"},
     };
-    for (const Case& c : table) {
+    for (const auto& [stored, text, locale, expected] : table) {
         CScenario scen;
-        c.stored ? scen.CreateScenarioFromDataBase(c.text, c.locale) : scen.CreateScenario(c.text, c.locale);
-        ExpectFields(FieldsOf(scen), c.expected, c.text);
+        stored ? scen.CreateScenarioFromDataBase(text, locale) : scen.CreateScenario(text, locale);
+        ExpectFields(FieldsOf(scen), expected, text);
     }
     // An empty text resets all but the description and the tuner.
     CScenario scen;

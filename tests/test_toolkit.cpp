@@ -268,13 +268,10 @@ TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidget
 // The actions hosts pass on, in the text form of the headless host's
 // scripts, each on a fresh form.
 TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
-    struct Case {
-        const char* line;
-        const char* outcome;  // "reached", "not reached", or the start of the error
-        const char* focus;    // the main form's focus afterwards
-    };
+    // The line, "reached", "not reached" or the start of the error, and the
+    // main form's focus afterwards.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, const char*> cases[] = {
         {"type Text hello", "reached", "Text"}, {"type Off hello", "not reached", ""}, {"click Check", "reached", "Check"},
         {"check Check 0", "reached", ""}, {"select List 1", "reached", "List"}, {"ctrlselect List 0", "reached", "List"},
         {"dblclick List 1", "reached", "List"}, {"pick Combo two", "reached", "Combo"}, {"key Text 13", "reached", "Text"},
@@ -288,7 +285,7 @@ TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
         {"pick Combo three", "'Combo' has no entry 'three'", ""}, {"check Check 2", "check takes 0 or 1", ""},
         {"focus Gone.OK", "the dialog 'Gone' is not open", ""}};
     // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& [line, expected, focus] : cases) {
         headless::HeadlessHost host{Date{2026, 12, 6}};
         UiContext ui{host};
         Form main(ui, "Main");
@@ -307,12 +304,12 @@ TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
         dialog.Show(false);
         std::string outcome;
         try {
-            outcome = ApplyUserAction(ui, ParseUserAction(c.line)) ? "reached" : "not reached";
+            outcome = ApplyUserAction(ui, ParseUserAction(line)) ? "reached" : "not reached";
         } catch (const ActionError& e) {
             outcome = e.what();
         }
-        EXPECT_EQ(outcome.substr(0, std::string(c.outcome).size()), c.outcome) << c.line << ": " << outcome;
-        EXPECT_EQ(main.Focused() ? main.Focused()->Name() : "", c.focus) << c.line;
+        EXPECT_EQ(outcome.substr(0, expected.size()), expected) << line << ": " << outcome;
+        EXPECT_EQ(main.Focused() ? main.Focused()->Name() : "", focus) << line;
     }
 }
 
