@@ -2,6 +2,7 @@
 // Shared builders of the tests: record texts, reply pieces, the page
 // addresses of the canned replies and the texts the control shows.
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -84,12 +85,15 @@ inline std::string Joined(const std::vector<std::string>& items) {
 }
 
 // One valuation piece: the given slots, every other of the 31 slots 0.
+inline std::string PieceOf(const std::vector<double>& slots) {
+    std::string text;
+    for (std::size_t i = 0; i < slots.size(); ++i) text += (i ? ";" : "") + PlainNumber(slots[i]);
+    return text;
+}
 inline std::string Piece(std::initializer_list<std::pair<int, double>> slots) {
     std::vector<double> v(kValuationSlots, 0.0);
     for (const auto& [slot, value] : slots) v[static_cast<std::size_t>(slot)] = value;
-    std::string text;
-    for (std::size_t i = 0; i < v.size(); ++i) text += (i ? ";" : "") + PlainNumber(v[i]);
-    return text;
+    return PieceOf(v);
 }
 
 // Records filled from their texts, with the tests' today and locale.
@@ -135,137 +139,48 @@ struct Holding {
     std::string up, down;  // the pieces of the two scenarios
 };
 
+// The eight figures the run reads, in this order: stock price, estimated
+// price, bond floor, delta, gamma, rho, vega, credit spread 01.
+using PriceFigures = std::array<double, 8>;
+
+// A valuation piece of the figures now and under the scenario; every other
+// slot 0.
+inline std::string Piece(const PriceFigures& now, const PriceFigures& then) {
+    static constexpr int kNow[8] = {m_CurStkPrice, m_CurEstPrice, m_CurBondFlr, m_CurDelta,
+                                    m_CurGamma,    m_CurRho,      m_CurVega,    m_CurCrdSprd01};
+    std::vector<double> v(kValuationSlots, 0.0);
+    for (std::size_t i = 0; i < 8; ++i) {
+        v[static_cast<std::size_t>(kNow[i])] = now[i];
+        v[static_cast<std::size_t>(kNow[i] + m_UpdateStkPrice)] = then[i];
+    }
+    return PieceOf(v);
+}
+
 // A portfolio of every type the run tells apart, and one it does not know.
 inline std::vector<Holding> MixedPortfolio() {
+    const PriceFigures bond{40, 100, 80, 60, 1.5, -0.2, 0.4, -0.1}, stock{40, 0, 0, 100, 0, 0, 0, 0},
+        option{0, 95, 90, 40, 2, -0.3, 0.5, -0.2}, pref{0, 100, 85, 50, 1.2, -0.1, 0.2, -0.05},
+        other{0, 100, 90, 50, 1, -0.1, 0.3, -0.08}, deep{0, 70, 90, 0, 0, 0, 0, 0};
     return {
         {11, SecurityRecord(11, "Bond CV", "B", 1000, 40, -2000, 10, 25, "1"),
-         Piece({{m_CurStkPrice, 40},
-                {m_CurEstPrice, 100},
-                {m_CurBondFlr, 80},
-                {m_CurDelta, 60},
-                {m_CurGamma, 1.5},
-                {m_CurRho, -0.2},
-                {m_CurVega, 0.4},
-                {m_CurCrdSprd01, -0.1},
-                {m_UpdateStkPrice, 60},
-                {m_UpdateEstPrice, 130},
-                {m_UpdateBondFlr, 82},
-                {m_UpdateDelta, 80},
-                {m_UpdateGamma, 1.0},
-                {m_UpdateRho, -0.3},
-                {m_UpdateVega, 0.3},
-                {m_UpdateCrdSprd01, -0.05}}),
-         Piece({{m_CurStkPrice, 40},
-                {m_CurEstPrice, 100},
-                {m_CurBondFlr, 80},
-                {m_CurDelta, 60},
-                {m_CurGamma, 1.5},
-                {m_CurRho, -0.2},
-                {m_CurVega, 0.4},
-                {m_CurCrdSprd01, -0.1},
-                {m_UpdateStkPrice, 30},
-                {m_UpdateEstPrice, 85},
-                {m_UpdateBondFlr, 79},
-                {m_UpdateDelta, 45},
-                {m_UpdateGamma, 1.7},
-                {m_UpdateRho, -0.15},
-                {m_UpdateVega, 0.45},
-                {m_UpdateCrdSprd01, -0.12}})},
+         Piece(bond, {60, 130, 82, 80, 1.0, -0.3, 0.3, -0.05}), Piece(bond, {30, 85, 79, 45, 1.7, -0.15, 0.45, -0.12})},
         // A stock: no estimated price is needed, the stock position is not used.
-        {12, SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "1"),
-         Piece({{m_CurStkPrice, 40}, {m_CurDelta, 100}, {m_UpdateStkPrice, 60}, {m_UpdateDelta, 100}}),
-         Piece({{m_CurStkPrice, 40}, {m_CurDelta, 100}, {m_UpdateStkPrice, 30}, {m_UpdateDelta, 100}})},
+        {12, SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "1"), Piece(stock, {60, 0, 0, 100, 0, 0, 0, 0}),
+         Piece(stock, {30, 0, 0, 100, 0, 0, 0, 0})},
         {13, SecurityRecord(13, "Option AS", "AS", 200, 20, -1000, 10, 5, "1.25"),
-         Piece({{m_CurEstPrice, 95},
-                {m_CurBondFlr, 90},
-                {m_CurDelta, 40},
-                {m_CurGamma, 2},
-                {m_CurRho, -0.3},
-                {m_CurVega, 0.5},
-                {m_CurCrdSprd01, -0.2},
-                {m_UpdateEstPrice, 110},
-                {m_UpdateBondFlr, 91},
-                {m_UpdateDelta, 55},
-                {m_UpdateGamma, 1.8},
-                {m_UpdateRho, -0.35},
-                {m_UpdateVega, 0.45},
-                {m_UpdateCrdSprd01, -0.15}}),
-         Piece({{m_CurEstPrice, 95},
-                {m_CurBondFlr, 90},
-                {m_CurDelta, 40},
-                {m_CurGamma, 2},
-                {m_CurRho, -0.3},
-                {m_CurVega, 0.5},
-                {m_CurCrdSprd01, -0.2},
-                {m_UpdateEstPrice, 92},
-                {m_UpdateBondFlr, 89},
-                {m_UpdateDelta, 30},
-                {m_UpdateGamma, 2.1},
-                {m_UpdateRho, -0.25},
-                {m_UpdateVega, 0.5},
-                {m_UpdateCrdSprd01, -0.22}})},
+         Piece(option, {0, 110, 91, 55, 1.8, -0.35, 0.45, -0.15}),
+         Piece(option, {0, 92, 89, 30, 2.1, -0.25, 0.5, -0.22})},
         // Valued on its bond floors; the estimated prices do not count.
         {14, SecurityRecord(14, "Discount DS", "DS", 300, 30, -500, 10, 3, "1"),
-         Piece({{m_CurBondFlr, 70},
-                {m_CurDelta, 30},
-                {m_UpdateEstPrice, 999},
-                {m_UpdateBondFlr, 75},
-                {m_UpdateDelta, 40}}),
-         Piece({{m_CurBondFlr, 70}, {m_CurDelta, 30}, {m_UpdateBondFlr, 68}, {m_UpdateDelta, 20}})},
+         Piece({0, 0, 70, 30, 0, 0, 0, 0}, {0, 999, 75, 40, 0, 0, 0, 0}),
+         Piece({0, 0, 70, 30, 0, 0, 0, 0}, {0, 0, 68, 20, 0, 0, 0, 0})},
         {15, SecurityRecord(15, "Pref P", "P", 100, 40, 0, 10, 2, "2"),
-         Piece({{m_CurEstPrice, 100},
-                {m_CurBondFlr, 85},
-                {m_CurDelta, 50},
-                {m_CurGamma, 1.2},
-                {m_CurRho, -0.1},
-                {m_CurVega, 0.2},
-                {m_CurCrdSprd01, -0.05},
-                {m_UpdateEstPrice, 120},
-                {m_UpdateBondFlr, 86},
-                {m_UpdateDelta, 70},
-                {m_UpdateGamma, 1.1},
-                {m_UpdateRho, -0.12},
-                {m_UpdateVega, 0.18},
-                {m_UpdateCrdSprd01, -0.06}}),
-         Piece({{m_CurEstPrice, 100},
-                {m_CurBondFlr, 85},
-                {m_CurDelta, 50},
-                {m_CurGamma, 1.2},
-                {m_CurRho, -0.1},
-                {m_CurVega, 0.2},
-                {m_CurCrdSprd01, -0.05},
-                {m_UpdateEstPrice, 90},
-                {m_UpdateBondFlr, 84},
-                {m_UpdateDelta, 40},
-                {m_UpdateGamma, 1.3},
-                {m_UpdateRho, -0.08},
-                {m_UpdateVega, 0.22},
-                {m_UpdateCrdSprd01, -0.04}})},
+         Piece(pref, {0, 120, 86, 70, 1.1, -0.12, 0.18, -0.06}), Piece(pref, {0, 90, 84, 40, 1.3, -0.08, 0.22, -0.04})},
         {16, SecurityRecord(16, "Other X&Y", "X&Y", 400, 25, -800, 10, 4, "1"),
-         Piece({{m_CurEstPrice, 100},
-                {m_CurBondFlr, 90},
-                {m_CurDelta, 50},
-                {m_CurGamma, 1},
-                {m_CurRho, -0.1},
-                {m_CurVega, 0.3},
-                {m_CurCrdSprd01, -0.08},
-                {m_UpdateEstPrice, 115},
-                {m_UpdateBondFlr, 92},
-                {m_UpdateDelta, 65}}),
-         Piece({{m_CurEstPrice, 100},
-                {m_CurBondFlr, 90},
-                {m_CurDelta, 50},
-                {m_CurGamma, 1},
-                {m_CurRho, -0.1},
-                {m_CurVega, 0.3},
-                {m_CurCrdSprd01, -0.08},
-                {m_UpdateEstPrice, 92},
-                {m_UpdateBondFlr, 89},
-                {m_UpdateDelta, 40}})},
+         Piece(other, {0, 115, 92, 65, 0, 0, 0, 0}), Piece(other, {0, 92, 89, 40, 0, 0, 0, 0})},
         // Both prices below their bond floors under both scenarios.
-        {17, SecurityRecord(17, "Deep AS", "AS", 100, 10, -400, 10, 2, "1"),
-         Piece({{m_CurEstPrice, 70}, {m_CurBondFlr, 90}, {m_UpdateEstPrice, 75}, {m_UpdateBondFlr, 88}}),
-         Piece({{m_CurEstPrice, 70}, {m_CurBondFlr, 90}, {m_UpdateEstPrice, 60}, {m_UpdateBondFlr, 85}})},
+        {17, SecurityRecord(17, "Deep AS", "AS", 100, 10, -400, 10, 2, "1"), Piece(deep, {0, 75, 88, 0, 0, 0, 0, 0}),
+         Piece(deep, {0, 60, 85, 0, 0, 0, 0, 0})},
     };
 }
 
@@ -273,6 +188,18 @@ inline std::string Records(const std::vector<Holding>& holdings) {
     std::vector<std::string> texts;
     for (const Holding& h : holdings) texts.push_back(h.record);
     return Joined(texts);
+}
+
+// The message of the exception of type E the call throws, or "" when it
+// throws none.
+template <class E = std::exception, class Call>
+std::string ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return "";
 }
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

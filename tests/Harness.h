@@ -1,8 +1,7 @@
 #pragma once
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -18,32 +17,20 @@ namespace zemra::testing {
 // text when every number is one. Text keys (curve, maturity, security type,
 // search and description texts) may be empty.
 inline std::string EmptyOrNonFiniteNumberIn(const std::string& request) {
-    static const char* const kTextKeys[] = {"Curve",       "Maturity", "SecType",    "QuickSearch",
-                                            "Description", "Detail",   "enableDebug"};
+    static const std::set<std::string> kTextKeys = {"Curve",       "Maturity", "SecType",    "QuickSearch",
+                                                    "Description", "Detail",   "enableDebug"};
     const auto query = request.find('?');
     if (query == std::string::npos) return "";
-    std::size_t at = query + 1;
-    while (at <= request.size()) {
-        const auto end = std::min(request.find('&', at), request.size());
-        const std::string pair = request.substr(at, end - at);
-        at = end + 1;
+    for (const std::string& pair : SplitFields(request.substr(query + 1), '&')) {
         const auto eq = pair.find('=');
-        const std::string key = pair.substr(0, eq);
-        const std::string value = eq == std::string::npos ? "" : pair.substr(eq + 1);
-        if (std::find_if(std::begin(kTextKeys), std::end(kTextKeys), [&](const char* k) { return key == k; }) !=
-            std::end(kTextKeys))
-            continue;
-        std::size_t from = 0;
-        while (true) {
-            const auto semi = std::min(value.find(';', from), value.size());
-            std::string number = value.substr(from, semi - from);
+        const std::string key = pair.substr(0, eq), value = eq == std::string::npos ? "" : pair.substr(eq + 1);
+        if (kTextKeys.count(key)) continue;
+        for (std::string number : SplitFields(value, ';')) {
             // Numbers in exponent form travel with their "+" encoded.
             for (auto plus = number.find("%2B"); plus != std::string::npos; plus = number.find("%2B"))
                 number.replace(plus, 3, "+");
             const auto parsed = ParseNumber(number, Locale::EnUs());
             if (!parsed || !std::isfinite(*parsed)) return key + "=" + value;
-            if (semi == value.size()) break;
-            from = semi + 1;
         }
     }
     return "";
@@ -90,12 +77,10 @@ struct Harness {
     // cleared.
     void StartWithZeros(const std::string& records, const std::string& scenarios) {
         Replies({{kDetail, "0|0|0|0|0|0|0|0"}, {kCarry, "0|0|0|0|0|0|0|0"}, {kPages, "0"}});
-        Start({{"TunerString", "1;Standard|2;Aggressive"},
-               {"RecordString", records},
-               {"ScenarioString", scenarios},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry},
-               {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        Start({{"TunerString", "1;Standard|2;Aggressive"}, {"RecordString", records}, {"ScenarioString", scenarios},
+            {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
         host.messages.clear();
     }
     // ---- What the tests reach of the control: its model, its forms, and

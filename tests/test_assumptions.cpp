@@ -22,12 +22,11 @@ using Sec = SecurityFields;
 struct Desk : Harness {
     explicit Desk(const Sec& security) {
         Replies({{kDetail, "0"}, {kCarry, "0"}, {kPages, "0"}});
+        // clang-format off
         Start({{"CurveOptions", "USG;US Government|EUR;Euro Swap"},
-               {"CallAdjustment", "0;None|1;Hard Call|2;Soft Call"},
-               {"RecordString", security.Text()},
-               {"ScenarioString", "S1;0;0;0;0;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry}});
+            {"CallAdjustment", "0;None|1;Hard Call|2;Soft Call"}, {"RecordString", security.Text()},
+            {"ScenarioString", "S1;0;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}});
+        // clang-format on
         host.messages.clear();
     }
 };

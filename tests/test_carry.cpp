@@ -1,10 +1,12 @@
 // Carry through the panel: the Rates dialog's carry option, when it opens
 // and how, and a confirmation that adds no carry. Its rates, fields,
 // breakdown, confirming (to the scenario selected then), a failed or empty
-// reply, Cancel and the window frame: golden/carry_session.
+// reply, Cancel and the window frame: golden/carry_session; a modal dialog:
+// golden/carry_modal.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Harness.h"
@@ -16,29 +18,18 @@ namespace {
 
 // A stock whose stock price does not change under either scenario: its
 // impact is exactly the carry its option chooses.
-const std::string kStock = SecurityFields{.id = "21",
-                                          .desc = "Stock",
-                                          .type = "E",
-                                          .cp = "100",
-                                          .stkPos = "0",
-                                          .stkPrice = "10",
-                                          .factor = "1",
-                                          .fin = "5.25",
-                                          .reb = "1.25",
-                                          .brw = "0.5",
-                                          .maturity = "06/15/2031"}
-                               .Text();
+const std::string kStock =
+    "21;Stock;E;100;105.25;350;0;0;0;0;10;32.5;USG;1;0;25;1;15;15;5.25;1.25;0.5;0;1;06/15/2031;1;0;1;R;40;1;0";
 // Full carry 100, net carry 40 under both scenarios.
 const std::string kStartCarry = "0;0;0;100;0;40";
 
 struct CarrySession : Harness {
     explicit CarrySession(const std::string& record = kStock) {
         Replies({{kDetail, "0|0"}, {kCarry, kStartCarry + "|" + kStartCarry}, {kPages, "0"}});
-        Start({{"RecordString", record},
-               {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
-               {"ScenarioDetailPath", kDetail},
-               {"CarryCalcPath", kCarry},
-               {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        Start({{"RecordString", record}, {"ScenarioString", "Flat;0;0;0;0;0;100;0;1;N|Week;0;0;0;7;0;100;0;1;N"},
+            {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
         host.messages.clear();
         host.requests.clear();
     }
@@ -61,16 +52,12 @@ struct CarrySession : Harness {
 }  // namespace
 
 TEST(CarryDialog, TheCarryOptionOfTheValuationSelectsItsOptionButton) {
-    struct Case {
-        int optCarry;
-        bool full, net;
-    };
-    for (const Case& c : {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}}) {
+    for (const auto& [optCarry, full, net] : {std::tuple{0, true, false}, {1, false, true}, {2, false, false}}) {
         CarrySession h;
-        h.Val(1, 1).SetoptCarry(c.optCarry);
+        h.Val(1, 1).SetoptCarry(optCarry);
         DlgCarry& dlg = *h.Open();
-        EXPECT_EQ(dlg.OptFullCarry->Value(), c.full) << c.optCarry;
-        EXPECT_EQ(dlg.OptNetCarry->Value(), c.net) << c.optCarry;
+        EXPECT_EQ(dlg.OptFullCarry->Value(), full) << optCarry;
+        EXPECT_EQ(dlg.OptNetCarry->Value(), net) << optCarry;
     }
 }
 
@@ -104,14 +91,4 @@ TEST(CarryConfirm, WithoutASelectedRowTheDialogIsOnlyReleased) {
     EXPECT_TRUE(h.host.requests.empty());
     EXPECT_EQ(h.Sec().GetFinance(), 5.25);
     EXPECT_EQ(h.CarryDialog(), nullptr);
-}
-
-TEST(CarryDialog, OpensModalWhenTheHostAllowsNoModelessForms) {
-    CarrySession h;
-    h.host.SetModelessAllowed(false);
-    DlgCarry& dlg = *h.Open();
-    EXPECT_TRUE(dlg.modal);
-    EXPECT_FALSE(h.panel().UserClick(h.Button("UpdateBtn")));
-    dlg.UserClick(*dlg.CancelButton);
-    EXPECT_EQ(h.Ui().modalOpen, 0);
 }

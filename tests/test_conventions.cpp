@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
 #include "Builders.h"
 #include "toolkit/Color.h"
@@ -32,21 +33,17 @@ TEST(TextSplitting, ItemsAndFields) {
 // Reading numbers in every locale: test_number_reader.
 
 TEST(Rounding, HalfAwayOnTheDecimalRepresentationAndHalfEvenToWhole) {
-    struct Case {
-        double value;
-        int decimals;
-        double away;
-    };  // decimals < 0: half to even, whole
-    const Case cases[] = {
+    // Value, decimals (-1: half to even, to whole), rounded.
+    const std::tuple<double, int, double> cases[] = {
         {12.34567, 3, 12.346}, {25.55, 1, 25.6},     {2.675, 2, 2.68}, {1.005, 2, 1.01},
         {1234.5, 0, 1235},     {-1234.56, 0, -1235}, {-0.5, 0, -1},    {0.1 + 0.2, 3, 0.3},
         {1e20, 3, 1e20},       {-0.4, 0, 0},         {2.5, -1, 2},     {3.5, -1, 4},
         {-2.5, -1, -2},        {12.5, -1, 12},       {13.5, -1, 14},   {-2.6, -1, -3},
     };
-    for (const Case& c : cases) {
-        const double got = c.decimals < 0 ? RoundHalfEven(c.value) : RoundHalfAway(c.value, c.decimals);
-        EXPECT_EQ(got, c.away) << c.value << " to " << c.decimals << " decimals (-1: half to even)";
-        EXPECT_FALSE(got == 0 && std::signbit(got)) << c.value << ": a negative zero";
+    for (const auto& [value, decimals, rounded] : cases) {
+        const double got = decimals < 0 ? RoundHalfEven(value) : RoundHalfAway(value, decimals);
+        EXPECT_EQ(got, rounded) << value << " to " << decimals << " decimals (-1: half to even)";
+        EXPECT_FALSE(got == 0 && std::signbit(got)) << value << ": a negative zero";
     }
     EXPECT_EQ(ToInt32(-3.5), -4);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<int32_t>::min());
@@ -60,43 +57,28 @@ TEST(Rounding, HalfAwayOnTheDecimalRepresentationAndHalfEvenToWhole) {
 // Fifteen significant digits without trailing zeros, the exponent form from
 // 1E+15, nothing for what is not finite.
 TEST(PlainNumberText, FifteenDigitsExponentFormAndNonFinite) {
+    // clang-format off
     const std::pair<double, const char*> cases[] = {
-        {0.1 + 0.2, "0.3"},
-        {100, "100"},
-        {0.5, "0.5"},
-        {-2.5, "-2.5"},
-        {0, "0"},
-        {-0.0, "0"},
-        {123456789012345.0, "123456789012345"},
-        {1e-10, "0.0000000001"},
-        {1e20, "1E+20"},
-        {1e15, "1E+15"},
-        {1.5e-12, "1.5E-12"},
-        {123456789012345678.0, "1.23456789012346E+17"},
-        {1e100, "1E+100"},
-        {kInf, ""},
-        {kNaN, ""},
-    };
+        {0.1 + 0.2, "0.3"}, {100, "100"}, {0.5, "0.5"}, {-2.5, "-2.5"}, {0, "0"}, {-0.0, "0"},
+        {123456789012345.0, "123456789012345"}, {1e-10, "0.0000000001"}, {1e20, "1E+20"}, {1e15, "1E+15"},
+        {1.5e-12, "1.5E-12"}, {123456789012345678.0, "1.23456789012346E+17"}, {1e100, "1E+100"}, {kInf, ""},
+        {kNaN, ""}};
+    // clang-format on
     for (const auto& [value, text] : cases) EXPECT_EQ(PlainNumber(value), text) << value;
     EXPECT_EQ(PlainNumber(-1234.5, ','), "-1234,5");
 }
 
 TEST(GroupedNumberFormat, GroupsFixesDecimalsAndBracketsNegatives) {
-    struct Case {
-        double value;
-        int decimals;
-        bool minusForm;
-        const char* text;
-    };
-    const Case cases[] = {
+    // Value, decimals, whether a negative takes the minus form, text.
+    const std::tuple<double, int, bool, const char*> cases[] = {
         {999.5, 0, false, "1,000"},   {0.5, 3, false, "0.500"},       {1234567.8, 0, false, "1,234,568"},
         {1, 4, false, "1.0000"},      {-1234.6, 0, false, "(1,235)"}, {-12.6, 0, false, "(13)"},
         {-1234.6, 0, true, "-1,235"}, {-0.4, 0, false, "0"},          {-0.0004, 3, true, "0.000"},
         {kInf, 0, false, ""},         {kNaN, 2, false, ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatGrouped(c.value, c.decimals, Locale{}, c.minusForm), c.text)
-            << c.value << " with " << c.decimals << " decimals" << (c.minusForm ? ", minus form" : "");
+    for (const auto& [value, decimals, minusForm, text] : cases)
+        EXPECT_EQ(FormatGrouped(value, decimals, Locale{}, minusForm), text)
+            << value << " with " << decimals << " decimals" << (minusForm ? ", minus form" : "");
     EXPECT_EQ(FormatGrouped(1234567.891, 2, GermanLike()), "1.234.567,89");
 }
 
@@ -125,36 +107,21 @@ TEST(CalendarDates, Formatting) {
 TEST(DateReading, MonthFirstIsoTimeOfDayAndOtherDateOrders) {
     Locale ymd;
     ymd.dateOrder = DateOrder::YearMonthDay;
-    struct Case {
-        const char* text;
-        Locale locale;
-        std::optional<Date> date;
-    };
-    const Case cases[] = {
-        {"1/5/30", {}, Date{1930, 1, 5}},
-        {"1/5/29", {}, Date{2029, 1, 5}},
-        {"12/31/1969", {}, Date{1969, 12, 31}},
-        {"07/04/1985", {}, Date{1985, 7, 4}},
-        {" 6-15-2010 ", {}, Date{2010, 6, 15}},
-        {"2010-06-15", {}, Date{2010, 6, 15}},
-        {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
-        {"6/15/2010 10:30:00 PM", {}, Date{2010, 6, 15}},
-        {"15.06.2010", GermanLike(), Date{2010, 6, 15}},
-        {"6/15/2010", GermanLike(), std::nullopt},
-        {"10/6/15", ymd, Date{2010, 6, 15}},
-        {"13/45/2020", {}, std::nullopt},
-        {"2/30/2020", {}, std::nullopt},
-        {"hello", {}, std::nullopt},
-        {"", {}, std::nullopt},
-        {"1/5", {}, std::nullopt},
-        {"1/5/2020/1", {}, std::nullopt},
-        {"6/15/2010 hello", {}, std::nullopt},
-        {"6/15/2010 25:00", {}, std::nullopt},
-        {"6/15-2010", {}, std::nullopt},
-        {"6/15/201", {}, std::nullopt},
-    };
+    const std::optional<Date> none;
+    // clang-format off
+    const std::tuple<const char*, Locale, std::optional<Date>> cases[] = {
+        {"1/5/30", {}, Date{1930, 1, 5}}, {"1/5/29", {}, Date{2029, 1, 5}}, {"12/31/1969", {}, Date{1969, 12, 31}},
+        {"07/04/1985", {}, Date{1985, 7, 4}}, {" 6-15-2010 ", {}, Date{2010, 6, 15}},
+        {"2010-06-15", {}, Date{2010, 6, 15}}, {"6/15/2010 10:30", {}, Date{2010, 6, 15}},
+        {"6/15/2010 10:30:00 PM", {}, Date{2010, 6, 15}}, {"15.06.2010", GermanLike(), Date{2010, 6, 15}},
+        {"6/15/2010", GermanLike(), none}, {"10/6/15", ymd, Date{2010, 6, 15}}, {"13/45/2020", {}, none},
+        {"2/30/2020", {}, none}, {"hello", {}, none}, {"", {}, none}, {"1/5", {}, none}, {"1/5/2020/1", {}, none},
+        {"6/15/2010 hello", {}, none}, {"6/15/2010 25:00", {}, none}, {"6/15-2010", {}, none},
+        {"6/15/201", {}, none}};
+    // clang-format on
     auto text = [](const std::optional<Date>& d) { return d ? FormatMmDdYyyy(*d) : std::string("no date"); };
-    for (const Case& c : cases) EXPECT_EQ(text(ParseDate(c.text, c.locale)), text(c.date)) << "'" << c.text << "'";
+    for (const auto& [typed, locale, date] : cases)
+        EXPECT_EQ(text(ParseDate(typed, locale)), text(date)) << "'" << typed << "'";
 }
 
 // The colour follows the figure as shown: one that rounds to zero is not a

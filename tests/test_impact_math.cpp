@@ -4,6 +4,8 @@
 // skipped securities, and every reply or record that stops a security.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Builders.h"
 #include "compute/ImpactMath.h"
 #include "compute/PageContract.h"
@@ -62,12 +64,8 @@ void ExpectGreeks(const CValuation& v, const Greeks& g) {
 
 TEST(ImpactFunctions, EachFunctionWithEveryCarryOption) {
     // Full carry 250, net carry -75; option 2 adds none.
-    struct Case {
-        const char* name;
-        double (*impact)(long);
-        double withoutCarry;
-    };
-    const std::vector<Case> table = {
+    // The function of the carry option, and its impact without carry.
+    const std::vector<std::tuple<const char*, double (*)(long), double>> table = {
         // (130 - 100) x 10 x 1000 + (60 - 40) x -2000
         {"price change", [](long o) { return PriceChangeImpact(130, 100, 10, 1000, 40, 60, -2000, o, 250, -75); },
          260000},
@@ -80,10 +78,10 @@ TEST(ImpactFunctions, EachFunctionWithEveryCarryOption) {
         {"option value below the floors",
          [](long o) { return OptionValueImpact(75, 88, 70, 90, 100, 10, 15, 10, -400, o, 250, -75); }, -2000},
     };
-    for (const Case& c : table) {
-        EXPECT_DOUBLE_EQ(c.impact(kUseFullCarry), c.withoutCarry + 250) << c.name;
-        EXPECT_DOUBLE_EQ(c.impact(kUseNetCarry), c.withoutCarry - 75) << c.name;
-        EXPECT_DOUBLE_EQ(c.impact(2), c.withoutCarry) << c.name;
+    for (const auto& [name, impact, withoutCarry] : table) {
+        EXPECT_DOUBLE_EQ(impact(kUseFullCarry), withoutCarry + 250) << name;
+        EXPECT_DOUBLE_EQ(impact(kUseNetCarry), withoutCarry - 75) << name;
+        EXPECT_DOUBLE_EQ(impact(2), withoutCarry) << name;
     }
     EXPECT_DOUBLE_EQ(NewStockPrice(-25, 40), 30);
 }
@@ -92,37 +90,25 @@ TEST(DollarGreeks, EveryTypeFromKnownReplies) {
     const Valued v(MixedPortfolio());
     EXPECT_EQ(v.Val(1, 1).Getvaluation(m_UpdateEstPrice), 130);
     EXPECT_EQ(v.Val(1, 1).GetCarry(m_NetPtsIdx), 0.1);
+    // clang-format off
     // B: no delta shares.
-    ExpectGreeks(v.Val(1, 1), {{520000, 1080000},
-                               {15000, 15000},
-                               {4000, 3000},
-                               {-200, -300},
-                               {-100, -50},
-                               {0, 0},
-                               {375, 250},
-                               {13000, 18000}});
-    ExpectGreeks(v.Val(1, 2), {{520000, 277500},
-                               {15000, 12750},
-                               {4000, 4500},
-                               {-200, -150},
-                               {-100, -120},
-                               {0, 0},
-                               {375, 425},
-                               {13000, 9250}});
+    ExpectGreeks(v.Val(1, 1), {{520000, 1080000}, {15000, 15000}, {4000, 3000}, {-200, -300}, {-100, -50}, {0, 0},
+                               {375, 250}, {13000, 18000}});
+    ExpectGreeks(v.Val(1, 2), {{520000, 277500}, {15000, 12750}, {4000, 4500}, {-200, -150}, {-100, -120}, {0, 0},
+                               {375, 425}, {13000, 9250}});
     // E: CP x price / FX; delta shares as in the general case.
     ExpectGreeks(v.Val(2, 1), {{20000, 30000}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {500, 500}, {0, 0}, {500, 500}});
     // AS at 1.25 to the dollar.
-    ExpectGreeks(v.Val(3, 1),
-                 {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550}, {20, 18}, {-600, -450}});
-    ExpectGreeks(
-        v.Val(3, 2),
-        {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300}, {20, 21}, {-600, -700}});
+    ExpectGreeks(v.Val(3, 1), {{-9600, -10800}, {320, 432}, {800, 720}, {-48, -56}, {-32, -24}, {400, 550}, {20, 18},
+                               {-600, -450}});
+    ExpectGreeks(v.Val(3, 2), {{-9600, -8400}, {320, 252}, {800, 800}, {-48, -40}, {-32, -35.2}, {400, 300}, {20, 21},
+                               {-600, -700}});
     // DS and P have no delta shares; P at 2 to the dollar.
     ExpectGreeks(v.Val(4, 1), {{-6900, -6300}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {-230, -140}});
-    ExpectGreeks(v.Val(5, 2),
-                 {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6}, {100, 80}});
+    ExpectGreeks(v.Val(5, 2), {{2000, 1200}, {48, 39}, {100, 110}, {-5, -4}, {-2.5, -2}, {0, 0}, {2.4, 2.6}, {100, 80}});
     // A type the run does not know is the general case, with delta shares.
     ExpectGreeks(v.Val(6, 1), {{0, 9000}, {400, 0}, {1200, 0}, {-40, 0}, {-32, 0}, {800, 1040}, {16, 0}, {0, 240}});
+    // clang-format on
 }
 
 TEST(ScenarioImpact, SubImpactsByTypeAndTheTotals) {
@@ -167,14 +153,9 @@ TEST(ScenarioImpact, ASecurityWithoutItsPriceOrBondFloorAddsNothingAndKeepsItsSu
 TEST(ScenarioImpact, AnFxToUsdOfZeroStopsTheCalculationNamingTheSecurity) {
     Valued v({MixedPortfolio()[0]});
     v.model.Securities().Item(1).SetFxToUsd("0");
-    try {
-        v.Totals();
-        FAIL() << "no failure";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(),
-                     "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the "
-                     "sub-impacts are divided by it.");
-    }
+    EXPECT_EQ(ErrorOf<std::runtime_error>([&] { v.Totals(); }),
+              "The $Impact calculation stopped at security 'Bond CV': its Fx To USD is 0, and the sub-impacts are "
+              "divided by it.");
 }
 
 TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged) {
@@ -183,48 +164,42 @@ TEST(StageValuations, EveryFaultOfTheRepliesOrTheRecordIsNamedAndNothingIsStaged
         std::string record, detail, carry, scenarios, message;
     };
     const std::string both = stock.up + "|" + stock.down, carry = kCarryPiece + "|" + kCarryPiece;
+    const std::string s = stock.record;
+    const std::string bust = "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N";
+    // clang-format off
     const std::vector<Case> table = {
-        {stock.record, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
-        {stock.record, "", carry, kUpAndDown, "the scenario-detail reply has 0 pieces for 2 scenarios."},
-        {stock.record, both, kCarryPiece, kUpAndDown, "the carry reply has 1 piece for 2 scenarios."},
-        {stock.record, stock.up + "|" + stock.down + ";7", carry, kUpAndDown,
-         "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more than 31 numbers (a number in field "
-         "32)."},
+        {s, stock.up, carry, kUpAndDown, "the scenario-detail reply has 1 piece for 2 scenarios."},
+        {s, "", carry, kUpAndDown, "the scenario-detail reply has 0 pieces for 2 scenarios."},
+        {s, both, kCarryPiece, kUpAndDown, "the carry reply has 1 piece for 2 scenarios."},
+        {s, both + ";7", carry, kUpAndDown, "piece 2 of the scenario-detail reply (scenario 'Down 25') holds more "
+         "than 31 numbers (a number in field 32)."},
         {SecurityRecord(12, "Stock", "E", 500, 40, 300, 1, 1, "0"), both, carry, kUpAndDown,
          "its Fx To USD is 0, and the dollar figures are divided by it."},
         {SecurityRecord(12, "Stock", "E", 500, 0, 300, 1, 1, "1"), both, carry, kUpAndDown,
          "its stock price is 0, and the share figures are divided by it."},
-        {stock.record, both, carry, "Up 50;50;0;0;0;0;100;0;1;N|Wipe-out;-100;0;0;0;0;100;0;1;N",
-         "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share figures are divided by "
-         "it."},
+        {s, both, carry, bust, "its stock price under scenario 'Wipe-out' (stock change -100%) is 0, and the share "
+         "figures are divided by it."},
     };
+    // clang-format on
     for (const Case& c : table) {
         Portfolio model = PortfolioOf({c.record}, c.scenarios);
-        try {
-            std::vector<CValuation> staged;
-            StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1), c.detail,
-                            c.carry, staged);
-            ADD_FAILURE() << "no failure: " << c.message;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
-        }
+        std::vector<CValuation> staged;
+        EXPECT_EQ(ErrorOf<std::runtime_error>([&] {
+                      StageValuations(model.Securities().Item(1), model.Scenarios(), model.Valuations().Item(1),
+                                      c.detail, c.carry, staged);
+                  }),
+                  c.message);
     }
 }
 
 // A reply costs the pieces that are read: the first pieces are views into
 // it, and what follows them is not split.
 TEST(ReplyPieces, OnlyThePiecesAskedForAreTaken) {
-    struct Case {
-        std::string reply;
-        std::size_t count;
-        std::vector<std::string_view> pieces;
-    };
     const std::string bars(1000000, '|');
-    const std::vector<Case> table = {
+    const std::vector<std::tuple<std::string, std::size_t, std::vector<std::string_view>>> table = {
         {"", 3, {}},          {"a", 3, {"a"}},     {"a|b|c", 2, {"a", "b"}},
         {"a|", 5, {"a", ""}}, {bars, 2, {"", ""}}, {"1;2|3;4|", 3, {"1;2", "3;4", ""}},
     };
-    for (const Case& c : table) {
-        EXPECT_EQ(pages::FirstReplyPieces(c.reply, c.count), c.pieces) << c.reply.substr(0, 20) << " " << c.count;
-    }
+    for (const auto& [reply, count, pieces] : table)
+        EXPECT_EQ(pages::FirstReplyPieces(reply, count), pieces) << reply.substr(0, 20) << " " << count;
 }

@@ -3,6 +3,8 @@
 // with the conventions a browser reports for it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Harness.h"
 #include "LocaleTags.h"
 #include "toolkit/DateText.h"
@@ -36,14 +38,12 @@ struct Started {
     Harness h;
     explicit Started(const std::string& tag) : h(Tagged(tag)) {
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
-        h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"CallAdjustment", "0;None|1;Hard Call"},
-                 {"RecordString", kConvertible},
-                 {"ScenarioString", kScenarios},
-                 {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
-                 {"CapitalCalcPath", kCapital}});
+        // clang-format off
+        h.Start({{"TunerString", "1;Standard|2;Aggressive"}, {"CallAdjustment", "0;None|1;Hard Call"},
+            {"RecordString", kConvertible}, {"ScenarioString", kScenarios},
+            {"StoredScenarios", "501;Crash -30.5%;-30.5;0;20;0;50;100;0;1;N"}, {"ScenarioDetailPath", kDetail},
+            {"CarryCalcPath", kCarry}, {"CapitalCalcPath", kCapital}});
+        // clang-format on
     }
     const CSecurity& Security() { return h.Model().Securities().Item(1); }
 };
@@ -59,22 +59,17 @@ std::vector<std::string> WithoutMaturity(std::vector<std::string> requests) {
 }
 
 TEST(LocaleTags, TheConventionsABrowserReports) {
-    struct Case {
-        const char* tag;
-        std::string grouped;  // -12345.6 with one decimal, minus form
-        const char* date;     // 4 March 2033
-    };
-    const Case cases[] = {
+    // The tag, -12345.6 with one decimal in the minus form, and 4 March 2033.
+    const std::tuple<const char*, std::string, const char*> cases[] = {
         {"en-US", "-12,345.6", "3/4/2033"},
         {"de-DE", "-12.345,6", "4.3.2033"},
         {"fr-FR", std::string("-12") + kNarrowNbsp + "345,6", "04/03/2033"},
-        {"sv-SE", std::string(kMinus) + "12" + kNbsp + "345,6", "2033-03-04"},
-    };
-    for (const Case& c : cases) {
-        const Locale locale = Tagged(c.tag);
-        EXPECT_EQ(FormatGrouped(-12345.6, 1, locale, true), c.grouped) << c.tag;
-        EXPECT_EQ(FormatShortDate(Date{2033, 3, 4}, locale), c.date) << c.tag;
-        EXPECT_EQ(ParseDate(c.date, locale), (Date{2033, 3, 4})) << c.tag;
+        {"sv-SE", std::string(kMinus) + "12" + kNbsp + "345,6", "2033-03-04"}};
+    for (const auto& [tag, grouped, date] : cases) {
+        const Locale locale = Tagged(tag);
+        EXPECT_EQ(FormatGrouped(-12345.6, 1, locale, true), grouped) << tag;
+        EXPECT_EQ(FormatShortDate(Date{2033, 3, 4}, locale), date) << tag;
+        EXPECT_EQ(ParseDate(date, locale), (Date{2033, 3, 4})) << tag;
     }
     EXPECT_FALSE(LocaleForTag("xx-XX"));
 }

@@ -65,141 +65,69 @@ std::string Describe(const std::optional<double>& value) {
 constexpr std::optional<double> kRefused = std::nullopt;
 const std::string kLong(300, '7');  // 300 significant digits
 
-struct Case {
-    const char* tag;
-    std::string text;
-    std::optional<double> value;
-};
+using Reads = std::vector<std::pair<std::string, double>>;
+using Refusals = std::vector<std::string>;
 
-}  // namespace
-
-// What each locale accepts and refuses, with the exact value of what it
-// accepts (the sign of a zero included).
-TEST(NumberReader, AcceptsAndRefusesTheSameTextsInEveryLocale) {
-    const std::vector<Case> table = {
-        // The usual form of replies and fields.
-        {"en-US", "105.25", 105.25},
-        {"en-US", "-120.50", -120.5},
-        {"en-US", "+7", 7.0},
-        {"en-US", "0", 0.0},
-        {"en-US", "-0", -0.0},
-        {"en-US", "-0.000", -0.0},
-        {"en-US", ".5", 0.5},
-        {"en-US", "5.", 5.0},
-        {"en-US", "0.1", 0.1},
-        {"en-US", "123456789012345", 123456789012345.0},
-        {"en-US", "0.000000000000001", 1e-15},
-        // Blanks around, groups, exponents.
-        {"en-US", "  -3.25 ", -3.25},
-        {"en-US", "\t42\t", 42.0},
-        {"en-US", "1,234.5", 1234.5},
-        {"en-US", "-1,234,567", -1234567.0},
-        {"en-US", "1,2,3", kRefused},
-        {"en-US", "-12,5", kRefused},
-        {"en-US", "1,2345", kRefused},
-        {"en-US", "1234,567", kRefused},
-        {"en-US", "12,345,678", 12345678.0},
-        {"en-US", "1E+20", 1e20},
-        {"en-US", "2.5e-3", 0.0025},
-        {"en-US", "1e0000000000000000000000005", 1e5},
-        {"en-US", "12e30", 12e30},
-        {"en-US", "1.5E-12", 1.5e-12},
-        // More digits than the fast path takes: the library's conversion.
-        {"en-US", "1234567890123456", 1234567890123456.0},
-        {"en-US", "0.30000000000000004", 0.30000000000000004},
-        {"en-US", "9007199254740993", 9007199254740992.0},  // 2^53 + 1: ties to even
-        {"en-US", "12345678901234567890123", Reference("12345678901234567890123")},
-        {"en-US", "0." + std::string(30, '0') + "1", 1e-31},
-        {"en-US", kLong, Reference(kLong)},
-        {"en-US", "0." + kLong + "e300", Reference("0." + kLong + "e300")},
-        // The edges of a double.
-        {"en-US", "1.7976931348623157e308", 1.7976931348623157e308},
-        {"en-US", "2.2250738585072014e-308", 2.2250738585072014e-308},
-        {"en-US", "4.9406564584124654e-324", 4.9406564584124654e-324},
-        {"en-US", "1e-400", 0.0},
-        {"en-US", "-1e-400", -0.0},
-        {"en-US", "0e999999", 0.0},
-        {"en-US", "1.8e308", kRefused},
-        {"en-US", "1E+400", kRefused},
-        {"en-US", "-" + kLong + "e300", kRefused},
-        // Not numbers.
-        {"en-US", "", kRefused},
-        {"en-US", " ", kRefused},
-        {"en-US", "abc", kRefused},
-        {"en-US", "N/A", kRefused},
-        {"en-US", ".", kRefused},
-        {"en-US", "-", kRefused},
-        {"en-US", "+", kRefused},
-        {"en-US", "--1", kRefused},
-        {"en-US", "+-1", kRefused},
-        {"en-US", "1.2.3", kRefused},
-        {"en-US", "1e", kRefused},
-        {"en-US", "1e+", kRefused},
-        {"en-US", "e5", kRefused},
-        {"en-US", "1e5.5", kRefused},
-        {"en-US", "1,", kRefused},
-        {"en-US", ",5", kRefused},
-        {"en-US", "1,,000", kRefused},
-        {"en-US", "1.5,000", kRefused},
-        {"en-US", "1 000", kRefused},
-        {"en-US", "1 2", kRefused},
-        {"en-US", "0x10", kRefused},
-        {"en-US", "inf", kRefused},
-        {"en-US", "nan", kRefused},
-        {"en-US", "1_000", kRefused},
-        {"en-US", "12345678901234567890x", kRefused},
-        {"en-US", "\u22123", kRefused},  // the Unicode minus is not the en-US one
-        // A comma as the decimal sign, a point grouping.
-        {"de-DE", "1.234,5", 1234.5},
-        {"de-DE", "-0,25", -0.25},
-        {"de-DE", "1,5E+2", 150.0},
-        {"de-DE", "1.5", kRefused},
-        {"de-DE", "-12.5", kRefused},
-        {"de-DE", "105,25", 105.25},
-        {"de-DE", "1,2,3", kRefused},
-        {"de-DE", "1.234.5", kRefused},
-        {"de-DE", "1.234.567,5", 1234567.5},
-        {"de-DE", "1,", 1.0},
-        {"de-DE", "1.", kRefused},
-        // Spaces grouping: any of the three spaces.
-        {"fr-FR", "1\u202F234,5", 1234.5},
-        {"fr-FR", "1\u00A0234,5", 1234.5},
-        {"fr-FR", "1 234,5", 1234.5},
-        {"fr-FR", "-1 234 567", -1234567.0},
-        {"fr-FR", "1 234 ", 1234.0},
-        {"fr-FR", "1\u202F", kRefused},
-        {"fr-FR", "1.5", kRefused},
-        // The Unicode minus sign.
-        {"sv-SE", "\u22123,5", -3.5},
-        {"sv-SE", "\u22121\u00A0234,5", -1234.5},
-        {"sv-SE", "-2", -2.0},
-        {"sv-SE", "\u2212", kRefused},
-        {"sv-SE", "\u2212\u22121", kRefused},
-        {"sv-SE", "\u2212-1", kRefused},
-        {"sv-SE", "-12\u202F500", -12500.0},
-        {"sv-SE", "\u221212 500,5", -12500.5},
-        {"sv-SE", "12\u00A0", kRefused},
-        {"de-DE", "1\u00A0234", kRefused},
-    };
-    for (const Case& c : table) {
-        const Locale locale = Tagged(c.tag);
-        const std::optional<double> value = ParseNumber(c.text, locale);
-        const bool same = value.has_value() == c.value.has_value() && (!value || SameDouble(*value, *c.value));
-        EXPECT_TRUE(same) << c.tag << " '" << c.text.substr(0, 60) << "': read " << Describe(value) << ", expected "
-                          << Describe(c.value);
-        EXPECT_EQ(IsNumeric(c.text, locale), c.value.has_value()) << c.tag << " '" << c.text.substr(0, 60) << "'";
+// The texts `tag` reads, with their exact values (the sign of a zero
+// included), and the texts it refuses.
+void ExpectReads(const char* tag, const Reads& read, const Refusals& refused) {
+    const Locale locale = Tagged(tag);
+    std::vector<std::pair<std::string, std::optional<double>>> cases(read.begin(), read.end());
+    for (const std::string& text : refused) cases.emplace_back(text, kRefused);
+    for (const auto& [text, expected] : cases) {
+        const std::optional<double> value = ParseNumber(text, locale);
+        const bool same = value.has_value() == expected.has_value() && (!value || SameDouble(*value, *expected));
+        EXPECT_TRUE(same) << tag << " '" << text.substr(0, 60) << "': read " << Describe(value) << ", expected "
+                          << Describe(expected);
+        EXPECT_EQ(IsNumeric(text, locale), expected.has_value()) << tag << " '" << text.substr(0, 60) << "'";
     }
 }
 
+}  // namespace
+
+TEST(NumberReader, AcceptsAndRefusesTheSameTextsInEveryLocale) {
+    // clang-format off
+    // The usual form of replies and fields; blanks around, groups, exponents.
+    ExpectReads("en-US", {{"105.25", 105.25}, {"-120.50", -120.5}, {"+7", 7.0}, {"0", 0.0}, {"-0", -0.0},
+        {"-0.000", -0.0}, {".5", 0.5}, {"5.", 5.0}, {"0.1", 0.1}, {"123456789012345", 123456789012345.0},
+        {"0.000000000000001", 1e-15}, {"  -3.25 ", -3.25}, {"\t42\t", 42.0}, {"1,234.5", 1234.5},
+        {"-1,234,567", -1234567.0}, {"12,345,678", 12345678.0}, {"1E+20", 1e20}, {"2.5e-3", 0.0025},
+        {"1e0000000000000000000000005", 1e5}, {"12e30", 12e30}, {"1.5E-12", 1.5e-12}},
+        {"1,2,3", "-12,5", "1,2345", "1234,567"});
+    // More digits than the fast path takes: the library's conversion (2^53
+    // + 1 ties to even); the edges of a double.
+    ExpectReads("en-US", {{"1234567890123456", 1234567890123456.0}, {"0.30000000000000004", 0.30000000000000004},
+        {"9007199254740993", 9007199254740992.0}, {"12345678901234567890123", Reference("12345678901234567890123")},
+        {"0." + std::string(30, '0') + "1", 1e-31}, {kLong, Reference(kLong)},
+        {"0." + kLong + "e300", Reference("0." + kLong + "e300")}, {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"2.2250738585072014e-308", 2.2250738585072014e-308}, {"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"1e-400", 0.0}, {"-1e-400", -0.0}, {"0e999999", 0.0}},
+        {"1.8e308", "1E+400", "-" + kLong + "e300"});
+    // Not numbers; the Unicode minus is not the en-US one.
+    ExpectReads("en-US", {}, {"", " ", "abc", "N/A", ".", "-", "+", "--1", "+-1", "1.2.3", "1e", "1e+", "e5",
+        "1e5.5", "1,", ",5", "1,,000", "1.5,000", "1 000", "1 2", "0x10", "inf", "nan", "1_000",
+        "12345678901234567890x", "\u22123"});
+    // A comma as the decimal sign, a point grouping.
+    ExpectReads("de-DE", {{"1.234,5", 1234.5}, {"-0,25", -0.25}, {"1,5E+2", 150.0}, {"105,25", 105.25},
+        {"1.234.567,5", 1234567.5}, {"1,", 1.0}},
+        {"1.5", "-12.5", "1,2,3", "1.234.5", "1.", "1\u00A0234"});
+    // Spaces grouping: any of the three spaces.
+    ExpectReads("fr-FR", {{"1\u202F234,5", 1234.5}, {"1\u00A0234,5", 1234.5}, {"1 234,5", 1234.5},
+        {"-1 234 567", -1234567.0}, {"1 234 ", 1234.0}},
+        {"1\u202F", "1.5"});
+    // The Unicode minus sign.
+    ExpectReads("sv-SE", {{"\u22123,5", -3.5}, {"\u22121\u00A0234,5", -1234.5}, {"-2", -2.0},
+        {"-12\u202F500", -12500.0}, {"\u221212 500,5", -12500.5}},
+        {"\u2212", "\u2212\u22121", "\u2212-1", "12\u00A0"});
+    // clang-format on
+}
+
 TEST(NumberReader, TellsANumberTooLargeFromText) {
-    const struct {
-        std::string text;
-        bool tooLarge;
-    } table[] = {
-        {"1e309", true}, {"-1.8E+308", true}, {kLong + "e100", true}, {"1e308", false}, {"1e-400", false},
-        {"abc", false},  {"", false},         {"1e", false},
-    };
-    for (const auto& c : table) EXPECT_EQ(IsNumberTooLarge(c.text, Locale::EnUs()), c.tooLarge) << c.text.substr(0, 40);
+    const std::pair<std::string, bool> table[] = {{"1e309", true},  {"-1.8E+308", true}, {kLong + "e100", true},
+                                                  {"1e308", false}, {"1e-400", false},   {"abc", false},
+                                                  {"", false},      {"1e", false}};
+    for (const auto& [text, tooLarge] : table)
+        EXPECT_EQ(IsNumberTooLarge(text, Locale::EnUs()), tooLarge) << text.substr(0, 40);
 }
 
 // Random decimal numbers of 1 to 30 digits with every exponent from -340 to
@@ -247,24 +175,18 @@ TEST(DecimalConversion, TheFastPathAndTheWrittenOutFormAgree) {
     // 2^-1075, halfway between 0 and the smallest subnormal (751 digits).
     const std::string half = PowerOfFive(1075);
     const double smallest = 4.9406564584124654e-324;
+    // clang-format off
     const std::vector<Conversion> table = {
         {half, -1075, 0.0},  // a tie goes to the even neighbour, 0
         {half + std::string(100, '0'), -1175, 0.0},
         // A digit other than 0 past the 800 kept decides that it is above
-        // halfway.
+        // halfway; just below halfway rounds down.
         {half + std::string(100, '0') + "1", -1176, smallest},
-        {half.substr(0, half.size() - 1) + "4" + std::string(100, '9'), -1175, 0.0},  // just below halfway
-        {"9007199254740992", 0, 9007199254740992.0},
-        {"9007199254740993", 0, 9007199254740992.0},
-        {"9007199254740995", 0, 9007199254740996.0},
-        {"12", 30, 12e30},
-        {"12", 300, 12e300},
-        {"1", -22, 1e-22},
-        {"1", -23, 1e-23},
-        {many, -901, 1.0},
-        {"1", 1000000000000LL, kRefused},
-        {"1", -1000000000000LL, 0.0},
-    };
+        {half.substr(0, half.size() - 1) + "4" + std::string(100, '9'), -1175, 0.0},
+        {"9007199254740992", 0, 9007199254740992.0}, {"9007199254740993", 0, 9007199254740992.0},
+        {"9007199254740995", 0, 9007199254740996.0}, {"12", 30, 12e30}, {"12", 300, 12e300}, {"1", -22, 1e-22},
+        {"1", -23, 1e-23}, {many, -901, 1.0}, {"1", 1000000000000LL, kRefused}, {"1", -1000000000000LL, 0.0}};
+    // clang-format on
     for (const Conversion& c : table) {
         DecimalNumber number;
         number.digits = c.digits;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "Builders.h"
 #include "Harness.h"
@@ -19,19 +20,12 @@ using zemra::headless::LocaleForTag;
 
 namespace {
 
+using Rows = std::vector<std::string>;
+
 const char* const kBusyCaption = "Calculation in progress,please wait ..";
 
-std::shared_ptr<CScenario> Scenario(const std::string& text) {
-    auto scenario = std::make_shared<CScenario>();
-    scenario->CreateScenario(text, Locale::EnUs());
-    return scenario;
-}
-
-std::shared_ptr<CSecurity> Security(const std::string& text) {
-    auto security = std::make_shared<CSecurity>();
-    security->CreateRecord(text, Locale::EnUs(), Date{2026, 12, 6});
-    return security;
-}
+std::shared_ptr<CScenario> Scenario(const std::string& text) { return std::make_shared<CScenario>(ScenarioOf(text)); }
+std::shared_ptr<CSecurity> Security(const std::string& text) { return std::make_shared<CSecurity>(SecurityOf(text)); }
 
 // Why the records, the list rows and the grid are not in step, or "".
 std::string OutOfStep(const Portfolio& model, Harness* h = nullptr) {
@@ -111,74 +105,42 @@ TEST(PortfolioModel, RemovingKeepsTheStoredEntryWithoutAnImpactAndRenamingRename
 // start-up ends there, and what was listed before it has its valuations, so
 // that an Update values it.
 TEST(StartUpMend, AnItemThatCannotBeTakenWholeIsNotListedAndWhatWasLoadedIsValued) {
-    struct Case {
-        std::string records, stored, scenarios;
-        std::vector<std::string> securityRows, scenarioRows;
-        std::string message;
-    };
-    const std::string ab = std::string(kSecurityA) + "|" + kSecurityB;
+    // The records, the stored scenarios and the scenarios, the rows listed
+    // and the message.
+    using Case = std::tuple<std::string, std::string, std::string, Rows, Rows, std::string>;
+    const std::string a = kSecurityA, ab = a + "|" + kSecurityB, one = "A;1;0;0;0;0;100;0;1;N";
+    // clang-format off
     const std::vector<Case> table = {
-        {kSecurityA,
-         "",
-         "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N",
-         {"ACME CV"},
-         {"A"},
+        {a, "", "A;0;0;0;0;0;100;0;1;N|B;0;0;0;0;0;100;0;32768;N", {"ACME CV"}, {"A"},
          "Scenario 'B' tuner 32768 is outside the range of a tuner identifier"},
-        {kSecurityA,
-         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y",
-         "",
-         {"ACME CV"},
-         {"Fine"},
+        {a, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Wide;0;0;0;0;0;100;0;40000;Y", "", {"ACME CV"}, {"Fine"},
          "Scenario 'Wide' tuner 40000"},
         {ab, "", "Up;10;0;0;0;0;100;0;1;N|Bad;x;0;0;0;0;100;0;1;N", {"ACME CV", "Beta Corp"}, {"Up"}, "Bad"},
-        {std::string(kSecurityA) + "|1003;Broken;B;abc|" + kSecurityB,
-         "",
-         "A;1;0;0;0;0;100;0;1;N",
-         {"ACME CV"},
-         {},
-         "Broken"},
-        {std::string(kSecurityA) + "|",
-         "",
-         "A;1;0;0;0;0;100;0;1;N",
-         {"ACME CV"},
-         {},
-         "needs at least an id and a description"},
+        {a + "|1003;Broken;B;abc|" + kSecurityB, "", one, {"ACME CV"}, {}, "Broken"},
+        {a + "|", "", one, {"ACME CV"}, {}, "needs at least an id and a description"},
         // A time change beyond the calendar gives no valuation date.
-        {kSecurityA,
-         "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y",
-         "",
-         {"ACME CV"},
-         {"Fine"},
+        {a, "5;Fine;0;0;0;0;0;100;0;1;Y|6;Far;0;0;0;3000000;0;100;0;1;Y", "", {"ACME CV"}, {"Fine"},
          "Scenario 'Far' cannot be loaded: The time change of 3000000 days gives no valuation date"},
-        {kSecurityA,
-         "",
-         "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N",
-         {"ACME CV"},
-         {"A"},
+        {a, "", "A;0;0;0;0;0;100;0;1;N|Past;0;0;0;-740000;0;100;0;1;N", {"ACME CV"}, {"A"},
          "Scenario 'Past' cannot be loaded"},
     };
-    for (const Case& c : table) {
-        SCOPED_TRACE(c.message);
+    // clang-format on
+    for (const auto& [records, stored, scenarios, securityRows, scenarioRows, message] : table) {
+        SCOPED_TRACE(message);
         Harness h;
         h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
-        h.Start({{"RecordString", c.records},
-                 {"StoredScenarios", c.stored},
-                 {"ScenarioString", c.scenarios},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
-                 {"CapitalCalcPath", kCapital}});
+        h.Start(Harness::WithPages(
+            {{"RecordString", records}, {"StoredScenarios", stored}, {"ScenarioString", scenarios}}));
         ASSERT_EQ(h.Messages().size(), 1u);
-        EXPECT_TRUE(Contains(h.Messages()[0], c.message)) << h.Messages()[0];
-        EXPECT_EQ(h.Rows(h.List("LstSecurity")), c.securityRows);
-        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), c.scenarioRows);
+        EXPECT_TRUE(Contains(h.Messages()[0], message)) << h.Messages()[0];
+        EXPECT_EQ(h.Rows(h.List("LstSecurity")), securityRows);
+        EXPECT_EQ(h.Rows(h.List("ScenarioLst")), scenarioRows);
         EXPECT_EQ(OutOfStep(h.Model(), &h), "");
         EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
         h.SelectRow(h.List("LstSecurity"), 0);
-        if (!c.scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
+        if (!scenarioRows.empty()) h.SelectRow(h.List("ScenarioLst"), 0);
         h.panel().UserClick(h.Button("UpdateBtn"));
-        if (!c.scenarioRows.empty()) {
-            EXPECT_EQ(h.Messages().size(), 1u) << h.Messages().back();
-        }
+        EXPECT_TRUE(scenarioRows.empty() || h.Messages().size() == 1u) << h.Messages().back();
     }
 }
 
@@ -207,6 +169,11 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
                                             "100",      "Up 5",       "1e308", "1e308", "1e308", "-1e308", "12,5",
                                             "\u221215", "1\u00A0000", "2e6",   "1e309", "0.4"};
     const std::vector<std::string> tags = KnownLocaleTags();
+    const std::vector<std::string> fields = {"TxtScenario(0)", "TxtScenario(3)", "TxtScenario(5)",    "DescriptionFld",
+                                             "TxtDate",        "TxtTunerVal",    "TxtAssumptions(0)", "TxtDelta"},
+                                   buttons = {"ScenarioAddBtn", "DeleteBtn", "BtnModify", "UpdateBtn", "BtnUptTuner"},
+                                   lists = {"LstSecurity", "ScenarioLst", "LstImpact"},
+                                   combos = {"ComboTuner", "ComboTuner2", "ComboDisc", "ComboDivType"};
 
     std::mt19937 random(20261206);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -229,71 +196,39 @@ TEST(PortfolioJourneys, RecordsRowsAndGridStayInStepAfterEveryAction) {
         h.Replies({{kDetail, pick(3) ? detailReply : "1|2"}, {kCarry, carryReply}, {kPages, "0"}});
         const std::string records = some(securityPieces, 2), stored = some(storedPieces, 2),
                           scenarios = some(scenarioPieces, 4);
-        h.Start({{"TunerString", "1;Standard|2;Aggressive"},
-                 {"RecordString", records},
-                 {"StoredScenarios", stored},
-                 {"ScenarioString", scenarios},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry}});
+        // clang-format off
+        h.Start({{"TunerString", "1;Standard|2;Aggressive"}, {"RecordString", records}, {"StoredScenarios", stored},
+            {"ScenarioString", scenarios}, {"ScenarioDetailPath", kDetail}, {"CarryCalcPath", kCarry}});
+        // clang-format on
         std::string trail = tag + " records '" + records + "' stored '" + stored + "' scenarios '" + scenarios + "'";
         std::size_t checkedRequests = 0;
         ASSERT_EQ(OutOfStep(h.Model(), &h), "") << trail;
 
-        TextBox* const fields[] = {&h.Text("TxtScenario", 0),    &h.Text("TxtScenario", 3), &h.Text("TxtScenario", 5),
-                                   &h.Text("DescriptionFld"),    &h.Text("TxtDate"),        &h.Text("TxtTunerVal"),
-                                   &h.Text("TxtAssumptions", 0), &h.Text("TxtDelta")};
-        Button* const buttons[] = {&h.Button("ScenarioAddBtn"), &h.Button("DeleteBtn"), &h.Button("BtnModify"),
-                                   &h.Button("UpdateBtn"), &h.Button("BtnUptTuner")};
-        ListBox* const lists[] = {&h.List("LstSecurity"), &h.List("ScenarioLst"), &h.List("LstImpact")};
-        ComboBox* const combos[] = {&h.Combo("ComboTuner"), &h.Combo("ComboTuner2"), &h.Combo("ComboDisc"),
-                                    &h.Combo("ComboDivType")};
         for (int step = 0; step < 30; ++step) {
             h.host.QueueAnswer(pick(2) ? MsgAnswer::Yes : MsgAnswer::No);
-            switch (pick(12)) {
-                case 5:  // the host starts the control again: the lists get a second copy
-                    trail += " | ProcessInitData";
-                    h.ctl.ProcessInitData();
-                    break;
-                case 0:
-                case 6: {
-                    TextBox* box = fields[pick(8)];
-                    const std::string& text = texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
-                    trail += " | type " + box->Name() + " '" + text + "'";
-                    h.panel().UserType(*box, text);
-                    break;
-                }
-                case 1:
-                case 7: {
-                    Button* button = buttons[pick(5)];
-                    trail += " | click " + button->Name();
-                    h.panel().UserClick(*button);
-                    break;
-                }
-                case 2:
-                case 8: {
-                    ListBox* list = lists[pick(3)];
-                    if (list->Count() == 0) break;
-                    const int row = pick(list->Count());
-                    const bool ctrl = pick(2) == 0;
-                    trail += " | select " + list->Name() + " " + std::to_string(row) + (ctrl ? " ctrl" : "");
-                    h.panel().UserSelectRow(*list, row, ctrl);
-                    break;
-                }
-                case 3:
-                case 9: {
-                    ComboBox* combo = combos[pick(4)];
-                    if (combo->Count() == 0) break;
-                    const int entry = pick(combo->Count());
-                    trail += " | pick " + combo->Name() + " " + std::to_string(entry);
-                    h.panel().UserPick(*combo, entry);
-                    break;
-                }
-                default: {
-                    TextBox* box = fields[pick(8)];
-                    trail += " | key " + box->Name();
-                    h.panel().UserKey(*box, pick(2) ? 13 : 40);
-                    break;
-                }
+            // An action in the script language of the headless host.
+            std::string action;
+            const int kind = pick(12);
+            const std::string field = fields[static_cast<std::size_t>(pick(8))];
+            ListBox& list = h.List(lists[static_cast<std::size_t>(pick(3))]);
+            ComboBox& combo = h.Combo(combos[static_cast<std::size_t>(pick(4))]);
+            if (kind == 5) {  // the host starts the control again: the lists get a second copy
+                trail += " | ProcessInitData";
+                h.ctl.ProcessInitData();
+            } else if (kind == 0 || kind == 6) {
+                action = "type " + field + " " + texts[static_cast<std::size_t>(pick(static_cast<int>(texts.size())))];
+            } else if (kind == 1 || kind == 7) {
+                action = "click " + buttons[static_cast<std::size_t>(pick(5))];
+            } else if ((kind == 2 || kind == 8) && list.Count() > 0) {
+                action = (pick(2) ? "select " : "ctrlselect ") + list.Name() + " " + std::to_string(pick(list.Count()));
+            } else if ((kind == 3 || kind == 9) && combo.Count() > 0) {
+                action = "pick " + combo.Name() + " " + combo.ItemText(pick(combo.Count()));
+            } else if (kind == 4 || kind > 9) {
+                action = "key " + field + (pick(2) ? " 13" : " 40");
+            }
+            if (!action.empty()) {
+                trail += " | " + action;
+                h.Do(action);
             }
             ASSERT_EQ(OutOfStep(h.Model(), &h), "") << "journey " << journey << ": " << trail;
             ASSERT_EQ(h.host.MousePointer(), kPointerDefault) << "journey " << journey << ": " << trail;

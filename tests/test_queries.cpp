@@ -1,9 +1,11 @@
 // The server channel and the queries: the exact query of each page (security
 // half, scenario half, carry query with the time changes), how values are
-// written into them, the busy state around every request and the debug view
-// without a page. The requests of a whole Update, the totals sent by the
+// written into them, and the busy state around every request.
+// The requests of a whole Update, the totals sent by the
 // next one and the debug view's address are in the golden journeys
-// impact_portfolio and impact_debug.
+// impact_portfolio and impact_debug; without a carry page: carry_no_path;
+// the debug view without a page: debug_no_page; numbers written plainly and
+// text as UTF-8 in a German locale, and the replies read: queries_de.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,11 +29,6 @@ const char* const kAwkward =
 const char* const kDecay = "102;Decay;D S;300;99;200;0;0;0;0;20;25;;10;0;3;1;15;15;4;1;0;0;1;;1;0;2;D;0.25;0;0";
 
 const char* const kTwoScenarios = "Up;10;0;0;0;0;100;0;1;N|Down 10.5;-10.5;25;-5;30;1E+20;95.5;-1234.4;2;N";
-
-std::string Query(const std::string& address, const std::string& page) {
-    EXPECT_EQ(address.rfind(page + "?", 0), 0u) << address;
-    return address.substr(page.size() + 1);
-}
 
 const std::string kAwkwardSecurityHalf =
     "Secid=101&StockPrice=42.5&ConvertPrice=105.25&CallAdjustment=1&CreditSpread=350&CallAdjValue=25"
@@ -72,104 +69,32 @@ TEST(QueryBuilders, TheDecayFactorTakesTheStoredNumberAndEmptyTextsLeaveTheirKey
         EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
 }
 
-TEST(QueryBuilders, OneScenarioSendsSingleValuesAndTheTunersAreTheValuations) {
-    Portfolio model = TwoScenarios("Only;-10;0;0;7;0;100;0;1;N");
-    EXPECT_EQ(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)),
-              "&StkChg=-10&RateChg=0&VolChg=0&Impact=0&CreditSprdChg=0&TunerVal=100&Tuner=1&TimeChg=7");
-    EXPECT_EQ(BuildTimeChangeList(model.Scenarios()), "&TimeChg=7");
-    model.ValuationAt(1, 1).Settuner(7);
-    model.ValuationAt(1, 1).SetTunerValue(120);
-    EXPECT_NE(BuildScenarioQuery(model.Scenarios(), model.Valuations().Item(1)).find("&TunerVal=120&Tuner=7&"),
-              std::string::npos);
-}
-
-// ---- The requests of an Update.
-
-TEST(Queries, AnEmptyCarryPathStillSendsTheCarryRequest) {
-    Harness h;
-    h.Replies({{kDetail, "0"}, {"?Secid=", "0"}});
-    h.Start(
-        {{"RecordString", kDecay}, {"ScenarioString", "Only;0;0;0;0;0;100;0;1;N"}, {"ScenarioDetailPath", kDetail}});
-    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
-    ASSERT_GE(run.size(), 2u);
-    EXPECT_EQ(run[1].rfind("?Secid=102&FinRate=4&", 0), 0u) << run[1];
-    EXPECT_TRUE(h.host.messages.empty());
-}
-
-TEST(Queries, NumbersArePlainWithAPointWhateverTheLocaleAndTextIsSentAsUtf8) {
-    Harness h(GermanLike());
-    h.Replies({{kDetail, "0;1,234.5|0"}, {kCarry, "0;0;0;1,234.5|0"}, {kCapital, "0"}});
-    // Start-up data comes in the data format whatever the host's locale.
-    h.Start({{"RecordString",
-              "7;Zürich CV;B;1,500;98.5;300;0;0;0;-2,000;12.25;30;Zürich;10;0;4;1;15;15;4;1;0;0;1;"
-              "06/15/2031;1.08;0;1;R;40;0;0.5"},
-             {"ScenarioString", "Up;12.5;0;0;0;0;100;0;1;N|Flat;0;0;0;0;0;99.5;0;1;N"},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
-    const std::vector<std::string> run = FromFirst(h.host.requests, kDetail);
-    ASSERT_GE(run.size(), 1u);
-    const std::string q = Query(run[0], kDetail);
-    EXPECT_EQ(q.substr(0, q.find("&CreditSpread=")), "Secid=7&StockPrice=12.25&ConvertPrice=98.5&CallAdjustment=0");
-    for (const char* part : {"&Curve=Z%C3%BCrich&ConvertPosition=1500&StockPosition=-2000&", "&Maturity=06.15.2031&",
-                             "&StkChg=12.5;0&", "&TunerVal=100;99.5&", "&IAD=0.5"})
-        EXPECT_TRUE(Contains(q, part)) << part << " in " << q;
-    // Both replies are read with the pages' "." whatever the host's locale.
-    EXPECT_EQ(h.Val(1, 1).Getvaluation(m_CurEstPrice), 1234.5);
-    EXPECT_EQ(h.Val(1, 1).GetCarry(m_CarryIdx), 1234.5);
-    EXPECT_TRUE(h.host.messages.empty());
-}
+// One scenario's single values and the tuners taken from the valuations:
+// the Update requests of golden/scenario_empty, scenario_edits and
+// carry_no_path.
 
 TEST(ServerChannel, EveryRequestRunsInTheBusyStateWhichTheEndOfTheRunLeaves) {
     Harness h;
-    struct Seen {
-        int pointer;
-        std::string caption;
-        Rgb labelBack;
-        bool frame3, frame1, totals;
+    // The pointer, the progress caption, and whether the caption's back is
+    // white and frames 3, 1 and the totals' frame are enabled.
+    const auto state = [&h] {
+        return std::to_string(h.host.MousePointer()) + " " + h.Label("LabelProgress").caption + " " +
+               std::to_string(h.Label("LabelProgress").backColor == kWhite) +
+               std::to_string(h.Frame("Frame3").IsEnabled()) + std::to_string(h.Frame("Frame1").IsEnabled()) +
+               std::to_string(h.Frame("Frame5").IsEnabled());
     };
-    std::vector<Seen> seen;
+    std::vector<std::string> seen;
     h.host.SetFetcher([&](const std::string& address) {
-        seen.push_back({h.host.MousePointer(), h.Label("LabelProgress").caption, h.Label("LabelProgress").backColor,
-                        h.Frame("Frame3").IsEnabled(), h.Frame("Frame1").IsEnabled(), h.Frame("Frame5").IsEnabled()});
+        seen.push_back(state());
         if (address.rfind(kCapital, 0) == 0) return FetchResult{true, "0", ""};
         return FetchResult{true, address.rfind(kDetail, 0) == 0 ? "1;100|1;100" : "0|0", ""};
     });
-    h.Start({{"RecordString", std::string(kAwkward) + "|" + kDecay},
-             {"ScenarioString", kTwoScenarios},
-             {"ScenarioDetailPath", kDetail},
-             {"CarryCalcPath", kCarry},
-             {"CapitalCalcPath", kCapital}});
+    h.Start(Harness::WithPages(
+        {{"RecordString", std::string(kAwkward) + "|" + kDecay}, {"ScenarioString", kTwoScenarios}}));
     ASSERT_GE(seen.size(), 4u);
-    for (const Seen& s : seen) {
-        EXPECT_EQ(s.pointer, kPointerHourglass);
-        EXPECT_EQ(s.caption, "Calculation in progress,please wait ..");
-        EXPECT_EQ(s.labelBack, kWhite);
-        EXPECT_FALSE(s.frame3);
-        EXPECT_FALSE(s.frame1);
-        EXPECT_TRUE(s.totals);
-    }
-    EXPECT_EQ(h.host.MousePointer(), kPointerDefault);
-    EXPECT_EQ(h.Label("LabelProgress").caption, "");
+    const std::string busy = std::to_string(kPointerHourglass) + " Calculation in progress,please wait .. 1001";
+    for (const std::string& s : seen) EXPECT_EQ(s, busy);
+    EXPECT_EQ(state(), std::to_string(kPointerDefault) + "  0111");
     EXPECT_EQ(h.Label("LabelProgress").backColor, h.Frame("Frame1").backColor);
-    EXPECT_TRUE(h.Frame("Frame3").IsEnabled());
-    EXPECT_TRUE(h.Frame("Frame1").IsEnabled());
     EXPECT_TRUE(h.host.messages.empty());
-}
-
-TEST(ServerChannel, TheDebugViewWithoutAPageOpensAnEmptyAddressAndWithoutScenariosNothing) {
-    {
-        Harness h;
-        h.Start({{"RecordString", kDecay}, {"ScenarioString", kTwoScenarios}, {"EnableDebug", "yes"}});
-        h.host.messages.clear();
-        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
-        EXPECT_EQ(h.host.browserWindows, (std::vector<std::string>{""}));
-        EXPECT_TRUE(h.host.messages.empty());
-    }
-    {
-        Harness h;
-        h.Start({{"RecordString", kDecay}, {"ScenarioDetailPath", kDetail}, {"EnableDebug", "yes"}});
-        ASSERT_TRUE(h.panel().UserClick(h.Button("CmdDebug")));
-        EXPECT_TRUE(h.host.browserWindows.empty());
-    }
 }

@@ -16,6 +16,7 @@
 #include "records/CValuation.h"
 #include "records/RecordError.h"
 #include "toolkit/NumberText.h"
+#include "toolkit/TextSplit.h"
 
 using namespace zemra;
 using zemra::testing::GermanLike;
@@ -26,55 +27,41 @@ namespace {
 const Date kToday{2026, 12, 6};
 const Locale kUs;
 
-// A complete 32-field security record text, with some fields replaced.
-std::string SecurityText(const std::map<int, std::string>& changes = {}) {
+// A complete 32-field security record text, with the fields of `changes`
+// ("index=text|index=text") replaced.
+std::string SecurityText(const std::string& changes = "") {
     std::vector<std::string> f = {"101",       "IBM 5s",  "AS",    "1000", "98.5", "250", "2",   "3",
                                   "1",         "-500",    "45.25", "30.5", "LIB",  "1",   "0",   "2.5",
                                   "3",         "20",      "25",    "5",    "1.25", "0.5", "0.1", "1.5",
                                   "6/15/2010", "1.23456", "1",     "2",    "R",    "40",  "1",   "0.25"};
-    for (const auto& [index, text] : changes) f[static_cast<std::size_t>(index)] = text;
+    for (const std::string& change : SplitItems(changes, '|'))
+        f[std::stoul(change.substr(0, change.find('=')))] = change.substr(change.find('=') + 1);
     std::string out = f[0];
     for (std::size_t i = 1; i < f.size(); ++i) out += ";" + f[i];
     return out;
 }
 
-// The message of the RecordError the call throws, or "" when it throws none.
 template <typename Call>
 std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const RecordError& error) {
-        return error.what();
-    }
-    return "";
+    return zemra::testing::ErrorOf<RecordError>(call);
 }
 
 // Every field a security shows, as text (numbers written plainly); the
 // property slots both one by one and joined.
 std::map<std::string, std::string> FieldsOf(const CSecurity& s) {
     const auto n = [](double v) { return PlainNumber(v); };
-    std::map<std::string, std::string> f = {{"id", n(s.GetsecId())},
-                                            {"desc", s.Getdescription()},
-                                            {"type", s.GetSectype()},
-                                            {"callAdj", n(s.GetCallAdjustment())},
-                                            {"curve", s.GetCurve()},
-                                            {"factor", n(s.GetFactor())},
-                                            {"ratio", n(s.GetRatio())},
-                                            {"capRule", n(s.GetCapitalRule())},
-                                            {"convCap", n(s.GetConvCapital())},
-                                            {"stkCap", n(s.GetStockCapital())},
-                                            {"tail", n(s.GetTail())},
-                                            {"fx", n(s.GetFxRate())},
-                                            {"maturity", s.GetMaturity()},
-                                            {"fxToUsd", s.GetFxToUsd()},
-                                            {"disc", n(s.GetDiscount())},
-                                            {"divType", n(s.GetDivType())},
-                                            {"recv", s.GetRecvDecay()},
-                                            {"recvVal", n(s.m_RecvDecayVal)},
-                                            {"bnk", n(s.Getbankruptcy())}};
-    const char* const slots[kAssumptionSlots] = {"cp",         "convPrice", "spread",   "callAdjVal",
-                                                 "borrowCost", "stkPos",    "stkPrice", "vol",
-                                                 "deltaAdj",   "iad",       "useBorrow"};
+    // clang-format off
+    std::map<std::string, std::string> f = {
+        {"id", n(s.GetsecId())}, {"desc", s.Getdescription()}, {"type", s.GetSectype()},
+        {"callAdj", n(s.GetCallAdjustment())}, {"curve", s.GetCurve()}, {"factor", n(s.GetFactor())},
+        {"ratio", n(s.GetRatio())}, {"capRule", n(s.GetCapitalRule())}, {"convCap", n(s.GetConvCapital())},
+        {"stkCap", n(s.GetStockCapital())}, {"tail", n(s.GetTail())}, {"fx", n(s.GetFxRate())},
+        {"maturity", s.GetMaturity()}, {"fxToUsd", s.GetFxToUsd()}, {"disc", n(s.GetDiscount())},
+        {"divType", n(s.GetDivType())}, {"recv", s.GetRecvDecay()}, {"recvVal", n(s.m_RecvDecayVal)},
+        {"bnk", n(s.Getbankruptcy())}};
+    const char* const slots[kAssumptionSlots] = {"cp", "convPrice", "spread", "callAdjVal", "borrowCost", "stkPos",
+                                                 "stkPrice", "vol", "deltaAdj", "iad", "useBorrow"};
+    // clang-format on
     for (int i = 0; i < kAssumptionSlots; ++i) {
         f[slots[i]] = n(s.GetProperties(i));
         f["properties"] += (i ? ";" : "") + f[slots[i]];
@@ -101,10 +88,13 @@ std::string SlotsOf(const CValuation& v) {
     return text;
 }
 
-// Checks the named fields of `fields` only.
-void ExpectFields(const std::map<std::string, std::string>& fields, const std::map<std::string, std::string>& expected,
+// Checks the named fields of `fields` only: "name=value|name=value".
+void ExpectFields(const std::map<std::string, std::string>& fields, const std::string& expected,
                   const std::string& text) {
-    for (const auto& [name, value] : expected) EXPECT_EQ(fields.at(name), value) << name << " of '" << text << "'";
+    for (const std::string& item : SplitItems(expected, '|')) {
+        const auto eq = item.find('=');
+        EXPECT_EQ(fields.at(item.substr(0, eq)), item.substr(eq + 1)) << item.substr(0, eq) << " of '" << text << "'";
+    }
 }
 
 }  // namespace
@@ -114,85 +104,35 @@ TEST(SecurityRecord, EachFieldIsReadRoundedAsItRequiresOrKeepsItsDefault) {
     // away from zero to their decimals; the ratio is kept as read. The ratio
     // and recovery value 7 are set before the record is read.
     const Locale de = GermanLike();
-    const std::string zeros = "0;0;0;0;0;0;0;0;0;0;0";
-    struct Case {
-        std::string text;
-        const Locale& locale;
-        std::map<std::string, std::string> expected;
-    };
-    const std::vector<Case> table = {
-        {"",
-         kUs,
-         {{"id", "-1"},
-          {"curve", "USG"},
-          {"capRule", "1"},
-          {"convCap", "15"},
-          {"stkCap", "15"},
-          {"fxToUsd", "1"},
-          {"maturity", "12/6/2056"},
-          {"properties", zeros},
-          {"ratio", "7"},
-          {"recvVal", "7"}}},
-        {"", de, {{"maturity", "06.12.2056"}}},
-        {"7;Acme 2030;E",
-         kUs,
-         {{"id", "7"}, {"desc", "Acme 2030"}, {"type", "E"}, {"curve", "USG"}, {"maturity", "12/6/2056"}}},
-        {SecurityText(),
-         kUs,
-         {{"properties", "1000;98.5;250;3;4.25;-500;45.25;30.5;0;0.25;1"},
-          {"id", "101"},
-          {"type", "AS"},
-          {"callAdj", "2"},
-          {"curve", "LIB"},
-          {"factor", "1"},
-          {"ratio", "2.5"},
-          {"capRule", "3"},
-          {"convCap", "20"},
-          {"stkCap", "25"},
-          {"tail", "0.1"},
-          {"fx", "1.5"},
-          {"maturity", "06/15/2010"},
-          {"fxToUsd", "1.235"},
-          {"disc", "1"},
-          {"divType", "2"},
-          {"recv", "R"},
-          {"recvVal", "40"},
-          {"bnk", "1"}}},
-        {SecurityText({{0, "2.5"},
-                       {6, "3.5"},
-                       {3, "1234.5"},
-                       {4, "12.34567"},
-                       {11, "25.55"},
-                       {13, "2.5"},
-                       {15, "0.123456"},
-                       {31, "1.0005"}}),
-         kUs,
-         {{"id", "2"},
-          {"callAdj", "4"},
-          {"cp", "1235"},
-          {"convPrice", "12.346"},
-          {"vol", "25.6"},
-          {"factor", "3"},
-          {"ratio", "0.123456"},
-          {"iad", "1.001"}}},
+    const std::string rounded = SecurityText("0=2.5|6=3.5|3=1234.5|4=12.34567|11=25.55|13=2.5|15=0.123456|31=1.0005");
+    const std::vector<std::tuple<std::string, Locale, std::string>> table = {
+        {"", kUs,
+         "id=-1|curve=USG|capRule=1|convCap=15|stkCap=15|fxToUsd=1|maturity=12/6/2056|properties=0;0;0;0;0;0;0;0;0;0;"
+         "0|ratio=7|recvVal=7"},
+        {"", de, "maturity=06.12.2056"},
+        {"7;Acme 2030;E", kUs, "id=7|desc=Acme 2030|type=E|curve=USG|maturity=12/6/2056"},
+        {SecurityText(), kUs,
+         "properties=1000;98.5;250;3;4.25;-500;45.25;30.5;0;0.25;1|id=101|type=AS|callAdj=2|curve=LIB|factor=1|"
+         "ratio=2.5|capRule=3|convCap=20|stkCap=25|tail=0.1|fx=1.5|maturity=06/15/2010|fxToUsd=1.235|disc=1|"
+         "divType=2|recv=R|recvVal=40|bnk=1"},
+        {rounded, kUs, "id=2|callAdj=4|cp=1235|convPrice=12.346|vol=25.6|factor=3|ratio=0.123456|iad=1.001"},
         // The borrow cost is derived only when the flag is exactly 1.
-        {SecurityText({{8, "0.5"}}), kUs, {{"useBorrow", "0.5"}, {"borrowCost", "0"}}},
-        {SecurityText({{8, "0"}}), kUs, {{"borrowCost", "0"}}},
-        {SecurityText({{24, "6/15/10 12:00:00 AM"}}), kUs, {{"maturity", "06/15/2010"}}},
-        {SecurityText({{24, "someday"}}), kUs, {{"maturity", "12/6/2056"}}},
+        {SecurityText("8=0.5"), kUs, "useBorrow=0.5|borrowCost=0"},
+        {SecurityText("8=0"), kUs, "borrowCost=0"},
+        {SecurityText("24=6/15/10 12:00:00 AM"), kUs, "maturity=06/15/2010"},
+        {SecurityText("24=someday"), kUs, "maturity=12/6/2056"},
         // Record texts are data written by a page: read in the one data format
         // whatever the host's locale, whose date separator only writes the maturity.
-        {"5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5",
-         de,
-         {{"cp", "1000"}, {"convPrice", "1234.568"}, {"vol", "25.6"}, {"maturity", "06.15.2010"}, {"fxToUsd", "1.5"}}},
-        {SecurityText() + ";junk;junk;junk", kUs, {{"iad", "0.25"}}},  // fields after the 32nd are ignored
+        {"5;Bund;B;1,000;1234.5678;0;0;0;0;0;0;25.55;EUR;0;0;0;1;15;15;0;0;0;0;0;06/15/2010;1.5", de,
+         "cp=1000|convPrice=1234.568|vol=25.6|maturity=06.15.2010|fxToUsd=1.5"},
+        {SecurityText() + ";junk;junk;junk", kUs, "iad=0.25"},  // fields after the 32nd are ignored
     };
-    for (const Case& c : table) {
+    for (const auto& [text, locale, expected] : table) {
         CSecurity sec;
         sec.SetRatio(7);
         sec.m_RecvDecayVal = 7;
-        sec.CreateRecord(c.text, c.locale, kToday);
-        ExpectFields(FieldsOf(sec), c.expected, c.text);
+        sec.CreateRecord(text, locale, kToday);
+        ExpectFields(FieldsOf(sec), expected, text);
     }
 }
 
@@ -202,8 +142,7 @@ TEST(SecurityRecord, SettersRound) {
     sec.SetProperties(ConvertPriceIdx, 2.6745);
     sec.SetProperties(StkPosIdx, -2.5);
     sec.SetFactor(2.5);
-    ExpectFields(FieldsOf(sec), {{"vol", "33.3"}, {"convPrice", "2.675"}, {"stkPos", "-3"}, {"factor", "3"}},
-                 "setters");
+    ExpectFields(FieldsOf(sec), "vol=33.3|convPrice=2.675|stkPos=-3|factor=3", "setters");
 }
 
 TEST(SecurityRecord, FxToUsdTextReadsTheDefaultNumberFormat) {
@@ -218,13 +157,9 @@ TEST(SecurityRecord, FxToUsdTextReadsTheDefaultNumberFormat) {
 
 TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
     CSecurity sec;
-    EXPECT_EQ(ErrorOf([&] {
-                  sec.CreateRecord(SecurityText({{5, "abc"}}), kUs, kToday);
-              }),
+    EXPECT_EQ(ErrorOf([&] { sec.CreateRecord(SecurityText("5=abc"), kUs, kToday); }),
               "Security record 'IBM 5s' (field 5, Credit Spread): 'abc' is not a number.");
-    ExpectFields(FieldsOf(sec),
-                 {{"id", "101"}, {"convPrice", "98.5"}, {"callAdj", "0"}, {"curve", "USG"}, {"borrowCost", "0"}},
-                 "field 5 bad");
+    ExpectFields(FieldsOf(sec), "id=101|convPrice=98.5|callAdj=0|curve=USG|borrowCost=0", "field 5 bad");
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("101;IBM 5s;AS;", kUs, kToday); }),
               "Security record 'IBM 5s' (field 3, Convert Position): the field is empty, a number is needed.");
     EXPECT_EQ(ErrorOf([&] { sec.CreateRecord("x1;;E", kUs, kToday); }),
@@ -232,57 +167,35 @@ TEST(SecurityRecord, ConversionErrorNamesTheFieldAndKeepsEarlierFields) {
 }
 
 TEST(ScenarioRecord, BothTextFormsFillEveryFieldAndAShortTextTheFirstSlots) {
-    const std::string read = "10;25;-5;30;2;110", reset = "0;0;0;0;0;100";
-    struct Case {
-        bool stored;  // the stored form, with the identifier first
-        std::string text;
-        const Locale& locale;
-        std::map<std::string, std::string> expected;
-    };
+    const std::string read = "properties=10;25;-5;30;2;110|", reset = "properties=0;0;0;0;0;100|";
     const Locale de = GermanLike();
-    const std::vector<Case> table = {
-        {false,
-         "Up 10;10;25;-5;30;2;110;-1234.56;3;y",
-         kUs,  // the impact is not rounded
-         {{"properties", read}, {"desc", "Up 10"}, {"impact", "-1234.56"}, {"tuner", "3"}, {"autoLoad", "Yes"}}},
-        {true,
-         "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N",
-         kUs,  // the tuner halves to even
-         {{"properties", read},
-          {"uid", "42"},
-          {"key", "-1"},
-          {"desc", "Down"},
-          {"impact", "-1234.56"},
-          {"tuner", "2"},
-          {"autoLoad", "No"}}},
-        {false, "Flat;12.5;2;N", kUs, {{"properties", reset}, {"impact", "12.5"}}},
-        {false, "S;1,5;-2.500;0;1;N", de, {{"properties", "1.5;-2500;0;0;0;100"}}},
+    // Whether the text is in the stored form (the identifier first), the
+    // text, the locale and the fields.
+    const std::vector<std::tuple<bool, std::string, Locale, std::string>> table = {
+        // The impact is not rounded; the tuner halves to even.
+        {false, "Up 10;10;25;-5;30;2;110;-1234.56;3;y", kUs, read + "desc=Up 10|impact=-1234.56|tuner=3|autoLoad=Yes"},
+        {true, "42;Down;10;25;-5;30;2;110;-1234.56;2.5;N", kUs,
+         read + "uid=42|key=-1|desc=Down|impact=-1234.56|tuner=2|autoLoad=No"},
+        {false, "Flat;12.5;2;N", kUs, reset + "impact=12.5"},
+        {false, "S;1,5;-2.500;0;1;N", de, "properties=1.5;-2500;0;0;0;100"},
         // Only "Y" means auto-load.
-        {false, "S;0;1;Y", kUs, {{"autoLoad", "Yes"}}},
-        {false, "S;0;1;YES", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1;N", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1;", kUs, {{"autoLoad", "No"}}},
-        {false, "S;0;1; Y", kUs, {{"autoLoad", "No"}}},
+        {false, "S;0;1;Y", kUs, "autoLoad=Yes"},
+        {false, "S;0;1;YES", kUs, "autoLoad=No"},
+        {false, "S;0;1;N", kUs, "autoLoad=No"},
+        {false, "S;0;1;", kUs, "autoLoad=No"},
+        {false, "S;0;1; Y", kUs, "autoLoad=No"},
     };
-    for (const Case& c : table) {
+    for (const auto& [stored, text, locale, expected] : table) {
         CScenario scen;
-        c.stored ? scen.CreateScenarioFromDataBase(c.text, c.locale) : scen.CreateScenario(c.text, c.locale);
-        ExpectFields(FieldsOf(scen), c.expected, c.text);
+        stored ? scen.CreateScenarioFromDataBase(text, locale) : scen.CreateScenario(text, locale);
+        ExpectFields(FieldsOf(scen), expected, text);
     }
     // An empty text resets all but the description and the tuner.
     CScenario scen;
     scen.CreateScenarioFromDataBase("42;Up 10;10;25;-5;30;2;110;-1234.56;3;Y", kUs);
     scen.Setkey(12);
     scen.CreateScenario("", kUs);
-    ExpectFields(FieldsOf(scen),
-                 {{"key", "-1"},
-                  {"uid", "-1"},
-                  {"autoLoad", "No"},
-                  {"impact", "0"},
-                  {"properties", reset},
-                  {"desc", "Up 10"},
-                  {"tuner", "3"}},
-                 "");
+    ExpectFields(FieldsOf(scen), reset + "key=-1|uid=-1|autoLoad=No|impact=0|desc=Up 10|tuner=3", "");
 }
 
 TEST(ScenarioRecord, ImpactSetterRoundsToWhole) {
@@ -341,23 +254,22 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
     CSecurity sec;
     CScenario scen;
     CValuation val;
+    // The record with one field replaced.
+    const auto record = [&](int field, const std::string& text) {
+        return [&sec, field, text] { sec.CreateRecord(SecurityText(std::to_string(field) + "=" + text), kUs, kToday); };
+    };
+    const std::string zeros(400, '0');
     const std::vector<std::pair<std::function<void()>, std::string>> table = {
-        {[&] {
-             sec.CreateRecord(SecurityText({{0, "3E+9"}}), kUs, kToday);
-         },
+        {record(0, "3E+9"),
          "Security record 'IBM 5s' (field 0, Security Id): '3E+9' is outside the range of a whole number "
          "(-2147483648 to 2147483647)."},
-        {[&] {
-             sec.CreateRecord(SecurityText({{30, "40000"}}), kUs, kToday);
-         },
+        {record(30, "40000"),
          "Security record 'IBM 5s' (field 30, Bankruptcy): '40000' is outside the range of a small whole number "
          "(-32768 to 32767)."},
-        {[&] {
-             sec.CreateRecord(SecurityText({{5, "1e309"}}), kUs, kToday);
-         },
+        {record(5, "1e309"),
          "Security record 'IBM 5s' (field 5, Credit Spread): the number '1e309' is too large (beyond 1.8E+308)."},
-        {[&] { scen.CreateScenario("S;-1" + std::string(400, '0') + ";0;1;N", kUs); },
-         "Scenario record 'S' (field 1): the number '-1" + std::string(400, '0') + "' is too large (beyond 1.8E+308)."},
+        {[&] { scen.CreateScenario("S;-1" + zeros + ";0;1;N", kUs); },
+         "Scenario record 'S' (field 1): the number '-1" + zeros + "' is too large (beyond 1.8E+308)."},
         {[&] { sec.GetProperties(11); }, "Security property index 11 is out of range (0 to 10)."},
         {[&] { sec.SetProperties(-1, 1); }, "Security property index -1 is out of range (0 to 10)."},
         {[&] { scen.CreateScenario("S;1;2;3;4;5;6;7;99;1;Y", kUs); },
@@ -366,18 +278,12 @@ TEST(RecordErrors, EachNamesTheRecordTheFieldAndWhatIsWrong) {
         {[&] { scen.CreateScenarioFromDataBase("1;a;0;1", kUs); },
          "Stored scenario text '1;a;0;1' has too few fields."},
         {[&] { scen.GetScenarioProperties(6); }, "Scenario property index 6 is out of range (0 to 5)."},
-        {[&] {
-             scen.Settuner(40000);
-             scen.Gettuner();
-         },
+        {[&] { scen.Settuner(40000), scen.Gettuner(); },
          "Scenario 'S' tuner 40000 is outside the range of a tuner identifier (-32768 to 32767)."},
         {[&] { val.Getvaluation(31); }, "Valuation index 31 is out of range (0 to 30)."},
         {[&] { val.SetCarry(12, 0); }, "Carry index 12 is out of range (0 to 11)."},
         {[&] { val.GetDolDelta(2); }, "DolDelta index 2 is out of range (0 to 1)."},
-        {[&] {
-             val.Settuner(-40000);
-             val.Gettuner();
-         },
+        {[&] { val.Settuner(-40000), val.Gettuner(); },
          "Valuation tuner -40000 is outside the range of a tuner identifier (-32768 to 32767)."},
     };
     for (const auto& [call, message] : table) EXPECT_EQ(ErrorOf(call), message);

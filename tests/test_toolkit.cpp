@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "HeadlessHost.h"
 #include "toolkit/Form.h"
@@ -43,31 +44,26 @@ struct FormFixture : ::testing::Test {
 // other does: the rows left keep their order, text and selection, and the
 // current row follows its row or becomes -1 with it.
 TEST_F(FormFixture, RemovingFlaggedRowsKeepsTheRestAndFollowsTheCurrentRow) {
-    struct Case {
-        std::vector<bool> flags;
-        int current;
-        std::vector<std::string> left;
-        int currentAfter;
-    };
-    const std::vector<Case> table = {
-        {{false, false, false}, 1, {"a", "b", "c"}, 1},
-        {{true, false, false}, 2, {"b", "c"}, 1},
-        {{false, true, false}, 1, {"a", "c"}, -1},
-        {{true, false, true}, 1, {"b"}, 0},
-        {{true, true, true}, 0, {}, -1},
-        {{false, true}, 2, {"a", "c"}, 1},  // rows beyond the flags stay
-    };
-    for (const Case& c : table) {
+    // The flags, the current row, the rows left and the current row after;
+    // rows beyond the flags stay.
+    using Rows = std::vector<std::string>;
+    const std::tuple<std::vector<bool>, int, Rows, int> table[] = {{{false, false, false}, 1, {"a", "b", "c"}, 1},
+                                                                   {{true, false, false}, 2, {"b", "c"}, 1},
+                                                                   {{false, true, false}, 1, {"a", "c"}, -1},
+                                                                   {{true, false, true}, 1, {"b"}, 0},
+                                                                   {{true, true, true}, 0, {}, -1},
+                                                                   {{false, true}, 2, {"a", "c"}, 1}};
+    for (const auto& [flags, current, rowsLeft, currentAfter] : table) {
         list.Clear();
         for (const char* text : {"a", "b", "c"}) list.AddItem(text);
-        list.SetListIndex(c.current);
-        list.RemoveFlaggedItems(c.flags);
-        std::vector<std::string> left;
+        list.SetListIndex(current);
+        list.RemoveFlaggedItems(flags);
+        Rows left;
         for (const auto& row : list.Rows()) left.push_back(row.text);
-        EXPECT_EQ(left, c.left) << c.current;
-        EXPECT_EQ(list.ListIndex(), c.currentAfter) << c.current;
+        EXPECT_EQ(left, rowsLeft) << current;
+        EXPECT_EQ(list.ListIndex(), currentAfter) << current;
         // Only the row that was current stays selected, if it is left.
-        const std::string currentText(1, "abc"[c.current]);
+        const std::string currentText(1, "abc"[current]);
         for (const auto& row : list.Rows()) EXPECT_EQ(row.selected, row.text == currentText) << row.text;
     }
 }
@@ -202,33 +198,20 @@ TEST_F(FormFixture, AFailureEndsTheWholeUserActionAndIsReportedOnce) {
     EXPECT_EQ(events.front(), "before");
 }
 
-TEST_F(FormFixture, AModalDialogKeepsThePanelFromTheUser) {
-    Form dialog(ui, "Dialog");
-    Button& ok = dialog.Add<Button>("OK", nullptr);
-    dialog.Show(/*asModal=*/true);
-    EXPECT_FALSE(form.UserClick(button));
-    EXPECT_TRUE(dialog.UserClick(ok));
-    dialog.Unload();
-    EXPECT_TRUE(form.UserClick(button));
-    EXPECT_FALSE(dialog.UserClick(ok));
-}
+// A modal dialog keeps the panel from the user until it is closed:
+// golden/carry_modal, search_modal and matrix_modal.
 
 TEST_F(FormFixture, TabGoesByTabIndexThenCreationOrderSkippingWhatCannotTakeTheFocus) {
     second.tabIndex = 0;
     list.tabIndex = 1;
     button.enabled = false;
     // Stops: second, list (by tab index), then first (creation order).
-    struct Case {
-        Widget* from;
-        bool backwards;
-        Widget* next;
-    };
-    const Case cases[] = {{&second, false, &list},  {&list, false, &first},    {&first, false, &second},
-                          {&second, true, &first},  {&button, false, &second}, {&button, true, &first},
-                          {nullptr, false, &second}};
-    for (const auto& c : cases)
-        EXPECT_EQ(form.NextTabStop(c.from, c.backwards), c.next)
-            << (c.from ? c.from->Name() : "focus") << (c.backwards ? " backwards" : "");
+    const std::tuple<Widget*, bool, Widget*> cases[] = {
+        {&second, false, &list},   {&list, false, &first},  {&first, false, &second}, {&second, true, &first},
+        {&button, false, &second}, {&button, true, &first}, {nullptr, false, &second}};
+    for (const auto& [from, backwards, next] : cases)
+        EXPECT_EQ(form.NextTabStop(from, backwards), next)
+            << (from ? from->Name() : "focus") << (backwards ? " backwards" : "");
     frame.visible = false;
     EXPECT_EQ(form.NextTabStop(&list, false), &list);
 }
@@ -254,40 +237,10 @@ TEST_F(FormFixture, TheRegistryListsTheMainFormThenTheDialogsShownUntilUnloaded)
     EXPECT_EQ(ui.FindOpenForm("A"), nullptr);
 }
 
-TEST_F(FormFixture, TheSnapshotCarriesLayoutAndStateAndLeavesDefaultsOut) {
-    frame.columns = {120, 0};
-    first.cell = {1, 2, 1, 2};
-    second.SetText("a\"b");
-    Label& caption = form.Add<Label>("CaptionFirst", &frame);
-    caption.role = WidgetRole::Caption;
-    caption.caption = "First:";
-    OptionButton& option = form.Add<OptionButton>("Opt", nullptr, "g");
-    option.SetValue(true);
-    button.toolTip = "Press";
-    frame.enabled = false;
-    struct Case {
-        const Widget* widget;
-        const char* json;
-    };
-    const Case cases[] = {
-        {&frame,
-         R"({"kind":"frame","columns":[120,0],"caption":"","enabled":false,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&first,
-         R"({"kind":"textbox","parent":"Frame","cell":[1,2,1,2],"text":"","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
-        {&second,
-         R"({"kind":"textbox","parent":"Frame","text":"a\"b","locked":false,"selStart":0,"selLength":0,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
-        {&caption,
-         R"({"kind":"label","parent":"Frame","role":"caption","caption":"First:","fontSize":8,"enabled":false,"ownEnabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&option,
-         R"({"kind":"option","caption":"","value":true,"group":"g","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0"})"},
-        {&button,
-         R"({"kind":"button","caption":"","enabled":true,"visible":true,"foreColor":"#000000","backColor":"#F0F0F0","toolTip":"Press"})"},
-        {&list,
-         R"({"kind":"listbox","rows":["a","b","c"],"itemData":[0,0,0],"selected":[false,false,false],"listIndex":-1,"multiSelect":false,"enabled":true,"visible":true,"foreColor":"#000000","backColor":"#FFFFFF"})"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(WidgetSnapshot(*c.widget).Write(), c.json) << c.widget->Name();
-}
-
+// What a widget's snapshot holds (layout, state, defaults left out):
+// golden/startup_empty dumps every element of the panel; the enabled state
+// under a disabled frame: golden/scenarios_session; option buttons:
+// golden/carry_session; an escaped quote: golden/results_table.
 TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidgets) {
     form.UserFocus(first);
     Form dialog(ui, "Dlg");
@@ -305,52 +258,34 @@ TEST_F(FormFixture, ASnapshotFilteredByNameListsEveryOpenFormWithOnlyThoseWidget
     EXPECT_EQ(forms[0].Find("widgets")->Keys(), std::vector<std::string>{"Button"});
     EXPECT_EQ(forms[0].Find("focus")->Write(), R"("First")");
     EXPECT_EQ(forms[1].Find("widgets")->Keys(), std::vector<std::string>{"OK"});
-    for (const auto& [key, json] : std::vector<std::pair<std::string, std::string>>{{"name", R"("Dlg")"},
-                                                                                    {"caption", R"("Rates")"},
-                                                                                    {"instance", "2"},
-                                                                                    {"dialog", "true"},
-                                                                                    {"modal", "true"},
-                                                                                    {"focus", "null"},
-                                                                                    {"place", "[10,20]"}})
-        EXPECT_EQ(forms[1].Find(key)->Write(), json) << key;
+    const std::pair<const char*, const char*> dialogKeys[] = {
+        {"name", R"("Dlg")"}, {"caption", R"("Rates")"}, {"instance", "2"},   {"dialog", "true"},
+        {"modal", "true"},    {"focus", "null"},         {"place", "[10,20]"}};
+    for (const auto& [key, json] : dialogKeys) EXPECT_EQ(forms[1].Find(key)->Write(), json) << key;
     EXPECT_EQ(TakeSnapshot(ui).Find("forms")->Items()[0].Find("widgets")->Size(), form.Widgets().size());
 }
 
 // The actions hosts pass on, in the text form of the headless host's
 // scripts, each on a fresh form.
 TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
-    struct Case {
-        const char* line;
-        const char* outcome;  // "reached", "not reached", or the start of the error
-        const char* focus;    // the main form's focus afterwards
-    };
-    const Case cases[] = {
-        {"type Text hello", "reached", "Text"},
-        {"type Off hello", "not reached", ""},
-        {"click Check", "reached", "Check"},
-        {"check Check 0", "reached", ""},
-        {"select List 1", "reached", "List"},
-        {"ctrlselect List 0", "reached", "List"},
-        {"dblclick List 1", "reached", "List"},
-        {"pick Combo two", "reached", "Combo"},
-        {"key Text 13", "reached", "Text"},
-        {"key Text 9", "reached", "List"},
-        {"key Text 9 1", "reached", "Combo"},
-        {"close Dlg", "reached", ""},
-        {"close Main", "not reached", ""},
-        {"focus Dlg.OK", "reached", ""},
-        {"wave Text", "unknown action 'wave'", ""},
-        {"click", "'click' needs an element name", ""},
+    // The line, "reached", "not reached" or the start of the error, and the
+    // main form's focus afterwards.
+    // clang-format off
+    const std::tuple<const char*, std::string, const char*> cases[] = {
+        {"type Text hello", "reached", "Text"}, {"type Off hello", "not reached", ""}, {"click Check", "reached", "Check"},
+        {"check Check 0", "reached", ""}, {"select List 1", "reached", "List"}, {"ctrlselect List 0", "reached", "List"},
+        {"dblclick List 1", "reached", "List"}, {"pick Combo two", "reached", "Combo"}, {"key Text 13", "reached", "Text"},
+        {"key Text 9", "reached", "List"}, {"key Text 9 1", "reached", "Combo"}, {"close Dlg", "reached", ""},
+        {"close Main", "not reached", ""}, {"focus Dlg.OK", "reached", ""},
+        {"wave Text", "unknown action 'wave'", ""}, {"click", "'click' needs an element name", ""},
         {"click Nothing", "unknown element 'Nothing'", ""},
         {"click Text", "'click' needs a button, check box or option button", ""},
         {"type Check x", "'type' needs a textbox, and 'Check' is a checkbox", ""},
-        {"select List 3", "'List' has no row 3", ""},
-        {"select List one", "row 'one' is not a whole number", ""},
-        {"pick Combo three", "'Combo' has no entry 'three'", ""},
-        {"check Check 2", "check takes 0 or 1", ""},
-        {"focus Gone.OK", "the dialog 'Gone' is not open", ""},
-    };
-    for (const auto& c : cases) {
+        {"select List 3", "'List' has no row 3", ""}, {"select List one", "row 'one' is not a whole number", ""},
+        {"pick Combo three", "'Combo' has no entry 'three'", ""}, {"check Check 2", "check takes 0 or 1", ""},
+        {"focus Gone.OK", "the dialog 'Gone' is not open", ""}};
+    // clang-format on
+    for (const auto& [line, expected, focus] : cases) {
         headless::HeadlessHost host{Date{2026, 12, 6}};
         UiContext ui{host};
         Form main(ui, "Main");
@@ -369,12 +304,12 @@ TEST(UserAction, EachActionReachesItsElementOrSaysWhatItNamesWrongly) {
         dialog.Show(false);
         std::string outcome;
         try {
-            outcome = ApplyUserAction(ui, ParseUserAction(c.line)) ? "reached" : "not reached";
+            outcome = ApplyUserAction(ui, ParseUserAction(line)) ? "reached" : "not reached";
         } catch (const ActionError& e) {
             outcome = e.what();
         }
-        EXPECT_EQ(outcome.substr(0, std::string(c.outcome).size()), c.outcome) << c.line << ": " << outcome;
-        EXPECT_EQ(main.Focused() ? main.Focused()->Name() : "", c.focus) << c.line;
+        EXPECT_EQ(outcome.substr(0, expected.size()), expected) << line << ": " << outcome;
+        EXPECT_EQ(main.Focused() ? main.Focused()->Name() : "", focus) << line;
     }
 }
 
