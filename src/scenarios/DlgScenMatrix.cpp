@@ -84,6 +84,8 @@ void DlgScenMatrix::Build() {
     }
     TxtTunerVal->GotFocus = [this] { SelectWholeText(*TxtTunerVal); };
     TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
+    form_.defaultButton = OKButton;
+    form_.cancelButton = CancelButton;
     OKButton->Click = [this] { OKButton_Click(); };
     CancelButton->Click = [this] { CancelButton_Click(); };
 }
