@@ -36,8 +36,14 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
         // A failure the server answered: "H", its status in three digits,
         // the body's first line (at most 1000 characters) and the message.
         const answered = !result.ok && result.status >= 100 && result.status <= 599;
+        const body = answered ? String(result.body || "") : "";
+        let end = Math.min(body.length, 1000);
+        for (const code of [10, 13]) {
+            const at = body.indexOf(String.fromCharCode(code));
+            if (at >= 0 && at < end) end = at;
+        }
         text = result.ok ? "O" + result.body
-               : answered ? "H" + result.status + String(result.body || "").split(/\r|\n/)[0].slice(0, 1000) + "\n" + result.error
+               : answered ? "H" + result.status + body.slice(0, end) + "\n" + result.error
                : "E" + result.error;
     } catch (e) {
         text = "EThe request to " + url + " failed: " + e + ".";
