@@ -21,8 +21,8 @@
 // is suspended and resumed). The result is a buffer the caller frees: a
 // 32-bit byte count, then "O" and the reply body, "H" for a status other
 // than 2xx (the status, the first line of the body, a line break and what
-// failed), or "E" and what failed, as UTF-8 (written by the browser's own encoder: a reply of megabytes is
-// copied in one step). A reply of more than `maxBytes` is not copied: it is
+// failed), or "E" and what failed, as UTF-8 (written by the browser's own
+// encoder: a reply of megabytes is copied in one step). A reply of more than `maxBytes` is not copied: it is
 // a failed fetch saying so. When the module cannot allocate the buffer, a
 // short failure is tried instead, and the null pointer returned when that
 // fails too.

@@ -45,7 +45,8 @@ std::optional<std::string> RefusalReason(const FetchResult& result) {
 // The page's own name: the last part of its path.
 std::string PageName(const std::string& address) {
     const std::string page = pages::PageOf(address);
-    return page.substr(page.find_last_of('/') + 1);
+    const std::string name = page.substr(page.find_last_of('/') + 1);
+    return name.empty() ? "The page" : name;
 }
 
 }  // namespace
