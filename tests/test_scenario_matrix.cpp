@@ -1,13 +1,10 @@
-// The scenario matrix: generation through ScenarioMatrix.h, and the
-// Scenario Matrix dialog through the panel: its field checks, OK, Cancel,
-// and a 5 x 5 x 5 x 5 x 5 grid listed and valued by the next Update.
+// The scenario matrix's generation through ScenarioMatrix.h; the dialog
+// through golden journeys.
 #include <gtest/gtest.h>
 
-#include "Harness.h"
-#include "scenarios/DlgScenMatrix.h"
+#include "compute/ScenarioMatrix.h"
 
 using namespace zemra;
-using namespace zemra::testing;
 
 namespace {
 
@@ -23,29 +20,6 @@ std::vector<std::string> Descriptions(const std::vector<std::string>& texts) {
     for (const std::string& t : texts) out.push_back(t.substr(0, t.find(';')));
     return out;
 }
-
-// The control with two securities and one scenario, the matrix dialog open.
-struct MatrixHarness {
-    Harness h;
-    explicit MatrixHarness(const std::string& tuners = "1;Standard|2;Aggressive") {
-        h.Replies({{kDetail, "0|0"}, {kCarry, "0|0"}, {kPages, "0"}});
-        h.Start({{"TunerString", tuners},
-                 {"RecordString", std::string(kSecurityA) + "|" + kSecurityB},
-                 {"ScenarioString", ScenarioText("Base")},
-                 {"ScenarioDetailPath", kDetail},
-                 {"CarryCalcPath", kCarry},
-                 {"CapitalCalcPath", kCapital}});
-        h.host.messages.clear();
-        h.panel().UserClick(h.Button("BtnScenMatrix"));
-    }
-    DlgScenMatrix& dlg() { return *h.ScenMatrixDialog(); }
-    Form& form() { return dlg().Window(); }
-    // Types a text into a field and leaves it for the OK button's neighbour.
-    bool Enter(TextBox& field, const std::string& text) {
-        form().UserType(field, text);
-        return form().UserFocus(dlg().TxtTunerVal == &field ? *dlg().TxtStk[0] : *dlg().TxtTunerVal);
-    }
-};
 
 }  // namespace
 
@@ -86,8 +60,10 @@ TEST(MatrixGeneration, SeriesNestStockOutermostAndCreditSpreadInnermostWithTheir
         const auto texts = GenerateMatrixScenarios(c.setup, '.');
         ASSERT_TRUE(texts.has_value());
         EXPECT_EQ(*texts, c.texts);
+        EXPECT_EQ(MatrixScenarioCount(c.setup), c.texts.size());  // what the dialog shows
     }
     EXPECT_FALSE(GenerateMatrixScenarios(Grid({{kMatrixStock, {0, 0, 4}}}), '.').has_value());
+    EXPECT_EQ(MatrixScenarioCount(Grid({{kMatrixStock, {0, 0, 4}}})), 0u);
     EXPECT_EQ(Descriptions(*GenerateMatrixScenarios(Grid({{kMatrixVol, {0.5, 0, 0}}}), ',')),
               (std::vector<std::string>{"V 0,5%,"}));
 }
@@ -97,45 +73,16 @@ TEST(MatrixGeneration, FiveStepsInEveryColumnGive3125ScenariosInOrder) {
     for (MatrixColumn& c : setup.columns) c = {1, 1, 4};
     const auto texts = GenerateMatrixScenarios(setup, '.');
     ASSERT_EQ(texts->size(), 3125u);
+    EXPECT_EQ(MatrixScenarioCount(setup), 3125u);
     EXPECT_EQ(texts->front(), "S 1%,R 1bp,V 1%,C 1%,T 1;1;1;1;1;1;100;0;0;N");
     EXPECT_EQ((*texts)[1], "S 1%,R 1bp,V 1%,C 2%,T 1;1;1;1;1;2;100;0;0;N");
     EXPECT_EQ(texts->back(), "S 5%,R 5bp,V 5%,C 5%,T 5;5;5;5;5;5;100;0;0;N");
 }
 
-// ---- The dialog (its fields, checks, OK and Cancel, modal or not: golden/matrix_dialog,
-// golden/matrix_modal and golden/matrix_session).
-
-TEST(MatrixDialog, AnEmptyTunerListGivesTuner0) {
-    MatrixHarness m("");
-    EXPECT_EQ(m.dlg().ComboTuner->Count(), 0);
-    m.Enter(*m.dlg().TxtTime[0], "30");
-    m.form().UserClick(*m.dlg().OKButton);
-    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Gettuner(), 0);
-    EXPECT_EQ(m.h.Model().Scenarios().Item(2).Getdescription(), "T 30");
-}
-
-TEST(MatrixDialog, A3125ScenarioGridIsListedAndTheNextUpdateValuesEveryScenario) {
-    MatrixHarness m;
-    for (auto* column : {&m.dlg().TxtStk, &m.dlg().TxtVol, &m.dlg().TxtCrdSprd, &m.dlg().TxtRate, &m.dlg().TxtTime}) {
-        m.Enter(*(*column)[1], "1");
-        m.Enter(*(*column)[2], "4");
-    }
-    m.form().UserClick(*m.dlg().OKButton);
-    ASSERT_EQ(m.h.List("ScenarioLst").Count(), 3126);
-    EXPECT_EQ(m.h.List("LstImpact").Count(), 3126);
-    EXPECT_EQ(m.h.Combo("ComboScenario").Count(), 3126);
-    EXPECT_EQ(m.h.Model().Valuations().Item(1).Count(), 3126);
-    EXPECT_EQ(m.h.Model().Valuations().Item(2).Count(), 3126);
-
-    // Every scenario gets a valuation piece from the pages.
-    std::string pieces = "0";
-    for (int i = 1; i < 3126; ++i) pieces += "|" + Piece({{m_CurStkPrice, 40}, {m_UpdateStkPrice, 44}});
-    m.h.Replies({{kDetail, pieces}, {kCarry, pieces}, {kPages, "0"}});
-    m.h.host.requests.clear();
-    m.h.panel().UserClick(m.h.Button("UpdateBtn"));
-    EXPECT_TRUE(m.h.Messages().empty()) << m.h.Messages().front();
-    // Detail and carry per security, then the display's capital and carry.
-    EXPECT_EQ(FromFirst(m.h.host.requests, kDetail).size(), 6u);
-    EXPECT_EQ(m.h.host.requests.size(), 6u);
-    EXPECT_EQ(m.h.Val(2, 3126).Getvaluation(m_UpdateStkPrice), 44);
-}
+// ---- The dialog (its fields, checks, OK and Cancel, modal or not, its
+// count and keys, no tuners: golden/matrix_dialog, matrix_modal,
+// matrix_session, matrix_count, matrix_no_tuners, dialog_keys). A grid of
+// 3125 from the dialog: golden/matrix_count counts it; its lists stay in
+// step (test_portfolio), an Update sends two requests per security
+// (golden/impact_portfolio), and the browser takes its address
+// (web/tests/failures.test.js).

@@ -32,6 +32,10 @@ struct CurlGlobal {
 
 }  // namespace
 
+std::string StatusFailure(const std::string& address, long status) {
+    return "The request to " + address + " failed: the server answered with status " + std::to_string(status) + ".";
+}
+
 FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
     static CurlGlobal global;
     FetchResult result;
@@ -64,8 +68,9 @@ FetchResult CurlFetch(const std::string& address, long timeoutSeconds) {
         return result;
     }
     if (status < 200 || status > 299) {
-        result.error =
-            "The request to " + address + " failed: the server answered with status " + std::to_string(status) + ".";
+        result.error = StatusFailure(address, status);
+        result.status = static_cast<int>(status);
+        result.body = std::move(body.text);
         return result;
     }
     result.ok = true;

@@ -1,5 +1,7 @@
 #include "HeadlessHost.h"
 
+#include "CurlFetcher.h"
+
 namespace zemra::headless {
 
 void HeadlessHost::SetCannedReplies(std::vector<CannedReply> replies) {
@@ -13,6 +15,8 @@ FetchResult HeadlessHost::Fetch(const std::string& address) {
         for (const auto& r : replies_) {
             if (address.compare(0, r.match.size(), r.match) != 0) continue;
             if (r.fail) return FetchResult{false, "", "The server did not answer the request to " + address + "."};
+            if (r.status < 200 || r.status > 299)
+                return FetchResult{false, r.reply, StatusFailure(address, r.status), r.status};
             return FetchResult{true, r.reply, ""};
         }
         return FetchResult{false, "", "The server did not answer the request to " + address + "."};

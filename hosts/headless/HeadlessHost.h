@@ -10,11 +10,14 @@
 namespace zemra::headless {
 
 // One canned server reply: the first entry whose match is a prefix of the
-// address answers it; an entry with fail set fails the fetch instead.
+// address answers it; an entry with fail set fails the fetch instead (the
+// server did not answer), and a status other than 2xx answers with that
+// status and the reply as its body.
 struct CannedReply {
     std::string match;
     std::string reply;
     bool fail = false;
+    int status = 200;
 };
 
 struct MessageRecord {

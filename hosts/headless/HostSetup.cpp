@@ -48,6 +48,13 @@ std::vector<CannedReply> ParseReplies(const std::string& jsonText, const std::st
         CannedReply r;
         r.match = item["match"].get<std::string>();
         if (item.contains("fail")) r.fail = item["fail"].get<bool>();
+        if (item.contains("status")) {
+            if (!item["status"].is_number_integer() || item["status"].get<long long>() < 100 ||
+                item["status"].get<long long>() > 599)
+                throw std::runtime_error(source + ": the status for " + r.match +
+                                         " must be a whole number from 100 to 599");
+            r.status = item["status"].get<int>();
+        }
         if (item.contains("reply")) {
             if (!item["reply"].is_string()) throw std::runtime_error(source + ": \"reply\" must be a text");
             r.reply = item["reply"].get<std::string>();

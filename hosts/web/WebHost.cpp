@@ -8,6 +8,8 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "compute/PageContract.h"
@@ -17,9 +19,10 @@
 
 // Waits for the browser's fetch while the page goes on (the control's call
 // is suspended and resumed). The result is a buffer the caller frees: a
-// 32-bit byte count, then "O" and the reply body, or "E" and what failed,
-// as UTF-8 (written by the browser's own encoder: a reply of megabytes is
-// copied in one step). A reply of more than `maxBytes` is not copied: it is
+// 32-bit byte count, then "O" and the reply body, "H" for a status other
+// than 2xx (the status, the first line of the body, a line break and what
+// failed), or "E" and what failed, as UTF-8 (written by the browser's own
+// encoder: a reply of megabytes is copied in one step). A reply of more than `maxBytes` is not copied: it is
 // a failed fetch saying so. When the module cannot allocate the buffer, a
 // short failure is tried instead, and the null pointer returned when that
 // fails too.
@@ -30,7 +33,18 @@ EM_ASYNC_JS(char*, zemra_web_fetch, (int id, const char* address, int maxBytes),
     let text;
     try {
         const result = await Module.zemraHosts[id].fetch(url);
-        text = result.ok ? "O" + result.body : "E" + result.error;
+        // A failure the server answered: "H", its status in three digits,
+        // the body's first line (at most 1000 characters) and the message.
+        const answered = !result.ok && result.status >= 100 && result.status <= 599;
+        const body = answered ? String(result.body || "") : "";
+        let end = Math.min(body.length, 1000);
+        for (const code of [10, 13]) {
+            const at = body.indexOf(String.fromCharCode(code));
+            if (at >= 0 && at < end) end = at;
+        }
+        text = result.ok ? "O" + result.body
+               : answered ? "H" + result.status + body.slice(0, end) + "\n" + result.error
+               : "E" + result.error;
     } catch (e) {
         text = "EThe request to " + url + " failed: " + e + ".";
     }
@@ -148,11 +162,19 @@ FetchResult WebHost::Fetch(const std::string& address) {
     std::memcpy(&size, raw.get(), sizeof size);
     try {
         const char* text = raw.get() + 4;
+        const std::string_view reply(text, size);
         result.ok = size > 0 && text[0] == 'O';
-        if (result.ok)
-            result.body.assign(text + 1, size - 1);
-        else
-            result.error = size == 0 ? "The request to " + address + " failed." : std::string(text + 1, size - 1);
+        if (result.ok) {
+            result.body.assign(reply.substr(1));
+        } else if (size > 4 && text[0] == 'H' && reply.find('\n') != std::string_view::npos) {
+            // The server's status and the first line of its body, then the message.
+            result.status = std::stoi(std::string(reply.substr(1, 3)));
+            const std::size_t end = reply.find('\n');
+            result.body.assign(reply.substr(4, end - 4));
+            result.error.assign(reply.substr(end + 1));
+        } else {
+            result.error = size == 0 ? "The request to " + address + " failed." : std::string(reply.substr(1));
+        }
     } catch (const std::bad_alloc&) {
         result = FetchResult{};
         result.error = outOfMemory;

@@ -83,7 +83,12 @@ void CarryCapital::RequestCapital(int row) {
     ctx_.ShowProgress();
     const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
     try {
-        const std::string reply = ctx_.FetchReply(pages::Address(ctx_.props.CapitalCalcPath, BuildCapitalQuery(sec)));
+        std::string reply;
+        try {
+            reply = ctx_.FetchReply(pages::Address(ctx_.props.CapitalCalcPath, BuildCapitalQuery(sec)));
+        } catch (const std::exception& e) {
+            throw std::runtime_error("The capital of '" + sec.Getdescription() + "' cannot be shown: " + e.what());
+        }
         const std::optional<double> capital = ParseNumber(reply, pages::ReplyNumberFormat());
         if (!capital)
             throw std::runtime_error("The capital of '" + sec.Getdescription() +

@@ -1,6 +1,7 @@
 // Carry: the Rates dialog of the selected security under the selected
 // scenario, and the single-scenario carry refresh.
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "carry/CarryCapital.h"
@@ -108,7 +109,13 @@ void CarryCapital::RefreshCarry(const SelectedPair& pair, std::optional<long> ca
     const Collection<CScenario>& scenarios = ctx_.portfolio.Scenarios();
     const std::string query =
         BuildCarryQuery(ctx_.portfolio.Securities().Item(pair.secRow + 1)) + BuildTimeChange(scenarios, pair.scenRow);
-    const std::string reply = ctx_.FetchReply(pages::Address(ctx_.props.CarryCalcPath, query));
+    std::string reply;
+    try {
+        reply = ctx_.FetchReply(pages::Address(ctx_.props.CarryCalcPath, query));
+    } catch (const std::exception& e) {
+        throw std::runtime_error("The carry of '" + ctx_.portfolio.Securities().Item(pair.secRow + 1).Getdescription() +
+                                 "' cannot be shown: " + e.what());
+    }
     CValuation& val = ctx_.portfolio.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
     // One time change was sent, so the page answers one piece; a page that
     // answers more has only its first piece read, as the impact run reads

@@ -20,6 +20,8 @@ DlgCapital::DlgCapital(UiContext& ui, const Locale& locale) : Form(ui, "DlgCapit
         box->GotFocus = [box] { SelectWholeText(*box); };
         box->Validate = [this, box](bool& cancel) { Rate_Validate(*box, cancel); };
     }
+    defaultButton = OKButton;
+    cancelButton = CancelButton;
     OKButton->Click = [this] { OKButton_Click(); };
     CancelButton->Click = [this] { CancelButton_Click(); };
 }

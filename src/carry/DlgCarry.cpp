@@ -33,6 +33,8 @@ DlgCarry::DlgCarry(UiContext& ui, const Locale& locale) : Form(ui, "DlgCarry"), 
     }
     // The tail rate follows the finance rate until it is edited on its own.
     TxtFinRate->Change = [this] { TxtTailRate->SetText(TxtFinRate->Text()); };
+    defaultButton = OKButton;
+    cancelButton = CancelButton;
     OKButton->Click = [this] { OKButton_Click(); };
     CancelButton->Click = [this] { CancelButton_Click(); };
 }

@@ -39,6 +39,16 @@ std::string BuildMatrixDescription(const MatrixSetup& setup, const std::array<do
     return description;
 }
 
+std::size_t MatrixScenarioCount(const MatrixSetup& setup) {
+    bool anyDescribed = false;
+    std::size_t count = 1;
+    for (const MatrixColumn& c : setup.columns) {
+        anyDescribed = anyDescribed || Described(c);
+        count *= Series(c).size();
+    }
+    return anyDescribed ? count : 0;
+}
+
 std::optional<std::vector<std::string>> GenerateMatrixScenarios(const MatrixSetup& setup, char decimalSeparator) {
     bool anyDescribed = false;
     for (const MatrixColumn& c : setup.columns) anyDescribed = anyDescribed || Described(c);

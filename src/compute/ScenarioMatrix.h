@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ struct MatrixSetup {
 // before time). Numbers are plain number text with `decimalSeparator`.
 std::string BuildMatrixDescription(const MatrixSetup& setup, const std::array<double, kMatrixColumns>& values,
                                    char decimalSeparator);
+
+// How many scenarios GenerateMatrixScenarios makes of the setup: the
+// product of the columns' series lengths, 0 when it makes nothing.
+std::size_t MatrixScenarioCount(const MatrixSetup& setup);
 
 // Every combination's scenario text (description; stock; rate; volatility;
 // time; credit spread; tuner value; 0; tuner; N), stock outermost and

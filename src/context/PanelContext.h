@@ -73,7 +73,12 @@ public:
     void SetStaleNotice();
     void ClearStaleNotice();
     // The reply of a request; throws on a failed fetch or a reply too large.
+    // A page that refused the request (a 4xx status with a one-line reason)
+    // is reported by its name and reason; with the debug view on, the
+    // refused address opens in a browser window.
     std::string FetchReply(const std::string& address);
+    // EnableDebug holds "yes" or "y" in any letter case.
+    bool DebugEnabled() const;
 
     // A dialog that reported back is released here rather than destroyed,
     // since its own event handler is still running; released dialogs go

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "toolkit/Widgets.h"
+
 namespace zemra {
 
-constexpr int kKeyEnter = 13;
 constexpr int kKeyLeft = 37;
 constexpr int kKeyUp = 38;
 constexpr int kKeyRight = 39;

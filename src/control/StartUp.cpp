@@ -13,8 +13,7 @@ namespace zemra {
 
 void MainCtl::ProcessInitData() {
     ui_.Dispatch([this] {
-        const std::string debug = ToLower(props_.EnableDebug);
-        if (debug == "yes" || debug == "y") CmdDebug->visible = true;
+        if (context_.DebugEnabled()) CmdDebug->visible = true;
         // A list that cannot be loaded is reported and the start-up goes on
         // without the rest of that list: the portfolio still loads.
         auto loadList = [this](const std::string& text, const std::function<void(const std::string&)>& load) {

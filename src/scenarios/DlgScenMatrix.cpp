@@ -66,6 +66,9 @@ void DlgScenMatrix::Build() {
     TxtTunerVal->SetText("100");
     TxtTunerVal->cell = {5, 4};
     TxtTunerVal->tabIndex = tab++;
+    LbCount = &form_.Add<Label>("LbCount", nullptr);
+    LbCount->cell = {6, 2, 1, 2};
+    LbCount->role = WidgetRole::Value;
     OKButton = &form_.Add<Button>("OKButton", nullptr);
     OKButton->caption = "OK";
     OKButton->cell = {6, 5};
@@ -80,10 +83,15 @@ void DlgScenMatrix::Build() {
             TextBox* box = (*column.fields)[row];
             box->GotFocus = [box] { SelectWholeText(*box); };
             box->Validate = [this, &column, row](bool& cancel) { ColumnField_Validate(column, row, cancel); };
+            box->Change = [this] { EntryChanged(); };
         }
     }
+    TxtTunerVal->Change = [this] { EntryChanged(); };
+    ShowCount();
     TxtTunerVal->GotFocus = [this] { SelectWholeText(*TxtTunerVal); };
     TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
+    form_.defaultButton = OKButton;
+    form_.cancelButton = CancelButton;
     OKButton->Click = [this] { OKButton_Click(); };
     CancelButton->Click = [this] { CancelButton_Click(); };
 }
@@ -108,7 +116,11 @@ void DlgScenMatrix::SetTuner(long tuner) { ComboTuner->SetText(FindTunerName(tun
 std::string DlgScenMatrix::FindTunerName(long tuner) const { return EntryText(*ComboTuner, tuner); }
 
 void DlgScenMatrix::Refuse(TextBox& field, const char* message, bool& cancel) {
-    form_.Ui().Host().MessageBox(message, MsgButtons::Ok);
+    if (&field != refusedField_ || field.Text() != refusedText_) {
+        refusedField_ = &field;
+        refusedText_ = field.Text();
+        form_.Ui().Host().MessageBox(message, MsgButtons::Ok);
+    }
     SelectWholeText(field);
     cancel = true;
 }
@@ -141,7 +153,25 @@ double DlgScenMatrix::Number(const TextBox& field) {
     return ParseNumber(Trim(field.Text()), form_.Ui().Host().GetLocale()).value_or(0);
 }
 
-void DlgScenMatrix::OKButton_Click() {
+void DlgScenMatrix::EntryChanged() {
+    refusedField_ = nullptr;
+    ShowCount();
+}
+
+void DlgScenMatrix::ShowCount() {
+    const Locale& locale = form_.Ui().Host().GetLocale();
+    for (const Column& column : columns_) {
+        const auto steps = ParseNumber(Trim((*column.fields)[kStepsRow]->Text()), locale);
+        if (steps && *steps >= kMatrixStepsLimit) {
+            LbCount->caption = "Too many steps";
+            return;
+        }
+    }
+    const std::size_t count = MatrixScenarioCount(ReadSetup());
+    LbCount->caption = count == 0 ? "No scenarios" : std::to_string(count) + (count == 1 ? " scenario" : " scenarios");
+}
+
+MatrixSetup DlgScenMatrix::ReadSetup() {
     MatrixSetup setup;
     for (const Column& column : columns_) {
         MatrixColumn& c = setup.columns[column.change];
@@ -158,6 +188,11 @@ void DlgScenMatrix::OKButton_Click() {
     // Without a chosen tuner the scenarios get the first one offered, or 0.
     const int chosen = ComboTuner->ListIndex();
     setup.tuner = chosen >= 0 ? ComboTuner->ItemData(chosen) : ComboTuner->Count() > 0 ? ComboTuner->ItemData(0) : 0;
+    return setup;
+}
+
+void DlgScenMatrix::OKButton_Click() {
+    const MatrixSetup setup = ReadSetup();
     const auto scenarios = GenerateMatrixScenarios(setup, form_.Ui().Host().GetLocale().decimalSeparator);
     form_.Unload();
     if (scenarios && AddScenarios) AddScenarios(*scenarios);

@@ -22,6 +22,8 @@ public:
     std::array<TextBox*, 3> TxtStk{}, TxtVol{}, TxtCrdSprd{}, TxtRate{}, TxtTime{};
     ComboBox* ComboTuner;
     TextBox* TxtTunerVal;
+    // How many scenarios OK makes of what the fields hold now.
+    Label* LbCount;
     Button* OKButton;
     Button* CancelButton;
 
@@ -46,9 +48,17 @@ private:
     void CancelButton_Click();
     void Refuse(TextBox& field, const char* message, bool& cancel);
     double Number(const TextBox& field);
+    // The setup OK makes its scenarios of.
+    MatrixSetup ReadSetup();
+    void ShowCount();
+    void EntryChanged();
 
     Form form_;
     std::array<Column, kMatrixColumns> columns_{};
+    // The entry last refused: its message is shown once, however often the
+    // focus tries to leave the field before the entry changes.
+    const TextBox* refusedField_ = nullptr;
+    std::string refusedText_;
 };
 
 }  // namespace zemra

@@ -172,12 +172,16 @@ void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
 }
 
 void ScenarioList::DisableSingleScenarioEditing() {
+    // The frame says why its fields are disabled (a disabled field shows
+    // no tooltip of its own in a browser).
+    ScenarioFrame->toolTip = "Several scenarios are selected: select one to edit it.";
     for (TextBox* box : TxtScenario) box->enabled = false;
     TxtScenario[m_TunerValIdx]->enabled = true;
     SetSingleScenarioControls(false);
 }
 
 void ScenarioList::EnableSingleScenarioEditing() {
+    ScenarioFrame->toolTip.clear();
     for (TextBox* box : TxtScenario) box->enabled = true;
     SetSingleScenarioControls(true);
 }

@@ -20,6 +20,9 @@ DlgAddSec::DlgAddSec(UiContext& ui) : form_(ui, "DlgAddSec") {
     CloseButton->cell = {2, 2};
     CloseButton->tabIndex = 2;
 
+    // Enter adds the chosen security, as a double click does.
+    form_.defaultButton = AddButton;
+    form_.cancelButton = CloseButton;
     AddButton->Click = [this] { AddButton_Click(); };
     SecSelList->DblClick = [this] { SecSelList_DblClick(); };
     CloseButton->Click = [this] { CloseButton_Click(); };

@@ -15,7 +15,6 @@ namespace zemra {
 namespace {
 
 // The Enter key in the search field runs the search.
-constexpr int kKeyEnter = 13;
 
 }  // namespace
 

@@ -219,6 +219,13 @@ bool Form::UserKey(Widget& target, int keyCode, int shift) {
         reached = true;
         if (KeyPreview) KeyPreview(keyCode, shift);
         if (target.KeyDown) target.KeyDown(keyCode, shift);
+        if (unloaded || shift != 0) return;
+        if (keyCode == kKeyEscape && cancelButton && Reachable(*cancelButton)) {
+            cancelButton->RaiseClick();
+        } else if (keyCode == kKeyEnter && defaultButton && target.Kind() != WidgetKind::Button &&
+                   Reachable(*defaultButton) && SetFocus(*defaultButton)) {
+            defaultButton->RaiseClick();
+        }
     });
     return reached;
 }

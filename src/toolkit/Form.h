@@ -107,6 +107,14 @@ public:
 
     // The control sees every key press before the element does.
     std::function<void(int keyCode, int shift)> KeyPreview;
+    // A dialog's buttons that keys press: Escape presses the cancel button
+    // wherever the focus is (no field is checked: cancelling keeps
+    // nothing), Enter the default button from any element but a button
+    // (a button takes Enter as its own click, as the browser gives it);
+    // the focus moves to the default button first, so a refused field
+    // stops it.
+    Button* cancelButton = nullptr;
+    Button* defaultButton = nullptr;
 
     // User actions, as a host passes them on. Each is one event: it moves
     // the focus first (so a refused field stops it) and ignores disabled or

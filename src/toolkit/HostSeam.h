@@ -17,8 +17,10 @@ constexpr int kPointerHourglass = 11;
 
 struct FetchResult {
     bool ok = false;
-    std::string body;   // the reply text when ok
+    std::string body;   // the reply text when ok; when the server answered with a
+                        // status that is not a success, the body of that answer
     std::string error;  // what failed when not ok (names the address and cause)
+    int status = 0;     // when not ok: the server's HTTP status, 0 when none came
 };
 
 // Everything the control needs from the page that hosts it. The control never

@@ -11,6 +11,10 @@ namespace zemra {
 class Form;
 class Frame;
 
+// Key codes that forms act on themselves.
+constexpr int kKeyEnter = 13;
+constexpr int kKeyEscape = 27;
+
 enum class WidgetKind { Label, TextBox, ListBox, ComboBox, CheckBox, OptionButton, Frame, Button, DataView };
 const char* KindName(WidgetKind kind);
 

@@ -74,7 +74,9 @@ export const withHostSeam = (Base) => class extends Base {
     try {
       const response = await fetch(url.href, { cache: 'no-store', credentials: 'same-origin', signal: abort.signal });
       const body = await response.text();
-      if (!response.ok) return failed(`the server answered ${response.status}${response.statusText ? ' ' + response.statusText : ''}`);
+      // A page that refuses a request says why in its body: the control
+      // reads the status and the body's first line.
+      if (!response.ok) return { ...failed(`the server answered ${response.status}${response.statusText ? ' ' + response.statusText : ''}`), status: response.status, body };
       return { ok: true, body };
     } catch (e) {
       if (e && e.name === 'AbortError') return failed(`no answer within ${seconds} second${seconds === 1 ? '' : 's'}`);

@@ -62,7 +62,7 @@ function loadReplies(file) {
   return list.map((r, i) => {
     if (!r || typeof r.match !== 'string') throw new Error(`${file}: reply ${i + 1} needs a text "match"`);
     if (!r.fail && typeof r.reply !== 'string') throw new Error(`${file}: the reply for ${r.match} has no "reply"`);
-    return { match: pathAndQuery(r.match), reply: r.reply || '', fail: !!r.fail };
+    return { match: pathAndQuery(r.match), reply: r.reply || '', fail: !!r.fail, status: Number.isInteger(r.status) ? r.status : 200 };
   });
 }
 
@@ -148,7 +148,7 @@ function createServer(options) {
         const hit = replies.find((r) => asked.startsWith(r.match));
         if (!hit) return send(res, 404, 'text/plain; charset=utf-8', `No stand-in reply for ${asked}`);
         if (hit.fail) return send(res, 503, 'text/plain; charset=utf-8', `The stand-in page fails for ${asked}`);
-        send(res, 200, 'text/plain; charset=utf-8', hit.reply);
+        send(res, hit.status, 'text/plain; charset=utf-8', hit.reply);
       };
       if (settings.delay > 0) {
         const timer = setTimeout(() => { pending.delete(timer); answer(); }, settings.delay);

@@ -1,5 +1,5 @@
-// Failed requests: a page that answers 503, a reply larger than the control
-// reads, and a page that never answers (reported within the element's
+// Failed requests: a page that answers 503, a page that refuses a request
+// with a reason, a reply larger than the control reads, and a page that never answers (reported within the element's
 // time-out, its attribute timeout="SECONDS" as the headless host's
 // --timeout). Each is reported once in a message box naming the page, the
 // control is not left busy, and it takes the next action as usual.
@@ -13,6 +13,11 @@ const BUSY = 'Calculation in progress,please wait ..';
 const CASES = [
   { what: 'a page answering 503', message: /The request to http:\/\/127\.0\.0\.1:\d+\/pages\/ScenarioDetail\.asp\?Secid=1003&.* 503/,
     replies: (sample) => sample.map((r) => (r.match.includes('ScenarioDetail.asp?Secid=1003&') ? { match: r.match, fail: true } : r)) },
+  // A page's refusal: the page, the security and the reason (the body's
+  // first line), not the address, which the debug window gets.
+  { what: 'a page refusing with a reason', window: /\/pages\/ScenarioDetail\.asp\?Secid=1003&/,
+    message: /^The \$Impact update stopped at security 'Gamma 1\.75% 2029 CV': ScenarioDetail\.asp refused the request: volatility -50 is not positive$/,
+    replies: (sample) => sample.map((r) => (r.match.includes('ScenarioDetail.asp?Secid=1003&') ? { match: r.match, status: 400, reply: 'volatility -50 is not positive\nnot shown' } : r)) },
   { what: 'a reply larger than the control reads', replies: (sample) => [{ match: 'http://127.0.0.1:8080/pages/ScenarioDetail.asp', reply: '|'.repeat(8 * 1024 * 1024 + 1) }, ...sample],
     message: /The reply of http:\/\/127\.0\.0\.1:\d+\/pages\/ScenarioDetail\.asp is too large: 8388609 bytes or more, where a reply may have at most 8388608 bytes\.$/ },
   { what: 'a page that never answers', timeout: 2, message: /ScenarioDetail\.asp\?Secid=.*: no answer within 2 seconds\.$/ },
@@ -40,6 +45,7 @@ for (const c of CASES) {
     }
     assert.equal(browser.dialogs.length, 1, JSON.stringify(browser.dialogs));
     assert.match(browser.dialogs[0].message, c.message);
+    if (c.window) assert.match((await s.diagnostics(page)).log.browserWindows.at(-1), c.window);
     // Not left busy: the caption, the pointer and the Update button are back.
     assert.notEqual(await s.shown(page, 'LabelProgress'), BUSY);
     assert.equal((await s.diagnostics(page)).state.pointer, 0);

@@ -101,3 +101,28 @@ test('Enter and the arrows walk the input grid, Tab the panel; German and Swedis
   }
   assert.deepEqual(browser.errors, []);
 });
+
+// In the dialogs: Escape closes the matrix dialog as Cancel does and Enter
+// presses OK; a refused count is said once however often the focus tries
+// to leave it; the dialog counts its scenarios. With several scenarios
+// selected the scenario frame says why its fields are disabled.
+test('Escape and Enter in a dialog, one message for a refused count, the count and the disabled frame\'s tooltip', async (t) => {
+  const session = await s.session(t);
+  const { browser, page } = session;
+  const run = async (...lines) => { for (const line of lines) await s.perform(session, line); };
+  const rows = (await s.shown(page, 'ScenarioLst')).length;
+  const matrixOpen = async () => (await page.$(s.sel('OKButton', 'DlgScenMatrix'))) !== null;
+  await run('click BtnScenMatrix', 'type DlgScenMatrix.TxtStk(1) 5', 'key DlgScenMatrix.TxtStk(1) 27');
+  assert.equal(await matrixOpen(), false);
+  await run('click BtnScenMatrix', 'type DlgScenMatrix.TxtStk(1) 5', 'type DlgScenMatrix.TxtStk(2) 5',
+    'key DlgScenMatrix.TxtStk(2) 9', 'click DlgScenMatrix.TxtStk(0)', 'click DlgScenMatrix.OKButton', 'key DlgScenMatrix.TxtStk(2) 13');
+  assert.deepEqual(browser.dialogs.map((d) => d.message), ['The number in this field must be less than 5']);
+  await run('type DlgScenMatrix.TxtStk(2) 4', 'type DlgScenMatrix.TxtVol(1) 1', 'type DlgScenMatrix.TxtVol(2) 4');
+  assert.equal(await s.shown(page, 'LbCount', 'DlgScenMatrix'), '25 scenarios');
+  await run('key DlgScenMatrix.TxtVol(2) 13');
+  assert.equal(await matrixOpen(), false);
+  assert.equal((await s.shown(page, 'ScenarioLst')).length, rows + 25);
+  await run('select ScenarioLst 0', 'ctrlselect ScenarioLst 1');
+  assert.equal(await page.$eval(s.sel('ScenarioFrame'), (el) => el.title), 'Several scenarios are selected: select one to edit it.');
+  assert.deepEqual(browser.errors, []);
+});
