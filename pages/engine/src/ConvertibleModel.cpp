@@ -117,6 +117,8 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
         stock_[k] = level;
         moved.push_back(k);
     }
+    parity_.resize(stock_.size());
+    for (std::size_t i = 0; i < stock_.size(); ++i) parity_[i] = parityPerShare_ * stock_[i];
 }
 
 bool ConvertibleModel::ConversionAllowed(double t) const {
@@ -214,7 +216,7 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
 
 double ConvertibleModel::CalledCompanion(std::size_t i, double price, bool convertible) const {
     if (CompanionQuantity() != Companion::ConversionProbability) return 0.0;
-    return convertible && parityPerShare_ * stock_[i] >= price ? 1.0 : 0.0;
+    return convertible && parity_[i] >= price ? 1.0 : 0.0;
 }
 
 ConvertibleModel::Companion ConvertibleModel::CompanionQuantity() const {
@@ -244,7 +246,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         if (!CallInForce(call, t, justBefore)) continue;
         const double price = CallPrice(call, accrued);
         for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
+            const double parity = parity_[i];
             const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
             gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
         }
@@ -260,7 +262,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         if (shares) BindingShares(gap, share);
         for (std::size_t i = 0; i < n; ++i) {
             if (gap[i] > 0 && !(shares && share[i] > 0)) continue;
-            const double parity = parityPerShare_ * stock_[i];
+            const double parity = parity_[i];
             // Called, the holder converts where parity beats the call price and
             // takes the cash below.
             if (shares)
@@ -295,7 +297,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
     }
     if (convertible) {
         for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
+            const double parity = parity_[i];
             if (value[i] - parity - kBindingTolerance > 0) continue;
             value[i] = std::max(value[i], parity);
             if (!binding || (*binding)[i] == kBelowFloor)
@@ -331,25 +333,31 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
                                         std::vector<double>& capCompanion) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const std::size_t n = stock_.size();
-    floor.assign(n, -std::numeric_limits<double>::infinity());
+    const bool companion = CompanionQuantity() != Companion::None;
+    if (convertible)
+        floor = parity_;
+    else
+        floor.assign(n, -std::numeric_limits<double>::infinity());
     cap.assign(n, std::numeric_limits<double>::infinity());
     capCompanion.assign(n, 0.0);
     bool any = convertible;
-    if (convertible)
-        for (std::size_t i = 0; i < n; ++i) floor[i] = parityPerShare_ * stock_[i];
     const double accrued = schedule_.Accrued(t);
     for (const auto& call : input_.terms.calls) {
         if (!CallInForce(call, t)) continue;
         const double price = CallPrice(call, accrued);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
-            if (call.triggerPct > 0 && parity < call.triggerPct) continue;
-            const double capHere = convertible ? std::max(price, parity) : price;
+        // A soft call binds only from the trigger's stock price up.
+        const std::size_t from =
+            call.triggerPct > 0
+                ? static_cast<std::size_t>(std::lower_bound(parity_.begin(), parity_.end(), call.triggerPct) -
+                                           parity_.begin())
+                : 0;
+        any = any || from < n;
+        for (std::size_t i = from; i < n; ++i) {
+            const double capHere = convertible ? std::max(price, parity_[i]) : price;
             if (capHere < cap[i]) {
                 cap[i] = capHere;
-                capCompanion[i] = CalledCompanion(i, price, convertible);
+                if (companion) capCompanion[i] = CalledCompanion(i, price, convertible);
             }
-            any = true;
         }
     }
     return any;
@@ -800,7 +808,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     // The probability of conversion is the cell's share above that price.
     const bool probability = CompanionQuantity() == Companion::ConversionProbability;
     for (std::size_t i = 0; i < n; ++i) {
-        const double parity = parityPerShare_ * stock_[i];
+        const double parity = parity_[i];
         value[i] = convertsAtMaturity ? std::max(parity, bond) : bond;
         const double below = CellShareBelow(i, boundary);
         cash[i] = probability ? 1.0 - below : bond * below;
