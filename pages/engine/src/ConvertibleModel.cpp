@@ -38,9 +38,6 @@ constexpr double kBindingTolerance = 1e-6;
 constexpr char kFree = 0;
 constexpr char kBelowFloor = 1;  // held at the conversion floor
 constexpr char kAboveCap = 2;    // held at the call cap
-// The rate key of a step whose rates change from node to node with the
-// values (never equal to another key, so its matrix is always built).
-constexpr double kVaryingRate = std::numeric_limits<double>::quiet_NaN();
 
 bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
 
@@ -470,7 +467,6 @@ private:
         const DiscountingScheme scheme = conversion_ ? choice.discounting : DiscountingScheme::Risky;
         switch (scheme) {
             case DiscountingScheme::Risky:
-                std::fill(rate_.begin(), rate_.end(), r + s);
                 Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_);
                 break;
             case DiscountingScheme::BondPlusOption: {
@@ -489,14 +485,15 @@ private:
                 // every change of the held nodes at once.
                 for (int round = 0; round < kMaxConstraintIterations; ++round) {
                     previousHeld_.swap(heldCash_);
-                    heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+                    if (constrained_)
+                        heldCash_ = active_;
+                    else
+                        heldCash_.assign(n, kFree);
                     cash = cashLater_;
                     value = valueLater_;
-                    std::fill(rate_.begin(), rate_.end(), r + s);
                     cashTarget_ = &cash;
                     Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
                     for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
-                    std::fill(rate_.begin(), rate_.end(), r);
                     if (Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_, nullptr, 1)) break;
                     // Held nodes that swap back and forth between two sets do not
                     // settle: the round that holds the later set stands (as after the
@@ -526,10 +523,12 @@ private:
                 source_.resize(n);
                 blendRate_.resize(n);
                 for (int round = 0; round < 2; ++round) {
-                    heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+                    if (constrained_)
+                        heldCash_ = active_;
+                    else
+                        heldCash_.assign(n, kFree);
                     cash = cashLater_;
                     value = valueLater_;
-                    std::fill(rate_.begin(), rate_.end(), 0.0);
                     cashTarget_ = &cash;
                     Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &heldCash_);
                     for (std::size_t i = 0; i < n; ++i) {
@@ -538,7 +537,6 @@ private:
                         source_[i] =
                             blendRate_[i] * (extrapolate ? 2 * valueLater_[i] - blendEarlier_[i] : valueLater_[i]);
                     }
-                    std::fill(rate_.begin(), rate_.end(), r + s);
                     Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
                     if (!extrapolate) {
                         for (std::size_t i = 0; i < n; ++i) source_[i] = blendRate_[i] * value[i];
@@ -585,9 +583,9 @@ private:
 
     // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
     // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
-    // rateKey: what rate_ follows from (kVaryingRate when it changes from
-    // step to step); with the same drift, theta and dt the matrix is the
-    // kept one.
+    // rateKey: the rate of every node (under the bankruptcy model the step's
+    // rate, rate_ then set by the caller); with the same drift, theta and dt
+    // the matrix is the kept one.
     // held: for the cash part, the nodes held at a bound (their rows become
     // the bound's cash).
     // passes: at most this many passes of the constraints; false when their
@@ -601,6 +599,9 @@ private:
         TridiagonalSystem& system = kept.system;
         const std::array<double, 4> key{drift, theta, dt, rateKey};
         if (key != kept.key) {
+            // The rate of every node is the key's, but under the bankruptcy
+            // model, whose caller sets the rate with the hazard of each node.
+            if (!model_.input_.model.bankruptcy) std::fill(rate_.begin(), rate_.end(), rateKey);
             kept.explicitLower.resize(n);
             kept.explicitDiag.resize(n);
             kept.explicitUpper.resize(n);

@@ -14,28 +14,12 @@ TEST(Convergence, StableUnderGridRefinement) {
         int nodes, stepsPerYear;
     };
     const Grid grids[] = {{120, 30}, {240, 60}, {480, 120}, {960, 240}};
-    auto withPut = [](DiscountingScheme scheme) {
-        ValuationInput in = BaseConvertible();
-        in.terms.puts.push_back({3, 100, true});
-        in.model.discounting = scheme;
-        return in;
-    };
-    auto callablePutable = [](DiscountingScheme scheme) {
-        ValuationInput in = CallablePutableConvertible();
-        in.model.discounting = scheme;
-        return in;
-    };
-    ValuationInput plainBondPlusOption = BaseConvertible();
-    plainBondPlusOption.model.discounting = DiscountingScheme::BondPlusOption;
+    ValuationInput put = BaseConvertible(), hardCall = BaseConvertible();
+    put.terms.puts.push_back({3, 100, true});
     // A hard call at a clean price: the value meets parity at the call price
     // plus accrued interest, a kink that moves between the nodes as the
     // interest accrues.
-    auto hardCall = [](DiscountingScheme scheme) {
-        ValuationInput in = BaseConvertible();
-        in.terms.calls.push_back({2, 5, 100, true, 0});
-        in.model.discounting = scheme;
-        return in;
-    };
+    hardCall.terms.calls.push_back({2, 5, 100, true, 0});
     // The Bond+Option cash part steps from the bond to nothing where
     // conversion starts at maturity: cut between nodes, it would leave an
     // error of a hundredth of a point that moves with the grid.
@@ -43,13 +27,13 @@ TEST(Convergence, StableUnderGridRefinement) {
         const char* name;
         ValuationInput input;
     } cases[] = {
-        {"put, risky", withPut(DiscountingScheme::Risky)},
-        {"put, Bond+Option", withPut(DiscountingScheme::BondPlusOption)},
-        {"put, blended", withPut(DiscountingScheme::Blended)},
-        {"plain, Bond+Option", plainBondPlusOption},
-        {"soft call + put, risky", callablePutable(DiscountingScheme::Risky)},
-        {"soft call + put, Bond+Option", callablePutable(DiscountingScheme::BondPlusOption)},
-        {"hard clean call, risky", hardCall(DiscountingScheme::Risky)},
+        {"put, risky", put},
+        {"put, Bond+Option", With(put, DiscountingScheme::BondPlusOption)},
+        {"put, blended", With(put, DiscountingScheme::Blended)},
+        {"plain, Bond+Option", With(BaseConvertible(), DiscountingScheme::BondPlusOption)},
+        {"soft call + put, risky", CallablePutableConvertible()},
+        {"soft call + put, Bond+Option", With(CallablePutableConvertible(), DiscountingScheme::BondPlusOption)},
+        {"hard clean call, risky", hardCall},
     };
     for (const auto& c : cases) {
         double values[4];
@@ -75,23 +59,21 @@ TEST(Convergence, SettledInTime) {
     ValuationInput dirtyCall = BaseConvertible();
     dirtyCall.terms.couponPct = 6;
     dirtyCall.terms.calls.push_back({2, 5, 100, false, 0});
-    ValuationInput blended = BaseConvertible();
-    blended.model.discounting = DiscountingScheme::Blended;
+    ValuationInput blended = With(BaseConvertible(), DiscountingScheme::Blended);
     blended.market.dividendYieldPct = 2;
-    ValuationInput blendedCallable = CallablePutableConvertible();
-    blendedCallable.model.discounting = DiscountingScheme::Blended;
     const struct {
         const char* name;
         ValuationInput input;
-    } cases[] = {
-        {"dirty hard call, risky", dirtyCall}, {"blended", blended}, {"soft call + put, blended", blendedCallable}};
+    } cases[] = {{"dirty hard call, risky", dirtyCall},
+                 {"blended", blended},
+                 {"soft call + put, blended", With(CallablePutableConvertible(), DiscountingScheme::Blended)}};
     for (const auto& c : cases) {
         ValuationInput in = c.input;
         const double standard = FairValue(in);
         in.model.grid.timeStepsPerYear *= 8;
         in.model.grid.minTimeSteps *= 8;
         const double fine = FairValue(in);
-        EXPECT_NEAR(standard, fine, 0.002) << c.name << ": " << Describe(in);
+        EXPECT_NEAR(standard, fine, 0.002) << Report(c.name, in, fine, standard, 0.002);
     }
 }
 

@@ -92,4 +92,20 @@ inline std::string Describe(const ValuationInput& in) {
     return s.str();
 }
 
+// What a failed comparison prints: the case, its inputs, expected, computed
+// and tolerance.
+inline std::string Report(const std::string& name, const ValuationInput& in, double expected, double computed,
+                          double tolerance) {
+    std::ostringstream s;
+    s << name << "\n inputs: " << Describe(in) << "\n expected " << expected << " computed " << computed
+      << " tolerance " << tolerance;
+    return s.str();
+}
+
+// The input with another discounting scheme.
+inline ValuationInput With(ValuationInput in, DiscountingScheme scheme) {
+    in.model.discounting = scheme;
+    return in;
+}
+
 }  // namespace zemra::engine::testing

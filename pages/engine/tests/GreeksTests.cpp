@@ -61,9 +61,8 @@ TEST(Greeks, AgreeWithScenarioDifferencesAndImpliedValuesReprice) {
                         {"rho", &Figures::rho, (at(5) - at(6)) / 0.1, 0.01},
                         {"spread 01", &Figures::spreadSensitivity, (at(7) - at(8)) / 0.1, 0.02}};
             for (const auto& row : rows)
-                EXPECT_NEAR(f[0].today.*row.figure, row.expected, row.tolerance)
-                    << m.name << " " << row.name << "\n inputs: " << Describe(in) << "\n expected " << row.expected
-                    << " computed " << f[0].today.*row.figure << " tolerance " << row.tolerance;
+                EXPECT_NEAR(f[0].today.*row.figure, row.expected, row.tolerance) << Report(
+                    std::string(m.name) + " " + row.name, in, row.expected, f[0].today.*row.figure, row.tolerance);
             constexpr double kReprice = 0.001;  // points
             ValuationInput atVol = in, atSpread = in;
             ASSERT_TRUE(f[0].today.impliedVolPct && f[0].today.impliedSpreadBp)
@@ -76,8 +75,8 @@ TEST(Greeks, AgreeWithScenarioDifferencesAndImpliedValuesReprice) {
                 ASSERT_GT(found, 0) << m.name << " " << name << "\n inputs: " << Describe(in);
                 const double price = FairValue(moved);
                 EXPECT_NEAR(price, in.marketPricePct, kReprice)
-                    << m.name << " " << name << " " << found << "\n inputs: " << Describe(in) << "\n expected "
-                    << in.marketPricePct << " computed " << price << " tolerance " << kReprice;
+                    << Report(std::string(m.name) + " " + name + " " + std::to_string(found), in, in.marketPricePct,
+                              price, kReprice);
             }
         }
 }
@@ -136,20 +135,17 @@ TEST(ImpliedValues, ScenariosReproduceTheEstimatedPrice) {
             auto priceAt = [&](ModelState at) {
                 return CleanPrice(model, model.Solve(at, true, horizon)[0], column.stockPrice, horizon[0]);
             };
-            if (column.impliedVolPct) {
+            for (const auto& [name, implied, field, unit] :
+                 {std::tuple{"implied volatility", column.impliedVolPct, &ModelState::volatility, 100.0},
+                  std::tuple{"implied spread", column.impliedSpreadBp, &ModelState::spread, 10000.0}}) {
+                if (!implied) continue;
                 ModelState at = state;
-                at.volatility = *column.impliedVolPct / 100;
-                EXPECT_NEAR(priceAt(at), column.estimatedPrice, kTolerance)
-                    << "implied volatility " << *column.impliedVolPct << " at stock " << s.stockChangePct << "%, "
-                    << s.days << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
-                ++checked;
-            }
-            if (column.impliedSpreadBp) {
-                ModelState at = state;
-                at.spread = *column.impliedSpreadBp / 10000;
-                EXPECT_NEAR(priceAt(at), column.estimatedPrice, kTolerance)
-                    << "implied spread " << *column.impliedSpreadBp << " at stock " << s.stockChangePct << "%, "
-                    << s.days << " days, tuner " << row.tuner << "\n inputs: " << Describe(in);
+                at.*field = *implied / unit;
+                const double price = priceAt(at);
+                EXPECT_NEAR(price, column.estimatedPrice, kTolerance)
+                    << Report(std::string(name) + " " + std::to_string(*implied) + " at stock " +
+                                  std::to_string(s.stockChangePct) + "%, " + std::to_string(s.days) + " days",
+                              in, column.estimatedPrice, price, kTolerance);
                 ++checked;
             }
         }

@@ -15,13 +15,11 @@ namespace zemra::engine::testing {
 namespace {
 
 TEST(Published, ReferenceBondValues) {
-    ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended);
+    ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended), totalDefault = ReferenceBond();
     noCall.terms.calls.clear();
+    ValuationInput putOnly = noCall;
     noCall.terms.puts.clear();
-    ValuationInput totalDefault = ReferenceBond();
     totalDefault.model.bankruptcy = true;  // hazard 2%, recovery 0, stock to 0 on default
-    ValuationInput putOnly = ReferenceBond(DiscountingScheme::Blended);
-    putOnly.terms.calls.clear();
     const struct {
         const char* name;
         ValuationInput input;
@@ -37,21 +35,18 @@ TEST(Published, ReferenceBondValues) {
         // probability), the mean over 3200 ... 3239 steps (`zemra_engine_bench
         // references`; the tree swings by 0.07 between odd and even counts).
         {"blended, no call or put, QuantLib", noCall, 135.8089, 0.05},
+        // The 1994 rule at a put (probability 0 where put) against a tree of
+        // the same rule, its limit the mean over 20 step counts from 2000 to
+        // 3919 (consecutive counts from 3200 would leave it 0.03 high: the
+        // mean swings with the nodes' place against the contract's prices).
+        {"blended, put only, tree of the rule", putOnly,
+         ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101), 0.03},
     };
     for (const auto& row : rows) {
         const double computed = FairValue(row.input);
         EXPECT_NEAR(computed, row.expected, row.tolerance)
-            << row.name << "\n inputs: " << Describe(row.input) << "\n expected " << row.expected << " computed "
-            << computed << " tolerance " << row.tolerance;
+            << Report(row.name, row.input, row.expected, computed, row.tolerance);
     }
-    // The 1994 rule at a put (probability 0 where put) against a tree of the
-    // same rule, its limit the mean over 20 step counts from 2000 to 3919
-    // (consecutive counts from 3200 would leave it 0.03 high: the mean swings
-    // with the nodes' place against the contract's prices).
-    const double tree = ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101);
-    const double computed = FairValue(putOnly);
-    EXPECT_NEAR(computed, tree, 0.03) << "blended, put only\n inputs: " << Describe(putOnly) << "\n expected " << tree
-                                      << " computed " << computed << " tolerance 0.03";
 }
 
 // Scenario stock prices far above and below today's lie on the grid: worth

@@ -6,21 +6,9 @@
 // convertible engine at many steps.
 #include <gtest/gtest.h>
 
-#include <ql/exercise.hpp>
-#include <ql/instruments/bonds/convertiblebonds.hpp>
 #include <ql/instruments/bonds/fixedratebond.hpp>
-#include <ql/methods/lattices/binomialtree.hpp>
 #include <ql/pricingengines/blackformula.hpp>
-#include <ql/pricingengines/bond/binomialconvertibleengine.hpp>
 #include <ql/pricingengines/bond/discountingbondengine.hpp>
-#include <ql/processes/blackscholesprocess.hpp>
-#include <ql/quotes/simplequote.hpp>
-#include <ql/settings.hpp>
-#include <ql/termstructures/volatility/equityfx/blackconstantvol.hpp>
-#include <ql/termstructures/yield/flatforward.hpp>
-#include <ql/time/calendars/nullcalendar.hpp>
-#include <ql/time/daycounters/actual365fixed.hpp>
-#include <ql/time/schedule.hpp>
 
 #include "EngineTestSupport.h"
 #include "QuantLibConvertible.h"
@@ -54,8 +42,7 @@ TEST(QuantLibOracle, ConversionAtMaturityIsBondPlusCalls) {
         const double call = ql::blackFormula(ql::Option::Call, strike, forward, vol * std::sqrt(T), std::exp(-r * T));
         const double expected = 100 * std::exp(-r * T) + shares * call;
         const double computed = FairValue(in);
-        EXPECT_NEAR(computed, expected, 0.01) << "inputs: " << Describe(in) << "\n expected (QuantLib Black) "
-                                              << expected << " computed " << computed << " tolerance 0.01";
+        EXPECT_NEAR(computed, expected, 0.01) << Report("QuantLib Black", in, expected, computed, 0.01);
     }
 }
 
@@ -87,8 +74,7 @@ TEST(QuantLibOracle, BondFloorIsQuantLibFixedRateBond) {
         bond.setPricingEngine(ql::ext::make_shared<ql::DiscountingBondEngine>(curve));
         const double expected = bond.cleanPrice();
         const double computed = BondFloor(in);
-        EXPECT_NEAR(computed, expected, 0.005) << "inputs: " << Describe(in) << "\n expected (QuantLib FixedRateBond) "
-                                               << expected << " computed " << computed << " tolerance 0.005";
+        EXPECT_NEAR(computed, expected, 0.005) << Report("QuantLib FixedRateBond", in, expected, computed, 0.005);
     }
 }
 
@@ -110,9 +96,7 @@ TEST(QuantLibOracle, AmericanConversionMatchesBinomialConvertible) {
 
         const double expected = QuantLibConvertiblePrice(in, 4000);
         const double computed = FairValue(in);
-        EXPECT_NEAR(computed, expected, 0.05)
-            << "inputs: " << Describe(in) << "\n expected (QuantLib binomial, 4000 steps) " << expected << " computed "
-            << computed << " tolerance 0.05";
+        EXPECT_NEAR(computed, expected, 0.05) << Report("QuantLib binomial, 4000 steps", in, expected, computed, 0.05);
     }
 }
 

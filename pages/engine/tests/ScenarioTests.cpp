@@ -46,49 +46,40 @@ TEST(Scenarios, SharedSolvesMatchFreshValuations) {
     }
 }
 
-TEST(Scenarios, UnchangedScenarioKeepsTodaysFiguresUnderEveryTuner) {
-    for (int tuner :
-         {TunerRule::ConstantImpliedVolatility, TunerRule::ConstantCheapness, TunerRule::ConstantImpliedSpread}) {
-        ValuationInput in = CallablePutableConvertible();
-        in.marketPricePct = 97;
-        ScenarioShift shift;
-        shift.tuner = tuner;
-        const ScenarioResult f = ValueOne(in, shift);
+// A tuner carries its measure into a moved scenario; an unchanged scenario
+// keeps today's figures under every tuner.
+TEST(Scenarios, TunersCarryTheirMeasure) {
+    ValuationInput in = CallablePutableConvertible();
+    in.marketPricePct = 97;
+    const Figures today = ValueOne(in).today;
+    const auto vol = [](const Figures& f) { return Value(f.impliedVolPct); };
+    const auto cheap = [](const Figures& f) { return f.pctCheap; };
+    const auto spread = [](const Figures& f) { return Value(f.impliedSpreadBp); };
+    const struct {
+        int tuner;
+        double tunerValue;
+        double (*figure)(const Figures&);  // the figure the tuner holds
+        double expected;                   // as a multiple of today's
+    } rows[] = {{TunerRule::ConstantImpliedVolatility, 100, vol, 1.0},
+                {TunerRule::ConstantImpliedVolatility, 120, vol, 1.2},
+                {TunerRule::ConstantCheapness, 50, cheap, 0.5},
+                {TunerRule::ConstantImpliedSpread, 100, spread, 1.0},
+                {TunerRule::ConstantImpliedSpread, 80, spread, 0.8}};
+    for (const auto& row : rows) {
+        const Figures f = ValueOne(in, {12, 30, 0, 45, 0, row.tuner, row.tunerValue}).scenario;
+        const double expected = row.figure(today) * row.expected;
+        EXPECT_NEAR(row.figure(f), expected, 1e-6 + 1e-6 * std::abs(expected))
+            << "tuner " << row.tuner << " value " << row.tunerValue;
+        const ScenarioResult same = ValueOne(in, {0, 0, 0, 0, 0, row.tuner, 100});
         int k = 0;
         for (double Figures::*figure :
              {&Figures::stockPrice, &Figures::estimatedPrice, &Figures::fairValue, &Figures::bondFloor, &Figures::delta,
               &Figures::gamma, &Figures::rho, &Figures::vega, &Figures::pctCheap, &Figures::yieldToMaturity,
               &Figures::yieldToPut, &Figures::yieldToCall, &Figures::spreadSensitivity})
-            EXPECT_NEAR(f.scenario.*figure, f.today.*figure, 1e-3) << "tuner " << tuner << ", figure " << k++;
-        EXPECT_NEAR(Value(f.scenario.impliedVolPct), Value(f.today.impliedVolPct), 0.02) << "tuner " << tuner;
-        EXPECT_NEAR(Value(f.scenario.impliedSpreadBp), Value(f.today.impliedSpreadBp), 2.0) << "tuner " << tuner;
-    }
-}
-
-TEST(Scenarios, TunersCarryTheirMeasure) {
-    ValuationInput in = CallablePutableConvertible();
-    in.marketPricePct = 97;
-    const Figures today = ValueOne(in).today;
-    struct Row {
-        int tuner;
-        double tunerValue;
-        double (*figure)(const Figures&);  // the figure the tuner holds
-        double expected;                   // as a multiple of today's
-    };
-    const auto vol = [](const Figures& f) { return Value(f.impliedVolPct); };
-    const auto cheap = [](const Figures& f) { return f.pctCheap; };
-    const auto spread = [](const Figures& f) { return Value(f.impliedSpreadBp); };
-    const Row rows[] = {{TunerRule::ConstantImpliedVolatility, 100, vol, 1.0},
-                        {TunerRule::ConstantImpliedVolatility, 120, vol, 1.2},
-                        {TunerRule::ConstantCheapness, 50, cheap, 0.5},
-                        {TunerRule::ConstantImpliedSpread, 100, spread, 1.0},
-                        {TunerRule::ConstantImpliedSpread, 80, spread, 0.8}};
-    for (const Row& row : rows) {
-        ScenarioShift shift{12, 30, 0, 45, 0, row.tuner, row.tunerValue};
-        const Figures f = ValueOne(in, shift).scenario;
-        const double expected = row.figure(today) * row.expected;
-        EXPECT_NEAR(row.figure(f), expected, 1e-6 + 1e-6 * std::abs(expected))
-            << "tuner " << row.tuner << " value " << row.tunerValue;
+            EXPECT_NEAR(same.scenario.*figure, same.today.*figure, 1e-3)
+                << "unchanged, tuner " << row.tuner << ", " << k++;
+        EXPECT_NEAR(Value(same.scenario.impliedVolPct), Value(same.today.impliedVolPct), 0.02) << row.tuner;
+        EXPECT_NEAR(Value(same.scenario.impliedSpreadBp), Value(same.today.impliedSpreadBp), 2.0) << row.tuner;
     }
 }
 
@@ -97,13 +88,9 @@ TEST(Scenarios, StockIsItsOwnPrice) {
     in.isStock = true;
     in.market.stockPrice = 63.1;
     const ScenarioResult f = ValueOne(in, {-30, 50, 20, 10, 10});
-    EXPECT_DOUBLE_EQ(f.today.stockPrice, 63.1);
-    EXPECT_DOUBLE_EQ(f.today.estimatedPrice, 63.1);
-    EXPECT_DOUBLE_EQ(f.today.fairValue, 63.1);
-    EXPECT_DOUBLE_EQ(f.today.delta, 100);
-    EXPECT_NEAR(f.scenario.stockPrice, 44.17, 1e-12);
-    EXPECT_NEAR(f.scenario.estimatedPrice, 44.17, 1e-12);
-    EXPECT_DOUBLE_EQ(f.scenario.delta, 100);
+    for (const auto& [column, stock] : {std::pair{f.today, 63.1}, std::pair{f.scenario, 44.17}})
+        for (double figure : {column.stockPrice, column.estimatedPrice, column.fairValue, column.delta / 100 * stock})
+            EXPECT_NEAR(figure, stock, 1e-12);
 }
 
 TEST(Scenarios, ThreadsGiveTheSameFigures) {
