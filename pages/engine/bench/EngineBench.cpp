@@ -237,9 +237,7 @@ void ReferenceBondTables() {
     std::printf(
         "Blended with call and put: engine %.4f; tree of the 1994 rule (20 counts 2000..3919) %.4f; "
         "QuantLib (carries p where put or called for cash) %.4f\n\n",
-        EnginePrice(blended),
-        zemra::engine::testing::ReferenceTreeLimit(blended, zemra::engine::testing::TreeCredit::ConversionProbability,
-                                                   2000, 20, 101),
+        EnginePrice(blended), zemra::engine::testing::ReferenceTreeLimit(blended, 2000, 20, 101),
         (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
 
     // One price within 0.01 of the published value, no credit risk.

@@ -92,6 +92,13 @@ inline std::string Describe(const ValuationInput& in) {
     return s.str();
 }
 
+inline std::string Describe(const ScenarioShift& s) {
+    std::ostringstream out;
+    out << "shift stock " << s.stockChangePct << "% rate " << s.rateChangeBp << "bp vol " << s.volChangePct << "% days "
+        << s.days << " spread " << s.spreadChangePct << "% tuner " << s.tuner;
+    return out.str();
+}
+
 // What a failed comparison prints: the case, its inputs, expected, computed
 // and tolerance.
 inline std::string Report(const std::string& name, const ValuationInput& in, double expected, double computed,

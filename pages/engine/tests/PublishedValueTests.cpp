@@ -39,8 +39,7 @@ TEST(Published, ReferenceBondValues) {
         // the same rule, its limit the mean over 20 step counts from 2000 to
         // 3919 (consecutive counts from 3200 would leave it 0.03 high: the
         // mean swings with the nodes' place against the contract's prices).
-        {"blended, put only, tree of the rule", putOnly,
-         ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101), 0.03},
+        {"blended, put only, tree of the rule", putOnly, ReferenceTreeLimit(putOnly, 2000, 20, 101), 0.03},
     };
     for (const auto& row : rows) {
         const double computed = FairValue(row.input);

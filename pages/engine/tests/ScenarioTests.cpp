@@ -2,7 +2,9 @@
 // across scenarios, the tuners, stocks, threads and bad input.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "EngineTestSupport.h"
@@ -11,18 +13,17 @@ namespace zemra::engine::testing {
 namespace {
 
 TEST(Scenarios, SharedSolvesMatchFreshValuations) {
-    struct Row {
-        ScenarioShift shift;
-        double tolerance;
-    };
     // A moved stock price moves the grid's nodes, hence the wider tolerance
     // of the rows that move it.
-    const Row rows[] = {
+    const struct {
+        ScenarioShift shift;
+        double tolerance;
+    } rows[] = {
         {{7, 0, 0, 0, 0}, 0.01},   {{-23, 0, 0, 0, 0}, 0.01}, {{0, 25, 0, 0, 0}, 0.002},      {{0, 0, 10, 0, 0}, 0.002},
         {{0, 0, 0, 0, 40}, 0.002}, {{0, 0, 0, 200, 0}, 0.01}, {{15, -50, -20, 91, 25}, 0.01},
     };
-    for (const Row& row : rows) {
-        ValuationInput in = CallablePutableConvertible();
+    for (const auto& row : rows) {
+        const ValuationInput in = CallablePutableConvertible();
         const Figures shared = ValueOne(in, row.shift).scenario;
         ValuationInput moved = in;
         moved.market.stockPrice *= 1 + row.shift.stockChangePct / 100;
@@ -35,14 +36,11 @@ TEST(Scenarios, SharedSolvesMatchFreshValuations) {
         for (auto& c : moved.terms.calls) c.start -= years, c.end -= years;
         for (auto& p : moved.terms.puts) p.time -= years;
         const Figures fresh = ValueOne(moved).today;
-        for (auto [name, figure] :
-             {std::pair{"fair value", &Figures::fairValue}, {"bond floor", &Figures::bondFloor}}) {
-            EXPECT_NEAR(shared.*figure, fresh.*figure, row.tolerance)
-                << name << ", shift stock " << row.shift.stockChangePct << "% rate " << row.shift.rateChangeBp
-                << "bp vol " << row.shift.volChangePct << "% days " << row.shift.days << " spread "
-                << row.shift.spreadChangePct << "%\n inputs: " << Describe(in);
-        }
-        EXPECT_NEAR(shared.delta, fresh.delta, 0.3) << "delta, stock " << row.shift.stockChangePct;
+        for (auto [name, figure, tolerance] : {std::tuple{"fair value", &Figures::fairValue, row.tolerance},
+                                               {"bond floor", &Figures::bondFloor, row.tolerance},
+                                               {"delta", &Figures::delta, 0.3}})
+            EXPECT_NEAR(shared.*figure, fresh.*figure, tolerance)
+                << Report(name + (", " + Describe(row.shift)), in, fresh.*figure, shared.*figure, tolerance);
     }
 }
 
@@ -120,28 +118,24 @@ TEST(Scenarios, HorizonPastMaturityGivesTheRedemptionOrParity) {
 }
 
 TEST(InputChecks, BadInputNamesTheValue) {
-    struct Row {
-        std::function<void(ValuationInput&, ScenarioShift&)> spoil;
+    using In = ValuationInput;
+    using Shift = ScenarioShift;
+    const struct {
+        std::function<void(In&, Shift&)> spoil;
         const char* message;
+    } rows[] = {
+        {[](In& in, Shift&) { in.market.volatilityPct = -20; }, "volatility -20 is not positive"},
+        {[](In& in, Shift&) { in.market.stockPrice = 0; }, "stock price 0 is not positive"},
+        {[](In& in, Shift&) { in.terms.face = -1; }, "face -1 is not positive"},
+        {[](In& in, Shift&) { in.terms.couponFrequency = 3; }, "coupon frequency 3 is not 1, 2, 4 or 12"},
+        {[](In& in, Shift&) { in.model.bondRecoveryPct = 100; }, "bond recovery rate 100 is not below 100"},
+        {[](In& in, Shift&) { in.model.discounting = DiscountingScheme(7); }, "discounting scheme 7 is not 0, 1 or 2"},
+        {[](In& in, Shift&) { in.market.creditSpreadBp = -5; }, "credit spread -5 is negative"},
+        {[](In&, Shift& s) { s.stockChangePct = -150; }, "scenario 1: stock change -150 is below -100"},
+        {[](In&, Shift& s) { s.volChangePct = -100; }, "scenario 1: volatility change -100 is not above -100"},
+        {[](In&, Shift& s) { s.days = -3; }, "scenario 1: days -3 is negative"},
     };
-    const Row rows[] = {
-        {[](ValuationInput& in, ScenarioShift&) { in.market.volatilityPct = -20; }, "volatility -20 is not positive"},
-        {[](ValuationInput& in, ScenarioShift&) { in.market.stockPrice = 0; }, "stock price 0 is not positive"},
-        {[](ValuationInput& in, ScenarioShift&) { in.terms.face = -1; }, "face -1 is not positive"},
-        {[](ValuationInput& in, ScenarioShift&) { in.terms.couponFrequency = 3; },
-         "coupon frequency 3 is not 1, 2, 4 or 12"},
-        {[](ValuationInput& in, ScenarioShift&) { in.model.bondRecoveryPct = 100; },
-         "bond recovery rate 100 is not below 100"},
-        {[](ValuationInput& in, ScenarioShift&) { in.model.discounting = static_cast<DiscountingScheme>(7); },
-         "discounting scheme 7 is not 0, 1 or 2"},
-        {[](ValuationInput& in, ScenarioShift&) { in.market.creditSpreadBp = -5; }, "credit spread -5 is negative"},
-        {[](ValuationInput&, ScenarioShift& s) { s.stockChangePct = -150; },
-         "scenario 1: stock change -150 is below -100"},
-        {[](ValuationInput&, ScenarioShift& s) { s.volChangePct = -100; },
-         "scenario 1: volatility change -100 is not above -100"},
-        {[](ValuationInput&, ScenarioShift& s) { s.days = -3; }, "scenario 1: days -3 is negative"},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         ValuationInput in = BaseConvertible();
         ScenarioShift shift;
         row.spoil(in, shift);
