@@ -38,12 +38,9 @@ TEST(QuantLibOracle, ConversionAtMaturityIsBondPlusCalls) {
         in.market.dividendYieldPct = row.yieldPct;
         in.market.creditSpreadBp = 0;
         const double T = row.maturity, r = row.ratePct / 100, q = row.yieldPct / 100, vol = row.volPct / 100;
-        const double strike = in.terms.face / in.terms.conversionRatio;
-        const double shares = in.terms.conversionRatio * 100 / in.terms.face;
-        const double forward = row.stock * std::exp((r - q) * T);
-        const double call = ql::blackFormula(ql::Option::Call, strike, forward, vol * std::sqrt(T), std::exp(-r * T));
-        const double expected = 100 * std::exp(-r * T) + shares * call;
-        const double computed = FairValue(in);
+        const double forward = row.stock * std::exp((r - q) * T);  // 2 shares at a strike of 50
+        const double call = ql::blackFormula(ql::Option::Call, 50, forward, vol * std::sqrt(T), std::exp(-r * T));
+        const double expected = 100 * std::exp(-r * T) + 2 * call, computed = FairValue(in);
         EXPECT_NEAR(computed, expected, 0.01) << Report("QuantLib Black", in, expected, computed, 0.01);
     }
 }
@@ -102,23 +99,19 @@ TEST(QuantLibOracle, BondFloorIsQuantLibFixedRateBond) {
 }
 
 TEST(QuantLibOracle, AmericanConversionMatchesBinomialConvertible) {
-    struct Row {
+    const struct {
         double stock, volPct, couponPct, yieldPct;
-    };
-    const Row rows[] = {{42.5, 30, 2.5, 0}, {50, 25, 4, 2}, {60, 40, 1, 1}};
-    for (const Row& row : rows) {
+    } rows[] = {{42.5, 30, 2.5, 0}, {50, 25, 4, 2}, {60, 40, 1, 1}};
+    for (const auto& row : rows) {
         ValuationInput in = BaseConvertible();
         in.terms.couponPct = row.couponPct;
         in.terms.couponFrequency = 1;
-        in.terms.maturityTime = 5;
         in.terms.issueTime = 0;
         in.market.stockPrice = row.stock;
         in.market.volatilityPct = row.volPct;
         in.market.dividendYieldPct = row.yieldPct;
         in.market.creditSpreadBp = 0;
-
-        const double expected = QuantLibConvertiblePrice(in, 4000);
-        const double computed = FairValue(in);
+        const double expected = QuantLibConvertiblePrice(in, 4000), computed = FairValue(in);
         EXPECT_NEAR(computed, expected, 0.05) << Report("QuantLib binomial, 4000 steps", in, expected, computed, 0.05);
     }
 }
