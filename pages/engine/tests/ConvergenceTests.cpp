@@ -2,8 +2,6 @@
 // the stock price.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "EngineTestSupport.h"
 
 namespace zemra::engine::testing {

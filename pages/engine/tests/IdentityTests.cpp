@@ -4,8 +4,6 @@
 // before the next coupon.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "EngineTestSupport.h"
 
 namespace zemra::engine::testing {
@@ -54,8 +52,8 @@ TEST(Identities, DirtyCallComesBeforeTheNextCoupon) {
         in.terms.couponPct = row.couponPct;
         in.terms.calls.push_back({0, in.terms.maturityTime, 100, false, 0});
         const double rate = 0.04 + (row.scheme == DiscountingScheme::BondPlusOption ? 0.0 : 0.03);
-        const double expected = 100 * std::exp(-rate / row.frequency);  // today is a coupon date: no accrued
-        const double computed = ModelValue(in, row.conversion);
+        // Today is a coupon date: no accrued interest.
+        const double expected = 100 * std::exp(-rate / row.frequency), computed = ModelValue(in, row.conversion);
         EXPECT_NEAR(computed, expected, 0.002) << Report("dirty call", in, expected, computed, 0.002);
     }
 }

@@ -21,13 +21,10 @@ namespace {
 namespace ql = QuantLib;
 
 TEST(QuantLibOracle, ConversionAtMaturityIsBondPlusCalls) {
-    struct Row {
+    const struct {
         double stock, volPct, ratePct, yieldPct, maturity;
-    };
-    const Row rows[] = {
-        {42.5, 30, 4, 0, 5}, {50, 20, 3, 1, 2}, {70, 45, 5, 2, 3}, {30, 25, 1, 0, 1}, {55, 35, 6, 0.5, 7},
-    };
-    for (const Row& row : rows) {
+    } rows[] = {{42.5, 30, 4, 0, 5}, {50, 20, 3, 1, 2}, {70, 45, 5, 2, 3}, {30, 25, 1, 0, 1}, {55, 35, 6, 0.5, 7}};
+    for (const auto& row : rows) {
         ValuationInput in = BaseConvertible();
         in.terms.couponPct = 0;
         in.terms.maturityTime = row.maturity;
