@@ -466,9 +466,7 @@ private:
         // under the risky scheme.
         const DiscountingScheme scheme = conversion_ ? choice.discounting : DiscountingScheme::Risky;
         switch (scheme) {
-            case DiscountingScheme::Risky:
-                Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_);
-                break;
+            case DiscountingScheme::Risky: Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_); break;
             case DiscountingScheme::BondPlusOption: {
                 // Cash part at r + s; the total at r less s times the cash part.
                 // The cash part is held where the total is: 0 on conversion, the
