@@ -242,11 +242,6 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     for (const auto& call : input_.terms.calls) {
         if (!CallInForce(call, t, justBefore)) continue;
         const double price = CallPrice(call, accrued);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parity_[i];
-            const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
-            gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
-        }
         // Calls and conversion are checked at every step: a node either binds
         // or not (a share of a cell here would compound step after step). After
         // a time step the cash part follows the nodes the step itself found
@@ -256,17 +251,30 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         // changes by the share of each node's cell that is called, so that it
         // does not jump as the boundary crosses a node.
         const bool shares = companion && justBefore;
-        if (shares) BindingShares(gap, share);
+        if (!shares) {
+            for (std::size_t i = 0; i < n; ++i) {
+                const double parity = parity_[i];
+                if (call.triggerPct > 0 && parity < call.triggerPct) continue;
+                const double cap = convertible ? std::max(price, parity) : price;
+                if (cap - value[i] - kBindingTolerance > 0) continue;
+                if (companion && (!binding || (*binding)[i] == kAboveCap))
+                    cash[i] = CalledCompanion(i, price, convertible);
+                value[i] = cap;
+            }
+            continue;
+        }
         for (std::size_t i = 0; i < n; ++i) {
-            if (gap[i] > 0 && !(shares && share[i] > 0)) continue;
             const double parity = parity_[i];
+            const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
+            gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
+        }
+        BindingShares(gap, share);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (gap[i] > 0 && share[i] <= 0) continue;
             // Called, the holder converts where parity beats the call price and
             // takes the cash below.
-            if (shares)
-                cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
-            else if (companion && (!binding || (*binding)[i] == kAboveCap))
-                cash[i] = CalledCompanion(i, price, convertible);
-            if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity) : price;
+            cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
+            if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity_[i]) : price;
         }
     }
 }
