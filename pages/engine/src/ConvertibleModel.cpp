@@ -490,6 +490,8 @@ private:
                 // One pass of the total's constraints a round: the cash part follows
                 // every change of the held nodes at once.
                 for (int round = 0; round < kMaxConstraintIterations; ++round) {
+                    // A round after the first starts from the same later level.
+                    sameLaterLevel_ = round > 0;
                     previousHeld_.swap(heldCash_);
                     if (constrained_)
                         heldCash_ = active_;
@@ -506,6 +508,7 @@ private:
                     // last round of the limit).
                     if (round > 0 && active_ == previousHeld_) break;
                 }
+                sameLaterLevel_ = false;
                 break;
             }
             case DiscountingScheme::Blended: {
@@ -547,7 +550,9 @@ private:
                     if (!extrapolate) {
                         for (std::size_t i = 0; i < n; ++i) source_[i] = blendRate_[i] * value[i];
                         value = valueLater_;
+                        sameLaterLevel_ = true;
                         Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
+                        sameLaterLevel_ = false;
                     }
                     if (!constrained_ || active_ == heldCash_) break;
                 }
@@ -626,10 +631,16 @@ private:
         const double* eLower = kept.explicitLower.data();
         const double* eDiag = kept.explicitDiag.data();
         const double* eUpper = kept.explicitUpper.data();
-        rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
-        for (std::size_t i = 1; i + 1 < n; ++i) rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
-        if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
-        if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
+        if (sameLaterLevel_ && kept.laterRhs.size() == n) {
+            rhs_ = kept.laterRhs;
+        } else {
+            rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
+            for (std::size_t i = 1; i + 1 < n; ++i)
+                rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
+            if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+            if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
+            kept.laterRhs = rhs_;
+        }
         if (fEarlier) {
             const double wEarlier = dt * theta, wLater = dt * (1 - theta);
             for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
@@ -770,9 +781,13 @@ private:
         static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
         std::array<double, 4> key{kNoKey, kNoKey, kNoKey, kNoKey};
         std::vector<double> explicitLower, explicitDiag, explicitUpper;
+        std::vector<double> laterRhs;  // the explicit half of the last solve's right-hand side
         TridiagonalSystem system;
     };
     KeptMatrix valueMatrix_, cashMatrix_;
+    // Set while the rounds of a step solve again from the same later level:
+    // the explicit half of the right-hand side is the kept one.
+    bool sameLaterLevel_ = false;
 };
 
 // The interest rate of each time step: the curve's average forward over a
