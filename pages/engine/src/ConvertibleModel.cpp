@@ -649,7 +649,7 @@ private:
             heldValue_.resize(n);
             const double atFloor = model_.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : (*held)[i] == kBelowFloor ? atFloor : 0.0;
+                heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : atFloor;  // read at held rows only
             system.SolveFixed(rhs_, *held, heldValue_, v);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
@@ -719,7 +719,7 @@ private:
         heldValue_.resize(n);
         for (int pass = 0; pass < passes; ++pass) {
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
+                heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : cap_[i];  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
             system.SolveFixed(rhs_, active_, heldValue_, v, CornerRow(corner) ? &corner : nullptr);
             bool settled = true;
