@@ -154,26 +154,62 @@ void ScenarioCalls() {
 // published value, the engine on three grids, and side by side one price
 // within 0.01 of the published value against QuantLib's tree, and 625
 // scenarios on one thread.
-void ReferenceBondTables() {
+struct ReferenceModel {
+    const char* name;
+    ValuationInput input;
+    double published;  // 0: none
+    // 625 scenarios, processor time of one thread (ms), before the round
+    // that made the blended solve one pass (same machine, same day).
+    double baselineCpuMs;
+};
+
+std::vector<ReferenceModel> ReferenceModels() {
     ValuationInput totalDefault = ReferenceBond();
     totalDefault.model.bankruptcy = true;
     ValuationInput decaying = totalDefault;
     decaying.model.spreadDecayFactor = 0.5;
-    const struct {
-        const char* name;
-        ValuationInput input;
-        double published;  // 0: none
-    } models[] = {{"no credit risk", ReferenceBond(DiscountingScheme::Risky, 0), 125.9529},
-                  {"hazard 2%, total default", totalDefault, 122.7316},
-                  {"Bond+Option (TF)", ReferenceBond(DiscountingScheme::BondPlusOption), 123.9705},
-                  {"blended (1994 rule)", ReferenceBond(DiscountingScheme::Blended), 0},
-                  {"risky", ReferenceBond(DiscountingScheme::Risky), 0},
-                  {"hazard 2% decaying (0.5)", decaying, 0}};
-    const std::vector<GridAccuracy> grids{{240, 60, 60}, {480, 120, 120}, {960, 240, 240}};
+    return {{"no credit risk", ReferenceBond(DiscountingScheme::Risky, 0), 125.9529, 380.5},
+            {"hazard 2%, total default", totalDefault, 122.7316, 387.2},
+            {"Bond+Option (TF)", ReferenceBond(DiscountingScheme::BondPlusOption), 123.9705, 607.8},
+            {"blended (1994 rule)", ReferenceBond(DiscountingScheme::Blended), 0, 2453.6},
+            {"risky", ReferenceBond(DiscountingScheme::Risky), 0, 345.7},
+            {"hazard 2% decaying (0.5)", decaying, 0, 374.5}};
+}
+
+// 625 scenarios of the reference bond (tuner 1, market price a point under
+// the fair value) on one thread: wall and processor time, the processor
+// time beside the baseline's.
+void ReferenceScenarioTimes(const ValuationInput& model) {
     const auto shifts = zemra::engine::bench::ScenarioMatrix(false);
+    ValuationInput in = model;
+    in.marketPricePct = EnginePrice(in) - 1;
+    const double wall = TimeMs([&] { ValueScenarios(in, shifts, {1}); }, 1);
+    const double cpuStart = CpuMs();
+    ValueScenarios(in, shifts, {1});
+    std::printf(" %12.1f %12.1f", wall, CpuMs() - cpuStart);
+}
+
+// The 625 scenarios of every model only (`only`, when not empty: the model
+// of that row, from 1), beside the baseline.
+void ReferenceSpeed(const std::string& only) {
+    std::printf("Reference bond, 625 scenarios on one thread (processor time; baseline: before this round)\n");
+    std::printf("%-26s %12s %12s %12s\n", "model", "baseline ms", "wall ms", "cpu ms");
+    int row = 0;
+    for (const auto& m : ReferenceModels()) {
+        if (++row, !only.empty() && std::to_string(row) != only) continue;
+        std::printf("%-26s %12.1f", m.name, m.baselineCpuMs);
+        ReferenceScenarioTimes(m.input);
+        std::printf("\n");
+    }
+}
+
+void ReferenceBondTables() {
+    const std::vector<ReferenceModel> models = ReferenceModels();
+    const std::vector<GridAccuracy> grids{{240, 60, 60}, {480, 120, 120}, {960, 240, 240}};
     std::printf("Reference bond (AFV 2003 Table 1): published, engine on three grids, 625 scenarios on one thread\n");
-    std::printf("%-26s %10s %10s %10s %10s %12s %12s\n", "model", "published", "240x60", "480x120", "960x240",
-                "625 wall ms", "625 cpu ms");
+    std::printf("(baseline: processor time before this round, same machine and day)\n");
+    std::printf("%-26s %10s %10s %10s %10s %12s %12s %12s\n", "model", "published", "240x60", "480x120", "960x240",
+                "baseline ms", "625 wall ms", "625 cpu ms");
     for (const auto& m : models) {
         std::printf("%-26s %10.4f", m.name, m.published);
         for (GridAccuracy grid : grids) {
@@ -181,12 +217,9 @@ void ReferenceBondTables() {
             in.model.grid = grid;
             std::printf(" %10.4f", EnginePrice(in));
         }
-        ValuationInput in = m.input;
-        in.marketPricePct = EnginePrice(in) - 1;
-        const double wall = TimeMs([&] { ValueScenarios(in, shifts, {1}); }, 1);
-        const double cpuStart = CpuMs();
-        ValueScenarios(in, shifts, {1});
-        std::printf(" %12.1f %12.1f\n", wall, CpuMs() - cpuStart);
+        std::printf(" %12.1f", m.baselineCpuMs);
+        ReferenceScenarioTimes(m.input);
+        std::printf("\n");
     }
 
     // Blended without calls and puts: QuantLib's tree is the same model.
@@ -204,9 +237,7 @@ void ReferenceBondTables() {
     std::printf(
         "Blended with call and put: engine %.4f; tree of the 1994 rule (20 counts 2000..3919) %.4f; "
         "QuantLib (carries p where put or called for cash) %.4f\n\n",
-        EnginePrice(blended),
-        zemra::engine::testing::ReferenceTreeLimit(blended, zemra::engine::testing::TreeCredit::ConversionProbability,
-                                                   2000, 20, 101),
+        EnginePrice(blended), zemra::engine::testing::ReferenceTreeLimit(blended, 2000, 20, 101),
         (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
 
     // One price within 0.01 of the published value, no credit risk.
@@ -247,7 +278,7 @@ void ReferenceBondTables() {
 // book's scenario implied values priced again; "grid" the demo book's fair
 // values on coarser grids against a fine one; "scenarios" only the
 // ScenarioDetail calls of the bench convertible; "references" the
-// reference bond's tables.
+// reference bond's tables; "speed [ROW]" only their 625-scenario times.
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     auto has = [&](const char* word) { return std::find(args.begin(), args.end(), word) != args.end(); };
@@ -268,6 +299,10 @@ int main(int argc, char** argv) {
     }
     if (has("scenarios")) {
         ScenarioCalls();
+        return 0;
+    }
+    if (has("speed")) {
+        ReferenceSpeed(only);
         return 0;
     }
     if (has("references")) {

@@ -38,9 +38,6 @@ constexpr double kBindingTolerance = 1e-6;
 constexpr char kFree = 0;
 constexpr char kBelowFloor = 1;  // held at the conversion floor
 constexpr char kAboveCap = 2;    // held at the call cap
-// The rate key of a step whose rates change from node to node with the
-// values (never equal to another key, so its matrix is always built).
-constexpr double kVaryingRate = std::numeric_limits<double>::quiet_NaN();
 
 bool Near(double a, double b) { return std::abs(a - b) < kTimeTolerance; }
 
@@ -117,6 +114,8 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
         stock_[k] = level;
         moved.push_back(k);
     }
+    parity_.resize(stock_.size());
+    for (std::size_t i = 0; i < stock_.size(); ++i) parity_[i] = parityPerShare_ * stock_[i];
 }
 
 bool ConvertibleModel::ConversionAllowed(double t) const {
@@ -214,7 +213,7 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
 
 double ConvertibleModel::CalledCompanion(std::size_t i, double price, bool convertible) const {
     if (CompanionQuantity() != Companion::ConversionProbability) return 0.0;
-    return convertible && parityPerShare_ * stock_[i] >= price ? 1.0 : 0.0;
+    return convertible && parity_[i] >= price ? 1.0 : 0.0;
 }
 
 ConvertibleModel::Companion ConvertibleModel::CompanionQuantity() const {
@@ -243,11 +242,6 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     for (const auto& call : input_.terms.calls) {
         if (!CallInForce(call, t, justBefore)) continue;
         const double price = CallPrice(call, accrued);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
-            const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
-            gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
-        }
         // Calls and conversion are checked at every step: a node either binds
         // or not (a share of a cell here would compound step after step). After
         // a time step the cash part follows the nodes the step itself found
@@ -257,17 +251,30 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         // changes by the share of each node's cell that is called, so that it
         // does not jump as the boundary crosses a node.
         const bool shares = companion && justBefore;
-        if (shares) BindingShares(gap, share);
+        if (!shares) {
+            for (std::size_t i = 0; i < n; ++i) {
+                const double parity = parity_[i];
+                if (call.triggerPct > 0 && parity < call.triggerPct) continue;
+                const double cap = convertible ? std::max(price, parity) : price;
+                if (cap - value[i] - kBindingTolerance > 0) continue;
+                if (companion && (!binding || (*binding)[i] == kAboveCap))
+                    cash[i] = CalledCompanion(i, price, convertible);
+                value[i] = cap;
+            }
+            continue;
+        }
         for (std::size_t i = 0; i < n; ++i) {
-            if (gap[i] > 0 && !(shares && share[i] > 0)) continue;
-            const double parity = parityPerShare_ * stock_[i];
+            const double parity = parity_[i];
+            const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
+            gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
+        }
+        BindingShares(gap, share);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (gap[i] > 0 && share[i] <= 0) continue;
             // Called, the holder converts where parity beats the call price and
             // takes the cash below.
-            if (shares)
-                cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
-            else if (companion && (!binding || (*binding)[i] == kAboveCap))
-                cash[i] = CalledCompanion(i, price, convertible);
-            if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity) : price;
+            cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
+            if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity_[i]) : price;
         }
     }
 }
@@ -295,7 +302,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
     }
     if (convertible) {
         for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
+            const double parity = parity_[i];
             if (value[i] - parity - kBindingTolerance > 0) continue;
             value[i] = std::max(value[i], parity);
             if (!binding || (*binding)[i] == kBelowFloor)
@@ -331,25 +338,31 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
                                         std::vector<double>& capCompanion) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const std::size_t n = stock_.size();
-    floor.assign(n, -std::numeric_limits<double>::infinity());
+    const bool companion = CompanionQuantity() != Companion::None;
+    if (convertible)
+        floor = parity_;
+    else
+        floor.assign(n, -std::numeric_limits<double>::infinity());
     cap.assign(n, std::numeric_limits<double>::infinity());
     capCompanion.assign(n, 0.0);
     bool any = convertible;
-    if (convertible)
-        for (std::size_t i = 0; i < n; ++i) floor[i] = parityPerShare_ * stock_[i];
     const double accrued = schedule_.Accrued(t);
     for (const auto& call : input_.terms.calls) {
         if (!CallInForce(call, t)) continue;
         const double price = CallPrice(call, accrued);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parityPerShare_ * stock_[i];
-            if (call.triggerPct > 0 && parity < call.triggerPct) continue;
-            const double capHere = convertible ? std::max(price, parity) : price;
+        // A soft call binds only from the trigger's stock price up.
+        const std::size_t from =
+            call.triggerPct > 0
+                ? static_cast<std::size_t>(std::lower_bound(parity_.begin(), parity_.end(), call.triggerPct) -
+                                           parity_.begin())
+                : 0;
+        any = any || from < n;
+        for (std::size_t i = from; i < n; ++i) {
+            const double capHere = convertible ? std::max(price, parity_[i]) : price;
             if (capHere < cap[i]) {
                 cap[i] = capHere;
-                capCompanion[i] = CalledCompanion(i, price, convertible);
+                if (companion) capCompanion[i] = CalledCompanion(i, price, convertible);
             }
-            any = true;
         }
     }
     return any;
@@ -461,10 +474,7 @@ private:
         // under the risky scheme.
         const DiscountingScheme scheme = conversion_ ? choice.discounting : DiscountingScheme::Risky;
         switch (scheme) {
-            case DiscountingScheme::Risky:
-                std::fill(rate_.begin(), rate_.end(), r + s);
-                Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_);
-                break;
+            case DiscountingScheme::Risky: Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_); break;
             case DiscountingScheme::BondPlusOption: {
                 // Cash part at r + s; the total at r less s times the cash part.
                 // The cash part is held where the total is: 0 on conversion, the
@@ -480,21 +490,25 @@ private:
                 // One pass of the total's constraints a round: the cash part follows
                 // every change of the held nodes at once.
                 for (int round = 0; round < kMaxConstraintIterations; ++round) {
+                    // A round after the first starts from the same later level.
+                    sameLaterLevel_ = round > 0;
                     previousHeld_.swap(heldCash_);
-                    heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+                    if (constrained_)
+                        heldCash_ = active_;
+                    else
+                        heldCash_.assign(n, kFree);
                     cash = cashLater_;
                     value = valueLater_;
-                    std::fill(rate_.begin(), rate_.end(), r + s);
                     cashTarget_ = &cash;
                     Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
                     for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
-                    std::fill(rate_.begin(), rate_.end(), r);
                     if (Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_, nullptr, 1)) break;
                     // Held nodes that swap back and forth between two sets do not
                     // settle: the round that holds the later set stands (as after the
                     // last round of the limit).
                     if (round > 0 && active_ == previousHeld_) break;
                 }
+                sameLaterLevel_ = false;
                 break;
             }
             case DiscountingScheme::Blended: {
@@ -505,20 +519,46 @@ private:
                 // r + s (1 - p), p the mean of the step's two ends. p steps with
                 // the nodes the last step held; where the value's step holds other
                 // nodes, p steps again with those.
+                // The value's matrix is the risky one (r + s), kept from step to
+                // step; s p V is a source, at the new level from the value's own
+                // extrapolation through the two later levels (a Crank-Nicolson
+                // step of the same length before it), else solved once more with
+                // the first solution: its error is s dt / 2 times that of the
+                // guess, below 1e-7 points a step.
                 cashLater_ = cash;
                 valueLater_ = value;
+                const bool extrapolate = theta == 0.5 && blendEarlierValid_ && dt == blendEarlierDt_;
+                sourceLater_.resize(n);
+                source_.resize(n);
+                blendRate_.resize(n);
                 for (int round = 0; round < 2; ++round) {
-                    heldCash_ = constrained_ ? active_ : std::vector<char>(n, kFree);
+                    if (constrained_)
+                        heldCash_ = active_;
+                    else
+                        heldCash_.assign(n, kFree);
                     cash = cashLater_;
                     value = valueLater_;
-                    std::fill(rate_.begin(), rate_.end(), 0.0);
                     cashTarget_ = &cash;
                     Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &heldCash_);
-                    for (std::size_t i = 0; i < n; ++i)
-                        rate_[i] = r + s * (1.0 - std::clamp(0.5 * (cash[i] + cashLater_[i]), 0.0, 1.0));
-                    Solve(drift, theta, dt, kVaryingRate, value, nullptr, nullptr, constrained_);
+                    for (std::size_t i = 0; i < n; ++i) {
+                        blendRate_[i] = s * std::clamp(0.5 * (cash[i] + cashLater_[i]), 0.0, 1.0);
+                        sourceLater_[i] = blendRate_[i] * valueLater_[i];
+                        source_[i] =
+                            blendRate_[i] * (extrapolate ? 2 * valueLater_[i] - blendEarlier_[i] : valueLater_[i]);
+                    }
+                    Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
+                    if (!extrapolate) {
+                        for (std::size_t i = 0; i < n; ++i) source_[i] = blendRate_[i] * value[i];
+                        value = valueLater_;
+                        sameLaterLevel_ = true;
+                        Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
+                        sameLaterLevel_ = false;
+                    }
                     if (!constrained_ || active_ == heldCash_) break;
                 }
+                blendEarlier_.swap(valueLater_);
+                blendEarlierDt_ = dt;
+                blendEarlierValid_ = theta == 0.5;
                 break;
             }
         }
@@ -554,9 +594,9 @@ private:
 
     // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
     // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
-    // rateKey: what rate_ follows from (kVaryingRate when it changes from
-    // step to step); with the same drift, theta and dt the matrix is the
-    // kept one.
+    // rateKey: the rate of every node (under the bankruptcy model the step's
+    // rate, rate_ then set by the caller); with the same drift, theta and dt
+    // the matrix is the kept one.
     // held: for the cash part, the nodes held at a bound (their rows become
     // the bound's cash).
     // passes: at most this many passes of the constraints; false when their
@@ -570,6 +610,9 @@ private:
         TridiagonalSystem& system = kept.system;
         const std::array<double, 4> key{drift, theta, dt, rateKey};
         if (key != kept.key) {
+            // The rate of every node is the key's, but under the bankruptcy
+            // model, whose caller sets the rate with the hazard of each node.
+            if (!model_.input_.model.bankruptcy) std::fill(rate_.begin(), rate_.end(), rateKey);
             kept.explicitLower.resize(n);
             kept.explicitDiag.resize(n);
             kept.explicitUpper.resize(n);
@@ -588,10 +631,16 @@ private:
         const double* eLower = kept.explicitLower.data();
         const double* eDiag = kept.explicitDiag.data();
         const double* eUpper = kept.explicitUpper.data();
-        rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
-        for (std::size_t i = 1; i + 1 < n; ++i) rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
-        if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
-        if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
+        if (sameLaterLevel_ && kept.laterRhs.size() == n) {
+            rhs_ = kept.laterRhs;
+        } else {
+            rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
+            for (std::size_t i = 1; i + 1 < n; ++i)
+                rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
+            if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+            if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
+            kept.laterRhs = rhs_;
+        }
         if (fEarlier) {
             const double wEarlier = dt * theta, wLater = dt * (1 - theta);
             for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
@@ -600,7 +649,7 @@ private:
             heldValue_.resize(n);
             const double atFloor = model_.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : (*held)[i] == kBelowFloor ? atFloor : 0.0;
+                heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : atFloor;  // read at held rows only
             system.SolveFixed(rhs_, *held, heldValue_, v);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
@@ -670,7 +719,7 @@ private:
         heldValue_.resize(n);
         for (int pass = 0; pass < passes; ++pass) {
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : active_[i] == kAboveCap ? cap_[i] : 0.0;
+                heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : cap_[i];  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
             system.SolveFixed(rhs_, active_, heldValue_, v, CornerRow(corner) ? &corner : nullptr);
             bool settled = true;
@@ -711,6 +760,11 @@ private:
     std::vector<double> floor_, cap_, capCompanion_, heldValue_;
     std::vector<char> active_, heldCash_, previousHeld_;
     std::vector<double> cashLater_, valueLater_;
+    // Blended: the value at the later level of the last step, for the
+    // extrapolation of the next one.
+    std::vector<double> blendEarlier_, blendRate_;  // blendRate_: s p
+    double blendEarlierDt_ = 0;
+    bool blendEarlierValid_ = false;
     bool constrained_ = false;
     // The call cap's corner at the step's earlier and later levels.
     bool hasCorner_ = false, hasLaterCorner_ = false;
@@ -727,9 +781,13 @@ private:
         static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
         std::array<double, 4> key{kNoKey, kNoKey, kNoKey, kNoKey};
         std::vector<double> explicitLower, explicitDiag, explicitUpper;
+        std::vector<double> laterRhs;  // the explicit half of the last solve's right-hand side
         TridiagonalSystem system;
     };
     KeptMatrix valueMatrix_, cashMatrix_;
+    // Set while the rounds of a step solve again from the same later level:
+    // the explicit half of the right-hand side is the kept one.
+    bool sameLaterLevel_ = false;
 };
 
 // The interest rate of each time step: the curve's average forward over a
@@ -772,7 +830,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     // The probability of conversion is the cell's share above that price.
     const bool probability = CompanionQuantity() == Companion::ConversionProbability;
     for (std::size_t i = 0; i < n; ++i) {
-        const double parity = parityPerShare_ * stock_[i];
+        const double parity = parity_[i];
         value[i] = convertsAtMaturity ? std::max(parity, bond) : bond;
         const double below = CellShareBelow(i, boundary);
         cash[i] = probability ? 1.0 - below : bond * below;

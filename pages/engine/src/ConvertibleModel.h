@@ -107,6 +107,7 @@ private:
     const ValuationInput& input_;
     BondSchedule schedule_;
     std::vector<double> stock_;
+    std::vector<double> parity_;  // parity at each node
     std::size_t spotNode_ = 0;
     double parityPerShare_ = 0;
     double conversionEnd_ = 0;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -89,11 +90,13 @@ public:
 
     const std::vector<double>& Horizons() const { return horizons_; }
 
-    const std::vector<std::vector<double>>& Get(const ModelState& state, bool conversion) {
-        const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
-        auto it = cache_.find(key);
-        if (it == cache_.end()) it = cache_.emplace(key, model_.Solve(state, conversion, horizons_)).first;
-        return it->second;
+    // The spline through the solve's slice at horizon h, built once.
+    const Spline& SplineAt(const ModelState& state, bool conversion, std::size_t h) {
+        Solved& solved = Find(state, conversion);
+        if (solved.splines.empty()) solved.splines.resize(solved.slices.size());
+        auto& spline = solved.splines[h];
+        if (!spline) spline = std::make_unique<Spline>(model_.Stock(), solved.slices[h]);
+        return *spline;
     }
 
     // Solves the states FillModelFigures reads (fair value, bond floor and
@@ -117,18 +120,18 @@ public:
         for (std::size_t k = 0; k < wanted.size(); ++k) {
             const ModelState& state = wanted[k].first;
             cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
-                           std::move(slices[k]));
+                           Solved{std::move(slices[k]), {}});
         }
     }
 
     double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
-        return CleanPrice(model_, Get(state, conversion)[h], stock, horizons_[h]);
+        return SplineAt(state, conversion, h).Value(stock) - model_.Schedule().Accrued(horizons_[h]);
     }
 
     // Fair value, bond floor and the Greeks of one column at (stock, horizon h).
     void FillModelFigures(std::size_t h, double stock, Figures& column) {
         const double horizon = horizons_[h];
-        const Spline fair(model_.Stock(), Get(state_, true)[h]);
+        const Spline& fair = SplineAt(state_, true, h);
         const double perShare = model_.ParityPerShare();
         const double centre =
             std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
@@ -314,7 +317,17 @@ private:
     ModelState state_;
     std::vector<double> horizons_;
     std::vector<double> volNodes_, spreadNodes_;
-    std::map<std::tuple<double, double, double, bool>, std::vector<std::vector<double>>> cache_;
+    struct Solved {
+        std::vector<std::vector<double>> slices;
+        std::vector<std::unique_ptr<Spline>> splines;  // by horizon, as read
+    };
+    Solved& Find(const ModelState& state, bool conversion) {
+        const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
+        auto it = cache_.find(key);
+        if (it == cache_.end()) it = cache_.emplace(key, Solved{model_.Solve(state, conversion, horizons_), {}}).first;
+        return it->second;
+    }
+    std::map<std::tuple<double, double, double, bool>, Solved> cache_;
 };
 
 void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, Figures& column) {

@@ -2,96 +2,63 @@
 // the stock price.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "EngineTestSupport.h"
 
 namespace zemra::engine::testing {
 namespace {
 
+// Grid refinement: the default grid within 0.006 of 960 x 240, 480 x 120
+// within 0.002, each finer grid no further off (within a thousandth of a
+// point). Time refinement (`timeOnly`): 60 against 480 steps a year on the
+// default stock grid within 0.002: events inside a step (a call an instant
+// before a coupon or maturity) and the blended scheme's spread, which moves
+// with the delta, must not leave errors of the step's order.
 TEST(Convergence, StableUnderGridRefinement) {
-    struct Grid {
-        int nodes, stepsPerYear;
-    };
-    const Grid grids[] = {{120, 30}, {240, 60}, {480, 120}, {960, 240}};
-    auto withPut = [](DiscountingScheme scheme) {
-        ValuationInput in = BaseConvertible();
-        in.terms.puts.push_back({3, 100, true});
-        in.model.discounting = scheme;
-        return in;
-    };
-    auto callablePutable = [](DiscountingScheme scheme) {
-        ValuationInput in = CallablePutableConvertible();
-        in.model.discounting = scheme;
-        return in;
-    };
-    ValuationInput plainBondPlusOption = BaseConvertible();
-    plainBondPlusOption.model.discounting = DiscountingScheme::BondPlusOption;
+    ValuationInput put = BaseConvertible(), hardCall = BaseConvertible(), dirtyCall = BaseConvertible();
+    put.terms.puts.push_back({3, 100, true});
     // A hard call at a clean price: the value meets parity at the call price
     // plus accrued interest, a kink that moves between the nodes as the
     // interest accrues.
-    auto hardCall = [](DiscountingScheme scheme) {
-        ValuationInput in = BaseConvertible();
-        in.terms.calls.push_back({2, 5, 100, true, 0});
-        in.model.discounting = scheme;
-        return in;
-    };
+    hardCall.terms.calls.push_back({2, 5, 100, true, 0});
+    dirtyCall.terms.couponPct = 6;
+    dirtyCall.terms.calls.push_back({2, 5, 100, false, 0});
+    ValuationInput blended = With(BaseConvertible(), DiscountingScheme::Blended);
+    blended.market.dividendYieldPct = 2;
     // The Bond+Option cash part steps from the bond to nothing where
     // conversion starts at maturity: cut between nodes, it would leave an
     // error of a hundredth of a point that moves with the grid.
     const struct {
         const char* name;
         ValuationInput input;
+        bool timeOnly;
     } cases[] = {
-        {"put, risky", withPut(DiscountingScheme::Risky)},
-        {"put, Bond+Option", withPut(DiscountingScheme::BondPlusOption)},
-        {"put, blended", withPut(DiscountingScheme::Blended)},
-        {"plain, Bond+Option", plainBondPlusOption},
-        {"soft call + put, risky", callablePutable(DiscountingScheme::Risky)},
-        {"soft call + put, Bond+Option", callablePutable(DiscountingScheme::BondPlusOption)},
-        {"hard clean call, risky", hardCall(DiscountingScheme::Risky)},
+        {"put, risky", put, false},
+        {"put, Bond+Option", With(put, DiscountingScheme::BondPlusOption), false},
+        {"put, blended", With(put, DiscountingScheme::Blended), false},
+        {"plain, Bond+Option", With(BaseConvertible(), DiscountingScheme::BondPlusOption), false},
+        {"soft call + put, risky", CallablePutableConvertible(), false},
+        {"soft call + put, Bond+Option", With(CallablePutableConvertible(), DiscountingScheme::BondPlusOption), false},
+        {"hard clean call, risky", hardCall, false},
+        {"dirty hard call, risky", dirtyCall, true},
+        {"blended", blended, true},
+        {"soft call + put, blended", With(CallablePutableConvertible(), DiscountingScheme::Blended), true},
     };
     for (const auto& c : cases) {
-        double values[4];
-        for (int g = 0; g < 4; ++g) {
+        std::vector<double> values;
+        for (GridAccuracy grid :
+             c.timeOnly ? std::vector<GridAccuracy>{{240, 60, 60}, {240, 480, 480}}
+                        : std::vector<GridAccuracy>{{120, 30, 30}, {240, 60, 60}, {480, 120, 120}, {960, 240, 240}}) {
             ValuationInput in = c.input;
-            in.model.grid = {grids[g].nodes, grids[g].stepsPerYear, grids[g].stepsPerYear};
-            values[g] = FairValue(in);
+            in.model.grid = grid;
+            values.push_back(FairValue(in));
         }
-        EXPECT_NEAR(values[1], values[3], 0.006) << c.name << ": default grid against the finest";
-        EXPECT_NEAR(values[2], values[3], 0.002) << c.name << ": second finest against the finest";
-        // Each finer grid no further off than the coarser one (within a
-        // thousandth of a point, where both are that close already).
-        EXPECT_LE(std::abs(values[2] - values[3]), std::abs(values[1] - values[3]) + 0.001) << c.name;
-        EXPECT_LE(std::abs(values[1] - values[3]), std::abs(values[0] - values[3]) + 0.001) << c.name;
-    }
-}
-
-TEST(Convergence, SettledInTime) {
-    // The default number of time steps against eight times as many, on the
-    // default stock grid: events inside a step (a call an instant before a
-    // coupon or maturity) and the blended scheme's spread, which moves with
-    // the delta, must not leave errors of the step's order.
-    ValuationInput dirtyCall = BaseConvertible();
-    dirtyCall.terms.couponPct = 6;
-    dirtyCall.terms.calls.push_back({2, 5, 100, false, 0});
-    ValuationInput blended = BaseConvertible();
-    blended.model.discounting = DiscountingScheme::Blended;
-    blended.market.dividendYieldPct = 2;
-    ValuationInput blendedCallable = CallablePutableConvertible();
-    blendedCallable.model.discounting = DiscountingScheme::Blended;
-    const struct {
-        const char* name;
-        ValuationInput input;
-    } cases[] = {
-        {"dirty hard call, risky", dirtyCall}, {"blended", blended}, {"soft call + put, blended", blendedCallable}};
-    for (const auto& c : cases) {
-        ValuationInput in = c.input;
-        const double standard = FairValue(in);
-        in.model.grid.timeStepsPerYear *= 8;
-        in.model.grid.minTimeSteps *= 8;
-        const double fine = FairValue(in);
-        EXPECT_NEAR(standard, fine, 0.002) << c.name << ": " << Describe(in);
+        const double finest = values.back(), tolerance = c.timeOnly ? 0.002 : 0.006;
+        EXPECT_NEAR(values.end()[-2], finest, tolerance)
+            << Report(c.name, c.input, finest, values.end()[-2], tolerance);
+        if (c.timeOnly) continue;
+        EXPECT_NEAR(values[2], finest, 0.002) << c.name << ": second finest against the finest";
+        EXPECT_LE(std::abs(values[2] - finest), std::abs(values[1] - finest) + 0.001) << c.name;
+        EXPECT_LE(std::abs(values[1] - finest), std::abs(values[0] - finest) + 0.001) << c.name;
     }
 }
 
@@ -104,11 +71,9 @@ TEST(Convergence, SmoothAndConvexInTheStock) {
     for (int pct = -40; pct <= 40; pct += 2) shifts.push_back({static_cast<double>(pct)});
     const auto figures = ValueScenarios(in, shifts);
     for (std::size_t j = 1; j + 1 < figures.size(); ++j) {
-        const double second =
-            figures[j + 1].scenario.fairValue - 2 * figures[j].scenario.fairValue + figures[j - 1].scenario.fairValue;
-        EXPECT_GE(second, -1e-4) << "stock change " << shifts[j].stockChangePct << "%";
-        EXPECT_GE(figures[j + 1].scenario.delta, figures[j].scenario.delta - 0.05)
-            << "delta falls at stock change " << shifts[j].stockChangePct << "%";
+        const Figures &below = figures[j - 1].scenario, &at = figures[j].scenario, &above = figures[j + 1].scenario;
+        EXPECT_GE(above.fairValue - 2 * at.fairValue + below.fairValue, -1e-4) << "stock " << shifts[j].stockChangePct;
+        EXPECT_GE(above.delta, at.delta - 0.05) << "delta falls at stock change " << shifts[j].stockChangePct << "%";
     }
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cmath>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,33 +62,52 @@ inline ValuationInput ReferenceBond(DiscountingScheme scheme = DiscountingScheme
 }
 
 inline ScenarioResult ValueOne(const ValuationInput& in, const ScenarioShift& shift = {}) {
-    const std::vector<ScenarioShift> one{shift};
-    return ValueScenarios(in, one).front();
+    return ValueScenarios(in, std::vector<ScenarioShift>{shift}).front();
 }
-
-// A figure that may be missing, NaN when it is.
-inline double Value(const std::optional<double>& figure) { return figure.value_or(std::nan("")); }
 
 // Today's fair value (or bond floor) from one solve of the model, as
 // ValueScenarios computes it, without the other figures.
 inline double ModelValue(const ValuationInput& in, bool conversion) {
     CheckValuationInput(in);
     const ConvertibleModel model(in);
-    const ModelState state{0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000};
-    return CleanPriceToday(model, state, conversion);
+    return CleanPriceToday(model, {0, in.market.volatilityPct / 100, in.market.creditSpreadBp / 10000}, conversion);
 }
 inline double FairValue(const ValuationInput& in) { return ModelValue(in, true); }
 inline double BondFloor(const ValuationInput& in) { return ModelValue(in, false); }
 
 inline std::string Describe(const ValuationInput& in) {
     std::ostringstream s;
-    s << "stock " << in.market.stockPrice << ", vol " << in.market.volatilityPct << "%, spread "
-      << in.market.creditSpreadBp << "bp, coupon " << in.terms.couponPct << "% x" << in.terms.couponFrequency
-      << ", maturity " << in.terms.maturityTime << "y, ratio " << in.terms.conversionRatio << " per " << in.terms.face
-      << ", calls " << in.terms.calls.size() << ", puts " << in.terms.puts.size() << ", scheme "
-      << static_cast<int>(in.model.discounting) << ", bankruptcy " << in.model.bankruptcy << ", market price "
-      << in.marketPricePct;
+    const ContractTerms& t = in.terms;
+    const MarketData& m = in.market;
+    s << "stock " << m.stockPrice << ", vol " << m.volatilityPct << "%, spread " << m.creditSpreadBp << "bp, coupon "
+      << t.couponPct << "% x" << t.couponFrequency << ", maturity " << t.maturityTime << "y, ratio "
+      << t.conversionRatio << " per " << t.face << ", calls " << t.calls.size() << ", puts " << t.puts.size()
+      << ", scheme " << static_cast<int>(in.model.discounting) << ", bankruptcy " << in.model.bankruptcy
+      << ", market price " << in.marketPricePct;
     return s.str();
+}
+
+inline std::string Describe(const ScenarioShift& s) {
+    std::ostringstream out;
+    out << "shift stock " << s.stockChangePct << "% rate " << s.rateChangeBp << "bp vol " << s.volChangePct << "% days "
+        << s.days << " spread " << s.spreadChangePct << "% tuner " << s.tuner;
+    return out.str();
+}
+
+// What a failed comparison prints: the case, its inputs, expected, computed
+// and tolerance.
+inline std::string Report(const std::string& name, const ValuationInput& in, double expected, double computed,
+                          double tolerance) {
+    std::ostringstream s;
+    s << name << "\n inputs: " << Describe(in) << "\n expected " << expected << " computed " << computed
+      << " tolerance " << tolerance;
+    return s.str();
+}
+
+// The input with another discounting scheme.
+inline ValuationInput With(ValuationInput in, DiscountingScheme scheme) {
+    in.model.discounting = scheme;
+    return in;
 }
 
 }  // namespace zemra::engine::testing

@@ -3,9 +3,6 @@
 // scenario stock prices far off today's.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <vector>
-
 #include "../bench/DemoBookBench.h"
 #include "BondSchedule.h"
 #include "EngineTestSupport.h"
@@ -15,13 +12,11 @@ namespace zemra::engine::testing {
 namespace {
 
 TEST(Published, ReferenceBondValues) {
-    ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended);
+    ValuationInput noCall = ReferenceBond(DiscountingScheme::Blended), totalDefault = ReferenceBond();
     noCall.terms.calls.clear();
+    ValuationInput putOnly = noCall;
     noCall.terms.puts.clear();
-    ValuationInput totalDefault = ReferenceBond();
     totalDefault.model.bankruptcy = true;  // hazard 2%, recovery 0, stock to 0 on default
-    ValuationInput putOnly = ReferenceBond(DiscountingScheme::Blended);
-    putOnly.terms.calls.clear();
     const struct {
         const char* name;
         ValuationInput input;
@@ -37,21 +32,17 @@ TEST(Published, ReferenceBondValues) {
         // probability), the mean over 3200 ... 3239 steps (`zemra_engine_bench
         // references`; the tree swings by 0.07 between odd and even counts).
         {"blended, no call or put, QuantLib", noCall, 135.8089, 0.05},
+        // The 1994 rule at a put (probability 0 where put) against a tree of
+        // the same rule, its limit the mean over 20 step counts from 2000 to
+        // 3919 (consecutive counts from 3200 would leave it 0.03 high: the
+        // mean swings with the nodes' place against the contract's prices).
+        {"blended, put only, tree of the rule", putOnly, ReferenceTreeLimit(putOnly, 2000, 20, 101), 0.03},
     };
     for (const auto& row : rows) {
         const double computed = FairValue(row.input);
         EXPECT_NEAR(computed, row.expected, row.tolerance)
-            << row.name << "\n inputs: " << Describe(row.input) << "\n expected " << row.expected << " computed "
-            << computed << " tolerance " << row.tolerance;
+            << Report(row.name, row.input, row.expected, computed, row.tolerance);
     }
-    // The 1994 rule at a put (probability 0 where put) against a tree of the
-    // same rule, its limit the mean over 20 step counts from 2000 to 3919
-    // (consecutive counts from 3200 would leave it 0.03 high: the mean swings
-    // with the nodes' place against the contract's prices).
-    const double tree = ReferenceTreeLimit(putOnly, TreeCredit::ConversionProbability, 2000, 20, 101);
-    const double computed = FairValue(putOnly);
-    EXPECT_NEAR(computed, tree, 0.03) << "blended, put only\n inputs: " << Describe(putOnly) << "\n expected " << tree
-                                      << " computed " << computed << " tolerance 0.03";
 }
 
 // Scenario stock prices far above and below today's lie on the grid: worth
@@ -62,20 +53,14 @@ TEST(Published, FarScenarioStocksAreWorthParity) {
     auto check = [&](const ValuationInput& in, long id) {
         const auto f = ValueScenarios(in, shifts);
         const double perShare = in.terms.conversionRatio * in.market.fxStockToBond * 100 / in.terms.face;
-        const double accrued = BondSchedule(in.terms).Accrued(0);
-        for (std::size_t j = 0; j < shifts.size(); ++j) {
-            const double stock = f[j].scenario.stockPrice;
-            const double dirty = f[j].scenario.fairValue + accrued;
-            EXPECT_GE(dirty, perShare * stock - 1e-9)
-                << "security " << id << ", stock change " << shifts[j].stockChangePct << "%\n inputs: " << Describe(in);
-        }
+        for (std::size_t j = 0; j < shifts.size(); ++j)
+            EXPECT_GE(f[j].scenario.fairValue + BondSchedule(in.terms).Accrued(0), perShare * f[j].scenario.stockPrice)
+                << "security " << id << ", " << Describe(shifts[j]) << "\n inputs: " << Describe(in);
         return f[0].scenario.fairValue;
     };
     const double upThousand = check(ReferenceBond(DiscountingScheme::Risky, 0), 0);
-    double coupons = 0;
-    for (double t : {0.5, 1.0, 1.5, 2.0}) coupons += 4 * std::exp(-0.05 * t);
-    EXPECT_NEAR(upThousand, 1100 + coupons, 0.01) << "reference bond, stock +1000%: expected " << 1100 + coupons
-                                                  << " computed " << upThousand << " tolerance 0.01";
+    const double coupons = 4 * (std::exp(-0.025) + std::exp(-0.05) + std::exp(-0.075) + std::exp(-0.1));
+    EXPECT_NEAR(upThousand, 1100 + coupons, 0.01) << "reference bond +1000%: computed " << upThousand;
     const auto book = bench::LoadDemoBook(ZEMRA_DEMO_BOOK);
     ASSERT_FALSE(book.empty()) << "demo book " << ZEMRA_DEMO_BOOK;
     for (const auto& [id, in] : book) check(in, id);

@@ -36,22 +36,23 @@ inline double QuantLibConvertiblePrice(const ValuationInput& in, int steps) {
     const ql::Date today(1, ql::March, 2097);
     ql::Settings::instance().evaluationDate() = today;
     const ql::Actual365Fixed dayCount;
-    const ql::Date maturity = today + static_cast<ql::Integer>(std::lround(in.terms.maturityTime * 365));
+    auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
+    const ql::Date maturity = day(in.terms.maturityTime);
     const ql::Schedule schedule(today, maturity, ql::Period(12 / in.terms.couponFrequency, ql::Months),
                                 ql::NullCalendar(), ql::Unadjusted, ql::Unadjusted, ql::DateGeneration::Backward,
                                 false);
-    auto exercise = ql::ext::make_shared<ql::AmericanExercise>(today, maturity);
-    auto day = [&](double years) { return today + static_cast<ql::Integer>(std::lround(years * 365)); };
     ql::CallabilitySchedule calls;
+    auto add = [&](double price, ql::Callability::Type type, ql::Date date) {
+        calls.push_back(
+            ql::ext::make_shared<ql::Callability>(ql::Bond::Price(price, ql::Bond::Price::Clean), type, date));
+    };
     for (const auto& call : in.terms.calls)
         for (ql::Date d = day(call.start); d <= day(call.end) && d < maturity; ++d)
-            calls.push_back(ql::ext::make_shared<ql::Callability>(
-                ql::Bond::Price(call.pricePct, ql::Bond::Price::Clean), ql::Callability::Call, d));
-    for (const auto& put : in.terms.puts)
-        calls.push_back(ql::ext::make_shared<ql::Callability>(ql::Bond::Price(put.pricePct, ql::Bond::Price::Clean),
-                                                              ql::Callability::Put, day(put.time)));
+            add(call.pricePct, ql::Callability::Call, d);
+    for (const auto& put : in.terms.puts) add(put.pricePct, ql::Callability::Put, day(put.time));
     std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
-    ql::ConvertibleFixedCouponBond bond(exercise, in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
+    ql::ConvertibleFixedCouponBond bond(ql::ext::make_shared<ql::AmericanExercise>(today, maturity),
+                                        in.terms.conversionRatio * 100 / in.terms.face, calls, today, 0,
                                         {in.terms.couponPct / 100}, ql::Thirty360(ql::Thirty360::BondBasis), schedule,
                                         in.terms.redemptionPct);
     auto flat = [&](double rate) {
