@@ -261,6 +261,13 @@ void ResultsView::ShowResultsView() {
                 for (const auto& [s, sp] : columns_) t.subImpacts.push_back(run_.table.SubImpact(k, s));
         }
         varying_ = VaryingChanges(Table());
+        headerLength_ = 0;
+        for (const ResultsScenario& scen : Table().scenarios) {
+            const std::string header = ScenarioHeader(scen, varying_, Loc().decimalSeparator);
+            // In characters: the bytes that start one.
+            const auto length = std::count_if(header.begin(), header.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            headerLength_ = std::max(headerLength_, static_cast<int>(length));
+        }
         heatmap_ = BuildHeatmap(Table(), heatChoice_);
     }
     const std::array<int, 3> now{impactRuns_, resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0),
@@ -310,6 +317,7 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
     j["sort"]["column"] = resultsSort_.column;
     j["sort"]["descending"] = resultsSort_.descending;
     if (shownRun_[2]) j["stale"] = kStaleMark;
+    j["headerLength"] = headerLength_;
     j["firstRow"] = firstRow;
     j["firstColumn"] = firstColumn;
     JsonValue columns = JsonValue::Array();

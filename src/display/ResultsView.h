@@ -78,6 +78,7 @@ private:
     HeatmapChoice heatChoice_;
     Heatmap heatmap_;
     std::vector<int> varying_;                 // the changes that vary over the scenarios shown
+    int headerLength_ = 0;                     // the longest column header, in characters
     std::array<int, 3> shownRun_{-1, -1, -1};  // impact runs, sort and stale when last shown
     bool holdResults_ = false;                 // a cell's click shows the views once, at its end
     bool fillingChoices_ = false;
