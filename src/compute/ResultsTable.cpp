@@ -19,6 +19,14 @@ const std::optional<double>& ResultsTable::SubImpact(int security, int scenario)
 
 ResultsTable BuildResultsTable(const Portfolio& portfolio) {
     ResultsTable table;
+    BuildResultsTable(portfolio, table);
+    return table;
+}
+
+void BuildResultsTable(const Portfolio& portfolio, ResultsTable& table) {
+    table.securities.clear();
+    table.scenarios.clear();
+    table.subImpacts.clear();
     const auto& scenarios = portfolio.Scenarios();
     for (int s = 1; s <= scenarios.Count(); ++s) {
         const CScenario& scen = scenarios.Item(s);
@@ -37,16 +45,17 @@ ResultsTable BuildResultsTable(const Portfolio& portfolio) {
         const std::optional<double> fx = ParseNumber(sec.GetFxToUsd(), Locale{});
         const bool divisible = fx && *fx != 0 && k <= valued;
         const ImpactBasis basis = ImpactBasisOf(sec.GetSectype());
+        if (!divisible) {
+            table.subImpacts.resize(table.subImpacts.size() + table.scenarios.size());
+            continue;
+        }
+        const ValuationRow& row = portfolio.Valuations().Item(k);
         for (int s = 1; s <= scenarios.Count(); ++s) {
-            std::optional<double> cell;
-            if (divisible) {
-                const CValuation& val = portfolio.ValuationAt(k, s);
-                if (HasPriceToValue(basis, val)) cell = val.Getvaluation(m_SubImpact);
-            }
-            table.subImpacts.push_back(cell);
+            const CValuation& val = row.Item(s);
+            table.subImpacts.push_back(HasPriceToValue(basis, val) ? std::optional(val.Getvaluation(m_SubImpact))
+                                                                   : std::nullopt);
         }
     }
-    return table;
 }
 
 ResultsSort NextSort(const ResultsSort& current, int column) {

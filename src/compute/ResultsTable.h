@@ -47,6 +47,8 @@ struct ResultsTable {
 // (no price its type needs) has no sub-impact there, so that each
 // scenario's sub-impacts add up to its total.
 ResultsTable BuildResultsTable(const Portfolio& portfolio);
+// The same into `table`, whose room is kept for the next.
+void BuildResultsTable(const Portfolio& portfolio, ResultsTable& table);
 
 // The order the securities are listed in: list order, by description, or by
 // their sub-impact under one scenario (those without one last).

@@ -100,7 +100,11 @@ void ResultsView::NoteImpactRun() {
                        StillListed(run_.scenarioIds, portfolio.Scenarios())))
         return;
     ++impactRuns_;
-    run_ = RunResults{BuildResultsTable(portfolio), {}, {}, {}, {}};
+    BuildResultsTable(portfolio, run_.table);
+    run_.securityIds.clear();
+    run_.scenarioIds.clear();
+    run_.securities.clear();
+    run_.scenarios.clear();
     for (int k = 1; k <= portfolio.Securities().Count(); ++k) {
         run_.securityIds.push_back(portfolio.Securities().Shared(k));
         run_.securities.push_back(portfolio.Securities().Item(k));
