@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "Harness.h"
 #include "compute/ImpactMath.h"
@@ -19,9 +20,7 @@ namespace {
 // with its sub-impacts and totals computed as the impact run does.
 Portfolio ValuedMixedPortfolio() {
     const std::vector<Holding> holdings = MixedPortfolio();
-    std::vector<std::string> records;
-    for (const Holding& h : holdings) records.push_back(h.record);
-    Portfolio model = PortfolioOf(records, kUpAndDown);
+    Portfolio model = PortfolioOf(SplitItems(Records(holdings), '|'), kUpAndDown);
     for (int k = 1; k <= model.Securities().Count(); ++k) {
         const Holding& h = holdings[static_cast<std::size_t>(k - 1)];
         std::vector<CValuation> staged;
@@ -34,165 +33,119 @@ Portfolio ValuedMixedPortfolio() {
     return model;
 }
 
-// A table of the given scenario changes (stock, rate, vol, time, credit,
-// tuner value) and totals, without securities.
-ResultsTable TableOf(const std::vector<std::pair<std::array<double, kScenarioChanges>, double>>& scenarios) {
-    ResultsTable table;
-    for (const auto& [changes, total] : scenarios) table.scenarios.push_back({"s", changes, total});
-    return table;
+using Changes = std::array<double, kScenarioChanges>;
+Changes Ch(double stock, double rate, double vol, double time = 0, double credit = 0) {
+    return {stock, rate, vol, time, credit, 100};
 }
 
-std::array<double, kScenarioChanges> Changes(double stock, double rate, double vol, double time = 0,
-                                             double credit = 0) {
-    return {stock, rate, vol, time, credit, 100};
+// A table of the given scenarios, without securities; scenario s totals
+// `totals[s]`, or s when no totals are given.
+ResultsTable TableOf(const std::vector<Changes>& changes, const std::vector<double>& totals = {}) {
+    ResultsTable table;
+    for (std::size_t s = 0; s < std::max(changes.size(), totals.size()); ++s)
+        table.scenarios.push_back({"s", s < changes.size() ? changes[s] : Ch(0, 0, 0),
+                                   s < totals.size() ? totals[s] : static_cast<double>(s)});
+    return table;
 }
 
 }  // namespace
 
 // ---- The table
 
-TEST(ResultsTable, EachScenariosSubImpactsAddUpToItsTotalAndTheirLegsToEachSubImpact) {
-    const Portfolio model = ValuedMixedPortfolio();
-    const ResultsTable table = BuildResultsTable(model);
-    ASSERT_EQ(table.SecurityCount(), model.Securities().Count());
-    ASSERT_EQ(table.ScenarioCount(), 2);
-    for (int s = 0; s < table.ScenarioCount(); ++s) {
-        double sum = 0;
-        for (int k = 0; k < table.SecurityCount(); ++k) {
-            ASSERT_TRUE(table.SubImpact(k, s)) << "security " << k << " scenario " << s;
-            sum += *table.SubImpact(k, s);
+// Each type's legs come from the price it is valued by: under "Up 50", the
+// move of that price and the stock leg (the stock 40 -> 60) of the first
+// four securities of MixedPortfolio.
+constexpr std::array<std::pair<double, double>, 4> kUpLegs = {{
+    {130 - 100, 20 * -2000},                      // Bond CV: estimated price, on -2000 shares
+    {60 - 40, 0},                                 // Stock: its own price; no stock leg
+    {(110 - 91) - (95 - 90), 10 * -1000 / 1.25},  // Option AS: value above the floor
+    {75 - 70, 15 * -500},                         // Discount DS: bond floor
+}};
+
+TEST(ResultsTable, SubImpactsAddUpToEachTotalAndLegsToEachSubImpactWithoutASecurityLackingItsPrice) {
+    for (const bool priced : {true, false}) {
+        Portfolio model = ValuedMixedPortfolio();
+        if (!priced) {  // without an estimated price, the bond adds nothing to either total
+            for (int s = 1; s <= 2; ++s) model.ValuationAt(1, s).Setvaluation(m_CurEstPrice, 0);
+            CalculateImpacts(model, [&](int s, double total) { model.Scenarios().Item(s).SetImpact(total); });
         }
-        // The total is kept in whole dollars.
-        EXPECT_NEAR(sum, table.scenarios[static_cast<std::size_t>(s)].total, 0.5) << "scenario " << s;
-        const auto drivers = ScenarioDrivers(model, table, s);
-        ASSERT_EQ(drivers.size(), static_cast<std::size_t>(table.SecurityCount()));
-        double shares = 0;
-        for (std::size_t i = 0; i < drivers.size(); ++i) {
-            const Driver& d = drivers[i];
-            SCOPED_TRACE("scenario " + std::to_string(s) + ", security " +
-                         table.securities[static_cast<std::size_t>(d.security)]);
-            EXPECT_NEAR(d.legs.Sum(), d.subImpact, 1e-6 * std::max(1.0, std::fabs(d.subImpact)));
-            if (i > 0) {
-                EXPECT_GE(std::fabs(drivers[i - 1].subImpact), std::fabs(d.subImpact)) << "largest first";
+        const ResultsTable table = BuildResultsTable(model);
+        ASSERT_EQ(table.SecurityCount(), model.Securities().Count());
+        ASSERT_EQ(table.ScenarioCount(), 2);
+        for (int s = 0; s < table.ScenarioCount(); ++s) {
+            SCOPED_TRACE("scenario " + std::to_string(s) + (priced ? "" : ", the bond without its price"));
+            double sum = 0, shares = 0;
+            for (int k = 0; k < table.SecurityCount(); ++k) {
+                EXPECT_EQ(table.SubImpact(k, s).has_value(), priced || k > 0) << "security " << k;
+                sum += table.SubImpact(k, s).value_or(0);
             }
-            shares += d.share.value();
+            EXPECT_NEAR(sum, table.scenarios[static_cast<std::size_t>(s)].total, 0.5);  // whole dollars
+            const auto drivers = ScenarioDrivers(table, s, [&](int k) {
+                return SubImpactLegs(model.Securities().Item(k + 1), model.Scenarios().Item(s + 1),
+                                     model.ValuationAt(k + 1, s + 1));
+            });
+            ASSERT_EQ(drivers.size(), static_cast<std::size_t>(table.SecurityCount() - (priced ? 0 : 1)));
+            for (std::size_t i = 0; i < drivers.size(); ++i) {
+                const Driver& d = drivers[i];
+                EXPECT_NEAR(d.legs.Sum(), d.subImpact, 1e-6 * std::max(1.0, std::fabs(d.subImpact))) << d.security;
+                EXPECT_GE(std::fabs(drivers[i > 0 ? i - 1 : 0].subImpact), std::fabs(d.subImpact)) << "largest first";
+                if (s == 0 && d.security < static_cast<int>(kUpLegs.size())) {
+                    const auto [priceMove, stockLeg] = kUpLegs[static_cast<std::size_t>(d.security)];
+                    EXPECT_EQ(std::tie(d.legs.priceMove, d.legs.stock), std::tie(priceMove, stockLeg)) << d.security;
+                }
+                shares += d.share.value();
+            }
+            EXPECT_NEAR(shares, 1, 1e-9);
         }
-        EXPECT_NEAR(shares, 1, 1e-9);
-    }
-}
-
-TEST(ResultsTable, EachTypesLegsComeFromThePriceItIsValuedBy) {
-    const Portfolio model = ValuedMixedPortfolio();
-    const ResultsTable table = BuildResultsTable(model);
-    struct Case {
-        int security;                // 0-based, in MixedPortfolio's order
-        double priceMove, stockLeg;  // under "Up 50"
-    } const kCases[] = {
-        {0, 130 - 100, 20 * -2000},                      // Bond CV: estimated price, stock 40 -> 60 on -2000 shares
-        {1, 60 - 40, 0},                                 // Stock: its own price; no stock leg
-        {2, (110 - 91) - (95 - 90), 10 * -1000 / 1.25},  // Option AS: value above the floor
-        {3, 75 - 70, 15 * -500},                         // Discount DS: bond floor
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(table.securities[static_cast<std::size_t>(c.security)]);
-        const auto legs = SubImpactLegs(model.Securities().Item(c.security + 1), model.Scenarios().Item(1),
-                                        model.ValuationAt(c.security + 1, 1));
-        ASSERT_TRUE(legs);
-        EXPECT_DOUBLE_EQ(legs->priceMove, c.priceMove);
-        EXPECT_DOUBLE_EQ(legs->stock, c.stockLeg);
-    }
-}
-
-TEST(ResultsTable, ASecurityWithoutThePriceItsTypeNeedsHasNoSubImpactAndNoShare) {
-    Portfolio model = ValuedMixedPortfolio();
-    // Without an estimated price, the bond adds nothing to either total.
-    for (int s = 1; s <= 2; ++s) model.ValuationAt(1, s).Setvaluation(m_CurEstPrice, 0);
-    CalculateImpacts(model, [&](int s, double total) { model.Scenarios().Item(s).SetImpact(total); });
-    const ResultsTable table = BuildResultsTable(model);
-    for (int s = 0; s < 2; ++s) {
-        EXPECT_FALSE(table.SubImpact(0, s));
-        double sum = 0;
-        for (int k = 1; k < table.SecurityCount(); ++k) sum += table.SubImpact(k, s).value();
-        EXPECT_NEAR(sum, table.scenarios[static_cast<std::size_t>(s)].total, 0.5);
-        for (const Driver& d : ScenarioDrivers(model, table, s)) EXPECT_NE(d.security, 0);
     }
 }
 
 // ---- The heatmap
 
-TEST(ResultsHeatmap, TwoVaryingChangesWithDistinctPairsMakeAGridOtherwiseBars) {
-    struct Case {
-        const char* what;
-        std::vector<std::array<double, kScenarioChanges>> changes;
-        bool grid;
-        int rowChange, columnChange;
-        std::vector<double> rows, columns;
-        std::vector<int> cells;
-    } const kCases[] = {
-        {"stock by vol, stock outermost",
-         {Changes(-10, 0, -20), Changes(-10, 0, 20), Changes(0, 0, -20), Changes(0, 0, 20), Changes(10, 0, -20),
-          Changes(10, 0, 20)},
-         true,
-         m_VolChgIdx,
-         m_StkChgIdx,
-         {-20, 20},
-         {-10, 0, 10},
-         {0, 2, 4, 1, 3, 5}},
-        {"rate by time, listed in any order, one point missing",
-         {Changes(0, 50, 0, 30), Changes(0, 0, 0, 0), Changes(0, 50, 0, 0)},
-         true,
-         m_TimeIdx,
-         m_RateChgIdx,
-         {0, 30},
-         {0, 50},
-         {1, 2, -1, 0}},
-        {"one varying change", {Changes(-10, 0, 0), Changes(0, 0, 0), Changes(10, 0, 0)}, false, -1, -1, {}, {}, {}},
-        {"three varying changes", {Changes(1, 0, 0), Changes(0, 1, 0), Changes(0, 0, 1)}, false, -1, -1, {}, {}, {}},
-        {"two scenarios on one point",
-         {Changes(1, 1, 0), Changes(1, 1, 0), Changes(0, 0, 0)},
-         false,
-         -1,
-         -1,
-         {},
-         {},
-         {}},
-        {"no scenarios", {}, false, -1, -1, {}, {}, {}},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.what);
-        std::vector<std::pair<std::array<double, kScenarioChanges>, double>> scenarios;
-        for (const auto& ch : c.changes) scenarios.push_back({ch, 0});
-        const Heatmap map = BuildHeatmap(TableOf(scenarios));
-        EXPECT_EQ(map.grid, c.grid);
-        if (!c.grid) continue;
-        EXPECT_EQ(map.rows.change, c.rowChange);
-        EXPECT_EQ(map.columns.change, c.columnChange);
-        EXPECT_EQ(map.rows.values, c.rows);
-        EXPECT_EQ(map.columns.values, c.columns);
-        EXPECT_EQ(map.cells, c.cells);
-    }
+// The heatmap as text: its grid (the change down by the change across, the
+// cells row by row, the held changes) or bars, then its worst and best
+// scenarios (the first of equals) and the range of every total.
+std::string Described(const Heatmap& map) {
+    std::ostringstream out;
+    if (!map.grid) out << "bars";
+    if (map.grid) out << "grid " << map.rows.change << " by " << map.columns.change << ":";
+    for (int cell : map.cells) out << " " << cell;
+    for (const auto& [change, value] : map.held) out << ", " << change << " at " << value;
+    out << "; worst " << map.worst << ", best " << map.best << ", " << map.low << " to " << map.high;
+    return out.str();
 }
 
-TEST(ResultsHeatmap, TheWorstIsTheMostNegativeTotalAndTheBestTheLargestTheFirstOfEquals) {
+TEST(ResultsHeatmap, TheChosenVaryingChangesMakeAGridAtTheHeldValuesOfTheOthersOtherwiseBars) {
+    // A 2 x 2 x 2 matrix of stock (0), vol (2) and credit (4) changes, stock outermost.
+    std::vector<Changes> cube;
+    for (double stock : {-10, 10})
+        for (double vol : {0, 20})
+            for (double credit : {-50, 50}) cube.push_back(Ch(stock, 0, vol, 0, credit));
+    const std::vector<Changes> rateByTime = {Ch(0, 50, 0, 30), Ch(0, 0, 0, 0), Ch(0, 50, 0, 0)};
+    HeatmapChoice creditByStock{m_CreditSprdChgIdx, m_StkChgIdx, {}};
+    creditByStock.held[m_VolChgIdx] = 20;
     struct Case {
-        std::vector<double> totals;
-        int worst, best;
-        double low, high;
+        std::vector<Changes> changes;
+        HeatmapChoice choice;
+        const char* map;
+        std::vector<double> totals = {};  // scenario s totals s unless given
     } const kCases[] = {
-        {{5, -3, 7, -9, 2}, 3, 2, -9, 7},
-        {{-4, -4, 1, 1}, 0, 2, -4, 1},
-        {{0}, 0, 0, 0, 0},
-        {{}, -1, -1, 0, 0},
+        {{Ch(-10, 0, -20), Ch(-10, 0, 20), Ch(0, 0, -20), Ch(0, 0, 20), Ch(10, 0, -20), Ch(10, 0, 20)},
+         {},
+         "grid 2 by 0: 0 2 4 1 3 5; worst 0, best 5, 0 to 5"},
+        {rateByTime, {}, "grid 3 by 1: 1 2 -1 0; worst 0, best 2, 0 to 2"},  // in any order, a point missing
+        {rateByTime, {m_TimeIdx, m_RateChgIdx, {}}, "grid 1 by 3: 1 -1 2 0; worst 0, best 2, 0 to 2"},
+        {cube, {}, "grid 2 by 0: 0 4 2 6, 4 at -50; worst 0, best 6, 0 to 7"},  // credit held at its lowest
+        {cube, creditByStock, "grid 0 by 4: 2 3 6 7, 2 at 20; worst 2, best 7, 0 to 7"},
+        {cube, {m_RateChgIdx, m_RateChgIdx, {}}, "grid 2 by 0: 0 4 2 6, 4 at -50; worst 0, best 6, 0 to 7"},
+        {{cube.begin(), cube.end() - 1}, {}, "bars; worst 0, best 6, 0 to 6"},  // not the whole matrix
+        {{Ch(-10, 0, 0), Ch(0, 0, 0), Ch(10, 0, 0)}, {}, "bars; worst 0, best 2, 0 to 2"},
+        {{Ch(1, 1, 0), Ch(1, 1, 0), Ch(0, 0, 0)}, {}, "bars; worst 0, best 2, 0 to 2"},  // two on one point
+        {{}, {}, "bars; worst -1, best -1, 0 to 0"},
+        {{}, {}, "bars; worst 3, best 2, -9 to 7", {5, -3, 7, -9, 2}},
+        {{}, {}, "bars; worst 0, best 2, -4 to 1", {-4, -4, 1, 1}},
     };
-    for (const Case& c : kCases) {
-        std::vector<std::pair<std::array<double, kScenarioChanges>, double>> scenarios;
-        for (double t : c.totals) scenarios.push_back({Changes(0, 0, 0), t});
-        const Heatmap map = BuildHeatmap(TableOf(scenarios));
-        EXPECT_EQ(map.worst, c.worst);
-        EXPECT_EQ(map.best, c.best);
-        EXPECT_EQ(map.low, c.low);
-        EXPECT_EQ(map.high, c.high);
-    }
+    for (const Case& c : kCases) EXPECT_EQ(Described(BuildHeatmap(TableOf(c.changes, c.totals), c.choice)), c.map);
 }
 
 TEST(ResultsHeatmap, TheScaleRunsFromOrangeThroughWhiteToBlueWithReadableNumbers) {
@@ -205,17 +158,33 @@ TEST(ResultsHeatmap, TheScaleRunsFromOrangeThroughWhiteToBlueWithReadableNumbers
         {50, -100, 50, {144, 179, 214}, kBlack},  // half the scale's size: half way to blue
         {100, -100, 100, {33, 102, 172}, kWhite},
         {-250, -100, 100, {179, 88, 6}, kWhite},  // beyond the scale: its end
-        {7, 0, 0, kWhite, kBlack},                // no scale
+        {7, 0, 0, kWhite, kBlack}                 // no scale
     };
     for (const Case& c : kCases) {
-        SCOPED_TRACE(c.value);
         const Rgb color = HeatColor(c.value, c.low, c.high);
-        EXPECT_EQ(color.Hex(), c.color.Hex());
-        EXPECT_EQ(TextColorOn(color).Hex(), c.text.Hex());
+        EXPECT_EQ(color.Hex(), c.color.Hex()) << c.value;
+        EXPECT_EQ(TextColorOn(color).Hex(), c.text.Hex()) << c.value;
     }
 }
 
-// ---- Sorting
+// ---- The table's column headers and sorting
+
+TEST(ResultsTable, AMatrixScenarioIsHeadedByTheChangesThatVaryOthersByTheirDescription) {
+    struct Case {
+        const char* description;
+        Changes changes;
+        std::vector<int> varying;
+        const char* header;
+    } const kCases[] = {
+        {"S -20%,R -100bp,V -20%,C -50%,T 30", Ch(-20, -100, -20, 30, -50), {0, 2, 4}, "S −20 · V −20 · C −50"},
+        {"S 10%,V 2.5%,", Ch(10, 0, 2.5), {0, 2, 5}, "S 10 · V 2.5 · TV 100"},
+        {"S 10%,V 2.5%,", Ch(10, 0, 2.5), {}, "S 10%,V 2.5%,"},
+        {"S 10%,V 2%,", Ch(10, 0, 2.5), {0, 2}, "S 10%,V 2%,"},  // not its changes
+        {"S 10%, hedged", Ch(10, 0, 0), {0}, "S 10%, hedged"},   // more than its changes
+    };
+    for (const Case& c : kCases)
+        EXPECT_EQ(ScenarioHeader({c.description, c.changes, 0}, c.varying, '.'), c.header) << c.description;
+}
 
 TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
     ResultsTable table;
@@ -223,45 +192,34 @@ TEST(ResultsSorting, AHeaderClickSortsAscendingThenTheOtherWayEmptyCellsLast) {
     table.scenarios = {{"s", {}, 0}};
     table.subImpacts = {5.0, std::nullopt, -2.0, 5.0};
     struct Case {
-        ResultsSort sort;
+        std::vector<int> clicks;  // on the headers: the descriptions' or a scenario's
         std::vector<int> order;
     } const kCases[] = {
-        {{kListOrder, false}, {0, 1, 2, 3}},
-        {{kByDescription, false}, {1, 2, 0, 3}},
-        {{kByDescription, true}, {3, 0, 2, 1}},
-        {{0, false}, {2, 0, 3, 1}},
-        {{0, true}, {0, 3, 2, 1}},
-    };
-    for (const Case& c : kCases)
-        EXPECT_EQ(SortedSecurities(table, c.sort), c.order) << c.sort.column << c.sort.descending;
-    EXPECT_EQ(NextSort({kListOrder, false}, 0), (ResultsSort{0, false}));
-    EXPECT_EQ(NextSort({0, false}, 0), (ResultsSort{0, true}));
-    EXPECT_EQ(NextSort({0, true}, 0), (ResultsSort{0, false}));
-    EXPECT_EQ(NextSort({0, true}, kByDescription), (ResultsSort{kByDescription, false}));
+        {{}, {0, 1, 2, 3}},  {{kByDescription}, {1, 2, 0, 3}}, {{kByDescription, kByDescription}, {3, 0, 2, 1}},
+        {{0}, {2, 0, 3, 1}}, {{0, 0}, {0, 3, 2, 1}},           {{0, 0, kByDescription}, {1, 2, 0, 3}}};
+    for (const Case& c : kCases) {
+        ResultsSort sort;
+        for (int column : c.clicks) sort = NextSort(sort, column);
+        EXPECT_EQ(SortedSecurities(table, sort), c.order) << ::testing::PrintToString(c.clicks);
+    }
 }
 
 // ---- CSV
 
-TEST(ResultsCsv, TextFieldsOpenAsTextInASpreadsheet) {
-    struct Case {
-        const char* text;
-        const char* field;
-    } const kCases[] = {
-        {"Stock +10%", "Stock +10%"},
-        {"Up, then down", "\"Up, then down\""},
-        {"The \"big\" one", "\"The \"\"big\"\" one\""},
-        {"=1+2", "'=1+2"},
-        {"+10%", "'+10%"},
-        {"-10%", "'-10%"},
-        {"@SUM(A1)", "'@SUM(A1)"},
-        {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
-        {"two\nlines", "\"two\nlines\""},
-        {"", ""},
-    };
-    for (const Case& c : kCases) EXPECT_EQ(CsvText(c.text), c.field) << c.text;
-}
-
-TEST(ResultsCsv, OneLinePerScenarioWithItsChangesTotalAndSubImpactsAsPlainNumbers) {
+TEST(ResultsCsv, TextFieldsOpenAsTextInASpreadsheetAndEachScenarioHasALineOfPlainNumbers) {
+    const char* const kTexts[] = {"Stock +10%", "Up, then down", "The \"big\" one",         "=1+2",       "+10%",
+                                  "-10%",       "@SUM(A1)",      "=HYPERLINK(\"x\",\"y\")", "two\nlines", ""};
+    const char* const kFields[] = {"Stock +10%",
+                                   "\"Up, then down\"",
+                                   "\"The \"\"big\"\" one\"",
+                                   "'=1+2",
+                                   "'+10%",
+                                   "'-10%",
+                                   "'@SUM(A1)",
+                                   "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\"",
+                                   "\"two\nlines\"",
+                                   ""};
+    for (std::size_t i = 0; i < std::size(kTexts); ++i) EXPECT_EQ(CsvText(kTexts[i]), kFields[i]) << kTexts[i];
     ResultsTable table;
     table.securities = {"ACME, Inc", "=Beta"};
     table.scenarios = {{"Up", {10, 0, 0, 0, 0, 100}, 1234.567}, {"-Down", {-10, 25, 2.5, 30, 0, 100}, -1234567.891}};
@@ -273,58 +231,18 @@ TEST(ResultsCsv, OneLinePerScenarioWithItsChangesTotalAndSubImpactsAsPlainNumber
               "'-Down,-10,25,2.5,30,0,100,-1234567.89,-1234567.89,\r\n");
 }
 
-// ---- Through the panel (cells, sorting, revisions and the CSV of a session: golden/results_table;
-// the heatmap's cell and the drivers: golden/results_matrix).
+// ---- Through the panel: cells, sorting, revisions and the CSV of a session (golden/results_table),
+// the heatmap's cell, its axes and the drivers (golden/results_matrix), edits after an Update
+// (golden/results_stale); the count of the securities during an Update: web/tests/update.test.js.
 
-namespace {
-
-// The mixed portfolio on the panel, its pages answering from the holdings'
-// replies; `onFetch` sees every request as it is made.
-struct ResultsPanel : Harness {
-    std::function<void()> onFetch;
-    ResultsPanel() {
-        host.SetFetcher([this](const std::string& address) {
-            if (onFetch) onFetch();
-            for (const Holding& h : MixedPortfolio()) {
-                if (address.starts_with(kDetail + "?Secid=" + std::to_string(h.id) + "&"))
-                    return FetchResult{true, h.up + "|" + h.down, ""};
-                if (address.starts_with(kCarry + "?Secid=" + std::to_string(h.id) + "&"))
-                    return FetchResult{true, kCarryPiece + "|" + kCarryPiece, ""};
-            }
-            return FetchResult{true, "0", ""};
-        });
-        Start(WithPages({{"RecordString", Records(MixedPortfolio())}, {"ScenarioString", kUpAndDown}}));
-    }
-};
-
-}  // namespace
-
-// A cell, the portfolio row's and the heatmap's, selecting on the panel, and
-// the views' revisions: golden/results_table and golden/results_matrix.
-TEST(ResultsPanelView, TheViewOpensWithItsButtonAndCellsItDoesNotHaveAreRefused) {
-    ResultsPanel p;
-    EXPECT_FALSE(p.Do("cell Results 2 1"));
+TEST(ResultsPanelView, TheViewOpensWithItsButtonAndRefusesCellsItDoesNotHave) {
+    Harness p;
+    p.StartWithZeros(Records(MixedPortfolio()), kUpAndDown);
+    ASSERT_TRUE(p.Do("click UpdateBtn"));
+    EXPECT_FALSE(p.Do("cell Results 2 1"));  // the view is closed
     ASSERT_TRUE(p.Do("click BtnResults"));
     ASSERT_TRUE(p.Do("cell Results 2 1"));
     for (const char* wrong : {"cell Results 7 0", "cell Results 0 2", "cell Results -2 0", "sort Results 2",
                               "cell LstSecurity 0 0", "cell Results 1"})
         EXPECT_THROW(p.Do(wrong), ActionError) << wrong;
-}
-
-TEST(ResultsPanelView, AnUpdateCountsTheSecuritiesBesideTheBusyCaption) {
-    ResultsPanel p;
-    std::vector<std::string> seen, expected;
-    p.onFetch = [&] {  // each request of the run sees the label as it stands then
-        const Label& label = p.Label("LabelRunProgress");
-        if (label.visible) seen.push_back(label.caption + " " + std::to_string(label.percent) + "%");
-    };
-    ASSERT_TRUE(p.Do("click UpdateBtn"));
-    const int n = static_cast<int>(MixedPortfolio().size());
-    for (int k = 1; k <= n + 1; ++k)  // the last two: the display's refresh, every security valued
-        for (int request = 0; request < 2; ++request)
-            expected.push_back("security " + std::to_string(std::min(k, n)) + " of " + std::to_string(n) + " " +
-                               std::to_string((k - 1) * 100 / n) + "%");
-    EXPECT_EQ(seen, expected);
-    EXPECT_FALSE(p.Label("LabelRunProgress").visible);
-    EXPECT_EQ(p.Caption("LabelProgress"), "");
 }

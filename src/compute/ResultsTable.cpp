@@ -19,6 +19,14 @@ const std::optional<double>& ResultsTable::SubImpact(int security, int scenario)
 
 ResultsTable BuildResultsTable(const Portfolio& portfolio) {
     ResultsTable table;
+    BuildResultsTable(portfolio, table);
+    return table;
+}
+
+void BuildResultsTable(const Portfolio& portfolio, ResultsTable& table) {
+    table.securities.clear();
+    table.scenarios.clear();
+    table.subImpacts.clear();
     const auto& scenarios = portfolio.Scenarios();
     for (int s = 1; s <= scenarios.Count(); ++s) {
         const CScenario& scen = scenarios.Item(s);
@@ -37,16 +45,17 @@ ResultsTable BuildResultsTable(const Portfolio& portfolio) {
         const std::optional<double> fx = ParseNumber(sec.GetFxToUsd(), Locale{});
         const bool divisible = fx && *fx != 0 && k <= valued;
         const ImpactBasis basis = ImpactBasisOf(sec.GetSectype());
+        if (!divisible) {
+            table.subImpacts.resize(table.subImpacts.size() + table.scenarios.size());
+            continue;
+        }
+        const ValuationRow& row = portfolio.Valuations().Item(k);
         for (int s = 1; s <= scenarios.Count(); ++s) {
-            std::optional<double> cell;
-            if (divisible) {
-                const CValuation& val = portfolio.ValuationAt(k, s);
-                if (HasPriceToValue(basis, val)) cell = val.Getvaluation(m_SubImpact);
-            }
-            table.subImpacts.push_back(cell);
+            const CValuation& val = row.Item(s);
+            table.subImpacts.push_back(HasPriceToValue(basis, val) ? std::optional(val.Getvaluation(m_SubImpact))
+                                                                   : std::nullopt);
         }
     }
-    return table;
 }
 
 ResultsSort NextSort(const ResultsSort& current, int column) {
@@ -78,29 +87,63 @@ int Heatmap::Cell(int row, int column) const {
     return cells.at(static_cast<std::size_t>(row) * columns.values.size() + static_cast<std::size_t>(column));
 }
 
-namespace {
-
-// The distinct values of one change over the scenarios, ascending.
-std::vector<double> DistinctValues(const ResultsTable& table, int change) {
+std::vector<double> ChangeValues(const ResultsTable& table, int change) {
     std::set<double> values;
     for (const auto& s : table.scenarios) values.insert(s.changes[static_cast<std::size_t>(change)]);
     return {values.begin(), values.end()};
 }
 
+std::vector<int> VaryingChanges(const ResultsTable& table) {
+    std::vector<int> varying;
+    for (int c = 0; c < kScenarioChanges; ++c)
+        if (ChangeValues(table, c).size() > 1) varying.push_back(c);
+    return varying;
+}
+
+namespace {
+
 int IndexOf(const std::vector<double>& values, double v) {
     return static_cast<int>(std::lower_bound(values.begin(), values.end(), v) - values.begin());
 }
 
-void LayOutGrid(const ResultsTable& table, Heatmap& map) {
-    std::vector<int> varying;
-    for (int c = 0; c < kScenarioChanges; ++c)
-        if (DistinctValues(table, c).size() > 1) varying.push_back(c);
-    if (varying.size() != 2) return;
-    HeatmapAxis columns{varying[0], DistinctValues(table, varying[0])};
-    HeatmapAxis rows{varying[1], DistinctValues(table, varying[1])};
+// The chosen change when it varies, else the first varying change other
+// than `other`.
+int AxisOf(int chosen, int other, const std::vector<int>& varying) {
+    if (chosen != other && std::find(varying.begin(), varying.end(), chosen) != varying.end()) return chosen;
+    for (int c : varying)
+        if (c != other) return c;
+    return -1;
+}
+
+void LayOutGrid(const ResultsTable& table, const HeatmapChoice& choice, Heatmap& map) {
+    const std::vector<int> varying = VaryingChanges(table);
+    if (varying.size() < 2) return;
+    if (varying.size() > 2) {
+        // Every combination of the varying changes' values, once each.
+        double combinations = 1;
+        for (int c : varying) combinations *= static_cast<double>(ChangeValues(table, c).size());
+        if (combinations != table.ScenarioCount()) return;
+    }
+    const int across = AxisOf(choice.columns, -1, varying);
+    const int down = AxisOf(choice.rows, across, varying);
+    HeatmapAxis columns{across, ChangeValues(table, across)};
+    HeatmapAxis rows{down, ChangeValues(table, down)};
+    std::vector<std::pair<int, double>> held;
+    for (int c : varying) {
+        if (c == across || c == down) continue;
+        const std::vector<double> values = ChangeValues(table, c);
+        const auto& wanted = choice.held[static_cast<std::size_t>(c)];
+        const bool takes = wanted && std::binary_search(values.begin(), values.end(), *wanted);
+        const bool zero = std::binary_search(values.begin(), values.end(), 0.0);
+        held.emplace_back(c, takes ? *wanted : zero ? 0.0 : values.front());
+    }
     std::vector<int> cells(rows.values.size() * columns.values.size(), -1);
     for (int s = 0; s < table.ScenarioCount(); ++s) {
         const auto& changes = table.scenarios[static_cast<std::size_t>(s)].changes;
+        const bool shown = std::all_of(held.begin(), held.end(), [&](const auto& h) {
+            return changes[static_cast<std::size_t>(h.first)] == h.second;
+        });
+        if (!shown) continue;
         const int r = IndexOf(rows.values, changes[static_cast<std::size_t>(rows.change)]);
         const int c = IndexOf(columns.values, changes[static_cast<std::size_t>(columns.change)]);
         int& cell = cells[static_cast<std::size_t>(r) * columns.values.size() + static_cast<std::size_t>(c)];
@@ -111,21 +154,69 @@ void LayOutGrid(const ResultsTable& table, Heatmap& map) {
     map.rows = std::move(rows);
     map.columns = std::move(columns);
     map.cells = std::move(cells);
+    map.held = std::move(held);
 }
 
 uint8_t Blend(uint8_t from, uint8_t to, double t) { return static_cast<uint8_t>(std::lround(from + (to - from) * t)); }
 
+// How each change is named in a column's header, and how a generated
+// matrix's description writes it (in that order).
+struct ChangePart {
+    int change;
+    const char* shortName;
+    const char* prefix;
+    const char* suffix;
+};
+constexpr ChangePart kShortNames[] = {{m_StkChgIdx, "S", "S ", "%,"}, {m_RateChgIdx, "R", "R ", "bp,"},
+                                      {m_VolChgIdx, "V", "V ", "%,"}, {m_CreditSprdChgIdx, "C", "C ", "%,"},
+                                      {m_TimeIdx, "T", "T ", ""},     {m_TunerValIdx, "TV", nullptr, nullptr}};
+
 }  // namespace
 
-Heatmap BuildHeatmap(const ResultsTable& table) {
+Heatmap BuildHeatmap(const ResultsTable& table, const HeatmapChoice& choice) {
     Heatmap map;
     for (int s = 0; s < table.ScenarioCount(); ++s) {
         const double total = table.scenarios[static_cast<std::size_t>(s)].total;
-        if (map.worst < 0 || total < map.low) map.low = total, map.worst = s;
-        if (map.best < 0 || total > map.high) map.high = total, map.best = s;
+        if (s == 0 || total < map.low) map.low = total;
+        if (s == 0 || total > map.high) map.high = total;
     }
-    LayOutGrid(table, map);
+    LayOutGrid(table, choice, map);
+    std::vector<int> shown(map.cells);
+    if (!map.grid) {
+        shown.resize(static_cast<std::size_t>(table.ScenarioCount()));
+        std::iota(shown.begin(), shown.end(), 0);
+    }
+    for (int s : shown) {
+        if (s < 0) continue;
+        const double total = table.scenarios[static_cast<std::size_t>(s)].total;
+        const auto totalOf = [&](int t) { return table.scenarios[static_cast<std::size_t>(t)].total; };
+        if (map.worst < 0 || total < totalOf(map.worst) || (total == totalOf(map.worst) && s < map.worst))
+            map.worst = s;
+        if (map.best < 0 || total > totalOf(map.best) || (total == totalOf(map.best) && s < map.best)) map.best = s;
+    }
     return map;
+}
+
+std::string ScenarioHeader(const ResultsScenario& scenario, const std::vector<int>& varying, char decimalSeparator) {
+    const auto text = [&](int change) {
+        return PlainNumber(scenario.changes[static_cast<std::size_t>(change)], decimalSeparator);
+    };
+    // Does the description say no more than the changes?
+    std::size_t at = 0;
+    for (const ChangePart& p : kShortNames) {
+        if (!p.prefix) continue;
+        const std::string part = p.prefix + text(p.change) + p.suffix;
+        if (scenario.description.compare(at, part.size(), part) == 0) at += part.size();
+    }
+    if (at == 0 || at != scenario.description.size() || varying.empty()) return scenario.description;
+    std::string header;
+    for (const ChangePart& p : kShortNames) {
+        if (std::find(varying.begin(), varying.end(), p.change) == varying.end()) continue;
+        std::string value = text(p.change);
+        if (value.starts_with('-')) value.replace(0, 1, "\u2212");
+        header += (header.empty() ? "" : " \u00b7 ") + std::string(p.shortName) + " " + value;
+    }
+    return header;
 }
 
 Rgb HeatColor(double value, double low, double high) {
@@ -144,17 +235,14 @@ Rgb TextColorOn(const Rgb& background) {
     return luminance < 140 ? kWhite : kBlack;
 }
 
-std::vector<Driver> ScenarioDrivers(const Portfolio& portfolio, const ResultsTable& table, int scenario) {
+std::vector<Driver> ScenarioDrivers(const ResultsTable& table, int scenario, const LegsOf& legsOf) {
     std::vector<Driver> drivers;
     if (scenario < 0 || scenario >= table.ScenarioCount()) return drivers;
     const double total = table.scenarios[static_cast<std::size_t>(scenario)].total;
     for (int k = 0; k < table.SecurityCount(); ++k) {
         const auto& cell = table.SubImpact(k, scenario);
-        if (!cell || k >= portfolio.Valuations().Count()) continue;
-        // A run that stopped part way leaves valuations newer than the
-        // sub-impacts: a security whose legs it no longer gives is left out.
-        const auto legs = SubImpactLegs(portfolio.Securities().Item(k + 1), portfolio.Scenarios().Item(scenario + 1),
-                                        portfolio.ValuationAt(k + 1, scenario + 1));
+        if (!cell) continue;
+        const auto legs = legsOf(k);
         if (!legs) continue;
         Driver d;
         d.security = k;

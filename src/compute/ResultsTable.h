@@ -5,6 +5,7 @@
 // changes, the drivers of one scenario's total, and the table as CSV text.
 // No panel is involved; the control's results view shows what this gives.
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ struct ResultsTable {
 // (no price its type needs) has no sub-impact there, so that each
 // scenario's sub-impacts add up to its total.
 ResultsTable BuildResultsTable(const Portfolio& portfolio);
+// The same into `table`, whose room is kept for the next.
+void BuildResultsTable(const Portfolio& portfolio, ResultsTable& table);
 
 // The order the securities are listed in: list order, by description, or by
 // their sub-impact under one scenario (those without one last).
@@ -67,20 +70,44 @@ struct HeatmapAxis {
     std::vector<double> values;  // ascending
 };
 
-// The scenario totals laid out over the scenarios' changes. When exactly
-// two changes vary and no two scenarios share a pair of them, a grid: rows
-// by the second varying change, columns by the first, each cell the
-// scenario with that pair (or none). Otherwise one bar per scenario.
+// The changes that take more than one value over the scenarios, by index,
+// and the values one change takes, ascending.
+std::vector<int> VaryingChanges(const ResultsTable& table);
+std::vector<double> ChangeValues(const ResultsTable& table, int change);
+
+// The user's choice of the heatmap's axes (ScenarioPropertiesIdx; -1 or a
+// change that does not vary: the first and second varying changes) and of
+// the value each other varying change is held at (nothing, or a value it
+// does not take: 0 when it takes 0, else its lowest).
+struct HeatmapChoice {
+    int columns = -1, rows = -1;
+    std::array<std::optional<double>, kScenarioChanges> held{};
+};
+
+// The scenario totals laid out over the scenarios' changes: a grid with
+// one chosen varying change across and another down, each cell the
+// scenario with that pair of values (or none) among the scenarios at the
+// held values of the other varying changes. A grid needs two varying
+// changes whose pairs no two scenarios share or, when more vary, scenarios
+// that make up the whole matrix of their values (as a generated matrix
+// does). Otherwise one bar per scenario.
 struct Heatmap {
     bool grid = false;
     HeatmapAxis rows, columns;
-    std::vector<int> cells;    // row-major, rows x columns: a 0-based scenario or -1
-    int worst = -1;            // the scenario with the most negative total (the first of equals)
-    int best = -1;             // the scenario with the largest total
-    double low = 0, high = 0;  // the lowest and highest total
+    std::vector<int> cells;                    // row-major, rows x columns: a 0-based scenario or -1
+    std::vector<std::pair<int, double>> held;  // the other varying changes and their values
+    int worst = -1;                            // of the cells shown, the most negative total (the first of equals)
+    int best = -1;                             // and the largest
+    double low = 0, high = 0;                  // the lowest and highest total of every scenario
     int Cell(int row, int column) const;
 };
-Heatmap BuildHeatmap(const ResultsTable& table);
+Heatmap BuildHeatmap(const ResultsTable& table, const HeatmapChoice& choice = {});
+
+// A column's header: a scenario whose description only restates its
+// changes (as a generated matrix's does) is named by the changes in
+// `varying`, shortly ("S −20 · V −20 · C −50"); any other
+// by its description.
+std::string ScenarioHeader(const ResultsScenario& scenario, const std::vector<int>& varying, char decimalSeparator);
 
 // A colour-blind-safe diverging scale: white at 0, deepening to orange for
 // losses and to blue for gains, in proportion to the value's size against
@@ -97,8 +124,10 @@ struct Driver {
     ImpactLegs legs;              // what the sub-impact is made of
 };
 // The securities that add to the 0-based scenario's total, the largest
-// sub-impact (by size) first.
-std::vector<Driver> ScenarioDrivers(const Portfolio& portfolio, const ResultsTable& table, int scenario);
+// sub-impact (by size) first; `legs` gives what a security's sub-impact is
+// made of (nothing: the security is left out).
+using LegsOf = std::function<std::optional<ImpactLegs>(int security)>;
+std::vector<Driver> ScenarioDrivers(const ResultsTable& table, int scenario, const LegsOf& legs);
 
 // A text field of CSV: quoted when it holds a comma, a quote or a line
 // break (a quote doubled), and a leading "=", "+", "-", "@", tab or carriage

@@ -80,11 +80,13 @@ void PanelContext::HideProgress() {
 void PanelContext::SetStaleNotice() {
     notice.LabelProgress->backColor = kWhite;
     notice.LabelProgress->caption = "Click Update button to recalculate $Impact!";
+    if (refresh.ShowResultsView) refresh.ShowResultsView();  // the results view says its figures are stale
 }
 
 void PanelContext::ClearStaleNotice() {
     notice.LabelProgress->backColor = notice.Frame1->backColor;
     notice.LabelProgress->caption.clear();
+    if (refresh.ShowResultsView) refresh.ShowResultsView();
 }
 
 std::string PanelContext::FetchReply(const std::string& address) {

@@ -322,6 +322,21 @@ PanelWidgets::PanelWidgets(Form& f) {
         *view = &f.Add<DataView>(name, nullptr);
         (*view)->visible = false;
     }
+    // The heatmap's axes and the values of the other varying changes; they
+    // stand over the heatmap, shown with it when it is a grid.
+    HeatmapChoices = frame("HeatmapChoices", nullptr, "", {}, {0, 0, 0, 0});
+    HeatmapChoices->visible = false;
+    captionFor("ComboHeatColumns", HeatmapChoices, "Across:", {1, 1});
+    ComboHeatColumns = combo("ComboHeatColumns", HeatmapChoices, "The change across the heatmap", {1, 2});
+    captionFor("ComboHeatRows", HeatmapChoices, "Down:", {1, 3});
+    ComboHeatRows = combo("ComboHeatRows", HeatmapChoices, "The change down the heatmap", {1, 4});
+    for (int c = 0; c < kScenarioSlots; ++c) {
+        const std::string name = Indexed("ComboHeatValue", c);
+        const GridCell at{2 + c / 2, 1 + (c % 2) * 2};
+        CaptionHeatValue[c] = captionFor(name, HeatmapChoices, kScenarioChangeNames[c] + std::string(":"), at);
+        ComboHeatValue[c] =
+            combo(name, HeatmapChoices, "The value the heatmap holds this change at", {at.row, at.column + 1});
+    }
 
     // ---- What one subsystem reads or disables of another's.
     singleScenarioControls = {TxtDate,         DescriptionFld, ComboScenario,  ComboAutoLoad, ScenarioAddBtn,

@@ -6,10 +6,11 @@
 // show and keeps the views in step with the panel's selection.
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "display/ResultsView.h"
+#include "records/Indexes.h"
 #include "toolkit/NumberText.h"
 
 namespace zemra {
@@ -32,6 +33,31 @@ JsonValue ScenarioSummary(const ResultsScenario& scen, int scenario, const Local
     return j;
 }
 
+// What the views say while the panel's edits wait for an Update.
+constexpr const char* kStaleMark =
+    "Figures of the last Update: the panel has edits not valued yet (click Update to recalculate)";
+
+// Where each record of the run stands in its list now (0-based), for those
+// still listed.
+template <class T>
+std::vector<std::pair<int, int>> StillListed(const std::vector<std::weak_ptr<T>>& ids, const Collection<T>& list) {
+    std::unordered_map<const T*, int> at;
+    for (int p = 1; p <= list.Count(); ++p) at.emplace(list.Shared(p).get(), p - 1);
+    std::vector<std::pair<int, int>> kept;
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        if (const auto record = ids[k].lock())
+            if (const auto found = at.find(record.get()); found != at.end())
+                kept.emplace_back(static_cast<int>(k), found->second);
+    return kept;
+}
+
+// The shown index of a list position, or -1.
+int ShownIndex(const std::vector<std::pair<int, int>>& shown, int position) {
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (shown[i].second == position) return static_cast<int>(i);
+    return -1;
+}
+
 // A window's range over `count` items.
 std::pair<int, int> Range(int first, int size, int count) {
     const int from = std::clamp(first, 0, count);
@@ -49,12 +75,10 @@ ResultsView::ResultsView(PanelContext& ctx, const ResultsWidgets& widgets) : Res
     ViewResults->content = [this](const DataView::Window& window) { return ResultsContent(window); };
     ViewHeatmap->content = [this](const DataView::Window&) { return HeatmapContent(); };
     ViewDrivers->content = [this](const DataView::Window&) { return DriversContent(); };
-    ViewCsv->content = [this](const DataView::Window&) {
-        JsonValue j;
-        j["fileName"] = "impact-results.csv";
-        j["text"] = ResultsCsv(CurrentResults());
-        return j;
-    };
+    ViewCsv->content = [this](const DataView::Window&) { return CsvContent(); };
+    ComboHeatColumns->Click = [this] { HeatChoice_Click(ComboHeatColumns); };
+    ComboHeatRows->Click = [this] { HeatChoice_Click(ComboHeatRows); };
+    for (ComboBox* combo : ComboHeatValue) combo->Click = [this, combo] { HeatChoice_Click(combo); };
 }
 
 void ResultsView::BtnResults_Click() {
@@ -63,16 +87,77 @@ void ResultsView::BtnResults_Click() {
     ShowResultsView();
 }
 
+// An Update that valued every security shows its figures with the records
+// as they were valued. A recompute from the valuations it left (a carry
+// refreshed, a security removed) shows its figures when the records are
+// still as valued; with edits pending it would pair them with the old
+// valuations, and the views keep the Update's figures.
+void ResultsView::NoteImpactRun() {
+    const Portfolio& portfolio = ctx_.portfolio;
+    const bool updated = LabelRunProgress->percent == 100;
+    if (!updated && impactRuns_ > 0 &&
+        EditedSinceRun(StillListed(run_.securityIds, portfolio.Securities()),
+                       StillListed(run_.scenarioIds, portfolio.Scenarios())))
+        return;
+    ++impactRuns_;
+    BuildResultsTable(portfolio, run_.table);
+    run_.securityIds.clear();
+    run_.scenarioIds.clear();
+    run_.securities.clear();
+    run_.scenarios.clear();
+    for (int k = 1; k <= portfolio.Securities().Count(); ++k) {
+        run_.securityIds.push_back(portfolio.Securities().Shared(k));
+        run_.securities.push_back(portfolio.Securities().Item(k));
+    }
+    for (int s = 1; s <= portfolio.Scenarios().Count(); ++s) {
+        run_.scenarioIds.push_back(portfolio.Scenarios().Shared(s));
+        run_.scenarios.push_back(portfolio.Scenarios().Item(s));
+    }
+}
+
+// Whether a valued security's description or assumptions, or a valued
+// scenario's description or changes, differ from what the run valued.
+bool ResultsView::EditedSinceRun(const Shown& rows, const Shown& columns) const {
+    for (const auto& [k, position] : rows) {
+        const CSecurity& then = run_.securities[static_cast<std::size_t>(k)];
+        const CSecurity& now = ctx_.portfolio.Securities().Item(position + 1);
+        if (then.Getdescription() != now.Getdescription()) return true;
+        for (int i = 0; i < kAssumptionSlots; ++i)
+            if (then.GetProperties(i) != now.GetProperties(i)) return true;
+    }
+    for (const auto& [s, position] : columns) {
+        const CScenario& then = run_.scenarios[static_cast<std::size_t>(s)];
+        const CScenario& now = ctx_.portfolio.Scenarios().Item(position + 1);
+        if (then.Getdescription() != now.Getdescription()) return true;
+        for (int c = 0; c < kScenarioChanges; ++c)
+            if (then.GetScenarioProperties(c) != now.GetScenarioProperties(c)) return true;
+    }
+    return false;
+}
+
+// While the panel shows its stale notice (the busy caption is not it), and
+// while a valued record differs from what it was valued with (an edit of
+// another field that leaves its value as it was clears the notice).
+bool ResultsView::Stale() const {
+    return (!ctx_.Busy() && !ctx_.notice.LabelProgress->caption.empty()) || EditedSinceRun(rows_, columns_);
+}
+
 // A cell selects its security and its scenario on the panel, as clicks on
 // their rows of the security list and the impact list do; a cell of the
-// portfolio row (security -1) selects only the scenario.
-void ResultsView::Results_CellClick(int security, int scenario) {
+// portfolio row (security -1) selects only the scenario. A record no
+// longer listed selects nothing.
+void ResultsView::Results_CellClick(int row, int column) {
     struct Hold {
         bool& held;
         ~Hold() { held = false; }
     } hold{holdResults_ = true};
     ListBox& securities = ctx_.SecurityList();
     ListBox& impacts = ctx_.ImpactList();
+    const int security =
+        row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)].second : -1;
+    const int scenario = column >= 0 && column < static_cast<int>(columns_.size())
+                             ? columns_[static_cast<std::size_t>(column)].second
+                             : -1;
     if (security >= 0 && security < securities.Count() &&
         (securities.ListIndex() != security || securities.SelCount() != 1))
         securities.UserClickRow(security);
@@ -87,34 +172,122 @@ void ResultsView::Results_HeaderClick(int column) {
     ShowResultsView();
 }
 
-// Brings the views in step with the records and the selection: each view's
-// revision moves when what it shows has changed, so that a host fetches it
-// again only then.
+// A pick of an axis (the other axis' change swaps the two) or of a held value.
+void ResultsView::HeatChoice_Click(ComboBox* combo) {
+    if (fillingChoices_ || combo->ListIndex() < 0) return;
+    const int picked = static_cast<int>(combo->ItemData(combo->ListIndex()));
+    if (combo == ComboHeatColumns || combo == ComboHeatRows) {
+        const bool across = combo == ComboHeatColumns;
+        heatChoice_.columns = heatmap_.columns.change;
+        heatChoice_.rows = heatmap_.rows.change;
+        int& mine = across ? heatChoice_.columns : heatChoice_.rows;
+        int& other = across ? heatChoice_.rows : heatChoice_.columns;
+        if (picked == other) other = mine;
+        mine = picked;
+    } else {
+        for (int c = 0; c < kScenarioChanges; ++c)
+            if (combo == ComboHeatValue[static_cast<std::size_t>(c)])
+                heatChoice_.held[static_cast<std::size_t>(c)] =
+                    ChangeValues(Table(), c).at(static_cast<std::size_t>(picked));
+    }
+    heatmap_ = BuildHeatmap(Table(), heatChoice_);
+    ++ViewHeatmap->revision;
+    ShowHeatmapChoices();
+}
+
+// The drop-downs show the heatmap's axes and held values; the values of a
+// change on an axis, or of one that does not vary, are not offered.
+void ResultsView::ShowHeatmapChoices() {
+    fillingChoices_ = true;
+    const bool choose = ViewHeatmap->visible && heatmap_.grid;
+    HeatmapChoices->visible = choose;
+    const auto fill = [&](ComboBox* combo, const std::vector<std::string>& texts, const std::vector<long>& data,
+                          int current) {
+        bool same = combo->Count() == static_cast<int>(texts.size());
+        for (int i = 0; same && i < combo->Count(); ++i)
+            same = combo->ItemText(i) == texts[static_cast<std::size_t>(i)];
+        if (!same) {
+            combo->Clear();
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                combo->AddItem(texts[i]);
+                combo->SetItemData(static_cast<int>(i), data[i]);
+            }
+        }
+        for (int i = 0; i < combo->Count(); ++i)
+            if (combo->ItemData(i) == current && combo->ListIndex() != i) combo->SetListIndex(i);
+    };
+    std::vector<std::string> names;
+    std::vector<long> changes;
+    for (int c : varying_) {
+        names.push_back(kScenarioChangeNames[static_cast<std::size_t>(c)]);
+        changes.push_back(c);
+    }
+    fill(ComboHeatColumns, names, changes, heatmap_.columns.change);
+    fill(ComboHeatRows, names, changes, heatmap_.rows.change);
+    for (int c = 0; c < kScenarioChanges; ++c) {
+        const auto held =
+            std::find_if(heatmap_.held.begin(), heatmap_.held.end(), [c](const auto& h) { return h.first == c; });
+        const bool shown = choose && held != heatmap_.held.end();
+        ComboBox* combo = ComboHeatValue[static_cast<std::size_t>(c)];
+        combo->visible = CaptionHeatValue[static_cast<std::size_t>(c)]->visible = shown;
+        if (!shown) continue;
+        const std::vector<double> values = ChangeValues(Table(), c);
+        std::vector<std::string> texts;
+        std::vector<long> index;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            texts.push_back(PlainNumber(values[i], Loc().decimalSeparator));
+            index.push_back(static_cast<long>(i));
+        }
+        fill(combo, texts, index, std::lower_bound(values.begin(), values.end(), held->second) - values.begin());
+    }
+    fillingChoices_ = false;
+}
+
+// Brings the views in step with the last run, the lists and the selection:
+// each view's revision moves when what it shows has changed, so that a
+// host fetches it again only then.
 void ResultsView::ShowResultsView() {
     if (holdResults_) return;
-    const std::array<int, 4> now{impactRuns_, ctx_.portfolio.Securities().Count(), ctx_.portfolio.Scenarios().Count(),
-                                 resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0)};
-    // A scenario renamed, modified or reloaded changes the view as well.
-    std::size_t scenarios = 0;
-    const auto mix = [&scenarios](std::size_t h) { scenarios = scenarios * 1000003u ^ h; };
-    for (int s = 1; s <= ctx_.portfolio.Scenarios().Count(); ++s) {
-        const CScenario& scen = ctx_.portfolio.Scenarios().Item(s);
-        mix(std::hash<std::string>{}(scen.Getdescription()));
-        for (int c = 0; c < kScenarioChanges; ++c) mix(std::hash<double>{}(scen.GetScenarioProperties(c)));
-        mix(std::hash<double>{}(scen.GetImpact()));
+    Shown rows = StillListed(run_.securityIds, ctx_.portfolio.Securities());
+    Shown columns = StillListed(run_.scenarioIds, ctx_.portfolio.Scenarios());
+    const bool listed = rows != rows_ || columns != columns_ || impactRuns_ != shownRun_[0];
+    if (listed) {
+        rows_ = std::move(rows);
+        columns_ = std::move(columns);
+        filtered_.reset();
+        if (rows_.size() != run_.table.securities.size() || columns_.size() != run_.table.scenarios.size()) {
+            ResultsTable& t = filtered_.emplace();
+            for (const auto& [k, position] : rows_)
+                t.securities.push_back(run_.table.securities[static_cast<std::size_t>(k)]);
+            for (const auto& [s, position] : columns_)
+                t.scenarios.push_back(run_.table.scenarios[static_cast<std::size_t>(s)]);
+            for (const auto& [k, kp] : rows_)
+                for (const auto& [s, sp] : columns_) t.subImpacts.push_back(run_.table.SubImpact(k, s));
+        }
+        varying_ = VaryingChanges(Table());
+        headerLength_ = 0;
+        for (const ResultsScenario& scen : Table().scenarios) {
+            const std::string header = ScenarioHeader(scen, varying_, Loc().decimalSeparator);
+            // In characters: the bytes that start one.
+            const auto length = std::count_if(header.begin(), header.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            headerLength_ = std::max(headerLength_, static_cast<int>(length));
+        }
+        heatmap_ = BuildHeatmap(Table(), heatChoice_);
     }
-    const bool changed = now != resultsShown_ || scenarios != resultsScenarios_;
+    const std::array<int, 3> now{impactRuns_, resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0),
+                                 Stale() ? 1 : 0};
+    const bool changed = listed || now != shownRun_;
     if (changed) {
-        resultsShown_ = now;
-        resultsScenarios_ = scenarios;
-        resultsTable_.reset();
+        shownRun_ = now;
         for (DataView* view : {ViewResults, ViewHeatmap, ViewCsv}) ++view->revision;
     }
-    const int security = ctx_.SecurityList().ListIndex(), scenario = ctx_.ScenarioList().ListIndex();
+    ShowHeatmapChoices();
+    const int security = ShownIndex(rows_, ctx_.SecurityList().ListIndex());
+    const int scenario = ShownIndex(columns_, ctx_.ScenarioList().ListIndex());
     if (changed || ViewDrivers->currentColumn != scenario) ++ViewDrivers->revision;
     for (DataView* view : {ViewResults, ViewHeatmap, ViewDrivers, ViewCsv}) {
-        view->rowCount = now[1];
-        view->columnCount = now[2];
+        view->rowCount = static_cast<int>(rows_.size());
+        view->columnCount = static_cast<int>(columns_.size());
         view->currentRow = security;
         view->currentColumn = scenario;
     }
@@ -135,15 +308,10 @@ void ResultsView::HideRunProgress() {
     LabelRunProgress->visible = false;
 }
 
-const ResultsTable& ResultsView::CurrentResults() {
-    if (!resultsTable_) resultsTable_ = BuildResultsTable(ctx_.portfolio);
-    return *resultsTable_;
-}
-
 // A window of the table: the securities in the chosen order as rows, the
 // scenarios as columns with their changes and totals (the portfolio row).
 JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
-    const ResultsTable& table = CurrentResults();
+    const ResultsTable& table = Table();
     const std::vector<int> order = SortedSecurities(table, resultsSort_);
     const auto [firstRow, endRow] = Range(window.firstRow, window.rows, table.SecurityCount());
     const auto [firstColumn, endColumn] = Range(window.firstColumn, window.columns, table.ScenarioCount());
@@ -152,6 +320,8 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
     j["columnCount"] = table.ScenarioCount();
     j["sort"]["column"] = resultsSort_.column;
     j["sort"]["descending"] = resultsSort_.descending;
+    if (shownRun_[2]) j["stale"] = kStaleMark;
+    j["headerLength"] = headerLength_;
     j["firstRow"] = firstRow;
     j["firstColumn"] = firstColumn;
     JsonValue columns = JsonValue::Array();
@@ -161,6 +331,7 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
         JsonValue changes = JsonValue::Array();
         for (double change : scen.changes) changes.Push(PlainNumber(change, Loc().decimalSeparator));
         c["changes"] = std::move(changes);
+        c["header"] = ScenarioHeader(scen, varying_, Loc().decimalSeparator);
         columns.Push(std::move(c));
     }
     j["columns"] = std::move(columns);
@@ -183,8 +354,8 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
 }
 
 JsonValue ResultsView::HeatmapContent() {
-    const ResultsTable& table = CurrentResults();
-    const Heatmap map = BuildHeatmap(table);
+    const ResultsTable& table = Table();
+    const Heatmap& map = heatmap_;
     auto cell = [&](int s) {
         const ResultsScenario& scen = table.scenarios[static_cast<std::size_t>(s)];
         JsonValue c = ScenarioSummary(scen, s, Loc());
@@ -203,6 +374,7 @@ JsonValue ResultsView::HeatmapContent() {
     };
     JsonValue j;
     j["layout"] = map.grid ? "grid" : "bars";
+    if (shownRun_[2]) j["stale"] = kStaleMark;
     if (map.grid) {
         j["rows"] = axis(map.rows);
         j["columns"] = axis(map.columns);
@@ -216,6 +388,14 @@ JsonValue ResultsView::HeatmapContent() {
             grid.Push(std::move(line));
         }
         j["cells"] = std::move(grid);
+        JsonValue held = JsonValue::Array();
+        for (const auto& [change, value] : map.held) {
+            JsonValue h;
+            h["change"] = kScenarioChangeNames[static_cast<std::size_t>(change)];
+            h["value"] = PlainNumber(value, Loc().decimalSeparator);
+            held.Push(std::move(h));
+        }
+        j["held"] = std::move(held);
     } else {
         // Each bar's length in percent of the largest total's size.
         const double range = std::max(std::fabs(map.low), std::fabs(map.high));
@@ -245,13 +425,22 @@ JsonValue ResultsView::HeatmapContent() {
 // what each part is made of: the price move, the price and stock legs and
 // the carry.
 JsonValue ResultsView::DriversContent() {
-    const ResultsTable& table = CurrentResults();
-    const int scenario = ctx_.ScenarioList().ListIndex();
+    const ResultsTable& table = Table();
+    const int scenario = ViewDrivers->currentColumn;
     JsonValue j;
     if (scenario < 0 || scenario >= table.ScenarioCount()) return j;
     j = ScenarioSummary(table.scenarios[static_cast<std::size_t>(scenario)], scenario, Loc());
+    if (shownRun_[2]) j["stale"] = kStaleMark;
+    // The legs of the records as the run valued them, from the valuations
+    // it wrote.
+    const auto [s, scenarioAt] = columns_[static_cast<std::size_t>(scenario)];
+    const LegsOf legs = [&, s = s, scenarioAt = scenarioAt](int row) {
+        const auto [k, securityAt] = rows_[static_cast<std::size_t>(row)];
+        return SubImpactLegs(run_.securities[static_cast<std::size_t>(k)], run_.scenarios[static_cast<std::size_t>(s)],
+                             ctx_.portfolio.ValuationAt(securityAt + 1, scenarioAt + 1));
+    };
     JsonValue drivers = JsonValue::Array();
-    for (const Driver& d : ScenarioDrivers(ctx_.portfolio, table, scenario)) {
+    for (const Driver& d : ScenarioDrivers(table, scenario, legs)) {
         JsonValue row;
         row["security"] = d.security;
         row["description"] = table.securities[static_cast<std::size_t>(d.security)];
@@ -264,6 +453,15 @@ JsonValue ResultsView::DriversContent() {
         drivers.Push(std::move(row));
     }
     j["drivers"] = std::move(drivers);
+    return j;
+}
+
+// The table as CSV; while edits wait for an Update, a first line says that
+// its figures predate them.
+JsonValue ResultsView::CsvContent() {
+    JsonValue j;
+    j["fileName"] = "impact-results.csv";
+    j["text"] = (shownRun_[2] ? CsvText(kStaleMark) + "\r\n" : std::string()) + ResultsCsv(Table());
     return j;
 }
 

@@ -4,8 +4,10 @@
 // of the totals, the drivers of the current scenario and the CSV export;
 // and the count of securities valued during an Update.
 #include <array>
-#include <cstddef>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "compute/ResultsTable.h"
 #include "context/PanelContext.h"
@@ -20,6 +22,13 @@ struct ResultsWidgets {
     DataView* ViewHeatmap = nullptr;    // the totals over the scenarios' changes
     DataView* ViewDrivers = nullptr;    // the current scenario's total by security
     DataView* ViewCsv = nullptr;        // the results table as CSV text
+    // Over the heatmap: the changes across and down, and the value each
+    // other varying change is held at (shown only for those).
+    Frame* HeatmapChoices = nullptr;
+    ComboBox* ComboHeatColumns = nullptr;
+    ComboBox* ComboHeatRows = nullptr;
+    std::array<Label*, kScenarioChanges> CaptionHeatValue{};
+    std::array<ComboBox*, kScenarioChanges> ComboHeatValue{};
 };
 
 class ResultsView : private ResultsWidgets {
@@ -29,26 +38,50 @@ public:
     void ShowResultsView();
     void ShowRunProgress(int done, int securities);
     void HideRunProgress();
-    // An impact run wrote new figures.
-    void NoteImpactRun() { ++impactRuns_; }
+    // An impact run wrote new figures: the views show them, with the
+    // scenarios and securities as they were then, until the next run.
+    void NoteImpactRun();
 
 private:
+    // The records an impact run valued, as they were then, and what it
+    // computed.
+    struct RunResults {
+        ResultsTable table;
+        std::vector<std::weak_ptr<CSecurity>> securityIds;  // which records they were
+        std::vector<std::weak_ptr<CScenario>> scenarioIds;
+        std::vector<CSecurity> securities;
+        std::vector<CScenario> scenarios;
+    };
+    // A row or column shown: its place in the run and its 0-based list position now.
+    using Shown = std::vector<std::pair<int, int>>;
+
     const Locale& Loc() const { return ctx_.Loc(); }
     void BtnResults_Click();
     void Results_CellClick(int security, int scenario);
     void Results_HeaderClick(int column);
-    const ResultsTable& CurrentResults();
+    void HeatChoice_Click(ComboBox* combo);
+    void ShowHeatmapChoices();
+    const ResultsTable& Table() const { return filtered_ ? *filtered_ : run_.table; }
+    bool EditedSinceRun(const Shown& rows, const Shown& columns) const;
+    bool Stale() const;
     JsonValue ResultsContent(const DataView::Window& window);
     JsonValue HeatmapContent();
     JsonValue DriversContent();
+    JsonValue CsvContent();
 
     PanelContext& ctx_;
+    RunResults run_;
+    int impactRuns_ = 0;                    // counts CalculateImpacts
+    Shown rows_, columns_;                  // the run's securities and scenarios still listed
+    std::optional<ResultsTable> filtered_;  // the run's table without those no longer listed
     ResultsSort resultsSort_;
-    int impactRuns_ = 0;                               // counts CalculateImpacts
-    std::array<int, 4> resultsShown_{-1, -1, -1, -1};  // impact runs, securities, scenarios, sort when last shown
-    std::size_t resultsScenarios_ = 0;                 // the scenarios' descriptions, changes and totals then
-    std::optional<ResultsTable> resultsTable_;         // of the results last shown
-    bool holdResults_ = false;                         // a cell's click shows the views once, at its end
+    HeatmapChoice heatChoice_;
+    Heatmap heatmap_;
+    std::vector<int> varying_;                 // the changes that vary over the scenarios shown
+    int headerLength_ = 0;                     // the longest column header, in characters
+    std::array<int, 3> shownRun_{-1, -1, -1};  // impact runs, sort and stale when last shown
+    bool holdResults_ = false;                 // a cell's click shows the views once, at its end
+    bool fillingChoices_ = false;
 };
 
 }  // namespace zemra

@@ -15,12 +15,21 @@ const OVERSCAN = 4, OVERSCAN_IN_FRAME = 1;
 const whenIdle = (f) => (typeof requestIdleCallback === 'function' ? requestIdleCallback(f, { timeout: 200 }) : setTimeout(f, 0));
 // A bar of the heatmap, in pixels.
 const BAR_HEIGHT = 18;
+// A character of a column's header, in pixels (its font's widest figures).
+const HEADER_CHAR_WIDTH = 6.6;
 
 const el = (tag, className, text) => {
   const node = document.createElement(tag);
   if (className) node.className = className;
   if (text !== undefined) node.textContent = text;
   return node;
+};
+
+// A view whose figures predate edits on the panel is marked, with the
+// control's note under its title.
+const staleNotes = (entry, c) => {
+  entry.node.classList.toggle('zemra-view-stale', !!c.stale);
+  return c.stale ? [el('div', 'zemra-stale-note', c.stale)] : [];
 };
 
 export const withDataViews = (Base) => class extends Base {
@@ -102,8 +111,12 @@ export const withDataViews = (Base) => class extends Base {
     const cells = el('div', 'zemra-table-cells');
     sizer.append(cells);
     scroller.append(sizer);
+    // The table's note stands in the views' bar over it.
+    const staleNote = el('span', 'zemra-stale-note');
+    staleNote.hidden = true;
+    this._viewsPane().querySelector('.zemra-views-bar').insertBefore(staleNote, this._viewsPane().querySelector('.zemra-csv-download'));
     entry.node.append(scroller);
-    Object.assign(entry, { scroller, sizer, cells, table: new TableCells(cells), window: null, frame: 0, prefetch: false });
+    Object.assign(entry, { staleNote, scroller, sizer, cells, table: new TableCells(cells), window: null, frame: 0, prefetch: false });
     // Scroll events come more often than frames: one drawing per frame.
     scroller.addEventListener('scroll', () => {
       if (entry.frame) return;
@@ -114,7 +127,7 @@ export const withDataViews = (Base) => class extends Base {
 
   _layOutTable(entry) {
     const w = entry.state;
-    entry.sizer.style.width = `${NAME_WIDTH + Math.max(1, w.columnCount) * COLUMN_WIDTH}px`;
+    entry.sizer.style.width = `${NAME_WIDTH + Math.max(1, w.columnCount) * this._tableOrder(entry).columnWidth}px`;
     // A header row, the securities, the portfolio row.
     entry.sizer.style.height = `${(w.rowCount + 2) * ROW_HEIGHT}px`;
     // As tall as its rows and a scroll bar, up to the stylesheet's limit.
@@ -126,7 +139,13 @@ export const withDataViews = (Base) => class extends Base {
   _tableOrder(entry) {
     if (!entry.order) {
       const c = this._viewContent(entry, 0, -1, 0, 0);
-      entry.order = { sort: c.sort, rowOf: new Map(c.rows.map((row, i) => [row.security, i])) };
+      // Columns as wide as the longest header needs.
+      const columnWidth = Math.max(COLUMN_WIDTH, Math.ceil((c.headerLength || 0) * HEADER_CHAR_WIDTH + 14));
+      entry.order = { sort: c.sort, rowOf: new Map(c.rows.map((row, i) => [row.security, i])), columnWidth };
+      // Figures that predate edits on the panel are marked.
+      entry.node.classList.toggle('zemra-view-stale', !!c.stale);
+      entry.staleNote.textContent = c.stale || '';
+      entry.staleNote.hidden = !c.stale;
     }
     return entry.order;
   }
@@ -136,16 +155,16 @@ export const withDataViews = (Base) => class extends Base {
   // order shown).
   _followCurrent(entry) {
     const [security, column] = entry.state.current || [-1, -1];
-    const { sort, rowOf } = this._tableOrder(entry);
+    const { sort, rowOf, columnWidth } = this._tableOrder(entry);
     const seen = `${security}/${column}/${sort.column}/${sort.descending}`;
     if (entry.followed === seen) return;
     entry.followed = seen;
     const { scroller } = entry;
     const width = scroller.clientWidth, height = scroller.clientHeight;
     if (column >= 0 && width > 0) {
-      const left = NAME_WIDTH + column * COLUMN_WIDTH;
+      const left = NAME_WIDTH + column * columnWidth;
       if (left < scroller.scrollLeft + NAME_WIDTH) scroller.scrollLeft = left - NAME_WIDTH;
-      else if (left + COLUMN_WIDTH > scroller.scrollLeft + width) scroller.scrollLeft = left + COLUMN_WIDTH - width;
+      else if (left + columnWidth > scroller.scrollLeft + width) scroller.scrollLeft = left + columnWidth - width;
     }
     const row = security >= 0 ? rowOf.get(security) : undefined;
     if (row !== undefined && height > 0) {
@@ -173,7 +192,7 @@ export const withDataViews = (Base) => class extends Base {
   _drawTable(entry) {
     const w = entry.state;
     if (!w || !w.visible || scheduler.busy && !this._rendering) return;
-    const view = tableView(entry.scroller, w.rowCount, w.columnCount);
+    const view = tableView(entry.scroller, w.rowCount, w.columnCount, this._tableOrder(entry).columnWidth);
     const win = entry.window;
     if (!win || view.rowFrom < win.firstRow || view.columnFrom < win.firstColumn ||
         view.rowTo > win.firstRow + win.rows || view.columnTo > win.firstColumn + win.columns) {
@@ -206,7 +225,7 @@ export const withDataViews = (Base) => class extends Base {
       entry.prefetch = false;
       const now = entry.state;
       if (entry.shownKey !== key || !now || !now.visible || !this._canFetch()) return;
-      this._fetchAround(entry, tableView(entry.scroller, now.rowCount, now.columnCount), rowMargin, columnMargin);
+      this._fetchAround(entry, tableView(entry.scroller, now.rowCount, now.columnCount, this._tableOrder(entry).columnWidth), rowMargin, columnMargin);
     });
   }
 
@@ -225,7 +244,8 @@ export const withDataViews = (Base) => class extends Base {
     const c = entry.content;
     const body = entry.body;
     entry.drawBars = null;
-    const parts = [el('h3', 'zemra-view-title', 'Heatmap of the total $Impact')];
+    const held = (c.held || []).map((h) => `${h.change} ${h.value}`).join(', ');
+    const parts = [el('h3', 'zemra-view-title', `Heatmap of the total $Impact${held ? ` at ${held}` : ''}`), ...staleNotes(entry, c)];
     const mark = (node, scenario) => {
       if (c.worst && scenario === c.worst.scenario) { node.classList.add('zemra-worst'); node.title = `Worst: ${c.worst.description}`; }
       if (c.best && scenario === c.best.scenario) { node.classList.add('zemra-best'); node.title = `Best: ${c.best.description}`; }
@@ -333,10 +353,11 @@ export const withDataViews = (Base) => class extends Base {
     const c = entry.content;
     const parts = [];
     if (!c || c.scenario === undefined) {
+      entry.node.classList.remove('zemra-view-stale');
       entry.body.replaceChildren(el('h3', 'zemra-view-title', 'Drivers'));
       return;
     }
-    parts.push(el('h3', 'zemra-view-title', `Drivers of ${c.description}: ${c.text}`));
+    parts.push(el('h3', 'zemra-view-title', `Drivers of ${c.description}: ${c.text}`), ...staleNotes(entry, c));
     const table = el('table', 'zemra-drivers');
     const head = el('tr');
     for (const h of ['Security', '$Impact', 'Share', 'Price move', 'Price leg', 'Stock leg', 'Carry']) head.append(el('th', '', h));

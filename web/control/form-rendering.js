@@ -104,6 +104,14 @@ export const withFormRendering = (Base) => class extends Base {
       }
       const entry = createWidget(form.name, name, w);
       rendered.widgets.set(name, entry);
+      // A frame of a data view's choices (HeatmapChoices for the view
+      // Heatmap) stands over the view.
+      const view = w.kind === 'frame' && !w.parent && name.endsWith('Choices') && rendered.widgets.get(name.slice(0, -7));
+      if (view && view.kind === 'dataview') {
+        entry.node.classList.add('zemra-view-choices');
+        view.node.insertBefore(entry.node, view.body || null);
+        continue;
+      }
       const c = container(w.parent || '');
       if (c.placed && w.cell) {
         const [row, col, rowSpan, colSpan] = w.cell;

@@ -82,15 +82,15 @@ class Layer {
 // The rows and columns in view at the scroller's position, with the pool's
 // size for that view. Row r stands at y = (r + 1) rows (under the header),
 // scenario column c at x = NAME_WIDTH + c columns.
-export function tableView(scroller, rowCount, columnCount) {
+export function tableView(scroller, rowCount, columnCount, columnWidth = COLUMN_WIDTH) {
   const top = scroller.scrollTop, left = scroller.scrollLeft;
   const height = scroller.clientHeight || 400, width = scroller.clientWidth || 600;
   const poolRows = Math.ceil(height / ROW_HEIGHT) + 1 + 2 * DRAWN_BEYOND;
-  const poolColumns = Math.max(1, Math.ceil((width - NAME_WIDTH) / COLUMN_WIDTH)) + 1 + 2 * DRAWN_BEYOND;
+  const poolColumns = Math.max(1, Math.ceil((width - NAME_WIDTH) / columnWidth)) + 1 + 2 * DRAWN_BEYOND;
   const rowFrom = Math.max(0, Math.floor(top / ROW_HEIGHT) - 1 - DRAWN_BEYOND);
-  const columnFrom = Math.max(0, Math.floor(left / COLUMN_WIDTH) - DRAWN_BEYOND);
+  const columnFrom = Math.max(0, Math.floor(left / columnWidth) - DRAWN_BEYOND);
   return {
-    top, left, height, width, poolRows, poolColumns,
+    top, left, height, width, poolRows, poolColumns, columnWidth,
     rowFrom, rowTo: Math.min(rowCount, rowFrom + poolRows),
     columnFrom, columnTo: Math.min(columnCount, columnFrom + poolColumns),
   };
@@ -110,11 +110,12 @@ export class TableCells {
   // Draws the view from the fetched window `c` (which covers it), with the
   // current security and scenario highlighted.
   draw(c, view, currentRow, currentColumn) {
-    const { poolRows, poolColumns } = view;
-    const pool = `${poolRows}x${poolColumns}`;
+    const { poolRows, poolColumns, columnWidth } = view;
+    const pool = `${poolRows}x${poolColumns}x${columnWidth}`;
     if (this.pool !== pool) {
-      // Another size of view: the slots are laid out afresh.
+      // Another size of view or of column: the slots are laid out afresh.
       this.pool = pool;
+      for (const layer of [this.body, this.head, this.totals]) layer.width = columnWidth;
       for (const layer of [this.body, this.names, this.head, this.totals]) layer.clear();
     }
     const stamp = ++this.stamp;
@@ -140,7 +141,7 @@ export class TableCells {
         if (current) className += ' zemra-current-row';
         if (col.scenario === currentColumn) className += ' zemra-current-column';
         this.body.cell(rowSlot + (k % poolColumns))
-          .show(stamp, value ? value.text : '', className, NAME_WIDTH + k * COLUMN_WIDTH, y)
+          .show(stamp, value ? value.text : '', className, NAME_WIDTH + k * columnWidth, y)
           .set('security', security).set('scenario', String(col.scenario));
       }
       this.names.cell(r % poolRows)
@@ -152,11 +153,13 @@ export class TableCells {
     for (let k = view.columnFrom; k < view.columnTo; k++) {
       const col = c.columns[k - c.firstColumn];
       if (!col) continue;
-      const x = NAME_WIDTH + k * COLUMN_WIDTH;
+      const x = NAME_WIDTH + k * columnWidth;
       const marked = col.scenario === currentColumn ? ' zemra-current-column' : '';
       const sorted = c.sort.column === col.scenario ? sortedClass(c.sort) : '';
       const scenario = String(col.scenario);
-      this.head.cell(k % poolColumns).show(stamp, col.description, `zemra-cell zemra-cell-head${marked}${sorted}`, x, 0)
+      // A matrix's column is headed by the changes that vary, the
+      // description and every change in its tool tip.
+      this.head.cell(k % poolColumns).show(stamp, col.header ?? col.description, `zemra-cell zemra-cell-head${marked}${sorted}`, x, 0)
         .set('sort', scenario).titled(`${col.description}: ${col.changes.join(' / ')}`);
       this.totals.cell(k % poolColumns)
         .show(stamp, col.text, `zemra-cell zemra-cell-total${col.value < 0 ? ' zemra-negative' : ''}${marked}`, x, 0)

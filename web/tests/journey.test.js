@@ -23,10 +23,8 @@ const stripOrigin = (address) => address.replace(/^https?:\/\/[^/]+/, '');
 // snapshot, restricted to the elements the dump names, with what the
 // control asked of the page.
 function asDump(diag, want) {
-  const forms = diag.state.forms.map((form, i) => {
-    const names = want.forms[i] ? Object.keys(want.forms[i].widgets) : [];
-    return { ...form, widgets: Object.fromEntries(names.filter((n) => n in form.widgets).map((n) => [n, form.widgets[n]])) };
-  });
+  const forms = diag.state.forms.map((form, i) => ({ ...form,
+    widgets: Object.fromEntries(Object.keys(want.forms[i] ? want.forms[i].widgets : {}).filter((n) => n in form.widgets).map((n) => [n, form.widgets[n]])) }));
   return normalised({ ...diag.state, forms, ...diag.log });
 }
 const normalised = (dump) => ({ ...dump, requests: dump.requests.map(stripOrigin), browserWindows: dump.browserWindows.map(stripOrigin) });
@@ -46,10 +44,7 @@ function focusHeld(state) {
 
 for (const file of fs.readdirSync(JOURNEYS).filter((f) => f.endsWith('.script')).sort()) {
   const name = path.basename(file, '.script');
-  const own = (suffix) => {
-    const candidate = path.join(JOURNEYS, `${name}.${suffix}.json`);
-    return fs.existsSync(candidate) ? candidate : undefined;
-  };
+  const own = (suffix) => [path.join(JOURNEYS, `${name}.${suffix}.json`)].find((candidate) => fs.existsSync(candidate));
   test(`the browser and the headless host agree on the journey ${name}`, (t) => runJourney(t, file, { properties: own('properties'), replies: own('replies') }));
 }
 
@@ -68,12 +63,8 @@ async function runJourney(t, file, files) {
   let dumpIndex = 0, acted = false;
   const lines = script.split('\n').map((l) => l.trim()).filter((l) => l !== '' && (!l.startsWith('#') || l.startsWith(SHOT)));
   for (const line of lines) {
-    if (line.startsWith(SHOT)) {
-      await s.screenshot(page, line.slice(SHOT.length).trim());
-    } else if (!line.startsWith('dump')) {
-      await s.perform(browser, line);
-      acted = true;
-    }
+    if (line.startsWith(SHOT)) await s.screenshot(page, line.slice(SHOT.length).trim());
+    else if (!line.startsWith('dump')) { await s.perform(browser, line); acted = true; }
     if (!line.startsWith('dump')) continue;
     const want = expected[dumpIndex++];
     assert.ok(want, `the headless host printed no dump ${dumpIndex}`);

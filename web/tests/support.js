@@ -52,28 +52,23 @@ async function startService(folder, book) {
   const origin = await new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error(`zemra-pages did not start:\n${output}`)), 30000);
     const read = (chunk) => {
-      output += chunk;
-      const found = /zemra-pages: (http:\/\/127\.0\.0\.1:\d+)\//.exec(output);
+      const found = /zemra-pages: (http:\/\/127\.0\.0\.1:\d+)\//.exec(output += chunk);
       if (found) { clearTimeout(timer); resolve(found[1]); }
     };
-    child.stdout.on('data', read);
-    child.stderr.on('data', read);
+    for (const stream of [child.stdout, child.stderr]) stream.on('data', read);
     exited.then(({ code }) => { clearTimeout(timer); reject(new Error(`zemra-pages exited (${code}):\n${output}`)); });
   });
-  return {
-    origin,
-    output: () => output,
-    // SIGTERM stops it cleanly; one that hangs is killed after a while.
-    async close() {
-      if (child.exitCode === null && child.signalCode === null) {
-        child.kill('SIGTERM');
-        const timer = setTimeout(() => child.kill('SIGKILL'), 10000);
-        await exited;
-        clearTimeout(timer);
-      }
-      fs.rmSync(folder, { recursive: true, force: true });
-    },
+  // SIGTERM stops it cleanly; one that hangs is killed after a while.
+  const close = async () => {
+    if (child.exitCode === null && child.signalCode === null) {
+      child.kill('SIGTERM');
+      const timer = setTimeout(() => child.kill('SIGKILL'), 10000);
+      await exited;
+      clearTimeout(timer);
+    }
+    fs.rmSync(folder, { recursive: true, force: true });
   };
+  return { origin, output: () => output, close };
 }
 
 // Chromium from Debian, headless, with a profile of its own that is removed
@@ -96,10 +91,7 @@ async function launch() {
     const yes = d.type() !== 'confirm' || !session.answers.length || session.answers.shift();
     await (yes ? d.accept() : d.dismiss());
   });
-  session.close = async () => {
-    await context.close();
-    fs.rmSync(profile, { recursive: true, force: true });
-  };
+  session.close = async () => { await context.close(); fs.rmSync(profile, { recursive: true, force: true }); };
   return session;
 }
 
@@ -135,28 +127,21 @@ async function openPage(page, origin, pagePath = '/') {
 }
 
 // The rendered element of a widget.
-function sel(name, form = 'MainCtl') {
-  return `zemra-impact-analysis .zemra-w[data-form="${form}"][data-widget="${name}"]`;
-}
+const sel = (name, form = 'MainCtl') => `zemra-impact-analysis .zemra-w[data-form="${form}"][data-widget="${name}"]`;
 
 // What the element shows of a widget: the text a person reads.
-async function shown(page, name, form = 'MainCtl') {
-  return page.$eval(sel(name, form), (el) => {
-    if (el.matches('input')) return el.value;
-    if (el.classList.contains('zemra-list')) return [...el.children].map((r) => r.textContent);
-    if (el.classList.contains('zemra-combo')) return el.querySelector('.zemra-combo-text').textContent;
-    return el.textContent;
-  });
-}
+const shown = (page, name, form = 'MainCtl') => page.$eval(sel(name, form), (el) => {
+  if (el.matches('input')) return el.value;
+  if (el.classList.contains('zemra-list')) return [...el.children].map((r) => r.textContent);
+  return (el.classList.contains('zemra-combo') ? el.querySelector('.zemra-combo-text') : el).textContent;
+});
 
 // The name of the widget that has the page's focus inside the control.
-async function focusedWidget(page) {
-  return page.evaluate(() => {
-    const host = document.querySelector('zemra-impact-analysis');
-    const el = host && host.shadowRoot.activeElement;
-    return el && el.dataset ? el.dataset.widget || null : null;
-  });
-}
+const focusedWidget = (page) => page.evaluate(() => {
+  const host = document.querySelector('zemra-impact-analysis');
+  const el = host && host.shadowRoot.activeElement;
+  return el && el.dataset ? el.dataset.widget || null : null;
+});
 
 // The tests' own look inside the element, installed on the test page only
 // (host pages see nothing of it on the element): the state last shown, what
@@ -193,10 +178,7 @@ async function waitIdle(page, timeout = 30000) {
 // Sets the window's size and waits until the element has fitted its panel.
 async function resize(page, width, height) {
   await page.setViewportSize({ width, height });
-  await page.evaluate(() => new Promise((resolve) => {
-    window.scrollTo(0, 0);
-    requestAnimationFrame(() => requestAnimationFrame(resolve));
-  }));
+  await page.evaluate(() => new Promise((resolve) => { window.scrollTo(0, 0); requestAnimationFrame(() => requestAnimationFrame(resolve)); }));
 }
 
 // A line of the headless host's script language done as a person does it
@@ -212,41 +194,36 @@ async function perform(session, line) {
   const dot = name.indexOf('.');
   const el = dot < 0 ? sel(name) : sel(name.slice(dot + 1), name.slice(0, dot));
   const row = `${el} .zemra-row >> nth=${Number(rest)}`;
-  switch (action) {
-    case 'focus': await focusByScript(page, el); break;
-    case 'type':
-      // The field is entered, its text selected and replaced by the typed
-      // text in one input.
-      await focusByScript(page, el);
-      await waitIdle(page);
-      await page.$eval(el, (input) => input.select());
-      if (rest === '') await page.keyboard.press('Delete');
-      else await page.keyboard.insertText(rest);
-      break;
-    case 'click': await page.click(el); break;
-    case 'select': await page.click(row); break;
-    case 'ctrlselect': await page.click(row, { modifiers: ['Control'] }); break;
-    case 'shiftselect': await page.click(row, { modifiers: ['Shift'] }); break;
-    case 'dblclick': await page.dblclick(row); break;
-    case 'pick':
-      await page.click(el);
-      await page.click(`zemra-impact-analysis .zemra-popup-entry:text-is(${JSON.stringify(rest)})`);
-      break;
-    case 'check':
-      if (await page.$eval(`${el} input`, (i) => i.checked) !== (rest === '1')) await page.click(el);
-      break;
-    case 'key': {
-      const [code, modifiers = '0'] = rest.split(' ');
+  // A field is entered (and its text selected) as a script would, then typed in.
+  const enter = async () => { await focusByScript(page, el); await waitIdle(page); };
+  const [code, modifiers = '0'] = rest.split(' ');
+  const actions = {
+    focus: () => focusByScript(page, el),
+    // The typed text replaces the field's text in one input.
+    type: async () => { await enter(); await page.$eval(el, (input) => input.select()); await (rest === '' ? page.keyboard.press('Delete') : page.keyboard.insertText(rest)); },
+    click: () => page.click(el),
+    select: () => page.click(row),
+    ctrlselect: () => page.click(row, { modifiers: ['Control'] }),
+    shiftselect: () => page.click(row, { modifiers: ['Shift'] }),
+    dblclick: () => page.dblclick(row),
+    pick: async () => { await page.click(el); await page.click(`zemra-impact-analysis .zemra-popup-entry:text-is(${JSON.stringify(rest)})`); },
+    check: async () => { if (await page.$eval(`${el} input`, (i) => i.checked) !== (rest === '1')) await page.click(el); },
+    key: async () => {
       if (!KEYS[code]) throw new Error(`no key for code ${code}`);
-      await focusByScript(page, el);
-      await waitIdle(page);
+      await enter();
       await page.keyboard.press(Number(modifiers) & 1 ? `Shift+${KEYS[code]}` : KEYS[code]);
-      break;
-    }
-    case 'answer': session.answers.push(name === 'yes'); break;
-    default: throw new Error(`the journey has an unknown action: ${action}`);
-  }
+    },
+    answer: () => session.answers.push(name === 'yes'),
+  };
+  if (!actions[action]) throw new Error(`the journey has an unknown action: ${action}`);
+  await actions[action]();
   await waitIdle(page);
+}
+
+// The CSV text the pane's Download CSV button saves.
+async function downloadCsv(page) {
+  const [file] = await Promise.all([page.waitForEvent('download'), page.click('zemra-impact-analysis .zemra-csv-download')]);
+  return fs.readFileSync(await file.path(), 'utf8');
 }
 
 async function screenshot(page, name) {
@@ -260,7 +237,7 @@ function runHeadless(script, options = {}) {
   const headless = process.env.ZEMRA_HEADLESS || path.join(repo, 'build', 'zemra-headless');
   if (!fs.existsSync(headless)) throw new Error(`${headless} is missing: build the native parts first (scripts/test.sh does)`);
   const result = spawnSync(headless, ['--properties', options.properties || path.join(repo, 'samples', 'portfolio.json'),
-    '--replies', options.replies || path.join(repo, 'samples', 'replies.json'), '--today', TODAY], { input: script, encoding: 'utf8' });
+    '--replies', options.replies || path.join(repo, 'samples', 'replies.json'), '--today', TODAY], { input: script, encoding: 'utf8', maxBuffer: 1 << 28 });
   if (result.status !== 0) throw new Error(`zemra-headless failed (${result.status}): ${result.stderr}`);
   // One pretty-printed object a dump: each closes with a "}" line of its own.
   return result.stdout.split(/^}$/m).filter((t) => t.trim() !== '').map((t) => JSON.parse(`${t}}`));
@@ -291,26 +268,19 @@ const shownAsDump = (page, name, form = 'MainCtl') => page.$eval(sel(name, form)
 
 // The fields of a dumped widget that the page shows.
 function visibleFields(w) {
-  const out = { visible: w.visible, enabled: w.enabled };
-  const own = {
-    textbox: { text: w.text, locked: w.locked }, listbox: { rows: w.rows, selected: w.selected }, combobox: { text: w.text },
-    checkbox: { caption: w.caption, checked: w.value === 1 }, option: { caption: w.caption, checked: !!w.value }, dataview: {},
-  };
-  return { ...out, ...(own[w.kind] || { caption: w.caption }) };
+  const own = { textbox: { text: w.text, locked: w.locked }, listbox: { rows: w.rows, selected: w.selected }, combobox: { text: w.text },
+    checkbox: { caption: w.caption, checked: w.value === 1 }, option: { caption: w.caption, checked: !!w.value }, dataview: {} };
+  return { visible: w.visible, enabled: w.enabled, ...(own[w.kind] || { caption: w.caption }) };
 }
 
 // A figure as the views show it (grouped, negative in parentheses) as a number.
-const amount = (text) => {
-  const negative = text.startsWith('(');
-  const n = Number(text.replace(/[(),]/g, ''));
-  return negative ? -n : n;
-};
+const amount = (text) => (text.startsWith('(') ? -1 : 1) * Number(text.replace(/[(),]/g, ''));
 
 // The fields of CSV lines (quoted fields may hold commas and doubled quotes).
 const csvRows = (text) => text.split('\r\n').filter((line) => line !== '').map((line) => [...line.matchAll(/(?:^|,)("(?:[^"]|"")*"|[^,]*)/g)]
   .map(([, f]) => (f.startsWith('"') ? f.slice(1, -1).replace(/""/g, '"') : f)));
 
 module.exports = {
-  repo, TODAY, startServer, startService, serviceMissing, session, sample, jsonFiles, resize, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot,
+  repo, TODAY, startServer, startService, serviceMissing, session, sample, jsonFiles, resize, launch, openPage, sel, shown, focusedWidget, diagnostics, waitIdle, screenshot, downloadCsv,
   perform, runHeadless, panelWidgets, shownAsDump, visibleFields, amount, csvRows,
 };

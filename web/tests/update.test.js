@@ -1,7 +1,9 @@
 // An Update with slowed server pages: while the requests run the busy state
 // is on screen, the securities are counted beside it with a bar that moves,
-// and the page takes no other action; then the impact list shows the new
-// run, and the results view a bar per scenario with the worst marked.
+// and the page takes no other action; then the busy state ends. (The
+// impact list after an Update against the headless host's:
+// journeys/dialogs.script; the heatmap's bars: results-scroll.test.js, its
+// worst and best marks: results.test.js.)
 'use strict';
 
 const test = require('node:test');
@@ -26,8 +28,7 @@ const runView = (page) => page.evaluate(() => {
   };
 });
 
-test('an Update shows the busy state and counts the securities, takes no input, then shows the new run', async (t) => {
-  const [after] = s.runHeadless('type TxtAssumptions(0) 2000\nfocus TxtAssumptions(1)\nclick UpdateBtn\ndump LstImpact LstSecurity\n');
+test('an Update shows the busy state and counts the securities, takes no input, then ends it', async (t) => {
   const { server, browser, page } = await s.session(t);
   await page.fill(s.sel('TxtAssumptions(0)'), '2000');
   await page.click(s.sel('TxtAssumptions(1)'));
@@ -46,22 +47,7 @@ test('an Update shows the busy state and counts the securities, takes no input, 
   await page.keyboard.type('9');
   assert.equal((await s.diagnostics(page)).busy, true);
   await s.waitIdle(page);
-  await server.setDelay(0);
   const view = await runView(page);
-  assert.equal(view.count, null);
-  assert.notEqual(view.cursor, 'wait');
-  for (const name of ['LstImpact', 'LstSecurity']) assert.deepEqual(await s.shownAsDump(page, name), s.visibleFields(s.panelWidgets(after)[name]), name);
+  assert.deepEqual([view.count, view.cursor !== 'wait', browser.dialogs, browser.errors], [null, true, [], []]);
   await s.screenshot(page, 'after-update.png');
-
-  // The sample's scenarios vary in more than two changes: a bar each, the
-  // worst marked.
-  await page.click(s.sel('BtnResults'));
-  await s.waitIdle(page);
-  const bars = await page.$$eval('zemra-impact-analysis .zemra-view-heatmap .zemra-bar-row',
-    (rows) => rows.map((r) => ({ name: r.querySelector('.zemra-bar-name').textContent, worst: r.classList.contains('zemra-worst') })));
-  assert.deepEqual(bars.map((b) => b.name), await s.shown(page, 'ScenarioLst'));
-  const impacts = (await s.shown(page, 'LstImpact')).map(s.amount);
-  assert.deepEqual(bars.flatMap((b, i) => (b.worst ? [i] : [])), [impacts.indexOf(Math.min(...impacts))]);
-  assert.deepEqual(browser.dialogs, []);
-  assert.deepEqual(browser.errors, []);
 });
