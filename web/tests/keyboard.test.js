@@ -102,7 +102,7 @@ test('Enter and the arrows walk the input grid, Tab the panel; German and Swedis
   assert.deepEqual(browser.errors, []);
 });
 
-// In the dialogs: Escape closes the matrix dialog as Cancel does and Enter
+// A misplaced group separator is refused. In the dialogs: Escape closes the matrix dialog as Cancel does and Enter
 // presses OK; a refused count is said once however often the focus tries
 // to leave it; the dialog counts its scenarios. With several scenarios
 // selected the scenario frame says why its fields are disabled.
@@ -111,6 +111,12 @@ test('Escape and Enter in a dialog, one message for a refused count, the count a
   const { browser, page } = session;
   const run = async (...lines) => { for (const line of lines) await s.perform(session, line); };
   const rows = (await s.shown(page, 'ScenarioLst')).length;
+  // A comma that groups no thousands is refused, and the focus stays.
+  const stock = await s.shown(page, 'TxtScenario(0)');
+  await run('type TxtScenario(0) -12,5', 'key TxtScenario(0) 9');
+  assert.deepEqual(browser.dialogs.splice(0).map((d) => d.message), ['Please enter only digit characters in Field!']);
+  assert.equal(await s.focusedWidget(page), 'TxtScenario(0)');
+  await run(`type TxtScenario(0) ${stock}`, 'key TxtScenario(0) 9');
   const matrixOpen = async () => (await page.$(s.sel('OKButton', 'DlgScenMatrix'))) !== null;
   await run('click BtnScenMatrix', 'type DlgScenMatrix.TxtStk(1) 5', 'key DlgScenMatrix.TxtStk(1) 27');
   assert.equal(await matrixOpen(), false);
