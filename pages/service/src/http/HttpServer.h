@@ -33,6 +33,8 @@ namespace zemra::pages {
 constexpr std::size_t kLongestAddress = 1024 * 1024;
 // The longest head (request line and headers) beyond the address.
 constexpr std::size_t kLongestHeaders = 16 * 1024;
+// The longest head (request line and headers) the service takes.
+constexpr std::size_t kLongestHead = kLongestAddress + kLongestHeaders;
 
 struct ConnectionLimits {
     int headSeconds = 10;            // a new connection's first request head arrives whole within this
