@@ -10,14 +10,14 @@ class BenchHost : public HostSeam {
 public:
     void OpenBrowserWindow(const std::string&) override {}
     bool ModelessAllowed() const override { return true; }
-    void SetMousePointer(int code) override { pointer_ = code; }
-    int MousePointer() const override { return pointer_; }
+    void SetMousePointer(int code) override { m_pointer = code; }
+    int MousePointer() const override { return m_pointer; }
     Date Today() const override { return Date{2026, 12, 6}; }
-    const Locale& GetLocale() const override { return locale_; }
+    const Locale& GetLocale() const override { return m_locale; }
 
 private:
-    int pointer_ = kPointerDefault;
-    Locale locale_;
+    int m_pointer = kPointerDefault;
+    Locale m_locale;
 };
 
 }  // namespace zemra::bench

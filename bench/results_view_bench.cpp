@@ -21,21 +21,21 @@ class OnePieceHost : public bench::BenchHost {
 public:
     explicit OnePieceHost(int scenarios) {
         for (int j = 0; j < scenarios; ++j) {
-            detail_ += (j > 0 ? "|" : "") +
-                       std::string("42.5;100;101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;") + "44;" +
-                       std::to_string(95 + j % 11) + ";101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;0";
-            carry_ += (j > 0 ? "|" : "") + std::string("-120;310;2;189;-15;174;22;40;1;1.25;0.85;0.40");
+            m_detail += (j > 0 ? "|" : "") +
+                        std::string("42.5;100;101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;") + "44;" +
+                        std::to_string(95 + j % 11) + ";101;88;58;1.3;-0.2;0.4;31;340;1.7;1.4;1.1;0.9;-0.1;0";
+            m_carry += (j > 0 ? "|" : "") + std::string("-120;310;2;189;-15;174;22;40;1;1.25;0.85;0.40");
         }
     }
     FetchResult Fetch(const std::string& address) override {
-        if (address.find("ScenarioDetail") != std::string::npos) return {true, detail_, ""};
-        if (address.find("CarryCalc") != std::string::npos) return {true, carry_, ""};
+        if (address.find("ScenarioDetail") != std::string::npos) return {true, m_detail, ""};
+        if (address.find("CarryCalc") != std::string::npos) return {true, m_carry, ""};
         return {true, "0", ""};
     }
     MsgAnswer MessageBox(const std::string&, MsgButtons) override { return MsgAnswer::Ok; }
 
 private:
-    std::string detail_, carry_;
+    std::string m_detail, m_carry;
 };
 
 // A control with the portfolio loaded, valued and its results view open.

@@ -5,14 +5,14 @@
 namespace zemra::headless {
 
 void HeadlessHost::SetCannedReplies(std::vector<CannedReply> replies) {
-    replies_ = std::move(replies);
-    canned_ = true;
+    m_replies = std::move(replies);
+    m_canned = true;
 }
 
 FetchResult HeadlessHost::Fetch(const std::string& address) {
     requests.Record(address);
-    if (canned_) {
-        for (const auto& r : replies_) {
+    if (m_canned) {
+        for (const auto& r : m_replies) {
             if (address.compare(0, r.match.size(), r.match) != 0) continue;
             if (r.fail) return FetchResult{false, "", "The server did not answer the request to " + address + "."};
             if (r.status < 200 || r.status > 299)
@@ -21,7 +21,7 @@ FetchResult HeadlessHost::Fetch(const std::string& address) {
         }
         return FetchResult{false, "", "The server did not answer the request to " + address + "."};
     }
-    if (fetcher_) return fetcher_(address);
+    if (m_fetcher) return m_fetcher(address);
     return FetchResult{false, "", "No server is configured for the request to " + address + "."};
 }
 
@@ -29,9 +29,9 @@ MsgAnswer HeadlessHost::MessageBox(const std::string& text, MsgButtons buttons) 
     MessageRecord record{text, buttons, MsgAnswer::Ok};
     if (buttons == MsgButtons::YesNo) {
         record.answer = MsgAnswer::No;
-        if (!answers_.empty()) {
-            record.answer = answers_.front();
-            answers_.pop_front();
+        if (!m_answers.empty()) {
+            record.answer = m_answers.front();
+            m_answers.pop_front();
         }
     }
     messages.push_back(record);

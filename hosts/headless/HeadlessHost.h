@@ -33,21 +33,21 @@ class HeadlessHost : public HostSeam {
 public:
     using Fetcher = std::function<FetchResult(const std::string& address)>;
 
-    HeadlessHost(Date today, Locale locale = Locale::EnUs()) : today_(today), locale_(locale) {}
+    HeadlessHost(Date today, Locale locale = Locale::EnUs()) : m_today(today), m_locale(locale) {}
 
     void SetCannedReplies(std::vector<CannedReply> replies);
-    void SetFetcher(Fetcher fetcher) { fetcher_ = std::move(fetcher); }
-    void QueueAnswer(MsgAnswer answer) { answers_.push_back(answer); }
-    void SetModelessAllowed(bool allowed) { modeless_ = allowed; }
-    void SetToday(Date today) { today_ = today; }
+    void SetFetcher(Fetcher fetcher) { m_fetcher = std::move(fetcher); }
+    void QueueAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
+    void SetModelessAllowed(bool allowed) { m_modeless = allowed; }
+    void SetToday(Date today) { m_today = today; }
 
     FetchResult Fetch(const std::string& address) override;
     void OpenBrowserWindow(const std::string& address) override { browserWindows.push_back(address); }
-    bool ModelessAllowed() const override { return modeless_; }
-    void SetMousePointer(int code) override { pointer_ = code; }
-    int MousePointer() const override { return pointer_; }
-    Date Today() const override { return today_; }
-    const Locale& GetLocale() const override { return locale_; }
+    bool ModelessAllowed() const override { return m_modeless; }
+    void SetMousePointer(int code) override { m_pointer = code; }
+    int MousePointer() const override { return m_pointer; }
+    Date Today() const override { return m_today; }
+    const Locale& GetLocale() const override { return m_locale; }
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override;
 
     std::vector<MessageRecord> messages;
@@ -55,14 +55,14 @@ public:
     std::vector<std::string> browserWindows;
 
 private:
-    Date today_;
-    Locale locale_;
-    bool modeless_ = true;
-    int pointer_ = kPointerDefault;
-    bool canned_ = false;
-    std::vector<CannedReply> replies_;
-    Fetcher fetcher_;
-    std::deque<MsgAnswer> answers_;
+    Date m_today;
+    Locale m_locale;
+    bool m_modeless = true;
+    int m_pointer = kPointerDefault;
+    bool m_canned = false;
+    std::vector<CannedReply> m_replies;
+    Fetcher m_fetcher;
+    std::deque<MsgAnswer> m_answers;
 };
 
 }  // namespace zemra::headless

@@ -3,19 +3,19 @@
 namespace zemra::headless {
 
 void RequestLog::Record(const std::string& address) {
-    kept_.push_back(address);
-    bytes_ += address.size();
-    while (bytes_ > keptBytes_ && kept_.size() > 1) {
-        bytes_ -= kept_.front().size();
-        kept_.pop_front();
-        ++leftOut_;
+    m_kept.push_back(address);
+    m_bytes += address.size();
+    while (m_bytes > m_keptBytes && m_kept.size() > 1) {
+        m_bytes -= m_kept.front().size();
+        m_kept.pop_front();
+        ++m_leftOut;
     }
 }
 
 void RequestLog::clear() {
-    kept_.clear();
-    bytes_ = 0;
-    leftOut_ = 0;
+    m_kept.clear();
+    m_bytes = 0;
+    m_leftOut = 0;
 }
 
 }  // namespace zemra::headless

@@ -31,16 +31,16 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
     if (verb == "dump" || verb == "values") {
         std::set<std::string> only;
         for (std::string n = name; !n.empty(); n.clear(), words >> n) only.insert(n);
-        out_ << DumpState(ui_, host_, only, verb == "dump").WritePretty() << "\n";
+        m_out << DumpState(m_ui, m_host, only, verb == "dump").WritePretty() << "\n";
         return;
     }
     if (verb == "summary") {
-        out_ << SessionSummary(ui_, host_);
+        m_out << SessionSummary(m_ui, m_host);
         return;
     }
     if (verb == "safety") {
         try {
-            out_ << RunSafetyAction(line.substr(verb.size())) << "\n";
+            m_out << RunSafetyAction(line.substr(verb.size())) << "\n";
         } catch (const std::invalid_argument& e) {
             throw ScriptError(Where(lineNumber) + e.what());
         }
@@ -48,17 +48,17 @@ void ScriptRunner::RunLine(const std::string& rawLine, int lineNumber) {
     }
     if (verb == "answer") {
         if (name == "yes")
-            host_.QueueAnswer(MsgAnswer::Yes);
+            m_host.QueueAnswer(MsgAnswer::Yes);
         else if (name == "no")
-            host_.QueueAnswer(MsgAnswer::No);
+            m_host.QueueAnswer(MsgAnswer::No);
         else
             throw ScriptError(Where(lineNumber) + "answer must be yes or no");
         return;
     }
     try {
-        if (!ApplyUserAction(ui_, ParseUserAction(line)))
-            notes_ << Where(lineNumber) << "'" << verb << " " << name
-                   << "' did not reach the element (disabled, locked or refused)\n";
+        if (!ApplyUserAction(m_ui, ParseUserAction(line)))
+            m_notes << Where(lineNumber) << "'" << verb << " " << name
+                    << "' did not reach the element (disabled, locked or refused)\n";
     } catch (const ActionError& e) {
         throw ScriptError(Where(lineNumber) + e.what());
     }

@@ -24,16 +24,16 @@ public:
 class ScriptRunner {
 public:
     ScriptRunner(UiContext& ui, HeadlessHost& host, std::ostream& out, std::ostream& notes)
-        : ui_(ui), host_(host), out_(out), notes_(notes) {}
+        : m_ui(ui), m_host(host), m_out(out), m_notes(notes) {}
 
     void RunLine(const std::string& line, int lineNumber);
     void Run(std::istream& script);
 
 private:
-    UiContext& ui_;
-    HeadlessHost& host_;
-    std::ostream& out_;
-    std::ostream& notes_;
+    UiContext& m_ui;
+    HeadlessHost& m_host;
+    std::ostream& m_out;
+    std::ostream& m_notes;
 };
 
 }  // namespace zemra::headless

@@ -20,33 +20,33 @@ namespace zemra::web {
 
 class WebControl {
 public:
-    explicit WebControl(int elementId) : host_(elementId), ctl_(std::make_unique<MainCtl>(host_)) {
-        host_.snapshot = [this] { return Snapshot(); };
+    explicit WebControl(int elementId) : m_host(elementId), m_ctl(std::make_unique<MainCtl>(m_host)) {
+        m_host.snapshot = [this] { return Snapshot(); };
     }
 
     // Properties are collected, then read once by Load.
-    void SetProperty(const std::string& name, const std::string& value) { bag_.Write(name, value); }
+    void SetProperty(const std::string& name, const std::string& value) { m_bag.Write(name, value); }
     // Asked first, as a browser asks an embedded control: the properties
     // are read only when the control is safe for initialising, and
     // ProcessInitData runs only when it is safe for scripting; otherwise
     // the page is told why and nothing happens.
     void Load() {
-        if (loaded_) return;
-        loaded_ = true;
-        if (const auto why = RefusalToInitialise(*ctl_)) {
-            host_.MessageBox(*why, MsgButtons::Ok);
+        if (m_loaded) return;
+        m_loaded = true;
+        if (const auto why = RefusalToInitialise(*m_ctl)) {
+            m_host.MessageBox(*why, MsgButtons::Ok);
             return;
         }
-        ctl_->ReadProperties(bag_);
+        m_ctl->ReadProperties(m_bag);
     }
 
     void ProcessInitData() {
         Load();
-        if (const auto why = RefusalToScript(*ctl_)) {
-            host_.MessageBox(*why, MsgButtons::Ok);
+        if (const auto why = RefusalToScript(*m_ctl)) {
+            m_host.MessageBox(*why, MsgButtons::Ok);
             return;
         }
-        Guard([this] { ctl_->ProcessInitData(); });
+        Guard([this] { m_ctl->ProcessInitData(); });
     }
 
     // One user action (the toolkit's verbs) on an element of an open form.
@@ -66,7 +66,7 @@ public:
         bool reached = false;
         Guard([&] {
             try {
-                reached = ApplyUserAction(ctl_->Ui(), action);
+                reached = ApplyUserAction(m_ctl->Ui(), action);
             } catch (const ActionError&) {
                 reached = false;
             }
@@ -74,7 +74,7 @@ public:
         return reached;
     }
 
-    std::string Snapshot() { return TakeSnapshot(ctl_->Ui()).Write(); }
+    std::string Snapshot() { return TakeSnapshot(m_ctl->Ui()).Write(); }
 
     // What a data view shows of a window of its rows and columns (rows or
     // columns -1: all from the first); "null" when there is no such view.
@@ -82,7 +82,7 @@ public:
                             int columns) {
         std::string out = "null";
         Guard([&] {
-            Form* f = ctl_->Ui().FindOpenForm(form);
+            Form* f = m_ctl->Ui().FindOpenForm(form);
             Widget* w = f ? f->Find(name) : nullptr;
             if (!w || w->Kind() != WidgetKind::DataView) return;
             const auto& view = static_cast<const DataView&>(*w);
@@ -97,22 +97,22 @@ private:
     // the module stop.
     template <class F>
     void Guard(F&& f) {
-        host_.ActionStarts();
+        m_host.ActionStarts();
         try {
             f();
         } catch (const std::exception& e) {
-            host_.SetMousePointer(kPointerDefault);
-            host_.MessageBox(e.what(), MsgButtons::Ok);
+            m_host.SetMousePointer(kPointerDefault);
+            m_host.MessageBox(e.what(), MsgButtons::Ok);
         } catch (...) {
-            host_.SetMousePointer(kPointerDefault);
-            host_.MessageBox("The control stopped an operation after an unknown failure.", MsgButtons::Ok);
+            m_host.SetMousePointer(kPointerDefault);
+            m_host.MessageBox("The control stopped an operation after an unknown failure.", MsgButtons::Ok);
         }
     }
 
-    WebHost host_;
-    std::unique_ptr<MainCtl> ctl_;
-    PropertyBag bag_;
-    bool loaded_ = false;
+    WebHost m_host;
+    std::unique_ptr<MainCtl> m_ctl;
+    PropertyBag m_bag;
+    bool m_loaded = false;
 };
 
 // What the page takes from the control rather than keeping copies of: the
@@ -132,7 +132,7 @@ std::string ControlConstants() {
 EMSCRIPTEN_BINDINGS(zemra_web) {
     using zemra::web::WebControl;
     emscripten::function("controlConstants", &zemra::web::ControlConstants);
-    emscripten::class_<WebControl>("WebControl")
+    emscripten::m_class<WebControl>("WebControl")
         .constructor<int>()
         .function("setProperty", &WebControl::SetProperty)
         .function("load", &WebControl::Load)

@@ -136,12 +136,12 @@ Locale ReadLocale(int id) {
 
 }  // namespace
 
-WebHost::WebHost(int elementId) : id_(elementId), locale_(ReadLocale(elementId)) {}
+WebHost::WebHost(int elementId) : m_id(elementId), m_locale(ReadLocale(elementId)) {}
 
 void WebHost::RenderNow() {
     if (!snapshot) return;
-    zemra_web_render(id_, snapshot().c_str());
-    lastRenderMs_ = emscripten_get_now();
+    zemra_web_render(m_id, snapshot().c_str());
+    m_lastRenderMs = emscripten_get_now();
 }
 
 FetchResult WebHost::Fetch(const std::string& address) {
@@ -150,10 +150,10 @@ FetchResult WebHost::Fetch(const std::string& address) {
     // redraw the whole panel: before a fetch the page is redrawn only when
     // the last redraw is older than kFetchRedrawIntervalMs. The element
     // redraws when the action ends.
-    if (emscripten_get_now() - lastRenderMs_ >= kFetchRedrawIntervalMs) RenderNow();
+    if (emscripten_get_now() - m_lastRenderMs >= kFetchRedrawIntervalMs) RenderNow();
     FetchResult result;
     const std::string outOfMemory = "The reply of " + pages::PageOf(address) + " could not be stored: out of memory.";
-    const PageBuffer raw(zemra_web_fetch(id_, address.c_str(), static_cast<int>(pages::kMaxReplyBytes)), &std::free);
+    const PageBuffer raw(zemra_web_fetch(m_id, address.c_str(), static_cast<int>(pages::kMaxReplyBytes)), &std::free);
     if (!raw) {
         result.error = outOfMemory;
         return result;
@@ -182,15 +182,15 @@ FetchResult WebHost::Fetch(const std::string& address) {
     return result;
 }
 
-void WebHost::OpenBrowserWindow(const std::string& address) { zemra_web_open_window(id_, address.c_str()); }
+void WebHost::OpenBrowserWindow(const std::string& address) { zemra_web_open_window(m_id, address.c_str()); }
 
 void WebHost::SetMousePointer(int code) {
-    pointer_ = code;
-    zemra_web_set_pointer(id_, code);
+    m_pointer = code;
+    zemra_web_set_pointer(m_id, code);
 }
 
 Date WebHost::Today() const {
-    const int ymd = zemra_web_today(id_);
+    const int ymd = zemra_web_today(m_id);
     Date d{ymd / 10000, ymd / 100 % 100, ymd % 100};
     return IsValidDate(d.year, d.month, d.day) ? d : Date{};
 }
@@ -198,7 +198,7 @@ Date WebHost::Today() const {
 MsgAnswer WebHost::MessageBox(const std::string& text, MsgButtons buttons) {
     RenderNow();
     const bool yesNo = buttons == MsgButtons::YesNo;
-    const bool positive = zemra_web_message(id_, text.c_str(), yesNo ? 1 : 0) != 0;
+    const bool positive = zemra_web_message(m_id, text.c_str(), yesNo ? 1 : 0) != 0;
     if (!yesNo) return MsgAnswer::Ok;
     return positive ? MsgAnswer::Yes : MsgAnswer::No;
 }

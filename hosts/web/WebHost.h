@@ -20,15 +20,15 @@ public:
 
     // A call from the page begins: its first fetch shows the page the state
     // it waits in.
-    void ActionStarts() { lastRenderMs_ = -kFetchRedrawIntervalMs; }
+    void ActionStarts() { m_lastRenderMs = -kFetchRedrawIntervalMs; }
 
     FetchResult Fetch(const std::string& address) override;
     void OpenBrowserWindow(const std::string& address) override;
     bool ModelessAllowed() const override { return true; }
     void SetMousePointer(int code) override;
-    int MousePointer() const override { return pointer_; }
+    int MousePointer() const override { return m_pointer; }
     Date Today() const override;
-    const Locale& GetLocale() const override { return locale_; }
+    const Locale& GetLocale() const override { return m_locale; }
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons) override;
 
 private:
@@ -37,10 +37,10 @@ private:
 
     void RenderNow();
 
-    int id_;
-    double lastRenderMs_ = -kFetchRedrawIntervalMs;
-    int pointer_ = kPointerDefault;
-    Locale locale_;
+    int m_id;
+    double m_lastRenderMs = -kFetchRedrawIntervalMs;
+    int m_pointer = kPointerDefault;
+    Locale m_locale;
 };
 
 }  // namespace zemra::web

@@ -28,7 +28,7 @@ bool ShownGrouped(int index) { return index == ConvertPosIdx || index == CreditS
 }  // namespace
 
 AssumptionPanel::AssumptionPanel(PanelContext& ctx, const AssumptionWidgets& widgets)
-    : AssumptionWidgets(widgets), ctx_(ctx) {
+    : AssumptionWidgets(widgets), m_ctx(ctx) {
     auto selectAll = [](TextBox* box) { box->GotFocus = [box] { SelectWholeText(*box); }; };
     for (int i = 0; i < 10; ++i) {
         selectAll(TxtAssumptions[i]);
@@ -60,9 +60,9 @@ AssumptionPanel::AssumptionPanel(PanelContext& ctx, const AssumptionWidgets& wid
 }
 
 CSecurity* AssumptionPanel::CurrentSecurity() const {
-    const int r = ctx_.SecurityList().ListIndex();
-    if (r < 0 || ctx_.portfolio.Securities().Empty()) return nullptr;
-    return &ctx_.portfolio.Securities().Item(r + 1);
+    const int r = m_ctx.SecurityList().ListIndex();
+    if (r < 0 || m_ctx.portfolio.Securities().Empty()) return nullptr;
+    return &m_ctx.portfolio.Securities().Item(r + 1);
 }
 
 void AssumptionPanel::ShowSecurity() {
@@ -70,7 +70,7 @@ void AssumptionPanel::ShowSecurity() {
     if (!current) {
         for (TextBox* box : TxtAssumptions) box->SetText("");
         TxtDelta->SetText("0");
-        ctx_.refresh.ClearCapital();
+        m_ctx.refresh.ClearCapital();
         LbFxRateToUSD->caption.clear();
         if (CallAdjustmentComb->Count() > 0) CallAdjustmentComb->SetListIndex(0);
         if (CurveComboBox->Count() > 0) CurveComboBox->SetListIndex(0);
@@ -90,14 +90,14 @@ void AssumptionPanel::ShowSecurity() {
     LbFxRateToUSD->caption = FormatGrouped(sec.FxToUsdValue(), 4, Loc());
     CallAdjustmentComb->SetText(EntryText(*CallAdjustmentComb, sec.GetCallAdjustment()));
     // A curve code missing from the curve list shows no curve.
-    CurveComboBox->SetText(curves_.NameOf(sec.GetCurve()).value_or(""));
+    CurveComboBox->SetText(m_curves.NameOf(sec.GetCurve()).value_or(""));
     ShowDiscount(sec.GetDiscount());
     ShowDivType(sec.GetDivType());
     TxtDiscrYrs->SetText(PlainNumber(sec.m_DiscrYrs, Loc().decimalSeparator));
     ShowBankruptcy(sec.Getbankruptcy());
     ShowRecvDecay(sec.GetRecvDecay());
     TxtRecvDecVal->SetText(PlainNumber(sec.m_RecvDecayVal, Loc().decimalSeparator));
-    ctx_.refresh.RequestCapital(ctx_.SecurityList().ListIndex());
+    m_ctx.refresh.RequestCapital(m_ctx.SecurityList().ListIndex());
     ShowDelta(sec);
     // A stock has no separate swap leg: its swap fields are read-only.
     if (IsStock(sec.GetSectype())) {
@@ -152,13 +152,13 @@ void AssumptionPanel::TxtAssumptions_Validate(int index, bool& cancel) {
     TextBox* box = TxtAssumptions[index];
     const auto value = ParseNumber(box->Text(), Loc());
     if (!value) {
-        ctx_.MsgOk(kDigitsOnly);
+        m_ctx.MsgOk(kDigitsOnly);
         cancel = true;
         return;
     }
     const double v = *value;
     if (v == sec->GetProperties(index)) {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
         return;
     }
     sec->SetProperties(index, v);
@@ -171,7 +171,7 @@ void AssumptionPanel::TxtAssumptions_Validate(int index, bool& cancel) {
         sec->SetProperties(StkPriceIdx, v);
         TxtAssumptions[StkPriceIdx]->SetText(PlainNumber(v, Loc().decimalSeparator));
     }
-    ctx_.SetStaleNotice();
+    m_ctx.SetStaleNotice();
 }
 
 void AssumptionPanel::TxtDelta_Validate(bool& cancel) {
@@ -179,7 +179,7 @@ void AssumptionPanel::TxtDelta_Validate(bool& cancel) {
     if (!sec) return;
     const auto hedge = ParseNumber(TxtDelta->Text(), Loc());
     if (!hedge) {
-        ctx_.MsgOk(kDigitsOnly);
+        m_ctx.MsgOk(kDigitsOnly);
         cancel = true;
         return;
     }
@@ -201,7 +201,7 @@ void AssumptionPanel::TxtDiscrYrs_Validate(bool& cancel) {
         sec->m_DiscrYrs = 0;
         return;
     }
-    ctx_.MsgOk(kDiscreteYears);
+    m_ctx.MsgOk(kDiscreteYears);
     cancel = true;
 }
 
@@ -212,7 +212,7 @@ void AssumptionPanel::TxtRecvDecVal_Validate(bool& cancel) {
         sec->m_RecvDecayVal = *ParseNumber(TxtRecvDecVal->Text(), Loc());
         return;
     }
-    ctx_.MsgOk(kRecoveryDecay);
+    m_ctx.MsgOk(kRecoveryDecay);
     cancel = true;
 }
 
@@ -224,9 +224,9 @@ void AssumptionPanel::CallAdjustmentComb_Validate(bool& /*cancel*/) {
     const long code = CallAdjustmentComb->ItemData(entry);
     if (code != sec->GetCallAdjustment()) {
         sec->SetCallAdjustment(static_cast<int32_t>(code));
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     } else {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
     }
 }
 
@@ -234,13 +234,13 @@ void AssumptionPanel::CurveComboBox_Validate(bool& /*cancel*/) {
     CSecurity* sec = CurrentSecurity();
     // An empty curve (a code missing from the curve list) keeps the code.
     if (!sec || CurveComboBox->ListIndex() < 0) return;
-    const std::string code = curves_.CodeOf(CurveComboBox->Text()).value_or("");
+    const std::string code = m_curves.CodeOf(CurveComboBox->Text()).value_or("");
     if (code.empty()) return;
     if (code != sec->GetCurve()) {
         sec->SetCurve(code);
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     } else {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
     }
 }
 
@@ -251,9 +251,9 @@ void AssumptionPanel::ComboDisc_Validate(bool& /*cancel*/) {
     const auto code = static_cast<int16_t>(ComboDisc->ItemData(entry));
     if (code != sec->GetDiscount()) {
         sec->SetDiscount(code);
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     } else {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
     }
 }
 
@@ -265,9 +265,9 @@ void AssumptionPanel::ComboDivType_Validate(bool& /*cancel*/) {
     if (code != sec->GetDivType()) {
         sec->SetDivType(code);
         ApplyDividendYearsRule(code);
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     } else {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
     }
 }
 
@@ -279,10 +279,10 @@ void AssumptionPanel::ComboRecv_Validate(bool& /*cancel*/) {
         sec->SetRecvDecay(code);
         // The new rate or factor needs a value above 0 before the focus
         // may go anywhere else.
-        if (!IsRecvDecayValueValid()) ctx_.panel.SetFocus(*TxtRecvDecVal);
-        ctx_.SetStaleNotice();
+        if (!IsRecvDecayValueValid()) m_ctx.panel.SetFocus(*TxtRecvDecVal);
+        m_ctx.SetStaleNotice();
     } else {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
     }
 }
 

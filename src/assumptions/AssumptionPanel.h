@@ -40,7 +40,7 @@ public:
     void LoadCallAdjustments(const std::string& text);
 
 private:
-    const Locale& Loc() const { return ctx_.Loc(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
     void ShowDelta(CSecurity& sec);
     void ApplyDelta(CSecurity& sec);
     void ShowDiscount(int16_t code);
@@ -63,8 +63,8 @@ private:
     void ComboRecv_Validate(bool& cancel);
     void CheckBnkrpcy_Validate(bool& cancel);
 
-    PanelContext& ctx_;
-    CurveList curves_;
+    PanelContext& m_ctx;
+    CurveList m_curves;
 };
 
 }  // namespace zemra

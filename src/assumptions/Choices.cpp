@@ -19,7 +19,7 @@ void AssumptionPanel::ShowChoices(const CSecurity& sec) {
 
 void AssumptionPanel::LoadCurveOptions(const std::string& text) {
     const auto items = SplitItems(text, '|');
-    for (size_t i = 0; i < items.size(); ++i) CurveComboBox->AddItem(curves_.Add(items[i], i));
+    for (size_t i = 0; i < items.size(); ++i) CurveComboBox->AddItem(m_curves.Add(items[i], i));
 }
 
 void AssumptionPanel::LoadCallAdjustments(const std::string& text) {

@@ -13,13 +13,13 @@
 namespace zemra {
 
 void CarryCapital::BtnCapital_Click() {
-    if (ctx_.portfolio.Securities().Empty()) return;
-    const int row = ctx_.SecurityList().ListIndex();
+    if (m_ctx.portfolio.Securities().Empty()) return;
+    const int row = m_ctx.SecurityList().ListIndex();
     if (row < 0) return;  // no security to open the dialog for
-    const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
+    const CSecurity& sec = m_ctx.portfolio.Securities().Item(row + 1);
 
-    ctx_.DiscardDialog(frmCapital);
-    frmCapital = std::make_unique<DlgCapital>(ctx_.ui, Loc());
+    m_ctx.DiscardDialog(frmCapital);
+    frmCapital = std::make_unique<DlgCapital>(m_ctx.ui, Loc());
     DlgCapital& dlg = *frmCapital;
     dlg.ChgCapital = [this](std::optional<long> rule, double convRate, double stkRate) {
         frmCapital_ChgCapital(rule, convRate, stkRate);
@@ -27,11 +27,11 @@ void CarryCapital::BtnCapital_Click() {
     dlg.UnLoadCapital = [this] { frmCapital_UnLoadCapital(); };
 
     dlg.ComboCpRule->Clear();
-    FillCapitalRules(ctx_.props.CapitalRules);
+    FillCapitalRules(m_ctx.props.CapitalRules);
     SelectCapitalRule(sec.GetCapitalRule());
     dlg.TxtConvRate->SetText(PlainNumber(sec.GetConvCapital(), Loc().decimalSeparator));
     dlg.TxtStkRate->SetText(PlainNumber(sec.GetStockCapital(), Loc().decimalSeparator));
-    dlg.Show(!ctx_.host.ModelessAllowed());
+    dlg.Show(!m_ctx.host.ModelessAllowed());
 }
 
 // One entry per rule, its identifier as item data; the first rule is shown
@@ -61,18 +61,18 @@ void CarryCapital::SelectCapitalRule(long rule) {
 // requested, so that they stay even when the request fails. Without a
 // selected rule the security keeps its own.
 void CarryCapital::frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate) {
-    if (ctx_.SecurityList().Count() == 0) return;
-    ctx_.ReleaseDialog(frmCapital);
-    const int row = ctx_.SecurityList().ListIndex();
+    if (m_ctx.SecurityList().Count() == 0) return;
+    m_ctx.ReleaseDialog(frmCapital);
+    const int row = m_ctx.SecurityList().ListIndex();
     if (row < 0) return;
-    CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
+    CSecurity& sec = m_ctx.portfolio.Securities().Item(row + 1);
     if (rule) sec.SetCapitalRule(static_cast<int32_t>(*rule));
     sec.SetConvCapital(convRate);
     sec.SetStockCapital(stkRate);
     RequestCapital(row);
 }
 
-void CarryCapital::frmCapital_UnLoadCapital() { ctx_.ReleaseDialog(frmCapital); }
+void CarryCapital::frmCapital_UnLoadCapital() { m_ctx.ReleaseDialog(frmCapital); }
 
 // Requests the capital of the security at a 0-based row and shows it, then
 // refreshes the selected pair's carry, which depends on it. A failed
@@ -80,12 +80,12 @@ void CarryCapital::frmCapital_UnLoadCapital() { ctx_.ReleaseDialog(frmCapital); 
 // capital request there (LbCapital keeps what it showed, the carry is not
 // refreshed); whatever displayed the security goes on.
 void CarryCapital::RequestCapital(int row) {
-    ctx_.ShowProgress();
-    const CSecurity& sec = ctx_.portfolio.Securities().Item(row + 1);
+    m_ctx.ShowProgress();
+    const CSecurity& sec = m_ctx.portfolio.Securities().Item(row + 1);
     try {
         std::string reply;
         try {
-            reply = ctx_.FetchReply(pages::Address(ctx_.props.CapitalCalcPath, BuildCapitalQuery(sec)));
+            reply = m_ctx.FetchReply(pages::Address(m_ctx.props.CapitalCalcPath, BuildCapitalQuery(sec)));
         } catch (const std::exception& e) {
             throw std::runtime_error("The capital of '" + sec.Getdescription() + "' cannot be shown: " + e.what());
         }
@@ -97,11 +97,11 @@ void CarryCapital::RequestCapital(int row) {
         LbCapital->foreColor = SignColor(*capital, 0);
         RecalculateCarry();
     } catch (const std::exception& e) {
-        ctx_.HideProgress();
-        ctx_.MsgOk(e.what());
+        m_ctx.HideProgress();
+        m_ctx.MsgOk(e.what());
         return;
     }
-    ctx_.HideProgress();
+    m_ctx.HideProgress();
 }
 
 }  // namespace zemra

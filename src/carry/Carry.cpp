@@ -21,7 +21,7 @@ int BreakdownDecimals(int slot) { return slot >= kCarrySlots - 3 ? 2 : 0; }
 
 }  // namespace
 
-CarryCapital::CarryCapital(PanelContext& ctx, const CarryWidgets& widgets) : CarryWidgets(widgets), ctx_(ctx) {
+CarryCapital::CarryCapital(PanelContext& ctx, const CarryWidgets& widgets) : CarryWidgets(widgets), m_ctx(ctx) {
     BtnCarry->Click = [this] { BtnCarry_Click(); };
     BtnCapital->Click = [this] { BtnCapital_Click(); };
 }
@@ -29,13 +29,13 @@ CarryCapital::CarryCapital(PanelContext& ctx, const CarryWidgets& widgets) : Car
 CarryCapital::~CarryCapital() {
     frmCarry.reset();
     frmCapital.reset();
-    ctx_.DestroyReleasedDialogs();
+    m_ctx.DestroyReleasedDialogs();
 }
 
 std::optional<CarryCapital::SelectedPair> CarryCapital::SelectedSecurityAndScenario() const {
-    if (ctx_.portfolio.Securities().Empty() || ctx_.portfolio.Scenarios().Empty()) return std::nullopt;
-    const int secRow = ctx_.SecurityList().ListIndex();
-    const int scenRow = ctx_.ScenarioList().ListIndex();
+    if (m_ctx.portfolio.Securities().Empty() || m_ctx.portfolio.Scenarios().Empty()) return std::nullopt;
+    const int secRow = m_ctx.SecurityList().ListIndex();
+    const int scenRow = m_ctx.ScenarioList().ListIndex();
     if (secRow < 0 || scenRow < 0) return std::nullopt;
     return SelectedPair{secRow, scenRow};
 }
@@ -43,11 +43,11 @@ std::optional<CarryCapital::SelectedPair> CarryCapital::SelectedSecurityAndScena
 void CarryCapital::BtnCarry_Click() {
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    const CValuation& val = ctx_.portfolio.ValuationAt(pair->secRow + 1, pair->scenRow + 1);
-    const CSecurity& sec = ctx_.portfolio.Securities().Item(pair->secRow + 1);
+    const CValuation& val = m_ctx.portfolio.ValuationAt(pair->secRow + 1, pair->scenRow + 1);
+    const CSecurity& sec = m_ctx.portfolio.Securities().Item(pair->secRow + 1);
 
-    ctx_.DiscardDialog(frmCarry);
-    frmCarry = std::make_unique<DlgCarry>(ctx_.ui, Loc());
+    m_ctx.DiscardDialog(frmCarry);
+    frmCarry = std::make_unique<DlgCarry>(m_ctx.ui, Loc());
     DlgCarry& dlg = *frmCarry;
     dlg.ChgCarry = [this](double fin, double reb, double tail, double brw, long option) {
         frmCarry_ChgCarry(fin, reb, tail, brw, option);
@@ -71,7 +71,7 @@ void CarryCapital::BtnCarry_Click() {
     else if (val.GetoptCarry() == kUseFullCarry)
         dlg.OptFullCarry->SetValue(true);
 
-    dlg.Show(!ctx_.host.ModelessAllowed());
+    dlg.Show(!m_ctx.host.ModelessAllowed());
 }
 
 // The dialog is modeless: the rows selected now are the ones that count.
@@ -79,53 +79,54 @@ void CarryCapital::BtnCarry_Click() {
 // rates to, and the dialog is only released.
 void CarryCapital::frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost,
                                      long carryOption) {
-    ctx_.ReleaseDialog(frmCarry);
+    m_ctx.ReleaseDialog(frmCarry);
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    ctx_.ShowProgress();
-    CSecurity& sec = ctx_.portfolio.Securities().Item(pair->secRow + 1);
+    m_ctx.ShowProgress();
+    CSecurity& sec = m_ctx.portfolio.Securities().Item(pair->secRow + 1);
     sec.SetFinance(finRate);
     sec.SetRebate(rebRate);
     sec.SetTail(tailRate);
     sec.SetBorrow(brwCost);
     RefreshCarry(*pair, carryOption);
-    ctx_.HideProgress();
+    m_ctx.HideProgress();
 }
 
-void CarryCapital::frmCarry_UnloadCarry() { ctx_.ReleaseDialog(frmCarry); }
+void CarryCapital::frmCarry_UnloadCarry() { m_ctx.ReleaseDialog(frmCarry); }
 
 void CarryCapital::RecalculateCarry() {
     const auto pair = SelectedSecurityAndScenario();
     if (!pair) return;
-    ctx_.ShowProgress();
+    m_ctx.ShowProgress();
     RefreshCarry(*pair, std::nullopt);
-    ctx_.HideProgress();
+    m_ctx.HideProgress();
 }
 
 // Requests the carry of one security under one scenario with the
 // security's current rates, sets the carry option when one is given, and
 // shows the carry, the impacts and the security's sub-impact.
 void CarryCapital::RefreshCarry(const SelectedPair& pair, std::optional<long> carryOption) {
-    const Collection<CScenario>& scenarios = ctx_.portfolio.Scenarios();
+    const Collection<CScenario>& scenarios = m_ctx.portfolio.Scenarios();
     const std::string query =
-        BuildCarryQuery(ctx_.portfolio.Securities().Item(pair.secRow + 1)) + BuildTimeChange(scenarios, pair.scenRow);
+        BuildCarryQuery(m_ctx.portfolio.Securities().Item(pair.secRow + 1)) + BuildTimeChange(scenarios, pair.scenRow);
     std::string reply;
     try {
-        reply = ctx_.FetchReply(pages::Address(ctx_.props.CarryCalcPath, query));
+        reply = m_ctx.FetchReply(pages::Address(m_ctx.props.CarryCalcPath, query));
     } catch (const std::exception& e) {
-        throw std::runtime_error("The carry of '" + ctx_.portfolio.Securities().Item(pair.secRow + 1).Getdescription() +
+        throw std::runtime_error("The carry of '" +
+                                 m_ctx.portfolio.Securities().Item(pair.secRow + 1).Getdescription() +
                                  "' cannot be shown: " + e.what());
     }
-    CValuation& val = ctx_.portfolio.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
+    CValuation& val = m_ctx.portfolio.ValuationAt(pair.secRow + 1, pair.scenRow + 1);
     // One time change was sent, so the page answers one piece; a page that
     // answers more has only its first piece read, as the impact run reads
     // one piece per scenario.
     const auto pieces = pages::FirstReplyPieces(reply, 1);
     val.CreateCarry(pieces.empty() ? std::string_view() : pieces.front(), pages::ReplyNumberFormat());
     if (carryOption) val.SetoptCarry(static_cast<int32_t>(*carryOption));
-    ctx_.refresh.ShowCarryLabel(val);
-    ctx_.refresh.CalculateImpacts();
-    ctx_.refresh.ShowSubImpact(val);
+    m_ctx.refresh.ShowCarryLabel(val);
+    m_ctx.refresh.CalculateImpacts();
+    m_ctx.refresh.ShowSubImpact(val);
 }
 
 }  // namespace zemra

@@ -35,7 +35,7 @@ public:
     std::unique_ptr<DlgCapital> frmCapital;
 
 private:
-    const Locale& Loc() const { return ctx_.Loc(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
     void BtnCarry_Click();
     void frmCarry_ChgCarry(double finRate, double rebRate, double tailRate, double brwCost, long carryOption);
     void frmCarry_UnloadCarry();
@@ -55,7 +55,7 @@ private:
     void frmCapital_ChgCapital(std::optional<long> rule, double convRate, double stkRate);
     void frmCapital_UnLoadCapital();
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
 };
 
 }  // namespace zemra

@@ -8,7 +8,7 @@
 
 namespace zemra {
 
-DlgCapital::DlgCapital(UiContext& ui, const Locale& locale) : Form(ui, "DlgCapital"), locale_(locale) {
+DlgCapital::DlgCapital(UiContext& ui, const Locale& locale) : Form(ui, "DlgCapital"), m_locale(locale) {
     caption = "Capital Settings";
     BuildLayout();
 
@@ -61,7 +61,7 @@ void DlgCapital::BuildLayout() {
 }
 
 void DlgCapital::Rate_Validate(TextBox& box, bool& cancel) {
-    if (IsNumeric(box.Text(), locale_)) return;
+    if (IsNumeric(box.Text(), m_locale)) return;
     Ui().Host().MessageBox(kNumbersOnlyMessage, MsgButtons::Ok);
     SelectWholeText(box);
     cancel = true;
@@ -69,11 +69,11 @@ void DlgCapital::Rate_Validate(TextBox& box, bool& cancel) {
 
 void DlgCapital::OKButton_Click() {
     const int selected = ComboCpRule->ListIndex();
-    rule_ = selected >= 0 ? std::optional<long>(ComboCpRule->ItemData(selected)) : std::nullopt;
-    convRate_ = ParseNumber(TxtConvRate->Text(), locale_).value_or(0);
-    stkRate_ = ParseNumber(TxtStkRate->Text(), locale_).value_or(0);
+    m_rule = selected >= 0 ? std::optional<long>(ComboCpRule->ItemData(selected)) : std::nullopt;
+    m_convRate = ParseNumber(TxtConvRate->Text(), m_locale).value_or(0);
+    m_stkRate = ParseNumber(TxtStkRate->Text(), m_locale).value_or(0);
     Unload();
-    if (ChgCapital) ChgCapital(rule_, convRate_, stkRate_);
+    if (ChgCapital) ChgCapital(m_rule, m_convRate, m_stkRate);
 }
 
 void DlgCapital::CancelButton_Click() {

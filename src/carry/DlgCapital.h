@@ -33,11 +33,11 @@ private:
     void OKButton_Click();
     void CancelButton_Click();
 
-    const Locale& locale_;
+    const Locale& m_locale;
     // What OK keeps before it reports them.
-    std::optional<long> rule_;
-    double convRate_ = 0;
-    double stkRate_ = 0;
+    std::optional<long> m_rule;
+    double m_convRate = 0;
+    double m_stkRate = 0;
 };
 
 }  // namespace zemra

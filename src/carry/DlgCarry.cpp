@@ -23,7 +23,7 @@ constexpr int kBreakdownRows = 6;
 
 }  // namespace
 
-DlgCarry::DlgCarry(UiContext& ui, const Locale& locale) : Form(ui, "DlgCarry"), locale_(locale) {
+DlgCarry::DlgCarry(UiContext& ui, const Locale& locale) : Form(ui, "DlgCarry"), m_locale(locale) {
     caption = "Rates";
     BuildLayout();
 
@@ -93,10 +93,10 @@ void DlgCarry::BuildLayout() {
     CancelButton->tabIndex = tab++;
 }
 
-std::string DlgCarry::RateText(double rate) const { return FormatGrouped(rate, kRateDecimals, locale_, true); }
+std::string DlgCarry::RateText(double rate) const { return FormatGrouped(rate, kRateDecimals, m_locale, true); }
 
 void DlgCarry::RateField_Validate(TextBox& box, bool& cancel) {
-    if (IsNumeric(box.Text(), locale_)) return;
+    if (IsNumeric(box.Text(), m_locale)) return;
     Ui().Host().MessageBox(kNumbersOnlyMessage, MsgButtons::Ok);
     SelectWholeText(box);
     cancel = true;
@@ -104,7 +104,7 @@ void DlgCarry::RateField_Validate(TextBox& box, bool& cancel) {
 
 void DlgCarry::OKButton_Click() {
     // Leaving the focused field validates it: only numbers reach here.
-    auto number = [this](const TextBox* box) { return ParseNumber(box->Text(), locale_).value_or(0); };
+    auto number = [this](const TextBox* box) { return ParseNumber(box->Text(), m_locale).value_or(0); };
     const double finance = number(TxtFinRate);
     const double rebate = number(TxtRebRate);
     const double tail = number(TxtTailRate);

@@ -39,7 +39,7 @@ private:
     void OKButton_Click();
     void CancelButton_Click();
 
-    const Locale& locale_;
+    const Locale& m_locale;
 };
 
 }  // namespace zemra

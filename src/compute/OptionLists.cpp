@@ -43,20 +43,20 @@ std::string CurveList::Add(const std::string& item, std::size_t i) {
     if (NameOf(code))
         throw RecordError("The curve list cannot be loaded: the curve code '" + code + "' of item " +
                           std::to_string(i + 1) + " is listed twice.");
-    items_.emplace_back(code, name);
+    m_items.emplace_back(code, name);
     return name;
 }
 
 std::optional<std::string> CurveList::CodeOf(const std::string& name) const {
     const std::string wanted = ToUpper(name);
-    for (const auto& [code, n] : items_)
+    for (const auto& [code, n] : m_items)
         if (ToUpper(n) == wanted) return code;
     return std::nullopt;
 }
 
 std::optional<std::string> CurveList::NameOf(const std::string& code) const {
     const std::string wanted = ToUpper(code);
-    for (const auto& [c, name] : items_)
+    for (const auto& [c, name] : m_items)
         if (ToUpper(c) == wanted) return name;
     return std::nullopt;
 }

@@ -32,7 +32,7 @@ public:
     std::optional<std::string> NameOf(const std::string& code) const;
 
 private:
-    std::vector<std::pair<std::string, std::string>> items_;  // code, name
+    std::vector<std::pair<std::string, std::string>> m_items;  // code, name
 };
 
 // The text of the first entry of a drop-down whose item data is `code`, or

@@ -58,7 +58,7 @@ bool PanelContext::AskYesNo(const std::string& text) {
 }
 
 void PanelContext::ShowProgress() {
-    busy_ = true;
+    m_busy = true;
     host.SetMousePointer(kPointerHourglass);
     notice.LabelProgress->backColor = kWhite;
     notice.LabelProgress->caption = "Calculation in progress,please wait ..";
@@ -67,7 +67,7 @@ void PanelContext::ShowProgress() {
 }
 
 void PanelContext::HideProgress() {
-    busy_ = false;
+    m_busy = false;
     host.SetMousePointer(kPointerDefault);
     notice.LabelProgress->backColor = notice.Frame1->backColor;
     notice.LabelProgress->caption.clear();

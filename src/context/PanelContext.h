@@ -69,7 +69,7 @@ public:
     // and the two main frames disabled.
     void ShowProgress();
     void HideProgress();
-    bool Busy() const { return busy_; }
+    bool Busy() const { return m_busy; }
     void SetStaleNotice();
     void ClearStaleNotice();
     // The reply of a request; throws on a failed fetch or a reply too large.
@@ -85,7 +85,7 @@ public:
     // when the next dialog opens.
     template <class D>
     void ReleaseDialog(std::unique_ptr<D>& ref) {
-        if (ref) released_.push_back(std::shared_ptr<D>(std::move(ref)));
+        if (ref) m_released.push_back(std::shared_ptr<D>(std::move(ref)));
     }
     // Before a dialog opens: an older one still held is closed and every
     // released dialog destroyed.
@@ -93,14 +93,14 @@ public:
     void DiscardDialog(std::unique_ptr<D>& ref) {
         if (ref) ref->Unload();
         ref.reset();
-        released_.clear();
+        m_released.clear();
     }
-    void DestroyReleasedDialogs() { released_.clear(); }
+    void DestroyReleasedDialogs() { m_released.clear(); }
 
 private:
-    bool busy_ = false;  // between ShowProgress and HideProgress
+    bool m_busy = false;  // between ShowProgress and HideProgress
     // Each keeps the deleter of its own dialog class.
-    std::vector<std::shared_ptr<void>> released_;
+    std::vector<std::shared_ptr<void>> m_released;
 };
 
 }  // namespace zemra

@@ -9,16 +9,16 @@ namespace zemra {
 // absent property.
 class PropertyBag {
 public:
-    void Write(const std::string& key, const std::string& value) { values_[key] = value; }
+    void Write(const std::string& key, const std::string& value) { m_values[key] = value; }
     std::optional<std::string> Read(const std::string& key) const {
-        auto it = values_.find(key);
-        if (it == values_.end()) return std::nullopt;
+        auto it = m_values.find(key);
+        if (it == m_values.end()) return std::nullopt;
         return it->second;
     }
-    const std::map<std::string, std::string>& All() const { return values_; }
+    const std::map<std::string, std::string>& All() const { return m_values; }
 
 private:
-    std::map<std::string, std::string> values_;
+    std::map<std::string, std::string> m_values;
 };
 
 // The sixteen properties of the control, read once when it loads and kept

@@ -7,12 +7,12 @@
 namespace zemra {
 
 void MainCtl::WireKeyboardNavigation() {
-    panel_.KeyPreview = [this](int keyCode, int shift) { UserControl_KeyDown(keyCode, shift); };
+    m_panel.KeyPreview = [this](int keyCode, int shift) { UserControl_KeyDown(keyCode, shift); };
 }
 
 // Shift and Ctrl are not looked at; the key goes on to the element.
 void MainCtl::UserControl_KeyDown(int KeyCode, int /*Shift*/) {
-    const Widget* active = panel_.ActiveControl();
+    const Widget* active = m_panel.ActiveControl();
     if (!active) return;
     const std::optional<int16_t> target = NavigationMove(KeyCode, active->tabIndex);
     if (target) MoveFocusToTabIndex(*target);
@@ -21,9 +21,9 @@ void MainCtl::UserControl_KeyDown(int KeyCode, int /*Shift*/) {
 // An ordinary focus move: a field that refuses its text keeps the focus. A
 // drop-down entered this way is locked against typing.
 void MainCtl::MoveFocusToTabIndex(int16_t tabIndex) {
-    for (const auto& w : panel_.Widgets()) {
+    for (const auto& w : m_panel.Widgets()) {
         if (w->tabIndex != tabIndex) continue;
-        if (!panel_.SetFocus(*w)) return;
+        if (!m_panel.SetFocus(*w)) return;
         for (ComboBox* combo : {ComboTuner, CallAdjustmentComb, CurveComboBox})
             if (w.get() == combo) combo->locked = true;
         return;

@@ -23,51 +23,51 @@ ControlProperties ControlProperties::ReadFrom(const PropertyBag& bag) {
 
 MainCtl::MainCtl(HostSeam& host)
     : ControlForm(host),
-      PanelWidgets(panel_),
-      host_(host),
-      context_(host, ui_, panel_, props_, portfolio_),
-      assumptions_(context_, *this),
-      scenarios_(context_, *this),
-      stored_(context_, *this),
-      matrix_(context_, BtnScenMatrix),
-      search_(context_, *this),
-      impact_(context_, *this),
-      carry_(context_, *this),
-      valuation_(context_, *this),
-      results_(context_, *this) {
-    ui_.onFailure = [this](const std::exception& e) { ReportFailure(e); };
-    portfolio_.Attach({LstSecurity, ScenarioLst, LstImpact, ComboScenario,
-                       [this](double impact) { return FormatGrouped(impact, 0, Loc()); }});
-    context_.notice = *this;
+      PanelWidgets(m_panel),
+      m_host(host),
+      m_context(host, m_ui, m_panel, m_props, m_portfolio),
+      m_assumptions(m_context, *this),
+      m_scenarios(m_context, *this),
+      m_stored(m_context, *this),
+      m_matrix(m_context, BtnScenMatrix),
+      m_search(m_context, *this),
+      m_impact(m_context, *this),
+      m_carry(m_context, *this),
+      m_valuation(m_context, *this),
+      m_results(m_context, *this) {
+    m_ui.onFailure = [this](const std::exception& e) { ReportFailure(e); };
+    m_portfolio.Attach({LstSecurity, ScenarioLst, LstImpact, ComboScenario,
+                        [this](double impact) { return FormatGrouped(impact, 0, Loc()); }});
+    m_context.notice = *this;
     WireRefreshCalls();
     WireKeyboardNavigation();
 }
 
 void MainCtl::WireRefreshCalls() {
-    PanelRefresh& r = context_.refresh;
-    r.ShowSecurity = [this] { assumptions_.ShowSecurity(); };
-    r.ShowValuation = [this] { valuation_.ShowValuation(); };
-    r.ShowScenarioDetail = [this] { scenarios_.ShowScenarioDetail(); };
-    r.ShowCarryLabel = [this](const CValuation& val) { valuation_.ShowCarryLabel(val); };
-    r.ShowSubImpact = [this](const CValuation& val) { valuation_.ShowSubImpact(val); };
-    r.CalculateImpacts = [this] { impact_.CalculateImpacts(); };
-    r.RequestCapital = [this](int row) { carry_.RequestCapital(row); };
-    r.ClearCapital = [this] { carry_.ClearCapital(); };
-    r.ImpactsCalculated = [this] { results_.NoteImpactRun(); };
-    r.ShowResultsView = [this] { results_.ShowResultsView(); };
-    r.ShowRunProgress = [this](int done, int securities) { results_.ShowRunProgress(done, securities); };
-    r.HideRunProgress = [this] { results_.HideRunProgress(); };
+    PanelRefresh& r = m_context.refresh;
+    r.ShowSecurity = [this] { m_assumptions.ShowSecurity(); };
+    r.ShowValuation = [this] { m_valuation.ShowValuation(); };
+    r.ShowScenarioDetail = [this] { m_scenarios.ShowScenarioDetail(); };
+    r.ShowCarryLabel = [this](const CValuation& val) { m_valuation.ShowCarryLabel(val); };
+    r.ShowSubImpact = [this](const CValuation& val) { m_valuation.ShowSubImpact(val); };
+    r.CalculateImpacts = [this] { m_impact.CalculateImpacts(); };
+    r.RequestCapital = [this](int row) { m_carry.RequestCapital(row); };
+    r.ClearCapital = [this] { m_carry.ClearCapital(); };
+    r.ImpactsCalculated = [this] { m_results.NoteImpactRun(); };
+    r.ShowResultsView = [this] { m_results.ShowResultsView(); };
+    r.ShowRunProgress = [this](int done, int securities) { m_results.ShowRunProgress(done, securities); };
+    r.HideRunProgress = [this] { m_results.HideRunProgress(); };
 }
 
-void MainCtl::ReadProperties(const PropertyBag& bag) { props_ = ControlProperties::ReadFrom(bag); }
+void MainCtl::ReadProperties(const PropertyBag& bag) { m_props = ControlProperties::ReadFrom(bag); }
 
 // A failure that ended a user's or the host's action: one OK message that
 // says what failed, and the control leaves the busy state if a request was
 // running (a failure outside a request leaves the panel's mode and notice
 // as they were). What was done before the failure is kept.
 void MainCtl::ReportFailure(const std::exception& e) {
-    if (context_.Busy()) context_.HideProgress();
-    host_.MessageBox(e.what(), MsgButtons::Ok);
+    if (m_context.Busy()) m_context.HideProgress();
+    m_host.MessageBox(e.what(), MsgButtons::Ok);
 }
 
 }  // namespace zemra

@@ -21,9 +21,9 @@ namespace zemra {
 // The control's user-interface context and its panel, made before the
 // elements on it and gone after every subsystem and dialog.
 struct ControlForm {
-    explicit ControlForm(HostSeam& host) : ui_(host), panel_(ui_, "MainCtl") {}
-    UiContext ui_;
-    Form panel_;
+    explicit ControlForm(HostSeam& host) : m_ui(host), m_panel(m_ui, "MainCtl") {}
+    UiContext m_ui;
+    Form m_panel;
 };
 
 // Every element of the panel: the layout (control/PanelLayout.cpp) makes
@@ -73,22 +73,22 @@ public:
     }
 
     // ---- For hosts: the panel.
-    Form& Panel() { return panel_; }
-    UiContext& Ui() { return ui_; }
-    HostSeam& Host() { return host_; }
-    const ControlProperties& Properties() const { return props_; }
+    Form& Panel() { return m_panel; }
+    UiContext& Ui() { return m_ui; }
+    HostSeam& Host() { return m_host; }
+    const ControlProperties& Properties() const { return m_props; }
 
     // ---- The records and the valuation grid (read by hosts and tests).
-    const Portfolio& Model() const { return portfolio_; }
-    const Collection<CSecurity>& SearchResults() const { return search_.SearchResults(); }
-    DlgAddSec* AddSecDialog() const { return search_.AddSecDialog(); }
-    DlgScenMatrix* ScenMatrixDialog() const { return matrix_.ScenMatrixDialog(); }
+    const Portfolio& Model() const { return m_portfolio; }
+    const Collection<CSecurity>& SearchResults() const { return m_search.SearchResults(); }
+    DlgAddSec* AddSecDialog() const { return m_search.AddSecDialog(); }
+    DlgScenMatrix* ScenMatrixDialog() const { return m_matrix.ScenMatrixDialog(); }
 
 private:
     void ReportFailure(const std::exception& e);
     void WireRefreshCalls();
-    const Locale& Loc() const { return host_.GetLocale(); }
-    Date Today() const { return host_.Today(); }
+    const Locale& Loc() const { return m_host.GetLocale(); }
+    Date Today() const { return m_host.Today(); }
 
     // ---- control/StartUp.cpp, control/OptionListLoading.cpp.
     void LoadSecurities(const std::string& text);
@@ -101,24 +101,24 @@ private:
     void UserControl_KeyDown(int KeyCode, int Shift);
     void MoveFocusToTabIndex(int16_t tabIndex);
 
-    HostSeam& host_;
-    ControlProperties props_;
-    Portfolio portfolio_;
-    PanelContext context_;
-    AssumptionPanel assumptions_;
-    ScenarioList scenarios_;
-    StoredScenarios stored_;
-    MatrixScenarios matrix_;
-    SecuritySearch search_;
-    ImpactRun impact_;
-    CarryCapital carry_;
-    ValuationPanel valuation_;
-    ResultsView results_;
+    HostSeam& m_host;
+    ControlProperties m_props;
+    Portfolio m_portfolio;
+    PanelContext m_context;
+    AssumptionPanel m_assumptions;
+    ScenarioList m_scenarios;
+    StoredScenarios m_stored;
+    MatrixScenarios m_matrix;
+    SecuritySearch m_search;
+    ImpactRun m_impact;
+    CarryCapital m_carry;
+    ValuationPanel m_valuation;
+    ResultsView m_results;
 
 public:
     // The open Capital Settings and Rates dialogs; empty while none is open.
-    std::unique_ptr<DlgCapital>& frmCapital = carry_.frmCapital;
-    std::unique_ptr<DlgCarry>& frmCarry = carry_.frmCarry;
+    std::unique_ptr<DlgCapital>& frmCapital = m_carry.frmCapital;
+    std::unique_ptr<DlgCarry>& frmCarry = m_carry.frmCarry;
 };
 
 }  // namespace zemra

@@ -16,8 +16,8 @@ void MainCtl::LoadTuners(const std::string& text) {
         ComboTuner2->SetItemData(ComboTuner2->Count() - 1, id);
     }
     if (ComboTuner->Count() > 0) {
-        scenarios_.ShowTuner(ComboTuner->ItemData(0));
-        valuation_.ShowTuner2(ComboTuner2->ItemData(0));
+        m_scenarios.ShowTuner(ComboTuner->ItemData(0));
+        m_valuation.ShowTuner2(ComboTuner2->ItemData(0));
     }
 }
 

@@ -12,8 +12,8 @@
 namespace zemra {
 
 void MainCtl::ProcessInitData() {
-    ui_.Dispatch([this] {
-        if (context_.DebugEnabled()) CmdDebug->visible = true;
+    m_ui.Dispatch([this] {
+        if (m_context.DebugEnabled()) CmdDebug->visible = true;
         // A list that cannot be loaded is reported and the start-up goes on
         // without the rest of that list: the portfolio still loads.
         auto loadList = [this](const std::string& text, const std::function<void(const std::string&)>& load) {
@@ -21,21 +21,21 @@ void MainCtl::ProcessInitData() {
             try {
                 load(text);
             } catch (const RecordError& e) {
-                context_.MsgOk(e.what());
+                m_context.MsgOk(e.what());
             }
         };
-        loadList(props_.TunerString, [this](const std::string& t) { LoadTuners(t); });
-        loadList(props_.CurveOptions, [this](const std::string& t) { assumptions_.LoadCurveOptions(t); });
-        loadList(props_.CallAdjustment, [this](const std::string& t) { assumptions_.LoadCallAdjustments(t); });
+        loadList(m_props.TunerString, [this](const std::string& t) { LoadTuners(t); });
+        loadList(m_props.CurveOptions, [this](const std::string& t) { m_assumptions.LoadCurveOptions(t); });
+        loadList(m_props.CallAdjustment, [this](const std::string& t) { m_assumptions.LoadCallAdjustments(t); });
         // Start-up ends at the item that cannot be taken whole; what was
         // listed before it stays, with its valuations (the portfolio keeps
         // them in step).
-        if (!props_.RecordString.empty()) LoadSecurities(props_.RecordString);
-        if (!props_.StoredScenarios.empty()) LoadStoredScenarios(props_.StoredScenarios);
-        if (!props_.ScenarioString.empty()) LoadScenarios(props_.ScenarioString);
-        if (!portfolio_.Securities().Empty()) LstSecurity->SetSelected(0, true);
-        if (!portfolio_.Scenarios().Empty()) ScenarioLst->SetSelected(0, true);
-        impact_.UpdateBtn_Click();
+        if (!m_props.RecordString.empty()) LoadSecurities(m_props.RecordString);
+        if (!m_props.StoredScenarios.empty()) LoadStoredScenarios(m_props.StoredScenarios);
+        if (!m_props.ScenarioString.empty()) LoadScenarios(m_props.ScenarioString);
+        if (!m_portfolio.Securities().Empty()) LstSecurity->SetSelected(0, true);
+        if (!m_portfolio.Scenarios().Empty()) ScenarioLst->SetSelected(0, true);
+        m_impact.UpdateBtn_Click();
     });
 }
 
@@ -48,13 +48,13 @@ void MainCtl::LoadSecurities(const std::string& text) {
             throw RecordError("Security record " + std::to_string(n + 1) + " of the portfolio ('" + item +
                               "') needs at least an id and a description.");
         // A security already listed is recognised by its identifier only.
-        if (const auto id = SecurityIdOf(fields[0], DataFormat()); id && portfolio_.HoldsSecurity(*id)) continue;
+        if (const auto id = SecurityIdOf(fields[0], DataFormat()); id && m_portfolio.HoldsSecurity(*id)) continue;
         // The record is filled before it is listed, so that a record that
         // cannot be converted is not listed at all.
         auto sec = std::make_shared<CSecurity>();
         sec->CreateRecord(item, Loc(), Today());
-        portfolio_.AddSecurity(sec);
-        assumptions_.ShowChoices(*sec);
+        m_portfolio.AddSecurity(sec);
+        m_assumptions.ShowChoices(*sec);
     }
 }
 
@@ -64,10 +64,10 @@ void MainCtl::LoadStoredScenarios(const std::string& text) {
         auto scen = std::make_shared<CScenario>();
         scen->CreateScenarioFromDataBase(items[i], DataFormat());
         CheckScenarioDate(*scen, Today());
-        portfolio_.AddStoredScenario(scen);
+        m_portfolio.AddStoredScenario(scen);
         // An auto-loaded scenario is keyed by its place in the stored list
         // and gets its rows in ScenarioLst and LstImpact.
-        if (scen->AutoLoads()) portfolio_.AddScenario(scen, static_cast<int32_t>(i));
+        if (scen->AutoLoads()) m_portfolio.AddScenario(scen, static_cast<int32_t>(i));
     }
 }
 
@@ -76,8 +76,8 @@ void MainCtl::LoadScenarios(const std::string& text) {
         auto scen = std::make_shared<CScenario>();
         scen->CreateScenario(item, DataFormat());
         CheckScenarioDate(*scen, Today());
-        portfolio_.AddScenario(scen, portfolio_.LastScenarioKey() + 1);
-        portfolio_.AddStoredScenario(scen);
+        m_portfolio.AddScenario(scen, m_portfolio.LastScenarioKey() + 1);
+        m_portfolio.AddStoredScenario(scen);
     }
 }
 

@@ -67,7 +67,7 @@ std::pair<int, int> Range(int first, int size, int count) {
 
 }  // namespace
 
-ResultsView::ResultsView(PanelContext& ctx, const ResultsWidgets& widgets) : ResultsWidgets(widgets), ctx_(ctx) {
+ResultsView::ResultsView(PanelContext& ctx, const ResultsWidgets& widgets) : ResultsWidgets(widgets), m_ctx(ctx) {
     BtnResults->Click = [this] { BtnResults_Click(); };
     ViewResults->CellClick = [this](int row, int column) { Results_CellClick(row, column); };
     ViewResults->HeaderClick = [this](int column) { Results_HeaderClick(column); };
@@ -93,25 +93,25 @@ void ResultsView::BtnResults_Click() {
 // still as valued; with edits pending it would pair them with the old
 // valuations, and the views keep the Update's figures.
 void ResultsView::NoteImpactRun() {
-    const Portfolio& portfolio = ctx_.portfolio;
+    const Portfolio& portfolio = m_ctx.portfolio;
     const bool updated = LabelRunProgress->percent == 100;
-    if (!updated && impactRuns_ > 0 &&
-        EditedSinceRun(StillListed(run_.securityIds, portfolio.Securities()),
-                       StillListed(run_.scenarioIds, portfolio.Scenarios())))
+    if (!updated && m_impactRuns > 0 &&
+        EditedSinceRun(StillListed(m_run.securityIds, portfolio.Securities()),
+                       StillListed(m_run.scenarioIds, portfolio.Scenarios())))
         return;
-    ++impactRuns_;
-    BuildResultsTable(portfolio, run_.table);
-    run_.securityIds.clear();
-    run_.scenarioIds.clear();
-    run_.securities.clear();
-    run_.scenarios.clear();
+    ++m_impactRuns;
+    BuildResultsTable(portfolio, m_run.table);
+    m_run.securityIds.clear();
+    m_run.scenarioIds.clear();
+    m_run.securities.clear();
+    m_run.scenarios.clear();
     for (int k = 1; k <= portfolio.Securities().Count(); ++k) {
-        run_.securityIds.push_back(portfolio.Securities().Shared(k));
-        run_.securities.push_back(portfolio.Securities().Item(k));
+        m_run.securityIds.push_back(portfolio.Securities().Shared(k));
+        m_run.securities.push_back(portfolio.Securities().Item(k));
     }
     for (int s = 1; s <= portfolio.Scenarios().Count(); ++s) {
-        run_.scenarioIds.push_back(portfolio.Scenarios().Shared(s));
-        run_.scenarios.push_back(portfolio.Scenarios().Item(s));
+        m_run.scenarioIds.push_back(portfolio.Scenarios().Shared(s));
+        m_run.scenarios.push_back(portfolio.Scenarios().Item(s));
     }
 }
 
@@ -119,15 +119,15 @@ void ResultsView::NoteImpactRun() {
 // scenario's description or changes, differ from what the run valued.
 bool ResultsView::EditedSinceRun(const Shown& rows, const Shown& columns) const {
     for (const auto& [k, position] : rows) {
-        const CSecurity& then = run_.securities[static_cast<std::size_t>(k)];
-        const CSecurity& now = ctx_.portfolio.Securities().Item(position + 1);
+        const CSecurity& then = m_run.securities[static_cast<std::size_t>(k)];
+        const CSecurity& now = m_ctx.portfolio.Securities().Item(position + 1);
         if (then.Getdescription() != now.Getdescription()) return true;
         for (int i = 0; i < kAssumptionSlots; ++i)
             if (then.GetProperties(i) != now.GetProperties(i)) return true;
     }
     for (const auto& [s, position] : columns) {
-        const CScenario& then = run_.scenarios[static_cast<std::size_t>(s)];
-        const CScenario& now = ctx_.portfolio.Scenarios().Item(position + 1);
+        const CScenario& then = m_run.scenarios[static_cast<std::size_t>(s)];
+        const CScenario& now = m_ctx.portfolio.Scenarios().Item(position + 1);
         if (then.Getdescription() != now.Getdescription()) return true;
         for (int c = 0; c < kScenarioChanges; ++c)
             if (then.GetScenarioProperties(c) != now.GetScenarioProperties(c)) return true;
@@ -139,7 +139,7 @@ bool ResultsView::EditedSinceRun(const Shown& rows, const Shown& columns) const 
 // while a valued record differs from what it was valued with (an edit of
 // another field that leaves its value as it was clears the notice).
 bool ResultsView::Stale() const {
-    return (!ctx_.Busy() && !ctx_.notice.LabelProgress->caption.empty()) || EditedSinceRun(rows_, columns_);
+    return (!m_ctx.Busy() && !m_ctx.notice.LabelProgress->caption.empty()) || EditedSinceRun(m_rows, m_columns);
 }
 
 // A cell selects its security and its scenario on the panel, as clicks on
@@ -150,47 +150,47 @@ void ResultsView::Results_CellClick(int row, int column) {
     struct Hold {
         bool& held;
         ~Hold() { held = false; }
-    } hold{holdResults_ = true};
-    ListBox& securities = ctx_.SecurityList();
-    ListBox& impacts = ctx_.ImpactList();
+    } hold{m_holdResults = true};
+    ListBox& securities = m_ctx.SecurityList();
+    ListBox& impacts = m_ctx.ImpactList();
     const int security =
-        row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)].second : -1;
-    const int scenario = column >= 0 && column < static_cast<int>(columns_.size())
-                             ? columns_[static_cast<std::size_t>(column)].second
+        row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<std::size_t>(row)].second : -1;
+    const int scenario = column >= 0 && column < static_cast<int>(m_columns.size())
+                             ? m_columns[static_cast<std::size_t>(column)].second
                              : -1;
     if (security >= 0 && security < securities.Count() &&
         (securities.ListIndex() != security || securities.SelCount() != 1))
         securities.UserClickRow(security);
-    if (scenario >= 0 && scenario < impacts.Count() && ctx_.ScenarioList().ListIndex() != scenario)
+    if (scenario >= 0 && scenario < impacts.Count() && m_ctx.ScenarioList().ListIndex() != scenario)
         impacts.UserClickRow(scenario);
-    holdResults_ = false;
+    m_holdResults = false;
     ShowResultsView();
 }
 
 void ResultsView::Results_HeaderClick(int column) {
-    resultsSort_ = NextSort(resultsSort_, column);
+    m_resultsSort = NextSort(m_resultsSort, column);
     ShowResultsView();
 }
 
 // A pick of an axis (the other axis' change swaps the two) or of a held value.
 void ResultsView::HeatChoice_Click(ComboBox* combo) {
-    if (fillingChoices_ || combo->ListIndex() < 0) return;
+    if (m_fillingChoices || combo->ListIndex() < 0) return;
     const int picked = static_cast<int>(combo->ItemData(combo->ListIndex()));
     if (combo == ComboHeatColumns || combo == ComboHeatRows) {
         const bool across = combo == ComboHeatColumns;
-        heatChoice_.columns = heatmap_.columns.change;
-        heatChoice_.rows = heatmap_.rows.change;
-        int& mine = across ? heatChoice_.columns : heatChoice_.rows;
-        int& other = across ? heatChoice_.rows : heatChoice_.columns;
+        m_heatChoice.columns = m_heatmap.columns.change;
+        m_heatChoice.rows = m_heatmap.rows.change;
+        int& mine = across ? m_heatChoice.columns : m_heatChoice.rows;
+        int& other = across ? m_heatChoice.rows : m_heatChoice.columns;
         if (picked == other) other = mine;
         mine = picked;
     } else {
         for (int c = 0; c < kScenarioChanges; ++c)
             if (combo == ComboHeatValue[static_cast<std::size_t>(c)])
-                heatChoice_.held[static_cast<std::size_t>(c)] =
+                m_heatChoice.held[static_cast<std::size_t>(c)] =
                     ChangeValues(Table(), c).at(static_cast<std::size_t>(picked));
     }
-    heatmap_ = BuildHeatmap(Table(), heatChoice_);
+    m_heatmap = BuildHeatmap(Table(), m_heatChoice);
     ++ViewHeatmap->revision;
     ShowHeatmapChoices();
 }
@@ -198,8 +198,8 @@ void ResultsView::HeatChoice_Click(ComboBox* combo) {
 // The drop-downs show the heatmap's axes and held values; the values of a
 // change on an axis, or of one that does not vary, are not offered.
 void ResultsView::ShowHeatmapChoices() {
-    fillingChoices_ = true;
-    const bool choose = ViewHeatmap->visible && heatmap_.grid;
+    m_fillingChoices = true;
+    const bool choose = ViewHeatmap->visible && m_heatmap.grid;
     HeatmapChoices->visible = choose;
     const auto fill = [&](ComboBox* combo, const std::vector<std::string>& texts, const std::vector<long>& data,
                           int current) {
@@ -218,16 +218,16 @@ void ResultsView::ShowHeatmapChoices() {
     };
     std::vector<std::string> names;
     std::vector<long> changes;
-    for (int c : varying_) {
+    for (int c : m_varying) {
         names.push_back(kScenarioChangeNames[static_cast<std::size_t>(c)]);
         changes.push_back(c);
     }
-    fill(ComboHeatColumns, names, changes, heatmap_.columns.change);
-    fill(ComboHeatRows, names, changes, heatmap_.rows.change);
+    fill(ComboHeatColumns, names, changes, m_heatmap.columns.change);
+    fill(ComboHeatRows, names, changes, m_heatmap.rows.change);
     for (int c = 0; c < kScenarioChanges; ++c) {
         const auto held =
-            std::find_if(heatmap_.held.begin(), heatmap_.held.end(), [c](const auto& h) { return h.first == c; });
-        const bool shown = choose && held != heatmap_.held.end();
+            std::find_if(m_heatmap.held.begin(), m_heatmap.held.end(), [c](const auto& h) { return h.first == c; });
+        const bool shown = choose && held != m_heatmap.held.end();
         ComboBox* combo = ComboHeatValue[static_cast<std::size_t>(c)];
         combo->visible = CaptionHeatValue[static_cast<std::size_t>(c)]->visible = shown;
         if (!shown) continue;
@@ -240,54 +240,54 @@ void ResultsView::ShowHeatmapChoices() {
         }
         fill(combo, texts, index, std::lower_bound(values.begin(), values.end(), held->second) - values.begin());
     }
-    fillingChoices_ = false;
+    m_fillingChoices = false;
 }
 
 // Brings the views in step with the last run, the lists and the selection:
 // each view's revision moves when what it shows has changed, so that a
 // host fetches it again only then.
 void ResultsView::ShowResultsView() {
-    if (holdResults_) return;
-    Shown rows = StillListed(run_.securityIds, ctx_.portfolio.Securities());
-    Shown columns = StillListed(run_.scenarioIds, ctx_.portfolio.Scenarios());
-    const bool listed = rows != rows_ || columns != columns_ || impactRuns_ != shownRun_[0];
+    if (m_holdResults) return;
+    Shown rows = StillListed(m_run.securityIds, m_ctx.portfolio.Securities());
+    Shown columns = StillListed(m_run.scenarioIds, m_ctx.portfolio.Scenarios());
+    const bool listed = rows != m_rows || columns != m_columns || m_impactRuns != m_shownRun[0];
     if (listed) {
-        rows_ = std::move(rows);
-        columns_ = std::move(columns);
-        filtered_.reset();
-        if (rows_.size() != run_.table.securities.size() || columns_.size() != run_.table.scenarios.size()) {
-            ResultsTable& t = filtered_.emplace();
-            for (const auto& [k, position] : rows_)
-                t.securities.push_back(run_.table.securities[static_cast<std::size_t>(k)]);
-            for (const auto& [s, position] : columns_)
-                t.scenarios.push_back(run_.table.scenarios[static_cast<std::size_t>(s)]);
-            for (const auto& [k, kp] : rows_)
-                for (const auto& [s, sp] : columns_) t.subImpacts.push_back(run_.table.SubImpact(k, s));
+        m_rows = std::move(rows);
+        m_columns = std::move(columns);
+        m_filtered.reset();
+        if (m_rows.size() != m_run.table.securities.size() || m_columns.size() != m_run.table.scenarios.size()) {
+            ResultsTable& t = m_filtered.emplace();
+            for (const auto& [k, position] : m_rows)
+                t.securities.push_back(m_run.table.securities[static_cast<std::size_t>(k)]);
+            for (const auto& [s, position] : m_columns)
+                t.scenarios.push_back(m_run.table.scenarios[static_cast<std::size_t>(s)]);
+            for (const auto& [k, kp] : m_rows)
+                for (const auto& [s, sp] : m_columns) t.subImpacts.push_back(m_run.table.SubImpact(k, s));
         }
-        varying_ = VaryingChanges(Table());
-        headerLength_ = 0;
+        m_varying = VaryingChanges(Table());
+        m_headerLength = 0;
         for (const ResultsScenario& scen : Table().scenarios) {
-            const std::string header = ScenarioHeader(scen, varying_, Loc().decimalSeparator);
+            const std::string header = ScenarioHeader(scen, m_varying, Loc().decimalSeparator);
             // In characters: the bytes that start one.
             const auto length = std::count_if(header.begin(), header.end(), [](char c) { return (c & 0xC0) != 0x80; });
-            headerLength_ = std::max(headerLength_, static_cast<int>(length));
+            m_headerLength = std::max(m_headerLength, static_cast<int>(length));
         }
-        heatmap_ = BuildHeatmap(Table(), heatChoice_);
+        m_heatmap = BuildHeatmap(Table(), m_heatChoice);
     }
-    const std::array<int, 3> now{impactRuns_, resultsSort_.column * 2 + (resultsSort_.descending ? 1 : 0),
+    const std::array<int, 3> now{m_impactRuns, m_resultsSort.column * 2 + (m_resultsSort.descending ? 1 : 0),
                                  Stale() ? 1 : 0};
-    const bool changed = listed || now != shownRun_;
+    const bool changed = listed || now != m_shownRun;
     if (changed) {
-        shownRun_ = now;
+        m_shownRun = now;
         for (DataView* view : {ViewResults, ViewHeatmap, ViewCsv}) ++view->revision;
     }
     ShowHeatmapChoices();
-    const int security = ShownIndex(rows_, ctx_.SecurityList().ListIndex());
-    const int scenario = ShownIndex(columns_, ctx_.ScenarioList().ListIndex());
+    const int security = ShownIndex(m_rows, m_ctx.SecurityList().ListIndex());
+    const int scenario = ShownIndex(m_columns, m_ctx.ScenarioList().ListIndex());
     if (changed || ViewDrivers->currentColumn != scenario) ++ViewDrivers->revision;
     for (DataView* view : {ViewResults, ViewHeatmap, ViewDrivers, ViewCsv}) {
-        view->rowCount = static_cast<int>(rows_.size());
-        view->columnCount = static_cast<int>(columns_.size());
+        view->rowCount = static_cast<int>(m_rows.size());
+        view->columnCount = static_cast<int>(m_columns.size());
         view->currentRow = security;
         view->currentColumn = scenario;
     }
@@ -312,16 +312,16 @@ void ResultsView::HideRunProgress() {
 // scenarios as columns with their changes and totals (the portfolio row).
 JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
     const ResultsTable& table = Table();
-    const std::vector<int> order = SortedSecurities(table, resultsSort_);
+    const std::vector<int> order = SortedSecurities(table, m_resultsSort);
     const auto [firstRow, endRow] = Range(window.firstRow, window.rows, table.SecurityCount());
     const auto [firstColumn, endColumn] = Range(window.firstColumn, window.columns, table.ScenarioCount());
     JsonValue j;
     j["rowCount"] = table.SecurityCount();
     j["columnCount"] = table.ScenarioCount();
-    j["sort"]["column"] = resultsSort_.column;
-    j["sort"]["descending"] = resultsSort_.descending;
-    if (shownRun_[2]) j["stale"] = kStaleMark;
-    j["headerLength"] = headerLength_;
+    j["sort"]["column"] = m_resultsSort.column;
+    j["sort"]["descending"] = m_resultsSort.descending;
+    if (m_shownRun[2]) j["stale"] = kStaleMark;
+    j["headerLength"] = m_headerLength;
     j["firstRow"] = firstRow;
     j["firstColumn"] = firstColumn;
     JsonValue columns = JsonValue::Array();
@@ -331,7 +331,7 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
         JsonValue changes = JsonValue::Array();
         for (double change : scen.changes) changes.Push(PlainNumber(change, Loc().decimalSeparator));
         c["changes"] = std::move(changes);
-        c["header"] = ScenarioHeader(scen, varying_, Loc().decimalSeparator);
+        c["header"] = ScenarioHeader(scen, m_varying, Loc().decimalSeparator);
         columns.Push(std::move(c));
     }
     j["columns"] = std::move(columns);
@@ -355,7 +355,7 @@ JsonValue ResultsView::ResultsContent(const DataView::Window& window) {
 
 JsonValue ResultsView::HeatmapContent() {
     const ResultsTable& table = Table();
-    const Heatmap& map = heatmap_;
+    const Heatmap& map = m_heatmap;
     auto cell = [&](int s) {
         const ResultsScenario& scen = table.scenarios[static_cast<std::size_t>(s)];
         JsonValue c = ScenarioSummary(scen, s, Loc());
@@ -374,7 +374,7 @@ JsonValue ResultsView::HeatmapContent() {
     };
     JsonValue j;
     j["layout"] = map.grid ? "grid" : "bars";
-    if (shownRun_[2]) j["stale"] = kStaleMark;
+    if (m_shownRun[2]) j["stale"] = kStaleMark;
     if (map.grid) {
         j["rows"] = axis(map.rows);
         j["columns"] = axis(map.columns);
@@ -430,14 +430,15 @@ JsonValue ResultsView::DriversContent() {
     JsonValue j;
     if (scenario < 0 || scenario >= table.ScenarioCount()) return j;
     j = ScenarioSummary(table.scenarios[static_cast<std::size_t>(scenario)], scenario, Loc());
-    if (shownRun_[2]) j["stale"] = kStaleMark;
+    if (m_shownRun[2]) j["stale"] = kStaleMark;
     // The legs of the records as the run valued them, from the valuations
     // it wrote.
-    const auto [s, scenarioAt] = columns_[static_cast<std::size_t>(scenario)];
+    const auto [s, scenarioAt] = m_columns[static_cast<std::size_t>(scenario)];
     const LegsOf legs = [&, s = s, scenarioAt = scenarioAt](int row) {
-        const auto [k, securityAt] = rows_[static_cast<std::size_t>(row)];
-        return SubImpactLegs(run_.securities[static_cast<std::size_t>(k)], run_.scenarios[static_cast<std::size_t>(s)],
-                             ctx_.portfolio.ValuationAt(securityAt + 1, scenarioAt + 1));
+        const auto [k, securityAt] = m_rows[static_cast<std::size_t>(row)];
+        return SubImpactLegs(m_run.securities[static_cast<std::size_t>(k)],
+                             m_run.scenarios[static_cast<std::size_t>(s)],
+                             m_ctx.portfolio.ValuationAt(securityAt + 1, scenarioAt + 1));
     };
     JsonValue drivers = JsonValue::Array();
     for (const Driver& d : ScenarioDrivers(table, scenario, legs)) {
@@ -461,7 +462,7 @@ JsonValue ResultsView::DriversContent() {
 JsonValue ResultsView::CsvContent() {
     JsonValue j;
     j["fileName"] = "impact-results.csv";
-    j["text"] = (shownRun_[2] ? CsvText(kStaleMark) + "\r\n" : std::string()) + ResultsCsv(Table());
+    j["text"] = (m_shownRun[2] ? CsvText(kStaleMark) + "\r\n" : std::string()) + ResultsCsv(Table());
     return j;
 }
 

@@ -55,13 +55,13 @@ private:
     // A row or column shown: its place in the run and its 0-based list position now.
     using Shown = std::vector<std::pair<int, int>>;
 
-    const Locale& Loc() const { return ctx_.Loc(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
     void BtnResults_Click();
     void Results_CellClick(int security, int scenario);
     void Results_HeaderClick(int column);
     void HeatChoice_Click(ComboBox* combo);
     void ShowHeatmapChoices();
-    const ResultsTable& Table() const { return filtered_ ? *filtered_ : run_.table; }
+    const ResultsTable& Table() const { return m_filtered ? *m_filtered : m_run.table; }
     bool EditedSinceRun(const Shown& rows, const Shown& columns) const;
     bool Stale() const;
     JsonValue ResultsContent(const DataView::Window& window);
@@ -69,19 +69,19 @@ private:
     JsonValue DriversContent();
     JsonValue CsvContent();
 
-    PanelContext& ctx_;
-    RunResults run_;
-    int impactRuns_ = 0;                    // counts CalculateImpacts
-    Shown rows_, columns_;                  // the run's securities and scenarios still listed
-    std::optional<ResultsTable> filtered_;  // the run's table without those no longer listed
-    ResultsSort resultsSort_;
-    HeatmapChoice heatChoice_;
-    Heatmap heatmap_;
-    std::vector<int> varying_;                 // the changes that vary over the scenarios shown
-    int headerLength_ = 0;                     // the longest column header, in characters
-    std::array<int, 3> shownRun_{-1, -1, -1};  // impact runs, sort and stale when last shown
-    bool holdResults_ = false;                 // a cell's click shows the views once, at its end
-    bool fillingChoices_ = false;
+    PanelContext& m_ctx;
+    RunResults m_run;
+    int m_impactRuns = 0;                    // counts CalculateImpacts
+    Shown m_rows, m_columns;                 // the run's securities and scenarios still listed
+    std::optional<ResultsTable> m_filtered;  // the run's table without those no longer listed
+    ResultsSort m_resultsSort;
+    HeatmapChoice m_heatChoice;
+    Heatmap m_heatmap;
+    std::vector<int> m_varying;                 // the changes that vary over the scenarios shown
+    int m_headerLength = 0;                     // the longest column header, in characters
+    std::array<int, 3> m_shownRun{-1, -1, -1};  // impact runs, sort and stale when last shown
+    bool m_holdResults = false;                 // a cell's click shows the views once, at its end
+    bool m_fillingChoices = false;
 };
 
 }  // namespace zemra

@@ -10,14 +10,14 @@ namespace zemra {
 // scenario, their share equivalents in the current security and its
 // effective delta.
 void ValuationPanel::ShowTotals() {
-    if (ctx_.portfolio.Valuations().Empty()) return;
-    const int c = ctx_.ScenarioList().ListIndex();
+    if (m_ctx.portfolio.Valuations().Empty()) return;
+    const int c = m_ctx.ScenarioList().ListIndex();
     if (c < 0) return;
-    const DollarTotals totals = SumDollarGreeks(ctx_.portfolio, c + 1);
-    const int s = ctx_.SecurityList().ListIndex();
+    const DollarTotals totals = SumDollarGreeks(m_ctx.portfolio, c + 1);
+    const int s = m_ctx.SecurityList().ListIndex();
     if (s < 0) return;
-    const CSecurity& security = ctx_.portfolio.Securities().Item(s + 1);
-    const CValuation& valuation = ctx_.portfolio.ValuationAt(s + 1, c + 1);
+    const CSecurity& security = m_ctx.portfolio.Securities().Item(s + 1);
+    const CValuation& valuation = m_ctx.portfolio.ValuationAt(s + 1, c + 1);
 
     auto show = [this](Label* label, double value, int decimals = 0) {
         label->caption = FormatGrouped(value, decimals, Loc());

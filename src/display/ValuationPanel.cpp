@@ -13,22 +13,22 @@
 namespace zemra {
 
 ValuationPanel::ValuationPanel(PanelContext& ctx, const ValuationWidgets& widgets)
-    : ValuationWidgets(widgets), ctx_(ctx) {
+    : ValuationWidgets(widgets), m_ctx(ctx) {
     ComboTuner2->Validate = [this](bool& cancel) { ComboTuner2_Validate(cancel); };
     TxtTunerVal->GotFocus = [this] { TxtTunerVal_GotFocus(); };
     TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
 }
 
 void ValuationPanel::ShowValuation() {
-    ctx_.refresh.ShowResultsView();
-    const int s = ctx_.SecurityList().ListIndex();
-    const int c = ctx_.ScenarioList().ListIndex();
-    if (s < 0 || c < 0 || ctx_.portfolio.Securities().Empty() || ctx_.portfolio.Scenarios().Empty()) {
+    m_ctx.refresh.ShowResultsView();
+    const int s = m_ctx.SecurityList().ListIndex();
+    const int c = m_ctx.ScenarioList().ListIndex();
+    if (s < 0 || c < 0 || m_ctx.portfolio.Securities().Empty() || m_ctx.portfolio.Scenarios().Empty()) {
         BlankValuationPanel();
         return;
     }
-    const CSecurity& security = ctx_.portfolio.Securities().Item(s + 1);
-    const CValuation& valuation = ctx_.portfolio.ValuationAt(s + 1, c + 1);
+    const CSecurity& security = m_ctx.portfolio.Securities().Item(s + 1);
+    const CValuation& valuation = m_ctx.portfolio.ValuationAt(s + 1, c + 1);
 
     for (int i = 0; i < kValuationSlots; ++i) {
         const double v = valuation.Getvaluation(i);
@@ -92,30 +92,30 @@ void ValuationPanel::ShowSubImpact(const CValuation& val) {
 void ValuationPanel::ShowTuner2(long code) { ComboTuner2->SetText(EntryText(*ComboTuner2, code)); }
 
 void ValuationPanel::ComboTuner2_Validate(bool& /*cancel*/) {
-    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0)
+    if (m_ctx.portfolio.Valuations().Empty() || m_ctx.SecurityList().Count() == 0 || m_ctx.ScenarioList().Count() == 0)
         return;
-    const int security = ctx_.SecurityList().ListIndex();
-    const int scenario = ctx_.ScenarioList().ListIndex();
+    const int security = m_ctx.SecurityList().ListIndex();
+    const int scenario = m_ctx.ScenarioList().ListIndex();
     const int entry = ComboTuner2->ListIndex();
     // Without a current security, scenario or tuner entry there is no cell
     // and no tuner to set.
     if (security < 0 || scenario < 0 || entry < 0) return;
-    ctx_.portfolio.Valuations()
+    m_ctx.portfolio.Valuations()
         .Item(security + 1)
         .Item(scenario + 1)
         .Settuner(static_cast<int32_t>(ComboTuner2->ItemData(entry)));
-    ctx_.SetStaleNotice();
+    m_ctx.SetStaleNotice();
 }
 
 void ValuationPanel::TxtTunerVal_GotFocus() { SelectWholeText(*TxtTunerVal); }
 
 void ValuationPanel::TxtTunerVal_Validate(bool& cancel) {
-    if (ctx_.portfolio.Valuations().Empty() || ctx_.SecurityList().Count() == 0 || ctx_.ScenarioList().Count() == 0)
+    if (m_ctx.portfolio.Valuations().Empty() || m_ctx.SecurityList().Count() == 0 || m_ctx.ScenarioList().Count() == 0)
         return;
-    const int security = ctx_.SecurityList().ListIndex();
-    const int scenario = ctx_.ScenarioList().ListIndex();
+    const int security = m_ctx.SecurityList().ListIndex();
+    const int scenario = m_ctx.ScenarioList().ListIndex();
     if (security < 0 || scenario < 0) return;
-    CValuation& val = ctx_.portfolio.Valuations().Item(security + 1).Item(scenario + 1);
+    CValuation& val = m_ctx.portfolio.Valuations().Item(security + 1).Item(scenario + 1);
     const std::string text = Trim(TxtTunerVal->Text());
     if (text.empty()) {
         val.SetTunerValue(0);
@@ -123,7 +123,7 @@ void ValuationPanel::TxtTunerVal_Validate(bool& cancel) {
     }
     const auto value = ParseNumber(text, Loc());
     if (!value) {
-        ctx_.MsgOk("Please enter only digit characters in Field!");
+        m_ctx.MsgOk("Please enter only digit characters in Field!");
         cancel = true;
         return;
     }

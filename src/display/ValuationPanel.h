@@ -36,7 +36,7 @@ public:
     void ShowTuner2(long code);
 
 private:
-    const Locale& Loc() const { return ctx_.Loc(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
     void BlankValuationPanel();
     void ShowTotals();
     // The tuner and tuner value of the current security under the current
@@ -45,7 +45,7 @@ private:
     void TxtTunerVal_GotFocus();
     void TxtTunerVal_Validate(bool& cancel);
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
 };
 
 }  // namespace zemra

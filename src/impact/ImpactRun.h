@@ -31,10 +31,10 @@ private:
     void CmdDebug_Click();
     void ApplyValuationReplies(int position, const std::string& detailReply, const std::string& carryReply);
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
     // Room for one security's valuations while its replies are read, kept
     // from security to security.
-    std::vector<CValuation> stagedValuations_;
+    std::vector<CValuation> m_stagedValuations;
 };
 
 }  // namespace zemra

@@ -39,16 +39,16 @@ struct PortfolioLists {
 // whole is refused before anything changes.
 class Portfolio {
 public:
-    void Attach(PortfolioLists lists) { lists_ = std::move(lists); }
+    void Attach(PortfolioLists lists) { m_lists = std::move(lists); }
     // The list rows attached (none for a portfolio without lists).
-    const PortfolioLists& Lists() const { return lists_; }
+    const PortfolioLists& Lists() const { return m_lists; }
 
-    const Collection<CSecurity>& Securities() const { return securities_; }
-    const Collection<CScenario>& Scenarios() const { return scenarios_; }
-    const Collection<CScenario>& StoredScenarios() const { return stored_; }
-    const Collection<ValuationRow>& Valuations() const { return valuations_; }
+    const Collection<CSecurity>& Securities() const { return m_securities; }
+    const Collection<CScenario>& Scenarios() const { return m_scenarios; }
+    const Collection<CScenario>& StoredScenarios() const { return m_stored; }
+    const Collection<ValuationRow>& Valuations() const { return m_valuations; }
     // The counter from which scenario keys are handed out.
-    int32_t LastScenarioKey() const { return lastScenarioKey_; }
+    int32_t LastScenarioKey() const { return m_lastScenarioKey; }
 
     // A security at the end of the list, with a fresh valuation for every
     // scenario.
@@ -108,8 +108,8 @@ public:
     // Read for every valuation of an impact run: the check is inline, the
     // error out of line.
     CValuation& ValuationAt(int securityPosition, int scenarioPosition) const {
-        if (securityPosition >= 1 && securityPosition <= valuations_.Count()) {
-            const ValuationRow& row = valuations_.Item(securityPosition);
+        if (securityPosition >= 1 && securityPosition <= m_valuations.Count()) {
+            const ValuationRow& row = m_valuations.Item(securityPosition);
             if (scenarioPosition >= 1 && scenarioPosition <= row.Count()) return row.Item(scenarioPosition);
         }
         ThrowNoValuation(securityPosition, scenarioPosition);
@@ -122,12 +122,12 @@ private:
     std::shared_ptr<ValuationRow> FreshRow() const;
     void ListScenario(const std::shared_ptr<CScenario>& scenario);
 
-    Collection<CSecurity> securities_{"the security list"};
-    Collection<CScenario> scenarios_{"the scenario list"};
-    Collection<CScenario> stored_{"the saved scenarios"};
-    Collection<ValuationRow> valuations_{"the valuation grid"};
-    int32_t lastScenarioKey_ = 0;
-    PortfolioLists lists_;
+    Collection<CSecurity> m_securities{"the security list"};
+    Collection<CScenario> m_scenarios{"the scenario list"};
+    Collection<CScenario> m_stored{"the saved scenarios"};
+    Collection<ValuationRow> m_valuations{"the valuation grid"};
+    int32_t m_lastScenarioKey = 0;
+    PortfolioLists m_lists;
 };
 
 }  // namespace zemra

@@ -15,20 +15,20 @@ constexpr const char* kStepsMessage = "The number in this field must be less tha
 
 }  // namespace
 
-DlgScenMatrix::DlgScenMatrix(UiContext& ui) : form_(ui, "DlgScenMatrix") {
-    columns_ = {Column{&TxtStk, kMatrixStock}, Column{&TxtVol, kMatrixVol}, Column{&TxtCrdSprd, kMatrixCrdSprd},
-                Column{&TxtRate, kMatrixRate}, Column{&TxtTime, kMatrixTime}};
+DlgScenMatrix::DlgScenMatrix(UiContext& ui) : m_form(ui, "DlgScenMatrix") {
+    m_columns = {Column{&TxtStk, kMatrixStock}, Column{&TxtVol, kMatrixVol}, Column{&TxtCrdSprd, kMatrixCrdSprd},
+                 Column{&TxtRate, kMatrixRate}, Column{&TxtTime, kMatrixTime}};
     Build();
 }
 
 void DlgScenMatrix::Build() {
-    form_.caption = "Scenario Matrix";
-    form_.columns = {96, 132, 132, 132, 132, 132};
-    form_.left = 40;
-    form_.top = 120;
+    m_form.caption = "Scenario Matrix";
+    m_form.columns = {96, 132, 132, 132, 132, 132};
+    m_form.left = 40;
+    m_form.top = 120;
     int tab = 0;
     auto label = [&](const std::string& name, const std::string& caption, GridCell cell, WidgetRole role) {
-        Label& lb = form_.Add<Label>(name, nullptr);
+        Label& lb = m_form.Add<Label>(name, nullptr);
         lb.caption = caption;
         lb.cell = cell;
         lb.role = role;
@@ -49,36 +49,36 @@ void DlgScenMatrix::Build() {
         label(std::string("Header") + kHeadings[c].name, kHeadings[c].caption, {1, c + 2}, WidgetRole::Header);
         for (int row = 0; row < 3; ++row) {
             TextBox& box =
-                form_.Add<TextBox>(std::string(kHeadings[c].name) + "(" + std::to_string(row) + ")", nullptr);
+                m_form.Add<TextBox>(std::string(kHeadings[c].name) + "(" + std::to_string(row) + ")", nullptr);
             box.SetText("0");
             box.cell = {row + 2, c + 2};
-            (*columns_[c].fields)[row] = &box;
+            (*m_columns[c].fields)[row] = &box;
         }
     }
     // The tab order runs down each column, then to the tuner and the buttons.
-    for (const Column& column : columns_)
+    for (const Column& column : m_columns)
         for (TextBox* box : *column.fields) box->tabIndex = tab++;
     label("CaptionComboTuner", "Tuner:", {5, 1}, WidgetRole::Caption);
-    ComboTuner = &form_.Add<ComboBox>("ComboTuner", nullptr);
+    ComboTuner = &m_form.Add<ComboBox>("ComboTuner", nullptr);
     ComboTuner->cell = {5, 2, 1, 2};
     ComboTuner->tabIndex = tab++;
-    TxtTunerVal = &form_.Add<TextBox>("TxtTunerVal", nullptr);
+    TxtTunerVal = &m_form.Add<TextBox>("TxtTunerVal", nullptr);
     TxtTunerVal->SetText("100");
     TxtTunerVal->cell = {5, 4};
     TxtTunerVal->tabIndex = tab++;
-    LbCount = &form_.Add<Label>("LbCount", nullptr);
+    LbCount = &m_form.Add<Label>("LbCount", nullptr);
     LbCount->cell = {6, 2, 1, 2};
     LbCount->role = WidgetRole::Value;
-    OKButton = &form_.Add<Button>("OKButton", nullptr);
+    OKButton = &m_form.Add<Button>("OKButton", nullptr);
     OKButton->caption = "OK";
     OKButton->cell = {6, 5};
     OKButton->tabIndex = tab++;
-    CancelButton = &form_.Add<Button>("CancelButton", nullptr);
+    CancelButton = &m_form.Add<Button>("CancelButton", nullptr);
     CancelButton->caption = "Cancel";
     CancelButton->cell = {6, 6};
     CancelButton->tabIndex = tab++;
 
-    for (const Column& column : columns_) {
+    for (const Column& column : m_columns) {
         for (int row = 0; row < 3; ++row) {
             TextBox* box = (*column.fields)[row];
             box->GotFocus = [box] { SelectWholeText(*box); };
@@ -90,14 +90,14 @@ void DlgScenMatrix::Build() {
     ShowCount();
     TxtTunerVal->GotFocus = [this] { SelectWholeText(*TxtTunerVal); };
     TxtTunerVal->Validate = [this](bool& cancel) { TxtTunerVal_Validate(cancel); };
-    form_.defaultButton = OKButton;
-    form_.cancelButton = CancelButton;
+    m_form.defaultButton = OKButton;
+    m_form.cancelButton = CancelButton;
     OKButton->Click = [this] { OKButton_Click(); };
     CancelButton->Click = [this] { CancelButton_Click(); };
 }
 
 void DlgScenMatrix::SetTunerOptions(const std::string& text) {
-    const Locale& locale = form_.Ui().Host().GetLocale();
+    const Locale& locale = m_form.Ui().Host().GetLocale();
     const auto items = SplitItems(text, '|');
     try {
         for (size_t i = 0; i < items.size(); ++i) {
@@ -116,17 +116,17 @@ void DlgScenMatrix::SetTuner(long tuner) { ComboTuner->SetText(FindTunerName(tun
 std::string DlgScenMatrix::FindTunerName(long tuner) const { return EntryText(*ComboTuner, tuner); }
 
 void DlgScenMatrix::Refuse(TextBox& field, const char* message, bool& cancel) {
-    if (&field != refusedField_ || field.Text() != refusedText_) {
-        refusedField_ = &field;
-        refusedText_ = field.Text();
-        form_.Ui().Host().MessageBox(message, MsgButtons::Ok);
+    if (&field != m_refusedField || field.Text() != m_refusedText) {
+        m_refusedField = &field;
+        m_refusedText = field.Text();
+        m_form.Ui().Host().MessageBox(message, MsgButtons::Ok);
     }
     SelectWholeText(field);
     cancel = true;
 }
 
 void DlgScenMatrix::ColumnField_Validate(const Column& column, int index, bool& cancel) {
-    const Locale& locale = form_.Ui().Host().GetLocale();
+    const Locale& locale = m_form.Ui().Host().GetLocale();
     TextBox& field = *(*column.fields)[index];
     if (Trim(field.Text()).empty()) {
         field.SetText("0");
@@ -145,22 +145,22 @@ void DlgScenMatrix::TxtTunerVal_Validate(bool& cancel) {
         TxtTunerVal->SetText("0");
         return;
     }
-    if (!IsNumeric(TxtTunerVal->Text(), form_.Ui().Host().GetLocale()))
+    if (!IsNumeric(TxtTunerVal->Text(), m_form.Ui().Host().GetLocale()))
         Refuse(*TxtTunerVal, kNumbersOnlyMessage, cancel);
 }
 
 double DlgScenMatrix::Number(const TextBox& field) {
-    return ParseNumber(Trim(field.Text()), form_.Ui().Host().GetLocale()).value_or(0);
+    return ParseNumber(Trim(field.Text()), m_form.Ui().Host().GetLocale()).value_or(0);
 }
 
 void DlgScenMatrix::EntryChanged() {
-    refusedField_ = nullptr;
+    m_refusedField = nullptr;
     ShowCount();
 }
 
 void DlgScenMatrix::ShowCount() {
-    const Locale& locale = form_.Ui().Host().GetLocale();
-    for (const Column& column : columns_) {
+    const Locale& locale = m_form.Ui().Host().GetLocale();
+    for (const Column& column : m_columns) {
         const auto steps = ParseNumber(Trim((*column.fields)[kStepsRow]->Text()), locale);
         if (steps && *steps >= kMatrixStepsLimit) {
             LbCount->caption = "Too many steps";
@@ -173,7 +173,7 @@ void DlgScenMatrix::ShowCount() {
 
 MatrixSetup DlgScenMatrix::ReadSetup() {
     MatrixSetup setup;
-    for (const Column& column : columns_) {
+    for (const Column& column : m_columns) {
         MatrixColumn& c = setup.columns[column.change];
         c.start = Number(*(*column.fields)[kStartRow]);
         c.increment = Number(*(*column.fields)[kIncrementRow]);
@@ -193,11 +193,11 @@ MatrixSetup DlgScenMatrix::ReadSetup() {
 
 void DlgScenMatrix::OKButton_Click() {
     const MatrixSetup setup = ReadSetup();
-    const auto scenarios = GenerateMatrixScenarios(setup, form_.Ui().Host().GetLocale().decimalSeparator);
-    form_.Unload();
+    const auto scenarios = GenerateMatrixScenarios(setup, m_form.Ui().Host().GetLocale().decimalSeparator);
+    m_form.Unload();
     if (scenarios && AddScenarios) AddScenarios(*scenarios);
 }
 
-void DlgScenMatrix::CancelButton_Click() { form_.Unload(); }
+void DlgScenMatrix::CancelButton_Click() { m_form.Unload(); }
 
 }  // namespace zemra

@@ -17,7 +17,7 @@ class DlgScenMatrix {
 public:
     explicit DlgScenMatrix(UiContext& ui);
 
-    Form& Window() { return form_; }
+    Form& Window() { return m_form; }
     // The three fields (Start, Increments, Steps) of each change.
     std::array<TextBox*, 3> TxtStk{}, TxtVol{}, TxtCrdSprd{}, TxtRate{}, TxtTime{};
     ComboBox* ComboTuner;
@@ -53,12 +53,12 @@ private:
     void ShowCount();
     void EntryChanged();
 
-    Form form_;
-    std::array<Column, kMatrixColumns> columns_{};
+    Form m_form;
+    std::array<Column, kMatrixColumns> m_columns{};
     // The entry last refused: its message is shown once, however often the
     // focus tries to leave the field before the entry changes.
-    const TextBox* refusedField_ = nullptr;
-    std::string refusedText_;
+    const TextBox* m_refusedField = nullptr;
+    std::string m_refusedText;
 };
 
 }  // namespace zemra

@@ -22,7 +22,7 @@ private:
     void BtnScenMatrix_Click();
     void frmScenMatrix_AddScenarios(const std::vector<std::string>& scenarios);
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
     std::unique_ptr<DlgScenMatrix> frmScenMatrix;
 };
 

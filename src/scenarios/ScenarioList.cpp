@@ -12,7 +12,7 @@
 
 namespace zemra {
 
-ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets) : ScenarioWidgets(widgets), ctx_(ctx) {
+ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets) : ScenarioWidgets(widgets), m_ctx(ctx) {
     ScenarioLst->Click = [this] { ScenarioLst_Click(); };
     ScenarioAddBtn->Click = [this] { ScenarioAddBtn_Click(); };
     DeleteBtn->Click = [this] { DeleteBtn_Click(); };
@@ -31,10 +31,10 @@ ScenarioList::ScenarioList(PanelContext& ctx, const ScenarioWidgets& widgets) : 
 void ScenarioList::ScenarioAddBtn_Click() {
     const std::string description = DescriptionFld->Text();
     if (description.empty()) {
-        ctx_.MsgOk("Input scenario you wish to add!");
+        m_ctx.MsgOk("Input scenario you wish to add!");
         return;
     }
-    if (ctx_.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
+    if (m_ctx.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
         throw std::runtime_error("Adding scenario '" + description +
                                  "': every scenario key has been handed out; no new scenario can be listed.");
     // A blank scenario: all changes 0, tuner value 100. The figures standing
@@ -43,8 +43,8 @@ void ScenarioList::ScenarioAddBtn_Click() {
     record->CreateScenario("", DataFormat());
     record->Setdescription(description);
     record->Settuner(ComboTuner->Count() > 0 ? static_cast<int32_t>(ComboTuner->ItemData(0)) : 0);
-    ctx_.portfolio.AddScenario(record, ctx_.portfolio.LastScenarioKey() + 1);
-    ctx_.portfolio.AddStoredScenario(record);
+    m_ctx.portfolio.AddScenario(record, m_ctx.portfolio.LastScenarioKey() + 1);
+    m_ctx.portfolio.AddStoredScenario(record);
     // Rows already selected stay selected, so adding beside a selected row
     // switches the panel to the multiple mode.
     ScenarioLst->SetSelected(ScenarioLst->Count() - 1, true);
@@ -52,19 +52,19 @@ void ScenarioList::ScenarioAddBtn_Click() {
 
 void ScenarioList::DeleteBtn_Click() {
     if (ScenarioLst->SelCount() == 0) {
-        ctx_.MsgOk("Choose scenario you wish to delete!");
+        m_ctx.MsgOk("Choose scenario you wish to delete!");
         return;
     }
-    if (!ctx_.AskYesNo(std::string("Are you sure you want to delete the selected scenarios from list:") + "?")) return;
+    if (!m_ctx.AskYesNo(std::string("Are you sure you want to delete the selected scenarios from list:") + "?")) return;
 
     // Row i belongs to position i + 1 everywhere: the selected rows go in one
     // pass, however many there are.
     std::vector<bool> selected;
     selected.reserve(static_cast<std::size_t>(ScenarioLst->Count()));
     for (const ListBox::Row& row : ScenarioLst->Rows()) selected.push_back(row.selected);
-    ctx_.portfolio.RemoveScenarios(selected);
+    m_ctx.portfolio.RemoveScenarios(selected);
 
-    if (!ctx_.portfolio.Scenarios().Empty()) {
+    if (!m_ctx.portfolio.Scenarios().Empty()) {
         ScenarioLst->SetSelected(0, true);
     } else {
         // The single mode, and nothing to apply a common tuner to.
@@ -72,12 +72,12 @@ void ScenarioList::DeleteBtn_Click() {
         BtnUptTuner->enabled = false;
     }
     ShowScenarioDetail();
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowValuation();
 }
 
 void ScenarioList::BtnModify_Click() {
-    if (ctx_.portfolio.Scenarios().Empty()) {
-        ctx_.MsgOk("Choose scenario you wish to update!");
+    if (m_ctx.portfolio.Scenarios().Empty()) {
+        m_ctx.MsgOk("Choose scenario you wish to update!");
         return;
     }
     const int r = ScenarioLst->ListIndex();
@@ -87,7 +87,7 @@ void ScenarioList::BtnModify_Click() {
 }
 
 void ScenarioList::WriteScenarioDescription(int position) {
-    ctx_.portfolio.RenameScenario(position, DescriptionFld->Text());
+    m_ctx.portfolio.RenameScenario(position, DescriptionFld->Text());
 }
 
 void ScenarioList::ScenarioLst_Click() {
@@ -98,8 +98,8 @@ void ScenarioList::ScenarioLst_Click() {
     }
     EnableSingleScenarioEditing();
     const int r = ScenarioLst->ListIndex();
-    if (r >= 0 && r < ctx_.portfolio.Scenarios().Count()) {
-        const CScenario& record = ctx_.portfolio.Scenarios().Item(r + 1);
+    if (r >= 0 && r < m_ctx.portfolio.Scenarios().Count()) {
+        const CScenario& record = m_ctx.portfolio.Scenarios().Item(r + 1);
         DescriptionFld->SetText(record.Getdescription());
         for (int i = 0; i < static_cast<int>(TxtScenario.size()); ++i)
             TxtScenario[i]->SetText(PlainNumber(record.GetScenarioProperties(i), Loc().decimalSeparator));
@@ -112,7 +112,7 @@ void ScenarioList::ScenarioLst_Click() {
         ShowTuner(record.Gettuner());
         ComboAutoLoad->SetText(record.GetAutoLoad());
         ShowScenarioDate(record.GetScenarioProperties(m_TimeIdx));
-        ctx_.refresh.ShowValuation();
+        m_ctx.refresh.ShowValuation();
     }
     BtnUptTuner->enabled = false;
 }
@@ -127,16 +127,16 @@ void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: nothing to edit
     const int position = r + 1;
-    CScenario& record = ctx_.portfolio.Scenarios().Item(position);
-    const int storedPosition = ctx_.portfolio.FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &ctx_.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
+    CScenario& record = m_ctx.portfolio.Scenarios().Item(position);
+    const int storedPosition = m_ctx.portfolio.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &m_ctx.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
     auto setProperty = [&](double v) {
         record.SetScenarioProperties(index, v);
         if (stored) stored->SetScenarioProperties(index, v);
     };
 
     if (DescriptionFld->Text().empty()) {
-        ctx_.MsgOk("Please enter description for the current scenario!");
+        m_ctx.MsgOk("Please enter description for the current scenario!");
         cancel = true;
         return;
     }
@@ -153,13 +153,13 @@ void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
     }
     const auto value = ParseNumber(text, Loc());
     if (!value) {
-        ctx_.MsgOk("Please enter only digit characters in Field!");
+        m_ctx.MsgOk("Please enter only digit characters in Field!");
         cancel = true;
         return;
     }
     const double v = *value;
     if (v == record.GetScenarioProperties(index)) {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
         return;
     }
     // A time change must give a calendar date; this is checked before
@@ -168,7 +168,7 @@ void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
     setProperty(v);
     if (index == m_TunerValIdx) ApplyTunerToScenario(record.Gettuner(), v, position);
     if (index == m_TimeIdx) TxtDate->SetText(dateText);
-    ctx_.SetStaleNotice();
+    m_ctx.SetStaleNotice();
 }
 
 void ScenarioList::DisableSingleScenarioEditing() {
@@ -193,15 +193,15 @@ void ScenarioList::SetSingleScenarioControls(bool enabled) {
 void ScenarioList::ComboAutoLoad_Validate(bool& /*cancel*/) {
     const int row = ScenarioLst->ListIndex();
     if (ScenarioLst->Count() == 0 || row < 0) return;
-    CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
+    CScenario& record = m_ctx.portfolio.Scenarios().Item(row + 1);
     const std::string chosen = ComboAutoLoad->Text();
     if (chosen == record.GetAutoLoad()) {
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
         return;
     }
     record.SetAutoLoad(chosen);
-    if (CScenario* stored = ctx_.portfolio.StoredEntry(record.Getkey())) stored->SetAutoLoad(chosen);
-    ctx_.SetStaleNotice();
+    if (CScenario* stored = m_ctx.portfolio.StoredEntry(record.Getkey())) stored->SetAutoLoad(chosen);
+    m_ctx.SetStaleNotice();
 }
 
 }  // namespace zemra

@@ -42,8 +42,8 @@ public:
     void ShowTuner(long code);
 
 private:
-    const Locale& Loc() const { return ctx_.Loc(); }
-    Date Today() const { return ctx_.Today(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
+    Date Today() const { return m_ctx.Today(); }
     void ScenarioAddBtn_Click();
     void DeleteBtn_Click();
     void BtnModify_Click();
@@ -85,7 +85,7 @@ private:
     void TxtDate_GotFocus();
     void TxtDate_Validate(bool& cancel);
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
 };
 
 }  // namespace zemra

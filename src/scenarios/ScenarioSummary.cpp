@@ -13,15 +13,15 @@ namespace zemra {
 // list when there are no scenarios.
 void ScenarioList::ShowScenarioDetail() {
     const int r = ScenarioLst->ListIndex();
-    if (ctx_.portfolio.Scenarios().Empty() || r < 0) {
+    if (m_ctx.portfolio.Scenarios().Empty() || r < 0) {
         for (TextBox* field : TxtScenario) field->SetText("");
         LabelImpact->caption.clear();
         DescriptionFld->SetText("");
         // Rows without a current one still belong to their scenarios.
-        if (ctx_.portfolio.Scenarios().Empty()) LstImpact->Clear();
+        if (m_ctx.portfolio.Scenarios().Empty()) LstImpact->Clear();
         return;
     }
-    const CScenario& scenario = ctx_.portfolio.Scenarios().Item(r + 1);
+    const CScenario& scenario = m_ctx.portfolio.Scenarios().Item(r + 1);
     for (int i = 0; i < kScenarioSlots; ++i)
         TxtScenario[i]->SetText(PlainNumber(scenario.GetScenarioProperties(i), Loc().decimalSeparator));
     DescriptionFld->SetText(scenario.Getdescription());

@@ -12,7 +12,7 @@
 namespace zemra {
 
 StoredScenarios::StoredScenarios(PanelContext& ctx, const StoredScenarioWidgets& widgets)
-    : StoredScenarioWidgets(widgets), ctx_(ctx) {
+    : StoredScenarioWidgets(widgets), m_ctx(ctx) {
     BtnRetrieve->Click = [this] { BtnRetrieve_Click(); };
     BtnSave->Click = [this] { BtnSave_Click(); };
     BtnDelScenario->Click = [this] { BtnDelScenario_Click(); };
@@ -20,8 +20,8 @@ StoredScenarios::StoredScenarios(PanelContext& ctx, const StoredScenarioWidgets&
 }
 
 void StoredScenarios::BtnRetrieve_Click() {
-    ctx_.ShowProgress();
-    const std::string reply = ctx_.FetchReply(ctx_.props.GetScenarioPath);
+    m_ctx.ShowProgress();
+    const std::string reply = m_ctx.FetchReply(m_ctx.props.GetScenarioPath);
     // A malformed piece ends the retrieve there; the pieces before it stay.
     for (const std::string& piece : pages::ReplyPieces(reply)) {
         // An empty piece (after a trailing "|") holds no scenario and
@@ -31,25 +31,25 @@ void StoredScenarios::BtnRetrieve_Click() {
         record->CreateScenarioFromDataBase(piece, pages::ReplyNumberFormat());
         // A time change beyond the calendar cannot be shown as a date: such a
         // scenario is not taken.
-        CheckScenarioDate(*record, ctx_.Today());
-        ctx_.portfolio.MergeStoredScenario(record);
+        CheckScenarioDate(*record, m_ctx.Today());
+        m_ctx.portfolio.MergeStoredScenario(record);
     }
-    ctx_.HideProgress();
+    m_ctx.HideProgress();
 }
 
 void StoredScenarios::BtnSave_Click() {
-    const int row = ctx_.ScenarioList().ListIndex();
-    if (ctx_.ScenarioList().Count() == 0 || row < 0) return;
-    CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
+    const int row = m_ctx.ScenarioList().ListIndex();
+    if (m_ctx.ScenarioList().Count() == 0 || row < 0) return;
+    CScenario& record = m_ctx.portfolio.Scenarios().Item(row + 1);
     if (const auto refused = RefusedDescription(record.Getdescription())) {
-        ctx_.MsgOk(*refused);
+        m_ctx.MsgOk(*refused);
         return;
     }
-    ctx_.ShowProgress();
+    m_ctx.ShowProgress();
     if (record.GetUid() > 0) {
-        ctx_.FetchReply(ModifyScenarioAddress(ctx_.props.ModScenarioPath, record));
+        m_ctx.FetchReply(ModifyScenarioAddress(m_ctx.props.ModScenarioPath, record));
     } else {
-        const std::string reply = ctx_.FetchReply(InsertScenarioAddress(ctx_.props.InsertScenarioPath, record));
+        const std::string reply = m_ctx.FetchReply(InsertScenarioAddress(m_ctx.props.InsertScenarioPath, record));
         const auto uid = InsertedUid(reply);
         if (!uid)
             throw std::runtime_error("Scenario '" + record.Getdescription() +
@@ -58,59 +58,59 @@ void StoredScenarios::BtnSave_Click() {
         // The stored entry is the same record, so it is saved too.
         record.SetUid(*uid);
     }
-    ctx_.HideProgress();
+    m_ctx.HideProgress();
 }
 
 void StoredScenarios::BtnDelScenario_Click() {
-    if (ctx_.ScenarioList().SelCount() == 0) {
-        ctx_.MsgOk("Choose scenario you wish to delete!");
+    if (m_ctx.ScenarioList().SelCount() == 0) {
+        m_ctx.MsgOk("Choose scenario you wish to delete!");
         return;
     }
-    const int row = ctx_.ScenarioList().ListIndex();
+    const int row = m_ctx.ScenarioList().ListIndex();
     if (row < 0) return;
-    if (!ctx_.AskYesNo("Are you sure you want to delete the selected scenario from database:'" +
-                       scenarioDescription->Text() + "'?"))
+    if (!m_ctx.AskYesNo("Are you sure you want to delete the selected scenario from database:'" +
+                        scenarioDescription->Text() + "'?"))
         return;
-    ctx_.ShowProgress();
-    const CScenario& record = ctx_.portfolio.Scenarios().Item(row + 1);
+    m_ctx.ShowProgress();
+    const CScenario& record = m_ctx.portfolio.Scenarios().Item(row + 1);
     const int32_t uid = record.GetUid();
     const int32_t key = record.Getkey();
-    if (uid > 0) ctx_.FetchReply(DeleteScenarioAddress(ctx_.props.DelScenarioPath, uid));
+    if (uid > 0) m_ctx.FetchReply(DeleteScenarioAddress(m_ctx.props.DelScenarioPath, uid));
     RemoveCurrentScenario();
-    if (const int p = ctx_.portfolio.FindStoredScenarioPosition(key); p > 0) ctx_.portfolio.RemoveStoredScenario(p);
-    ctx_.HideProgress();
+    if (const int p = m_ctx.portfolio.FindStoredScenarioPosition(key); p > 0) m_ctx.portfolio.RemoveStoredScenario(p);
+    m_ctx.HideProgress();
 }
 
 void StoredScenarios::RemoveCurrentScenario() {
-    const int row = ctx_.ScenarioList().ListIndex();
-    ctx_.portfolio.RemoveScenario(row + 1);
-    if (!ctx_.portfolio.Scenarios().Empty()) ctx_.ScenarioList().SetSelected(0, true);
-    ctx_.refresh.ShowScenarioDetail();
-    ctx_.refresh.ShowValuation();
+    const int row = m_ctx.ScenarioList().ListIndex();
+    m_ctx.portfolio.RemoveScenario(row + 1);
+    if (!m_ctx.portfolio.Scenarios().Empty()) m_ctx.ScenarioList().SetSelected(0, true);
+    m_ctx.refresh.ShowScenarioDetail();
+    m_ctx.refresh.ShowValuation();
 }
 
 void StoredScenarios::ComboScenario_Click() {
     const int entry = ComboScenario->ListIndex();
     if (entry < 0) return;
-    const std::shared_ptr<CScenario>& stored = ctx_.portfolio.StoredScenarios().Shared(entry + 1);
+    const std::shared_ptr<CScenario>& stored = m_ctx.portfolio.StoredScenarios().Shared(entry + 1);
     if (stored->Getkey() < 0) {
-        if (ctx_.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
+        if (m_ctx.portfolio.LastScenarioKey() == std::numeric_limits<int32_t>::max())
             throw std::runtime_error("Loading scenario '" + stored->Getdescription() +
                                      "': every scenario key has been handed out; no new scenario can be listed.");
-        ctx_.portfolio.AddScenario(stored, ctx_.portfolio.LastScenarioKey() + 1);
-        ctx_.ScenarioList().SetSelected(ctx_.ScenarioList().Count() - 1, true);
+        m_ctx.portfolio.AddScenario(stored, m_ctx.portfolio.LastScenarioKey() + 1);
+        m_ctx.ScenarioList().SetSelected(m_ctx.ScenarioList().Count() - 1, true);
         return;
     }
-    const int position = ctx_.portfolio.FindScenarioPosition(stored->Getkey());
+    const int position = m_ctx.portfolio.FindScenarioPosition(stored->Getkey());
     if (position == 0) {
-        ctx_.portfolio.RelistScenario(stored);
-        ctx_.ScenarioList().SetSelected(ctx_.ScenarioList().Count() - 1, true);
+        m_ctx.portfolio.RelistScenario(stored);
+        m_ctx.ScenarioList().SetSelected(m_ctx.ScenarioList().Count() - 1, true);
         return;
     }
-    ctx_.portfolio.RefreshScenario(position, *stored);
+    m_ctx.portfolio.RefreshScenario(position, *stored);
     // Selected again, so that the selection handling shows it.
-    ctx_.ScenarioList().SetSelected(position - 1, false);
-    ctx_.ScenarioList().SetSelected(position - 1, true);
+    m_ctx.ScenarioList().SetSelected(position - 1, false);
+    m_ctx.ScenarioList().SetSelected(position - 1, true);
 }
 
 }  // namespace zemra

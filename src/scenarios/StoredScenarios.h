@@ -28,7 +28,7 @@ private:
     void RemoveCurrentScenario();
     void ComboScenario_Click();
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
 };
 
 }  // namespace zemra

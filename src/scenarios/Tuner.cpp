@@ -19,12 +19,12 @@ void ScenarioList::WireTunerEvents() {
 
 void ScenarioList::ApplyTunerToScenario(int32_t tuner, double tunerValue, int position) {
     SetScenarioTuner(tuner, tunerValue, position);
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowValuation();
 }
 
 void ScenarioList::SetScenarioTuner(int32_t tuner, double tunerValue, int position) {
-    for (int p = 1; p <= ctx_.portfolio.Valuations().Count(); ++p) {
-        CValuation& val = ctx_.portfolio.Valuations().Item(p).Item(position);
+    for (int p = 1; p <= m_ctx.portfolio.Valuations().Count(); ++p) {
+        CValuation& val = m_ctx.portfolio.Valuations().Item(p).Item(position);
         val.Settuner(tuner);
         val.SetTunerValue(tunerValue);
     }
@@ -37,15 +37,16 @@ ScenarioList::TunerUpdate ScenarioList::ApplyTunerChoiceToSelected() {
     const bool chosen = entry >= 0 && entry < ComboTuner->Count();
     const int32_t id = chosen ? static_cast<int32_t>(ComboTuner->ItemData(entry)) : 0;
     TunerUpdate result = TunerUpdate::Nothing;
-    const auto storedPositions = ctx_.portfolio.StoredPositionsByKey();
+    const auto storedPositions = m_ctx.portfolio.StoredPositionsByKey();
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
-        CScenario& scenario = ctx_.portfolio.Scenarios().Item(j + 1);
+        CScenario& scenario = m_ctx.portfolio.Scenarios().Item(j + 1);
         if (chosen) {
             if (scenario.Gettuner() != id) {
                 scenario.Settuner(id);
                 const auto stored = storedPositions.find(scenario.Getkey());
-                if (stored != storedPositions.end()) ctx_.portfolio.StoredScenarios().Item(stored->second).Settuner(id);
+                if (stored != storedPositions.end())
+                    m_ctx.portfolio.StoredScenarios().Item(stored->second).Settuner(id);
                 result = TunerUpdate::Changed;
             } else if (result == TunerUpdate::Nothing) {
                 result = TunerUpdate::Unchanged;
@@ -60,19 +61,19 @@ ScenarioList::TunerUpdate ScenarioList::ApplyTunerValueToSelected() {
     const std::string& text = TxtScenario[m_TunerValIdx]->Text();
     const auto value = text.empty() ? std::optional<double>(0.0) : ParseNumber(text, Loc());
     if (!value) {
-        ctx_.MsgOk("Please enter only digit characters in Tuner Value field!");
+        m_ctx.MsgOk("Please enter only digit characters in Tuner Value field!");
         return TunerUpdate::Nothing;
     }
     TunerUpdate result = TunerUpdate::Nothing;
-    const auto storedPositions = ctx_.portfolio.StoredPositionsByKey();
+    const auto storedPositions = m_ctx.portfolio.StoredPositionsByKey();
     for (int j = 0; j < ScenarioLst->Count(); ++j) {
         if (!ScenarioLst->Selected(j)) continue;
-        CScenario& scenario = ctx_.portfolio.Scenarios().Item(j + 1);
+        CScenario& scenario = m_ctx.portfolio.Scenarios().Item(j + 1);
         const auto found = storedPositions.find(scenario.Getkey());
         const int stored = found == storedPositions.end() ? 0 : found->second;
         auto setValue = [&](double v) {
             scenario.SetScenarioProperties(m_TunerValIdx, v);
-            if (stored > 0) ctx_.portfolio.StoredScenarios().Item(stored).SetScenarioProperties(m_TunerValIdx, v);
+            if (stored > 0) m_ctx.portfolio.StoredScenarios().Item(stored).SetScenarioProperties(m_TunerValIdx, v);
             SetScenarioTuner(scenario.Gettuner(), v, j + 1);
         };
         // An empty field means 0 and leaves the stale notice as it is.
@@ -90,27 +91,27 @@ ScenarioList::TunerUpdate ScenarioList::ApplyTunerValueToSelected() {
 
 void ScenarioList::ShowTunerUpdate(TunerUpdate result) {
     if (result == TunerUpdate::Changed)
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     else if (result == TunerUpdate::Unchanged)
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
 }
 
 // Each user action that applies a tuner or tuner value to the selected
 // scenarios redraws the valuation panel once, however many are selected.
 void ScenarioList::UpdateSelectedScenariosTuner() {
     ShowTunerUpdate(ApplyTunerChoiceToSelected());
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowValuation();
 }
 
 void ScenarioList::UpdateSelectedScenariosTunerValue() {
     const TunerUpdate result = ApplyTunerValueToSelected();
     ShowTunerUpdate(result);
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowValuation();
 }
 
 void ScenarioList::BtnUptTuner_Click() {
     if (!IsNumeric(TxtScenario[m_TunerValIdx]->Text(), Loc())) {
-        ctx_.MsgOk("Please enter only digit characters in Tuner Value field!");
+        m_ctx.MsgOk("Please enter only digit characters in Tuner Value field!");
         return;
     }
     // One user action: a change of either the tuner or its value anywhere
@@ -121,7 +122,7 @@ void ScenarioList::BtnUptTuner_Click() {
         ShowTunerUpdate(TunerUpdate::Changed);
     else if (tuner == TunerUpdate::Unchanged || value == TunerUpdate::Unchanged)
         ShowTunerUpdate(TunerUpdate::Unchanged);
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowValuation();
 }
 
 // The list can be opened and an entry chosen; choosing locks it again, so

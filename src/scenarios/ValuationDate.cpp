@@ -22,16 +22,16 @@ void ScenarioList::TxtDate_Validate(bool& cancel) {
     const int r = ScenarioLst->ListIndex();
     if (r < 0) return;  // no current row: no scenario to date
     const int position = r + 1;
-    CScenario& record = ctx_.portfolio.Scenarios().Item(position);
-    const int storedPosition = ctx_.portfolio.FindStoredScenarioPosition(record.Getkey());
-    CScenario* stored = storedPosition > 0 ? &ctx_.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
+    CScenario& record = m_ctx.portfolio.Scenarios().Item(position);
+    const int storedPosition = m_ctx.portfolio.FindStoredScenarioPosition(record.Getkey());
+    CScenario* stored = storedPosition > 0 ? &m_ctx.portfolio.StoredScenarios().Item(storedPosition) : nullptr;
     auto setTimeChange = [&](double days) {
         record.SetScenarioProperties(m_TimeIdx, days);
         if (stored) stored->SetScenarioProperties(m_TimeIdx, days);
     };
 
     if (DescriptionFld->Text().empty()) {
-        ctx_.MsgOk("Please enter description for the current scenario!");
+        m_ctx.MsgOk("Please enter description for the current scenario!");
         cancel = true;
         return;
     }
@@ -49,7 +49,7 @@ void ScenarioList::TxtDate_Validate(bool& cancel) {
     }
     const std::string text = Trim(TxtDate->Text());
     if (!ReadScenarioDate(text, Loc())) {
-        ctx_.MsgOk("Please enter only valid date in Field!");
+        m_ctx.MsgOk("Please enter only valid date in Field!");
         cancel = true;
         return;
     }
@@ -62,9 +62,9 @@ void ScenarioList::TxtDate_Validate(bool& cancel) {
     TxtDate->SetText(FormatMmDdYyyy(date));
     TxtScenario[m_TimeIdx]->SetText(PlainNumber(days, Loc().decimalSeparator));
     if (changed)
-        ctx_.SetStaleNotice();
+        m_ctx.SetStaleNotice();
     else
-        ctx_.ClearStaleNotice();
+        m_ctx.ClearStaleNotice();
 }
 
 }  // namespace zemra

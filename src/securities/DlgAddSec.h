@@ -13,7 +13,7 @@ class DlgAddSec {
 public:
     explicit DlgAddSec(UiContext& ui);
 
-    Form& Window() { return form_; }
+    Form& Window() { return m_form; }
     ListBox* SecSelList;
     Button* AddButton;
     Button* CloseButton;
@@ -27,7 +27,7 @@ private:
     void SecSelList_DblClick();
     void CloseButton_Click();
 
-    Form form_;
+    Form m_form;
 };
 
 }  // namespace zemra

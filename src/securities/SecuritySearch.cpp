@@ -19,7 +19,7 @@ namespace {
 }  // namespace
 
 SecuritySearch::SecuritySearch(PanelContext& ctx, const SecurityWidgets& widgets)
-    : SecurityWidgets(widgets), ctx_(ctx) {
+    : SecurityWidgets(widgets), m_ctx(ctx) {
     LstSecurity->Click = [this] { LstSecurity_Click(); };
     AddBtn->Click = [this] { AddBtn_Click(); };
     RemoveBtn->Click = [this] { RemoveBtn_Click(); };
@@ -34,26 +34,26 @@ void SecuritySearch::QuickSearchFld_KeyDown(int keyCode, int /*shift*/) {
 void SecuritySearch::AddBtn_Click() {
     const std::string searchText = QuickSearchFld->Text();
     if (searchText.empty()) {
-        ctx_.MsgOk("Type the search string!");
+        m_ctx.MsgOk("Type the search string!");
         return;
     }
     // The offered records go, and with them the dialog that lists them, so
     // that no row is left without its record.
     CloseAddSecDialog();
-    if (ctx_.props.QuickSearchPath.empty()) {
-        ctx_.MsgOk("Please give the QuickSearch.asp file path!");
+    if (m_ctx.props.QuickSearchPath.empty()) {
+        m_ctx.MsgOk("Please give the QuickSearch.asp file path!");
         return;
     }
-    ctx_.ShowProgress();
-    const std::string reply = ctx_.FetchReply(QuickSearchAddress(ctx_.props.QuickSearchPath, searchText));
+    m_ctx.ShowProgress();
+    const std::string reply = m_ctx.FetchReply(QuickSearchAddress(m_ctx.props.QuickSearchPath, searchText));
     ProcessSearchReply(reply);
-    ctx_.HideProgress();
-    if (frmAddSec && !m_SearchResults.Empty()) frmAddSec->Window().Show(!ctx_.host.ModelessAllowed());
+    m_ctx.HideProgress();
+    if (frmAddSec && !m_SearchResults.Empty()) frmAddSec->Window().Show(!m_ctx.host.ModelessAllowed());
 }
 
 void SecuritySearch::ProcessSearchReply(const std::string& reply) {
     if (NoRecordsFound(reply)) {
-        ctx_.MsgOk("No records found!");
+        m_ctx.MsgOk("No records found!");
         return;
     }
     const std::vector<std::string> records = pages::ReplyPieces(reply);
@@ -64,17 +64,17 @@ void SecuritySearch::ProcessSearchReply(const std::string& reply) {
         // converted is reported and adds nothing.
         auto sec = std::make_shared<CSecurity>();
         try {
-            sec->CreateRecord(record, Loc(), ctx_.Today());
+            sec->CreateRecord(record, Loc(), m_ctx.Today());
         } catch (const RecordError& e) {
-            ctx_.MsgOk(e.what());
+            m_ctx.MsgOk(e.what());
             return;
         }
-        ctx_.portfolio.AddSecurity(sec);
+        m_ctx.portfolio.AddSecurity(sec);
         LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
         return;
     }
-    ctx_.DestroyReleasedDialogs();
-    frmAddSec = std::make_unique<DlgAddSec>(ctx_.ui);
+    m_ctx.DestroyReleasedDialogs();
+    frmAddSec = std::make_unique<DlgAddSec>(m_ctx.ui);
     frmAddSec->AddSecurity = [this](int16_t index) { frmAddSec_AddSecurity(index); };
     frmAddSec->UnLoadAddSec = [this] { frmAddSec_UnLoadAddSec(); };
     frmAddSec->SecSelList->Clear();
@@ -88,14 +88,14 @@ void SecuritySearch::ProcessSearchReply(const std::string& reply) {
             refused += (refused.empty() ? "" : "\n") + std::string(e.what());
         }
     }
-    if (!refused.empty()) ctx_.MsgOk(refused);
+    if (!refused.empty()) m_ctx.MsgOk(refused);
 }
 
 void SecuritySearch::AddSearchResults(const std::string& piece) {
     for (const std::string& record : SplitItems(piece, pages::kPieceSeparator)) {
         if (record.empty() || SecurityExists(IdFieldOf(record))) continue;
         auto sec = std::make_shared<CSecurity>();
-        sec->CreateRecord(record, Loc(), ctx_.Today());
+        sec->CreateRecord(record, Loc(), m_ctx.Today());
         frmAddSec->SecSelList->AddItem(sec->Getdescription());
         m_SearchResults.Add(std::move(sec));
     }
@@ -105,7 +105,7 @@ bool SecuritySearch::SecurityExists(const std::string& idText) const {
     if (LstSecurity->Count() == 0) return false;
     // The identifier comes from a page's record text: the data format.
     const auto id = SecurityIdOf(idText, DataFormat());
-    return id && ctx_.portfolio.HoldsSecurity(*id);
+    return id && m_ctx.portfolio.HoldsSecurity(*id);
 }
 
 void SecuritySearch::frmAddSec_AddSecurity(int16_t index) {
@@ -113,7 +113,7 @@ void SecuritySearch::frmAddSec_AddSecurity(int16_t index) {
     // The same record object that stood in the results joins the portfolio.
     std::shared_ptr<CSecurity> record = m_SearchResults.Shared(position);
     m_SearchResults.Remove(position);
-    ctx_.portfolio.AddSecurity(std::move(record));
+    m_ctx.portfolio.AddSecurity(std::move(record));
     LstSecurity->SetSelected(LstSecurity->Count() - 1, true);
 }
 
@@ -122,36 +122,36 @@ void SecuritySearch::frmAddSec_UnLoadAddSec() {
     m_SearchResults.Clear();
     // The dialog is still running its Close handler: it is released here
     // and destroyed when the next dialog takes its place.
-    ctx_.ReleaseDialog(frmAddSec);
+    m_ctx.ReleaseDialog(frmAddSec);
 }
 
 void SecuritySearch::CloseAddSecDialog() {
     m_SearchResults.Clear();
     if (!frmAddSec) return;
     frmAddSec->Window().Unload();
-    ctx_.ReleaseDialog(frmAddSec);
+    m_ctx.ReleaseDialog(frmAddSec);
 }
 
 void SecuritySearch::RemoveBtn_Click() {
     const int row = LstSecurity->ListIndex();
     if (row < 0) {
-        ctx_.MsgOk("Choose security you wish to remove!");
+        m_ctx.MsgOk("Choose security you wish to remove!");
         return;
     }
-    if (!ctx_.AskYesNo("Are you sure you want to delete the selected security?")) return;
-    ctx_.portfolio.RemoveSecurity(row + 1);
-    ctx_.refresh.CalculateImpacts();
-    if (!ctx_.portfolio.Securities().Empty()) LstSecurity->SetSelected(0, true);
-    ctx_.refresh.ShowSecurity();
-    ctx_.refresh.ShowScenarioDetail();
-    ctx_.refresh.ShowValuation();
+    if (!m_ctx.AskYesNo("Are you sure you want to delete the selected security?")) return;
+    m_ctx.portfolio.RemoveSecurity(row + 1);
+    m_ctx.refresh.CalculateImpacts();
+    if (!m_ctx.portfolio.Securities().Empty()) LstSecurity->SetSelected(0, true);
+    m_ctx.refresh.ShowSecurity();
+    m_ctx.refresh.ShowScenarioDetail();
+    m_ctx.refresh.ShowValuation();
 }
 
 // A new current security: its assumptions, then its valuation and the
 // totals.
 void SecuritySearch::LstSecurity_Click() {
-    ctx_.refresh.ShowSecurity();
-    ctx_.refresh.ShowValuation();
+    m_ctx.refresh.ShowSecurity();
+    m_ctx.refresh.ShowValuation();
 }
 
 }  // namespace zemra

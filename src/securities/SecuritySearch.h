@@ -31,7 +31,7 @@ public:
     DlgAddSec* AddSecDialog() const { return frmAddSec.get(); }
 
 private:
-    const Locale& Loc() const { return ctx_.Loc(); }
+    const Locale& Loc() const { return m_ctx.Loc(); }
     void LstSecurity_Click();
     void AddBtn_Click();
     void QuickSearchFld_KeyDown(int keyCode, int shift);
@@ -43,7 +43,7 @@ private:
     void CloseAddSecDialog();
     void RemoveBtn_Click();
 
-    PanelContext& ctx_;
+    PanelContext& m_ctx;
     Collection<CSecurity> m_SearchResults{"the search results"};
     std::unique_ptr<DlgAddSec> frmAddSec;
 };

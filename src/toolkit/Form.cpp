@@ -12,98 +12,98 @@ constexpr int kUnorderedTabBase = 100000;
 }  // namespace
 
 Form* UiContext::FindOpenForm(const std::string& name) const {
-    if (name.empty()) return hasMain_ && !open_.empty() ? open_.front() : nullptr;
-    for (Form* f : open_)
+    if (name.empty()) return m_hasMain && !m_open.empty() ? m_open.front() : nullptr;
+    for (Form* f : m_open)
         if (f->Name() == name) return f;
     return nullptr;
 }
 
 void UiContext::Register(Form& form) {
-    if (std::find(open_.begin(), open_.end(), &form) != open_.end()) return;
-    form.instance_ = ++opened_;
-    open_.push_back(&form);
+    if (std::find(m_open.begin(), m_open.end(), &form) != m_open.end()) return;
+    form.m_instance = ++m_opened;
+    m_open.push_back(&form);
 }
 
 void UiContext::Deregister(Form& form) {
-    auto it = std::find(open_.begin(), open_.end(), &form);
-    if (it == open_.end()) return;
-    if (it == open_.begin() && hasMain_) hasMain_ = false;
-    open_.erase(it);
+    auto it = std::find(m_open.begin(), m_open.end(), &form);
+    if (it == m_open.end()) return;
+    if (it == m_open.begin() && m_hasMain) m_hasMain = false;
+    m_open.erase(it);
 }
 
 bool UiContext::Dispatch(const std::function<void()>& handler) {
     if (!handler) return true;
-    ++depth_;
-    if (depth_ > 1) {
+    ++m_depth;
+    if (m_depth > 1) {
         // Nested: the outermost event reports the failure.
         try {
             handler();
         } catch (...) {
-            --depth_;
+            --m_depth;
             throw;
         }
-        --depth_;
+        --m_depth;
         return true;
     }
     try {
         handler();
     } catch (const std::exception& e) {
-        depth_ = 0;
+        m_depth = 0;
         if (onFailure) onFailure(e);
         return false;
     }
-    depth_ = 0;
+    m_depth = 0;
     return true;
 }
 
-Form::Form(UiContext& ui, std::string name) : ui_(ui), name_(std::move(name)) {
-    if (!ui_.hasMain_ && ui_.open_.empty()) {
-        ui_.Register(*this);
-        ui_.hasMain_ = true;
+Form::Form(UiContext& ui, std::string name) : m_ui(ui), m_name(std::move(name)) {
+    if (!m_ui.m_hasMain && m_ui.m_open.empty()) {
+        m_ui.Register(*this);
+        m_ui.m_hasMain = true;
     }
 }
 
-Form::~Form() { ui_.Deregister(*this); }
+Form::~Form() { m_ui.Deregister(*this); }
 
 Widget* Form::Find(const std::string& name) const {
-    auto it = byName_.find(name);
-    return it == byName_.end() ? nullptr : it->second;
+    auto it = m_byName.find(name);
+    return it == m_byName.end() ? nullptr : it->second;
 }
 
 bool Form::SetFocus(Widget& target) {
-    if (&target == focus_) return true;
+    if (&target == m_focus) return true;
     if (!target.CanTakeFocus()) return false;
-    Widget* leaving = focus_;
-    if (leaving && leaving != validating_ && leaving->Validate) {
+    Widget* leaving = m_focus;
+    if (leaving && leaving != m_validating && leaving->Validate) {
         bool cancel = false;
-        validating_ = leaving;
+        m_validating = leaving;
         bool completed = false;
         try {
-            completed = ui_.Dispatch([&] { leaving->Validate(cancel); });
+            completed = m_ui.Dispatch([&] { leaving->Validate(cancel); });
         } catch (...) {
-            validating_ = nullptr;
+            m_validating = nullptr;
             throw;
         }
-        validating_ = nullptr;
+        m_validating = nullptr;
         if (cancel || !completed) return false;
         // The handler moved the focus itself: the user's move is abandoned.
-        if (focus_ != leaving) return focus_ == &target;
+        if (m_focus != leaving) return m_focus == &target;
     }
-    focus_ = &target;
-    if (target.GotFocus) ui_.Dispatch(target.GotFocus);
-    return focus_ == &target;
+    m_focus = &target;
+    if (target.GotFocus) m_ui.Dispatch(target.GotFocus);
+    return m_focus == &target;
 }
 
 Widget* Form::NextTabStop(const Widget* from, bool backwards) const {
     std::vector<std::pair<int, Widget*>> stops;
-    for (size_t i = 0; i < widgets_.size(); ++i) {
-        Widget* w = widgets_[i].get();
+    for (size_t i = 0; i < m_widgets.size(); ++i) {
+        Widget* w = m_widgets[i].get();
         if (!w->CanTakeFocus()) continue;
         stops.emplace_back(w->tabIndex >= 0 ? w->tabIndex : kUnorderedTabBase + static_cast<int>(i), w);
     }
     if (stops.empty()) return nullptr;
     std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (!from) from = focus_;
+    if (!from) from = m_focus;
     const int n = static_cast<int>(stops.size());
     int at = -1;
     for (int i = 0; i < n; ++i)
@@ -119,21 +119,21 @@ bool Form::UserTab(const Widget* from, bool backwards) {
 
 bool Form::Reachable(const Widget& target) const {
     if (unloaded) return false;
-    if (ui_.modalOpen > 0 && !(shown && modal)) return false;
+    if (m_ui.modalOpen > 0 && !(shown && modal)) return false;
     return target.IsEnabled() && target.IsVisible();
 }
 
 bool Form::UserFocus(Widget& target) {
     if (!Reachable(target)) return false;
     bool moved = false;
-    ui_.Dispatch([&] { moved = SetFocus(target); });
+    m_ui.Dispatch([&] { moved = SetFocus(target); });
     return moved;
 }
 
 bool Form::UserClick(Widget& target) {
     if (!Reachable(target)) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(target)) return;
         reached = true;
         switch (target.Kind()) {
@@ -149,7 +149,7 @@ bool Form::UserClick(Widget& target) {
 bool Form::UserType(TextBox& box, const std::string& text) {
     if (!Reachable(box)) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(box)) return;
         reached = true;
         if (!box.locked) {
@@ -163,7 +163,7 @@ bool Form::UserType(TextBox& box, const std::string& text) {
 bool Form::UserSelectRow(ListBox& list, int row, bool ctrl, bool shift) {
     if (!Reachable(list) || row < 0 || row >= list.Count()) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(list)) return;
         reached = true;
         if (ctrl)
@@ -179,7 +179,7 @@ bool Form::UserSelectRow(ListBox& list, int row, bool ctrl, bool shift) {
 bool Form::UserDblClickRow(ListBox& list, int row) {
     if (!Reachable(list) || row < 0 || row >= list.Count()) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(list)) return;
         reached = true;
         list.UserClickRow(row);
@@ -191,7 +191,7 @@ bool Form::UserDblClickRow(ListBox& list, int row) {
 bool Form::UserPick(ComboBox& combo, int entry) {
     if (!Reachable(combo) || entry < 0 || entry >= combo.Count()) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(combo)) return;
         combo.UserDropDown();
         reached = combo.UserPick(entry);
@@ -214,7 +214,7 @@ bool Form::UserHeaderClick(DataView& view, int column) {
 bool Form::UserKey(Widget& target, int keyCode, int shift) {
     if (!Reachable(target)) return false;
     bool reached = false;
-    ui_.Dispatch([&] {
+    m_ui.Dispatch([&] {
         if (!SetFocus(target)) return;
         reached = true;
         if (KeyPreview) KeyPreview(keyCode, shift);
@@ -234,24 +234,24 @@ void Form::Show(bool asModal) {
     shown = true;
     modal = asModal;
     unloaded = false;
-    ui_.Register(*this);
-    if (asModal && !countedModal_) {
-        countedModal_ = true;
-        ++ui_.modalOpen;
+    m_ui.Register(*this);
+    if (asModal && !m_countedModal) {
+        m_countedModal = true;
+        ++m_ui.modalOpen;
     }
-    ui_.Host().DialogShown(*this, asModal);
+    m_ui.Host().DialogShown(*this, asModal);
 }
 
 void Form::Unload() {
     if (unloaded) return;
     shown = false;
     unloaded = true;
-    ui_.Deregister(*this);
-    if (countedModal_) {
-        countedModal_ = false;
-        --ui_.modalOpen;
+    m_ui.Deregister(*this);
+    if (m_countedModal) {
+        m_countedModal = false;
+        --m_ui.modalOpen;
     }
-    ui_.Host().DialogUnloaded(*this);
+    m_ui.Host().DialogUnloaded(*this);
 }
 
 }  // namespace zemra

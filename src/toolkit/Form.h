@@ -18,8 +18,8 @@ class Form;
 // catches, so a failure ends the whole user action at that point.
 class UiContext {
 public:
-    explicit UiContext(HostSeam& host) : host_(host) {}
-    HostSeam& Host() const { return host_; }
+    explicit UiContext(HostSeam& host) : m_host(host) {}
+    HostSeam& Host() const { return m_host; }
 
     // Runs one event handler. A std::exception that escapes the outermost
     // handler goes to the failure handler (which reports it and leaves the
@@ -27,7 +27,7 @@ public:
     // Returns false when the handler failed.
     bool Dispatch(const std::function<void()>& handler);
     std::function<void(const std::exception&)> onFailure;
-    bool InEvent() const { return depth_ > 0; }
+    bool InEvent() const { return m_depth > 0; }
     // Modal dialogs open now: while one is, the other forms take no user
     // action.
     int modalOpen = 0;
@@ -36,7 +36,7 @@ public:
     // this context, the control's panel, open for its whole life), then the
     // dialogs shown, in the order they were shown. A dialog is listed from
     // Show until Unload.
-    const std::vector<Form*>& OpenForms() const { return open_; }
+    const std::vector<Form*>& OpenForms() const { return m_open; }
     // An open form by name; the empty name is the main form.
     Form* FindOpenForm(const std::string& name) const;
 
@@ -45,11 +45,11 @@ private:
     void Register(Form& form);
     void Deregister(Form& form);
 
-    HostSeam& host_;
-    int depth_ = 0;
-    std::vector<Form*> open_;
-    bool hasMain_ = false;
-    int opened_ = 0;
+    HostSeam& m_host;
+    int m_depth = 0;
+    std::vector<Form*> m_open;
+    bool m_hasMain = false;
+    int m_opened = 0;
 };
 
 // A form: the control's panel or one of its dialogs. It owns its elements,
@@ -61,8 +61,8 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    UiContext& Ui() { return ui_; }
-    const std::string& Name() const { return name_; }
+    UiContext& Ui() { return m_ui; }
+    const std::string& Name() const { return m_name; }
     std::string caption;
     // Layout of the elements that stand in no frame: the widths of its grid
     // columns (as a frame's), and where a dialog first stands beside the
@@ -76,26 +76,26 @@ public:
     int top = -1;
     // Counts the openings of forms on the context: a dialog shown again
     // after it was unloaded is a new instance.
-    int Instance() const { return instance_; }
+    int Instance() const { return m_instance; }
 
     template <class W, class... Args>
     W& Add(const std::string& name, Frame* parent, Args&&... args) {
         auto widget = std::make_unique<W>(*this, name, parent, std::forward<Args>(args)...);
         W& ref = *widget;
-        byName_[name] = widget.get();
-        widgets_.push_back(std::move(widget));
+        m_byName[name] = widget.get();
+        m_widgets.push_back(std::move(widget));
         return ref;
     }
     Widget* Find(const std::string& name) const;
-    const std::vector<std::unique_ptr<Widget>>& Widgets() const { return widgets_; }
+    const std::vector<std::unique_ptr<Widget>>& Widgets() const { return m_widgets; }
 
     // Moves the focus. The element that has it validates first; a refused
     // validation (or a handler that moved the focus elsewhere) keeps the
     // focus, and nothing at all happens in the target. Returns whether the
     // target has the focus now.
     bool SetFocus(Widget& target);
-    Widget* Focused() const { return focus_; }
-    Widget* ActiveControl() const { return focus_; }
+    Widget* Focused() const { return m_focus; }
+    Widget* ActiveControl() const { return m_focus; }
 
     // The element the Tab key moves the focus to from `from` (from the
     // focus when nullptr): the next one by tab index (elements without one
@@ -140,15 +140,15 @@ public:
 private:
     friend class UiContext;
     bool Reachable(const Widget& target) const;
-    bool countedModal_ = false;
+    bool m_countedModal = false;
 
-    UiContext& ui_;
-    std::string name_;
-    int instance_ = 0;
-    std::vector<std::unique_ptr<Widget>> widgets_;
-    std::map<std::string, Widget*> byName_;
-    Widget* focus_ = nullptr;
-    Widget* validating_ = nullptr;
+    UiContext& m_ui;
+    std::string m_name;
+    int m_instance = 0;
+    std::vector<std::unique_ptr<Widget>> m_widgets;
+    std::map<std::string, Widget*> m_byName;
+    Widget* m_focus = nullptr;
+    Widget* m_validating = nullptr;
 };
 
 }  // namespace zemra

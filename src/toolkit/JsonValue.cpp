@@ -51,17 +51,17 @@ void WriteText(std::string& out, const std::string& s) {
 }  // namespace
 
 JsonValue& JsonValue::operator[](const std::string& key) {
-    if (type_ == Type::Null) type_ = Type::Object;
-    for (size_t i = 0; i < keys_.size(); ++i)
-        if (keys_[i] == key) return items_[i];
-    keys_.push_back(key);
-    items_.emplace_back();
-    return items_.back();
+    if (m_type == Type::Null) m_type = Type::Object;
+    for (size_t i = 0; i < m_keys.size(); ++i)
+        if (m_keys[i] == key) return m_items[i];
+    m_keys.push_back(key);
+    m_items.emplace_back();
+    return m_items.back();
 }
 
 const JsonValue* JsonValue::Find(const std::string& key) const {
-    for (size_t i = 0; i < keys_.size(); ++i)
-        if (keys_[i] == key) return &items_[i];
+    for (size_t i = 0; i < m_keys.size(); ++i)
+        if (m_keys[i] == key) return &m_items[i];
     return nullptr;
 }
 
@@ -78,17 +78,17 @@ std::string JsonValue::WritePretty() const {
 }
 
 void JsonValue::WriteTo(std::string& out, int indent) const {
-    switch (type_) {
+    switch (m_type) {
         case Type::Null: out += "null"; return;
-        case Type::Bool: out += bool_ ? "true" : "false"; return;
-        case Type::Number: out += std::to_string(number_); return;
-        case Type::Text: WriteText(out, text_); return;
+        case Type::Bool: out += m_bool ? "true" : "false"; return;
+        case Type::Number: out += std::to_string(m_number); return;
+        case Type::Text: WriteText(out, m_text); return;
         case Type::Array:
         case Type::Object: break;
     }
-    const bool object = type_ == Type::Object;
+    const bool object = m_type == Type::Object;
     const char open = object ? '{' : '[', close = object ? '}' : ']';
-    if (items_.empty()) {
+    if (m_items.empty()) {
         out += open;
         out += close;
         return;
@@ -112,33 +112,33 @@ void JsonValue::WriteTo(std::string& out, int indent) const {
     }
     out += open;
     const std::string inner = indent >= 0 ? "\n" + std::string(static_cast<size_t>(indent) + 2, ' ') : "";
-    for (size_t i = 0; i < items_.size(); ++i) {
+    for (size_t i = 0; i < m_items.size(); ++i) {
         if (i) out += ',';
         out += inner;
         if (object) {
-            WriteText(out, keys_[i]);
+            WriteText(out, m_keys[i]);
             out += indent >= 0 ? ": " : ":";
         }
-        items_[i].WriteTo(out, indent >= 0 ? indent + 2 : -1);
+        m_items[i].WriteTo(out, indent >= 0 ? indent + 2 : -1);
     }
     if (indent >= 0) out += "\n" + std::string(static_cast<size_t>(indent), ' ');
     out += close;
 }
 
 bool JsonValue::WriteInline(std::string& out) const {
-    const bool object = type_ == Type::Object;
+    const bool object = m_type == Type::Object;
     std::string line(1, object ? '{' : '[');
-    for (size_t i = 0; i < items_.size(); ++i) {
-        const JsonValue& item = items_[i];
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const JsonValue& item = m_items[i];
         if (!item.IsPlain()) {
             // Inside an object, a list of plain values that fits may stay.
-            if (!object || item.type_ != Type::Array) return false;
+            if (!object || item.m_type != Type::Array) return false;
             std::string list;
             if (!item.WriteInline(list) || list.size() > kInlineArrayWidth + 2) return false;
         }
         if (i) line += ", ";
         if (object) {
-            WriteText(line, keys_[i]);
+            WriteText(line, m_keys[i]);
             line += ": ";
         }
         if (item.IsPlain()) {

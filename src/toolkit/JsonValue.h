@@ -11,26 +11,26 @@ public:
     enum class Type { Null, Bool, Number, Text, Array, Object };
 
     JsonValue() = default;
-    JsonValue(bool b) : type_(Type::Bool), bool_(b) {}
+    JsonValue(bool b) : m_type(Type::Bool), m_bool(b) {}
     JsonValue(int n) : JsonValue(static_cast<long long>(n)) {}
     JsonValue(long n) : JsonValue(static_cast<long long>(n)) {}
-    JsonValue(long long n) : type_(Type::Number), number_(n) {}
-    JsonValue(const char* s) : type_(Type::Text), text_(s) {}
-    JsonValue(std::string s) : type_(Type::Text), text_(std::move(s)) {}
+    JsonValue(long long n) : m_type(Type::Number), m_number(n) {}
+    JsonValue(const char* s) : m_type(Type::Text), m_text(s) {}
+    JsonValue(std::string s) : m_type(Type::Text), m_text(std::move(s)) {}
     static JsonValue Array() { return JsonValue(Type::Array); }
     static JsonValue Object() { return JsonValue(Type::Object); }
 
-    Type GetType() const { return type_; }
+    Type GetType() const { return m_type; }
     // An object's member, added (as null) when it is missing.
     JsonValue& operator[](const std::string& key);
     // An object's member, or nullptr.
     const JsonValue* Find(const std::string& key) const;
     // Appends to an array.
-    void Push(JsonValue item) { items_.push_back(std::move(item)); }
+    void Push(JsonValue item) { m_items.push_back(std::move(item)); }
     // Members of an object or items of an array.
-    size_t Size() const { return items_.size(); }
-    const std::vector<std::string>& Keys() const { return keys_; }
-    const std::vector<JsonValue>& Items() const { return items_; }
+    size_t Size() const { return m_items.size(); }
+    const std::vector<std::string>& Keys() const { return m_keys; }
+    const std::vector<JsonValue>& Items() const { return m_items; }
 
     // On one line, without blanks.
     std::string Write() const;
@@ -40,19 +40,19 @@ public:
     std::string WritePretty() const;
 
 private:
-    explicit JsonValue(Type t) : type_(t) {}
+    explicit JsonValue(Type t) : m_type(t) {}
     void WriteTo(std::string& out, int indent) const;  // indent < 0: compact
     // Writes the value on one line with blanks after separators, when it
     // holds nothing deeper than a list of plain values; false otherwise.
     bool WriteInline(std::string& out) const;
-    bool IsPlain() const { return type_ != Type::Array && type_ != Type::Object; }
+    bool IsPlain() const { return m_type != Type::Array && m_type != Type::Object; }
 
-    Type type_ = Type::Null;
-    bool bool_ = false;
-    long long number_ = 0;
-    std::string text_;
-    std::vector<std::string> keys_;  // object members' names, parallel to items_
-    std::vector<JsonValue> items_;
+    Type m_type = Type::Null;
+    bool m_bool = false;
+    long long m_number = 0;
+    std::string m_text;
+    std::vector<std::string> m_keys;  // object members' names, parallel to m_items
+    std::vector<JsonValue> m_items;
 };
 
 }  // namespace zemra

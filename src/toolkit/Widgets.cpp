@@ -40,31 +40,31 @@ const char* RoleName(WidgetRole role) {
 }
 
 Widget::Widget(Form& form, WidgetKind kind, std::string name, Frame* parent)
-    : form_(form), kind_(kind), name_(std::move(name)), parent_(parent) {
+    : m_form(form), m_kind(kind), m_name(std::move(name)), m_parent(parent) {
     if (kind == WidgetKind::Label || kind == WidgetKind::Frame || kind == WidgetKind::Button ||
         kind == WidgetKind::CheckBox || kind == WidgetKind::OptionButton)
         backColor = kButtonFace;
 }
 
 bool Widget::IsEnabled() const {
-    for (const Widget* w = this; w; w = w->parent_)
+    for (const Widget* w = this; w; w = w->m_parent)
         if (!w->enabled) return false;
     return true;
 }
 
 bool Widget::IsVisible() const {
-    for (const Widget* w = this; w; w = w->parent_)
+    for (const Widget* w = this; w; w = w->m_parent)
         if (!w->visible) return false;
     return true;
 }
 
 bool Widget::CanTakeFocus() const {
-    if (kind_ == WidgetKind::Label || kind_ == WidgetKind::Frame || kind_ == WidgetKind::DataView) return false;
+    if (m_kind == WidgetKind::Label || m_kind == WidgetKind::Frame || m_kind == WidgetKind::DataView) return false;
     return IsEnabled() && IsVisible();
 }
 
 void Widget::Raise(const std::function<void()>& handler) {
-    if (handler) form_.Ui().Dispatch(handler);
+    if (handler) m_form.Ui().Dispatch(handler);
 }
 
 // ---- DataView
@@ -80,15 +80,15 @@ void DataView::RaiseHeaderClick(int column) {
 // ---- TextBox
 
 void TextBox::SetText(const std::string& text) {
-    if (text == text_) return;
-    text_ = text;
+    if (text == m_text) return;
+    m_text = text;
     selStart = 0;
     selLength = 0;
     Raise(Change);
 }
 
 void TextBox::Select(int start, int length) {
-    const int size = static_cast<int>(text_.size());
+    const int size = static_cast<int>(m_text.size());
     selStart = start < 0 ? 0 : (start > size ? size : start);
     const int rest = size - selStart;
     selLength = length < 0 ? 0 : (length > rest ? rest : length);
@@ -103,98 +103,98 @@ void ListBox::CheckRow(int row) const {
 
 const std::string& ListBox::ItemText(int row) const {
     CheckRow(row);
-    return rows_[row].text;
+    return m_rows[row].text;
 }
 long ListBox::ItemData(int row) const {
     CheckRow(row);
-    return rows_[row].itemData;
+    return m_rows[row].itemData;
 }
 bool ListBox::Selected(int row) const {
     CheckRow(row);
-    return rows_[row].selected;
+    return m_rows[row].selected;
 }
 
 int ListBox::SelCount() const {
     int n = 0;
-    for (const auto& r : rows_) n += r.selected ? 1 : 0;
+    for (const auto& r : m_rows) n += r.selected ? 1 : 0;
     return n;
 }
 
-void ListBox::AddItem(const std::string& text) { rows_.push_back(Row{text, 0, false}); }
+void ListBox::AddItem(const std::string& text) { m_rows.push_back(Row{text, 0, false}); }
 
 void ListBox::RemoveItem(int row) {
     CheckRow(row);
-    rows_.erase(rows_.begin() + row);
-    if (listIndex_ == row)
-        listIndex_ = -1;
-    else if (listIndex_ > row)
-        --listIndex_;
+    m_rows.erase(m_rows.begin() + row);
+    if (m_listIndex == row)
+        m_listIndex = -1;
+    else if (m_listIndex > row)
+        --m_listIndex;
 }
 
 void ListBox::RemoveFlaggedItems(const std::vector<bool>& flags) {
     std::size_t kept = 0;
-    int current = listIndex_;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+    int current = m_listIndex;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (i < flags.size() && flags[i]) {
-            if (static_cast<int>(i) == listIndex_) current = -1;
+            if (static_cast<int>(i) == m_listIndex) current = -1;
             continue;
         }
-        if (static_cast<int>(i) == listIndex_) current = static_cast<int>(kept);
-        if (kept != i) rows_[kept] = std::move(rows_[i]);
+        if (static_cast<int>(i) == m_listIndex) current = static_cast<int>(kept);
+        if (kept != i) m_rows[kept] = std::move(m_rows[i]);
         ++kept;
     }
-    rows_.resize(kept);
-    listIndex_ = current;
+    m_rows.resize(kept);
+    m_listIndex = current;
 }
 
 void ListBox::Clear() {
-    rows_.clear();
-    listIndex_ = -1;
+    m_rows.clear();
+    m_listIndex = -1;
 }
 
 void ListBox::SetItemText(int row, const std::string& text) {
     CheckRow(row);
-    rows_[row].text = text;
+    m_rows[row].text = text;
 }
 void ListBox::SetItemData(int row, long data) {
     CheckRow(row);
-    rows_[row].itemData = data;
+    m_rows[row].itemData = data;
 }
 
 void ListBox::SetSelected(int row, bool selected) {
     CheckRow(row);
     if (selected) {
         if (!multiSelect)
-            for (auto& r : rows_) r.selected = false;
-        rows_[row].selected = true;
-        listIndex_ = row;
+            for (auto& r : m_rows) r.selected = false;
+        m_rows[row].selected = true;
+        m_listIndex = row;
     } else {
-        rows_[row].selected = false;
+        m_rows[row].selected = false;
     }
     Raise(Click);
 }
 
 void ListBox::SetListIndex(int row) {
     if (row == -1) {
-        listIndex_ = -1;
+        m_listIndex = -1;
         if (!multiSelect)
-            for (auto& r : rows_) r.selected = false;
+            for (auto& r : m_rows) r.selected = false;
         Raise(Click);
         return;
     }
     CheckRow(row);
     if (!multiSelect)
-        for (auto& r : rows_) r.selected = false;
-    rows_[row].selected = true;
-    listIndex_ = row;
+        for (auto& r : m_rows) r.selected = false;
+    m_rows[row].selected = true;
+    m_listIndex = row;
     Raise(Click);
 }
 
 void ListBox::UserClickRow(int row) {
     CheckRow(row);
-    for (auto& r : rows_) r.selected = false;
-    rows_[row].selected = true;
-    listIndex_ = row;
+    for (auto& r : m_rows) r.selected = false;
+    m_rows[row].selected = true;
+    m_listIndex = row;
     Raise(Click);
 }
 
@@ -204,21 +204,21 @@ void ListBox::UserCtrlClickRow(int row) {
         UserClickRow(row);
         return;
     }
-    rows_[row].selected = !rows_[row].selected;
-    listIndex_ = row;
+    m_rows[row].selected = !m_rows[row].selected;
+    m_listIndex = row;
     Raise(Click);
 }
 
 void ListBox::UserShiftClickRow(int row) {
     CheckRow(row);
-    if (!multiSelect || listIndex_ < 0) {
+    if (!multiSelect || m_listIndex < 0) {
         UserClickRow(row);
         return;
     }
-    const int from = listIndex_ < row ? listIndex_ : row;
-    const int to = listIndex_ < row ? row : listIndex_;
-    for (int i = 0; i < Count(); ++i) rows_[i].selected = (i >= from && i <= to);
-    listIndex_ = row;
+    const int from = m_listIndex < row ? m_listIndex : row;
+    const int to = m_listIndex < row ? row : m_listIndex;
+    for (int i = 0; i < Count(); ++i) m_rows[i].selected = (i >= from && i <= to);
+    m_listIndex = row;
     Raise(Click);
 }
 
@@ -231,64 +231,64 @@ void ComboBox::CheckEntry(int entry) const {
 
 const std::string& ComboBox::ItemText(int entry) const {
     CheckEntry(entry);
-    return entries_[entry].text;
+    return m_entries[entry].text;
 }
 long ComboBox::ItemData(int entry) const {
     CheckEntry(entry);
-    return entries_[entry].itemData;
+    return m_entries[entry].itemData;
 }
 
-void ComboBox::AddItem(const std::string& text) { entries_.push_back(Entry{text, 0}); }
+void ComboBox::AddItem(const std::string& text) { m_entries.push_back(Entry{text, 0}); }
 
 void ComboBox::RemoveItem(int entry) {
     CheckEntry(entry);
-    entries_.erase(entries_.begin() + entry);
-    if (listIndex_ == entry) {
-        listIndex_ = -1;
-        text_.clear();
-    } else if (listIndex_ > entry) {
-        --listIndex_;
+    m_entries.erase(m_entries.begin() + entry);
+    if (m_listIndex == entry) {
+        m_listIndex = -1;
+        m_text.clear();
+    } else if (m_listIndex > entry) {
+        --m_listIndex;
     }
 }
 
 void ComboBox::Clear() {
-    entries_.clear();
-    listIndex_ = -1;
-    text_.clear();
+    m_entries.clear();
+    m_listIndex = -1;
+    m_text.clear();
 }
 
 void ComboBox::SetItemText(int entry, const std::string& text) {
     CheckEntry(entry);
-    entries_[entry].text = text;
-    if (entry == listIndex_) text_ = text;
+    m_entries[entry].text = text;
+    if (entry == m_listIndex) m_text = text;
 }
 
 void ComboBox::SetItemData(int entry, long data) {
     CheckEntry(entry);
-    entries_[entry].itemData = data;
+    m_entries[entry].itemData = data;
 }
 
 void ComboBox::SetListIndex(int entry) {
     if (entry == -1) {
-        listIndex_ = -1;
-        text_.clear();
+        m_listIndex = -1;
+        m_text.clear();
     } else {
         CheckEntry(entry);
-        listIndex_ = entry;
-        text_ = entries_[entry].text;
+        m_listIndex = entry;
+        m_text = m_entries[entry].text;
     }
     Raise(Click);
 }
 
 void ComboBox::SetText(const std::string& text) {
     for (int i = 0; i < Count(); ++i) {
-        if (entries_[i].text == text) {
+        if (m_entries[i].text == text) {
             SetListIndex(i);
             return;
         }
     }
-    listIndex_ = -1;
-    text_ = text;
+    m_listIndex = -1;
+    m_text = text;
 }
 
 void ComboBox::UserDropDown() { Raise(DropDown); }
@@ -304,23 +304,23 @@ bool ComboBox::UserPick(int entry) {
 
 void CheckBox::SetValue(int value) {
     value = value ? 1 : 0;
-    if (value == value_) return;
-    value_ = value;
+    if (value == m_value) return;
+    m_value = value;
     Raise(Click);
 }
 
 void OptionButton::SetValue(bool value) {
     if (!value) {
-        value_ = false;
+        m_value = false;
         return;
     }
     for (const auto& w : Owner().Widgets()) {
         if (w->Kind() != WidgetKind::OptionButton || w.get() == this) continue;
         auto* other = static_cast<OptionButton*>(w.get());
-        if (other->group_ == group_) other->value_ = false;
+        if (other->m_group == m_group) other->m_value = false;
     }
-    const bool changed = !value_;
-    value_ = true;
+    const bool changed = !m_value;
+    m_value = true;
     if (changed) Raise(Click);
 }
 

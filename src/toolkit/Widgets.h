@@ -44,10 +44,10 @@ public:
     Widget(const Widget&) = delete;
     Widget& operator=(const Widget&) = delete;
 
-    const std::string& Name() const { return name_; }
-    WidgetKind Kind() const { return kind_; }
-    Frame* Parent() const { return parent_; }
-    Form& Owner() const { return form_; }
+    const std::string& Name() const { return m_name; }
+    WidgetKind Kind() const { return m_kind; }
+    Frame* Parent() const { return m_parent; }
+    Form& Owner() const { return m_form; }
 
     // Own setting; a disabled frame disables what it holds without changing
     // the children's own setting.
@@ -74,10 +74,10 @@ protected:
     void Raise(const std::function<void()>& handler);
 
 private:
-    Form& form_;
-    WidgetKind kind_;
-    std::string name_;
-    Frame* parent_;
+    Form& m_form;
+    WidgetKind m_kind;
+    std::string m_name;
+    Frame* m_parent;
 };
 
 class Label : public Widget {
@@ -111,7 +111,7 @@ public:
 class TextBox : public Widget {
 public:
     TextBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::TextBox, std::move(n), p) {}
-    const std::string& Text() const { return text_; }
+    const std::string& Text() const { return m_text; }
     void SetText(const std::string& text);  // raises Change when the text changes
     bool locked = false;
     int selStart = 0;
@@ -121,7 +121,7 @@ public:
     std::function<void()> Change;
 
 private:
-    std::string text_;
+    std::string m_text;
 };
 
 class ListBox : public Widget {
@@ -134,9 +134,9 @@ public:
     ListBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::ListBox, std::move(n), p) {}
 
     bool multiSelect = false;  // extended multiple selection
-    int Count() const { return static_cast<int>(rows_.size()); }
-    int ListIndex() const { return listIndex_; }
-    const std::vector<Row>& Rows() const { return rows_; }
+    int Count() const { return static_cast<int>(m_rows.size()); }
+    int ListIndex() const { return m_listIndex; }
+    const std::vector<Row>& Rows() const { return m_rows; }
     const std::string& ItemText(int row) const;
     long ItemData(int row) const;
     bool Selected(int row) const;
@@ -171,8 +171,8 @@ public:
 
 private:
     void CheckRow(int row) const;
-    std::vector<Row> rows_;
-    int listIndex_ = -1;
+    std::vector<Row> m_rows;
+    int m_listIndex = -1;
 };
 
 class ComboBox : public Widget {
@@ -184,10 +184,10 @@ public:
     ComboBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::ComboBox, std::move(n), p) {}
 
     bool locked = false;
-    int Count() const { return static_cast<int>(entries_.size()); }
-    int ListIndex() const { return listIndex_; }
-    const std::string& Text() const { return text_; }
-    const std::vector<Entry>& Entries() const { return entries_; }
+    int Count() const { return static_cast<int>(m_entries.size()); }
+    int ListIndex() const { return m_listIndex; }
+    const std::string& Text() const { return m_text; }
+    const std::vector<Entry>& Entries() const { return m_entries; }
     const std::string& ItemText(int entry) const;
     long ItemData(int entry) const;
 
@@ -214,39 +214,39 @@ public:
 
 private:
     void CheckEntry(int entry) const;
-    std::vector<Entry> entries_;
-    int listIndex_ = -1;
-    std::string text_;
+    std::vector<Entry> m_entries;
+    int m_listIndex = -1;
+    std::string m_text;
 };
 
 class CheckBox : public Widget {
 public:
     CheckBox(Form& f, std::string n, Frame* p) : Widget(f, WidgetKind::CheckBox, std::move(n), p) {}
     std::string caption;
-    int Value() const { return value_; }
+    int Value() const { return m_value; }
     void SetValue(int value);  // 0 or 1; raises Click when it changes
-    void UserToggle() { SetValue(value_ ? 0 : 1); }
+    void UserToggle() { SetValue(m_value ? 0 : 1); }
     std::function<void()> Click;
 
 private:
-    int value_ = 0;
+    int m_value = 0;
 };
 
 class OptionButton : public Widget {
 public:
     OptionButton(Form& f, std::string n, Frame* p, std::string group)
-        : Widget(f, WidgetKind::OptionButton, std::move(n), p), group_(std::move(group)) {}
+        : Widget(f, WidgetKind::OptionButton, std::move(n), p), m_group(std::move(group)) {}
     std::string caption;
-    bool Value() const { return value_; }
+    bool Value() const { return m_value; }
     // Selecting one clears the others of its group; raises Click when it
     // becomes selected.
     void SetValue(bool value);
-    const std::string& Group() const { return group_; }
+    const std::string& Group() const { return m_group; }
     std::function<void()> Click;
 
 private:
-    std::string group_;
-    bool value_ = false;
+    std::string m_group;
+    bool m_value = false;
 };
 
 // A part of the window that a host fills from a view of the model: a table,

@@ -21,9 +21,9 @@ class BondSchedule {
 public:
     explicit BondSchedule(const ContractTerms& terms);
 
-    double Maturity() const { return maturity_; }
-    double CouponAmount() const { return couponAmount_; }                    // points per payment
-    const std::vector<double>& CouponTimes() const { return couponTimes_; }  // after issue, ascending
+    double Maturity() const { return m_maturity; }
+    double CouponAmount() const { return m_couponAmount; }                    // points per payment
+    const std::vector<double>& CouponTimes() const { return m_couponTimes; }  // after issue, ascending
     double Accrued(double t) const;  // points accrued at time t (0 on a coupon date)
     // Points accrued an instant before t: on a coupon date, the coupon's
     // accrual (the whole coupon after a full period); elsewhere Accrued(t).
@@ -38,11 +38,11 @@ public:
     bool NextPut(double from, double& time, double& dirtyPrice) const;
 
 private:
-    const ContractTerms& terms_;
-    double maturity_ = 0;
-    double couponAmount_ = 0;
-    double period_ = 0;
-    std::vector<double> couponTimes_;
+    const ContractTerms& m_terms;
+    double m_maturity = 0;
+    double m_couponAmount = 0;
+    double m_period = 0;
+    std::vector<double> m_couponTimes;
 };
 
 // Yield (decimal, compounded `frequency` times a year; 0 means annual) at

@@ -57,79 +57,79 @@ struct ConvertibleModel::TimeNode {
 };
 
 ConvertibleModel::ConvertibleModel(const ValuationInput& input, double highestStock)
-    : input_(input), schedule_(input.terms) {
+    : m_input(input), m_schedule(input.terms) {
     const ContractTerms& terms = input.terms;
-    parityPerShare_ = terms.conversionRatio * input.market.fxStockToBond * 100.0 / terms.face;
-    conversionEnd_ = terms.conversionEnd < 0 ? terms.maturityTime : std::min(terms.conversionEnd, terms.maturityTime);
+    m_parityPerShare = terms.conversionRatio * input.market.fxStockToBond * 100.0 / terms.face;
+    m_conversionEnd = terms.conversionEnd < 0 ? terms.maturityTime : std::min(terms.conversionEnd, terms.maturityTime);
     if (input.model.dividendType == DividendType::Discrete) {
         for (const auto& d : input.market.dividends) {
             const bool inWindow = input.model.discreteDividendYears <= 0 || d.time <= input.model.discreteDividendYears;
             if (d.time > kTimeTolerance && d.time < terms.maturityTime - kTimeTolerance && inWindow && d.amount > 0)
-                discreteDividends_.push_back(d);
+                m_discreteDividends.push_back(d);
         }
     }
     BuildStockGrid(highestStock);
 }
 
 void ConvertibleModel::BuildStockGrid(double highestStock) {
-    const double spot = input_.market.stockPrice;
-    const double conversionPrice = parityPerShare_ > 0 ? 100.0 / parityPerShare_ : spot;
-    const double reach = std::clamp(std::exp(5.0 * kGridVolatility * std::sqrt(input_.terms.maturityTime)), 3.0, 10.0);
+    const double spot = m_input.market.stockPrice;
+    const double conversionPrice = m_parityPerShare > 0 ? 100.0 / m_parityPerShare : spot;
+    const double reach = std::clamp(std::exp(5.0 * kGridVolatility * std::sqrt(m_input.terms.maturityTime)), 3.0, 10.0);
     // A stock price to be read from the grid lies well inside it, below a
     // top that is kScenarioReach times as high.
     const double top = std::max(std::max(spot, conversionPrice) * reach, highestStock * kScenarioReach);
     const double width = kConcentration * spot;
     const double low = std::asinh(-spot / width);
     const double high = std::asinh((top - spot) / width);
-    const int nodes = std::max(input_.model.grid.stockNodes, 20);
+    const int nodes = std::max(m_input.model.grid.stockNodes, 20);
     const int below = std::max(2, static_cast<int>(std::lround(nodes * (-low) / (high - low))));
     const double step = -low / below;
     const int above = std::max(2, static_cast<int>(std::ceil(high / step)));
-    stock_.resize(static_cast<std::size_t>(below + above + 1));
+    m_stock.resize(static_cast<std::size_t>(below + above + 1));
     for (int i = 0; i <= below + above; ++i)
-        stock_[static_cast<std::size_t>(i)] = spot + width * std::sinh(low + i * step);
-    stock_.front() = 0;
-    spotNode_ = static_cast<std::size_t>(below);
-    stock_[spotNode_] = spot;
+        m_stock[static_cast<std::size_t>(i)] = spot + width * std::sinh(low + i * step);
+    m_stock.front() = 0;
+    m_spotNode = static_cast<std::size_t>(below);
+    m_stock[m_spotNode] = spot;
 
     // Stock prices where the value has a kink or a step (conversion at
     // maturity, parity at a call price, a soft call's trigger) get a node of their own: the nearest
     // node moves there, so results converge smoothly as the grid is refined.
     std::vector<double> levels;
-    if (parityPerShare_ > 0) {
-        const double finalCoupon = schedule_.CouponTimes().empty() ? 0.0 : schedule_.CouponAmount();
-        levels.push_back((input_.terms.redemptionPct + finalCoupon) / parityPerShare_);
-        for (const auto& call : input_.terms.calls) {
-            levels.push_back(call.pricePct / parityPerShare_);
-            if (call.triggerPct > 0) levels.push_back(call.triggerPct / parityPerShare_);
+    if (m_parityPerShare > 0) {
+        const double finalCoupon = m_schedule.CouponTimes().empty() ? 0.0 : m_schedule.CouponAmount();
+        levels.push_back((m_input.terms.redemptionPct + finalCoupon) / m_parityPerShare);
+        for (const auto& call : m_input.terms.calls) {
+            levels.push_back(call.pricePct / m_parityPerShare);
+            if (call.triggerPct > 0) levels.push_back(call.triggerPct / m_parityPerShare);
         }
     }
-    std::vector<std::size_t> moved{0, spotNode_, stock_.size() - 1};
+    std::vector<std::size_t> moved{0, m_spotNode, m_stock.size() - 1};
     for (double level : levels) {
-        const auto it = std::lower_bound(stock_.begin(), stock_.end(), level);
-        if (it == stock_.begin() || it == stock_.end()) continue;
-        std::size_t k = static_cast<std::size_t>(it - stock_.begin());
-        if (level - stock_[k - 1] < stock_[k] - level) --k;
+        const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), level);
+        if (it == m_stock.begin() || it == m_stock.end()) continue;
+        std::size_t k = static_cast<std::size_t>(it - m_stock.begin());
+        if (level - m_stock[k - 1] < m_stock[k] - level) --k;
         if (std::find(moved.begin(), moved.end(), k) != moved.end()) continue;
-        stock_[k] = level;
+        m_stock[k] = level;
         moved.push_back(k);
     }
-    parity_.resize(stock_.size());
-    for (std::size_t i = 0; i < stock_.size(); ++i) parity_[i] = parityPerShare_ * stock_[i];
+    m_parity.resize(m_stock.size());
+    for (std::size_t i = 0; i < m_stock.size(); ++i) m_parity[i] = m_parityPerShare * m_stock[i];
 }
 
 bool ConvertibleModel::ConversionAllowed(double t) const {
-    return parityPerShare_ > 0 && t >= input_.terms.conversionStart - kTimeTolerance &&
-           t <= conversionEnd_ + kTimeTolerance;
+    return m_parityPerShare > 0 && t >= m_input.terms.conversionStart - kTimeTolerance &&
+           t <= m_conversionEnd + kTimeTolerance;
 }
 
 double ConvertibleModel::PayoffAtMaturity(double stock, bool conversion) const {
-    const double bond = input_.terms.redemptionPct;
-    return conversion && ConversionAllowed(schedule_.Maturity()) ? std::max(bond, parityPerShare_ * stock) : bond;
+    const double bond = m_input.terms.redemptionPct;
+    return conversion && ConversionAllowed(m_schedule.Maturity()) ? std::max(bond, m_parityPerShare * stock) : bond;
 }
 
 std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::span<const double> horizons) const {
-    const ContractTerms& terms = input_.terms;
+    const ContractTerms& terms = m_input.terms;
     const double maturity = terms.maturityTime;
     std::vector<TimeNode> marks{{0.0}, {maturity}};
     auto mark = [&](double t) -> TimeNode* {
@@ -141,13 +141,13 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
     };
     for (std::size_t h = 0; h < horizons.size(); ++h)
         if (auto* m = mark(horizons[h])) m->horizon = static_cast<int>(h);
-    for (double t : schedule_.CouponTimes())
+    for (double t : m_schedule.CouponTimes())
         if (t < maturity - kTimeTolerance)
             if (auto* m = mark(t)) {
                 m->coupon = true;
                 m->event = true;
             }
-    for (const auto& d : discreteDividends_)
+    for (const auto& d : m_discreteDividends)
         if (auto* m = mark(d.time)) {
             m->dividend += d.amount;
             m->event = true;
@@ -159,11 +159,11 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
     for (const auto& p : terms.puts)
         if (auto* m = mark(p.time)) m->event = true;
     if (auto* m = mark(terms.conversionStart)) m->event = true;
-    if (auto* m = mark(conversionEnd_)) m->event = true;
+    if (auto* m = mark(m_conversionEnd)) m->event = true;
     std::sort(marks.begin(), marks.end(), [](const TimeNode& a, const TimeNode& b) { return a.time < b.time; });
     for (auto& m : marks) m.mark = true;
 
-    const GridAccuracy& grid = input_.model.grid;
+    const GridAccuracy& grid = m_input.model.grid;
     const double maxStep =
         std::min(1.0 / std::max(grid.timeStepsPerYear, 1), maturity / std::max(grid.minTimeSteps, 1));
     std::vector<TimeNode> nodes;
@@ -187,23 +187,23 @@ std::vector<ConvertibleModel::TimeNode> ConvertibleModel::BuildTimeNodes(std::sp
 // a cell: the cash part of that node changes only by this share, so that it
 // does not jump as the boundary crosses a node.
 void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector<double>& share) const {
-    const std::size_t n = stock_.size();
+    const std::size_t n = m_stock.size();
     share.resize(n);
     auto binds = [&](std::size_t i) { return gap[i] <= 0; };
     auto crossing = [&](std::size_t i) {  // the boundary between nodes i and i + 1
-        return stock_[i] + (stock_[i + 1] - stock_[i]) * gap[i] / (gap[i] - gap[i + 1]);
+        return m_stock[i] + (m_stock[i + 1] - m_stock[i]) * gap[i] / (gap[i] - gap[i + 1]);
     };
     for (std::size_t i = 0; i < n; ++i) {
         double length = 0, binding = 0;
         if (i > 0) {
-            const double mid = 0.5 * (stock_[i - 1] + stock_[i]), half = stock_[i] - mid;
-            const double own = binds(i - 1) == binds(i) ? half : std::clamp(stock_[i] - crossing(i - 1), 0.0, half);
+            const double mid = 0.5 * (m_stock[i - 1] + m_stock[i]), half = m_stock[i] - mid;
+            const double own = binds(i - 1) == binds(i) ? half : std::clamp(m_stock[i] - crossing(i - 1), 0.0, half);
             length += half;
             binding += binds(i) ? own : half - own;
         }
         if (i + 1 < n) {
-            const double mid = 0.5 * (stock_[i] + stock_[i + 1]), half = mid - stock_[i];
-            const double own = binds(i) == binds(i + 1) ? half : std::clamp(crossing(i) - stock_[i], 0.0, half);
+            const double mid = 0.5 * (m_stock[i] + m_stock[i + 1]), half = mid - m_stock[i];
+            const double own = binds(i) == binds(i + 1) ? half : std::clamp(crossing(i) - m_stock[i], 0.0, half);
             length += half;
             binding += binds(i) ? own : half - own;
         }
@@ -213,12 +213,12 @@ void ConvertibleModel::BindingShares(const std::vector<double>& gap, std::vector
 
 double ConvertibleModel::CalledCompanion(std::size_t i, double price, bool convertible) const {
     if (CompanionQuantity() != Companion::ConversionProbability) return 0.0;
-    return convertible && parity_[i] >= price ? 1.0 : 0.0;
+    return convertible && m_parity[i] >= price ? 1.0 : 0.0;
 }
 
 ConvertibleModel::Companion ConvertibleModel::CompanionQuantity() const {
-    if (input_.model.bankruptcy) return Companion::None;
-    switch (input_.model.discounting) {
+    if (m_input.model.bankruptcy) return Companion::None;
+    switch (m_input.model.discounting) {
         case DiscountingScheme::BondPlusOption: return Companion::Cash;
         case DiscountingScheme::Blended: return Companion::ConversionProbability;
         default: return Companion::None;
@@ -226,20 +226,20 @@ ConvertibleModel::Companion ConvertibleModel::CompanionQuantity() const {
 }
 
 double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
-    const double low = i == 0 ? stock_[0] : 0.5 * (stock_[i - 1] + stock_[i]);
-    const double high = i + 1 == stock_.size() ? stock_[i] : 0.5 * (stock_[i] + stock_[i + 1]);
-    if (high <= low) return stock_[i] < level ? 1.0 : 0.0;
+    const double low = i == 0 ? m_stock[0] : 0.5 * (m_stock[i - 1] + m_stock[i]);
+    const double high = i + 1 == m_stock.size() ? m_stock[i] : 0.5 * (m_stock[i] + m_stock[i + 1]);
+    if (high <= low) return m_stock[i] < level ? 1.0 : 0.0;
     return std::clamp((level - low) / (high - low), 0.0, 1.0);
 }
 
 void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
                                   std::vector<double>& cash, const std::vector<char>* binding) const {
-    const double accrued = justBefore ? schedule_.AccruedBefore(t) : schedule_.Accrued(t);
-    const std::size_t n = stock_.size();
+    const double accrued = justBefore ? m_schedule.AccruedBefore(t) : m_schedule.Accrued(t);
+    const std::size_t n = m_stock.size();
     const bool companion = CompanionQuantity() != Companion::None;
     thread_local std::vector<double> gap, share;
     gap.resize(n);
-    for (const auto& call : input_.terms.calls) {
+    for (const auto& call : m_input.terms.calls) {
         if (!CallInForce(call, t, justBefore)) continue;
         const double price = CallPrice(call, accrued);
         // Calls and conversion are checked at every step: a node either binds
@@ -253,7 +253,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         const bool shares = companion && justBefore;
         if (!shares) {
             for (std::size_t i = 0; i < n; ++i) {
-                const double parity = parity_[i];
+                const double parity = m_parity[i];
                 if (call.triggerPct > 0 && parity < call.triggerPct) continue;
                 const double cap = convertible ? std::max(price, parity) : price;
                 if (cap - value[i] - kBindingTolerance > 0) continue;
@@ -264,7 +264,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
             continue;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parity_[i];
+            const double parity = m_parity[i];
             const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
             gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
         }
@@ -274,7 +274,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
             // Called, the holder converts where parity beats the call price and
             // takes the cash below.
             cash[i] += share[i] * (CalledCompanion(i, price, convertible) - cash[i]);
-            if (gap[i] <= 0) value[i] = convertible ? std::max(price, parity_[i]) : price;
+            if (gap[i] <= 0) value[i] = convertible ? std::max(price, m_parity[i]) : price;
         }
     }
 }
@@ -282,13 +282,13 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
 void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
                                         std::vector<double>& cash, const std::vector<char>* binding) const {
     const bool convertible = conversion && ConversionAllowed(t);
-    const double accrued = schedule_.Accrued(t);
-    const std::size_t n = stock_.size();
+    const double accrued = m_schedule.Accrued(t);
+    const std::size_t n = m_stock.size();
     const Companion companion = CompanionQuantity();
     thread_local std::vector<double> gap, share;
     gap.resize(n);
     ApplyCalls(t, false, convertible, value, cash, binding);
-    for (const auto& put : input_.terms.puts) {
+    for (const auto& put : m_input.terms.puts) {
         if (!Near(put.time, t)) continue;
         const double price = put.pricePct + (put.clean ? accrued : 0.0);
         if (companion != Companion::None) {
@@ -302,7 +302,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
     }
     if (convertible) {
         for (std::size_t i = 0; i < n; ++i) {
-            const double parity = parity_[i];
+            const double parity = m_parity[i];
             if (value[i] - parity - kBindingTolerance > 0) continue;
             value[i] = std::max(value[i], parity);
             if (!binding || (*binding)[i] == kBelowFloor)
@@ -316,49 +316,49 @@ bool ConvertibleModel::CallInForce(const CallPeriod& call, double t, bool justBe
     // is not yet. At t itself a call on the maturity date pays what
     // redemption pays.
     if (justBefore) return t > call.start + kTimeTolerance && t <= call.end + kTimeTolerance;
-    return t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance && !Near(t, schedule_.Maturity());
+    return t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance && !Near(t, m_schedule.Maturity());
 }
 
 bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, double& price) const {
     if (!conversion || !ConversionAllowed(t)) return false;
-    const double accrued = schedule_.Accrued(t);
+    const double accrued = m_schedule.Accrued(t);
     bool found = false;
-    for (const auto& call : input_.terms.calls) {
+    for (const auto& call : m_input.terms.calls) {
         if (!CallInForce(call, t)) continue;
         const double callPrice = CallPrice(call, accrued);
         if (call.triggerPct > callPrice) continue;  // a soft call is not in force at the corner
         if (!found || callPrice < price) price = callPrice;
         found = true;
     }
-    if (found) level = price / parityPerShare_;
+    if (found) level = price / m_parityPerShare;
     return found;
 }
 
 bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
                                         std::vector<double>& capCompanion) const {
     const bool convertible = conversion && ConversionAllowed(t);
-    const std::size_t n = stock_.size();
+    const std::size_t n = m_stock.size();
     const bool companion = CompanionQuantity() != Companion::None;
     if (convertible)
-        floor = parity_;
+        floor = m_parity;
     else
         floor.assign(n, -std::numeric_limits<double>::infinity());
     cap.assign(n, std::numeric_limits<double>::infinity());
     capCompanion.assign(n, 0.0);
     bool any = convertible;
-    const double accrued = schedule_.Accrued(t);
-    for (const auto& call : input_.terms.calls) {
+    const double accrued = m_schedule.Accrued(t);
+    for (const auto& call : m_input.terms.calls) {
         if (!CallInForce(call, t)) continue;
         const double price = CallPrice(call, accrued);
         // A soft call binds only from the trigger's stock price up.
         const std::size_t from =
             call.triggerPct > 0
-                ? static_cast<std::size_t>(std::lower_bound(parity_.begin(), parity_.end(), call.triggerPct) -
-                                           parity_.begin())
+                ? static_cast<std::size_t>(std::lower_bound(m_parity.begin(), m_parity.end(), call.triggerPct) -
+                                           m_parity.begin())
                 : 0;
         any = any || from < n;
         for (std::size_t i = from; i < n; ++i) {
-            const double capHere = convertible ? std::max(price, parity_[i]) : price;
+            const double capHere = convertible ? std::max(price, m_parity[i]) : price;
             if (capHere < cap[i]) {
                 cap[i] = capHere;
                 if (companion) capCompanion[i] = CalledCompanion(i, price, convertible);
@@ -373,10 +373,10 @@ void ConvertibleModel::ApplyDividend(double amount, std::vector<double>& values)
     // V(S, before) = V(S - amount, after), linear between nodes.
     const std::vector<double> after = values;
     std::size_t j = 0;
-    for (std::size_t i = 0; i < stock_.size(); ++i) {
-        const double s = std::max(stock_[i] - amount, 0.0);
-        while (j + 2 < stock_.size() && stock_[j + 1] < s) ++j;
-        const double w = (s - stock_[j]) / (stock_[j + 1] - stock_[j]);
+    for (std::size_t i = 0; i < m_stock.size(); ++i) {
+        const double s = std::max(m_stock[i] - amount, 0.0);
+        while (j + 2 < m_stock.size() && m_stock[j + 1] < s) ++j;
+        const double w = (s - m_stock[j]) / (m_stock[j + 1] - m_stock[j]);
         values[i] = after[j] + std::clamp(w, 0.0, 1.0) * (after[j + 1] - after[j]);
     }
 }
@@ -385,41 +385,41 @@ void ConvertibleModel::ApplyDividend(double amount, std::vector<double>& values)
 class ConvertibleModel::Stepper {
 public:
     Stepper(const ConvertibleModel& model, const ModelState& state, bool conversion)
-        : model_(model), state_(state), conversion_(conversion) {
-        const auto& s = model.stock_;
+        : m_model(model), m_state(state), m_conversion(conversion) {
+        const auto& s = model.m_stock;
         const std::size_t n = s.size();
-        d1_.resize(n);
-        d2_.resize(n);
+        m_d1.resize(n);
+        m_d2.resize(n);
         for (std::size_t i = 1; i + 1 < n; ++i) {
             const double hm = s[i] - s[i - 1], hp = s[i + 1] - s[i];
-            d1_[i] = {-hp / (hm * (hm + hp)), (hp - hm) / (hm * hp), hm / (hp * (hm + hp))};
-            d2_[i] = {2 / (hm * (hm + hp)), -2 / (hm * hp), 2 / (hp * (hm + hp))};
+            m_d1[i] = {-hp / (hm * (hm + hp)), (hp - hm) / (hm * hp), hm / (hp * (hm + hp))};
+            m_d2[i] = {2 / (hm * (hm + hp)), -2 / (hm * hp), 2 / (hp * (hm + hp))};
         }
-        const ModelChoice& model_choice = model.input_.model;
-        hazard_.assign(n, 0.0);
+        const ModelChoice& model_choice = model.m_input.model;
+        m_hazard.assign(n, 0.0);
         if (model_choice.bankruptcy) {
             const double base = state.spread / (1.0 - model_choice.bondRecoveryPct / 100.0);
-            const double spot = model.input_.market.stockPrice;
+            const double spot = model.m_input.market.stockPrice;
             for (std::size_t i = 0; i < n; ++i) {
                 const double ratio = s[i] / spot;
                 double h = base;
                 if (model_choice.spreadDecayFactor > 0)
                     h = ratio > 0 ? base * std::pow(ratio, -model_choice.spreadDecayFactor)
                                   : (base > 0 ? kMaxHazard : 0.0);
-                hazard_[i] = std::min(h, std::max(base, kMaxHazard));
+                m_hazard[i] = std::min(h, std::max(base, kMaxHazard));
             }
         }
-        lower_.resize(n);
-        diag_.resize(n);
-        upper_.resize(n);
-        rate_.resize(n);
-        source_.resize(n);
-        rhs_.resize(n);
+        m_lower.resize(n);
+        m_diag.resize(n);
+        m_upper.resize(n);
+        m_rate.resize(n);
+        m_source.resize(n);
+        m_rhs.resize(n);
     }
 
     // Nodes the last step held at the conversion floor or the call cap; null
     // when it held none.
-    const std::vector<char>* Binding() const { return constrained_ ? &active_ : nullptr; }
+    const std::vector<char>* Binding() const { return m_constrained ? &m_active : nullptr; }
 
     // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from
     // t0 + dt back to t0. dt is the same for every step between two marks
@@ -428,7 +428,7 @@ public:
     // rate: the step's interest rate (the curve's average forward over its
     // block of steps, without the scenario's shift).
     void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value, std::vector<double>& cash) {
-        stepRate_ = rate;
+        m_stepRate = rate;
         if (implicit) {
             Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
             Advance(t0, 0.5 * dt, 1.0, value, cash);
@@ -441,40 +441,42 @@ private:
     enum class Equation { Total, Cash };
 
     void Advance(double t0, double dt, double theta, std::vector<double>& value, std::vector<double>& cash) {
-        const ModelChoice& choice = model_.input_.model;
-        const MarketData& market = model_.input_.market;
-        const double r = stepRate_;
+        const ModelChoice& choice = m_model.m_input.model;
+        const MarketData& market = m_model.m_input.market;
+        const double r = m_stepRate;
         const double mid = t0 + 0.5 * dt;
         const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
                                   (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
         const double q = yieldApplies ? market.dividendYieldPct / 100.0 : 0.0;
         const double drift = r - q - market.borrowCostPct / 100.0;
-        const double s = state_.spread;
+        const double s = m_state.spread;
         const std::size_t n = value.size();
-        constrained_ = model_.ContinuousBounds(t0, conversion_, floor_, cap_, capCompanion_);
-        if (constrained_) ReleaseUnbounded();
+        m_constrained = m_model.ContinuousBounds(t0, m_conversion, m_floor, m_cap, m_capCompanion);
+        if (m_constrained) ReleaseUnbounded();
         // Under the Bond+Option split the cash part's slope breaks at the
         // corner too (0 where called or converted), and the total is not smooth
         // up to it from below: no corner (with it the split's price moved with
         // the volatility in steps; vega off by 0.006 on the reference bond).
-        const bool corner = !model_.SplitsCash();
-        hasCorner_ = corner && model_.CallCorner(t0, conversion_, cornerLevel_, cornerPrice_);
-        hasLaterCorner_ = corner && model_.CallCorner(t0 + dt, conversion_, laterCornerLevel_, laterCornerPrice_);
+        const bool corner = !m_model.SplitsCash();
+        m_hasCorner = corner && m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
+        m_hasLaterCorner = corner && m_model.CallCorner(t0 + dt, m_conversion, m_laterCornerLevel, m_laterCornerPrice);
 
         if (choice.bankruptcy) {
             for (std::size_t i = 0; i < n; ++i) {
-                rate_[i] = r + hazard_[i];
-                source_[i] = hazard_[i] * choice.bondRecoveryPct;
+                m_rate[i] = r + m_hazard[i];
+                m_source[i] = m_hazard[i] * choice.bondRecoveryPct;
             }
-            Solve(drift, theta, dt, r, value, &source_, &source_, constrained_);
+            Solve(drift, theta, dt, r, value, &m_source, &m_source, m_constrained);
             return;
         }
         // Without conversion the Tsiveriotis-Fernandes split has no equity part
         // and the chance of conversion is 0: the whole value is discounted as
         // under the risky scheme.
-        const DiscountingScheme scheme = conversion_ ? choice.discounting : DiscountingScheme::Risky;
+        const DiscountingScheme scheme = m_conversion ? choice.discounting : DiscountingScheme::Risky;
         switch (scheme) {
-            case DiscountingScheme::Risky: Solve(drift, theta, dt, r + s, value, nullptr, nullptr, constrained_); break;
+            case DiscountingScheme::Risky:
+                Solve(drift, theta, dt, r + s, value, nullptr, nullptr, m_constrained);
+                break;
             case DiscountingScheme::BondPlusOption: {
                 // Cash part at r + s; the total at r less s times the cash part.
                 // The cash part is held where the total is: 0 on conversion, the
@@ -483,32 +485,32 @@ private:
                 // step). The nodes come from the total's step, which needs the cash
                 // part first: start from the previous step's nodes and solve again
                 // while they change.
-                sourceLater_.resize(n);
-                for (std::size_t i = 0; i < n; ++i) sourceLater_[i] = -s * cash[i];
-                cashLater_ = cash;
-                valueLater_ = value;
+                m_sourceLater.resize(n);
+                for (std::size_t i = 0; i < n; ++i) m_sourceLater[i] = -s * cash[i];
+                m_cashLater = cash;
+                m_valueLater = value;
                 // One pass of the total's constraints a round: the cash part follows
                 // every change of the held nodes at once.
                 for (int round = 0; round < kMaxConstraintIterations; ++round) {
                     // A round after the first starts from the same later level.
-                    sameLaterLevel_ = round > 0;
-                    previousHeld_.swap(heldCash_);
-                    if (constrained_)
-                        heldCash_ = active_;
+                    m_sameLaterLevel = round > 0;
+                    m_previousHeld.swap(m_heldCash);
+                    if (m_constrained)
+                        m_heldCash = m_active;
                     else
-                        heldCash_.assign(n, kFree);
-                    cash = cashLater_;
-                    value = valueLater_;
-                    cashTarget_ = &cash;
-                    Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &heldCash_);
-                    for (std::size_t i = 0; i < n; ++i) source_[i] = -s * cash[i];
-                    if (Solve(drift, theta, dt, r, value, &source_, &sourceLater_, constrained_, nullptr, 1)) break;
+                        m_heldCash.assign(n, kFree);
+                    cash = m_cashLater;
+                    value = m_valueLater;
+                    m_cashTarget = &cash;
+                    Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &m_heldCash);
+                    for (std::size_t i = 0; i < n; ++i) m_source[i] = -s * cash[i];
+                    if (Solve(drift, theta, dt, r, value, &m_source, &m_sourceLater, m_constrained, nullptr, 1)) break;
                     // Held nodes that swap back and forth between two sets do not
                     // settle: the round that holds the later set stands (as after the
                     // last round of the limit).
-                    if (round > 0 && active_ == previousHeld_) break;
+                    if (round > 0 && m_active == m_previousHeld) break;
                 }
-                sameLaterLevel_ = false;
+                m_sameLaterLevel = false;
                 break;
             }
             case DiscountingScheme::Blended: {
@@ -525,40 +527,40 @@ private:
                 // step of the same length before it), else solved once more with
                 // the first solution: its error is s dt / 2 times that of the
                 // guess, below 1e-7 points a step.
-                cashLater_ = cash;
-                valueLater_ = value;
-                const bool extrapolate = theta == 0.5 && blendEarlierValid_ && dt == blendEarlierDt_;
-                sourceLater_.resize(n);
-                source_.resize(n);
-                blendRate_.resize(n);
+                m_cashLater = cash;
+                m_valueLater = value;
+                const bool extrapolate = theta == 0.5 && m_blendEarlierValid && dt == m_blendEarlierDt;
+                m_sourceLater.resize(n);
+                m_source.resize(n);
+                m_blendRate.resize(n);
                 for (int round = 0; round < 2; ++round) {
-                    if (constrained_)
-                        heldCash_ = active_;
+                    if (m_constrained)
+                        m_heldCash = m_active;
                     else
-                        heldCash_.assign(n, kFree);
-                    cash = cashLater_;
-                    value = valueLater_;
-                    cashTarget_ = &cash;
-                    Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &heldCash_);
+                        m_heldCash.assign(n, kFree);
+                    cash = m_cashLater;
+                    value = m_valueLater;
+                    m_cashTarget = &cash;
+                    Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &m_heldCash);
                     for (std::size_t i = 0; i < n; ++i) {
-                        blendRate_[i] = s * std::clamp(0.5 * (cash[i] + cashLater_[i]), 0.0, 1.0);
-                        sourceLater_[i] = blendRate_[i] * valueLater_[i];
-                        source_[i] =
-                            blendRate_[i] * (extrapolate ? 2 * valueLater_[i] - blendEarlier_[i] : valueLater_[i]);
+                        m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
+                        m_sourceLater[i] = m_blendRate[i] * m_valueLater[i];
+                        m_source[i] =
+                            m_blendRate[i] * (extrapolate ? 2 * m_valueLater[i] - m_blendEarlier[i] : m_valueLater[i]);
                     }
-                    Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
+                    Solve(drift, theta, dt, r + s, value, &m_source, &m_sourceLater, m_constrained);
                     if (!extrapolate) {
-                        for (std::size_t i = 0; i < n; ++i) source_[i] = blendRate_[i] * value[i];
-                        value = valueLater_;
-                        sameLaterLevel_ = true;
-                        Solve(drift, theta, dt, r + s, value, &source_, &sourceLater_, constrained_);
-                        sameLaterLevel_ = false;
+                        for (std::size_t i = 0; i < n; ++i) m_source[i] = m_blendRate[i] * value[i];
+                        value = m_valueLater;
+                        m_sameLaterLevel = true;
+                        Solve(drift, theta, dt, r + s, value, &m_source, &m_sourceLater, m_constrained);
+                        m_sameLaterLevel = false;
                     }
-                    if (!constrained_ || active_ == heldCash_) break;
+                    if (!m_constrained || m_active == m_heldCash) break;
                 }
-                blendEarlier_.swap(valueLater_);
-                blendEarlierDt_ = dt;
-                blendEarlierValid_ = theta == 0.5;
+                m_blendEarlier.swap(m_valueLater);
+                m_blendEarlierDt = dt;
+                m_blendEarlierValid = theta == 0.5;
                 break;
             }
         }
@@ -567,35 +569,35 @@ private:
     // Diffusion and drift terms of A (without the discounting), kept while
     // the drift stays the same.
     void BuildOperator(double drift) {
-        const auto& st = model_.stock_;
+        const auto& st = m_model.m_stock;
         const std::size_t n = st.size();
-        const double halfVar = 0.5 * state_.volatility * state_.volatility;
-        const double bankruptcyDrift = model_.input_.model.bankruptcy ? 1.0 : 0.0;
-        opLower_.assign(n, 0.0);
-        opDiag_.assign(n, 0.0);
-        opUpper_.assign(n, 0.0);
+        const double halfVar = 0.5 * m_state.volatility * m_state.volatility;
+        const double bankruptcyDrift = m_model.m_input.model.bankruptcy ? 1.0 : 0.0;
+        m_opLower.assign(n, 0.0);
+        m_opDiag.assign(n, 0.0);
+        m_opUpper.assign(n, 0.0);
         for (std::size_t i = 1; i < n; ++i) {
-            const double mu = drift + bankruptcyDrift * hazard_[i];
+            const double mu = drift + bankruptcyDrift * m_hazard[i];
             if (i + 1 < n) {
                 const double diff = halfVar * st[i] * st[i];
                 const double conv = mu * st[i];
-                opLower_[i] = diff * d2_[i][0] + conv * d1_[i][0];
-                opDiag_[i] = diff * d2_[i][1] + conv * d1_[i][1];
-                opUpper_[i] = diff * d2_[i][2] + conv * d1_[i][2];
+                m_opLower[i] = diff * m_d2[i][0] + conv * m_d1[i][0];
+                m_opDiag[i] = diff * m_d2[i][1] + conv * m_d1[i][1];
+                m_opUpper[i] = diff * m_d2[i][2] + conv * m_d1[i][2];
             } else {
                 // Top node: no curvature, a one-sided slope.
                 const double conv = mu * st[i] / (st[i] - st[i - 1]);
-                opLower_[i] = -conv;
-                opDiag_[i] = conv;
+                m_opLower[i] = -conv;
+                m_opDiag[i] = conv;
             }
         }
-        operatorDrift_ = drift;
+        m_operatorDrift = drift;
     }
 
     // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
     // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
     // rateKey: the rate of every node (under the bankruptcy model the step's
-    // rate, rate_ then set by the caller); with the same drift, theta and dt
+    // rate, m_rate then set by the caller); with the same drift, theta and dt
     // the matrix is the kept one.
     // held: for the cash part, the nodes held at a bound (their rows become
     // the bound's cash).
@@ -605,56 +607,56 @@ private:
                const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
                const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
         const std::size_t n = v.size();
-        if (drift != operatorDrift_ || opDiag_.size() != n) BuildOperator(drift);
-        KeptMatrix& kept = &v == cashTarget_ ? cashMatrix_ : valueMatrix_;
+        if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
+        KeptMatrix& kept = &v == m_cashTarget ? m_cashMatrix : m_valueMatrix;
         TridiagonalSystem& system = kept.system;
         const std::array<double, 4> key{drift, theta, dt, rateKey};
         if (key != kept.key) {
             // The rate of every node is the key's, but under the bankruptcy
             // model, whose caller sets the rate with the hazard of each node.
-            if (!model_.input_.model.bankruptcy) std::fill(rate_.begin(), rate_.end(), rateKey);
+            if (!m_model.m_input.model.bankruptcy) std::fill(m_rate.begin(), m_rate.end(), rateKey);
             kept.explicitLower.resize(n);
             kept.explicitDiag.resize(n);
             kept.explicitUpper.resize(n);
             for (std::size_t i = 0; i < n; ++i) {
-                const double b = opDiag_[i] - rate_[i];
-                lower_[i] = -theta * dt * opLower_[i];
-                diag_[i] = 1 - theta * dt * b;
-                upper_[i] = -theta * dt * opUpper_[i];
-                kept.explicitLower[i] = (1 - theta) * dt * opLower_[i];
+                const double b = m_opDiag[i] - m_rate[i];
+                m_lower[i] = -theta * dt * m_opLower[i];
+                m_diag[i] = 1 - theta * dt * b;
+                m_upper[i] = -theta * dt * m_opUpper[i];
+                kept.explicitLower[i] = (1 - theta) * dt * m_opLower[i];
                 kept.explicitDiag[i] = 1 + (1 - theta) * dt * b;
-                kept.explicitUpper[i] = (1 - theta) * dt * opUpper_[i];
+                kept.explicitUpper[i] = (1 - theta) * dt * m_opUpper[i];
             }
-            system.SetMatrix(lower_, diag_, upper_);
+            system.SetMatrix(m_lower, m_diag, m_upper);
             kept.key = key;
         }
         const double* eLower = kept.explicitLower.data();
         const double* eDiag = kept.explicitDiag.data();
         const double* eUpper = kept.explicitUpper.data();
-        if (sameLaterLevel_ && kept.laterRhs.size() == n) {
-            rhs_ = kept.laterRhs;
+        if (m_sameLaterLevel && kept.laterRhs.size() == n) {
+            m_rhs = kept.laterRhs;
         } else {
-            rhs_[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
+            m_rhs[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
             for (std::size_t i = 1; i + 1 < n; ++i)
-                rhs_[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
-            if (n > 1) rhs_[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
-            if (constrained && !held && hasLaterCorner_) CornerOnLaterLevel(v, eUpper);
-            kept.laterRhs = rhs_;
+                m_rhs[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
+            if (n > 1) m_rhs[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
+            if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, eUpper);
+            kept.laterRhs = m_rhs;
         }
         if (fEarlier) {
             const double wEarlier = dt * theta, wLater = dt * (1 - theta);
-            for (std::size_t i = 0; i < n; ++i) rhs_[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
+            for (std::size_t i = 0; i < n; ++i) m_rhs[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
         }
         if (held) {
-            heldValue_.resize(n);
-            const double atFloor = model_.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
+            m_heldValue.resize(n);
+            const double atFloor = m_model.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = (*held)[i] == kAboveCap ? capCompanion_[i] : atFloor;  // read at held rows only
-            system.SolveFixed(rhs_, *held, heldValue_, v);
+                m_heldValue[i] = (*held)[i] == kAboveCap ? m_capCompanion[i] : atFloor;  // read at held rows only
+            system.SolveFixed(m_rhs, *held, m_heldValue, v);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
         } else {
-            system.Solve(rhs_, v);
+            system.Solve(m_rhs, v);
         }
         return true;
     }
@@ -662,7 +664,7 @@ private:
     // The node below the corner and the one above it, where the corner lies
     // strictly between them; false otherwise.
     bool CornerCell(double level, std::size_t& below) const {
-        const auto& st = model_.stock_;
+        const auto& st = m_model.m_stock;
         const auto it = std::lower_bound(st.begin(), st.end(), level);
         if (it == st.begin() || it == st.end()) return false;
         below = static_cast<std::size_t>(it - st.begin()) - 1;
@@ -674,14 +676,14 @@ private:
     // node below held (the corner then borders the first held row).
     bool CornerRow(TridiagonalSystem::BoundaryCorner& corner) const {
         std::size_t i = 0;
-        if (!hasCorner_ || !CornerCell(cornerLevel_, i) || active_[i] != kFree || active_[i + 1] == kFree ||
-            cap_[i + 1] > floor_[i + 1])
+        if (!m_hasCorner || !CornerCell(m_cornerLevel, i) || m_active[i] != kFree || m_active[i + 1] == kFree ||
+            m_cap[i + 1] > m_floor[i + 1])
             return false;
-        if (std::any_of(active_.begin(), active_.begin() + static_cast<std::ptrdiff_t>(i),
+        if (std::any_of(m_active.begin(), m_active.begin() + static_cast<std::ptrdiff_t>(i),
                         [](char held) { return held != kFree; }))
             return false;
-        const auto& st = model_.stock_;
-        corner = {i, (st[i + 1] - cornerLevel_) / (cornerLevel_ - st[i]), cornerPrice_};
+        const auto& st = m_model.m_stock;
+        corner = {i, (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]), m_cornerPrice};
         return true;
     }
 
@@ -689,23 +691,23 @@ private:
     // sits on parity (converted) and the one below is free, the node below
     // sees the value extrapolated through the corner instead of parity.
     void CornerOnLaterLevel(const std::vector<double>& v, const double* eUpper) {
-        const auto& st = model_.stock_;
+        const auto& st = m_model.m_stock;
         std::size_t i = 0;
-        if (!CornerCell(laterCornerLevel_, i)) return;
-        const double parityAbove = model_.parityPerShare_ * st[i + 1];
-        if (std::abs(v[i + 1] - parityAbove) > kBindingTolerance || v[i] >= laterCornerPrice_) return;
-        const double w = std::min((st[i + 1] - laterCornerLevel_) / (laterCornerLevel_ - st[i]), kMaxCornerWeight);
-        const double ghost = (1 + w) * laterCornerPrice_ - w * v[i];
-        rhs_[i] += eUpper[i] * (ghost - v[i + 1]);
+        if (!CornerCell(m_laterCornerLevel, i)) return;
+        const double parityAbove = m_model.m_parityPerShare * st[i + 1];
+        if (std::abs(v[i + 1] - parityAbove) > kBindingTolerance || v[i] >= m_laterCornerPrice) return;
+        const double w = std::min((st[i + 1] - m_laterCornerLevel) / (m_laterCornerLevel - st[i]), kMaxCornerWeight);
+        const double ghost = (1 + w) * m_laterCornerPrice - w * v[i];
+        m_rhs[i] += eUpper[i] * (ghost - v[i + 1]);
     }
 
     // Nodes held at a bound that no longer holds (a conversion window or a
     // call period that ends at this step) start free.
     void ReleaseUnbounded() {
-        active_.resize(floor_.size(), kFree);
-        for (std::size_t i = 0; i < active_.size(); ++i) {
-            if (active_[i] == kBelowFloor && std::isinf(floor_[i])) active_[i] = kFree;
-            if (active_[i] == kAboveCap && std::isinf(cap_[i])) active_[i] = kFree;
+        m_active.resize(m_floor.size(), kFree);
+        for (std::size_t i = 0; i < m_active.size(); ++i) {
+            if (m_active[i] == kBelowFloor && std::isinf(m_floor[i])) m_active[i] = kFree;
+            if (m_active[i] == kAboveCap && std::isinf(m_cap[i])) m_active[i] = kFree;
         }
     }
 
@@ -716,34 +718,34 @@ private:
     // allowed side (the limit of a penalty on it).
     bool SolveConstrained(std::vector<double>& v, TridiagonalSystem& system, int passes) {
         const std::size_t n = v.size();
-        heldValue_.resize(n);
+        m_heldValue.resize(n);
         for (int pass = 0; pass < passes; ++pass) {
             for (std::size_t i = 0; i < n; ++i)
-                heldValue_[i] = active_[i] == kBelowFloor ? floor_[i] : cap_[i];  // read at held rows only
+                m_heldValue[i] = m_active[i] == kBelowFloor ? m_floor[i] : m_cap[i];  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
-            system.SolveFixed(rhs_, active_, heldValue_, v, CornerRow(corner) ? &corner : nullptr);
+            system.SolveFixed(m_rhs, m_active, m_heldValue, v, CornerRow(corner) ? &corner : nullptr);
             bool settled = true;
             for (std::size_t i = 0; i < n; ++i) {
                 char kind = kFree;
-                if (floor_[i] >= cap_[i]) {
+                if (m_floor[i] >= m_cap[i]) {
                     // Called where the holder converts: the value is parity either
                     // way. Held at the floor, the node cannot swap between the two
                     // bounds by a rounding error at every pass.
                     kind = kBelowFloor;
-                } else if (active_[i] == kFree) {
-                    kind = v[i] < floor_[i] ? kBelowFloor : v[i] > cap_[i] ? kAboveCap : kFree;
+                } else if (m_active[i] == kFree) {
+                    kind = v[i] < m_floor[i] ? kBelowFloor : v[i] > m_cap[i] ? kAboveCap : kFree;
                 } else {
                     // The row's equation at the held value less its right-hand side:
                     // positive where the free equation would go below the held value.
                     const double excess = system.Diag()[i] * v[i] + (i > 0 ? system.Lower()[i] * v[i - 1] : 0.0) +
-                                          (i + 1 < n ? system.Upper()[i] * v[i + 1] : 0.0) - rhs_[i];
-                    if (active_[i] == kBelowFloor)
+                                          (i + 1 < n ? system.Upper()[i] * v[i + 1] : 0.0) - m_rhs[i];
+                    if (m_active[i] == kBelowFloor)
                         kind = excess > 0 ? kBelowFloor : kFree;
                     else
                         kind = excess < 0 ? kAboveCap : kFree;
                 }
-                if (kind != active_[i]) {
-                    active_[i] = kind;
+                if (kind != m_active[i]) {
+                    m_active[i] = kind;
                     settled = false;
                 }
             }
@@ -752,29 +754,29 @@ private:
         return false;
     }
 
-    const ConvertibleModel& model_;
-    ModelState state_;
-    bool conversion_;
-    std::vector<std::array<double, 3>> d1_, d2_;
-    std::vector<double> hazard_, lower_, diag_, upper_, rate_, source_, sourceLater_, rhs_;
-    std::vector<double> floor_, cap_, capCompanion_, heldValue_;
-    std::vector<char> active_, heldCash_, previousHeld_;
-    std::vector<double> cashLater_, valueLater_;
+    const ConvertibleModel& m_model;
+    ModelState m_state;
+    bool m_conversion;
+    std::vector<std::array<double, 3>> m_d1, m_d2;
+    std::vector<double> m_hazard, m_lower, m_diag, m_upper, m_rate, m_source, m_sourceLater, m_rhs;
+    std::vector<double> m_floor, m_cap, m_capCompanion, m_heldValue;
+    std::vector<char> m_active, m_heldCash, m_previousHeld;
+    std::vector<double> m_cashLater, m_valueLater;
     // Blended: the value at the later level of the last step, for the
     // extrapolation of the next one.
-    std::vector<double> blendEarlier_, blendRate_;  // blendRate_: s p
-    double blendEarlierDt_ = 0;
-    bool blendEarlierValid_ = false;
-    bool constrained_ = false;
+    std::vector<double> m_blendEarlier, m_blendRate;  // m_blendRate: s p
+    double m_blendEarlierDt = 0;
+    bool m_blendEarlierValid = false;
+    bool m_constrained = false;
     // The call cap's corner at the step's earlier and later levels.
-    bool hasCorner_ = false, hasLaterCorner_ = false;
-    double cornerLevel_ = 0, cornerPrice_ = 0, laterCornerLevel_ = 0, laterCornerPrice_ = 0;
-    double stepRate_ = 0;
-    std::vector<double> opLower_, opDiag_, opUpper_;
-    double operatorDrift_ = std::numeric_limits<double>::quiet_NaN();
+    bool m_hasCorner = false, m_hasLaterCorner = false;
+    double m_cornerLevel = 0, m_cornerPrice = 0, m_laterCornerLevel = 0, m_laterCornerPrice = 0;
+    double m_stepRate = 0;
+    std::vector<double> m_opLower, m_opDiag, m_opUpper;
+    double m_operatorDrift = std::numeric_limits<double>::quiet_NaN();
     // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
     // of its own beside the value's.
-    const std::vector<double>* cashTarget_ = nullptr;
+    const std::vector<double>* m_cashTarget = nullptr;
     // A system's matrix, kept with the explicit half of its step while the
     // key (drift, theta, dt, rate key) stays the same.
     struct KeptMatrix {
@@ -784,10 +786,10 @@ private:
         std::vector<double> laterRhs;  // the explicit half of the last solve's right-hand side
         TridiagonalSystem system;
     };
-    KeptMatrix valueMatrix_, cashMatrix_;
+    KeptMatrix m_valueMatrix, m_cashMatrix;
     // Set while the rounds of a step solve again from the same later level:
     // the explicit half of the right-hand side is the kept one.
-    bool sameLaterLevel_ = false;
+    bool m_sameLaterLevel = false;
 };
 
 // The interest rate of each time step: the curve's average forward over a
@@ -796,7 +798,7 @@ private:
 // of a block build identical matrices, which keep their factorization.
 // Rounded to 1e-12 so that a flat stretch of the curve gives one rate.
 std::vector<double> ConvertibleModel::StepRates(const std::vector<TimeNode>& nodes, double rateShift) const {
-    const YieldCurve curve(input_.market.zeroCurve, rateShift);
+    const YieldCurve curve(m_input.market.zeroCurve, rateShift);
     std::vector<double> rates(nodes.size() > 0 ? nodes.size() - 1 : 0);
     std::size_t first = 0;
     while (first < rates.size()) {
@@ -815,22 +817,22 @@ std::vector<double> ConvertibleModel::StepRates(const std::vector<TimeNode>& nod
 std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state, bool conversion,
                                                          std::span<const double> horizons) const {
     const std::vector<TimeNode> nodes = BuildTimeNodes(horizons);
-    const std::size_t n = stock_.size();
-    const double maturity = schedule_.Maturity();
-    const double finalCoupon = schedule_.CouponTimes().empty() ? 0.0 : schedule_.CouponAmount();
+    const std::size_t n = m_stock.size();
+    const double maturity = m_schedule.Maturity();
+    const double finalCoupon = m_schedule.CouponTimes().empty() ? 0.0 : m_schedule.CouponAmount();
     std::vector<double> value(n), cash(n);
-    const double bond = input_.terms.redemptionPct + finalCoupon;
-    const bool convertsAtMaturity = conversion && ConversionAllowed(maturity) && parityPerShare_ > 0;
+    const double bond = m_input.terms.redemptionPct + finalCoupon;
+    const bool convertsAtMaturity = conversion && ConversionAllowed(maturity) && m_parityPerShare > 0;
     // At maturity the holder takes the larger of the shares and redemption
     // with the last coupon. The cash part drops from the bond to 0 where
     // conversion starts; the node whose cell holds that stock price gets the
     // cell's average, which keeps the Tsiveriotis-Fernandes split from
     // jumping with the grid.
-    const double boundary = convertsAtMaturity ? bond / parityPerShare_ : std::numeric_limits<double>::infinity();
+    const double boundary = convertsAtMaturity ? bond / m_parityPerShare : std::numeric_limits<double>::infinity();
     // The probability of conversion is the cell's share above that price.
     const bool probability = CompanionQuantity() == Companion::ConversionProbability;
     for (std::size_t i = 0; i < n; ++i) {
-        const double parity = parity_[i];
+        const double parity = m_parity[i];
         value[i] = convertsAtMaturity ? std::max(parity, bond) : bond;
         const double below = CellShareBelow(i, boundary);
         cash[i] = probability ? 1.0 - below : bond * below;
@@ -860,9 +862,9 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
         if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
         if (node.time > kTimeTolerance) {
             if (node.coupon) {
-                const double couponCash = SplitsCash() ? schedule_.CouponAmount() : 0.0;
+                const double couponCash = SplitsCash() ? m_schedule.CouponAmount() : 0.0;
                 for (std::size_t i = 0; i < n; ++i) {
-                    value[i] += schedule_.CouponAmount();
+                    value[i] += m_schedule.CouponAmount();
                     cash[i] += couponCash;
                 }
                 // The issuer may call an instant before the coupon is paid; the

@@ -33,14 +33,14 @@ public:
     // solves with other volatilities, rates or spreads share its nodes.
     explicit ConvertibleModel(const ValuationInput& input, double highestStock = 0);
 
-    const std::vector<double>& Stock() const { return stock_; }
-    std::size_t SpotNode() const { return spotNode_; }
+    const std::vector<double>& Stock() const { return m_stock; }
+    std::size_t SpotNode() const { return m_spotNode; }
     // Parity points per unit of stock price: ratio x fx x 100 / face.
-    double ParityPerShare() const { return parityPerShare_; }
-    const BondSchedule& Schedule() const { return schedule_; }
+    double ParityPerShare() const { return m_parityPerShare; }
+    const BondSchedule& Schedule() const { return m_schedule; }
     // False under the bankruptcy model, where a higher spread also raises the
     // stock's drift and the price need not fall with it.
-    bool PriceMonotoneInSpread() const { return !input_.model.bankruptcy; }
+    bool PriceMonotoneInSpread() const { return !m_input.model.bankruptcy; }
     // What a solve carries beside the value (without the bankruptcy model):
     // the Tsiveriotis-Fernandes cash part under Bond+Option, the probability
     // of conversion under Blended.
@@ -57,7 +57,7 @@ public:
     // The least a holder's dirty value can be at a stock price and time:
     // parity where conversion is allowed then, else 0.
     double ConversionFloor(double stock, double t) const {
-        return ConversionAllowed(t) ? parityPerShare_ * stock : 0.0;
+        return ConversionAllowed(t) ? m_parityPerShare * stock : 0.0;
     }
 
     // Value at maturity of a stock price, for horizons at or past maturity.
@@ -104,14 +104,14 @@ private:
     bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
                           std::vector<double>& capCompanion) const;
 
-    const ValuationInput& input_;
-    BondSchedule schedule_;
-    std::vector<double> stock_;
-    std::vector<double> parity_;  // parity at each node
-    std::size_t spotNode_ = 0;
-    double parityPerShare_ = 0;
-    double conversionEnd_ = 0;
-    std::vector<Dividend> discreteDividends_;
+    const ValuationInput& m_input;
+    BondSchedule m_schedule;
+    std::vector<double> m_stock;
+    std::vector<double> m_parity;  // parity at each node
+    std::size_t m_spotNode = 0;
+    double m_parityPerShare = 0;
+    double m_conversionEnd = 0;
+    std::vector<Dividend> m_discreteDividends;
 };
 
 }  // namespace zemra::engine

@@ -86,75 +86,75 @@ std::vector<ScenarioResult> StockScenarios(const ValuationInput& input, std::spa
 class StateSolves {
 public:
     StateSolves(const ConvertibleModel& model, const ModelState& state, std::vector<double> horizons)
-        : model_(model), state_(state), horizons_(std::move(horizons)) {}
+        : m_model(model), m_state(state), m_horizons(std::move(horizons)) {}
 
-    const std::vector<double>& Horizons() const { return horizons_; }
+    const std::vector<double>& Horizons() const { return m_horizons; }
 
     // The spline through the solve's slice at horizon h, built once.
     const Spline& SplineAt(const ModelState& state, bool conversion, std::size_t h) {
         Solved& solved = Find(state, conversion);
         if (solved.splines.empty()) solved.splines.resize(solved.slices.size());
         auto& spline = solved.splines[h];
-        if (!spline) spline = std::make_unique<Spline>(model_.Stock(), solved.slices[h]);
+        if (!spline) spline = std::make_unique<Spline>(m_model.Stock(), solved.slices[h]);
         return *spline;
     }
 
     // Solves the states FillModelFigures reads (fair value, bond floor and
     // the Greeks' bumps) on `threads` threads at once.
     void SolveFiguresStates(int threads) {
-        std::vector<std::pair<ModelState, bool>> wanted{{state_, true}, {state_, false}};
+        std::vector<std::pair<ModelState, bool>> wanted{{m_state, true}, {m_state, false}};
         for (int sign : {1, -1}) {
-            ModelState rate = state_, vol = state_, spread = state_;
+            ModelState rate = m_state, vol = m_state, spread = m_state;
             rate.rateShift += sign * kRateBump;
             vol.volatility += sign * kVolBump;
             spread.spread += sign * kSpreadBump;
             wanted.push_back({rate, true});
-            if (sign > 0 || state_.volatility > kVolBump) wanted.push_back({vol, true});
-            if (sign > 0 || state_.spread >= kSpreadBump) wanted.push_back({spread, true});
+            if (sign > 0 || m_state.volatility > kVolBump) wanted.push_back({vol, true});
+            if (sign > 0 || m_state.spread >= kSpreadBump) wanted.push_back({spread, true});
         }
         std::vector<std::vector<std::vector<double>>> slices(wanted.size());
         std::vector<std::function<void()>> tasks;
         for (std::size_t k = 0; k < wanted.size(); ++k)
-            tasks.push_back([&, k] { slices[k] = model_.Solve(wanted[k].first, wanted[k].second, horizons_); });
+            tasks.push_back([&, k] { slices[k] = m_model.Solve(wanted[k].first, wanted[k].second, m_horizons); });
         RunTasks(tasks, threads);
         for (std::size_t k = 0; k < wanted.size(); ++k) {
             const ModelState& state = wanted[k].first;
-            cache_.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
-                           Solved{std::move(slices[k]), {}});
+            m_cache.emplace(std::make_tuple(state.rateShift, state.volatility, state.spread, wanted[k].second),
+                            Solved{std::move(slices[k]), {}});
         }
     }
 
     double Clean(const ModelState& state, bool conversion, std::size_t h, double stock) {
-        return SplineAt(state, conversion, h).Value(stock) - model_.Schedule().Accrued(horizons_[h]);
+        return SplineAt(state, conversion, h).Value(stock) - m_model.Schedule().Accrued(m_horizons[h]);
     }
 
     // Fair value, bond floor and the Greeks of one column at (stock, horizon h).
     void FillModelFigures(std::size_t h, double stock, Figures& column) {
-        const double horizon = horizons_[h];
-        const Spline& fair = SplineAt(state_, true, h);
-        const double perShare = model_.ParityPerShare();
+        const double horizon = m_horizons[h];
+        const Spline& fair = SplineAt(m_state, true, h);
+        const double perShare = m_model.ParityPerShare();
         const double centre =
-            std::max(fair.Value(stock), model_.ConversionFloor(stock, horizon)) - model_.Schedule().Accrued(horizon);
+            std::max(fair.Value(stock), m_model.ConversionFloor(stock, horizon)) - m_model.Schedule().Accrued(horizon);
         column.fairValue = centre;
-        column.bondFloor = Clean(state_, false, h, stock);
+        column.bondFloor = Clean(m_state, false, h, stock);
         column.delta = perShare > 0 ? fair.Slope(stock) / perShare * 100.0 : 0.0;
         column.gamma = perShare > 0 ? fair.Curvature(stock) * stock / perShare : 0.0;
 
-        ModelState up = state_, down = state_;
+        ModelState up = m_state, down = m_state;
         up.rateShift += kRateBump;
         down.rateShift -= kRateBump;
         column.rho = Sensitivity(Clean(up, true, h, stock), centre, Clean(down, true, h, stock), true, kRateBump, 0.01);
 
-        up = down = state_;
+        up = down = m_state;
         up.volatility += kVolBump;
-        const bool volDown = state_.volatility > kVolBump;
+        const bool volDown = m_state.volatility > kVolBump;
         down.volatility -= kVolBump;
         column.vega = Sensitivity(Clean(up, true, h, stock), centre, volDown ? Clean(down, true, h, stock) : centre,
                                   volDown, kVolBump, 0.01);
 
-        up = down = state_;
+        up = down = m_state;
         up.spread += kSpreadBump;
-        const bool spreadDown = state_.spread >= kSpreadBump;
+        const bool spreadDown = m_state.spread >= kSpreadBump;
         down.spread -= kSpreadBump;
         column.spreadSensitivity =
             Sensitivity(Clean(up, true, h, stock), centre, spreadDown ? Clean(down, true, h, stock) : centre,
@@ -174,14 +174,14 @@ public:
     // scenarios. No bracket up to
     // the ends: no value gives the price.
     bool Implied(bool volatility, std::size_t h, double stock, double target, double& result) {
-        std::vector<double>& xs = volatility ? volNodes_ : spreadNodes_;
+        std::vector<double>& xs = volatility ? m_volNodes : m_spreadNodes;
         if (xs.empty()) xs = TableNodes(volatility);
         auto price = [&](double x) {
-            ModelState node = state_;
+            ModelState node = m_state;
             (volatility ? node.volatility : node.spread) = x;
             return Clean(node, true, h, stock);
         };
-        const double own = volatility ? state_.volatility : state_.spread;
+        const double own = volatility ? m_state.volatility : m_state.spread;
         const std::size_t k = static_cast<std::size_t>(
             std::min_element(xs.begin(), xs.end(),
                              [&](double a, double b) { return std::abs(a - own) < std::abs(b - own); }) -
@@ -200,7 +200,7 @@ public:
         }
         double low = 0, high = 0;
         bool bracketed = Walk(xs, k, atOwn, up, price, target, low, high);
-        if (!bracketed && !volatility && !model_.PriceMonotoneInSpread())
+        if (!bracketed && !volatility && !m_model.PriceMonotoneInSpread())
             bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
         if (!bracketed) return false;
 
@@ -224,7 +224,7 @@ public:
             const std::size_t shifted = goUp ? first + 1 : (canDown ? first - 1 : first);
             if (shifted != first && !InvertOn(xs, at, shifted, price, target, other)) other = linear;
             const double slope = (fHigh - fLow) / (high - low);
-            const double agreement = model_.CompanionQuantity() != ConvertibleModel::Companion::None
+            const double agreement = m_model.CompanionQuantity() != ConvertibleModel::Companion::None
                                          ? kTableTolerance
                                          : kSmoothTableAgreement;
             if (refinement >= kMaxTableRefinements ||
@@ -271,15 +271,15 @@ private:
     std::vector<double> TableNodes(bool volatility) const {
         std::vector<double> xs;
         if (volatility) {
-            for (double m : kVolTableNodes) xs.push_back(state_.volatility * m);
-            xs.push_back(state_.volatility + kVolBump);
-            if (state_.volatility > kVolBump) xs.push_back(state_.volatility - kVolBump);
+            for (double m : kVolTableNodes) xs.push_back(m_state.volatility * m);
+            xs.push_back(m_state.volatility + kVolBump);
+            if (m_state.volatility > kVolBump) xs.push_back(m_state.volatility - kVolBump);
             xs.push_back(kMinImpliedVol);
             xs.push_back(kMaxImpliedVol);
-        } else if (state_.spread >= kSmallSpread) {
-            for (double m : kSpreadTableNodes) xs.push_back(state_.spread * m);
-            xs.push_back(state_.spread + kSpreadBump);
-            if (state_.spread >= kSpreadBump) xs.push_back(state_.spread - kSpreadBump);
+        } else if (m_state.spread >= kSmallSpread) {
+            for (double m : kSpreadTableNodes) xs.push_back(m_state.spread * m);
+            xs.push_back(m_state.spread + kSpreadBump);
+            if (m_state.spread >= kSpreadBump) xs.push_back(m_state.spread - kSpreadBump);
             xs.push_back(kMaxImpliedSpread);
         } else {
             xs.assign(kAbsoluteSpreadNodes.begin(), kAbsoluteSpreadNodes.end());
@@ -313,21 +313,22 @@ private:
         return false;
     }
 
-    const ConvertibleModel& model_;
-    ModelState state_;
-    std::vector<double> horizons_;
-    std::vector<double> volNodes_, spreadNodes_;
+    const ConvertibleModel& m_model;
+    ModelState m_state;
+    std::vector<double> m_horizons;
+    std::vector<double> m_volNodes, m_spreadNodes;
     struct Solved {
         std::vector<std::vector<double>> slices;
         std::vector<std::unique_ptr<Spline>> splines;  // by horizon, as read
     };
     Solved& Find(const ModelState& state, bool conversion) {
         const auto key = std::make_tuple(state.rateShift, state.volatility, state.spread, conversion);
-        auto it = cache_.find(key);
-        if (it == cache_.end()) it = cache_.emplace(key, Solved{model_.Solve(state, conversion, horizons_), {}}).first;
+        auto it = m_cache.find(key);
+        if (it == m_cache.end())
+            it = m_cache.emplace(key, Solved{m_model.Solve(state, conversion, m_horizons), {}}).first;
         return it->second;
     }
-    std::map<std::tuple<double, double, double, bool>, Solved> cache_;
+    std::map<std::tuple<double, double, double, bool>, Solved> m_cache;
 };
 
 void FillYields(const ValuationInput& input, const ConvertibleModel& model, double horizon, Figures& column) {

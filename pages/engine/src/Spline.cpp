@@ -4,7 +4,7 @@
 
 namespace zemra::engine {
 
-Spline::Spline(const std::vector<double>& x, const std::vector<double>& y) : x_(x), y_(y), m_(x.size(), 0.0) {
+Spline::Spline(const std::vector<double>& x, const std::vector<double>& y) : m_x(x), m_y(y), m_m(x.size(), 0.0) {
     const std::size_t n = x.size();
     if (n < 3) return;
     std::vector<double> c(n, 0.0), d(n, 0.0);
@@ -16,37 +16,37 @@ Spline::Spline(const std::vector<double>& x, const std::vector<double>& y) : x_(
         c[i] = cc / denom;
         d[i] = (r - a * d[i - 1]) / denom;
     }
-    for (std::size_t i = n - 1; i-- > 1;) m_[i] = d[i] - c[i] * m_[i + 1];
+    for (std::size_t i = n - 1; i-- > 1;) m_m[i] = d[i] - c[i] * m_m[i + 1];
 }
 
 std::size_t Spline::Interval(double at) const {
-    const auto it = std::upper_bound(x_.begin(), x_.end(), at);
+    const auto it = std::upper_bound(m_x.begin(), m_x.end(), at);
     const std::size_t hi = static_cast<std::size_t>(
-        std::clamp<std::ptrdiff_t>(it - x_.begin(), 1, static_cast<std::ptrdiff_t>(x_.size()) - 1));
+        std::clamp<std::ptrdiff_t>(it - m_x.begin(), 1, static_cast<std::ptrdiff_t>(m_x.size()) - 1));
     return hi - 1;
 }
 
 double Spline::Value(double at) const {
-    at = std::clamp(at, x_.front(), x_.back());
+    at = std::clamp(at, m_x.front(), m_x.back());
     const std::size_t i = Interval(at);
-    const double h = x_[i + 1] - x_[i];
-    const double a = (x_[i + 1] - at) / h, b = (at - x_[i]) / h;
-    return a * y_[i] + b * y_[i + 1] + ((a * a * a - a) * m_[i] + (b * b * b - b) * m_[i + 1]) * h * h / 6;
+    const double h = m_x[i + 1] - m_x[i];
+    const double a = (m_x[i + 1] - at) / h, b = (at - m_x[i]) / h;
+    return a * m_y[i] + b * m_y[i + 1] + ((a * a * a - a) * m_m[i] + (b * b * b - b) * m_m[i + 1]) * h * h / 6;
 }
 
 double Spline::Slope(double at) const {
-    at = std::clamp(at, x_.front(), x_.back());
+    at = std::clamp(at, m_x.front(), m_x.back());
     const std::size_t i = Interval(at);
-    const double h = x_[i + 1] - x_[i];
-    const double a = (x_[i + 1] - at) / h, b = (at - x_[i]) / h;
-    return (y_[i + 1] - y_[i]) / h + ((1 - 3 * a * a) * m_[i] + (3 * b * b - 1) * m_[i + 1]) * h / 6;
+    const double h = m_x[i + 1] - m_x[i];
+    const double a = (m_x[i + 1] - at) / h, b = (at - m_x[i]) / h;
+    return (m_y[i + 1] - m_y[i]) / h + ((1 - 3 * a * a) * m_m[i] + (3 * b * b - 1) * m_m[i + 1]) * h / 6;
 }
 
 double Spline::Curvature(double at) const {
-    at = std::clamp(at, x_.front(), x_.back());
+    at = std::clamp(at, m_x.front(), m_x.back());
     const std::size_t i = Interval(at);
-    const double h = x_[i + 1] - x_[i];
-    return ((x_[i + 1] - at) * m_[i] + (at - x_[i]) * m_[i + 1]) / h;
+    const double h = m_x[i + 1] - m_x[i];
+    return ((m_x[i + 1] - at) * m_m[i] + (at - m_x[i]) * m_m[i + 1]) / h;
 }
 
 }  // namespace zemra::engine

@@ -17,9 +17,9 @@ public:
 private:
     std::size_t Interval(double at) const;
 
-    const std::vector<double>& x_;
-    std::vector<double> y_;
-    std::vector<double> m_;  // second derivatives at the nodes
+    const std::vector<double>& m_x;
+    std::vector<double> m_y;
+    std::vector<double> m_m;  // second derivatives at the nodes
 };
 
 }  // namespace zemra::engine

@@ -8,45 +8,45 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
                                   const std::vector<double>& upper) {
     const std::size_t n = diag.size();
     std::size_t from = 0;
-    if (diag_.size() == n) {
-        while (from < n && diag[from] == diag_[from] && lower[from] == lower_[from] && upper[from] == upper_[from])
+    if (m_diag.size() == n) {
+        while (from < n && diag[from] == m_diag[from] && lower[from] == m_lower[from] && upper[from] == m_upper[from])
             ++from;
         if (from == n) return;
     } else {
-        lower_.resize(n);
-        diag_.resize(n);
-        upper_.resize(n);
-        sweep_.resize(n);
-        inverse_.resize(n);
+        m_lower.resize(n);
+        m_diag.resize(n);
+        m_upper.resize(n);
+        m_sweep.resize(n);
+        m_inverse.resize(n);
     }
     std::copy(lower.begin() + static_cast<std::ptrdiff_t>(from), lower.end(),
-              lower_.begin() + static_cast<std::ptrdiff_t>(from));
+              m_lower.begin() + static_cast<std::ptrdiff_t>(from));
     std::copy(diag.begin() + static_cast<std::ptrdiff_t>(from), diag.end(),
-              diag_.begin() + static_cast<std::ptrdiff_t>(from));
+              m_diag.begin() + static_cast<std::ptrdiff_t>(from));
     std::copy(upper.begin() + static_cast<std::ptrdiff_t>(from), upper.end(),
-              upper_.begin() + static_cast<std::ptrdiff_t>(from));
+              m_upper.begin() + static_cast<std::ptrdiff_t>(from));
     for (std::size_t i = from; i < n; ++i) {
-        const double pivot = diag[i] - (i > 0 ? lower[i] * sweep_[i - 1] : 0.0);
-        inverse_[i] = 1.0 / pivot;
-        sweep_[i] = i + 1 < n ? upper[i] * inverse_[i] : 0.0;
+        const double pivot = diag[i] - (i > 0 ? lower[i] * m_sweep[i - 1] : 0.0);
+        m_inverse[i] = 1.0 / pivot;
+        m_sweep[i] = i + 1 < n ? upper[i] * m_inverse[i] : 0.0;
     }
 }
 
 void TridiagonalSystem::Solve(const std::vector<double>& rhs, std::vector<double>& x) const {
     const std::size_t n = rhs.size();
     x.resize(n);
-    x[0] = rhs[0] * inverse_[0];
-    for (std::size_t i = 1; i < n; ++i) x[i] = (rhs[i] - lower_[i] * x[i - 1]) * inverse_[i];
-    for (std::size_t i = n - 1; i-- > 0;) x[i] -= sweep_[i] * x[i + 1];
+    x[0] = rhs[0] * m_inverse[0];
+    for (std::size_t i = 1; i < n; ++i) x[i] = (rhs[i] - m_lower[i] * x[i - 1]) * m_inverse[i];
+    for (std::size_t i = n - 1; i-- > 0;) x[i] -= m_sweep[i] * x[i + 1];
 }
 
 void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed,
                                    const std::vector<double>& value, std::vector<double>& x,
                                    const BoundaryCorner* corner) {
-    const std::size_t n = diag_.size();
-    const std::vector<double>& lower = lower_;
-    const std::vector<double>& diag = diag_;
-    const std::vector<double>& upper = upper_;
+    const std::size_t n = m_diag.size();
+    const std::vector<double>& lower = m_lower;
+    const std::vector<double>& diag = m_diag;
+    const std::vector<double>& upper = m_upper;
     const std::size_t first = static_cast<std::size_t>(
         std::find_if(fixed.begin(), fixed.end(), [](char f) { return f != 0; }) - fixed.begin());
     if (first >= n) {
@@ -57,23 +57,23 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
     // Rows below the first fixed one: the kept factorization, the fixed value
     // moved to the right-hand side of the last of them.
     if (first > 0) {
-        x[0] = rhs[0] * inverse_[0];
-        for (std::size_t i = 1; i < first; ++i) x[i] = (rhs[i] - lower[i] * x[i - 1]) * inverse_[i];
+        x[0] = rhs[0] * m_inverse[0];
+        for (std::size_t i = 1; i < first; ++i) x[i] = (rhs[i] - lower[i] * x[i - 1]) * m_inverse[i];
         const std::size_t last = first - 1;
         if (corner && corner->row == last) {
             // The row sees g = (1 + w) value - w x[last] in the fixed row's place:
             // its pivot and right-hand side change, the rows below do not.
             const double before = last > 0 ? lower[last] * x[last - 1] : 0.0;
             x[last] = (rhs[last] - before - upper[last] * (1 + corner->weight) * corner->value) /
-                      (1.0 / inverse_[last] - upper[last] * corner->weight);
+                      (1.0 / m_inverse[last] - upper[last] * corner->weight);
         } else {
-            x[last] -= upper[last] * value[first] * inverse_[last];
+            x[last] -= upper[last] * value[first] * m_inverse[last];
         }
-        for (std::size_t i = first - 1; i-- > 0;) x[i] -= sweep_[i] * x[i + 1];
+        for (std::size_t i = first - 1; i-- > 0;) x[i] -= m_sweep[i] * x[i + 1];
     }
     // Above it: fixed rows take their value, each free stretch between them
     // is a small system of its own.
-    stretchSweep_.resize(n);
+    m_stretchSweep.resize(n);
     std::size_t i = first;
     while (i < n) {
         if (fixed[i] != 0) {
@@ -88,11 +88,11 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
             double r = rhs[k];
             if (k == begin) r -= lower[k] * x[k - 1];
             if (k + 1 == end && end < n) r -= upper[k] * value[end];
-            const double pivot = diag[k] - (k > begin ? lower[k] * stretchSweep_[k - 1] : 0.0);
-            stretchSweep_[k] = k + 1 < end ? upper[k] / pivot : 0.0;
+            const double pivot = diag[k] - (k > begin ? lower[k] * m_stretchSweep[k - 1] : 0.0);
+            m_stretchSweep[k] = k + 1 < end ? upper[k] / pivot : 0.0;
             x[k] = (r - (k > begin ? lower[k] * x[k - 1] : 0.0)) / pivot;
         }
-        for (std::size_t k = end - 1; k-- > begin;) x[k] -= stretchSweep_[k] * x[k + 1];
+        for (std::size_t k = end - 1; k-- > begin;) x[k] -= m_stretchSweep[k] * x[k + 1];
         i = end;
     }
 }

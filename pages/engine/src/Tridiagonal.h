@@ -14,9 +14,9 @@ public:
     // and upper[n-1] are not used). Factored again only from the first row
     // where it differs from the kept one.
     void SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag, const std::vector<double>& upper);
-    const std::vector<double>& Lower() const { return lower_; }
-    const std::vector<double>& Diag() const { return diag_; }
-    const std::vector<double>& Upper() const { return upper_; }
+    const std::vector<double>& Lower() const { return m_lower; }
+    const std::vector<double>& Diag() const { return m_diag; }
+    const std::vector<double>& Upper() const { return m_upper; }
 
     // Solves the kept matrix times x = rhs; x is resized.
     void Solve(const std::vector<double>& rhs, std::vector<double>& x) const;
@@ -40,10 +40,10 @@ public:
 
 private:
 private:
-    std::vector<double> lower_, diag_, upper_;
-    std::vector<double> sweep_;         // upper[i] / pivot[i]
-    std::vector<double> inverse_;       // 1 / pivot[i]
-    std::vector<double> stretchSweep_;  // the factorization of a free stretch above a fixed row
+    std::vector<double> m_lower, m_diag, m_upper;
+    std::vector<double> m_sweep;         // upper[i] / pivot[i]
+    std::vector<double> m_inverse;       // 1 / pivot[i]
+    std::vector<double> m_stretchSweep;  // the factorization of a free stretch above a fixed row
 };
 
 }  // namespace zemra::engine

@@ -19,9 +19,9 @@ public:
     double Forward(double t1, double t2) const;  // decimal, average over [t1, t2]
 
 private:
-    std::vector<double> tenors_;
-    std::vector<double> rates_;  // decimal
-    double shift_ = 0;
+    std::vector<double> m_tenors;
+    std::vector<double> m_rates;  // decimal
+    double m_shift = 0;
 };
 
 }  // namespace zemra::engine
