@@ -132,7 +132,7 @@ std::string ControlConstants() {
 EMSCRIPTEN_BINDINGS(zemra_web) {
     using zemra::web::WebControl;
     emscripten::function("controlConstants", &zemra::web::ControlConstants);
-    emscripten::m_class<WebControl>("WebControl")
+    emscripten::class_<WebControl>("WebControl")
         .constructor<int>()
         .function("setProperty", &WebControl::SetProperty)
         .function("load", &WebControl::Load)
