@@ -6,6 +6,7 @@
 #include "compute/OptionLists.h"
 #include "compute/ValuationFigures.h"
 #include "records/CarryOption.h"
+#include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/TextSplit.h"
 #include "toolkit/WholeText.h"
@@ -123,7 +124,7 @@ void ValuationPanel::TxtTunerVal_Validate(bool& cancel) {
     }
     const auto value = ParseNumber(text, Loc());
     if (!value) {
-        m_ctx.MsgOk("Please enter only digit characters in Field!");
+        m_ctx.MsgOk(kDigitsOnlyFieldMessage);
         cancel = true;
         return;
     }

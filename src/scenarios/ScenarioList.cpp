@@ -7,6 +7,7 @@
 
 #include "compute/ScenarioDate.h"
 #include "scenarios/ScenarioList.h"
+#include "toolkit/FieldMessages.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/WholeText.h"
 
@@ -153,7 +154,7 @@ void ScenarioList::TxtScenario_Validate(int index, bool& cancel) {
     }
     const auto value = ParseNumber(text, Loc());
     if (!value) {
-        m_ctx.MsgOk("Please enter only digit characters in Field!");
+        m_ctx.MsgOk(kDigitsOnlyFieldMessage);
         cancel = true;
         return;
     }

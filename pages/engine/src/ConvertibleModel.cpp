@@ -440,6 +440,18 @@ public:
 private:
     enum class Equation { Total, Cash };
 
+    // A round of the value and its companion starts again from the later
+    // level, the companion held where the value's last round held it.
+    void RestartRound(std::vector<double>& value, std::vector<double>& cash) {
+        if (m_constrained)
+            m_heldCash = m_active;
+        else
+            m_heldCash.assign(value.size(), kFree);
+        cash = m_cashLater;
+        value = m_valueLater;
+        m_cashTarget = &cash;
+    }
+
     void Advance(double t0, double dt, double theta, std::vector<double>& value, std::vector<double>& cash) {
         const ModelChoice& choice = m_model.m_input.model;
         const MarketData& market = m_model.m_input.market;
@@ -495,13 +507,7 @@ private:
                     // A round after the first starts from the same later level.
                     m_sameLaterLevel = round > 0;
                     m_previousHeld.swap(m_heldCash);
-                    if (m_constrained)
-                        m_heldCash = m_active;
-                    else
-                        m_heldCash.assign(n, kFree);
-                    cash = m_cashLater;
-                    value = m_valueLater;
-                    m_cashTarget = &cash;
+                    RestartRound(value, cash);
                     Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &m_heldCash);
                     for (std::size_t i = 0; i < n; ++i) m_source[i] = -s * cash[i];
                     if (Solve(drift, theta, dt, r, value, &m_source, &m_sourceLater, m_constrained, nullptr, 1)) break;
@@ -534,13 +540,7 @@ private:
                 m_source.resize(n);
                 m_blendRate.resize(n);
                 for (int round = 0; round < 2; ++round) {
-                    if (m_constrained)
-                        m_heldCash = m_active;
-                    else
-                        m_heldCash.assign(n, kFree);
-                    cash = m_cashLater;
-                    value = m_valueLater;
-                    m_cashTarget = &cash;
+                    RestartRound(value, cash);
                     Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &m_heldCash);
                     for (std::size_t i = 0; i < n; ++i) {
                         m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
