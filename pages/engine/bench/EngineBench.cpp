@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "BlendedRuleLattice.h"
 #include "ConvertibleModel.h"
 #include "DemoBookBench.h"
 #include "EngineTestSupport.h"
 #include "FigureTools.h"
 #include "QuantLibConvertible.h"
-#include "ReferenceTree.h"
 #include "ScenarioValuation.h"
 
 namespace {
@@ -235,9 +235,9 @@ void ReferenceBondTables() {
         EnginePrice(noCall), consecutive, spread);
     const ValuationInput blended = ReferenceBond(DiscountingScheme::Blended);
     std::printf(
-        "Blended with call and put: engine %.4f; tree of the 1994 rule (20 counts 2000..3919) %.4f; "
+        "Blended with call and put: engine %.4f; lattice of the 1994 rule (36 nodes a coupon) %.4f; "
         "QuantLib (carries p where put or called for cash) %.4f\n\n",
-        EnginePrice(blended), zemra::engine::testing::ReferenceTreeLimit(blended, 2000, 20, 101),
+        EnginePrice(blended), zemra::engine::testing::BlendedRuleLatticePrice(blended, 36),
         (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
 
     // One price within 0.01 of the published value, no credit risk.

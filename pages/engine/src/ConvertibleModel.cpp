@@ -541,7 +541,14 @@ private:
                 m_blendRate.resize(n);
                 for (int round = 0; round < 2; ++round) {
                     RestartRound(value, cash);
-                    Solve(drift, theta, dt, 0.0, cash, nullptr, nullptr, false, &m_heldCash);
+                    // p jumps between 0 and 1 where nodes are held or let go, and
+                    // Crank-Nicolson would carry such a jump on undamped for many steps (a
+                    // free node below the call's corner kept the 0 of a called-for-cash
+                    // step: 0.1 points on the reference bond). A step whose nodes called
+                    // for cash differ from the last step's is fully implicit.
+                    CalledForCash(m_heldCash, m_calledForCash);
+                    const double pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
+                    Solve(drift, pTheta, dt, 0.0, cash, nullptr, nullptr, false, &m_heldCash);
                     for (std::size_t i = 0; i < n; ++i) {
                         m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
                         m_sourceLater[i] = m_blendRate[i] * m_valueLater[i];
@@ -558,6 +565,7 @@ private:
                     }
                     if (!m_constrained || m_active == m_heldCash) break;
                 }
+                m_lastCalledForCash.swap(m_calledForCash);
                 m_blendEarlier.swap(m_valueLater);
                 m_blendEarlierDt = dt;
                 m_blendEarlierValid = theta == 0.5;
@@ -607,6 +615,7 @@ private:
                const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
                const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
         const std::size_t n = v.size();
+        const bool probability = m_model.CompanionQuantity() == Companion::ConversionProbability;
         if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
         KeptMatrix& kept = &v == m_cashTarget ? m_cashMatrix : m_valueMatrix;
         TridiagonalSystem& system = kept.system;
@@ -652,7 +661,9 @@ private:
             const double atFloor = m_model.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
             for (std::size_t i = 0; i < n; ++i)
                 m_heldValue[i] = (*held)[i] == kAboveCap ? m_capCompanion[i] : atFloor;  // read at held rows only
-            system.SolveFixed(m_rhs, *held, m_heldValue, v);
+            TridiagonalSystem::BoundaryCorner corner;
+            system.SolveFixed(m_rhs, *held, m_heldValue, v,
+                              probability && ProbabilityCornerRow(*held, corner) ? &corner : nullptr);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
         } else {
@@ -701,6 +712,39 @@ private:
         m_rhs[i] += eUpper[i] * (ghost - v[i + 1]);
     }
 
+    // The value node i's row sees above it: the node's own, but the value
+    // extrapolated through the call cap's corner where that lies between
+    // node i, held at the cap below it, and node i + 1, converted above it.
+    double AboveSeen(std::size_t i, const std::vector<double>& v) const {
+        std::size_t below = 0;
+        if (!m_hasCorner || !CornerCell(m_cornerLevel, below) || below != i || m_active[i] != kAboveCap ||
+            m_active[i + 1] != kBelowFloor)
+            return v[i + 1];
+        const auto& st = m_model.m_stock;
+        const double w = (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]);
+        return (1 + w) * m_cornerPrice - w * v[i];
+    }
+
+    // The probability of conversion is 1 at the call's corner where the
+    // value is free below it (not called for cash): the node below sees p
+    // extrapolated through the corner, not the converted node above it.
+    bool ProbabilityCornerRow(const std::vector<char>& held, TridiagonalSystem::BoundaryCorner& corner) const {
+        std::size_t i = 0;
+        if (!m_hasCorner || !CornerCell(m_cornerLevel, i) || held[i] != kFree || held[i + 1] != kBelowFloor)
+            return false;
+        if (std::any_of(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(i), [](char h) { return h != kFree; }))
+            return false;
+        const auto& st = m_model.m_stock;
+        corner = {i, (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]), 1.0};
+        return true;
+    }
+
+    // Which of the held nodes are called for cash.
+    void CalledForCash(const std::vector<char>& held, std::vector<char>& called) const {
+        called.resize(held.size());
+        for (std::size_t i = 0; i < held.size(); ++i) called[i] = held[i] == kAboveCap && m_capCompanion[i] == 0.0;
+    }
+
     // Nodes held at a bound that no longer holds (a conversion window or a
     // call period that ends at this step) start free.
     void ReleaseUnbounded() {
@@ -738,7 +782,7 @@ private:
                     // The row's equation at the held value less its right-hand side:
                     // positive where the free equation would go below the held value.
                     const double excess = system.Diag()[i] * v[i] + (i > 0 ? system.Lower()[i] * v[i - 1] : 0.0) +
-                                          (i + 1 < n ? system.Upper()[i] * v[i + 1] : 0.0) - m_rhs[i];
+                                          (i + 1 < n ? system.Upper()[i] * AboveSeen(i, v) : 0.0) - m_rhs[i];
                     if (m_active[i] == kBelowFloor)
                         kind = excess > 0 ? kBelowFloor : kFree;
                     else
@@ -761,6 +805,9 @@ private:
     std::vector<double> m_hazard, m_lower, m_diag, m_upper, m_rate, m_source, m_sourceLater, m_rhs;
     std::vector<double> m_floor, m_cap, m_capCompanion, m_heldValue;
     std::vector<char> m_active, m_heldCash, m_previousHeld;
+    // Blended: the nodes held at the call price without conversion (p = 0)
+    // in this step and the last.
+    std::vector<char> m_calledForCash, m_lastCalledForCash;
     std::vector<double> m_cashLater, m_valueLater;
     // Blended: the value at the later level of the last step, for the
     // extrapolation of the next one.

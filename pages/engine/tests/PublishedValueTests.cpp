@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "../bench/DemoBookBench.h"
+#include "BlendedRuleLattice.h"
 #include "BondSchedule.h"
 #include "EngineTestSupport.h"
-#include "ReferenceTree.h"
 
 namespace zemra::engine::testing {
 namespace {
@@ -32,11 +32,12 @@ TEST(Published, ReferenceBondValues) {
         // probability), the mean over 3200 ... 3239 steps (`zemra_engine_bench
         // references`; the tree swings by 0.07 between odd and even counts).
         {"blended, no call or put, QuantLib", noCall, 135.8089, 0.05},
-        // The 1994 rule at a put (probability 0 where put) against a tree of
-        // the same rule, its limit the mean over 20 step counts from 2000 to
-        // 3919 (consecutive counts from 3200 would leave it 0.03 high: the
-        // mean swings with the nodes' place against the contract's prices).
-        {"blended, put only, tree of the rule", putOnly, ReferenceTreeLimit(putOnly, 2000, 20, 101), 0.03},
+        // The 1994 rule with the put, and with the call and the put, against
+        // the lattice of the rule (its limit within 0.003 at 18 nodes a coupon;
+        // QuantLib, which keeps p where put or called for cash, gives 124.29).
+        {"blended, put only, lattice of the rule", putOnly, BlendedRuleLatticePrice(putOnly, 18), 0.03},
+        {"blended, call and put, lattice of the rule", ReferenceBond(DiscountingScheme::Blended),
+         BlendedRuleLatticePrice(ReferenceBond(DiscountingScheme::Blended), 18), 0.03},
     };
     for (const auto& row : rows) {
         const double computed = FairValue(row.input);
