@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "BlendedRuleLattice.h"
 #include "ConvertibleModel.h"
+#include "CorneredLattice.h"
 #include "DemoBookBench.h"
 #include "EngineTestSupport.h"
 #include "FigureTools.h"
@@ -237,7 +237,7 @@ void ReferenceBondTables() {
     std::printf(
         "Blended with call and put: engine %.4f; lattice of the 1994 rule (36 nodes a coupon) %.4f; "
         "QuantLib (carries p where put or called for cash) %.4f\n\n",
-        EnginePrice(blended), zemra::engine::testing::BlendedRuleLatticePrice(blended, 36),
+        EnginePrice(blended), zemra::engine::testing::CorneredLatticePrice(blended, 36),
         (QuantLibConvertiblePrice(blended, 3200) + QuantLibConvertiblePrice(blended, 3201)) / 2);
 
     // One price within 0.01 of the published value, no credit risk.

@@ -465,13 +465,10 @@ private:
         const std::size_t n = value.size();
         m_constrained = m_model.ContinuousBounds(t0, m_conversion, m_floor, m_cap, m_capCompanion);
         if (m_constrained) ReleaseUnbounded();
-        // Under the Bond+Option split the cash part's slope breaks at the
-        // corner too (0 where called or converted), and the total is not smooth
-        // up to it from below: no corner (with it the split's price moved with
-        // the volatility in steps; vega off by 0.006 on the reference bond).
-        const bool corner = !m_model.SplitsCash();
-        m_hasCorner = corner && m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
-        m_hasLaterCorner = corner && m_model.CallCorner(t0 + dt, m_conversion, m_laterCornerLevel, m_laterCornerPrice);
+        // The call cap's corner at both levels of the step (the value is
+        // extrapolated through it; so is the companion, see CompanionCornerRow).
+        m_hasCorner = m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
+        m_hasLaterCorner = m_model.CallCorner(t0 + dt, m_conversion, m_laterCornerLevel, m_laterCornerPrice);
 
         if (choice.bankruptcy) {
             for (std::size_t i = 0; i < n; ++i) {
@@ -615,7 +612,6 @@ private:
                const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
                const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
         const std::size_t n = v.size();
-        const bool probability = m_model.CompanionQuantity() == Companion::ConversionProbability;
         if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
         KeptMatrix& kept = &v == m_cashTarget ? m_cashMatrix : m_valueMatrix;
         TridiagonalSystem& system = kept.system;
@@ -650,6 +646,7 @@ private:
                 m_rhs[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
             if (n > 1) m_rhs[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
             if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, eUpper);
+            if (held && m_hasLaterCorner && m_model.SplitsCash()) CashCornerOnLaterLevel(v, eUpper);
             kept.laterRhs = m_rhs;
         }
         if (fEarlier) {
@@ -662,8 +659,7 @@ private:
             for (std::size_t i = 0; i < n; ++i)
                 m_heldValue[i] = (*held)[i] == kAboveCap ? m_capCompanion[i] : atFloor;  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
-            system.SolveFixed(m_rhs, *held, m_heldValue, v,
-                              probability && ProbabilityCornerRow(*held, corner) ? &corner : nullptr);
+            system.SolveFixed(m_rhs, *held, m_heldValue, v, CompanionCornerRow(*held, corner) ? &corner : nullptr);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
         } else {
@@ -725,18 +721,34 @@ private:
         return (1 + w) * m_cornerPrice - w * v[i];
     }
 
-    // The probability of conversion is 1 at the call's corner where the
-    // value is free below it (not called for cash): the node below sees p
+    // The companion at the call's corner where the value is free below it
+    // (not called for cash): the probability of conversion is 1 there, the
+    // cash part 0 (the holder converts). The node below sees the companion
     // extrapolated through the corner, not the converted node above it.
-    bool ProbabilityCornerRow(const std::vector<char>& held, TridiagonalSystem::BoundaryCorner& corner) const {
+    bool CompanionCornerRow(const std::vector<char>& held, TridiagonalSystem::BoundaryCorner& corner) const {
         std::size_t i = 0;
         if (!m_hasCorner || !CornerCell(m_cornerLevel, i) || held[i] != kFree || held[i + 1] != kBelowFloor)
             return false;
         if (std::any_of(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(i), [](char h) { return h != kFree; }))
             return false;
         const auto& st = m_model.m_stock;
-        corner = {i, (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]), 1.0};
+        corner = {i, (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]), m_model.SplitsCash() ? 0.0 : 1.0};
         return true;
+    }
+
+    // The same at the later level of a Crank-Nicolson step of the cash part.
+    // (Not for p, which is 0 on a called-for-cash strip below the corner: the
+    // extrapolation through 1 made the blended price jump by 0.1 with the
+    // spread.)
+    void CashCornerOnLaterLevel(const std::vector<double>& cash, const double* eUpper) {
+        const auto& st = m_model.m_stock;
+        std::size_t i = 0;
+        if (!CornerCell(m_laterCornerLevel, i)) return;
+        const double parityAbove = m_model.m_parityPerShare * st[i + 1];
+        if (std::abs(m_valueLater[i + 1] - parityAbove) > kBindingTolerance || m_valueLater[i] >= m_laterCornerPrice)
+            return;
+        const double w = std::min((st[i + 1] - m_laterCornerLevel) / (m_laterCornerLevel - st[i]), kMaxCornerWeight);
+        m_rhs[i] += eUpper[i] * (-w * cash[i] - cash[i + 1]);
     }
 
     // Which of the held nodes are called for cash.

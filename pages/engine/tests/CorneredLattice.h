@@ -1,9 +1,13 @@
 #pragma once
-// An independent solve of the 1994 Goldman Sachs rule, as a reference for the
-// engine's blended scheme: the probability p of conversion rolled back
-// without discounting and the value discounted at r + s (1 - p); p is 1 where
-// the holder converts (also when called and converting), 0 where he puts, is
-// called for cash or is redeemed.
+// An independent solve of the two credit schemes that carry a companion
+// beside the value, as a reference for the engine:
+// - Blended, the 1994 Goldman Sachs rule: the probability p of conversion
+//   rolled back without discounting and the value discounted at
+//   r + s (1 - p); p is 1 where the holder converts (also when called and
+//   converting), 0 where he puts, is called for cash or is redeemed.
+// - Bond+Option, the Tsiveriotis-Fernandes split: a cash part B discounted
+//   at r + s and the value at r less s B; B is 0 where the holder converts
+//   or is called, the put price where he puts, and takes the coupons.
 //
 // An explicit scheme in y = ln(S / K(t)), K(t) the stock price at which
 // parity meets the dirty call price (clean price plus accrued interest), so
@@ -30,7 +34,7 @@ namespace zemra::engine::testing {
 
 // nodesPerCoupon: nodes across the coupon's shift of the corner (18 gives
 // 3,700 nodes and 0.003 points on the reference bond).
-inline double BlendedRuleLatticePrice(const ValuationInput& in, int nodesPerCoupon) {
+inline double CorneredLatticePrice(const ValuationInput& in, int nodesPerCoupon) {
     const ContractTerms& t = in.terms;
     const double sigma = in.market.volatilityPct / 100, r = in.market.zeroCurve[0].ratePct / 100;
     const double s = in.market.creditSpreadBp / 10000, shares = t.conversionRatio * 100 / t.face;
@@ -48,33 +52,39 @@ inline double BlendedRuleLatticePrice(const ValuationInput& in, int nodesPerCoup
     constexpr double kStability = 0.9;
     const int steps = static_cast<int>(std::ceil(period / (kStability * dy * dy / (sigma * sigma))));
     const double dt = period / steps;
+    // p: the companion, the probability of conversion or the cash part.
+    const bool split = in.model.discounting == DiscountingScheme::BondPlusOption;
+    const double converted = split ? 0.0 : 1.0;
     std::vector<double> v(n), p(n), vNext(n), pNext(n);
     auto stock = [&](int j, double accrued) { return corner(accrued) * std::exp((j - low) * dy); };
     // Called at `price`: the holder converts where parity reaches it.
     auto call = [&](int j, double parity, double price) {
         if (v[j] <= std::max(price, parity)) return;
         v[j] = std::max(price, parity);
-        p[j] = parity >= price * (1 - 1e-12) ? 1.0 : 0.0;
+        p[j] = split ? 0.0 : parity >= price * (1 - 1e-12) ? 1.0 : 0.0;
     };
     for (int j = 0; j < n; ++j) {
         const double parity = shares * stock(j, coupon), bond = t.redemptionPct + coupon;
         v[j] = std::max(parity, bond);
-        p[j] = parity >= bond ? 1.0 : 0.0;
+        p[j] = parity >= bond ? converted : split ? bond : 0.0;
     }
     for (int k = periods - 1; k >= 0; --k) {  // the period from coupon date k to k + 1
         for (int step = steps - 1; step >= 0; --step) {
             const double accrued = coupon * step / steps, midAccrued = coupon * (step + 0.5) / steps;
             const double drift = r - 0.5 * sigma * sigma - coupon / period / (callPrice + midAccrued);
             const double a = 0.5 * sigma * sigma * dt / (dy * dy), b = drift * dt / (2 * dy);
+            // What the value loses to discounting in a step, and the companion.
+            auto valueLoss = [&](int j) { return (split ? r * v[j] + s * p[j] : (r + s * (1 - p[j])) * v[j]) * dt; };
+            const double companionRate = split ? r + s : 0.0;
             for (int j = 1; j + 1 < n; ++j) {
-                const double discount = (r + s * (1 - p[j])) * dt;
-                vNext[j] = v[j] + a * (v[j + 1] - 2 * v[j] + v[j - 1]) + b * (v[j + 1] - v[j - 1]) - discount * v[j];
-                pNext[j] = p[j] + a * (p[j + 1] - 2 * p[j] + p[j - 1]) + b * (p[j + 1] - p[j - 1]);
+                vNext[j] = v[j] + a * (v[j + 1] - 2 * v[j] + v[j - 1]) + b * (v[j + 1] - v[j - 1]) - valueLoss(j);
+                pNext[j] =
+                    p[j] + a * (p[j + 1] - 2 * p[j] + p[j - 1]) + b * (p[j + 1] - p[j - 1]) - companionRate * dt * p[j];
             }
-            vNext[0] = v[0] * (1 - (r + s * (1 - p[0])) * dt);
-            pNext[0] = p[0];
+            vNext[0] = v[0] - valueLoss(0);
+            pNext[0] = p[0] * (1 - companionRate * dt);
             vNext[n - 1] = shares * stock(n - 1, accrued);
-            pNext[n - 1] = 1;
+            pNext[n - 1] = converted;
             v.swap(vNext);
             p.swap(pNext);
             const double time = (k + static_cast<double>(step) / steps) * period;
@@ -83,8 +93,8 @@ inline double BlendedRuleLatticePrice(const ValuationInput& in, int nodesPerCoup
                 if (callable && k >= callFrom) call(j, parity, callPrice + accrued);
                 for (const PutDate& put : t.puts)
                     if (step == 0 && std::abs(put.time - time) < 1e-9 && v[j] < put.pricePct + accrued)
-                        v[j] = put.pricePct + accrued, p[j] = 0;
-                if (v[j] <= parity) v[j] = parity, p[j] = 1;
+                        v[j] = put.pricePct + accrued, p[j] = split ? v[j] : 0.0;
+                if (v[j] <= parity) v[j] = parity, p[j] = converted;
             }
         }
         if (k == 0) break;
@@ -93,7 +103,7 @@ inline double BlendedRuleLatticePrice(const ValuationInput& in, int nodesPerCoup
         for (int j = 0; j < n; ++j) {
             const int from = j + nodesPerCoupon;
             vNext[j] = from < n ? v[from] + coupon : shares * stock(j, coupon);
-            pNext[j] = from < n ? p[from] : 1;
+            pNext[j] = from < n ? p[from] + (split ? coupon : 0.0) : converted;
         }
         v.swap(vNext);
         p.swap(pNext);
