@@ -464,7 +464,7 @@ private:
         const double s = m_state.spread;
         const std::size_t n = value.size();
         m_constrained = m_model.ContinuousBounds(t0, m_conversion, m_floor, m_cap, m_capCompanion);
-        if (m_constrained) ReleaseUnbounded();
+        if (m_constrained) HeldAtStepStart();
         // The call cap's corner at both levels of the step (the value is
         // extrapolated through it; so is the companion, see CompanionCornerRow).
         m_hasCorner = m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
@@ -757,13 +757,19 @@ private:
         for (std::size_t i = 0; i < held.size(); ++i) called[i] = held[i] == kAboveCap && m_capCompanion[i] == 0.0;
     }
 
-    // Nodes held at a bound that no longer holds (a conversion window or a
-    // call period that ends at this step) start free.
-    void ReleaseUnbounded() {
+    // The held nodes a step starts from: the last step's, but those held at a
+    // bound that no longer holds (a conversion window or a call period that
+    // ends at this step) start free.
+    void HeldAtStepStart() {
         m_active.resize(m_floor.size(), kFree);
         for (std::size_t i = 0; i < m_active.size(); ++i) {
             if (m_active[i] == kBelowFloor && std::isinf(m_floor[i])) m_active[i] = kFree;
             if (m_active[i] == kAboveCap && std::isinf(m_cap[i])) m_active[i] = kFree;
+            // Called where the holder converts: held at the floor in every pass
+            // (SolveConstrained), so held from the start; the companion's first
+            // round then steps with it (fewer second rounds as the call's corner
+            // moves from step to step).
+            if (m_floor[i] >= m_cap[i]) m_active[i] = kBelowFloor;
         }
     }
 
