@@ -473,9 +473,9 @@ private:
         if (choice.bankruptcy) {
             for (std::size_t i = 0; i < n; ++i) {
                 m_rate[i] = r + m_hazard[i];
-                m_source[i] = m_hazard[i] * choice.bondRecoveryPct;
+                m_source[i] = dt * m_hazard[i] * choice.bondRecoveryPct;
             }
-            Solve(drift, theta, dt, r, value, &m_source, &m_source, m_constrained);
+            Solve(drift, theta, dt, r, value, &m_source, m_constrained);
             return;
         }
         // Without conversion the Tsiveriotis-Fernandes split has no equity part
@@ -483,9 +483,7 @@ private:
         // under the risky scheme.
         const DiscountingScheme scheme = m_conversion ? choice.discounting : DiscountingScheme::Risky;
         switch (scheme) {
-            case DiscountingScheme::Risky:
-                Solve(drift, theta, dt, r + s, value, nullptr, nullptr, m_constrained);
-                break;
+            case DiscountingScheme::Risky: Solve(drift, theta, dt, r + s, value, nullptr, m_constrained); break;
             case DiscountingScheme::BondPlusOption: {
                 // Cash part at r + s; the total at r less s times the cash part.
                 // The cash part is held where the total is: 0 on conversion, the
@@ -494,8 +492,10 @@ private:
                 // step). The nodes come from the total's step, which needs the cash
                 // part first: start from the previous step's nodes and solve again
                 // while they change.
+                // The source -s B at the later level, weighted for the step.
+                const double wEarlier = -s * dt * theta, wLater = -s * dt * (1 - theta);
                 m_sourceLater.resize(n);
-                for (std::size_t i = 0; i < n; ++i) m_sourceLater[i] = -s * cash[i];
+                for (std::size_t i = 0; i < n; ++i) m_sourceLater[i] = wLater * cash[i];
                 m_cashLater = cash;
                 m_valueLater = value;
                 // One pass of the total's constraints a round: the cash part follows
@@ -505,9 +505,9 @@ private:
                     m_sameLaterLevel = round > 0;
                     m_previousHeld.swap(m_heldCash);
                     RestartRound(value, cash);
-                    Solve(drift, theta, dt, r + s, cash, nullptr, nullptr, false, &m_heldCash);
-                    for (std::size_t i = 0; i < n; ++i) m_source[i] = -s * cash[i];
-                    if (Solve(drift, theta, dt, r, value, &m_source, &m_sourceLater, m_constrained, nullptr, 1)) break;
+                    Solve(drift, theta, dt, r + s, cash, nullptr, false, &m_heldCash);
+                    for (std::size_t i = 0; i < n; ++i) m_source[i] = m_sourceLater[i] + wEarlier * cash[i];
+                    if (Solve(drift, theta, dt, r, value, &m_source, m_constrained, nullptr, 1)) break;
                     // Held nodes that swap back and forth between two sets do not
                     // settle: the round that holds the later set stands (as after the
                     // last round of the limit).
@@ -533,6 +533,7 @@ private:
                 m_cashLater = cash;
                 m_valueLater = value;
                 const bool extrapolate = theta == 0.5 && m_blendEarlierValid && dt == m_blendEarlierDt;
+                const double wEarlier = dt * theta, wLater = dt * (1 - theta);  // the source s p V's weights
                 m_sourceLater.resize(n);
                 m_source.resize(n);
                 m_blendRate.resize(n);
@@ -545,19 +546,21 @@ private:
                     // for cash differ from the last step's is fully implicit.
                     CalledForCash(m_heldCash, m_calledForCash);
                     const double pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
-                    Solve(drift, pTheta, dt, 0.0, cash, nullptr, nullptr, false, &m_heldCash);
+                    Solve(drift, pTheta, dt, 0.0, cash, nullptr, false, &m_heldCash);
                     for (std::size_t i = 0; i < n; ++i) {
                         m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
-                        m_sourceLater[i] = m_blendRate[i] * m_valueLater[i];
-                        m_source[i] =
-                            m_blendRate[i] * (extrapolate ? 2 * m_valueLater[i] - m_blendEarlier[i] : m_valueLater[i]);
+                        m_sourceLater[i] = wLater * m_blendRate[i] * m_valueLater[i];
+                        m_source[i] = m_sourceLater[i] +
+                                      wEarlier * m_blendRate[i] *
+                                          (extrapolate ? 2 * m_valueLater[i] - m_blendEarlier[i] : m_valueLater[i]);
                     }
-                    Solve(drift, theta, dt, r + s, value, &m_source, &m_sourceLater, m_constrained);
+                    Solve(drift, theta, dt, r + s, value, &m_source, m_constrained);
                     if (!extrapolate) {
-                        for (std::size_t i = 0; i < n; ++i) m_source[i] = m_blendRate[i] * value[i];
+                        for (std::size_t i = 0; i < n; ++i)
+                            m_source[i] = m_sourceLater[i] + wEarlier * m_blendRate[i] * value[i];
                         value = m_valueLater;
                         m_sameLaterLevel = true;
-                        Solve(drift, theta, dt, r + s, value, &m_source, &m_sourceLater, m_constrained);
+                        Solve(drift, theta, dt, r + s, value, &m_source, m_constrained);
                         m_sameLaterLevel = false;
                     }
                     if (!m_constrained || m_active == m_heldCash) break;
@@ -601,6 +604,7 @@ private:
 
     // (I - theta dt A) V0 = (I + (1 - theta) dt A) V1 + dt (theta f0 + (1 - theta) f1),
     // A V = 1/2 sigma^2 S^2 V'' + mu S V' - rate V.
+    // source: dt (theta f0 + (1 - theta) f1), the caller's (null: none).
     // rateKey: the rate of every node (under the bankruptcy model the step's
     // rate, m_rate then set by the caller); with the same drift, theta and dt
     // the matrix is the kept one.
@@ -609,8 +613,8 @@ private:
     // passes: at most this many passes of the constraints; false when their
     // nodes have not settled.
     bool Solve(double drift, double theta, double dt, double rateKey, std::vector<double>& v,
-               const std::vector<double>* fEarlier, const std::vector<double>* fLater, bool constrained,
-               const std::vector<char>* held = nullptr, int passes = kMaxConstraintIterations) {
+               const std::vector<double>* source, bool constrained, const std::vector<char>* held = nullptr,
+               int passes = kMaxConstraintIterations) {
         const std::size_t n = v.size();
         if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
         KeptMatrix& kept = &v == m_cashTarget ? m_cashMatrix : m_valueMatrix;
@@ -649,10 +653,8 @@ private:
             if (held && m_hasLaterCorner && m_model.SplitsCash()) CashCornerOnLaterLevel(v, eUpper);
             kept.laterRhs = m_rhs;
         }
-        if (fEarlier) {
-            const double wEarlier = dt * theta, wLater = dt * (1 - theta);
-            for (std::size_t i = 0; i < n; ++i) m_rhs[i] += wEarlier * (*fEarlier)[i] + wLater * (*fLater)[i];
-        }
+        if (source)
+            for (std::size_t i = 0; i < n; ++i) m_rhs[i] += (*source)[i];
         if (held) {
             m_heldValue.resize(n);
             const double atFloor = m_model.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
