@@ -233,7 +233,7 @@ double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
 }
 
 void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
-                                  std::vector<double>& cash, const std::vector<char>* binding) const {
+                                  std::vector<double>& cash, const std::vector<char>* binding, std::size_t rows) const {
     const double accrued = justBefore ? m_schedule.AccruedBefore(t) : m_schedule.Accrued(t);
     const std::size_t n = m_stock.size();
     const bool companion = CompanionQuantity() != Companion::None;
@@ -252,7 +252,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         // does not jump as the boundary crosses a node.
         const bool shares = companion && justBefore;
         if (!shares) {
-            for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t i = 0; i < std::min(n, rows); ++i) {
                 const double parity = m_parity[i];
                 if (call.triggerPct > 0 && parity < call.triggerPct) continue;
                 const double cap = convertible ? std::max(price, parity) : price;
@@ -280,14 +280,15 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
 }
 
 void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
-                                        std::vector<double>& cash, const std::vector<char>* binding) const {
+                                        std::vector<double>& cash, const std::vector<char>* binding,
+                                        std::size_t rows) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const double accrued = m_schedule.Accrued(t);
     const std::size_t n = m_stock.size();
     const Companion companion = CompanionQuantity();
     thread_local std::vector<double> gap, share;
     gap.resize(n);
-    ApplyCalls(t, false, convertible, value, cash, binding);
+    ApplyCalls(t, false, convertible, value, cash, binding, rows);
     for (const auto& put : m_input.terms.puts) {
         if (!Near(put.time, t)) continue;
         const double price = put.pricePct + (put.clean ? accrued : 0.0);
@@ -301,7 +302,7 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
         for (std::size_t i = 0; i < n; ++i) value[i] = std::max(value[i], price);
     }
     if (convertible) {
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < std::min(n, rows); ++i) {
             const double parity = m_parity[i];
             if (value[i] - parity - kBindingTolerance > 0) continue;
             value[i] = std::max(value[i], parity);
@@ -420,6 +421,8 @@ public:
     // Nodes the last step held at the conversion floor or the call cap; null
     // when it held none.
     const std::vector<char>* Binding() const { return m_constrained ? &m_active : nullptr; }
+    // The rows the last step worked on (SettledTop).
+    std::size_t Rows() const { return m_rows; }
 
     // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from
     // t0 + dt back to t0. dt is the same for every step between two marks
@@ -465,13 +468,14 @@ private:
         const std::size_t n = value.size();
         m_constrained = m_model.ContinuousBounds(t0, m_conversion, m_floor, m_cap, m_capCompanion);
         if (m_constrained) HeldAtStepStart();
+        SettledTop(n);
         // The call cap's corner at both levels of the step (the value is
         // extrapolated through it; so is the companion, see CompanionCornerRow).
         m_hasCorner = m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
         m_hasLaterCorner = m_model.CallCorner(t0 + dt, m_conversion, m_laterCornerLevel, m_laterCornerPrice);
 
         if (choice.bankruptcy) {
-            for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t i = 0; i < m_rows; ++i) {
                 m_rate[i] = r + m_hazard[i];
                 m_source[i] = dt * m_hazard[i] * choice.bondRecoveryPct;
             }
@@ -495,7 +499,7 @@ private:
                 // The source -s B at the later level, weighted for the step.
                 const double wEarlier = -s * dt * theta, wLater = -s * dt * (1 - theta);
                 m_sourceLater.resize(n);
-                for (std::size_t i = 0; i < n; ++i) m_sourceLater[i] = wLater * cash[i];
+                for (std::size_t i = 0; i < m_rows; ++i) m_sourceLater[i] = wLater * cash[i];
                 m_cashLater = cash;
                 m_valueLater = value;
                 // One pass of the total's constraints a round: the cash part follows
@@ -506,7 +510,7 @@ private:
                     m_previousHeld.swap(m_heldCash);
                     RestartRound(value, cash);
                     Solve(drift, theta, dt, r + s, cash, nullptr, false, &m_heldCash);
-                    for (std::size_t i = 0; i < n; ++i) m_source[i] = m_sourceLater[i] + wEarlier * cash[i];
+                    for (std::size_t i = 0; i < m_rows; ++i) m_source[i] = m_sourceLater[i] + wEarlier * cash[i];
                     if (Solve(drift, theta, dt, r, value, &m_source, m_constrained, nullptr, 1)) break;
                     // Held nodes that swap back and forth between two sets do not
                     // settle: the round that holds the later set stands (as after the
@@ -547,7 +551,7 @@ private:
                     CalledForCash(m_heldCash, m_calledForCash);
                     const double pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
                     Solve(drift, pTheta, dt, 0.0, cash, nullptr, false, &m_heldCash);
-                    for (std::size_t i = 0; i < n; ++i) {
+                    for (std::size_t i = 0; i < m_rows; ++i) {
                         m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
                         m_sourceLater[i] = wLater * m_blendRate[i] * m_valueLater[i];
                         m_source[i] = m_sourceLater[i] +
@@ -556,7 +560,7 @@ private:
                     }
                     Solve(drift, theta, dt, r + s, value, &m_source, m_constrained);
                     if (!extrapolate) {
-                        for (std::size_t i = 0; i < n; ++i)
+                        for (std::size_t i = 0; i < m_rows; ++i)
                             m_source[i] = m_sourceLater[i] + wEarlier * m_blendRate[i] * value[i];
                         value = m_valueLater;
                         m_sameLaterLevel = true;
@@ -645,8 +649,11 @@ private:
         if (m_sameLaterLevel && kept.laterRhs.size() == n) {
             m_rhs = kept.laterRhs;
         } else {
+            // Rows at and above m_rows are held where they stand: their
+            // right-hand side is not read.
+            const std::size_t rows = std::min(m_rows, n - 1);
             m_rhs[0] = eDiag[0] * v[0] + (n > 1 ? eUpper[0] * v[1] : 0.0);
-            for (std::size_t i = 1; i + 1 < n; ++i)
+            for (std::size_t i = 1; i < rows; ++i)
                 m_rhs[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
             if (n > 1) m_rhs[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
             if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, eUpper);
@@ -654,14 +661,15 @@ private:
             kept.laterRhs = m_rhs;
         }
         if (source)
-            for (std::size_t i = 0; i < n; ++i) m_rhs[i] += (*source)[i];
+            for (std::size_t i = 0; i < m_rows; ++i) m_rhs[i] += (*source)[i];
         if (held) {
             m_heldValue.resize(n);
             const double atFloor = m_model.CompanionQuantity() == Companion::ConversionProbability ? 1.0 : 0.0;
-            for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t i = 0; i < m_rows; ++i)
                 m_heldValue[i] = (*held)[i] == kAboveCap ? m_capCompanion[i] : atFloor;  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
-            system.SolveFixed(m_rhs, *held, m_heldValue, v, CompanionCornerRow(*held, corner) ? &corner : nullptr);
+            system.SolveFixed(m_rhs, *held, m_heldValue, v, CompanionCornerRow(*held, corner) ? &corner : nullptr,
+                              m_rows);
         } else if (constrained) {
             return SolveConstrained(v, system, passes);
         } else {
@@ -759,6 +767,19 @@ private:
         for (std::size_t i = 0; i < held.size(); ++i) called[i] = held[i] == kAboveCap && m_capCompanion[i] == 0.0;
     }
 
+    // The rows a step works on (m_rows): all but a block at the top of the
+    // grid that is called where the holder converts at this step and was at
+    // the last, whose nodes stay at parity (and the companion at its
+    // converted value) from step to step; the block's lowest node is worked
+    // on, for the stencil of the node below it.
+    void SettledTop(std::size_t n) {
+        std::size_t top = n;
+        if (m_constrained)
+            while (top > 0 && m_floor[top - 1] >= m_cap[top - 1]) --top;
+        m_rows = std::min(n, std::max(top, m_lastTop) + 1);
+        m_lastTop = top;
+    }
+
     // The held nodes a step starts from: the last step's, but those held at a
     // bound that no longer holds (a conversion window or a call period that
     // ends at this step) start free.
@@ -784,12 +805,12 @@ private:
         const std::size_t n = v.size();
         m_heldValue.resize(n);
         for (int pass = 0; pass < passes; ++pass) {
-            for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t i = 0; i < m_rows; ++i)
                 m_heldValue[i] = m_active[i] == kBelowFloor ? m_floor[i] : m_cap[i];  // read at held rows only
             TridiagonalSystem::BoundaryCorner corner;
-            system.SolveFixed(m_rhs, m_active, m_heldValue, v, CornerRow(corner) ? &corner : nullptr);
+            system.SolveFixed(m_rhs, m_active, m_heldValue, v, CornerRow(corner) ? &corner : nullptr, m_rows);
             bool settled = true;
-            for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t i = 0; i < m_rows; ++i) {
                 char kind = kFree;
                 if (m_floor[i] >= m_cap[i]) {
                     // Called where the holder converts: the value is parity either
@@ -835,6 +856,7 @@ private:
     double m_blendEarlierDt = 0;
     bool m_blendEarlierValid = false;
     bool m_constrained = false;
+    std::size_t m_rows = 0, m_lastTop = 0;  // SettledTop
     // The call cap's corner at the step's earlier and later levels.
     bool m_hasCorner = false, m_hasLaterCorner = false;
     double m_cornerLevel = 0, m_cornerPrice = 0, m_laterCornerLevel = 0, m_laterCornerPrice = 0;
@@ -925,7 +947,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
         const TimeNode& node = nodes[k];
         stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
         rannacher = false;
-        ApplyConstraints(node.time, conversion, value, cash, stepper.Binding());
+        ApplyConstraints(node.time, conversion, value, cash, stepper.Binding(), stepper.Rows());
         if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
         if (node.time > kTimeTolerance) {
             if (node.coupon) {

@@ -10,6 +10,7 @@
 // in points (percent of face).
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -76,13 +77,15 @@ private:
     bool CallInForce(const CallPeriod& call, double t, bool justBefore = false) const;
     // binding: after a time step, the nodes it held at a bound (they alone
     // move the companion); null at other times. `cash` is the companion.
+    // rows: the nodes from it up were held at the floor by the step and stay
+    // as they are.
     void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
-                          const std::vector<char>* binding = nullptr) const;
+                          const std::vector<char>* binding = nullptr, std::size_t rows = SIZE_MAX) const;
     // The call caps in force at t, or (justBefore) an instant before t, where
     // a coupon paid at t has fully accrued; convertible: whether conversion
     // is allowed there.
     void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value, std::vector<double>& cash,
-                    const std::vector<char>* binding = nullptr) const;
+                    const std::vector<char>* binding = nullptr, std::size_t rows = SIZE_MAX) const;
     void ApplyDividend(double amount, std::vector<double>& values) const;
     // The corner of the call cap at t: the lowest call price in force where
     // conversion is allowed and the stock price at which parity reaches it.

@@ -42,7 +42,7 @@ void TridiagonalSystem::Solve(const std::vector<double>& rhs, std::vector<double
 
 void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed,
                                    const std::vector<double>& value, std::vector<double>& x,
-                                   const BoundaryCorner* corner) {
+                                   const BoundaryCorner* corner, std::size_t rows) {
     const std::size_t n = m_diag.size();
     const std::vector<double>& lower = m_lower;
     const std::vector<double>& diag = m_diag;
@@ -53,6 +53,9 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
         Solve(rhs, x);
         return;
     }
+    // Rows from `rows` up are left as they stand (a fixed row below them ends
+    // the last free stretch).
+    const std::size_t worked = first < rows ? std::min(n, rows) : n;
     x.resize(n);
     // Rows below the first fixed one: the kept factorization, the fixed value
     // moved to the right-hand side of the last of them.
@@ -75,7 +78,7 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
     // is a small system of its own.
     m_stretchSweep.resize(n);
     std::size_t i = first;
-    while (i < n) {
+    while (i < worked) {
         if (fixed[i] != 0) {
             x[i] = value[i];
             ++i;
@@ -83,7 +86,7 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
         }
         const std::size_t begin = i;
         std::size_t end = i;
-        while (end < n && fixed[end] == 0) ++end;
+        while (end < worked && fixed[end] == 0) ++end;
         for (std::size_t k = begin; k < end; ++k) {
             double r = rhs[k];
             if (k == begin) r -= lower[k] * x[k - 1];

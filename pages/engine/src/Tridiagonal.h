@@ -4,6 +4,7 @@
 // again from that row only (the elimination runs from the first row up).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace zemra::engine {
@@ -35,8 +36,9 @@ public:
         double weight = 0;    // (s[row+1] - b) / (b - s[row]) for the boundary b
         double value = 0;     // the value at the boundary
     };
+    // rows: rows at and above it are fixed and x there is left as it stands.
     void SolveFixed(const std::vector<double>& rhs, const std::vector<char>& fixed, const std::vector<double>& value,
-                    std::vector<double>& x, const BoundaryCorner* corner = nullptr);
+                    std::vector<double>& x, const BoundaryCorner* corner = nullptr, std::size_t rows = SIZE_MAX);
 
 private:
 private:
