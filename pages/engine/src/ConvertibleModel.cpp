@@ -339,13 +339,19 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
                                         std::vector<double>& capCompanion) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const std::size_t n = m_stock.size();
-    const bool companion = CompanionQuantity() != Companion::None;
-    if (convertible)
-        floor = m_parity;
-    else
-        floor.assign(n, -std::numeric_limits<double>::infinity());
+    const bool probability = CompanionQuantity() == Companion::ConversionProbability;
+    // The floor is parity or nothing; it is written again only when that
+    // changes (its first entry tells which it holds).
+    if (floor.size() != n || (convertible != (floor[0] == m_parity[0]))) {
+        if (convertible)
+            floor = m_parity;
+        else
+            floor.assign(n, -std::numeric_limits<double>::infinity());
+    }
     cap.assign(n, std::numeric_limits<double>::infinity());
-    capCompanion.assign(n, 0.0);
+    // The companion where the cap holds: 0 but for the probability of
+    // conversion, 1 where called and converting.
+    if (probability || capCompanion.size() != n) capCompanion.assign(n, 0.0);
     bool any = convertible;
     const double accrued = m_schedule.Accrued(t);
     for (const auto& call : m_input.terms.calls) {
@@ -362,7 +368,7 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
             const double capHere = convertible ? std::max(price, m_parity[i]) : price;
             if (capHere < cap[i]) {
                 cap[i] = capHere;
-                if (companion) capCompanion[i] = CalledCompanion(i, price, convertible);
+                if (probability) capCompanion[i] = convertible && m_parity[i] >= price ? 1.0 : 0.0;
             }
         }
     }
@@ -763,8 +769,8 @@ private:
 
     // Which of the held nodes are called for cash.
     void CalledForCash(const std::vector<char>& held, std::vector<char>& called) const {
-        called.resize(held.size());
-        for (std::size_t i = 0; i < held.size(); ++i) called[i] = held[i] == kAboveCap && m_capCompanion[i] == 0.0;
+        called.assign(held.size(), 0);  // none in the settled block at the top (SettledTop)
+        for (std::size_t i = 0; i < m_rows; ++i) called[i] = held[i] == kAboveCap && m_capCompanion[i] == 0.0;
     }
 
     // The rows a step works on (m_rows): all but a block at the top of the
