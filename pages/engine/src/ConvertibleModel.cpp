@@ -429,6 +429,9 @@ public:
     const std::vector<char>* Binding() const { return m_constrained ? &m_active : nullptr; }
     // The rows the last step worked on (SettledTop).
     std::size_t Rows() const { return m_rows; }
+    // After a coupon, a dividend, a put or another event has moved values
+    // outside the steps, the next step works on every row.
+    void ForgetSettled() { m_lastTop = SIZE_MAX; }
 
     // Moves value (and cash, the Tsiveriotis-Fernandes cash part) from
     // t0 + dt back to t0. dt is the same for every step between two marks
@@ -782,7 +785,8 @@ private:
         std::size_t top = n;
         if (m_constrained)
             while (top > 0 && m_floor[top - 1] >= m_cap[top - 1]) --top;
-        m_rows = std::min(n, std::max(top, m_lastTop) + 1);
+        const std::size_t settled = std::max(top, m_lastTop);
+        m_rows = settled >= n ? n : settled + 1;
         m_lastTop = top;
     }
 
@@ -862,7 +866,7 @@ private:
     double m_blendEarlierDt = 0;
     bool m_blendEarlierValid = false;
     bool m_constrained = false;
-    std::size_t m_rows = 0, m_lastTop = 0;  // SettledTop
+    std::size_t m_rows = 0, m_lastTop = SIZE_MAX;  // SettledTop; nothing settled before the first step
     // The call cap's corner at the step's earlier and later levels.
     bool m_hasCorner = false, m_hasLaterCorner = false;
     double m_cornerLevel = 0, m_cornerPrice = 0, m_laterCornerLevel = 0, m_laterCornerPrice = 0;
@@ -974,6 +978,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
                 ApplyConstraints(node.time, conversion, value, cash);
             }
         }
+        if (node.event) stepper.ForgetSettled();
         rannacher = node.event;
     }
     return slices;
