@@ -665,8 +665,8 @@ private:
             for (std::size_t i = 1; i < rows; ++i)
                 m_rhs[i] = eLower[i] * v[i - 1] + eDiag[i] * v[i] + eUpper[i] * v[i + 1];
             if (n > 1) m_rhs[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
-            if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, eUpper);
-            if (held && m_hasLaterCorner && m_model.SplitsCash()) CashCornerOnLaterLevel(v, eUpper);
+            if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, v, m_laterCornerPrice, eUpper);
+            if (held && m_hasLaterCorner && m_model.SplitsCash()) CornerOnLaterLevel(m_valueLater, v, 0.0, eUpper);
             kept.laterRhs = m_rhs;
         }
         if (source)
@@ -714,17 +714,22 @@ private:
     }
 
     // The explicit half at the later level: where the node above the corner
-    // sits on parity (converted) and the one below is free, the node below
-    // sees the value extrapolated through the corner instead of parity.
-    void CornerOnLaterLevel(const std::vector<double>& v, const double* eUpper) {
+    // sits on parity (converted) and the one below is free (`later`, the value
+    // there), the node below sees `quantity` extrapolated through the corner,
+    // where it is `atCorner`, instead of the converted node: the value through
+    // the call price, the cash part through 0. (Not p, which is 0 on a
+    // called-for-cash strip below the corner: the extrapolation through 1 made
+    // the blended price jump by 0.1 with the spread.)
+    void CornerOnLaterLevel(const std::vector<double>& later, const std::vector<double>& quantity, double atCorner,
+                            const double* eUpper) {
         const auto& st = m_model.m_stock;
         std::size_t i = 0;
         if (!CornerCell(m_laterCornerLevel, i)) return;
         const double parityAbove = m_model.m_parityPerShare * st[i + 1];
-        if (std::abs(v[i + 1] - parityAbove) > kBindingTolerance || v[i] >= m_laterCornerPrice) return;
+        if (std::abs(later[i + 1] - parityAbove) > kBindingTolerance || later[i] >= m_laterCornerPrice) return;
         const double w = std::min((st[i + 1] - m_laterCornerLevel) / (m_laterCornerLevel - st[i]), kMaxCornerWeight);
-        const double ghost = (1 + w) * m_laterCornerPrice - w * v[i];
-        m_rhs[i] += eUpper[i] * (ghost - v[i + 1]);
+        const double ghost = (1 + w) * atCorner - w * quantity[i];
+        m_rhs[i] += eUpper[i] * (ghost - quantity[i + 1]);
     }
 
     // The value node i's row sees above it: the node's own, but the value
@@ -753,21 +758,6 @@ private:
         const auto& st = m_model.m_stock;
         corner = {i, (st[i + 1] - m_cornerLevel) / (m_cornerLevel - st[i]), m_model.SplitsCash() ? 0.0 : 1.0};
         return true;
-    }
-
-    // The same at the later level of a Crank-Nicolson step of the cash part.
-    // (Not for p, which is 0 on a called-for-cash strip below the corner: the
-    // extrapolation through 1 made the blended price jump by 0.1 with the
-    // spread.)
-    void CashCornerOnLaterLevel(const std::vector<double>& cash, const double* eUpper) {
-        const auto& st = m_model.m_stock;
-        std::size_t i = 0;
-        if (!CornerCell(m_laterCornerLevel, i)) return;
-        const double parityAbove = m_model.m_parityPerShare * st[i + 1];
-        if (std::abs(m_valueLater[i + 1] - parityAbove) > kBindingTolerance || m_valueLater[i] >= m_laterCornerPrice)
-            return;
-        const double w = std::min((st[i + 1] - m_laterCornerLevel) / (m_laterCornerLevel - st[i]), kMaxCornerWeight);
-        m_rhs[i] += eUpper[i] * (-w * cash[i] - cash[i + 1]);
     }
 
     // Which of the held nodes are called for cash.
