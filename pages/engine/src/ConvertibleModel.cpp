@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "BondSchedule.h"
+#include "Spline.h"
 #include "Tridiagonal.h"
 
 namespace zemra::engine {
@@ -29,9 +30,16 @@ constexpr double kGridVolatility = 0.6;
 constexpr double kScenarioReach = 3.0;
 // Iteration limit of the implicit conversion and call constraints.
 constexpr int kMaxConstraintIterations = 8;
+// Blended: how many times a step's edges between called for cash and free
+// are settled as others join them.
+constexpr int kMaxEdgePasses = 4;
 // The explicit half of a step extrapolates through the call cap's corner at
 // most this many cells' widths beyond it.
 constexpr double kMaxCornerWeight = 4.0;
+// A call price in a solve's frame within this share of the corner's own
+// price is that price (the frame divides the accrued price by its scale);
+// a corner this close to a node is on it.
+constexpr double kFrameSnap = 1e-9;
 // A constraint counts as binding within this distance (points).
 constexpr double kBindingTolerance = 1e-6;
 // How a node stands to the continuous constraints after a time step.
@@ -95,16 +103,53 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
     // Stock prices where the value has a kink or a step (conversion at
     // maturity, parity at a call price, a soft call's trigger) get a node of their own: the nearest
     // node moves there, so results converge smoothly as the grid is refined.
+    std::vector<std::size_t> moved{0, m_spotNode, m_stock.size() - 1};
+    // The corner a solve follows sits on a node of its own; where the node
+    // nearest it is taken (today's stock), the one on its other side moves.
+    if (FollowsCorner()) {
+        const double maturity = m_input.terms.maturityTime;
+        std::vector<double> starts{0.0, m_input.terms.conversionStart};
+        for (const auto& call : m_input.terms.calls) starts.push_back(call.start);
+        std::sort(starts.begin(), starts.end());
+        for (double t : starts) {
+            double level = 0, price = 0;
+            if (t >= 0 && t < maturity - kTimeTolerance && CallCorner(t, true, 1.0, level, price)) {
+                m_anchorLevel = level;
+                break;
+            }
+        }
+        const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), m_anchorLevel);
+        if (m_anchorLevel > 0 && it != m_stock.begin() && it != m_stock.end()) {
+            const std::size_t k = static_cast<std::size_t>(it - m_stock.begin());  // s[k - 1] < level <= s[k]
+            auto taken = [&](std::size_t i) { return std::find(moved.begin(), moved.end(), i) != moved.end(); };
+            const std::size_t nearer = m_anchorLevel - m_stock[k - 1] < m_stock[k] - m_anchorLevel ? k - 1 : k;
+            const std::size_t other = nearer == k ? k - 1 : k;
+            if (m_stock[k] == m_anchorLevel)
+                m_anchorNode = k;
+            else if (!taken(nearer))
+                m_anchorNode = nearer;
+            else if (!taken(other))
+                m_anchorNode = other;
+            if (m_anchorNode != SIZE_MAX) {
+                m_stock[m_anchorNode] = m_anchorLevel;
+                moved.push_back(m_anchorNode);
+            }
+        }
+    }
     std::vector<double> levels;
     if (m_parityPerShare > 0) {
         const double finalCoupon = m_schedule.CouponTimes().empty() ? 0.0 : m_schedule.CouponAmount();
         levels.push_back((m_input.terms.redemptionPct + finalCoupon) / m_parityPerShare);
+        // Conversion at maturity in the frame that reaches it.
+        if (m_anchorLevel > 0) {
+            const double scale = BuildFrame(BuildTimeNodes({}), true).after.back();
+            levels.push_back((m_input.terms.redemptionPct + finalCoupon) / m_parityPerShare / scale);
+        }
         for (const auto& call : m_input.terms.calls) {
             levels.push_back(call.pricePct / m_parityPerShare);
             if (call.triggerPct > 0) levels.push_back(call.triggerPct / m_parityPerShare);
         }
     }
-    std::vector<std::size_t> moved{0, m_spotNode, m_stock.size() - 1};
     for (double level : levels) {
         const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), level);
         if (it == m_stock.begin() || it == m_stock.end()) continue;
@@ -116,6 +161,62 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
     }
     m_parity.resize(m_stock.size());
     for (std::size_t i = 0; i < m_stock.size(); ++i) m_parity[i] = m_parityPerShare * m_stock[i];
+}
+
+bool ConvertibleModel::FollowsCorner() const {
+    return CompanionQuantity() == Companion::ConversionProbability && m_parityPerShare > 0;
+}
+
+ConvertibleModel::Frame ConvertibleModel::BuildFrame(const std::vector<TimeNode>& nodes, bool conversion) const {
+    Frame frame;
+    const std::size_t count = nodes.size();
+    frame.after.assign(count, 1.0);
+    frame.before.assign(count, 1.0);
+    frame.growth.assign(count > 0 ? count - 1 : 0, 0.0);
+    if (!conversion || m_anchorLevel <= 0) return frame;
+    // From today on c follows the corner where there is one and stays where
+    // it was where there is none.
+    double scale = 1.0;
+    for (std::size_t k = 0; k < count; ++k) {
+        double level = 0, price = 0;
+        if (k > 0 && CallCorner(nodes[k].time, true, 1.0, level, price, true)) scale = level / m_anchorLevel;
+        frame.before[k] = scale;
+        if (CallCorner(nodes[k].time, true, 1.0, level, price)) scale = level / m_anchorLevel;
+        frame.after[k] = scale;
+    }
+    // One growth a block of steps, as one rate (the factorizations are kept):
+    // c at the block's ends is exact, the accrued price inside it within
+    // (g dt)^2 / 8 of itself (5e-6 over a month at 8% a year).
+    for (const auto& [first, last] : RateBlocks(nodes)) {
+        const double growth =
+            std::log(frame.before[last] / frame.after[first]) / (nodes[last].time - nodes[first].time);
+        std::fill(frame.growth.begin() + static_cast<std::ptrdiff_t>(first),
+                  frame.growth.begin() + static_cast<std::ptrdiff_t>(last), std::round(growth * 1e12) / 1e12);
+    }
+    return frame;
+}
+
+double ConvertibleModel::FramePrice(double price, double scale) const {
+    const double framed = price / scale;
+    if (m_anchorNode == SIZE_MAX) return framed;
+    const double corner = m_parityPerShare * m_stock[m_anchorNode];  // parity at the corner's node
+    return std::abs(framed - corner) <= kFrameSnap * corner ? corner : framed;
+}
+
+void ConvertibleModel::ChangeFrame(double from, double to, bool money, std::vector<double>& values) const {
+    if (from == to) return;
+    // W_to(z) = W_from(z to / from), times from / to for money; cubic, so that
+    // the slopes and curvatures read from a horizon's values hold; straight
+    // beyond the top of the grid.
+    const double ratio = to / from, factor = money ? from / to : 1.0;
+    const Spline spline(m_stock, values);
+    const std::size_t n = m_stock.size();
+    const double top = m_stock[n - 1], topValue = values[n - 1];
+    const double topSlope = (values[n - 1] - values[n - 2]) / (top - m_stock[n - 2]);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double z = m_stock[i] * ratio;
+        values[i] = factor * (z <= top ? spline.Value(z) : topValue + topSlope * (z - top));
+    }
 }
 
 bool ConvertibleModel::ConversionAllowed(double t) const {
@@ -232,7 +333,7 @@ double ConvertibleModel::CellShareBelow(std::size_t i, double level) const {
     return std::clamp((level - low) / (high - low), 0.0, 1.0);
 }
 
-void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value,
+void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, double scale, std::vector<double>& value,
                                   std::vector<double>& cash, const std::vector<char>* binding, std::size_t rows) const {
     const double accrued = justBefore ? m_schedule.AccruedBefore(t) : m_schedule.Accrued(t);
     const std::size_t n = m_stock.size();
@@ -241,7 +342,8 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     gap.resize(n);
     for (const auto& call : m_input.terms.calls) {
         if (!CallInForce(call, t, justBefore)) continue;
-        const double price = CallPrice(call, accrued);
+        const double price = FramePrice(CallPrice(call, accrued), scale);
+        const double trigger = call.triggerPct / scale;
         // Calls and conversion are checked at every step: a node either binds
         // or not (a share of a cell here would compound step after step). After
         // a time step the cash part follows the nodes the step itself found
@@ -254,7 +356,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         if (!shares) {
             for (std::size_t i = 0; i < std::min(n, rows); ++i) {
                 const double parity = m_parity[i];
-                if (call.triggerPct > 0 && parity < call.triggerPct) continue;
+                if (call.triggerPct > 0 && parity < trigger) continue;
                 const double cap = convertible ? std::max(price, parity) : price;
                 if (cap - value[i] - kBindingTolerance > 0) continue;
                 if (companion && (!binding || (*binding)[i] == kAboveCap))
@@ -265,7 +367,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
         }
         for (std::size_t i = 0; i < n; ++i) {
             const double parity = m_parity[i];
-            const bool active = call.triggerPct <= 0 || parity >= call.triggerPct;
+            const bool active = call.triggerPct <= 0 || parity >= trigger;
             gap[i] = active ? (convertible ? std::max(price, parity) : price) - value[i] - kBindingTolerance : 1.0;
         }
         BindingShares(gap, share);
@@ -279,7 +381,7 @@ void ConvertibleModel::ApplyCalls(double t, bool justBefore, bool convertible, s
     }
 }
 
-void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<double>& value,
+void ConvertibleModel::ApplyConstraints(double t, bool conversion, double scale, std::vector<double>& value,
                                         std::vector<double>& cash, const std::vector<char>* binding,
                                         std::size_t rows) const {
     const bool convertible = conversion && ConversionAllowed(t);
@@ -288,10 +390,10 @@ void ConvertibleModel::ApplyConstraints(double t, bool conversion, std::vector<d
     const Companion companion = CompanionQuantity();
     thread_local std::vector<double> gap, share;
     gap.resize(n);
-    ApplyCalls(t, false, convertible, value, cash, binding, rows);
+    ApplyCalls(t, false, convertible, scale, value, cash, binding, rows);
     for (const auto& put : m_input.terms.puts) {
         if (!Near(put.time, t)) continue;
-        const double price = put.pricePct + (put.clean ? accrued : 0.0);
+        const double price = (put.pricePct + (put.clean ? accrued : 0.0)) / scale;
         if (companion != Companion::None) {
             // Put: the cash part is the put price, the chance of conversion 0.
             const double put = companion == Companion::Cash ? price : 0.0;
@@ -320,14 +422,15 @@ bool ConvertibleModel::CallInForce(const CallPeriod& call, double t, bool justBe
     return t >= call.start - kTimeTolerance && t <= call.end + kTimeTolerance && !Near(t, m_schedule.Maturity());
 }
 
-bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, double& price) const {
+bool ConvertibleModel::CallCorner(double t, bool conversion, double scale, double& level, double& price,
+                                  bool justBefore) const {
     if (!conversion || !ConversionAllowed(t)) return false;
-    const double accrued = m_schedule.Accrued(t);
+    const double accrued = justBefore ? m_schedule.AccruedBefore(t) : m_schedule.Accrued(t);
     bool found = false;
     for (const auto& call : m_input.terms.calls) {
-        if (!CallInForce(call, t)) continue;
-        const double callPrice = CallPrice(call, accrued);
-        if (call.triggerPct > callPrice) continue;  // a soft call is not in force at the corner
+        if (!CallInForce(call, t, justBefore)) continue;
+        const double callPrice = FramePrice(CallPrice(call, accrued), scale);
+        if (call.triggerPct / scale > callPrice) continue;  // a soft call is not in force at the corner
         if (!found || callPrice < price) price = callPrice;
         found = true;
     }
@@ -335,8 +438,8 @@ bool ConvertibleModel::CallCorner(double t, bool conversion, double& level, doub
     return found;
 }
 
-bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
-                                        std::vector<double>& capCompanion) const {
+bool ConvertibleModel::ContinuousBounds(double t, bool conversion, double scale, std::vector<double>& floor,
+                                        std::vector<double>& cap, std::vector<double>& capCompanion) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const std::size_t n = m_stock.size();
     const bool probability = CompanionQuantity() == Companion::ConversionProbability;
@@ -356,11 +459,11 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, std::vector<d
     const double accrued = m_schedule.Accrued(t);
     for (const auto& call : m_input.terms.calls) {
         if (!CallInForce(call, t)) continue;
-        const double price = CallPrice(call, accrued);
+        const double price = FramePrice(CallPrice(call, accrued), scale);
         // A soft call binds only from the trigger's stock price up.
         const std::size_t from =
             call.triggerPct > 0
-                ? static_cast<std::size_t>(std::lower_bound(m_parity.begin(), m_parity.end(), call.triggerPct) -
+                ? static_cast<std::size_t>(std::lower_bound(m_parity.begin(), m_parity.end(), call.triggerPct / scale) -
                                            m_parity.begin())
                 : 0;
         any = any || from < n;
@@ -438,9 +541,16 @@ public:
     // (not the difference of the nodes' times, which varies in its last
     // digits), so that those steps keep one matrix.
     // rate: the step's interest rate (the curve's average forward over its
-    // block of steps, without the scenario's shift).
-    void Step(double t0, double dt, double rate, bool implicit, std::vector<double>& value, std::vector<double>& cash) {
+    // block of steps, without the scenario's shift). growth, earlier, later:
+    // the frame's growth over the step and its scale at the two levels.
+    void Step(double t0, double dt, double rate, double growth, double earlier, double later, bool implicit,
+              std::vector<double>& value, std::vector<double>& cash) {
         m_stepRate = rate;
+        m_growth = growth;
+        m_stepStart = t0;
+        m_stepLength = dt;
+        m_earlierScale = earlier;
+        m_laterScale = later;
         if (implicit) {
             Advance(t0 + 0.5 * dt, 0.5 * dt, 1.0, value, cash);
             Advance(t0, 0.5 * dt, 1.0, value, cash);
@@ -451,6 +561,11 @@ public:
 
 private:
     enum class Equation { Total, Cash };
+
+    // The frame's scale at a time of the step (linear, as the accrued interest).
+    double ScaleAt(double t) const {
+        return m_earlierScale + (m_laterScale - m_earlierScale) * (t - m_stepStart) / m_stepLength;
+    }
 
     // A round of the value and its companion starts again from the later
     // level, the companion held where the value's last round held it.
@@ -467,21 +582,25 @@ private:
     void Advance(double t0, double dt, double theta, std::vector<double>& value, std::vector<double>& cash) {
         const ModelChoice& choice = m_model.m_input.model;
         const MarketData& market = m_model.m_input.market;
-        const double r = m_stepRate;
+        // In the frame, amounts of money are discounted at their rate less the
+        // frame's growth, and every quantity drifts at the stock's less it.
+        const double g = m_growth;
+        const double r = m_stepRate - g;
         const double mid = t0 + 0.5 * dt;
         const bool yieldApplies = choice.dividendType == DividendType::Continuous ||
                                   (choice.discreteDividendYears > 0 && mid > choice.discreteDividendYears);
         const double q = yieldApplies ? market.dividendYieldPct / 100.0 : 0.0;
-        const double drift = r - q - market.borrowCostPct / 100.0;
+        const double drift = m_stepRate - q - market.borrowCostPct / 100.0 - g;
         const double s = m_state.spread;
         const std::size_t n = value.size();
-        m_constrained = m_model.ContinuousBounds(t0, m_conversion, m_floor, m_cap, m_capCompanion);
+        m_constrained = m_model.ContinuousBounds(t0, m_conversion, ScaleAt(t0), m_floor, m_cap, m_capCompanion);
         if (m_constrained) HeldAtStepStart();
         SettledTop(n);
         // The call cap's corner at both levels of the step (the value is
         // extrapolated through it; so is the companion, see CompanionCornerRow).
-        m_hasCorner = m_model.CallCorner(t0, m_conversion, m_cornerLevel, m_cornerPrice);
-        m_hasLaterCorner = m_model.CallCorner(t0 + dt, m_conversion, m_laterCornerLevel, m_laterCornerPrice);
+        m_hasCorner = m_model.CallCorner(t0, m_conversion, ScaleAt(t0), m_cornerLevel, m_cornerPrice);
+        m_hasLaterCorner =
+            m_model.CallCorner(t0 + dt, m_conversion, ScaleAt(t0 + dt), m_laterCornerLevel, m_laterCornerPrice);
 
         if (choice.bankruptcy) {
             for (std::size_t i = 0; i < m_rows; ++i) {
@@ -536,7 +655,9 @@ private:
                 // converting), 0 when called for cash. The value is discounted at
                 // r + s (1 - p), p the mean of the step's two ends. p steps with
                 // the nodes the last step held; where the value's step holds other
-                // nodes, p steps again with those.
+                // nodes, p steps again with those, and nodes that still swap
+                // between called for cash and free are settled as SettleCallEdges
+                // says.
                 // The value's matrix is the risky one (r + s), kept from step to
                 // step; s p V is a source, at the new level from the value's own
                 // extrapolation through the two later levels (a Crank-Nicolson
@@ -545,11 +666,11 @@ private:
                 // guess, below 1e-7 points a step.
                 m_cashLater = cash;
                 m_valueLater = value;
-                const bool extrapolate = theta == 0.5 && m_blendEarlierValid && dt == m_blendEarlierDt;
-                const double wEarlier = dt * theta, wLater = dt * (1 - theta);  // the source s p V's weights
+                m_blend = {drift, theta, dt, r + s, s, theta == 0.5 && m_blendEarlierValid && dt == m_blendEarlierDt};
                 m_sourceLater.resize(n);
                 m_source.resize(n);
                 m_blendRate.resize(n);
+                m_edge.assign(n, 0);
                 for (int round = 0; round < 2; ++round) {
                     RestartRound(value, cash);
                     // p jumps between 0 and 1 where nodes are held or let go, and
@@ -558,26 +679,12 @@ private:
                     // step: 0.1 points on the reference bond). A step whose nodes called
                     // for cash differ from the last step's is fully implicit.
                     CalledForCash(m_heldCash, m_calledForCash);
-                    const double pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
-                    Solve(drift, pTheta, dt, 0.0, cash, nullptr, false, &m_heldCash);
-                    for (std::size_t i = 0; i < m_rows; ++i) {
-                        m_blendRate[i] = s * std::clamp(0.5 * (cash[i] + m_cashLater[i]), 0.0, 1.0);
-                        m_sourceLater[i] = wLater * m_blendRate[i] * m_valueLater[i];
-                        m_source[i] = m_sourceLater[i] +
-                                      wEarlier * m_blendRate[i] *
-                                          (extrapolate ? 2 * m_valueLater[i] - m_blendEarlier[i] : m_valueLater[i]);
-                    }
-                    Solve(drift, theta, dt, r + s, value, &m_source, m_constrained);
-                    if (!extrapolate) {
-                        for (std::size_t i = 0; i < m_rows; ++i)
-                            m_source[i] = m_sourceLater[i] + wEarlier * m_blendRate[i] * value[i];
-                        value = m_valueLater;
-                        m_sameLaterLevel = true;
-                        Solve(drift, theta, dt, r + s, value, &m_source, m_constrained);
-                        m_sameLaterLevel = false;
-                    }
+                    m_blend.pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
+                    Solve(drift, m_blend.pTheta, dt, 0.0, cash, nullptr, false, &m_heldCash);
+                    BlendedValue(value, cash, kMaxConstraintIterations);
                     if (!m_constrained || m_active == m_heldCash) break;
                 }
+                if (m_constrained && m_active != m_heldCash) SettleCallEdges(value, cash);
                 m_lastCalledForCash.swap(m_calledForCash);
                 m_blendEarlier.swap(m_valueLater);
                 m_blendEarlierDt = dt;
@@ -585,6 +692,120 @@ private:
                 break;
             }
         }
+    }
+
+    // The blended value's step from the later level with the p in `cash`:
+    // the mean of the step's two ends, but p at the new level alone on an
+    // edge node (SettleCallEdges); passes: of the constraints.
+    void BlendedValue(std::vector<double>& value, const std::vector<double>& cash, int passes) {
+        const double s = m_blend.spread;
+        const double wEarlier = m_blend.dt * m_blend.theta, wLater = m_blend.dt * (1 - m_blend.theta);
+        for (std::size_t i = 0; i < m_rows; ++i) {
+            const double p = m_edge[i] ? cash[i] : 0.5 * (cash[i] + m_cashLater[i]);
+            m_blendRate[i] = s * std::clamp(p, 0.0, 1.0);
+            m_sourceLater[i] = wLater * m_blendRate[i] * m_valueLater[i];
+            m_source[i] = m_sourceLater[i] +
+                          wEarlier * m_blendRate[i] *
+                              (m_blend.extrapolate ? 2 * m_valueLater[i] - m_blendEarlier[i] : m_valueLater[i]);
+        }
+        value = m_valueLater;
+        Solve(m_blend.drift, m_blend.theta, m_blend.dt, m_blend.rate, value, &m_source, m_constrained, nullptr, passes);
+        if (!m_blend.extrapolate) {
+            for (std::size_t i = 0; i < m_rows; ++i)
+                m_source[i] = m_sourceLater[i] + wEarlier * m_blendRate[i] * value[i];
+            value = m_valueLater;
+            m_sameLaterLevel = true;
+            Solve(m_blend.drift, m_blend.theta, m_blend.dt, m_blend.rate, value, &m_source, m_constrained, nullptr,
+                  passes);
+            m_sameLaterLevel = false;
+        }
+    }
+
+    // Nodes that swap between called for cash and free from round to round:
+    // held at the call price p is 0, and the value discounted at r + s falls
+    // under the price; free, p is high, and the value rises above it. No
+    // pure state is consistent, and the one a step ends on flips with the
+    // last digits (steps of 0.1 with the spread on the reference bond). Such
+    // an edge node is held where the issuer is indifferent: free in the
+    // value, which then sits on the price, with p held at the value x that
+    // puts it there, between 0 (called) and its free p. The value is
+    // affine in x: x comes from the value at x = 0 and at the free p,
+    // interpolated; the edge's own p enters its discounting at the new level
+    // (the mean with the later level carries x's swings on from step to
+    // step). Nodes that the result would hold or free otherwise join the
+    // edges, and the step is settled again.
+    void SettleCallEdges(std::vector<double>& value, std::vector<double>& cash) {
+        std::vector<std::size_t> edges;
+        auto swaps = [&](std::size_t i, const std::vector<char>& a, const std::vector<char>& b) {
+            return m_capCompanion[i] == 0.0 &&
+                   ((a[i] == kAboveCap && b[i] == kFree) || (a[i] == kFree && b[i] == kAboveCap));
+        };
+        for (std::size_t i = 0; i < m_rows; ++i)
+            if (swaps(i, m_active, m_heldCash)) edges.push_back(i);
+        std::vector<char> held, reclassified;
+        std::vector<double> x;
+        std::vector<char> fixed;
+        // p with the fixed edges held at x; the value with the held nodes
+        // `held` (edges free) in one pass, its classification kept aside.
+        auto solveProbability = [&] {
+            m_heldCash = held;
+            for (std::size_t e = 0; e < edges.size(); ++e)
+                if (fixed[e]) {
+                    m_heldCash[edges[e]] = kAboveCap;
+                    m_capCompanion[edges[e]] = x[e];
+                }
+            cash = m_cashLater;
+            m_cashTarget = &cash;
+            Solve(m_blend.drift, m_blend.pTheta, m_blend.dt, 0.0, cash, nullptr, false, &m_heldCash);
+            for (std::size_t i : edges) m_capCompanion[i] = 0.0;
+        };
+        auto solveValue = [&] {
+            m_active = held;
+            BlendedValue(value, cash, 1);
+            reclassified = m_active;
+            m_active = held;
+        };
+        for (int pass = 0; pass < kMaxEdgePasses && !edges.empty(); ++pass) {
+            held = m_active;
+            std::fill(m_edge.begin(), m_edge.end(), 0);
+            for (std::size_t i : edges) {
+                held[i] = kFree;
+                m_edge[i] = 1;
+            }
+            const std::size_t count = edges.size();
+            x.assign(count, 0.0);
+            fixed.assign(count, 1);
+            // One edge at a time, the others as they stand.
+            for (std::size_t e = 0; e < count; ++e) {
+                const double price = m_cap[edges[e]];
+                fixed[e] = 1;
+                x[e] = 0.0;
+                solveProbability();
+                solveValue();
+                const double atCalled = value[edges[e]];
+                fixed[e] = 0;
+                solveProbability();
+                const double pFree = cash[edges[e]];
+                solveValue();
+                const double atFree = value[edges[e]];
+                if (atCalled >= price) {
+                    fixed[e] = 1;  // called for cash even at p = 0
+                } else if (atFree > price && pFree > 0) {
+                    fixed[e] = 1;
+                    x[e] = pFree * (price - atCalled) / (atFree - atCalled);
+                }  // else free: its value stays under the price at its free p
+            }
+            solveProbability();
+            solveValue();
+            std::size_t added = 0;
+            for (std::size_t i = 0; i < m_rows; ++i)
+                if (!m_edge[i] && swaps(i, reclassified, held)) {
+                    edges.push_back(i);
+                    ++added;
+                }
+            if (added == 0) break;
+        }
+        m_heldCash = m_active;
     }
 
     // Diffusion and drift terms of A (without the discounting), kept while
@@ -688,13 +909,15 @@ private:
     }
 
     // The node below the corner and the one above it, where the corner lies
-    // strictly between them; false otherwise.
+    // strictly between them; false otherwise (also where it is a node's
+    // within rounding, as in a solve that follows it).
     bool CornerCell(double level, std::size_t& below) const {
         const auto& st = m_model.m_stock;
         const auto it = std::lower_bound(st.begin(), st.end(), level);
         if (it == st.begin() || it == st.end()) return false;
         below = static_cast<std::size_t>(it - st.begin()) - 1;
-        return level > st[below] && level <= st[below + 1];
+        const double onNode = kFrameSnap * level;
+        return level - st[below] > onNode && st[below + 1] - level > onNode;
     }
 
     // The corner row of the held nodes: the node below the corner free, the
@@ -853,6 +1076,14 @@ private:
     // Blended: the value at the later level of the last step, for the
     // extrapolation of the next one.
     std::vector<double> m_blendEarlier, m_blendRate;  // m_blendRate: s p
+    // Blended: the step's terms, and the edge nodes (SettleCallEdges).
+    struct BlendTerms {
+        double drift = 0, theta = 0.5, dt = 0, rate = 0, spread = 0;
+        bool extrapolate = false;
+        double pTheta = 0.5;
+    };
+    BlendTerms m_blend;
+    std::vector<char> m_edge;
     double m_blendEarlierDt = 0;
     bool m_blendEarlierValid = false;
     bool m_constrained = false;
@@ -861,6 +1092,8 @@ private:
     bool m_hasCorner = false, m_hasLaterCorner = false;
     double m_cornerLevel = 0, m_cornerPrice = 0, m_laterCornerLevel = 0, m_laterCornerPrice = 0;
     double m_stepRate = 0;
+    // The frame over the step (Step).
+    double m_growth = 0, m_stepStart = 0, m_stepLength = 1, m_earlierScale = 1, m_laterScale = 1;
     std::vector<double> m_opLower, m_opDiag, m_opUpper;
     double m_operatorDrift = std::numeric_limits<double>::quiet_NaN();
     // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
@@ -886,19 +1119,29 @@ private:
 // over each block, hence to every contract date, is exact, and the steps
 // of a block build identical matrices, which keep their factorization.
 // Rounded to 1e-12 so that a flat stretch of the curve gives one rate.
+std::vector<std::pair<std::size_t, std::size_t>> ConvertibleModel::RateBlocks(
+    const std::vector<TimeNode>& nodes) const {
+    std::vector<std::pair<std::size_t, std::size_t>> blocks;
+    const std::size_t steps = nodes.size() > 0 ? nodes.size() - 1 : 0;
+    std::size_t first = 0;
+    while (first < steps) {
+        std::size_t last = first + 1;  // the block is nodes[first .. last]
+        while (last < steps && !nodes[last].mark &&
+               nodes[last + 1].time - nodes[first].time <= kRateBlock + kTimeTolerance)
+            ++last;
+        blocks.emplace_back(first, last);
+        first = last;
+    }
+    return blocks;
+}
+
 std::vector<double> ConvertibleModel::StepRates(const std::vector<TimeNode>& nodes, double rateShift) const {
     const YieldCurve curve(m_input.market.zeroCurve, rateShift);
     std::vector<double> rates(nodes.size() > 0 ? nodes.size() - 1 : 0);
-    std::size_t first = 0;
-    while (first < rates.size()) {
-        std::size_t last = first + 1;  // the block is nodes[first .. last]
-        while (last < rates.size() && !nodes[last].mark &&
-               nodes[last + 1].time - nodes[first].time <= kRateBlock + kTimeTolerance)
-            ++last;
+    for (const auto& [first, last] : RateBlocks(nodes)) {
         const double rate = std::round(curve.Forward(nodes[first].time, nodes[last].time) * 1e12) / 1e12;
         std::fill(rates.begin() + static_cast<std::ptrdiff_t>(first), rates.begin() + static_cast<std::ptrdiff_t>(last),
                   rate);
-        first = last;
     }
     return rates;
 }
@@ -906,11 +1149,13 @@ std::vector<double> ConvertibleModel::StepRates(const std::vector<TimeNode>& nod
 std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state, bool conversion,
                                                          std::span<const double> horizons) const {
     const std::vector<TimeNode> nodes = BuildTimeNodes(horizons);
+    const Frame frame = BuildFrame(nodes, conversion);
+    const double atMaturity = frame.after.back();  // the frame's scale there
     const std::size_t n = m_stock.size();
     const double maturity = m_schedule.Maturity();
     const double finalCoupon = m_schedule.CouponTimes().empty() ? 0.0 : m_schedule.CouponAmount();
     std::vector<double> value(n), cash(n);
-    const double bond = m_input.terms.redemptionPct + finalCoupon;
+    const double bond = (m_input.terms.redemptionPct + finalCoupon) / atMaturity;
     const bool convertsAtMaturity = conversion && ConversionAllowed(maturity) && m_parityPerShare > 0;
     // At maturity the holder takes the larger of the shares and redemption
     // with the last coupon. The cash part drops from the bond to 0 where
@@ -926,7 +1171,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
         const double below = CellShareBelow(i, boundary);
         cash[i] = probability ? 1.0 - below : bond * below;
     }
-    ApplyConstraints(maturity, conversion, value, cash);
+    ApplyConstraints(maturity, conversion, atMaturity, value, cash);
     // The constraints set the companion of every node where conversion binds,
     // the straddling node's share included: give that share back (a put at
     // maturity only raises the cash part and lowers the probability).
@@ -937,7 +1182,7 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     // An instant before maturity the issuer may still call (at the call
     // price with the final coupon's accrued interest where the price is
     // clean): with a dirty price that saves the final coupon.
-    ApplyCalls(maturity, true, convertsAtMaturity, value, cash);
+    ApplyCalls(maturity, true, convertsAtMaturity, frame.before.back(), value, cash);
 
     std::vector<std::vector<double>> slices(horizons.size());
     const std::vector<double> rates = StepRates(nodes, state.rateShift);
@@ -945,27 +1190,35 @@ std::vector<std::vector<double>> ConvertibleModel::Solve(const ModelState& state
     bool rannacher = true;
     for (std::size_t k = nodes.size() - 1; k-- > 0;) {
         const TimeNode& node = nodes[k];
-        stepper.Step(node.time, node.step, rates[k], rannacher, value, cash);
+        stepper.Step(node.time, node.step, rates[k], frame.growth[k], frame.after[k], frame.before[k + 1], rannacher,
+                     value, cash);
         rannacher = false;
-        ApplyConstraints(node.time, conversion, value, cash, stepper.Binding(), stepper.Rows());
-        if (node.horizon >= 0) slices[static_cast<std::size_t>(node.horizon)] = value;
+        const double after = frame.after[k], before = frame.before[k];
+        ApplyConstraints(node.time, conversion, after, value, cash, stepper.Binding(), stepper.Rows());
+        if (node.horizon >= 0) {
+            auto& slice = slices[static_cast<std::size_t>(node.horizon)];
+            slice = value;
+            ChangeFrame(after, 1.0, true, slice);
+        }
         if (node.time > kTimeTolerance) {
+            ChangeFrame(after, before, true, value);
+            ChangeFrame(after, before, SplitsCash(), cash);
             if (node.coupon) {
-                const double couponCash = SplitsCash() ? m_schedule.CouponAmount() : 0.0;
+                const double couponCash = SplitsCash() ? m_schedule.CouponAmount() / before : 0.0;
                 for (std::size_t i = 0; i < n; ++i) {
-                    value[i] += m_schedule.CouponAmount();
+                    value[i] += m_schedule.CouponAmount() / before;
                     cash[i] += couponCash;
                 }
                 // The issuer may call an instant before the coupon is paid; the
                 // next time step would otherwise first meet the call half a step
                 // later, which with a dirty call price makes the coupon worth too
                 // much.
-                ApplyCalls(node.time, true, conversion && ConversionAllowed(node.time), value, cash);
+                ApplyCalls(node.time, true, conversion && ConversionAllowed(node.time), before, value, cash);
             }
             if (node.dividend > 0) {
-                ApplyDividend(node.dividend, value);
-                ApplyDividend(node.dividend, cash);
-                ApplyConstraints(node.time, conversion, value, cash);
+                ApplyDividend(node.dividend / before, value);
+                ApplyDividend(node.dividend / before, cash);
+                ApplyConstraints(node.time, conversion, before, value, cash);
             }
         }
         if (node.event) stepper.ForgetSettled();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "BondSchedule.h"
@@ -67,10 +68,37 @@ public:
 private:
     struct TimeNode;
     class Stepper;
+    // A solve's frame. Under Blended a solve follows the call's corner: its
+    // values are W(z, t) = V(z c(t), t) / c(t) on the grid z = S / c(t), c(t)
+    // the corner's stock price over the one where the solve first meets it.
+    // Dividing by c keeps parity where it is and makes the dirty call price a
+    // constant, so that the corner is one node at every step; the equations
+    // gain a growth g = c'/c off the drift and off the discount rate of every
+    // amount of money. Between dates c follows the accrued interest (linear
+    // in t); on a coupon date, and where a call period starts, it jumps and
+    // the values move to the new frame by cubic interpolation.
+    struct Frame {
+        std::vector<double> after, before;  // c at each time node, an instant after and before it
+        std::vector<double> growth;         // g of each time step
+    };
 
     void BuildStockGrid(double highestStock);
     std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
+    // The blocks of time steps (first and last node) that share one rate.
+    std::vector<std::pair<std::size_t, std::size_t>> RateBlocks(const std::vector<TimeNode>& nodes) const;
     std::vector<double> StepRates(const std::vector<TimeNode>& nodes, double rateShift) const;
+    // Whether solves with conversion follow the call's corner (Blended: its
+    // probability of conversion is decided there).
+    bool FollowsCorner() const;
+    // The frame of a solve on these time nodes (c = 1 throughout where the
+    // solve does not follow the corner).
+    Frame BuildFrame(const std::vector<TimeNode>& nodes, bool conversion) const;
+    // A price in the frame of scale c: price / c, exactly the corner's own
+    // price where it is that within rounding.
+    double FramePrice(double price, double scale) const;
+    // Values in the frame of scale `from` moved into the frame of scale `to`
+    // (money: amounts of money, else a probability).
+    void ChangeFrame(double from, double to, bool money, std::vector<double>& values) const;
     bool ConversionAllowed(double t) const;
     // Whether the call period is in force at t (not on the maturity date),
     // or (justBefore) an instant before t.
@@ -79,20 +107,25 @@ private:
     // move the companion); null at other times. `cash` is the companion.
     // rows: the nodes from it up were held at the floor by the step and stay
     // as they are.
-    void ApplyConstraints(double t, bool conversion, std::vector<double>& value, std::vector<double>& cash,
-                          const std::vector<char>* binding = nullptr, std::size_t rows = SIZE_MAX) const;
+    // scale: the frame's c at t.
+    void ApplyConstraints(double t, bool conversion, double scale, std::vector<double>& value,
+                          std::vector<double>& cash, const std::vector<char>* binding = nullptr,
+                          std::size_t rows = SIZE_MAX) const;
     // The call caps in force at t, or (justBefore) an instant before t, where
     // a coupon paid at t has fully accrued; convertible: whether conversion
     // is allowed there.
-    void ApplyCalls(double t, bool justBefore, bool convertible, std::vector<double>& value, std::vector<double>& cash,
-                    const std::vector<char>* binding = nullptr, std::size_t rows = SIZE_MAX) const;
+    void ApplyCalls(double t, bool justBefore, bool convertible, double scale, std::vector<double>& value,
+                    std::vector<double>& cash, const std::vector<char>* binding = nullptr,
+                    std::size_t rows = SIZE_MAX) const;
     void ApplyDividend(double amount, std::vector<double>& values) const;
     // The corner of the call cap at t: the lowest call price in force where
     // conversion is allowed and the stock price at which parity reaches it.
     // Below it the holder is paid the price, above it he converts; the value
     // meets the cap there at a kink that moves with a clean price's accrued
-    // interest. False when no call is in force there.
-    bool CallCorner(double t, bool conversion, double& level, double& price) const;
+    // interest. False when no call is in force there. In the frame of
+    // scale c; justBefore: an instant before t.
+    bool CallCorner(double t, bool conversion, double scale, double& level, double& price,
+                    bool justBefore = false) const;
     // Share of node i's cell (between the midpoints to its neighbours) below
     // a stock price.
     double CellShareBelow(std::size_t i, double level) const;
@@ -104,7 +137,7 @@ private:
     // Conversion floor and call cap in force at t (infinite where none);
     // false when neither is.
     // capCompanion: the companion where the cap holds.
-    bool ContinuousBounds(double t, bool conversion, std::vector<double>& floor, std::vector<double>& cap,
+    bool ContinuousBounds(double t, bool conversion, double scale, std::vector<double>& floor, std::vector<double>& cap,
                           std::vector<double>& capCompanion) const;
 
     const ValuationInput& m_input;
@@ -115,6 +148,10 @@ private:
     double m_parityPerShare = 0;
     double m_conversionEnd = 0;
     std::vector<Dividend> m_discreteDividends;
+    // The corner's stock price where a solve that follows it first meets it
+    // (c = 1 there) and its node; 0 and none where it never does.
+    double m_anchorLevel = 0;
+    std::size_t m_anchorNode = SIZE_MAX;
 };
 
 }  // namespace zemra::engine
