@@ -439,7 +439,8 @@ bool ConvertibleModel::CallCorner(double t, bool conversion, double scale, doubl
 }
 
 bool ConvertibleModel::ContinuousBounds(double t, bool conversion, double scale, std::vector<double>& floor,
-                                        std::vector<double>& cap, std::vector<double>& capCompanion) const {
+                                        std::vector<double>& cap, std::vector<double>& capCompanion,
+                                        BoundsKey& last) const {
     const bool convertible = conversion && ConversionAllowed(t);
     const std::size_t n = m_stock.size();
     const bool probability = CompanionQuantity() == Companion::ConversionProbability;
@@ -451,21 +452,30 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, double scale,
         else
             floor.assign(n, -std::numeric_limits<double>::infinity());
     }
+    // The calls in force: price and first node (a soft call binds only from
+    // the trigger's stock price up). Where they and conversion are as for
+    // the bounds as they stand (a dirty price, or a clean one in a solve
+    // that follows the corner), those stand.
+    const double accrued = m_schedule.Accrued(t);
+    thread_local std::vector<double> terms;
+    terms.assign(1, convertible ? 1.0 : 0.0);
+    for (const auto& call : m_input.terms.calls) {
+        if (!CallInForce(call, t)) continue;
+        terms.push_back(FramePrice(CallPrice(call, accrued), scale));
+        terms.push_back(call.triggerPct > 0 ? static_cast<double>(std::lower_bound(m_parity.begin(), m_parity.end(),
+                                                                                   call.triggerPct / scale) -
+                                                                  m_parity.begin())
+                                            : 0.0);
+    }
+    if (terms == last.terms && cap.size() == n && capCompanion.size() == n) return last.any;
     cap.assign(n, std::numeric_limits<double>::infinity());
     // The companion where the cap holds: 0 but for the probability of
     // conversion, 1 where called and converting.
     if (probability || capCompanion.size() != n) capCompanion.assign(n, 0.0);
     bool any = convertible;
-    const double accrued = m_schedule.Accrued(t);
-    for (const auto& call : m_input.terms.calls) {
-        if (!CallInForce(call, t)) continue;
-        const double price = FramePrice(CallPrice(call, accrued), scale);
-        // A soft call binds only from the trigger's stock price up.
-        const std::size_t from =
-            call.triggerPct > 0
-                ? static_cast<std::size_t>(std::lower_bound(m_parity.begin(), m_parity.end(), call.triggerPct / scale) -
-                                           m_parity.begin())
-                : 0;
+    for (std::size_t k = 1; k < terms.size(); k += 2) {
+        const double price = terms[k];
+        const std::size_t from = static_cast<std::size_t>(terms[k + 1]);
         any = any || from < n;
         for (std::size_t i = from; i < n; ++i) {
             const double capHere = convertible ? std::max(price, m_parity[i]) : price;
@@ -475,6 +485,8 @@ bool ConvertibleModel::ContinuousBounds(double t, bool conversion, double scale,
             }
         }
     }
+    last.terms = terms;
+    last.any = any;
     return any;
 }
 
@@ -593,7 +605,8 @@ private:
         const double drift = m_stepRate - q - market.borrowCostPct / 100.0 - g;
         const double s = m_state.spread;
         const std::size_t n = value.size();
-        m_constrained = m_model.ContinuousBounds(t0, m_conversion, ScaleAt(t0), m_floor, m_cap, m_capCompanion);
+        m_constrained =
+            m_model.ContinuousBounds(t0, m_conversion, ScaleAt(t0), m_floor, m_cap, m_capCompanion, m_boundsKey);
         if (m_constrained) HeldAtStepStart();
         SettledTop(n);
         // The call cap's corner at both levels of the step (the value is
@@ -670,7 +683,7 @@ private:
                 m_sourceLater.resize(n);
                 m_source.resize(n);
                 m_blendRate.resize(n);
-                m_edge.assign(n, 0);
+                m_edge.resize(n, 0);  // all 0 between steps (SettleCallEdges)
                 for (int round = 0; round < 2; ++round) {
                     RestartRound(value, cash);
                     // p jumps between 0 and 1 where nodes are held or let go, and
@@ -767,7 +780,6 @@ private:
         };
         for (int pass = 0; pass < kMaxEdgePasses && !edges.empty(); ++pass) {
             held = m_active;
-            std::fill(m_edge.begin(), m_edge.end(), 0);
             for (std::size_t i : edges) {
                 held[i] = kFree;
                 m_edge[i] = 1;
@@ -805,6 +817,7 @@ private:
                 }
             if (added == 0) break;
         }
+        for (std::size_t i : edges) m_edge[i] = 0;
         m_heldCash = m_active;
     }
 
@@ -1068,6 +1081,7 @@ private:
     std::vector<std::array<double, 3>> m_d1, m_d2;
     std::vector<double> m_hazard, m_lower, m_diag, m_upper, m_rate, m_source, m_sourceLater, m_rhs;
     std::vector<double> m_floor, m_cap, m_capCompanion, m_heldValue;
+    BoundsKey m_boundsKey;
     std::vector<char> m_active, m_heldCash, m_previousHeld;
     // Blended: the nodes held at the call price without conversion (p = 0)
     // in this step and the last.

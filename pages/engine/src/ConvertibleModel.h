@@ -134,11 +134,18 @@ private:
     // of 1 where he converts (parity at least the price), 0 where paid.
     double CalledCompanion(std::size_t i, double price, bool convertible) const;
     void BindingShares(const std::vector<double>& gap, std::vector<double>& share) const;
+    // What the last bounds were written for (ContinuousBounds): whether
+    // conversion was allowed, and each call's price and first node.
+    struct BoundsKey {
+        std::vector<double> terms;
+        bool any = false;
+    };
     // Conversion floor and call cap in force at t (infinite where none);
     // false when neither is.
-    // capCompanion: the companion where the cap holds.
+    // capCompanion: the companion where the cap holds. last: the key of the
+    // bounds as they stand, which are written again only when it changes.
     bool ContinuousBounds(double t, bool conversion, double scale, std::vector<double>& floor, std::vector<double>& cap,
-                          std::vector<double>& capCompanion) const;
+                          std::vector<double>& capCompanion, BoundsKey& last) const;
 
     const ValuationInput& m_input;
     BondSchedule m_schedule;
