@@ -30,6 +30,36 @@ TEST(Identities, ConvertibleLimitsAndSchemesWithoutSpread) {
     }
 }
 
+// A blended solve with a hard clean call runs in a frame that follows the
+// call's corner (scaled values on a scaled grid, moved to a new frame on
+// coupon dates and where a call period starts); without spread it is still
+// the risky value, within the interpolation of those moves.
+TEST(Identities, BlendedFrameWithoutSpreadIsRisky) {
+    ValuationInput midPeriod = ReferenceBond(DiscountingScheme::Blended, 0), twoPeriods = midPeriod,
+                   dividends = midPeriod;
+    midPeriod.terms.calls[0].start = 2.3;
+    twoPeriods.terms.calls[0].end = 3.7;
+    twoPeriods.terms.calls.push_back({3.7, 5, 104, true, 0});
+    dividends.model.dividendType = DividendType::Discrete;
+    dividends.market.dividends = {{2.2, 1.5}, {3.2, 1.5}, {4.2, 1.5}};
+    const struct {
+        const char* name;
+        ValuationInput input;
+    } rows[] = {{"reference bond", ReferenceBond(DiscountingScheme::Blended, 0)},
+                {"call period from mid-period", midPeriod},
+                {"two call periods, two prices", twoPeriods},
+                {"discrete dividends in the call period", dividends}};
+    constexpr double kTolerance = 0.001;
+    for (const auto& row : rows)
+        for (double stock : {80.0, 100.0, 115.0}) {
+            ValuationInput in = row.input;
+            in.market.stockPrice = stock;
+            const double value = FairValue(in), risky = FairValue(With(in, DiscountingScheme::Risky));
+            EXPECT_NEAR(value, risky, kTolerance)
+                << Report(std::string(row.name) + ", no spread: the risky value", in, risky, value, kTolerance);
+        }
+}
+
 TEST(Identities, DirtyCallComesBeforeTheNextCoupon) {
     // Callable at any time at 100 including accrued interest, a bond whose
     // coupon pays more than rate and spread is called an instant before its
