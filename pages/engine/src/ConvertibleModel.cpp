@@ -694,6 +694,7 @@ private:
                     CalledForCash(m_heldCash, m_calledForCash);
                     m_blend.pTheta = m_calledForCash == m_lastCalledForCash ? theta : 1.0;
                     Solve(drift, m_blend.pTheta, dt, 0.0, cash, nullptr, false, &m_heldCash);
+                    KeepProbability(cash);
                     BlendedValue(value, cash, kMaxConstraintIterations);
                     if (!m_constrained || m_active == m_heldCash) break;
                 }
@@ -705,6 +706,13 @@ private:
                 break;
             }
         }
+    }
+
+    // p is a probability. Crank-Nicolson overshoots its jumps (up to 1.7 by
+    // the call's corner on the reference bond), and the excess carried on
+    // would discount the neighbours too little: it is kept within [0, 1].
+    void KeepProbability(std::vector<double>& p) const {
+        for (std::size_t i = 0; i < m_rows; ++i) p[i] = std::clamp(p[i], 0.0, 1.0);
     }
 
     // The blended value's step from the later level with the p in `cash`:
@@ -770,6 +778,7 @@ private:
             cash = m_cashLater;
             m_cashTarget = &cash;
             Solve(m_blend.drift, m_blend.pTheta, m_blend.dt, 0.0, cash, nullptr, false, &m_heldCash);
+            KeepProbability(cash);
             for (std::size_t i : edges) m_capCompanion[i] = 0.0;
         };
         auto solveValue = [&] {
