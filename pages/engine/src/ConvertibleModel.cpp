@@ -118,23 +118,7 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
                 break;
             }
         }
-        const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), m_anchorLevel);
-        if (m_anchorLevel > 0 && it != m_stock.begin() && it != m_stock.end()) {
-            const std::size_t k = static_cast<std::size_t>(it - m_stock.begin());  // s[k - 1] < level <= s[k]
-            auto taken = [&](std::size_t i) { return std::find(moved.begin(), moved.end(), i) != moved.end(); };
-            const std::size_t nearer = m_anchorLevel - m_stock[k - 1] < m_stock[k] - m_anchorLevel ? k - 1 : k;
-            const std::size_t other = nearer == k ? k - 1 : k;
-            if (m_stock[k] == m_anchorLevel)
-                m_anchorNode = k;
-            else if (!taken(nearer))
-                m_anchorNode = nearer;
-            else if (!taken(other))
-                m_anchorNode = other;
-            if (m_anchorNode != SIZE_MAX) {
-                m_stock[m_anchorNode] = m_anchorLevel;
-                moved.push_back(m_anchorNode);
-            }
-        }
+        if (m_anchorLevel > 0) m_anchorNode = PlaceLevel(m_anchorLevel, moved, true);
     }
     std::vector<double> levels;
     if (m_parityPerShare > 0) {
@@ -150,17 +134,28 @@ void ConvertibleModel::BuildStockGrid(double highestStock) {
             if (call.triggerPct > 0) levels.push_back(call.triggerPct / m_parityPerShare);
         }
     }
-    for (double level : levels) {
-        const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), level);
-        if (it == m_stock.begin() || it == m_stock.end()) continue;
-        std::size_t k = static_cast<std::size_t>(it - m_stock.begin());
-        if (level - m_stock[k - 1] < m_stock[k] - level) --k;
-        if (std::find(moved.begin(), moved.end(), k) != moved.end()) continue;
-        m_stock[k] = level;
-        moved.push_back(k);
-    }
+    for (double level : levels) PlaceLevel(level, moved, false);
     m_parity.resize(m_stock.size());
     for (std::size_t i = 0; i < m_stock.size(); ++i) m_parity[i] = m_parityPerShare * m_stock[i];
+}
+
+std::size_t ConvertibleModel::PlaceLevel(double level, std::vector<std::size_t>& moved, bool orOther) {
+    const auto it = std::lower_bound(m_stock.begin(), m_stock.end(), level);
+    if (it == m_stock.begin() || it == m_stock.end()) return SIZE_MAX;
+    const std::size_t k = static_cast<std::size_t>(it - m_stock.begin());  // s[k - 1] < level <= s[k]
+    auto taken = [&](std::size_t i) { return std::find(moved.begin(), moved.end(), i) != moved.end(); };
+    if (m_stock[k] == level) {
+        if (!taken(k)) moved.push_back(k);
+        return k;
+    }
+    const std::size_t nearer = level - m_stock[k - 1] < m_stock[k] - level ? k - 1 : k;
+    const std::size_t other = nearer == k ? k - 1 : k;
+    const std::size_t node = !taken(nearer) ? nearer : orOther && !taken(other) ? other : SIZE_MAX;
+    if (node != SIZE_MAX) {
+        m_stock[node] = level;
+        moved.push_back(node);
+    }
+    return node;
 }
 
 bool ConvertibleModel::FollowsCorner() const {

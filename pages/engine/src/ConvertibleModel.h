@@ -83,6 +83,10 @@ private:
     };
 
     void BuildStockGrid(double highestStock);
+    // Moves the node nearest `level` onto it unless that node is among
+    // `moved` (today's stock, the ends, an earlier level); orOther: then the
+    // node on the level's other side. The node now at the level, or SIZE_MAX.
+    std::size_t PlaceLevel(double level, std::vector<std::size_t>& moved, bool orOther);
     std::vector<TimeNode> BuildTimeNodes(std::span<const double> horizons) const;
     // The blocks of time steps (first and last node) that share one rate.
     std::vector<std::pair<std::size_t, std::size_t>> RateBlocks(const std::vector<TimeNode>& nodes) const;
