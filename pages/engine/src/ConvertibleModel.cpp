@@ -33,6 +33,8 @@ constexpr int kMaxConstraintIterations = 8;
 // Blended: how many times a step's edges between called for cash and free
 // are settled as others join them.
 constexpr int kMaxEdgePasses = 4;
+// Factored matrices kept by each equation of a solve (see KeptMatrices).
+constexpr std::size_t kKeptMatrices = 16;
 // The explicit half of a step extrapolates through the call cap's corner at
 // most this many cells' widths beyond it.
 constexpr double kMaxCornerWeight = 4.0;
@@ -867,11 +869,13 @@ private:
                const std::vector<double>* source, bool constrained, const std::vector<char>* held = nullptr,
                int passes = kMaxConstraintIterations) {
         const std::size_t n = v.size();
-        if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
-        KeptMatrix& kept = &v == m_cashTarget ? m_cashMatrix : m_valueMatrix;
-        TridiagonalSystem& system = kept.system;
+        KeptMatrices& target = &v == m_cashTarget ? m_cashMatrices : m_valueMatrices;
         const std::array<double, 4> key{drift, theta, dt, rateKey};
-        if (key != kept.key) {
+        bool found = false;
+        KeptMatrix& kept = target.Find(key, found);
+        TridiagonalSystem& system = kept.system;
+        if (!found) {
+            if (drift != m_operatorDrift || m_opDiag.size() != n) BuildOperator(drift);
             // The rate of every node is the key's, but under the bankruptcy
             // model, whose caller sets the rate with the hazard of each node.
             if (!m_model.m_input.model.bankruptcy) std::fill(m_rate.begin(), m_rate.end(), rateKey);
@@ -893,8 +897,8 @@ private:
         const double* eLower = kept.explicitLower.data();
         const double* eDiag = kept.explicitDiag.data();
         const double* eUpper = kept.explicitUpper.data();
-        if (m_sameLaterLevel && kept.laterRhs.size() == n) {
-            m_rhs = kept.laterRhs;
+        if (m_sameLaterLevel && target.laterRhs.size() == n) {
+            m_rhs = target.laterRhs;
         } else {
             // Rows at and above m_rows are held where they stand: their
             // right-hand side is not read.
@@ -905,7 +909,7 @@ private:
             if (n > 1) m_rhs[n - 1] = eLower[n - 1] * v[n - 2] + eDiag[n - 1] * v[n - 1];
             if (constrained && !held && m_hasLaterCorner) CornerOnLaterLevel(v, v, m_laterCornerPrice, eUpper);
             if (held && m_hasLaterCorner && m_model.SplitsCash()) CornerOnLaterLevel(m_valueLater, v, 0.0, eUpper);
-            kept.laterRhs = m_rhs;
+            target.laterRhs = m_rhs;
         }
         if (source)
             for (std::size_t i = 0; i < m_rows; ++i) m_rhs[i] += (*source)[i];
@@ -1117,16 +1121,40 @@ private:
     // The cash part's equation (Tsiveriotis-Fernandes) keeps a factorization
     // of its own beside the value's.
     const std::vector<double>* m_cashTarget = nullptr;
-    // A system's matrix, kept with the explicit half of its step while the
-    // key (drift, theta, dt, rate key) stays the same.
+    // A system's matrix, factored, with the explicit half of its step, for
+    // one key (drift, theta, dt, rate key).
     struct KeptMatrix {
         static constexpr double kNoKey = std::numeric_limits<double>::quiet_NaN();
         std::array<double, 4> key{kNoKey, kNoKey, kNoKey, kNoKey};
         std::vector<double> explicitLower, explicitDiag, explicitUpper;
-        std::vector<double> laterRhs;  // the explicit half of the last solve's right-hand side
         TridiagonalSystem system;
+        unsigned lastUse = 0;
     };
-    KeptMatrix m_valueMatrix, m_cashMatrix;
+    // The matrices an equation used last, by key. The keys come back: a
+    // frame's growth repeats from one coupon period to the next, and the
+    // probability of conversion steps with two thetas in turn.
+    struct KeptMatrices {
+        std::array<KeptMatrix, kKeptMatrices> entries;
+        unsigned clock = 0;
+        std::vector<double> laterRhs;  // the explicit half of the last solve's right-hand side
+        // The entry of this key (found), else the least recently used one,
+        // its key then still the old one.
+        KeptMatrix& Find(const std::array<double, 4>& key, bool& found) {
+            KeptMatrix* oldest = &entries[0];
+            for (KeptMatrix& entry : entries) {
+                if (entry.key == key) {
+                    found = true;
+                    entry.lastUse = ++clock;
+                    return entry;
+                }
+                if (entry.lastUse < oldest->lastUse) oldest = &entry;
+            }
+            found = false;
+            oldest->lastUse = ++clock;
+            return *oldest;
+        }
+    };
+    KeptMatrices m_valueMatrices, m_cashMatrices;
     // Set while the rounds of a step solve again from the same later level:
     // the explicit half of the right-hand side is the kept one.
     bool m_sameLaterLevel = false;

@@ -18,6 +18,7 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
         m_upper.resize(n);
         m_sweep.resize(n);
         m_inverse.resize(n);
+        m_scaledLower.resize(n);
     }
     std::copy(lower.begin() + static_cast<std::ptrdiff_t>(from), lower.end(),
               m_lower.begin() + static_cast<std::ptrdiff_t>(from));
@@ -29,14 +30,21 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
         const double pivot = diag[i] - (i > 0 ? lower[i] * m_sweep[i - 1] : 0.0);
         m_inverse[i] = 1.0 / pivot;
         m_sweep[i] = i + 1 < n ? upper[i] * m_inverse[i] : 0.0;
+        m_scaledLower[i] = lower[i] * m_inverse[i];
     }
+}
+
+void TridiagonalSystem::ForwardSweep(const std::vector<double>& rhs, std::vector<double>& x, std::size_t rows) const {
+    // The scaled right-hand side is off the chain from row to row, which is
+    // one product and one difference.
+    x[0] = rhs[0] * m_inverse[0];
+    for (std::size_t i = 1; i < rows; ++i) x[i] = rhs[i] * m_inverse[i] - m_scaledLower[i] * x[i - 1];
 }
 
 void TridiagonalSystem::Solve(const std::vector<double>& rhs, std::vector<double>& x) const {
     const std::size_t n = rhs.size();
     x.resize(n);
-    x[0] = rhs[0] * m_inverse[0];
-    for (std::size_t i = 1; i < n; ++i) x[i] = (rhs[i] - m_lower[i] * x[i - 1]) * m_inverse[i];
+    ForwardSweep(rhs, x, n);
     for (std::size_t i = n - 1; i-- > 0;) x[i] -= m_sweep[i] * x[i + 1];
 }
 
@@ -60,8 +68,7 @@ void TridiagonalSystem::SolveFixed(const std::vector<double>& rhs, const std::ve
     // Rows below the first fixed one: the kept factorization, the fixed value
     // moved to the right-hand side of the last of them.
     if (first > 0) {
-        x[0] = rhs[0] * m_inverse[0];
-        for (std::size_t i = 1; i < first; ++i) x[i] = (rhs[i] - lower[i] * x[i - 1]) * m_inverse[i];
+        ForwardSweep(rhs, x, first);
         const std::size_t last = first - 1;
         if (corner && corner->row == last) {
             // The row sees g = (1 + w) value - w x[last] in the fixed row's place:

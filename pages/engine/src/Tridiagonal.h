@@ -41,10 +41,13 @@ public:
                     std::vector<double>& x, const BoundaryCorner* corner = nullptr, std::size_t rows = SIZE_MAX);
 
 private:
-private:
+    // The elimination of rows [0, rows): x[i] = (rhs[i] - lower[i] x[i-1]) / pivot[i].
+    void ForwardSweep(const std::vector<double>& rhs, std::vector<double>& x, std::size_t rows) const;
+
     std::vector<double> m_lower, m_diag, m_upper;
     std::vector<double> m_sweep;         // upper[i] / pivot[i]
     std::vector<double> m_inverse;       // 1 / pivot[i]
+    std::vector<double> m_scaledLower;   // lower[i] / pivot[i]
     std::vector<double> m_stretchSweep;  // the factorization of a free stretch above a fixed row
 };
 
