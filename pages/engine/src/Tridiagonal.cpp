@@ -1,8 +1,17 @@
 #include "Tridiagonal.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zemra::engine {
+
+namespace {
+
+// Powers of two between which the leading minors are kept (SetMatrix).
+constexpr double kLargeMinor = 0x1p400;
+constexpr double kSmallMinor = 0x1p-400;
+
+}  // namespace
 
 void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::vector<double>& diag,
                                   const std::vector<double>& upper) {
@@ -26,11 +35,27 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
               m_diag.begin() + static_cast<std::ptrdiff_t>(from));
     std::copy(upper.begin() + static_cast<std::ptrdiff_t>(from), upper.end(),
               m_upper.begin() + static_cast<std::ptrdiff_t>(from));
+    // The pivots are ratios of the leading minors q[i] = diag[i] q[i-1] -
+    // lower[i] upper[i-1] q[i-2]: that recurrence has no division in the
+    // chain from row to row (the pivots' own recurrence divides at every
+    // row, and the division's latency set the pace). Only the ratios
+    // matter, so the minors start from the kept pivot of the row before
+    // `from` and are scaled by a power of two before they overflow.
+    double before = 1.0;                                      // q[i-2], up to a common factor
+    double last = from > 0 ? 1.0 / m_inverse[from - 1] : 1.0;  // q[i-1]
     for (std::size_t i = from; i < n; ++i) {
-        const double pivot = diag[i] - (i > 0 ? lower[i] * m_sweep[i - 1] : 0.0);
-        m_inverse[i] = 1.0 / pivot;
+        const double minor = diag[i] * last - (i > 0 ? lower[i] * upper[i - 1] * before : 0.0);
+        m_inverse[i] = last / minor;
         m_sweep[i] = i + 1 < n ? upper[i] * m_inverse[i] : 0.0;
         m_scaledLower[i] = lower[i] * m_inverse[i];
+        before = last;
+        last = minor;
+        const double size = std::abs(last);
+        if (size > kLargeMinor || size < kSmallMinor) {
+            const double scale = size > kLargeMinor ? kSmallMinor : kLargeMinor;
+            before *= scale;
+            last *= scale;
+        }
     }
 }
 
