@@ -41,7 +41,7 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
     // row, and the division's latency set the pace). Only the ratios
     // matter, so the minors start from the kept pivot of the row before
     // `from` and are scaled by a power of two before they overflow.
-    double before = 1.0;                                      // q[i-2], up to a common factor
+    double before = 1.0;                                       // q[i-2], up to a common factor
     double last = from > 0 ? 1.0 / m_inverse[from - 1] : 1.0;  // q[i-1]
     for (std::size_t i = from; i < n; ++i) {
         const double minor = diag[i] * last - (i > 0 ? lower[i] * upper[i - 1] * before : 0.0);
