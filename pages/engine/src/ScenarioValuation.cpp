@@ -45,6 +45,9 @@ constexpr double kTableTolerance = 0.002;
 // nodes.
 constexpr double kSmoothTableAgreement = 0.001;
 constexpr int kMaxTableRefinements = 6;
+// Nodes an implied-spread search walks before it asks whether the end of
+// the range reaches the target at all.
+constexpr std::size_t kNodesBeforeEndCheck = 3;
 
 ModelState BaseState(const ValuationInput& input) {
     return {0.0, input.market.volatilityPct / 100.0, input.market.creditSpreadBp / 10000.0};
@@ -199,9 +202,25 @@ public:
             if ((price(end) - target > 0) == (atOwn > 0)) return false;
         }
         double low = 0, high = 0;
-        bool bracketed = Walk(xs, k, atOwn, up, price, target, low, high);
-        if (!bracketed && !volatility && !m_model.PriceMonotoneInSpread())
-            bracketed = Walk(xs, k, atOwn, !up, price, target, low, high);
+        const std::size_t end = up ? xs.size() - 1 : 0;
+        bool bracketed = false;
+        if (!volatility && m_model.PriceMonotoneInSpread()) {
+            // The price falls with the spread: a few nodes on, where the target
+            // is not bracketed yet, the end of the range is asked first (a
+            // price the scenario's model cannot reach would otherwise be
+            // walked to the end).
+            const std::size_t near =
+                up ? std::min(k + kNodesBeforeEndCheck, end) : k - std::min(k, kNodesBeforeEndCheck);
+            bracketed = Walk(xs, k, near, atOwn, price, target, low, high);
+            if (!bracketed && near != end) {
+                if ((price(xs[end]) - target > 0) == (atOwn > 0)) return false;
+                bracketed = Walk(xs, near, end, price(xs[near]) - target, price, target, low, high);
+            }
+        } else {
+            bracketed = Walk(xs, k, end, atOwn, price, target, low, high);
+            if (!bracketed && !volatility)
+                bracketed = Walk(xs, k, up ? 0 : xs.size() - 1, atOwn, price, target, low, high);
+        }
         if (!bracketed) return false;
 
         double fLow = price(low) - target;
@@ -293,13 +312,14 @@ private:
         return xs;
     }
 
-    // Moves node by node from xs[k] (gap atK) in one direction until the gap
+    // Moves node by node from xs[k] (gap atK) towards xs[last] until the gap
     // changes sign: [low, high] then brackets the root.
     template <class Price>
-    static bool Walk(const std::vector<double>& xs, std::size_t k, double atK, bool up, Price& price, double target,
-                     double& low, double& high) {
+    static bool Walk(const std::vector<double>& xs, std::size_t k, std::size_t last, double atK, Price& price,
+                     double target, double& low, double& high) {
+        const bool up = last > k;
         double previous = atK;
-        for (std::size_t m = k; up ? m + 1 < xs.size() : m > 0;) {
+        for (std::size_t m = k; m != last;) {
             const std::size_t next = up ? m + 1 : m - 1;
             const double gap = price(xs[next]) - target;
             if (gap == 0 || (gap > 0) != (previous > 0)) {
