@@ -37,10 +37,10 @@ void TridiagonalSystem::SetMatrix(const std::vector<double>& lower, const std::v
               m_upper.begin() + static_cast<std::ptrdiff_t>(from));
     // The pivots are ratios of the leading minors q[i] = diag[i] q[i-1] -
     // lower[i] upper[i-1] q[i-2]: that recurrence has no division in the
-    // chain from row to row (the pivots' own recurrence divides at every
-    // row, and the division's latency set the pace). Only the ratios
-    // matter, so the minors start from the kept pivot of the row before
-    // `from` and are scaled by a power of two before they overflow.
+    // chain from row to row, where the pivots' own recurrence would wait
+    // for one at every row. Only the ratios matter, so the minors start
+    // from the kept pivot of the row before `from` and are scaled by a
+    // power of two wherever they leave [kSmallMinor, kLargeMinor].
     double before = 1.0;                                       // q[i-2], up to a common factor
     double last = from > 0 ? 1.0 / m_inverse[from - 1] : 1.0;  // q[i-1]
     for (std::size_t i = from; i < n; ++i) {
