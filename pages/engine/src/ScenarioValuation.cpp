@@ -218,6 +218,8 @@ public:
             }
         } else {
             bracketed = Walk(xs, k, end, atOwn, price, target, low, high);
+            // A spread here is under the bankruptcy model, whose price may
+            // rise with it: the other way is tried too.
             if (!bracketed && !volatility)
                 bracketed = Walk(xs, k, up ? 0 : xs.size() - 1, atOwn, price, target, low, high);
         }
